@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds Flazz and its tests (installing what is missing) and runs the suite.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+"$root/scripts/setup.sh"
+cd "$root"
+export QT_QPA_PLATFORM=offscreen
+export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
+jobs=$(nproc 2>/dev/null || echo 2)
+ctest --preset default -j "$jobs" "$@"
+if [ -x "$root/scripts/fuzz-replay.sh" ]; then
+  "$root/scripts/fuzz-replay.sh"
+fi

@@ -1,0 +1,26 @@
+#pragma once
+
+// Every key of "Settings.xml", written once. A key is the root element and the
+// element names joined by "//"; it matches the first such element in
+// document order.
+namespace SettingsKey {
+inline constexpr char UploadSize[] = "//Settings//UploadSize";
+inline constexpr char Skin[] = "//Settings//Skin";
+inline constexpr char UploadPrompt[] = "//Settings//UploadPrompt";
+inline constexpr char StartupPrompt[] = "//Settings//StartupPrompt";
+inline constexpr char SkypePath[] = "//Settings//SkypePath";
+inline constexpr char LifePicsMail[] = "//Settings//LifePicsMail";
+
+inline constexpr char FacebookAccessToken[] = "//Settings//Facebook//AccessToken";
+inline constexpr char FacebookID[] = "//Settings//Facebook//FaceBookID";
+inline constexpr char FlickrAccessToken[] = "//Settings//Flickr//AccessToken";
+inline constexpr char DropBoxUid[] = "//Settings//DropBox//uid";
+inline constexpr char DropBoxToken[] = "//Settings//DropBox//oauth_token";
+inline constexpr char DropBoxTokenSecret[] = "//Settings//DropBox//oauth_token_secret";
+inline constexpr char GoogleAccessToken[] = "//Settings//Google//AccessToken";
+inline constexpr char GoogleRefreshToken[] = "//Settings//Google//RefreshToken";
+inline constexpr char GoogleID[] = "//Settings//Google//GoogleID";
+inline constexpr char SkydriveAccessToken[] = "//Settings//Skydrive//access_token";
+inline constexpr char SkydriveAuthenticationToken[] = "//Settings//Skydrive//authentication_token";
+inline constexpr char SkydriveRefreshToken[] = "//Settings//Skydrive//refresh_token";
+} // namespace SettingsKey

@@ -1,0 +1,52 @@
+#include "core/MessageCatalog.h"
+#include "core/AppState.h"
+#include "core/UserPrompt.h"
+#include "support/ScriptedUserPrompt.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(MessageCatalog, EmptyTitleBecomesFlazzForTheCallerToo)
+{
+    AppState state;
+    ScriptedUserPrompt ui(&state);
+    QString title;
+    funcMessageDisplay(state, ui, MessageNo::EmptyPhotoSet, MsgStyle::Information, title);
+    EXPECT_EQ(title, QStringLiteral("Flazz"));
+    ASSERT_EQ(ui.calls.size(), 1);
+    EXPECT_EQ(ui.calls[0].title, QStringLiteral("Flazz"));
+    EXPECT_EQ(ui.calls[0].text,
+              QStringLiteral("Add one or more Photos to the Drop Zone. Then perform your desired activity."));
+    EXPECT_EQ(ui.calls[0].style, MsgStyle::Information);
+}
+
+TEST(MessageCatalog, ModalFlagIsSetOnlyWhileShown)
+{
+    AppState state;
+    ScriptedUserPrompt ui(&state);
+    funcMessageDisplay(state, ui, MessageNo::CannotReachDropbox);
+    ASSERT_EQ(ui.calls.size(), 1);
+    EXPECT_TRUE(ui.calls[0].modalFlagWhileShown);
+    EXPECT_FALSE(state.ModalFormOpen);
+    EXPECT_EQ(ui.calls[0].style, MsgStyle::Critical);
+}
+
+TEST(MessageCatalog, CallerTextAndOnlyTheUsedRows)
+{
+    AppState state;
+    ScriptedUserPrompt ui(&state);
+    QString title = QStringLiteral("Custom");
+    funcMessageDisplay(state, ui, MessageNo::CallerText, MsgStyle::Critical, title,
+                       QStringLiteral("Cannot communicate with Facebook."));
+    EXPECT_EQ(ui.calls[0].text, QStringLiteral("Cannot communicate with Facebook."));
+    EXPECT_EQ(ui.calls[0].title, QStringLiteral("Custom"));
+
+    for (int n : {65, 385, 478, 570, 571, 573, 602})
+        EXPECT_FALSE(catalogText(n).isEmpty()) << n;
+    for (int n : {1, 64, 66, 572, 601, 998})
+        EXPECT_TRUE(catalogText(n).isEmpty()) << n;
+    EXPECT_EQ(catalogText(573), QStringLiteral("Authorization process unsuccessful."));
+}
+
+} // namespace

@@ -1,0 +1,72 @@
+#include "support/ScriptedUserPrompt.h"
+
+#include "core/AppState.h"
+
+QList<ScriptedUserPrompt::Call> ScriptedUserPrompt::callsOf(const QString &kind) const
+{
+    QList<Call> out;
+    for (const Call &c : calls) {
+        if (c.kind == kind)
+            out.append(c);
+    }
+    return out;
+}
+
+ScriptedUserPrompt::Call &ScriptedUserPrompt::record(const QString &kind, const QString &text, int style,
+                                                     const QString &title)
+{
+    Call call{kind, text, style, title, m_state ? m_state->ModalFormOpen : false};
+    calls.append(call);
+    if (onShow)
+        onShow(call);
+    return calls.last();
+}
+
+int ScriptedUserPrompt::systemMessage(const QString &text, int style, const QString &title)
+{
+    record(QStringLiteral("message"), text, style, title);
+    if (!messageAnswers.empty()) {
+        const int answer = messageAnswers.front();
+        messageAnswers.pop_front();
+        return answer;
+    }
+    return (style & 0x7) == MsgStyle::YesNo ? MsgResult::Yes : MsgResult::Ok;
+}
+
+int ScriptedUserPrompt::confirm(const QString &message, bool showYes, bool showNo, bool showCancel)
+{
+    record(QStringLiteral("confirm"), message, (showYes ? 1 : 0) | (showNo ? 2 : 0) | (showCancel ? 4 : 0));
+    if (!confirmAnswers.empty()) {
+        const int answer = confirmAnswers.front();
+        confirmAnswers.pop_front();
+        return answer;
+    }
+    return MsgBoxCode::Yes;
+}
+
+void ScriptedUserPrompt::done()
+{
+    record(QStringLiteral("done"), QStringLiteral("Done!"));
+}
+
+void ScriptedUserPrompt::internetConnectionError()
+{
+    record(QStringLiteral("internet"), {});
+}
+
+void ScriptedUserPrompt::uploadSizeNote()
+{
+    record(QStringLiteral("note"), {});
+    if (m_state)
+        m_state->NoteSuppressed = suppressNoteAnswer;
+}
+
+QStringList ScriptedUserPrompt::openFiles(const FileDialogRequest &request)
+{
+    record(QStringLiteral("files"), request.title, 0, request.filter);
+    if (fileAnswers.empty())
+        return {};
+    QStringList answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
