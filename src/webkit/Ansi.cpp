@@ -51,7 +51,7 @@ QString toUnicode(const QByteArray &bytes)
         if (u >= 0x80 && u <= 0x9F && kHigh[u - 0x80] != 0)
             out.append(QChar(kHigh[u - 0x80]));
         else
-            out.append(QChar(u));
+            out.append(QChar(char16_t(u)));
     }
     return out;
 }
