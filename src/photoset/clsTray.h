@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The photo set: up to MaxPhotos photos in the order they were added, keyed
+// by a hash of their content so that the same photo is never taken twice,
+// whatever its name or folder. Destinations read it by index.
+//
+// Field numbers of PhotoInfo.
+namespace PhotoField {
+inline constexpr int ID;
+inline constexpr int FilePath = 1;
+inline constexpr int Attribution = 2;
+inline constexpr int Remarks = 3;
+} // namespace PhotoField
+
+class cGDIpToken;
+
+// The public members below keep their signatures: the main window, the
+// destinations and the command-line tool call them. The photo-set work owns
+// the rest of this class (private members, helpers, the fast parallel adder).
+class clsTray
+{
+public:
+    // `dataFolder` holds "Remarks.xml" (optional); `token` is the image
+    // library's process token.
+    clsTray(QString dataFolder, cGDIpToken *token, int maxPhotos = 100);
+    ~clsTray();
+
+    // Adds the photo when it is a real BMP, GIF, JPEG or PNG image (by
+    // content) with an accepted extension, and its content is not in the set
+    // yet. `Attribution` is ignored: it is looked up by the photo's ID.
+    bool AddPhoto(const QString &FilePath, const QString &Attribution, const QString &Remarks);
+
+    int Count() const;
+
+    // The photo's ID: MD5 over the file, or over three sampled stretches of
+    // files larger than 30000 bytes.
+    QString GetMD5Hash(const QString &FilePath) const;
+
+    // A field of the photo at 0-based `Index`; empty when out of range.
+    QString PhotoInfo(int Index, int Field) const;
+    // Sets a field (the ID cannot be changed).
+    void setPhotoInfo(int Index, int Field, const QString &value);
+
+    void RemoveAll();
+
+private:
+    // Filled in by the photo-set implementation.
+};
