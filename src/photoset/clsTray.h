@@ -1,7 +1,13 @@
 #pragma once
 
+#include "photoset/PhotoCheck.h"
+
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 // The photo set: up to MaxPhotos photos in the order they were added, keyed
 // by a hash of their content so that the same photo is never taken twice,
@@ -9,12 +15,13 @@
 //
 // Field numbers of PhotoInfo.
 namespace PhotoField {
-inline constexpr int ID;
+inline constexpr int ID = 0;
 inline constexpr int FilePath = 1;
 inline constexpr int Attribution = 2;
 inline constexpr int Remarks = 3;
 } // namespace PhotoField
 
+class cGDIpImage;
 class cGDIpToken;
 
 // The public members below keep their signatures: the main window, the
@@ -46,6 +53,39 @@ public:
 
     void RemoveAll();
 
+    // The pieces of AddPhoto, split so that the slow part (reading, decoding
+    // and hashing) can run on worker threads while the set is still filled in
+    // order on the caller's thread.
+
+    // Examines a file without touching any set: extension, decoding, type
+    // and ID. Safe to call from any thread.
+    static PhotoCheck CheckPhoto(const QString &FilePath, cGDIpToken *token);
+    // Adds an examined file unless its content is already here or the set is
+    // full; returns AddRefusal::None when added. Any refusal of `check` is
+    // passed through.
+    AddRefusal AddChecked(const PhotoCheck &check, const QString &Remarks);
+
+    // True for the five accepted extensions, in any case.
+    static bool HasPhotoExtension(const QString &FilePath);
+    // The ID of content already read.
+    static QString HashOfContent(const QByteArray &bytes);
+    int MaxPhotos() const { return m_maxPhotos; }
+
 private:
-    // Filled in by the photo-set implementation.
+    struct Photo
+    {
+        QString ID;
+        QString FilePath;
+        QString Attribution;
+        QString Remarks;
+    };
+
+    QString LookUpAttribution(const QString &ID) const;
+
+    QString m_dataFolder;
+    cGDIpToken *m_token;
+    int m_maxPhotos;
+    QList<Photo> m_photos;       // sending order
+    QHash<QString, int> m_index; // ID -> position in m_photos
+    std::unique_ptr<cGDIpImage> m_probe;
 };

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// Why a file did not join the photo set.
+enum class AddRefusal {
+    None,            // added
+    Extension,       // not named .jpg, .jpeg, .gif, .png or .bmp
+    Unreadable,      // missing, locked, or vanished while we looked
+    NotImage,        // empty, or no decoder knows the content
+    Damaged,         // a known image format that does not decode cleanly
+    UnsupportedType, // a real image, but not BMP, GIF, JPEG or PNG
+    Duplicate,       // its content is already in the set
+    Limit,           // the set is full
+};
+
+// A short lower-case word or two for logs and the command line.
+QString refusalText(AddRefusal refusal);
+
+// What examining one file found, before the set is touched. Computed off the
+// user-interface thread; committing it to the set is cheap.
+struct PhotoCheck
+{
+    QString FilePath;
+    AddRefusal refusal = AddRefusal::None;
+    QString ID;       // content hash; empty when refused
+    qint64 size = 0;  // bytes, as read
+    int imageType = 0;
+};
