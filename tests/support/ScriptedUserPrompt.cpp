@@ -70,3 +70,13 @@ QStringList ScriptedUserPrompt::openFiles(const FileDialogRequest &request)
     fileAnswers.pop_front();
     return answer;
 }
+
+QString ScriptedUserPrompt::locateSkype(const FileDialogRequest &request)
+{
+    record(QStringLiteral("skype"), request.title, 0, request.filter);
+    if (fileAnswers.empty())
+        return {};
+    const QStringList answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer.value(0);
+}

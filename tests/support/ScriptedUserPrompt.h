@@ -18,7 +18,7 @@ class ScriptedUserPrompt : public UserPrompt
 public:
     struct Call
     {
-        QString kind; // "message", "confirm", "done", "internet", "note", "files"
+        QString kind; // "message", "confirm", "done", "internet", "note", "files", "skype"
         QString text;
         int style = 0;
         QString title;
@@ -45,6 +45,9 @@ public:
     void internetConnectionError() override;
     void uploadSizeNote() override;
     QStringList openFiles(const FileDialogRequest &request) override;
+    // Recorded as "skype" (text: the dialog's title, title: its filter); the
+    // answer is the first of the next fileAnswers entry.
+    QString locateSkype(const FileDialogRequest &request) override;
 
 private:
     Call &record(const QString &kind, const QString &text, int style = 0, const QString &title = {});
