@@ -1,0 +1,246 @@
+#include "unicodeinput/ui/ctlUMultilineTxtBox.h"
+#include "unicodeinput/ui/ctlUnicodeCombo.h"
+#include "unicodeinput/ui/ctlUnicodeTextBox.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTextCursor>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kPrompt = QStringLiteral("Enter Album Name");
+
+void focusIn(QWidget *editor)
+{
+    QFocusEvent event(QEvent::FocusIn, Qt::OtherFocusReason);
+    QApplication::sendEvent(editor, &event);
+}
+
+void focusOut(QWidget *editor)
+{
+    QFocusEvent event(QEvent::FocusOut, Qt::OtherFocusReason);
+    QApplication::sendEvent(editor, &event);
+}
+
+// Sends a key as a keyboard would: press, then release.
+void pressKey(QWidget *editor, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString &text = {})
+{
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(editor, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QApplication::sendEvent(editor, &release);
+}
+
+// The same prompt rules hold for both text boxes; the fixture runs them on each.
+template<class Box> struct BoxAccess;
+
+template<> struct BoxAccess<ctlUnicodeTextBox>
+{
+    static QString value(const ctlUnicodeTextBox &b) { return b.editor()->text(); }
+    static void type(ctlUnicodeTextBox &b, const QString &v) { b.editor()->setText(v); }
+    static bool allSelected(const ctlUnicodeTextBox &b)
+    {
+        return b.editor()->selectedText() == b.editor()->text() && !b.editor()->text().isEmpty();
+    }
+};
+
+template<> struct BoxAccess<ctlUMultilineTxtBox>
+{
+    static QString value(const ctlUMultilineTxtBox &b) { return b.editor()->toPlainText(); }
+    static void type(ctlUMultilineTxtBox &b, const QString &v) { b.editor()->setPlainText(v); }
+    static bool allSelected(const ctlUMultilineTxtBox &b)
+    {
+        const QTextCursor c = b.editor()->textCursor();
+        return c.selectedText() == b.editor()->toPlainText() && c.hasSelection();
+    }
+};
+
+template<class Box> class PromptTest : public ::testing::Test
+{
+protected:
+    using Access = BoxAccess<Box>;
+    Box box;
+    void SetUp() override { box.setAutoDisplayText(kPrompt); }
+    QWidget *editor() { return box.editor(); }
+};
+
+using BoxTypes = ::testing::Types<ctlUnicodeTextBox, ctlUMultilineTxtBox>;
+TYPED_TEST_SUITE(PromptTest, BoxTypes);
+
+TYPED_TEST(PromptTest, NewBoxShowsPromptAndReadsEmpty)
+{
+    EXPECT_EQ(TestFixture::Access::value(this->box), kPrompt);
+    EXPECT_EQ(this->box.Text(), QString());
+}
+
+TYPED_TEST(PromptTest, FocusEmptiesPromptAndLeavingEmptyBringsItBack)
+{
+    focusIn(this->editor());
+    EXPECT_EQ(TestFixture::Access::value(this->box), QString());
+    TestFixture::Access::type(this->box, QStringLiteral("   "));
+    focusOut(this->editor());
+    EXPECT_EQ(TestFixture::Access::value(this->box), kPrompt);
+    EXPECT_EQ(this->box.Text(), QString());
+}
+
+TYPED_TEST(PromptTest, PromptWithBlanksAroundIsStillThePromptOnFocus)
+{
+    TestFixture::Access::type(this->box, QStringLiteral("  ") + kPrompt + QStringLiteral(" "));
+    focusIn(this->editor());
+    EXPECT_EQ(TestFixture::Access::value(this->box), QString());
+}
+
+TYPED_TEST(PromptTest, TypingExactlyThePromptReadsAsEmpty)
+{
+    focusIn(this->editor());
+    TestFixture::Access::type(this->box, kPrompt);
+    EXPECT_EQ(this->box.Text(), QString());
+    // Anything else is real text, even text that merely contains the prompt.
+    TestFixture::Access::type(this->box, kPrompt + QStringLiteral("!"));
+    EXPECT_EQ(this->box.Text(), kPrompt + QStringLiteral("!"));
+}
+
+TYPED_TEST(PromptTest, SettingTextShowsItAndEmptyTextShowsThePrompt)
+{
+    const QString unicode = QStringLiteral(u"Ünïcødé 写真 Ελλάδα");
+    this->box.setText(unicode);
+    EXPECT_EQ(this->box.Text(), unicode);
+    focusOut(this->editor());
+    EXPECT_EQ(this->box.Text(), unicode);
+    this->box.setText(QString());
+    EXPECT_EQ(TestFixture::Access::value(this->box), kPrompt);
+}
+
+TYPED_TEST(PromptTest, FocusSelectsRealTextOnlyWithSelectOnFocus)
+{
+    this->box.setText(QStringLiteral("Holiday"));
+    focusIn(this->editor());
+    EXPECT_FALSE(TestFixture::Access::allSelected(this->box));
+    focusOut(this->editor());
+
+    this->box.setSelectOnFocus(true);
+    focusIn(this->editor());
+    EXPECT_TRUE(TestFixture::Access::allSelected(this->box));
+    EXPECT_EQ(this->box.Text(), QStringLiteral("Holiday"));
+}
+
+TEST(UnicodeTextBox, BrowserShortcutsAreSwallowedAndOtherKeysReported)
+{
+    ctlUnicodeTextBox box;
+    box.setText(QStringLiteral("abc"));
+    QSignalSpy down(&box, &ctlUnicodeTextBox::KeyDown);
+    QSignalSpy up(&box, &ctlUnicodeTextBox::KeyUp);
+
+    pressKey(box.editor(), Qt::Key_F5);
+    pressKey(box.editor(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(down.count(), 0);
+    EXPECT_EQ(up.count(), 0);
+
+    pressKey(box.editor(), Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    ASSERT_EQ(down.count(), 1);
+    EXPECT_EQ(down.at(0).at(0).toBool(), false);
+    EXPECT_EQ(down.at(0).at(1).toInt(), int(Qt::Key_X));
+    EXPECT_EQ(up.count(), 1);
+}
+
+TEST(UnicodeTextBox, UserEditsRaiseChangeButPromptSwapsDoNot)
+{
+    ctlUnicodeTextBox box;
+    box.setAutoDisplayText(kPrompt);
+    QSignalSpy change(&box, &ctlUnicodeTextBox::Change);
+    focusIn(box.editor());
+    focusOut(box.editor());
+    box.setText(QStringLiteral("x"));
+    EXPECT_EQ(change.count(), 0);
+    pressKey(box.editor(), Qt::Key_Y, Qt::NoModifier, QStringLiteral("y"));
+    EXPECT_EQ(change.count(), 1);
+}
+
+TEST(UnicodeTextBox, MaxLengthNeverCutsThePrompt)
+{
+    ctlUnicodeTextBox box;
+    box.setMaxLength(5);
+    box.setAutoDisplayText(kPrompt);
+    EXPECT_EQ(box.editor()->text(), kPrompt);
+}
+
+TEST(UMultilineTxtBox, CtrlKDoesNotDeleteTheLine)
+{
+    ctlUMultilineTxtBox box;
+    box.setText(QStringLiteral("keep me"));
+    box.editor()->moveCursor(QTextCursor::Start);
+    pressKey(box.editor(), Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(box.Text(), QStringLiteral("keep me"));
+}
+
+TEST(UnicodeCombo, AddItemAppendsSelectsAndReturnsIndex)
+{
+    ctlUnicodeCombo combo;
+    EXPECT_EQ(combo.ListIndex(), -1);
+    EXPECT_EQ(combo.Text(), QString());
+    EXPECT_EQ(combo.AddItem(QStringLiteral("Summer")), 0);
+    EXPECT_TRUE(combo.IsSelected(0));
+    EXPECT_EQ(combo.AddItem(QStringLiteral(u"Été")), 1);
+    EXPECT_EQ(combo.ListIndex(), 1);
+    EXPECT_FALSE(combo.IsSelected(0));
+    EXPECT_EQ(combo.Text(), QStringLiteral(u"Été"));
+
+    combo.setListCargo(0, QStringLiteral("album-1"));
+    EXPECT_EQ(combo.ListCargo(0), QStringLiteral("album-1"));
+    EXPECT_EQ(combo.ListCargo(1), QString());
+
+    combo.ClearList();
+    EXPECT_EQ(combo.ListCount(), 0);
+    EXPECT_EQ(combo.ListIndex(), -1);
+    EXPECT_EQ(combo.AddItem(QStringLiteral("again")), 0);
+}
+
+TEST(UnicodeCombo, SettingTextSelectsFirstExactMatchOnly)
+{
+    ctlUnicodeCombo combo;
+    combo.AddItem(QStringLiteral("Trip"));
+    combo.AddItem(QStringLiteral("trip"));
+    combo.AddItem(QStringLiteral("Trip"));
+    combo.setListIndex(1);
+    combo.setText(QStringLiteral("Trip"));
+    EXPECT_EQ(combo.ListIndex(), 0);
+    combo.setText(QStringLiteral("Tri"));
+    EXPECT_EQ(combo.ListIndex(), 0);
+}
+
+TEST(UnicodeCombo, SortOrdersByTextKeepingCargoAndSelection)
+{
+    ctlUnicodeCombo combo;
+    const QStringList names{QStringLiteral("Pears"), QStringLiteral("apples"), QStringLiteral("Melons")};
+    for (const QString &name : names)
+        combo.setListCargo(combo.AddItem(name), QStringLiteral("id-") + name);
+    combo.setText(QStringLiteral("Pears"));
+    combo.RemoveItem(5); // out of range: ignored
+    combo.Sort();
+    ASSERT_EQ(combo.ListCount(), 3);
+    EXPECT_EQ(combo.ListText(0), QStringLiteral("apples"));
+    EXPECT_EQ(combo.ListText(2), QStringLiteral("Pears"));
+    EXPECT_EQ(combo.ListCargo(2), QStringLiteral("id-Pears"));
+    EXPECT_EQ(combo.Text(), QStringLiteral("Pears"));
+}
+
+TEST(UnicodeCombo, ProgramSelectionsRaiseNoChangeAndBackspaceIsSwallowed)
+{
+    ctlUnicodeCombo combo;
+    QSignalSpy change(&combo, &ctlUnicodeCombo::Change);
+    QSignalSpy down(&combo, &ctlUnicodeCombo::KeyDown);
+    combo.AddItem(QStringLiteral("a"));
+    combo.setListIndex(0);
+    EXPECT_EQ(change.count(), 0);
+    pressKey(combo.list(), Qt::Key_Backspace);
+    EXPECT_EQ(down.count(), 0);
+}
+
+} // namespace
