@@ -1,0 +1,20 @@
+#include "webkit/cStringBuilder.h"
+
+#include <algorithm>
+
+void cStringBuilder::Append(QStringView text)
+{
+    const qint32 needed = m_used + qint32(text.size() * 2);
+    if (needed > m_capacity) {
+        const qint32 steps = (needed - m_capacity + GrowthStep - 1) / GrowthStep;
+        m_capacity += steps * GrowthStep;
+        m_buffer.resize(m_capacity / 2, u' ');
+    }
+    std::copy(text.begin(), text.end(), m_buffer.begin() + m_used / 2);
+    m_used = needed;
+}
+
+QString cStringBuilder::toString() const
+{
+    return m_used > 0 ? m_buffer.left(m_used / 2) : QString();
+}
