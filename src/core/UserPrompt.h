@@ -70,4 +70,9 @@ public:
     // chosen, or empty when none was. Without a locator window of its own a
     // prompt goes straight to the dialog.
     virtual QString locateSkype(const FileDialogRequest &request) { return openFiles(request).value(0); }
+
+    // frmError: shows an error report; the program ends once it closes.
+    // Prompts without windows have nothing to show: the report file is the
+    // record.
+    virtual void errorReport(const QString &report) { Q_UNUSED(report); }
 };

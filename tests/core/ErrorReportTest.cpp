@@ -1,0 +1,162 @@
+#include "core/ErrorReport.h"
+#include "core/AppState.h"
+#include "core/FormatSize.h"
+#include "support/ScriptedUserPrompt.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST(FormatSize, PicksTheUnitAndPrecisionLikeTheMainWindowShowsThem)
+{
+    EXPECT_EQ(FormatSize(0), QStringLiteral("0 bytes"));
+    EXPECT_EQ(FormatSize(999), QStringLiteral("999 bytes"));
+    EXPECT_EQ(FormatSize(1000), QStringLiteral("0.98 KB"));
+    EXPECT_EQ(FormatSize(1023), QStringLiteral("1.00 KB"));
+    EXPECT_EQ(FormatSize(150000), QStringLiteral("146 KB"));
+    EXPECT_EQ(FormatSize(1000000), QStringLiteral("977 KB"));
+    EXPECT_EQ(FormatSize(999.0 * 1024), QStringLiteral("999 KB")); // the boundary stays in the smaller unit
+    EXPECT_EQ(FormatSize(999.0 * 1024 + 1), QStringLiteral("0.98 MB"));
+    EXPECT_EQ(FormatSize(1048576), QStringLiteral("1.00 MB"));
+    EXPECT_EQ(FormatSize(4.0 * 1024 * 1024 * 1024), QStringLiteral("4.00 GB"));
+}
+
+TEST(FormatSize, RoundsHalvesToEvenFromOneHundredUp)
+{
+    EXPECT_EQ(FormatSize(100.5 * 1024), QStringLiteral("100 KB"));
+    EXPECT_EQ(FormatSize(101.5 * 1024), QStringLiteral("102 KB"));
+}
+
+TEST(FormatSize, HugeSizesEndInTheLargestUnit)
+{
+    const double yotta = 1208925819614629174706176.0; // 1024^8
+    EXPECT_EQ(FormatSize(yotta), QStringLiteral("1.00 YB"));
+    EXPECT_EQ(FormatSize(2000 * yotta), QStringLiteral("2000 YB"));
+}
+
+TEST(ErrorReport, FileNameHasNoLeadingZeros)
+{
+    EXPECT_EQ(ErrorReport::fileName(QDate(2026, 12, 4)), QStringLiteral("Flazz-4-12-2026.err"));
+    EXPECT_EQ(ErrorReport::fileName(QDate(2027, 1, 15)), QStringLiteral("Flazz-15-1-2027.err"));
+    EXPECT_EQ(ErrorReport::filePath(QStringLiteral("/data/Flazz/"), QDate(2026, 3, 9)),
+              QStringLiteral("/data/Flazz/log/Flazz-9-3-2026.err"));
+}
+
+TEST(ErrorReport, CpuNamesOnlyTheKnownTypes)
+{
+    EXPECT_EQ(ErrorReport::cpuName(386), QStringLiteral("Intel 386"));
+    EXPECT_EQ(ErrorReport::cpuName(486), QStringLiteral("Intel 486"));
+    EXPECT_EQ(ErrorReport::cpuName(586), QStringLiteral("Intel Pentium"));
+    EXPECT_EQ(ErrorReport::cpuName(4000), QStringLiteral("MIPS R4000"));
+    EXPECT_EQ(ErrorReport::cpuName(21064), QStringLiteral("DEC Alpha 21064"));
+    EXPECT_EQ(ErrorReport::cpuName(8664), QStringLiteral("(unknown)"));
+}
+
+class ErrorReportLayout : public ::testing::Test
+{
+protected:
+    ErrorReport::Details details{QStringLiteral("Message Module"),     QStringLiteral("modMessages"),
+                                 QStringLiteral("funcMessageDisplay"), 13,
+                                 QStringLiteral("Type \"mismatch\""),  QStringLiteral("Flazz")};
+    QDateTime now{QDate(2026, 12, 4), QTime(15, 4, 5)};
+    ErrorReport::SystemFacts facts;
+
+    QStringList lines() const
+    {
+        return ErrorReport::build(details, QStringLiteral("/x/log/Flazz-4-12-2026.err"), now, facts)
+            .split(QStringLiteral("\r\n"));
+    }
+};
+
+TEST_F(ErrorReportLayout, ListsEveryLineInOrder)
+{
+    facts.osMajor = 6;
+    facts.osMinor = 1;
+    facts.osBuild = 7601;
+    facts.processorType = 586;
+    facts.totalMemory = 4.0 * 1024 * 1024 * 1024;
+    facts.availableMemory = 1000;
+    const QStringList l = lines();
+    ASSERT_EQ(l.size(), 19);
+    EXPECT_EQ(l[0], QStringLiteral("-----------------Error Occured----------------"));
+    EXPECT_TRUE(l[1].contains(QStringLiteral(", "))) << l[1].toStdString();
+    EXPECT_TRUE(l[1].contains(QStringLiteral("2026"))) << l[1].toStdString();
+    EXPECT_EQ(l[2], QStringLiteral("--------------------------------------------------"));
+    EXPECT_EQ(l[3], QStringLiteral("User Name: GUEST"));
+    EXPECT_EQ(l[4], QStringLiteral("Product: Flazz 1.0"));
+    EXPECT_EQ(l[5], QStringLiteral("Destination File: ") +
+                        QDir::toNativeSeparators(QStringLiteral("/x/log/Flazz-4-12-2026.err")));
+    EXPECT_EQ(l[6], QStringLiteral("Major Version: 6"));
+    EXPECT_EQ(l[7], QStringLiteral("Minor Version: 1"));
+    EXPECT_EQ(l[8], QStringLiteral("Build: 7601"));
+    EXPECT_EQ(l[9], QStringLiteral("CPU: Intel Pentium"));
+    EXPECT_EQ(l[10], QStringLiteral("Total RAM: 4.00 GB"));
+    EXPECT_EQ(l[11], QStringLiteral("Available RAM: 0.98 KB"));
+    EXPECT_EQ(l[12], QStringLiteral("Option: Message Module"));
+    EXPECT_EQ(l[13], QStringLiteral("Module: modMessages"));
+    EXPECT_EQ(l[14], QStringLiteral("Procedure: funcMessageDisplay"));
+    EXPECT_TRUE(l[15].startsWith(QStringLiteral("Time: "))) << l[15].toStdString();
+    EXPECT_EQ(l[16], QStringLiteral("Error No: 13"));
+    EXPECT_EQ(l[17], QStringLiteral("Description: Type \"mismatch\""));
+    EXPECT_EQ(l[18], QStringLiteral("Source: Flazz"));
+}
+
+TEST_F(ErrorReportLayout, LeavesOutTheVersionLinesWhenTheSystemWouldNotSay)
+{
+    const QStringList l = lines();
+    ASSERT_EQ(l.size(), 16);
+    EXPECT_EQ(l[5].left(18), QStringLiteral("Destination File: "));
+    EXPECT_EQ(l[6], QStringLiteral("CPU: (unknown)"));
+}
+
+TEST(LogError, AppendsOneQuotedRecordPerErrorToTheDaysFile)
+{
+    TestEnvironment env;
+    AppState &state = env.state();
+    QDir(state.AppDataFolder + QStringLiteral("log")).removeRecursively(); // created on demand
+
+    struct Prompt : ScriptedUserPrompt
+    {
+        QStringList shown;
+        void errorReport(const QString &report) override { shown << report; }
+    } prompt;
+
+    const QString first =
+        LogError(state, prompt, QStringLiteral("Modmain"), QStringLiteral("ModMain"),
+                 QStringLiteral("JustFileName"), 5, QStringLiteral("Invalid call"), QStringLiteral("Flazz"));
+    const QString second =
+        LogError(state, prompt, QStringLiteral("Flickr"), QStringLiteral("clsFlickr"),
+                 QStringLiteral("CreateFlickrAccount"), 91, QStringLiteral("Object not set"),
+                 QStringLiteral("clsFlickr.CreateFlickrAccount"));
+    EXPECT_EQ(prompt.shown, (QStringList{first, second}));
+
+    const QString path = ErrorReport::filePath(state.AppDataFolder, QDate::currentDate());
+    const QByteArray expected = '"' + first.toUtf8() + "\"\r\n\"" + second.toUtf8() + "\"\r\n";
+    EXPECT_EQ(readAll(path), expected);
+    EXPECT_TRUE(first.contains(QStringLiteral("Destination File: ") + QDir::toNativeSeparators(path)));
+}
+
+TEST(LogError, UnwritableFolderStillShowsTheReport)
+{
+    AppState state;
+    state.AppDataFolder = QStringLiteral("/proc/flazz-cannot-write-here/");
+    struct Prompt : ScriptedUserPrompt
+    {
+        int shown = 0;
+        void errorReport(const QString &) override { ++shown; }
+    } prompt;
+    LogError(state, prompt, {}, {}, {}, 1, {}, {});
+    EXPECT_EQ(prompt.shown, 1);
+}
+
+} // namespace

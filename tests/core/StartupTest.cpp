@@ -1,0 +1,162 @@
+#include "core/app/Startup.h"
+#include "core/AppState.h"
+#include "core/app/StartupWindows.h"
+#include "platform/InstanceGuard.h"
+#include "support/ScriptedUserPrompt.h"
+#include "support/TestEnvironment.h"
+
+#include <QFile>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Records what start-up asked of its windows, in order.
+class ScriptedStartupWindows : public StartupWindows
+{
+public:
+    QStringList steps;
+
+    void setSplashMode(const QString &mode) override { steps << QStringLiteral("mode:") + mode; }
+    void showSplash() override { steps << QStringLiteral("splash"); }
+    void loadHost() override { steps << QStringLiteral("host"); }
+    void enableInternetCheck() override { steps << QStringLiteral("timer"); }
+};
+
+class StartupTest : public ::testing::Test
+{
+protected:
+    TestEnvironment env;
+    AppState state; // fresh: start-up works out the folders itself
+    ScriptedUserPrompt prompt{&state};
+    ScriptedStartupWindows windows;
+    Startup startup{state, prompt, windows};
+    const QString lockName = QStringLiteral("FlazzStartupTest");
+
+    StartupTest() { startup.setInstanceName(lockName); }
+
+    void writeSettings(const char *body)
+    {
+        QFile f(env.state().SettingsFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(body);
+    }
+};
+
+TEST_F(StartupTest, ErrorArgumentShowsOnlyTheAdministratorMessage)
+{
+    writeSettings("<Settings><UploadSize>800</UploadSize><Skin>3</Skin><UploadPrompt>True</UploadPrompt>"
+                  "<StartupPrompt>True</StartupPrompt></Settings>");
+    EXPECT_EQ(startup.Main(QStringLiteral("Error")), Startup::Outcome::Ended);
+
+    ASSERT_EQ(prompt.calls.size(), 1);
+    EXPECT_EQ(prompt.calls[0].text, Startup::AdminMessage);
+    EXPECT_EQ(prompt.calls[0].style, 64);
+    EXPECT_EQ(prompt.calls[0].title, QStringLiteral("Flazz"));
+    EXPECT_TRUE(windows.steps.isEmpty());
+    // Neither folders nor settings were touched.
+    EXPECT_TRUE(state.AppDataFolder.isEmpty());
+    EXPECT_EQ(state.Skin, 0);
+    EXPECT_EQ(state.UploadSize, 0);
+    EXPECT_FALSE(state.UploadPromptEnabled);
+}
+
+TEST_F(StartupTest, ErrorIsMatchedExactly)
+{
+    EXPECT_EQ(startup.Main(QStringLiteral("error")), Startup::Outcome::Running);
+    EXPECT_TRUE(prompt.calls.isEmpty());
+}
+
+TEST_F(StartupTest, FirstInstanceShowsSplashThenHostThenStartsTheCheck)
+{
+    EXPECT_EQ(startup.Main(QString()), Startup::Outcome::Running);
+    EXPECT_TRUE(prompt.calls.isEmpty());
+    EXPECT_EQ(windows.steps, (QStringList{QStringLiteral("mode:Splash"), QStringLiteral("splash"),
+                                          QStringLiteral("host"), QStringLiteral("timer")}));
+    EXPECT_EQ(state.AppDataFolder, env.state().AppDataFolder);
+    EXPECT_EQ(state.SettingsFile, env.state().SettingsFile);
+    EXPECT_TRUE(state.InternetAvailable);
+    EXPECT_EQ(state.MaxPhotos, 100);
+
+    // While it runs, a later copy without arguments is turned away.
+    AppState laterState;
+    ScriptedUserPrompt laterPrompt;
+    ScriptedStartupWindows laterWindows;
+    Startup later(laterState, laterPrompt, laterWindows);
+    later.setInstanceName(lockName);
+    EXPECT_EQ(later.Main(QString()), Startup::Outcome::Ended);
+    ASSERT_EQ(laterPrompt.calls.size(), 1);
+    EXPECT_EQ(laterPrompt.calls[0].text, Startup::AlreadyOpenMessage);
+    EXPECT_TRUE(laterWindows.steps.isEmpty());
+}
+
+TEST_F(StartupTest, SecondInstanceWithArgumentsGoesOnInBusyModeWithoutMessage)
+{
+    platform::InstanceGuard running(lockName);
+    EXPECT_EQ(startup.Main(QStringLiteral("/upload C:\\photo.jpg")), Startup::Outcome::Running);
+    EXPECT_TRUE(prompt.calls.isEmpty());
+    EXPECT_EQ(windows.steps,
+              (QStringList{QStringLiteral("mode:Busy"), QStringLiteral("host"), QStringLiteral("timer")}));
+}
+
+TEST_F(StartupTest, ArgumentsWithoutOtherInstanceShowTheSplash)
+{
+    EXPECT_EQ(startup.Main(QStringLiteral("anything")), Startup::Outcome::Running);
+    EXPECT_TRUE(windows.steps.contains(QStringLiteral("splash")));
+}
+
+TEST_F(StartupTest, ReadsTheFourSettingsStrictly)
+{
+    writeSettings("<Settings><UploadSize>1024</UploadSize><Skin>4</Skin><UploadPrompt>True</UploadPrompt>"
+                  "<StartupPrompt>true</StartupPrompt></Settings>");
+    startup.Main(QString());
+    EXPECT_EQ(state.UploadSize, 1024);
+    EXPECT_EQ(state.Skin, 4);
+    EXPECT_TRUE(state.UploadPromptEnabled);
+    EXPECT_FALSE(state.StartupPromptEnabled); // only the exact "True" is on
+}
+
+TEST_F(StartupTest, UnreadableValuesFallBackToDefaults)
+{
+    writeSettings("<Settings><UploadSize>big</UploadSize><Skin></Skin><UploadPrompt> True</UploadPrompt>"
+                  "</Settings>");
+    EXPECT_EQ(startup.Main(QString()), Startup::Outcome::Running);
+    EXPECT_EQ(state.UploadSize, 0);
+    EXPECT_EQ(state.Skin, 0);
+    EXPECT_FALSE(state.UploadPromptEnabled);
+    EXPECT_FALSE(state.StartupPromptEnabled); // element missing
+}
+
+TEST_F(StartupTest, BrokenSettingsFileIsNotRepairedOrReported)
+{
+    writeSettings("<Settings><Skin>2</Skin>");
+    EXPECT_EQ(startup.Main(QString()), Startup::Outcome::Running);
+    EXPECT_EQ(state.Skin, 0);
+    EXPECT_TRUE(prompt.calls.isEmpty());
+    QFile f(env.state().SettingsFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("<Settings><Skin>2</Skin>"));
+}
+
+TEST_F(StartupTest, MissingDataIsProvisionedBeforeTheSettingsAreRead)
+{
+    ASSERT_TRUE(QFile::remove(env.state().SettingsFile));
+    bool createdWithFolders = false;
+    startup.setCreateProcessObjects(
+        [&](AppState &s) { createdWithFolders = !s.DataFolder.isEmpty() && QFile::exists(s.SettingsFile); });
+    startup.Main(QString());
+    EXPECT_TRUE(QFile::exists(state.SettingsFile));
+    EXPECT_TRUE(createdWithFolders);
+}
+
+TEST(StartupCommandLine, JoinsTheArgumentsAfterTheProgramName)
+{
+    EXPECT_EQ(Startup::commandLineOf({QStringLiteral("flazz")}), QString());
+    EXPECT_EQ(Startup::commandLineOf({QStringLiteral("flazz"), QStringLiteral("Error")}),
+              QStringLiteral("Error"));
+    EXPECT_EQ(Startup::commandLineOf({QStringLiteral("flazz"), QStringLiteral("a"), QStringLiteral("b")}),
+              QStringLiteral("a b"));
+}
+
+} // namespace
