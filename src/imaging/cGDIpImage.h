@@ -7,7 +7,8 @@
 class cGDIpToken;
 
 // What a load attempt found; ImageType tells the kind once it succeeded.
-enum class ImageLoadStatus {
+enum class ImageLoadStatus
+{
     NotLoaded,    // nothing tried yet, or cleared
     NoToken,      // the image library is not started
     Unreadable,   // the file is missing, locked or shrank while read
@@ -31,7 +32,18 @@ class cGDIpImage
 {
 public:
     // Numbers of ImageType; there is no 5.
-    enum Kind { None = 0, Bmp = 1, Gif = 2, Jpeg = 3, Metafile = 4, Icon = 6, Png = 7, Tiff = 8, Exif = 9 };
+    enum Kind
+    {
+        None = 0,
+        Bmp = 1,
+        Gif = 2,
+        Jpeg = 3,
+        Metafile = 4,
+        Icon = 6,
+        Png = 7,
+        Tiff = 8,
+        Exif = 9
+    };
 
     cGDIpImage() = default;
     ~cGDIpImage();

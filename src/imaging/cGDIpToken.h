@@ -14,7 +14,11 @@ class cGDIpImage;
 class cGDIpToken
 {
 public:
-    enum class Startup { Start, Unavailable };
+    enum class Startup
+    {
+        Start,
+        Unavailable
+    };
 
     // `Unavailable` gives a token that never started (Token() == 0), as when
     // the codec is missing; every load through it fails.

@@ -3,7 +3,8 @@
 #include <QString>
 
 // Why a file did not join the photo set.
-enum class AddRefusal {
+enum class AddRefusal
+{
     None,            // added
     Extension,       // not named .jpg, .jpeg, .gif, .png or .bmp
     Unreadable,      // missing, locked, or vanished while we looked
@@ -23,7 +24,7 @@ struct PhotoCheck
 {
     QString FilePath;
     AddRefusal refusal = AddRefusal::None;
-    QString ID;       // content hash; empty when refused
-    qint64 size = 0;  // bytes, as read
+    QString ID;      // content hash; empty when refused
+    qint64 size = 0; // bytes, as read
     int imageType = 0;
 };

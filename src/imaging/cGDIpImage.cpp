@@ -1,0 +1,193 @@
+#include "imaging/cGDIpImage.h"
+
+#include "imaging/cGDIpToken.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+
+#include <turbojpeg.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct Signature
+{
+    int kind;
+    const char *format; // Qt's name for the decoder; null for JPEG
+};
+
+bool startsWith(const QByteArray &bytes, const char *magic, qsizetype length, qsizetype offset = 0)
+{
+    return bytes.size() >= offset + length &&
+           std::memcmp(bytes.constData() + offset, magic, size_t(length)) == 0;
+}
+
+// The kind is read from the content's own signature, never from the name.
+// Only formats we can vouch for are named; anything else goes to Qt's
+// auto-detection and, if it decodes, counts as "a format not listed".
+Signature sniff(const QByteArray &b)
+{
+    if (startsWith(b, "\xFF\xD8\xFF", 3))
+        return {cGDIpImage::Jpeg, nullptr};
+    if (startsWith(b, "\x89PNG\r\n\x1A\n", 8))
+        return {cGDIpImage::Png, "png"};
+    if (startsWith(b, "GIF87a", 6) || startsWith(b, "GIF89a", 6))
+        return {cGDIpImage::Gif, "gif"};
+    if (startsWith(b, "BM", 2) && b.size() >= 26)
+        return {cGDIpImage::Bmp, "bmp"};
+    if (startsWith(b, "II*\0", 4) || startsWith(b, "MM\0*", 4))
+        return {cGDIpImage::Tiff, "tiff"};
+    if (startsWith(b, "\0\0\1\0", 4) || startsWith(b, "\0\0\2\0", 4))
+        return {cGDIpImage::Icon, "ico"};
+    // Placeable and plain Windows metafiles, and enhanced metafiles (" EMF"
+    // signature 40 bytes in). Qt has no decoder for them; they stay refused.
+    if (startsWith(b, "\xD7\xCD\xC6\x9A", 4) || startsWith(b, " EMF", 4, 40))
+        return {cGDIpImage::Metafile, "metafile"};
+    return {cGDIpImage::None, ""};
+}
+
+struct TjHandle
+{
+    tjhandle handle = tjInitDecompress();
+    ~TjHandle()
+    {
+        if (handle)
+            tjDestroy(handle);
+    }
+};
+
+// The smallest scale the codec offers: at 1/8 each block decodes to one
+// pixel, yet every coefficient of the file is still read, so a file cut
+// short or garbled fails just as it would at full size.
+tjscalingfactor smallestScale()
+{
+    int count = 0;
+    tjscalingfactor *factors = tjGetScalingFactors(&count);
+    tjscalingfactor best{1, 1};
+    for (int i = 0; factors && i < count; ++i) {
+        if (factors[i].num * best.denom < best.num * factors[i].denom)
+            best = factors[i];
+    }
+    return best;
+}
+
+} // namespace
+
+cGDIpImage::~cGDIpImage()
+{
+    Clear();
+    if (m_token)
+        m_token->RemoveUser(this);
+}
+
+void cGDIpImage::Clear()
+{
+    m_imageType = None;
+    m_status = ImageLoadStatus::NotLoaded;
+    m_size = QSize();
+}
+
+bool cGDIpImage::fail(ImageLoadStatus status)
+{
+    Clear();
+    m_status = status;
+    return false;
+}
+
+bool cGDIpImage::LoadPicture_FileName(const QString &FileName, cGDIpToken *TokenClass)
+{
+    if (!TokenClass || TokenClass->Token() == 0)
+        return fail(ImageLoadStatus::NoToken);
+    QFile file(FileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(ImageLoadStatus::Unreadable);
+    const qint64 expected = file.size();
+    if (expected == 0)
+        return fail(ImageLoadStatus::Empty);
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() < expected)
+        return fail(ImageLoadStatus::Unreadable);
+    return LoadPicture_Bytes(bytes, TokenClass);
+}
+
+bool cGDIpImage::LoadPicture_Bytes(const QByteArray &bytes, cGDIpToken *TokenClass)
+{
+    if (!TokenClass || TokenClass->Token() == 0)
+        return fail(ImageLoadStatus::NoToken);
+    if (bytes.isEmpty())
+        return fail(ImageLoadStatus::Empty);
+    Clear();
+
+    const Signature signature = sniff(bytes);
+    bool decoded = false;
+    if (signature.kind == Jpeg) {
+        decoded = decodeJpeg(bytes);
+    } else if (signature.kind == Metafile) {
+        return fail(ImageLoadStatus::Unrecognised);
+    } else {
+        decoded = decodeWithQt(bytes, signature.format);
+    }
+    if (!decoded)
+        return false;
+
+    m_imageType = signature.kind;
+    m_status = ImageLoadStatus::Loaded;
+    if (m_token != TokenClass) {
+        if (m_token)
+            m_token->RemoveUser(this);
+        m_token = TokenClass;
+        m_token->AddUser(this);
+    }
+    return true;
+}
+
+bool cGDIpImage::decodeJpeg(const QByteArray &bytes)
+{
+    TjHandle tj;
+    if (!tj.handle)
+        return fail(ImageLoadStatus::NoToken);
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const auto length = static_cast<unsigned long>(bytes.size());
+    int width = 0, height = 0, subsampling = 0, colorspace = 0;
+    if (tjDecompressHeader3(tj.handle, data, length, &width, &height, &subsampling, &colorspace) != 0)
+        return fail(ImageLoadStatus::Damaged);
+
+    const tjscalingfactor scale = smallestScale();
+    const int scaledWidth = TJSCALED(width, scale);
+    const int scaledHeight = TJSCALED(height, scale);
+    // Grey output skips the colour conversion; the codec cannot turn CMYK
+    // into grey, so those keep their four channels.
+    const bool cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
+    const int pixelFormat = cmyk ? TJPF_CMYK : TJPF_GRAY;
+    const int pitch = scaledWidth * tjPixelSize[pixelFormat];
+    std::vector<unsigned char> pixels(size_t(pitch) * size_t(scaledHeight));
+    if (tjDecompress2(tj.handle, data, length, pixels.data(), scaledWidth, pitch, scaledHeight, pixelFormat,
+                      TJFLAG_STOPONWARNING | TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE) != 0)
+        return fail(ImageLoadStatus::Damaged);
+    m_size = QSize(width, height);
+    return true;
+}
+
+bool cGDIpImage::decodeWithQt(const QByteArray &bytes, const char *format)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const bool known = format && *format;
+    QImageReader reader(&buffer, known ? QByteArray(format) : QByteArray());
+    reader.setAutoDetectImageFormat(!known);
+    reader.setDecideFormatFromContent(true);
+    if (!reader.canRead())
+        return fail(known ? ImageLoadStatus::Damaged : ImageLoadStatus::Unrecognised);
+    const QSize size = reader.size();
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return fail(known ? ImageLoadStatus::Damaged : ImageLoadStatus::Unrecognised);
+    m_size = size.isValid() ? size : image.size();
+    return true;
+}

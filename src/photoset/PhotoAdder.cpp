@@ -1,0 +1,389 @@
+#include "photoset/PhotoAdder.h"
+
+#include "core/AppState.h"
+#include "core/MessageCatalog.h"
+#include "core/UserPrompt.h"
+#include "photoset/AddProgress.h"
+#include "photoset/PathRoutines.h"
+#include "photoset/clsTray.h"
+#include "platform/ShellFolders.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSemaphore>
+#include <QThreadPool>
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <optional>
+
+namespace {
+
+// How a file reached the adder; each way has its own rules for the limit,
+// the progress count and the description.
+enum class Origin
+{
+    Selected, // the dialog: files beyond the limit are looked at, not added
+    Dropped,  // a dropped file: reaching the limit ends the whole drop
+    InFolder, // found in a dropped folder: no description
+};
+
+struct Step
+{
+    QString path;
+    Origin origin = Origin::Selected;
+};
+
+using StepSource = std::function<std::optional<Step>()>;
+
+// Depth first, entries by name (case-insensitively, as the user sees them
+// listed), subfolders entered where they fall in that order. Only files
+// named like photos are produced; links to folders are not followed, so a
+// link that points back up cannot trap the search.
+class FolderWalk
+{
+public:
+    explicit FolderWalk(const QString &folder) { enter(folder); }
+
+    std::optional<QString> next()
+    {
+        while (!m_stack.empty()) {
+            Level &level = m_stack.back();
+            if (level.position == level.entries.size()) {
+                m_stack.pop_back();
+                continue;
+            }
+            const QFileInfo entry = level.entries.at(level.position++);
+            if (entry.isDir()) {
+                if (!entry.isSymLink())
+                    enter(entry.filePath());
+            } else if (clsTray::HasPhotoExtension(entry.fileName())) {
+                return entry.filePath();
+            }
+        }
+        return std::nullopt;
+    }
+
+private:
+    struct Level
+    {
+        QFileInfoList entries;
+        qsizetype position = 0;
+    };
+
+    void enter(const QString &folder)
+    {
+        const QDir dir(folder);
+        m_stack.push_back(
+            {dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                               QDir::Name | QDir::IgnoreCase),
+             0});
+    }
+
+    std::vector<Level> m_stack;
+};
+
+QString withoutTrailingSeparators(QString path)
+{
+    while (path.size() > 1 && (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'))))
+        path.chop(1);
+    return path;
+}
+
+bool isHttpItem(const QString &item)
+{
+    return item.startsWith(QLatin1String("HTTP://"), Qt::CaseInsensitive);
+}
+
+bool isFolderItem(const QString &item)
+{
+    return !isHttpItem(item) && QFileInfo(QDir::fromNativeSeparators(item)).isDir();
+}
+
+bool inInternetCache(const QString &item)
+{
+    const QString cache = platform::shellFolder(platform::ShellFolder::InternetCache);
+    return !cache.isEmpty() && QDir::fromNativeSeparators(item).contains(cache, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+// Examines upcoming files on worker threads, a few ahead of the one being
+// committed, and hands the verdicts back strictly in the order of the
+// source.
+class PhotoAdder::Pipeline
+{
+public:
+    struct Slot
+    {
+        Step step;
+        PhotoCheck check;
+        std::atomic<bool> ready{false};
+    };
+
+    // Shared with the tasks, which may outlive a single run by a moment.
+    struct Shared
+    {
+        QSemaphore finished;
+        std::atomic<bool> stop{false}; // the run ended: skip what is queued
+        std::atomic<bool> full{false}; // the set is full: nothing needs examining
+    };
+
+    explicit Pipeline(cGDIpToken *token) : m_token(token)
+    {
+        m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    }
+    ~Pipeline() { m_pool.waitForDone(); }
+
+    void setThreads(int threads) { m_pool.setMaxThreadCount(std::max(1, threads)); }
+
+    void begin(StepSource source)
+    {
+        m_source = std::move(source);
+        m_shared = std::make_shared<Shared>();
+        m_queue.clear();
+        m_exhausted = false;
+    }
+
+    // The next file in order, its examination possibly still running.
+    std::shared_ptr<Slot> take()
+    {
+        topUp();
+        if (m_queue.empty())
+            return nullptr;
+        std::shared_ptr<Slot> slot = m_queue.front();
+        m_queue.pop_front();
+        topUp();
+        return slot;
+    }
+
+    // Blocks until `slot` is examined, keeping the window live meanwhile.
+    void wait(const Slot &slot, AddProgress &progress)
+    {
+        while (!slot.ready.load(std::memory_order_acquire)) {
+            progress.processEvents();
+            m_shared->finished.tryAcquire(1, 15);
+        }
+    }
+
+    void markFull() { m_shared->full = true; }
+
+    Summary run(const StepSource &source, const QString &description, AppState &state, AddProgress &progress);
+
+    void end(AddProgress &progress)
+    {
+        m_shared->stop = true;
+        m_queue.clear();
+        while (!m_pool.waitForDone(20))
+            progress.processEvents();
+        m_source = nullptr;
+    }
+
+private:
+    void topUp()
+    {
+        const int depth = 2 * m_pool.maxThreadCount();
+        while (!m_exhausted && int(m_queue.size()) < depth) {
+            std::optional<Step> step = m_source();
+            if (!step) {
+                m_exhausted = true;
+                break;
+            }
+            auto slot = std::make_shared<Slot>();
+            slot->step = std::move(*step);
+            m_queue.push_back(slot);
+            m_pool.start([slot, shared = m_shared, token = m_token] {
+                if (shared->stop || shared->full) {
+                    slot->check.FilePath = slot->step.path;
+                    slot->check.refusal = AddRefusal::Limit;
+                } else {
+                    try {
+                        slot->check = clsTray::CheckPhoto(slot->step.path, token);
+                    } catch (...) {
+                        // Out of memory on a giant file, and the like: the
+                        // file is skipped, the rest goes on.
+                        slot->check = PhotoCheck{};
+                        slot->check.FilePath = slot->step.path;
+                        slot->check.refusal = AddRefusal::Unreadable;
+                    }
+                }
+                slot->ready.store(true, std::memory_order_release);
+                shared->finished.release();
+            });
+        }
+    }
+
+    cGDIpToken *m_token;
+    QThreadPool m_pool;
+    StepSource m_source;
+    std::shared_ptr<Shared> m_shared;
+    std::deque<std::shared_ptr<Slot>> m_queue;
+    bool m_exhausted = false;
+};
+
+PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QString &description,
+                                              AppState &state, AddProgress &progress)
+{
+    Summary summary;
+    clsTray &tray = *state.PhotoTray;
+    const auto full = [&] { return tray.Count() >= state.MaxPhotos; };
+    const auto refuse = [](const Step &step, AddRefusal why) {
+        PhotoCheck check;
+        check.FilePath = step.path;
+        check.refusal = why;
+        return check;
+    };
+
+    state.AddCancelled = false;
+    begin(source);
+    while (std::shared_ptr<Slot> slot = take()) {
+        const Step &step = slot->step;
+        if (step.origin == Origin::InFolder && full()) {
+            progress.fileDone(refuse(step, AddRefusal::Limit));
+            summary.full = true;
+            break;
+        }
+        if (step.origin != Origin::InFolder || state.ShowFolderProgress) {
+            progress.fileLookedAt(JustFileName(step.path));
+            ++summary.lookedAt;
+            progress.processEvents();
+            if (step.origin != Origin::InFolder)
+                progress.processEvents();
+        }
+        if (step.origin == Origin::Dropped && full()) {
+            progress.fileDone(refuse(step, AddRefusal::Limit));
+            summary.full = true;
+            break;
+        }
+
+        PhotoCheck check;
+        if (full()) {
+            // Only the dialog gets here: the rest of its files are looked
+            // at but no longer examined.
+            check = refuse(step, AddRefusal::Limit);
+            summary.full = true;
+        } else {
+            wait(*slot, progress);
+            check = slot->check;
+            check.refusal = tray.AddChecked(check, step.origin == Origin::InFolder ? QString() : description);
+            if (check.refusal == AddRefusal::None) {
+                ++summary.added;
+                state.TotalSize += double(check.size);
+            }
+        }
+        if (full())
+            markFull();
+        progress.fileDone(check);
+
+        if (state.AddCancelled) {
+            state.AddCancelled = false;
+            progress.processEvents();
+            summary.cancelled = true;
+            break;
+        }
+    }
+    end(progress);
+    return summary;
+}
+
+PhotoAdder::PhotoAdder(AppState &state, UserPrompt &ui, AddProgress &progress)
+    : m_pipeline(std::make_unique<Pipeline>(state.GdiplusToken)), m_state(state), m_ui(ui),
+      m_progress(progress)
+{
+}
+
+PhotoAdder::~PhotoAdder() = default;
+
+void PhotoAdder::setParallelism(int threads)
+{
+    m_pipeline->setThreads(threads);
+}
+
+PhotoAdder::Summary PhotoAdder::Browse(const QString &description)
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("Select Photos");
+    request.initialFolder = platform::shellFolder(platform::ShellFolder::Desktop);
+    request.filter = QStringLiteral("Image Files (*.jpg;*.jpeg;*.gif;*.png)|*.jpg;*.jpeg;*.gif;*.png");
+    request.multiSelect = true;
+    const QStringList files = m_ui.openFiles(request);
+    if (files.isEmpty())
+        return {};
+    return AddSelected(files, description);
+}
+
+PhotoAdder::Summary PhotoAdder::AddSelected(const QStringList &files, const QString &description)
+{
+    if (files.isEmpty())
+        return {};
+    if (files.size() > m_state.MaxPhotos) {
+        const bool wasOpen = m_state.ModalFormOpen;
+        m_state.ModalFormOpen = true;
+        m_ui.systemMessage(QStringLiteral("You cannot flazz more than 100 photos at a time."),
+                           MsgStyle::Information, QStringLiteral("Flazz"));
+        m_state.ModalFormOpen = wasOpen;
+        return {};
+    }
+    qsizetype next = 0;
+    m_progress.open();
+    const Summary summary = m_pipeline->run(
+        [&]() -> std::optional<Step> {
+            if (next == files.size())
+                return std::nullopt;
+            return Step{files.at(next++), Origin::Selected};
+        },
+        description, m_state, m_progress);
+    m_progress.close();
+    return summary;
+}
+
+PhotoAdder::Summary PhotoAdder::AddDropped(const QStringList &items, const QString &description)
+{
+    if (items.isEmpty())
+        return {};
+    m_state.ShowFolderProgress = true;
+    m_progress.open();
+
+    const bool single = items.size() == 1;
+    const bool heldPhotos = m_state.PhotoTray->Count() > 0;
+    qsizetype next = 0;
+    std::optional<FolderWalk> walk;
+    const StepSource source = [&]() -> std::optional<Step> {
+        for (;;) {
+            if (walk) {
+                if (std::optional<QString> file = walk->next())
+                    return Step{*file, Origin::InFolder};
+                walk.reset();
+            }
+            if (next == items.size())
+                return std::nullopt;
+            const QString item = items.at(next++);
+            if (isFolderItem(item)) {
+                walk.emplace(withoutTrailingSeparators(QDir::fromNativeSeparators(item)));
+                continue;
+            }
+            // Files the browser keeps in its cache are pages' parts, not
+            // the user's photos; and a single dropped file that is plainly
+            // no photo is answered at once instead of being looked at.
+            const bool cached = inInternetCache(item);
+            if (cached || (single && !clsTray::HasPhotoExtension(item))) {
+                PhotoCheck skipped;
+                skipped.FilePath = item;
+                skipped.refusal = cached ? AddRefusal::NotImage : AddRefusal::Extension;
+                m_progress.fileDone(skipped);
+                if (single && heldPhotos)
+                    funcMessageDisplay(m_state, m_ui, MessageNo::FolderOrFileProblem);
+                continue;
+            }
+            return Step{item, Origin::Dropped};
+        }
+    };
+    const Summary summary = m_pipeline->run(source, description, m_state, m_progress);
+
+    m_state.ShowFolderProgress = false;
+    m_progress.close();
+    if (m_state.PhotoTray->Count() == 0)
+        funcMessageDisplay(m_state, m_ui, MessageNo::FolderOrFileProblem);
+    return summary;
+}
