@@ -9,6 +9,7 @@
 
 #include <turbojpeg.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -76,6 +77,97 @@ tjscalingfactor smallestScale()
     return best;
 }
 
+quint32 le32(const QByteArray &b, qsizetype at)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(b.constData()) + at;
+    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+}
+
+quint16 le16(const QByteArray &b, qsizetype at)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(b.constData()) + at;
+    return quint16(p[0] | p[1] << 8);
+}
+
+// Qt's BMP and GIF readers paint over what is missing instead of failing,
+// so the file's own structure is checked first: every pixel row of an
+// uncompressed bitmap must be present.
+bool bmpComplete(const QByteArray &b)
+{
+    if (b.size() < 30)
+        return false;
+    const quint32 pixelsAt = le32(b, 10);
+    const quint32 headerSize = le32(b, 14);
+    qint64 width = 0, height = 0;
+    int bitCount = 0;
+    quint32 compression = 0;
+    if (headerSize == 12) { // OS/2 core header
+        width = le16(b, 18);
+        height = le16(b, 20);
+        bitCount = le16(b, 24);
+    } else {
+        if (b.size() < 34)
+            return false;
+        width = qint32(le32(b, 18));
+        height = qint32(le32(b, 22));
+        bitCount = le16(b, 28);
+        compression = le32(b, 30);
+    }
+    if (compression != 0 && compression != 3) // run-length and embedded codecs: Qt decides
+        return true;
+    if (width <= 0 || height == 0 || bitCount <= 0)
+        return false;
+    const qint64 stride = ((width * bitCount + 31) / 32) * 4;
+    return qint64(pixelsAt) + stride * std::abs(height) <= b.size();
+}
+
+// Walks a GIF's blocks to the trailer; a file that ends inside a block, or
+// before any image, is cut short.
+bool gifComplete(const QByteArray &b)
+{
+    const qsizetype size = b.size();
+    auto skipSubBlocks = [&](qsizetype at) -> qsizetype {
+        while (at < size) {
+            const int length = static_cast<unsigned char>(b.at(at));
+            ++at;
+            if (length == 0)
+                return at;
+            at += length;
+        }
+        return -1;
+    };
+    if (size < 13)
+        return false;
+    qsizetype at = 13;
+    const auto flags = static_cast<unsigned char>(b.at(10));
+    if (flags & 0x80)
+        at += 3 * (qsizetype(1) << ((flags & 0x07) + 1));
+    bool sawImage = false;
+    while (at < size) {
+        const auto block = static_cast<unsigned char>(b.at(at));
+        if (block == 0x3B)
+            return sawImage;
+        if (block == 0x21) {
+            at = at + 2 <= size ? skipSubBlocks(at + 2) : -1;
+        } else if (block == 0x2C) {
+            if (at + 10 > size)
+                return false;
+            const auto local = static_cast<unsigned char>(b.at(at + 9));
+            at += 10;
+            if (local & 0x80)
+                at += 3 * (qsizetype(1) << ((local & 0x07) + 1));
+            at = at + 1 <= size ? skipSubBlocks(at + 1) : -1;
+            sawImage = at > 0;
+        } else {
+            return false;
+        }
+        if (at < 0)
+            return false;
+    }
+    // Some writers leave out the trailer; the data itself is all there.
+    return sawImage && at == size;
+}
+
 } // namespace
 
 cGDIpImage::~cGDIpImage()
@@ -129,6 +221,9 @@ bool cGDIpImage::LoadPicture_Bytes(const QByteArray &bytes, cGDIpToken *TokenCla
         decoded = decodeJpeg(bytes);
     } else if (signature.kind == Metafile) {
         return fail(ImageLoadStatus::Unrecognised);
+    } else if ((signature.kind == Bmp && !bmpComplete(bytes)) ||
+               (signature.kind == Gif && !gifComplete(bytes))) {
+        return fail(ImageLoadStatus::Damaged);
     } else {
         decoded = decodeWithQt(bytes, signature.format);
     }

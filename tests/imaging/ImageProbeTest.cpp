@@ -1,0 +1,126 @@
+#include "imaging/TestImages.h"
+#include "imaging/cGDIpImage.h"
+#include "imaging/cGDIpToken.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using testimages::encoded;
+
+namespace {
+
+class ImageProbeTest : public ::testing::Test
+{
+protected:
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+
+    QTemporaryDir m_dir;
+    cGDIpToken m_token;
+};
+
+TEST_F(ImageProbeTest, TypeComesFromTheDecodedContentNotTheName)
+{
+    struct Case
+    {
+        const char *format;
+        int type;
+    };
+    const Case cases[] = {{"bmp", 1}, {"gif", 2}, {"jpg", 3}, {"png", 7}, {"tiff", 8}, {"ico", 6}};
+    for (const Case &c : cases) {
+        // Every file is named like a JPEG; only its bytes may tell.
+        const QString path =
+            write(QStringLiteral("photo-%1.jpg").arg(QLatin1String(c.format)), encoded(c.format));
+        cGDIpImage image;
+        ASSERT_TRUE(image.LoadPicture_FileName(path, &m_token)) << c.format;
+        EXPECT_EQ(image.ImageType(), c.type) << c.format;
+        EXPECT_EQ(image.size(), QSize(24, 16)) << c.format;
+    }
+}
+
+TEST_F(ImageProbeTest, RefusesWhatIsNotAWholeImage)
+{
+    const QByteArray jpeg = encoded("jpg", QSize(320, 240));
+    const QByteArray png = encoded("png", QSize(320, 240));
+    const QByteArray gif = encoded("gif", QSize(320, 240));
+    const QByteArray bmp = encoded("bmp", QSize(320, 240));
+    struct Case
+    {
+        const char *name;
+        QByteArray bytes;
+        ImageLoadStatus status;
+    };
+    QByteArray garbledJpeg = jpeg;
+    for (qsizetype i = jpeg.size() / 2; i < jpeg.size() / 2 + 64; ++i)
+        garbledJpeg[i] = char(0xFF); // markers where entropy-coded data belongs
+    const Case cases[] = {
+        {"empty.jpg", QByteArray(), ImageLoadStatus::Empty},
+        {"cut.jpg", jpeg.left(jpeg.size() * 2 / 3), ImageLoadStatus::Damaged},
+        {"garbled.jpg", garbledJpeg, ImageLoadStatus::Damaged},
+        {"cut.png", png.left(png.size() * 2 / 3), ImageLoadStatus::Damaged},
+        {"cut.gif", gif.left(gif.size() * 2 / 3), ImageLoadStatus::Damaged},
+        {"cut.bmp", bmp.left(bmp.size() * 2 / 3), ImageLoadStatus::Damaged},
+        {"text.png", QByteArray("just some words, no picture"), ImageLoadStatus::Unrecognised},
+        {"header-only.jpg", jpeg.left(3), ImageLoadStatus::Damaged},
+    };
+    for (const Case &c : cases) {
+        cGDIpImage image;
+        EXPECT_FALSE(image.LoadPicture_FileName(write(QLatin1String(c.name), c.bytes), &m_token)) << c.name;
+        EXPECT_EQ(image.status(), c.status) << c.name;
+        EXPECT_EQ(image.ImageType(), 0) << c.name;
+    }
+    cGDIpImage missing;
+    EXPECT_FALSE(missing.LoadPicture_FileName(m_dir.filePath(QStringLiteral("nothing.jpg")), &m_token));
+    EXPECT_EQ(missing.status(), ImageLoadStatus::Unreadable);
+}
+
+TEST_F(ImageProbeTest, AFailedLoadForgetsTheImageBefore)
+{
+    cGDIpImage image;
+    ASSERT_TRUE(image.LoadPicture_FileName(write(QStringLiteral("a.png"), encoded("png")), &m_token));
+    EXPECT_FALSE(image.LoadPicture_FileName(write(QStringLiteral("b.png"), QByteArray("nope")), &m_token));
+    EXPECT_EQ(image.ImageType(), 0);
+}
+
+TEST_F(ImageProbeTest, NothingLoadsWithoutAStartedToken)
+{
+    const QString path = write(QStringLiteral("a.png"), encoded("png"));
+    cGDIpToken unavailable(cGDIpToken::Startup::Unavailable);
+    EXPECT_EQ(unavailable.Token(), 0u);
+    cGDIpImage image;
+    EXPECT_FALSE(image.LoadPicture_FileName(path, &unavailable));
+    EXPECT_FALSE(image.LoadPicture_FileName(path, nullptr));
+    EXPECT_NE(m_token.Token(), 0u);
+}
+
+TEST_F(ImageProbeTest, ImagesRegisterOnLoadAndAreClearedWhenTheTokenGoes)
+{
+    const QString path = write(QStringLiteral("a.gif"), encoded("gif"));
+    cGDIpImage outliving;
+    {
+        cGDIpToken token;
+        {
+            cGDIpImage shortLived;
+            ASSERT_TRUE(shortLived.LoadPicture_FileName(path, &token));
+            ASSERT_TRUE(shortLived.LoadPicture_FileName(path, &token)); // registered once
+            EXPECT_EQ(token.UserCount(), 1);
+            shortLived.Clear();
+            EXPECT_EQ(token.UserCount(), 1); // Clear keeps the registration
+        }
+        EXPECT_EQ(token.UserCount(), 0);
+        ASSERT_TRUE(outliving.LoadPicture_FileName(path, &token));
+        EXPECT_EQ(outliving.ImageType(), 2);
+    }
+    // The token cleared it on its way out; destroying it later is harmless.
+    EXPECT_EQ(outliving.ImageType(), 0);
+}
+
+} // namespace
