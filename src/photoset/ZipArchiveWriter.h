@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Writes a zip archive of photos: one entry per photo, in the given order,
+// named by the photo's file name without its folder (two photos of the same
+// name give two entries of that name), holding PrepareImage's bytes.
+//
+// Photos are prepared on worker threads, one per core, a few ahead of the
+// entry being written, so a large set never sits in memory at once and the
+// entries still land in order. Photos already compressed (JPEG, PNG, GIF) are
+// stored as they are; anything else is deflated.
+//
+// The archive is built under a temporary name beside the final one and takes
+// the final name only when complete: a failure or a cancel leaves no file
+// under the final name, and an archive of that name written earlier stays
+// untouched until the new one replaces it.
+class ZipArchiveWriter
+{
+public:
+    enum class Outcome
+    {
+        Written,
+        Cancelled,
+        Failed
+    };
+
+    struct Hooks
+    {
+        // After each entry: entries written so far, and the total.
+        std::function<void(int written, int total)> progress;
+        // Polled between entries and while waiting; true stops the run.
+        std::function<bool()> cancelled;
+        // Called every few milliseconds while waiting for a photo, so that a
+        // window stays responsive.
+        std::function<void()> pump;
+    };
+
+    // `uploadSize` as PrepareImage takes it; `threads` 0 means one per core.
+    explicit ZipArchiveWriter(int uploadSize, int threads = 0);
+
+    Outcome write(const QString &archivePath, const QStringList &photoPaths, const Hooks &hooks = {});
+
+    // Why the last write failed, in words for a log or the command line.
+    QString errorString() const { return m_error; }
+
+private:
+    int m_uploadSize;
+    int m_threads;
+    QString m_error;
+};

@@ -1,0 +1,102 @@
+#include "ExportTestSupport.h"
+
+#include "photoset/GifWriter.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+
+#include <zip.h>
+
+QByteArray pictureBytes(int width, int height, const char *format)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            row[x] = qRgb((x * 255) / width, (y * 255) / height, ((x + y) * 7) & 0xFF);
+    }
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    if (qstrcmp(format, "gif") == 0)
+        return encodeGif(image); // Qt has no GIF writer
+    QImageWriter(&buffer, format).write(image);
+    return out;
+}
+
+QImage imageOf(const QByteArray &bytes, bool autoTransform)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(autoTransform);
+    return reader.read();
+}
+
+QSize sizeOf(const QByteArray &bytes)
+{
+    return imageOf(bytes).size();
+}
+
+QByteArray withExifOrientation(const QByteArray &jpeg, int orientation)
+{
+    QByteArray tiff("MM\0*\0\0\0\x08", 8);      // big-endian, first directory at 8
+    tiff.append("\0\x01", 2);                   // one entry
+    tiff.append("\x01\x12\0\x03\0\0\0\x01", 8); // Orientation, SHORT, count 1
+    tiff.append(char(0));
+    tiff.append(char(orientation));
+    tiff.append("\0\0", 2);
+    tiff.append("\0\0\0\0", 4); // no further directory
+    QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
+    const int length = int(payload.size()) + 2;
+    QByteArray segment("\xFF\xE1", 2);
+    segment.append(char(length >> 8));
+    segment.append(char(length & 0xFF));
+    segment.append(payload);
+    return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
+std::vector<ZipEntry> readZip(const QString &path, bool *ok, bool strict)
+{
+    std::vector<ZipEntry> entries;
+    if (ok)
+        *ok = false;
+    int error = 0;
+    zip_t *archive =
+        zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | (strict ? ZIP_CHECKCONS : 0), &error);
+    if (!archive)
+        return entries;
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    bool good = true;
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(archive, zip_uint64_t(i), 0, &st) != 0) {
+            good = false;
+            break;
+        }
+        ZipEntry e;
+        e.name = QString::fromUtf8(st.name);
+        e.method = st.comp_method;
+        e.data.resize(qsizetype(st.size));
+        zip_file_t *f = zip_fopen_index(archive, zip_uint64_t(i), 0);
+        if (!f || zip_fread(f, e.data.data(), st.size) != zip_int64_t(st.size))
+            good = false;
+        if (f)
+            zip_fclose(f); // verifies the CRC
+        entries.push_back(std::move(e));
+    }
+    zip_discard(archive);
+    if (ok)
+        *ok = good;
+    return entries;
+}
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}

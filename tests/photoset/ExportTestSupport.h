@@ -1,0 +1,73 @@
+#pragma once
+
+#include "photoset/UploadWindow.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// Test pictures: a gradient (so that a scaled copy is not trivially tiny) in
+// the given Qt format ("jpeg", "png", "gif", "bmp").
+QByteArray pictureBytes(int width, int height, const char *format);
+QSize sizeOf(const QByteArray &bytes);
+QImage imageOf(const QByteArray &bytes, bool autoTransform = false);
+
+// `jpeg` with a minimal EXIF block (APP1) carrying `orientation` spliced in
+// right after the start-of-image marker: Qt's writer adds no EXIF itself.
+QByteArray withExifOrientation(const QByteArray &jpeg, int orientation);
+
+// An archive's entries, read back with libzip. `strict` has libzip check the
+// archive's consistency, which also refuses two entries of the same name.
+struct ZipEntry
+{
+    QString name;
+    QByteArray data;
+    int method = -1;
+};
+std::vector<ZipEntry> readZip(const QString &path, bool *ok = nullptr, bool strict = true);
+
+// Files in `folder` (names only), sorted.
+QStringList filesIn(const QString &folder);
+
+// A main window that records what flows do to it.
+class RecordingUploadWindow : public UploadWindow
+{
+public:
+    int descriptionsApplied = 0;
+    std::vector<bool> enabledHistory;
+    std::vector<bool> panelHistory;
+    QStringList updateCaptions;
+    QStringList pbrCaptions;
+    int minimum = 0;
+    int maximum = 0;
+    std::vector<int> maximumHistory;
+    int value = 0;
+    int pumps = 0;
+    // progressCancelled() turns true once the meter reaches this value.
+    int cancelAtValue = -1;
+
+    void ApplyDescription() override { ++descriptionsApplied; }
+    void setWindowEnabled(bool enabled) override { enabledHistory.push_back(enabled); }
+    void ShowProgressPanel(bool show) override { panelHistory.push_back(show); }
+    void setUpdateCaption(const QString &text) override { updateCaptions.append(text); }
+    void setPbrCaption(const QString &text) override { pbrCaptions.append(text); }
+    void setProgressRange(int min, int max) override
+    {
+        minimum = min;
+        maximum = max;
+        maximumHistory.push_back(max);
+    }
+    void setProgressValue(int v) override { value = v; }
+    int progressValue() const override { return value; }
+    int progressMaximum() const override { return maximum; }
+    void StepProgress() override { ++value; }
+    bool progressCancelled() const override { return cancelAtValue >= 0 && value >= cancelAtValue; }
+    void processEvents() override { ++pumps; }
+
+    bool enabledAtEnd() const { return !enabledHistory.empty() && enabledHistory.back(); }
+};

@@ -1,0 +1,213 @@
+#include "ExportTestSupport.h"
+
+#include "core/SettingsKeys.h"
+#include "core/SettingsStore.h"
+#include "imaging/cGDIpToken.h"
+#include "photoset/SkypeSender.h"
+#include "photoset/clsTray.h"
+#include "platform/Shell.h"
+
+#include "support/RecordingShell.h"
+#include "support/ScriptedUserPrompt.h"
+#include "support/TestEnvironment.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDateTime kWhen(QDate(2026, 12, 4), QTime(15, 30, 12));
+const QString kRegistryKey = QStringLiteral("Software\\Skype\\Phone");
+
+struct SkypeWorld
+{
+    TestEnvironment env;
+    cGDIpToken token;
+    clsTray tray{env.state().DataFolder, &token};
+    RecordingUploadWindow window;
+    ScriptedUserPrompt prompt{&env.state()};
+    RecordingShell shell;
+    SkypeSender flow{env.state(), window, prompt, shell, [] { return kWhen; }};
+
+    SkypeWorld() { env.state().PhotoTray = &tray; }
+
+    AppState &state() { return env.state(); }
+    void addPhotos(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            tray.AddPhoto(
+                env.writeFile(QStringLiteral("p/%1.jpg").arg(i), pictureBytes(900 + i, 600, "jpeg")), {}, {});
+        ASSERT_EQ(tray.Count(), n);
+    }
+    QString program(const QString &name)
+    {
+        return env.writeFile(QStringLiteral("programs/") + name, "#!/bin/sh\n");
+    }
+    QString storedPath()
+    {
+        return SettingsStore(state().SettingsFile).readOr(QLatin1String(SettingsKey::SkypePath));
+    }
+    void store(const QString &path)
+    {
+        SettingsStore(state().SettingsFile).write(QLatin1String(SettingsKey::SkypePath), path);
+    }
+};
+
+} // namespace
+
+TEST(GetSkypePath, SettingsThenRegistryThenNothing)
+{
+    SkypeWorld w;
+    const QString fromSettings = w.program(QStringLiteral("skype-a"));
+    const QString fromRegistry = w.program(QStringLiteral("skype-b"));
+
+    w.store(fromSettings);
+    w.env.setRegistryValue(kRegistryKey, QStringLiteral("SkypePath"), fromRegistry);
+    EXPECT_TRUE(GetSkypePath(w.state()));
+    EXPECT_EQ(w.state().SkypePath, fromSettings);
+
+    // A stale stored path falls back to the registry, which is not copied
+    // into the settings.
+    QFile::remove(fromSettings);
+    EXPECT_TRUE(GetSkypePath(w.state()));
+    EXPECT_EQ(w.state().SkypePath, fromRegistry);
+    EXPECT_EQ(w.storedPath(), fromSettings);
+
+    QFile::remove(fromRegistry);
+    EXPECT_FALSE(GetSkypePath(w.state()));
+    EXPECT_TRUE(w.state().SkypePath.isEmpty());
+}
+
+TEST(SkypeSender, ArgumentsQuoteThePathAndEndWithOneBlank)
+{
+    EXPECT_EQ(SkypeArguments(QStringLiteral("/home/u/Desktop/Flazz/Skype/x.zip")),
+              QStringLiteral("/sendto: \"/home/u/Desktop/Flazz/Skype/x.zip\" "));
+    EXPECT_EQ(SkypeArguments(QStringLiteral("/d/Flazz -04Dec2026-153012.zip")),
+              QStringLiteral("/sendto: \"/d/Flazz -04Dec2026-153012.zip\" "));
+}
+
+TEST(SkypeSender, ZipsIntoTheSkypeFolderAndHandsTheArchiveToSkype)
+{
+    SkypeWorld w;
+    w.addPhotos(3);
+    w.state().UploadSize = 800;
+    const QString skype = w.program(QStringLiteral("skype"));
+    w.store(skype);
+
+    w.flow.run();
+
+    const QString archive = SkypeFolder() + QStringLiteral("/Flazz -04Dec2026-153012.zip");
+    EXPECT_TRUE(SkypeFolder().endsWith(QStringLiteral("/Flazz/Skype")));
+    EXPECT_EQ(readZip(archive).size(), 3u);
+    ASSERT_EQ(w.shell.started.size(), 1);
+    EXPECT_EQ(w.shell.started[0].program, skype);
+    EXPECT_EQ(w.shell.started[0].arguments,
+              QStringLiteral("/sendto: \"") + QDir::toNativeSeparators(archive) + QStringLiteral("\" "));
+    EXPECT_TRUE(w.shell.started[0].workingFolder.isEmpty());
+    // Scaled photos count against the number of photos.
+    EXPECT_EQ(w.window.maximumHistory, (std::vector<int>{100, 3}));
+    EXPECT_EQ(w.window.value, 3);
+    EXPECT_EQ(w.window.updateCaptions, QStringList{QStringLiteral("Progress...")});
+    EXPECT_EQ(w.prompt.callsOf(QStringLiteral("done")).size(), 1);
+    EXPECT_TRUE(w.prompt.callsOf(QStringLiteral("skype")).isEmpty());
+    EXPECT_TRUE(w.window.enabledAtEnd());
+}
+
+TEST(SkypeSender, OriginalSizeKeepsTheMeterAtOneHundredAndAnOpenDialogSuppressesDone)
+{
+    SkypeWorld w;
+    w.addPhotos(2);
+    w.state().UploadSize = 0;
+    w.store(w.program(QStringLiteral("skype")));
+    w.state().ModalFormOpen = true;
+    w.flow.run();
+    EXPECT_EQ(w.window.maximumHistory, (std::vector<int>{100}));
+    EXPECT_EQ(w.window.value, 2);
+    EXPECT_EQ(w.shell.started.size(), 1);
+    EXPECT_TRUE(w.prompt.callsOf(QStringLiteral("done")).isEmpty());
+}
+
+TEST(SkypeSender, UnknownSkypeAsksOnceAndRemembersTheChoice)
+{
+    SkypeWorld w;
+    w.addPhotos(1);
+    const QString chosen = w.program(QStringLiteral("located-skype"));
+    w.prompt.fileAnswers.push_back({chosen});
+    w.flow.run();
+    const auto asked = w.prompt.callsOf(QStringLiteral("skype"));
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked[0].text, QStringLiteral("Locate Skype"));
+    EXPECT_TRUE(asked[0].title.startsWith(QStringLiteral("Exe File (*.exe)|*.exe")));
+    EXPECT_EQ(w.state().SkypePath, chosen);
+    EXPECT_EQ(w.storedPath(), chosen);
+    ASSERT_EQ(w.shell.started.size(), 1);
+    EXPECT_EQ(w.shell.started[0].program, chosen);
+
+    // Next time the stored path is found; nobody is asked.
+    w.flow.run();
+    EXPECT_EQ(w.prompt.callsOf(QStringLiteral("skype")).size(), 1);
+    EXPECT_EQ(w.shell.started.size(), 2);
+}
+
+TEST(SkypeSender, NoChoiceOrNoInternetStopsQuietlyWithTheWindowEnabled)
+{
+    {
+        SkypeWorld w;
+        w.addPhotos(1);
+        w.flow.run(); // the locator is dismissed
+        EXPECT_EQ(w.prompt.callsOf(QStringLiteral("skype")).size(), 1);
+        EXPECT_TRUE(w.shell.started.isEmpty());
+        EXPECT_TRUE(w.window.panelHistory.empty());
+        EXPECT_FALSE(QDir(SkypeFolder()).exists());
+        EXPECT_TRUE(w.window.enabledAtEnd());
+    }
+    {
+        SkypeWorld w;
+        w.addPhotos(1);
+        w.store(w.program(QStringLiteral("skype")));
+        w.state().InternetAvailable = false;
+        w.flow.run();
+        EXPECT_EQ(w.prompt.callsOf(QStringLiteral("internet")).size(), 1);
+        EXPECT_TRUE(w.shell.started.isEmpty());
+        EXPECT_FALSE(QDir(SkypeFolder()).exists());
+        EXPECT_TRUE(w.window.enabledAtEnd());
+    }
+}
+
+TEST(SkypeSender, FailedZipStartsNoSkypeButStillSaysDone)
+{
+    SkypeWorld w;
+    w.addPhotos(2);
+    w.store(w.program(QStringLiteral("skype")));
+    QFile::remove(w.tray.PhotoInfo(1, PhotoField::FilePath));
+    w.flow.run();
+    EXPECT_TRUE(w.shell.started.isEmpty());
+    EXPECT_TRUE(filesIn(SkypeFolder()).isEmpty());
+    EXPECT_EQ(w.prompt.callsOf(QStringLiteral("done")).size(), 1);
+}
+
+TEST(SkypeSender, TheDesktopShellReallyStartsTheProgramWithTheArguments)
+{
+    TestEnvironment env;
+    const QString record = env.path(QStringLiteral("args.txt"));
+    const QString script =
+        env.writeFile(QStringLiteral("bin/fake skype"),
+                      "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > \"" + record.toUtf8() +
+                          ".part\"\nmv \"" + record.toUtf8() + ".part\" \"" + record.toUtf8() + "\"\n");
+    QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner);
+    const QString archive = env.path(QStringLiteral("Desktop/Flazz/Skype/Flazz -04Dec2026-153012.zip"));
+
+    platform::DesktopShell shell;
+    ASSERT_TRUE(shell.startProgram(script, SkypeArguments(archive), QString()));
+    QDeadlineTimer deadline(10000);
+    while (!QFile::exists(record) && !deadline.hasExpired())
+        QThread::msleep(20);
+    QFile f(record);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()),
+              QStringLiteral("[/sendto:]\n[") + archive + QStringLiteral("]\n"));
+}

@@ -1,0 +1,154 @@
+// flazz-cli zip: the Zip button without the window. The same photo set rules
+// (duplicates, the 100-photo limit, folders searched) and the same archive
+// writer as the main window, so what this prints is what the button makes.
+
+#include "core/AppState.h"
+#include "core/UserPrompt.h"
+#include "imaging/cGDIpToken.h"
+#include "photoset/AddProgress.h"
+#include "photoset/PhotoAdder.h"
+#include "photoset/ZipArchiveWriter.h"
+#include "photoset/ZipExport.h"
+#include "photoset/clsTray.h"
+#include "platform/ShellFolders.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#define FLAZZ_ISATTY(f) _isatty(_fileno(f))
+#else
+#include <unistd.h>
+#define FLAZZ_ISATTY(f) isatty(fileno(f))
+#endif
+
+int cliZip(const QStringList &args);
+
+namespace {
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+// Questions have no one to answer them here: messages go to standard error
+// and every question takes its default.
+class ConsolePrompt : public UserPrompt
+{
+public:
+    int systemMessage(const QString &text, int style, const QString &) override
+    {
+        err() << text << Qt::endl;
+        return (style & 0x7) == MsgStyle::YesNo ? MsgResult::Yes : MsgResult::Ok;
+    }
+    int confirm(const QString &, bool, bool, bool) override { return MsgBoxCode::Yes; }
+    void done() override {}
+    void internetConnectionError() override {}
+    void uploadSizeNote() override {}
+    QStringList openFiles(const FileDialogRequest &) override { return {}; }
+};
+
+class QuietAddProgress : public AddProgress
+{
+public:
+    void open() override {}
+    void close() override {}
+    void fileLookedAt(const QString &) override {}
+    void processEvents() override {}
+};
+
+int usage(const QString &problem)
+{
+    if (!problem.isEmpty())
+        err() << "flazz-cli zip: " << problem << Qt::endl;
+    err() << "usage: flazz-cli zip [--size 0|800|1024|1600] [--out FOLDER] PATH..." << Qt::endl
+          << "  Packs the photos (files, or folders searched for photos) into a dated archive," << Qt::endl
+          << "  each scaled so that its longer side is at most SIZE pixels (0: original size)." << Qt::endl
+          << "  The archive goes to FOLDER (default: the desktop's \"Flazz\" folder); its full" << Qt::endl
+          << "  path is the last line printed." << Qt::endl;
+    return 2;
+}
+
+} // namespace
+
+int cliZip(const QStringList &args)
+{
+    int size = 1024;
+    QString folder;
+    QStringList paths;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        auto value = [&](const QString &option, QString &out) {
+            if (a.startsWith(option + QLatin1Char('='))) {
+                out = a.mid(option.size() + 1);
+                return true;
+            }
+            if (a == option && i + 1 < args.size()) {
+                out = args.at(++i);
+                return true;
+            }
+            return false;
+        };
+        QString text;
+        if (a == QLatin1String("--help") || a == QLatin1String("-h"))
+            return usage({}), 0;
+        if (value(QStringLiteral("--size"), text)) {
+            bool ok = false;
+            size = text.toInt(&ok);
+            if (!ok || (size != 0 && size != 800 && size != 1024 && size != 1600))
+                return usage(QStringLiteral("--size takes 0, 800, 1024 or 1600"));
+        } else if (value(QStringLiteral("--out"), text)) {
+            folder = text;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            return usage(QStringLiteral("unknown option %1").arg(a));
+        } else {
+            paths << QFileInfo(a).absoluteFilePath();
+        }
+    }
+    if (paths.isEmpty())
+        return usage(QStringLiteral("no photos given"));
+
+    AppState state;
+    state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
+    state.UploadSize = size;
+    cGDIpToken token;
+    clsTray tray(state.DataFolder, &token, state.MaxPhotos);
+    state.PhotoTray = &tray;
+    state.GdiplusToken = &token;
+    ConsolePrompt prompt;
+    QuietAddProgress adding;
+    PhotoAdder(state, prompt, adding).AddDropped(paths, QString());
+    if (tray.Count() == 0) {
+        err() << "flazz-cli zip: none of the paths holds a photo" << Qt::endl;
+        return 1;
+    }
+
+    if (folder.isEmpty())
+        folder = ZipFolder();
+    if (!QDir().mkpath(folder)) {
+        err() << "flazz-cli zip: cannot create " << folder << Qt::endl;
+        return 1;
+    }
+    const QString archive = QDir(folder).absoluteFilePath(ArchiveName(QDateTime::currentDateTime()));
+
+    ZipArchiveWriter::Hooks hooks;
+    if (FLAZZ_ISATTY(stderr)) {
+        hooks.progress = [](int written, int total) {
+            err() << "\r" << written << "/" << total << " photos" << (written == total ? "\n" : "")
+                  << Qt::flush;
+        };
+    }
+    ZipArchiveWriter writer(size);
+    if (writer.write(archive, PhotoPaths(tray), hooks) != ZipArchiveWriter::Outcome::Written) {
+        err() << "flazz-cli zip: " << writer.errorString() << Qt::endl;
+        return 1;
+    }
+    QTextStream(stdout) << QDir::toNativeSeparators(archive) << Qt::endl;
+    return 0;
+}
