@@ -33,6 +33,10 @@ struct Step
 {
     QString path;
     Origin origin = Origin::Selected;
+    // Set when a drop rule turns the item away before it is looked at; it
+    // still travels in order so that verdicts come out in the order given.
+    AddRefusal skipped = AddRefusal::None;
+    bool tellProblem = false; // show message 385 when its turn comes
 };
 
 using StepSource = std::function<std::optional<Step>()>;
@@ -130,16 +134,14 @@ public:
         std::atomic<bool> full{false}; // the set is full: nothing needs examining
     };
 
-    explicit Pipeline(cGDIpToken *token) : m_token(token)
-    {
-        m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-    }
+    Pipeline() { m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount())); }
     ~Pipeline() { m_pool.waitForDone(); }
 
     void setThreads(int threads) { m_pool.setMaxThreadCount(std::max(1, threads)); }
 
-    void begin(StepSource source)
+    void begin(StepSource source, cGDIpToken *token)
     {
+        m_token = token;
         m_source = std::move(source);
         m_shared = std::make_shared<Shared>();
         m_queue.clear();
@@ -169,7 +171,8 @@ public:
 
     void markFull() { m_shared->full = true; }
 
-    Summary run(const StepSource &source, const QString &description, AppState &state, AddProgress &progress);
+    Summary run(const StepSource &source, const QString &description, AppState &state, UserPrompt &ui,
+                AddProgress &progress);
 
     void end(AddProgress &progress)
     {
@@ -194,7 +197,10 @@ private:
             slot->step = std::move(*step);
             m_queue.push_back(slot);
             m_pool.start([slot, shared = m_shared, token = m_token] {
-                if (shared->stop || shared->full) {
+                if (slot->step.skipped != AddRefusal::None) {
+                    slot->check.FilePath = slot->step.path;
+                    slot->check.refusal = slot->step.skipped;
+                } else if (shared->stop || shared->full) {
                     slot->check.FilePath = slot->step.path;
                     slot->check.refusal = AddRefusal::Limit;
                 } else {
@@ -214,7 +220,7 @@ private:
         }
     }
 
-    cGDIpToken *m_token;
+    cGDIpToken *m_token = nullptr;
     QThreadPool m_pool;
     StepSource m_source;
     std::shared_ptr<Shared> m_shared;
@@ -223,7 +229,7 @@ private:
 };
 
 PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QString &description,
-                                              AppState &state, AddProgress &progress)
+                                              AppState &state, UserPrompt &ui, AddProgress &progress)
 {
     Summary summary;
     clsTray &tray = *state.PhotoTray;
@@ -236,9 +242,15 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
     };
 
     state.AddCancelled = false;
-    begin(source);
+    begin(source, state.GdiplusToken);
     while (std::shared_ptr<Slot> slot = take()) {
         const Step &step = slot->step;
+        if (step.skipped != AddRefusal::None) {
+            progress.fileDone(refuse(step, step.skipped));
+            if (step.tellProblem)
+                funcMessageDisplay(state, ui, MessageNo::FolderOrFileProblem);
+            continue;
+        }
         if (step.origin == Origin::InFolder && full()) {
             progress.fileDone(refuse(step, AddRefusal::Limit));
             summary.full = true;
@@ -288,8 +300,7 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
 }
 
 PhotoAdder::PhotoAdder(AppState &state, UserPrompt &ui, AddProgress &progress)
-    : m_pipeline(std::make_unique<Pipeline>(state.GdiplusToken)), m_state(state), m_ui(ui),
-      m_progress(progress)
+    : m_pipeline(std::make_unique<Pipeline>()), m_state(state), m_ui(ui), m_progress(progress)
 {
 }
 
@@ -333,7 +344,7 @@ PhotoAdder::Summary PhotoAdder::AddSelected(const QStringList &files, const QStr
                 return std::nullopt;
             return Step{files.at(next++), Origin::Selected};
         },
-        description, m_state, m_progress);
+        description, m_state, m_ui, m_progress);
     m_progress.close();
     return summary;
 }
@@ -367,19 +378,13 @@ PhotoAdder::Summary PhotoAdder::AddDropped(const QStringList &items, const QStri
             // the user's photos; and a single dropped file that is plainly
             // no photo is answered at once instead of being looked at.
             const bool cached = inInternetCache(item);
-            if (cached || (single && !clsTray::HasPhotoExtension(item))) {
-                PhotoCheck skipped;
-                skipped.FilePath = item;
-                skipped.refusal = cached ? AddRefusal::NotImage : AddRefusal::Extension;
-                m_progress.fileDone(skipped);
-                if (single && heldPhotos)
-                    funcMessageDisplay(m_state, m_ui, MessageNo::FolderOrFileProblem);
-                continue;
-            }
+            if (cached || (single && !clsTray::HasPhotoExtension(item)))
+                return Step{item, Origin::Dropped, cached ? AddRefusal::NotImage : AddRefusal::Extension,
+                            single && heldPhotos};
             return Step{item, Origin::Dropped};
         }
     };
-    const Summary summary = m_pipeline->run(source, description, m_state, m_progress);
+    const Summary summary = m_pipeline->run(source, description, m_state, m_ui, m_progress);
 
     m_state.ShowFolderProgress = false;
     m_progress.close();
