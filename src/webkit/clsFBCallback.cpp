@@ -1,0 +1,62 @@
+#include "webkit/clsFBCallback.h"
+
+#include "core/AppState.h"
+
+clsFBCallback::clsFBCallback(AppState &state, QObject *parent)
+    : QObject(parent), m_state(state), m_request(this)
+{
+    connect(&m_request, &WebRequest::completed, this, &clsFBCallback::OnReadyStateChange);
+}
+
+void clsFBCallback::Post(const QString &url, const QString &body, const QString &method,
+                         const QString &contentType, const QString &tag, bool async,
+                         const QString &authorization)
+{
+    m_method = method;
+    m_tag = tag;
+    m_async = async;
+    QString type = contentType;
+    if (type.isEmpty())
+        type = QStringLiteral("application/x-www-form-urlencoded");
+    else if (type == u"blank")
+        type.clear();
+
+    m_request.abort();
+    m_request.open(method, url, async);
+    m_request.setRequestHeader(QStringLiteral("Content-Type"), type);
+    m_request.setRequestHeader(QStringLiteral("Content-Length"), QString::number(body.size()));
+    if (!authorization.isEmpty())
+        m_request.setRequestHeader(QStringLiteral("Authorization"), authorization);
+
+    // The probe itself must go out whatever the last verdict was, or the
+    // program could never find its way back online.
+    if (m_operation != OperationInternetCheck && !m_state.InternetAvailable) {
+        m_request.abort();
+        emit Error(m_flag, m_tag);
+        return;
+    }
+    m_request.send(body);
+}
+
+void clsFBCallback::OnReadyStateChange()
+{
+    if (m_request.readyState() != 4)
+        return;
+    if (const WebRequestError *failure = m_request.failure()) {
+        // A synchronous caller gets the failure thrown from Post instead.
+        if (!m_async)
+            return;
+        // A refused or unresolvable probe means no connection; one that
+        // merely took too long says nothing new, so the verdict stays.
+        if (m_operation == OperationInternetCheck && failure->kind() != WebRequestError::Kind::Timeout &&
+            failure->kind() != WebRequestError::Kind::Aborted)
+            m_state.InternetAvailable = false;
+        const WebRequestError copy = *failure;
+        emit NoAnswer(m_flag, m_operation, m_tag, copy);
+        return;
+    }
+    const QString text = m_request.responseText();
+    if (m_operation == OperationInternetCheck)
+        m_state.InternetAvailable = m_request.status() == 400;
+    emit Response(text, m_method, m_flag, m_operation, m_tag);
+}

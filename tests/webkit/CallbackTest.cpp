@@ -1,0 +1,121 @@
+#include "webkit/clsFBCallback.h"
+
+#include "core/AppState.h"
+
+#include "StandinServer.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString s(const char16_t *text)
+{
+    return QString::fromUtf16(text);
+}
+
+} // namespace
+
+TEST(clsFBCallback, TheProbeSetsInternetAvailableFromStatus400)
+{
+    StandinServer server;
+    AppState state;
+    state.InternetAvailable = false;
+
+    server.answer("GET", "/me",
+                  StandinAnswer{400, {}, R"({"error":{"message":"An active access token must be used"}})"});
+    clsFBCallback probe(state);
+    QSignalSpy response(&probe, &clsFBCallback::Response);
+    probe.setCurrentOperation(25);
+    probe.Post(server.baseUrl() + u"/me", QString(), s(u"get"), QString(), s(u"t"), true, QString());
+    ASSERT_TRUE(response.wait(5000));
+    EXPECT_TRUE(state.InternetAvailable);
+    const QList<QVariant> args = response.takeFirst();
+    EXPECT_TRUE(args.at(0).toString().contains(s(u"access token")));
+    EXPECT_EQ(args.at(1).toString(), s(u"get"));
+    EXPECT_FALSE(args.at(2).toBool());
+    EXPECT_EQ(args.at(3).toInt(), 25);
+    EXPECT_EQ(args.at(4).toString(), s(u"t"));
+
+    // A captive portal or proxy answering 200 means no real connection.
+    server.answer("GET", "/me", StandinAnswer{200, {}, "<html>"});
+    probe.Post(server.baseUrl() + u"/me", QString(), s(u"get"), QString(), QString(), true, QString());
+    ASSERT_TRUE(response.wait(5000));
+    EXPECT_FALSE(state.InternetAvailable);
+}
+
+TEST(clsFBCallback, RefusesEveryOperationButTheProbeWhileOffline)
+{
+    StandinServer server;
+    server.answer("GET", "/me", StandinAnswer{400, {}, ""});
+    server.answer("GET", "/method/fql.query", StandinAnswer{200, {}, "<ok/>"});
+    AppState state;
+    state.InternetAvailable = false;
+
+    clsFBCallback check(state);
+    QSignalSpy error(&check, &clsFBCallback::Error);
+    QSignalSpy response(&check, &clsFBCallback::Response);
+    check.setCurrentOperation(31);
+    check.Post(server.baseUrl() + u"/method/fql.query?query=x", QString(), s(u"GET"), QString(), s(u"tag"),
+               false, QString());
+    ASSERT_EQ(error.count(), 1);
+    EXPECT_EQ(error.first().at(1).toString(), s(u"tag"));
+    EXPECT_EQ(response.count(), 0);
+    EXPECT_EQ(server.requestCount(), 0);
+
+    clsFBCallback probe(state);
+    QSignalSpy probed(&probe, &clsFBCallback::Response);
+    probe.setCurrentOperation(25);
+    probe.Post(server.baseUrl() + u"/me", QString(), s(u"get"), QString(), QString(), true, QString());
+    ASSERT_TRUE(probed.wait(5000));
+    EXPECT_EQ(server.requestCount(), 1);
+}
+
+TEST(clsFBCallback, ASynchronousPostRespondsBeforeItReturns)
+{
+    StandinServer server;
+    server.answer("GET", "/v5.0/me/permissions",
+                  StandinAnswer{200, {}, R"({"data":[{"wl.offline_access":1}]})"});
+    AppState state;
+
+    clsFBCallback check(state);
+    QString seen;
+    QObject::connect(
+        &check, &clsFBCallback::Response, &check,
+        [&](const QString &text, const QString &, bool, qint32, const QString &) { seen = text; });
+    check.setCurrentOperation(31);
+    check.Post(server.baseUrl() + u"/v5.0/me/permissions?access_token=a", QString(), s(u"GET"), s(u"blank"),
+               QString(), false, QString());
+    EXPECT_EQ(seen, s(u"{\"data\":[{\"wl.offline_access\":1}]}"));
+    // "blank" sends no content type.
+    EXPECT_TRUE(server.lastRequest().header("Content-Type").isEmpty());
+    EXPECT_TRUE(state.InternetAvailable); // only the probe changes the verdict
+}
+
+TEST(clsFBCallback, AnEmptyContentTypeBecomesTheFormTypeAndAuthorizationIsPassed)
+{
+    StandinServer server;
+    server.answer("POST", "/x", StandinAnswer{200, {}, ""});
+    AppState state;
+    clsFBCallback call(state);
+    call.setCurrentOperation(31);
+    call.Post(server.baseUrl() + u"/x", s(u"a=1"), s(u"POST"), QString(), QString(), false, s(u"Bearer z"));
+    const StandinRequest seen = server.lastRequest();
+    EXPECT_EQ(seen.header("Content-Type"), "application/x-www-form-urlencoded");
+    EXPECT_EQ(seen.header("Authorization"), "Bearer z");
+    EXPECT_EQ(seen.body, "a=1");
+}
+
+TEST(clsFBCallback, ASynchronousTransportFailureReachesTheCaller)
+{
+    AppState state;
+    clsFBCallback call(state);
+    QSignalSpy response(&call, &clsFBCallback::Response);
+    call.setCurrentOperation(31);
+    // Port 1 on the loopback has no listener.
+    EXPECT_THROW(
+        call.Post(s(u"http://127.0.0.1:1/x"), QString(), s(u"GET"), QString(), QString(), false, QString()),
+        WebRequestError);
+    EXPECT_EQ(response.count(), 0);
+}

@@ -1,0 +1,178 @@
+#include "webkit/Json.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString s(const char16_t *text)
+{
+    return QString::fromUtf16(text);
+}
+
+JsonResult parse(const char16_t *text)
+{
+    return ParseJson(s(text));
+}
+
+} // namespace
+
+TEST(ParseJson, ReadsQuotedSingleQuotedAndBareKeys)
+{
+    const JsonResult r = parse(u"{\"a\":1, 'b':'x', c:true, \"d\": null}");
+    ASSERT_TRUE(r.value.isObject());
+    EXPECT_EQ(r.value.Item(u"a").kind(), JsonValue::Kind::Int);
+    EXPECT_EQ(r.value.Item(u"a").toInt(), 1);
+    EXPECT_EQ(r.value.Item(u"b").toString(), s(u"x"));
+    EXPECT_EQ(r.value.Item(u"c"), JsonValue(true));
+    EXPECT_TRUE(r.value.Item(u"d").isNull());
+    EXPECT_EQ(r.value.Keys(), (QStringList{s(u"a"), s(u"b"), s(u"c"), s(u"d")}));
+    EXPECT_TRUE(r.errors.isEmpty()) << r.errors.toStdString();
+}
+
+TEST(ParseJson, MissingMembersAndWrongKindsReadAsEmpty)
+{
+    const JsonValue v = parse(u"{\"data\":[{\"id\":\"7\"}]}").value;
+    EXPECT_TRUE(v.Item(u"missing").isEmpty());
+    EXPECT_FALSE(v.Exists(u"missing"));
+    EXPECT_TRUE(v.Exists(u"data"));
+    EXPECT_FALSE(v.Exists(u"Data")); // keys are case-sensitive
+    EXPECT_EQ(v.Item(u"data").Item(1).Item(u"id").toString(), s(u"7"));
+    EXPECT_TRUE(v.Item(u"data").Item(2).isEmpty());
+    EXPECT_TRUE(v.Item(u"data").Item(0).isEmpty());
+    EXPECT_TRUE(v.Item(u"missing").Item(u"deeper").Item(1).isEmpty());
+    EXPECT_EQ(v.Item(u"missing").toString(), QString());
+}
+
+TEST(ParseJson, DropsBlanksInKeysAndKeepsBackslashes)
+{
+    const JsonValue v = parse(u"{\"first name\":\"Ann\", \"a\\tb\": 1}").value;
+    EXPECT_EQ(v.Item(u"firstname").toString(), s(u"Ann"));
+    EXPECT_TRUE(v.Exists(u"a\\tb"));
+}
+
+TEST(ParseJson, TellsIntegersFromDoubles)
+{
+    const JsonValue v = parse(u"[1, 2.5, -3e2, null, 2147483647, -2147483648]").value;
+    ASSERT_EQ(v.Count(), 6);
+    EXPECT_EQ(v.Item(1).kind(), JsonValue::Kind::Int);
+    EXPECT_EQ(v.Item(2).kind(), JsonValue::Kind::Double);
+    EXPECT_DOUBLE_EQ(v.Item(2).toDouble(), 2.5);
+    EXPECT_EQ(v.Item(3).kind(), JsonValue::Kind::Double);
+    EXPECT_DOUBLE_EQ(v.Item(3).toDouble(), -300);
+    EXPECT_TRUE(v.Item(4).isNull());
+    EXPECT_EQ(v.Item(5).toInt(), 2147483647);
+    EXPECT_EQ(v.Item(6).toInt(), -2147483647 - 1);
+}
+
+TEST(ParseJson, AnIntegerBeyond32BitsEndsItsObject)
+{
+    const JsonResult r = parse(u"{\"a\":1, \"n\":12345678901, \"b\":2}");
+    EXPECT_EQ(r.value.Item(u"a").toInt(), 1);
+    EXPECT_FALSE(r.value.Exists(u"n"));
+    EXPECT_FALSE(r.value.Exists(u"b"));
+    EXPECT_EQ(r.errors, s(u"Overflow: n\r\n"));
+
+    EXPECT_EQ(parse(u"{\"m\":-, \"b\":2}").errors, s(u"Type mismatch: m\r\n"));
+}
+
+TEST(ParseJson, DecodesStringEscapes)
+{
+    const JsonValue v = parse(u"['\\u00e9\\q\\n\\t\\\"\\/\\'', \"it's\", 'say \"hi\"']").value;
+    EXPECT_EQ(v.Item(1).toString(), s(u"éq\n\t\"/'"));
+    EXPECT_EQ(v.Item(2).toString(), s(u"it's"));
+    EXPECT_EQ(v.Item(3).toString(), s(u"say \"hi\""));
+}
+
+TEST(ParseJson, SkipsCommentsAndParentheses)
+{
+    const JsonResult r = parse(u"/* lead */ ({ // line\n a : (1), /* b */ b : [true /* x */, false] })");
+    EXPECT_EQ(r.value.Item(u"a").toInt(), 1);
+    EXPECT_EQ(r.value.Item(u"b").Count(), 2);
+    EXPECT_EQ(r.value.Item(u"b").Item(2), JsonValue(false));
+    EXPECT_TRUE(r.errors.isEmpty()) << r.errors.toStdString();
+}
+
+TEST(ParseJson, ADuplicateKeyEndsTheObjectKeepingTheFirstValue)
+{
+    const JsonResult r = parse(u"{\"a\":1,\"a\":2,\"b\":3}");
+    EXPECT_EQ(r.value.Item(u"a").toInt(), 1);
+    EXPECT_FALSE(r.value.Exists(u"b"));
+    EXPECT_EQ(r.errors, s(u"This key is already associated with an element of this collection: a\r\n"));
+}
+
+TEST(ParseJson, TextThatIsNoContainerYieldsNothing)
+{
+    for (const char16_t *text : {u"<html><body>", u"", u"  42", u"\"x\""}) {
+        const JsonResult r = parse(text);
+        EXPECT_TRUE(r.value.isEmpty());
+        EXPECT_EQ(r.errors, s(u"Invalid JSON"));
+    }
+    // Text after the first value is ignored.
+    EXPECT_EQ(parse(u"[1] trailing {").value.Count(), 1);
+}
+
+TEST(ParseJson, LiteralsAreCaseSensitive)
+{
+    // "T" does not start a literal at all, so it is read as a number.
+    EXPECT_EQ(parse(u"{\"a\":True}").errors, s(u"Type mismatch: a\r\n"));
+
+    const JsonResult r = parse(u"{\"a\":tRue}");
+    EXPECT_EQ(r.value.Item(u"a"), JsonValue(false));
+    EXPECT_TRUE(r.errors.startsWith(s(u"Invalid Boolean at position 6 : tRue}\r\n")))
+        << r.errors.toStdString();
+}
+
+TEST(ParseJson, AQuotedKeyWithoutColonIsReported)
+{
+    const JsonResult r = parse(u"{\"a\" 1}");
+    EXPECT_TRUE(r.errors.startsWith(s(u"Invalid Key at position 6 : a\r\n"))) << r.errors.toStdString();
+    EXPECT_EQ(r.value.Item(u"a").toInt(), 1);
+}
+
+TEST(ParseJson, AnObjectCutShortGainsOneEmptyMember)
+{
+    const JsonResult r = parse(u"{\"a\":\"x\"");
+    EXPECT_EQ(r.value.Item(u"a").toString(), s(u"x"));
+    EXPECT_TRUE(r.value.Exists(QString()));
+    EXPECT_EQ(r.value.Count(), 2);
+}
+
+// Inputs the reader would otherwise read again and again at one place.
+TEST(ParseJson, EndsOnInputsThatWouldNotAdvance)
+{
+    const JsonResult colon = parse(u"{\"a:b\":1}");
+    EXPECT_EQ(colon.value.Item(u"a:b").toInt(), 1);
+    EXPECT_TRUE(colon.errors.contains(s(u"Colon inside quoted key"))) << colon.errors.toStdString();
+
+    const JsonResult open = parse(u"[1, 2");
+    EXPECT_EQ(open.value.Item(1).toInt(), 1);
+    EXPECT_TRUE(open.errors.contains(s(u"Unfinished Array"))) << open.errors.toStdString();
+
+    for (const char16_t *text : {u"[tru", u"[nul]", u"[fals, 1]"}) {
+        const JsonResult r = parse(text);
+        EXPECT_TRUE(r.value.isArray());
+        EXPECT_FALSE(r.errors.isEmpty()) << QString::fromUtf16(text).toStdString();
+    }
+}
+
+TEST(ParseJson, BoundsNestingDepth)
+{
+    const QString deep = QString(20000, u'[') + QString(20000, u']');
+    const JsonResult r = ParseJson(deep);
+    EXPECT_TRUE(r.value.isArray());
+    EXPECT_TRUE(r.errors.contains(s(u"Nesting deeper than 512 levels")));
+
+    // Depth within the bound reads normally.
+    const QString fine = QString(100, u'[') + QString(100, u']');
+    EXPECT_TRUE(ParseJson(fine).errors.isEmpty());
+}
+
+TEST(ParseJson, ReadsATypicalTokenAnswer)
+{
+    const JsonValue v = parse(u"{\n  \"access_token\" : \"ya29.AHES\",\n  \"token_type\" : \"Bearer\",\n"
+                              u"  \"expires_in\" : 3600,\n  \"refresh_token\" : \"1/xEoD\"\n}")
+                            .value;
+    EXPECT_EQ(v.Item(u"access_token").toString(), s(u"ya29.AHES"));
+    EXPECT_EQ(v.Item(u"expires_in").toString(), s(u"3600"));
+    EXPECT_EQ(v.Items().size(), 4);
+}

@@ -1,0 +1,54 @@
+#include "webkit/ServiceConfig.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString writeIni(const QTemporaryDir &dir, const QString &name, const QByteArray &text)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(text);
+    return path;
+}
+
+} // namespace
+
+TEST(ServiceConfig, AFileOverridesOnlyTheKeysItNames)
+{
+    QTemporaryDir dir;
+    const QString path =
+        writeIni(dir, QStringLiteral("s.ini"),
+                 "[Facebook]\nGraph=http://127.0.0.1:8080/\n[Product]\nSite=http://127.0.0.1:9\n"
+                 "[Dropbox]\nApiHost=typo\n");
+    ServiceConfig c = ServiceConfig::defaults();
+    QString error;
+    ASSERT_TRUE(c.applyFile(path, &error));
+    EXPECT_EQ(c.facebook.graph, QStringLiteral("http://127.0.0.1:8080")); // trailing "/" dropped
+    EXPECT_EQ(c.facebook.web, ServiceConfig::defaults().facebook.web);
+    EXPECT_EQ(c.product.howItWorks, QStringLiteral("http://127.0.0.1:9/howitworks.html"));
+    EXPECT_EQ(c.product.ads, QStringLiteral("http://127.0.0.1:9/flazzads.html"));
+    EXPECT_TRUE(error.contains(QStringLiteral("Dropbox/ApiHost"))) << error.toStdString();
+
+    EXPECT_FALSE(c.applyFile(dir.filePath(QStringLiteral("missing.ini")), &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(ServiceConfig, TheCommandLineOptionWinsOverTheEnvironment)
+{
+    QTemporaryDir dir;
+    const QString fromEnv = writeIni(dir, QStringLiteral("env.ini"), "[Live]\nApis=http://127.0.0.1:1\n");
+    const QString fromArg = writeIni(dir, QStringLiteral("arg.ini"), "[Live]\nApis=http://127.0.0.1:2\n");
+    qputenv("FLAZZ_SERVICES", fromEnv.toLocal8Bit());
+    EXPECT_EQ(ServiceConfig::load({QStringLiteral("flazz")}).live.apis, QStringLiteral("http://127.0.0.1:1"));
+    EXPECT_EQ(ServiceConfig::load({QStringLiteral("flazz"), QStringLiteral("--services"), fromArg}).live.apis,
+              QStringLiteral("http://127.0.0.1:2"));
+    EXPECT_EQ(ServiceConfig::load({QStringLiteral("--services=") + fromArg}).live.apis,
+              QStringLiteral("http://127.0.0.1:2"));
+    qunsetenv("FLAZZ_SERVICES");
+    EXPECT_EQ(ServiceConfig::load({}).live.apis, ServiceConfig::defaults().live.apis);
+}
