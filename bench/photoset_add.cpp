@@ -1,0 +1,165 @@
+// Adding photos fast: how many photos per second PhotoAdder takes into the
+// photo set from a dropped folder, and the peak memory it needs.
+//
+//   flazz-photoset-bench --make 100 /tmp/photos     writes 100 24-megapixel JPEGs
+//   flazz-photoset-bench /tmp/photos [--threads N]  adds the folder, prints figures
+//
+// The photos are noisy gradients, each different, so that none is refused as
+// a duplicate and the JPEG decoder has real work to do.
+
+#include "core/AppState.h"
+#include "core/UserPrompt.h"
+#include "imaging/cGDIpToken.h"
+#include "photoset/AddProgress.h"
+#include "photoset/PhotoAdder.h"
+#include "photoset/clsTray.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QThread>
+#include <QtConcurrent>
+
+#include <cstdio>
+
+#if defined(Q_OS_UNIX)
+#include <sys/resource.h>
+#elif defined(Q_OS_WIN)
+#include <psapi.h>
+#include <windows.h>
+#endif
+
+namespace {
+
+// Peak resident memory of this process in MiB; 0 where unknown.
+double peakMemoryMiB()
+{
+#if defined(Q_OS_MACOS)
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / (1024.0 * 1024.0); // bytes there
+#elif defined(Q_OS_UNIX)
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0; // KiB here
+#elif defined(Q_OS_WIN)
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return double(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
+#else
+    return 0;
+#endif
+}
+
+QImage noisyGradient(int width, int height, quint32 seed)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    quint32 state = seed * 2654435761u + 1;
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            state ^= state << 13;
+            state ^= state >> 17;
+            state ^= state << 5;
+            const int noise = int(state & 0x1F);
+            line[x] = qRgb((x * 224 / width + noise) & 0xFF, (y * 224 / height + noise) & 0xFF,
+                           int((seed * 40 + quint32(x + y) / 64 + quint32(noise)) & 0xFF));
+        }
+    }
+    return image;
+}
+
+int makePhotos(int count, const QString &folder)
+{
+    QDir().mkpath(folder);
+    std::printf("writing %d 6000x4000 JPEGs to %s\n", count, qPrintable(folder));
+    QList<int> seeds;
+    for (int i = 0; i < count; ++i)
+        seeds << i;
+    QtConcurrent::blockingMap(seeds, [&folder](int i) {
+        const QString path =
+            QDir(folder).filePath(QStringLiteral("photo-%1.jpg").arg(i, 4, 10, QLatin1Char('0')));
+        noisyGradient(6000, 4000, quint32(i + 1)).save(path, "JPEG", 90);
+    });
+    return 0;
+}
+
+class QuietPrompt : public UserPrompt
+{
+public:
+    int systemMessage(const QString &text, int, const QString &) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        return MsgResult::Ok;
+    }
+    int confirm(const QString &, bool, bool, bool) override { return MsgBoxCode::Cancel; }
+    void done() override {}
+    void internetConnectionError() override {}
+    void uploadSizeNote() override {}
+    QStringList openFiles(const FileDialogRequest &) override { return {}; }
+};
+
+class CountingProgress : public AddProgress
+{
+public:
+    int refused = 0;
+    void open() override {}
+    void close() override {}
+    void fileLookedAt(const QString &) override {}
+    void processEvents() override { QCoreApplication::processEvents(); }
+    void fileDone(const PhotoCheck &check) override
+    {
+        if (check.refusal != AddRefusal::None) {
+            ++refused;
+            std::fprintf(stderr, "refused (%s): %s\n", qPrintable(refusalText(check.refusal)),
+                         qPrintable(check.FilePath));
+        }
+    }
+};
+
+int addFolder(const QString &folder, int threads)
+{
+    AppState state;
+    cGDIpToken token;
+    clsTray tray(QString(), &token, state.MaxPhotos);
+    state.GdiplusToken = &token;
+    state.PhotoTray = &tray;
+    QuietPrompt prompt;
+    CountingProgress progress;
+    PhotoAdder adder(state, prompt, progress);
+    if (threads > 0)
+        adder.setParallelism(threads);
+
+    QElapsedTimer timer;
+    timer.start();
+    const PhotoAdder::Summary summary = adder.AddDropped({QDir(folder).absolutePath()}, QString());
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+
+    std::printf("threads:      %d\n", threads > 0 ? threads : QThread::idealThreadCount());
+    std::printf("photos added: %d (looked at %d, refused %d)\n", summary.added, summary.lookedAt,
+                progress.refused);
+    std::printf("total size:   %.1f MiB\n", state.TotalSize / (1024.0 * 1024.0));
+    std::printf("time:         %.2f s\n", seconds);
+    std::printf("photos/s:     %.1f\n", seconds > 0 ? summary.lookedAt / seconds : 0.0);
+    std::printf("MiB/s:        %.1f\n", seconds > 0 ? state.TotalSize / (1024.0 * 1024.0) / seconds : 0.0);
+    std::printf("peak memory:  %.0f MiB\n", peakMemoryMiB());
+    return summary.added > 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() == 3 && args.at(0) == u"--make")
+        return makePhotos(args.at(1).toInt(), args.at(2));
+    if (args.size() == 1)
+        return addFolder(args.at(0), 0);
+    if (args.size() == 3 && args.at(1) == u"--threads")
+        return addFolder(args.at(0), args.at(2).toInt());
+    std::fprintf(stderr, "usage: flazz-photoset-bench --make N FOLDER\n"
+                         "       flazz-photoset-bench FOLDER [--threads N]\n");
+    return 2;
+}
