@@ -47,7 +47,8 @@ Signature sniff(const QByteArray &b)
         return {cGDIpImage::Icon, "ico"};
     // Placeable and plain Windows metafiles, and enhanced metafiles (" EMF"
     // signature 40 bytes in). Qt has no decoder for them; they stay refused.
-    if (startsWith(b, "\xD7\xCD\xC6\x9A", 4) || startsWith(b, " EMF", 4, 40))
+    if (startsWith(b, "\xD7\xCD\xC6\x9A", 4) || startsWith(b, "\1\0\x09\0\0\3", 6) ||
+        startsWith(b, "\2\0\x09\0\0\3", 6) || startsWith(b, " EMF", 4, 40))
         return {cGDIpImage::Metafile, "metafile"};
     return {cGDIpImage::None, ""};
 }
@@ -220,7 +221,7 @@ bool cGDIpImage::LoadPicture_Bytes(const QByteArray &bytes, cGDIpToken *TokenCla
     if (signature.kind == Jpeg) {
         decoded = decodeJpeg(bytes);
     } else if (signature.kind == Metafile) {
-        return fail(ImageLoadStatus::Unrecognised);
+        return fail(ImageLoadStatus::Undecodable);
     } else if ((signature.kind == Bmp && !bmpComplete(bytes)) ||
                (signature.kind == Gif && !gifComplete(bytes))) {
         return fail(ImageLoadStatus::Damaged);

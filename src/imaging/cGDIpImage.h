@@ -15,6 +15,7 @@ enum class ImageLoadStatus
     Empty,        // zero bytes: refused without decoding
     Unrecognised, // no decoder knows the content
     Damaged,      // a known format that does not decode cleanly to its end
+    Undecodable,  // recognised (a metafile) but there is no decoder for it here
     Loaded,
 };
 

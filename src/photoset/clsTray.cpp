@@ -52,8 +52,17 @@ PhotoCheck examine(const QString &path, cGDIpToken *token, cGDIpImage &probe)
     }
     check.size = bytes.size();
     if (!probe.LoadPicture_Bytes(bytes, token)) {
-        check.refusal =
-            probe.status() == ImageLoadStatus::Damaged ? AddRefusal::Damaged : AddRefusal::NotImage;
+        switch (probe.status()) {
+        case ImageLoadStatus::Damaged:
+            check.refusal = AddRefusal::Damaged;
+            break;
+        case ImageLoadStatus::Undecodable:
+            check.refusal = AddRefusal::UnsupportedType;
+            break;
+        default:
+            check.refusal = AddRefusal::NotImage;
+            break;
+        }
         return check;
     }
     check.imageType = probe.ImageType();

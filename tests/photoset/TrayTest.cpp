@@ -30,6 +30,9 @@ protected:
 TEST_F(TrayTest, ContentDecidesWithinTheAcceptedNames)
 {
     const QByteArray jpeg = encoded("jpg", QSize(64, 48));
+    QByteArray metafile(88, '\0');
+    metafile[0] = 1;
+    metafile.replace(40, 4, " EMF");
     struct Case
     {
         const char *name;
@@ -44,6 +47,7 @@ TEST_F(TrayTest, ContentDecidesWithinTheAcceptedNames)
         {"plain.bmp", encoded("bmp", QSize(24, 16), 5), AddRefusal::None},
         {"tiff-inside.jpg", encoded("tiff", QSize(24, 16), 6), AddRefusal::UnsupportedType},
         {"icon-inside.png", encoded("ico", QSize(24, 16), 7), AddRefusal::UnsupportedType},
+        {"metafile.jpg", metafile, AddRefusal::UnsupportedType},
         {"empty.jpg", QByteArray(), AddRefusal::NotImage},
         {"words.jpg", QByteArray("not a picture at all"), AddRefusal::NotImage},
         {"cut.jpg", jpeg.left(jpeg.size() / 2), AddRefusal::Damaged},
