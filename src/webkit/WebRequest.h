@@ -55,7 +55,8 @@ private:
 // and emits completed() on this thread; a transport failure then shows as
 // failed() with status() 0.
 //
-// Headers go out in the order they were set. Method names are compared
+// Headers go out in the order they were set (a header set to the empty text
+// is left out). Method names are compared
 // without regard to case. A text body travels as UTF-8, and the body's real
 // byte count always replaces a "Content-Length" the caller computed in
 // characters. TLS certificates are verified. No request waits for ever: a
@@ -111,7 +112,6 @@ private:
     QByteArray m_method;
     QString m_url;
     bool m_async = false;
-    bool m_aborting = false;
     int m_timeoutMs = DefaultTimeoutMs;
     QList<std::pair<QByteArray, QByteArray>> m_headers;
 

@@ -3,7 +3,11 @@
 #include "StandinServer.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSignalSpy>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTimer>
 
@@ -143,6 +147,28 @@ TEST(WebRequest, ARefusedConnectionFailsTheSend)
     }
     EXPECT_TRUE(request.failed());
     EXPECT_EQ(request.status(), 0);
+}
+
+TEST(WebRequest, AnUntrustedCertificateFailsTheSend)
+{
+    QFile certFile(QStringLiteral(FLAZZ_TLS_DIR "/untrusted-cert.pem"));
+    QFile keyFile(QStringLiteral(FLAZZ_TLS_DIR "/untrusted-key.pem"));
+    ASSERT_TRUE(certFile.open(QIODevice::ReadOnly) && keyFile.open(QIODevice::ReadOnly));
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(QSslCertificate(certFile.readAll()));
+    tls.setPrivateKey(QSslKey(keyFile.readAll(), QSsl::Rsa));
+    QSslServer server;
+    server.setSslConfiguration(tls);
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+
+    WebRequest request;
+    request.open(s(u"GET"), QStringLiteral("https://127.0.0.1:%1/me").arg(server.serverPort()));
+    try {
+        request.send();
+        FAIL() << "a self-signed certificate must not be accepted";
+    } catch (const WebRequestError &e) {
+        EXPECT_EQ(e.kind(), WebRequestError::Kind::Tls) << e.description().toStdString();
+    }
 }
 
 TEST(WebRequest, ATimeOutFailsTheSendAndTheWindowKeepsRunningMeanwhile)
