@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QTimer;
+struct AppState;
+
+// The hidden host window. It lives for the whole run: it shows the main
+// window, keeps the tray icon, and runs the internet check every five
+// seconds. It is never shown itself.
+class frmLoad : public QWidget
+{
+    Q_OBJECT
+public:
+    // Makes the main window; frmLoad shows it modelessly and owns it.
+    using MainWindowFactory = std::function<std::unique_ptr<QWidget>(frmLoad &host)>;
+    // Makes the tray icon, which shows itself and lives as long as the host.
+    using TrayFactory = std::function<std::unique_ptr<QObject>(frmLoad &host)>;
+
+    explicit frmLoad(AppState &state, QWidget *parent = nullptr);
+    ~frmLoad() override;
+
+    AppState &state() const { return m_state; }
+
+    void setMainWindowFactory(MainWindowFactory factory) { m_makeMainWindow = std::move(factory); }
+    void setTrayFactory(TrayFactory factory) { m_makeTray = std::move(factory); }
+    // One pass of the internet check; it keeps InternetAvailable current.
+    void setInternetCheck(std::function<void()> check) { m_check = std::move(check); }
+
+    // Makes the tray icon visible and shows the main window.
+    void Form_Load();
+
+    QWidget *mainWindow() const { return m_mainWindow.get(); }
+    QObject *tray() const { return m_tray.get(); }
+
+    // Interval 5000 ms; the first check runs five seconds after start-up.
+    QTimer *Timer1() const { return m_timer1; }
+    void CheckInternetConnection();
+
+    // Releases the main window and the tray icon and leaves the event loop:
+    // the end of an orderly run.
+    void Unload();
+
+private:
+    void Timer1_Timer();
+
+    AppState &m_state;
+    QTimer *m_timer1;
+    MainWindowFactory m_makeMainWindow;
+    TrayFactory m_makeTray;
+    std::function<void()> m_check;
+    std::unique_ptr<QObject> m_tray;
+    std::unique_ptr<QWidget> m_mainWindow;
+};

@@ -1,0 +1,158 @@
+// flazz-gallery [OUTDIR] [NAME-FILTER]
+//
+// Draws every registered window in each of the six skins, offscreen, to
+// OUTDIR/<window>-skin<N>.png (default OUTDIR: "gallery"), and writes an
+// index.html that shows them side by side. A NAME-FILTER keeps only the
+// windows whose name contains it. Nothing of the user's own data is touched:
+// the windows see a scratch data folder.
+
+#include "core/AppState.h"
+#include "core/DataInstall.h"
+#include "core/Skin.h"
+#include "core/ui/CoreGallery.h"
+#include "core/ui/Gallery.h"
+#include "platform/ShellFolders.h"
+
+// Window libraries register here, one include and one call each.
+#if FLAZZ_GALLERY_PHOTOSET_UI && __has_include("photoset/ui/PhotosetGallery.h")
+#include "photoset/ui/PhotosetGallery.h"
+#define FLAZZ_GALLERY_HAS_PHOTOSET 1
+#endif
+#if FLAZZ_GALLERY_SETTINGSUI_UI && __has_include("settingsui/ui/SettingsGallery.h")
+#include "settingsui/ui/SettingsGallery.h"
+#define FLAZZ_GALLERY_HAS_SETTINGS 1
+#endif
+#if FLAZZ_GALLERY_WEBKIT_UI && __has_include("webkit/ui/WebkitGallery.h")
+#include "webkit/ui/WebkitGallery.h"
+#define FLAZZ_GALLERY_HAS_WEBKIT 1
+#endif
+#if FLAZZ_GALLERY_CLOUDFOLDERS_UI && __has_include("cloudfolders/ui/CloudFoldersGallery.h")
+#include "cloudfolders/ui/CloudFoldersGallery.h"
+#define FLAZZ_GALLERY_HAS_CLOUDFOLDERS 1
+#endif
+#if FLAZZ_GALLERY_WEBSERVICES_UI && __has_include("webservices/ui/WebServicesGallery.h")
+#include "webservices/ui/WebServicesGallery.h"
+#define FLAZZ_GALLERY_HAS_WEBSERVICES 1
+#endif
+#if FLAZZ_GALLERY_UNICODEINPUT_UI && __has_include("unicodeinput/ui/UnicodeInputGallery.h")
+#include "unicodeinput/ui/UnicodeInputGallery.h"
+#define FLAZZ_GALLERY_HAS_UNICODEINPUT 1
+#endif
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QWidget>
+
+#include <cstdio>
+
+namespace {
+
+void registerAll(Gallery &gallery)
+{
+    registerCoreWindows(gallery);
+#ifdef FLAZZ_GALLERY_HAS_PHOTOSET
+    registerPhotosetWindows(gallery);
+#endif
+#ifdef FLAZZ_GALLERY_HAS_SETTINGS
+    registerSettingsWindows(gallery);
+#endif
+#ifdef FLAZZ_GALLERY_HAS_WEBKIT
+    registerWebkitWindows(gallery);
+#endif
+#ifdef FLAZZ_GALLERY_HAS_CLOUDFOLDERS
+    registerCloudFoldersWindows(gallery);
+#endif
+#ifdef FLAZZ_GALLERY_HAS_WEBSERVICES
+    registerWebServicesWindows(gallery);
+#endif
+#ifdef FLAZZ_GALLERY_HAS_UNICODEINPUT
+    registerUnicodeInputWindows(gallery);
+#endif
+}
+
+QString fileName(const QString &window, int skin)
+{
+    return QStringLiteral("%1-skin%2.png").arg(window).arg(skin);
+}
+
+void writeIndex(const QString &outDir, const QStringList &windows)
+{
+    QFile file(QDir(outDir).filePath(QStringLiteral("index.html")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return;
+    QTextStream out(&file);
+    out << "<!doctype html><meta charset=\"utf-8\"><title>Flazz windows</title>\n"
+           "<style>body{font:13px sans-serif;background:#f4f4f6;margin:24px}"
+           "td{padding:8px;vertical-align:top}th{text-align:left;padding:8px}"
+           "img{box-shadow:0 2px 10px rgba(0,0,0,.25);border-radius:8px}</style>\n<table>\n<tr><th></th>";
+    const QStringList skins = Skin::names();
+    for (const QString &skin : skins)
+        out << "<th>" << skin << "</th>";
+    out << "</tr>\n";
+    for (const QString &window : windows) {
+        out << "<tr><th>" << window << "</th>";
+        for (int skin = 0; skin < Skin::Count; ++skin)
+            out << "<td><img src=\"" << fileName(window, skin) << "\"></td>";
+        out << "</tr>\n";
+    }
+    out << "</table>\n";
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir scratch;
+    qputenv("FLAZZ_SHELL_ROOT", scratch.path().toUtf8());
+    qputenv("FLAZZ_REGISTRY_FILE", scratch.filePath(QStringLiteral("HKEY_CURRENT_USER.ini")).toUtf8());
+
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const QString outDir = args.size() > 1 ? args.at(1) : QStringLiteral("gallery");
+    const QString filter = args.size() > 2 ? args.at(2) : QString();
+    if (!QDir().mkpath(outDir)) {
+        std::fprintf(stderr, "flazz-gallery: cannot create %s\n", qPrintable(outDir));
+        return 1;
+    }
+
+    Gallery gallery;
+    registerAll(gallery);
+
+    QStringList drawn;
+    int files = 0;
+    for (const Gallery::Entry &entry : gallery.entries()) {
+        if (!filter.isEmpty() && !entry.name.contains(filter, Qt::CaseInsensitive))
+            continue;
+        drawn << entry.name;
+        for (int skin = 0; skin < Skin::Count; ++skin) {
+            AppState state;
+            state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
+            provisionAppData(state.AppDataFolder);
+            state.Skin = skin;
+            std::unique_ptr<QWidget> window = entry.make(state);
+            if (!window)
+                continue;
+            // Round corners come out transparent instead of window-grey.
+            window->setAttribute(Qt::WA_TranslucentBackground);
+            window->show();
+            QApplication::processEvents();
+            const QString path = QDir(outDir).filePath(fileName(entry.name, skin));
+            if (window->grab().save(path))
+                ++files;
+            else
+                std::fprintf(stderr, "flazz-gallery: cannot write %s\n", qPrintable(path));
+            // Hidden, not closed: closing would run the window's unload rule.
+            window->hide();
+        }
+    }
+    writeIndex(outDir, drawn);
+    std::printf("flazz-gallery: %d windows, %d pictures in %s\n", int(drawn.size()), files,
+                qPrintable(QDir(outDir).absolutePath()));
+    return files > 0 ? 0 : 1;
+}
