@@ -1,0 +1,58 @@
+#include "imaging/TestImages.h"
+#include "support/TestEnvironment.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using testimages::encoded;
+
+namespace {
+
+struct CliRun
+{
+    int exitCode = -1;
+    QStringList lines;
+};
+
+CliRun flazzCli(const QStringList &args)
+{
+    QProcess process;
+    process.start(QStringLiteral(FLAZZ_CLI), args);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    CliRun run;
+    run.exitCode = process.exitCode();
+    run.lines =
+        QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return run;
+}
+
+TEST(FlazzCliAdd, PrintsOneVerdictPerFileInOrderAndExitsByWhatWasAdded)
+{
+    TestEnvironment env; // keeps the tool's data folder private too
+    const QString first = env.writeFile(QStringLiteral("in/first.jpg"), encoded("png", QSize(8, 8), 1));
+    env.writeFile(QStringLiteral("in/folder/a.bmp"), encoded("bmp", QSize(8, 8), 2));
+    env.writeFile(QStringLiteral("in/folder/b.png"), encoded("png", QSize(8, 8), 1));
+    const QString tiff = env.writeFile(QStringLiteral("in/scan.jpg"), encoded("tiff", QSize(8, 8), 3));
+
+    const CliRun run = flazzCli({QStringLiteral("add"), first, env.path(QStringLiteral("in/folder")), tiff});
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_EQ(run.lines.size(), 4);
+    EXPECT_TRUE(run.lines.at(0).startsWith(QStringLiteral("added\t"))) << run.lines.at(0).toStdString();
+    EXPECT_EQ(run.lines.at(0).split(QLatin1Char('\t')).value(1).size(), 32);
+    EXPECT_EQ(run.lines.at(0).split(QLatin1Char('\t')).value(2), first);
+    EXPECT_TRUE(run.lines.at(1).startsWith(QStringLiteral("added\t")));
+    EXPECT_TRUE(run.lines.at(1).endsWith(QStringLiteral("/in/folder/a.bmp")));
+    EXPECT_EQ(run.lines.at(2),
+              QStringLiteral("refused\tduplicate\t") + env.path(QStringLiteral("in/folder/b.png")));
+    EXPECT_EQ(run.lines.at(3), QStringLiteral("refused\tunsupported type\t") + tiff);
+
+    const CliRun none = flazzCli({QStringLiteral("add"), tiff});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(flazzCli({QStringLiteral("add")}).exitCode, 2);
+    EXPECT_EQ(flazzCli({QStringLiteral("add"), QStringLiteral("--bogus")}).exitCode, 2);
+    EXPECT_EQ(flazzCli({QStringLiteral("nonsense")}).exitCode, 2);
+    EXPECT_EQ(flazzCli({QStringLiteral("add"), QStringLiteral("--help")}).exitCode, 0);
+}
+
+} // namespace
