@@ -182,10 +182,13 @@ void WebRequest::finish(QNetworkReply *reply)
     const QVariant code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (isTransportError(reply->error()) || !code.isValid()) {
         const auto kind = kindOf(reply->error());
+        // Error texts end up in reports; tokens travel in the query, so it stays out.
+        const QString where =
+            QUrl(m_url).toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo | QUrl::RemoveFragment);
         const QString what =
             kind == WebRequestError::Kind::Timeout
-                ? QStringLiteral("No answer from %1 within %2 seconds").arg(m_url).arg(m_timeoutMs / 1000.0)
-                : QStringLiteral("%1: %2").arg(m_url, reply->errorString());
+                ? QStringLiteral("No answer from %1 within %2 seconds").arg(where).arg(m_timeoutMs / 1000.0)
+                : QStringLiteral("%1: %2").arg(where, reply->errorString());
         m_failure = std::make_unique<WebRequestError>(kind, what);
     } else {
         m_status = code.toInt();

@@ -49,6 +49,7 @@ TEST(WebRequest, SendsHeadersInTheOrderSetAndAGetStillCarriesContentType)
     const StandinRequest seen = server.lastRequest();
     EXPECT_EQ(seen.method, "GET");
     EXPECT_EQ(seen.query, "access_token=abc");
+    EXPECT_EQ(seen.queryValue(s(u"access_token")), s(u"abc"));
     EXPECT_EQ(seen.header("Content-Type"), "application/x-www-form-urlencoded");
     const QList<QByteArray> names = seen.headerNames();
     const qsizetype type = names.indexOf("Content-Type");
@@ -73,6 +74,7 @@ TEST(WebRequest, SendsATextBodyAsUtf8WithItsRealByteCount)
     const StandinRequest seen = server.lastRequest();
     EXPECT_EQ(seen.method, "POST");
     EXPECT_EQ(seen.body, body.toUtf8());
+    EXPECT_EQ(seen.formValue(s(u"name")), s(u"café €"));
     EXPECT_EQ(seen.header("Content-Length"), QByteArray::number(body.toUtf8().size()));
 }
 
@@ -137,13 +139,15 @@ TEST(WebRequest, DecodesTheAnswerByItsCharset)
 TEST(WebRequest, ARefusedConnectionFailsTheSend)
 {
     WebRequest request;
-    request.open(s(u"GET"), QStringLiteral("http://127.0.0.1:%1/me").arg(closedPort()));
+    request.open(s(u"GET"), QStringLiteral("http://127.0.0.1:%1/me?access_token=secret").arg(closedPort()));
     try {
         request.send();
         FAIL() << "a refused connection must fail the send";
     } catch (const WebRequestError &e) {
         EXPECT_EQ(e.kind(), WebRequestError::Kind::Refused);
         EXPECT_EQ(e.source(), s(u"WebRequest.send"));
+        EXPECT_TRUE(e.description().contains(s(u"/me")));
+        EXPECT_FALSE(e.description().contains(s(u"secret"))); // messages reach the error report
     }
     EXPECT_TRUE(request.failed());
     EXPECT_EQ(request.status(), 0);

@@ -1,5 +1,9 @@
 #include "StandinServer.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QUrlQuery>
+
 #include <httplib.h>
 
 #include <arpa/inet.h>
@@ -298,4 +302,40 @@ QList<QByteArray> StandinRequest::headerNames() const
     for (const auto &h : headers)
         out.append(h.first);
     return out;
+}
+
+namespace {
+
+QString formParameter(const QByteArray &encoded, const QString &key)
+{
+    QByteArray plus = encoded;
+    plus.replace('+', "%20");
+    const QUrlQuery query(QString::fromUtf8(plus));
+    if (!query.hasQueryItem(key))
+        return {};
+    return query.queryItemValue(key, QUrl::FullyDecoded);
+}
+
+} // namespace
+
+QString StandinRequest::queryValue(const QString &key) const
+{
+    return formParameter(query, key);
+}
+
+QString StandinRequest::formValue(const QString &key) const
+{
+    return formParameter(body, key);
+}
+
+bool StandinServer::waitForRequests(qsizetype count, int timeoutMs) const
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (requestCount() < count) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
 }

@@ -23,6 +23,11 @@ struct StandinRequest
     QByteArray header(const QByteArray &name) const;
     bool hasHeader(const QByteArray &name) const;
     QList<QByteArray> headerNames() const;
+
+    // One parameter of the query string or of a form body, percent-decoded
+    // ("+" is a blank); a null QString when absent.
+    QString queryValue(const QString &key) const;
+    QString formValue(const QString &key) const;
 };
 
 // What a stand-in answers.
@@ -59,6 +64,9 @@ public:
     void answer(const QByteArray &method, const QByteArray &path, Handler handler);
 
     QList<StandinRequest> requests() const;
+    // Waits, letting the calling thread's events run, until `count` requests
+    // have arrived; false when `timeoutMs` passed first.
+    bool waitForRequests(qsizetype count, int timeoutMs = 5000) const;
     qsizetype requestCount() const;
     StandinRequest lastRequest() const; // empty when none came
     void clearRequests();
