@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 
@@ -196,8 +197,11 @@ bool cGDIpImage::LoadPicture_FileName(const QString &FileName, cGDIpToken *Token
 {
     if (!TokenClass || TokenClass->Token() == 0)
         return fail(ImageLoadStatus::NoToken);
+    // Only plain files: a pipe would block the open, a device never ends.
+    if (!QFileInfo(FileName).isFile())
+        return fail(ImageLoadStatus::Unreadable);
     QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.isSequential())
         return fail(ImageLoadStatus::Unreadable);
     const qint64 expected = file.size();
     if (expected == 0)

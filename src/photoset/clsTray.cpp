@@ -19,8 +19,12 @@ constexpr qsizetype kStretch = 10000;
 // being read.
 bool readWholeFile(const QString &path, QByteArray &bytes)
 {
+    // Only plain files: opening a pipe would wait for a writer, and a device
+    // has no end to read to.
+    if (!QFileInfo(path).isFile())
+        return false;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.isSequential())
         return false;
     const qint64 expected = file.size();
     bytes = file.readAll();

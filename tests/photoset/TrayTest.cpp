@@ -4,11 +4,16 @@
 #include "support/TestEnvironment.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using testimages::encoded;
 
@@ -67,6 +72,19 @@ TEST_F(TrayTest, ContentDecidesWithinTheAcceptedNames)
         EXPECT_EQ(tray.PhotoInfo(i, PhotoField::FilePath), added.at(i));
     EXPECT_FALSE(tray.AddPhoto(env.path(QStringLiteral("photos/vanished.jpg")), QString(), QString()));
 }
+
+#ifdef Q_OS_UNIX
+// Opening a pipe for reading waits for a writer: the set must not hang on
+// one that merely has a photo's name.
+TEST_F(TrayTest, APipeNamedLikeAPhotoIsRefusedAtOnce)
+{
+    const QString pipe = env.path(QStringLiteral("pipe.jpg"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EQ(clsTray::CheckPhoto(pipe, &token).refusal, AddRefusal::Unreadable);
+    EXPECT_FALSE(tray.AddPhoto(pipe, QString(), QString()));
+    EXPECT_EQ(tray.GetMD5Hash(pipe), u"");
+}
+#endif
 
 TEST_F(TrayTest, NothingIsAddedWithoutAStartedLibrary)
 {
