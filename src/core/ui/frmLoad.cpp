@@ -1,19 +1,16 @@
 #include "core/ui/frmLoad.h"
 
+#include "core/app/InternetCheck.h"
 #include "core/ui/SkinArt.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 
-frmLoad::frmLoad(AppState &state, QWidget *parent)
-    : QWidget(parent), m_state(state), m_timer1(new QTimer(this))
+frmLoad::frmLoad(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
 {
     setObjectName(QStringLiteral("frmLoad"));
     setWindowTitle(QStringLiteral("Flazz"));
     setWindowIcon(SkinArt::appIcon());
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(5000);
-    connect(m_timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
 }
 
 frmLoad::~frmLoad()
@@ -21,6 +18,11 @@ frmLoad::~frmLoad()
     // The main window may still reach the tray while it goes.
     m_mainWindow.reset();
     m_tray.reset();
+}
+
+void frmLoad::setInternetCheck(std::unique_ptr<InternetCheck> check)
+{
+    m_check = std::move(check);
 }
 
 void frmLoad::Form_Load()
@@ -33,26 +35,27 @@ void frmLoad::Form_Load()
         m_mainWindow->show();
 }
 
+QTimer *frmLoad::Timer1() const
+{
+    return m_check ? &m_check->Timer1() : nullptr;
+}
+
+void frmLoad::enableTimer1()
+{
+    if (m_check)
+        m_check->start();
+}
+
 void frmLoad::CheckInternetConnection()
 {
     if (m_check)
-        m_check();
-}
-
-void frmLoad::Timer1_Timer()
-{
-    // Stopped while the check runs: a check that waits for its first answer
-    // must not be entered again by the next tick.
-    m_timer1->stop();
-    m_timer1->setInterval(5000);
-    CheckInternetConnection();
-    m_timer1->start();
-    QCoreApplication::processEvents();
+        m_check->CheckInternetConnection();
 }
 
 void frmLoad::Unload()
 {
-    m_timer1->stop();
+    if (m_check)
+        m_check->stop();
     // Unload is usually called from a click inside one of them: they go
     // once that click has been handled.
     if (m_mainWindow) {

@@ -5,12 +5,13 @@
 #include <functional>
 #include <memory>
 
+class InternetCheck;
 class QTimer;
 struct AppState;
 
 // The hidden host window. It lives for the whole run: it shows the main
-// window, keeps the tray icon, and runs the internet check every five
-// seconds. It is never shown itself.
+// window, keeps the tray icon, and owns the internet check that runs every
+// five seconds. It is never shown itself.
 class frmLoad : public QWidget
 {
     Q_OBJECT
@@ -27,17 +28,20 @@ public:
 
     void setMainWindowFactory(MainWindowFactory factory) { m_makeMainWindow = std::move(factory); }
     void setTrayFactory(TrayFactory factory) { m_makeTray = std::move(factory); }
-    // One pass of the internet check; it keeps InternetAvailable current.
-    void setInternetCheck(std::function<void()> check) { m_check = std::move(check); }
+    // The check that keeps InternetAvailable current; its timer is Timer1.
+    void setInternetCheck(std::unique_ptr<InternetCheck> check);
 
     // Makes the tray icon visible and shows the main window.
     void Form_Load();
 
     QWidget *mainWindow() const { return m_mainWindow.get(); }
     QObject *tray() const { return m_tray.get(); }
+    InternetCheck *internetCheck() const { return m_check.get(); }
 
-    // Interval 5000 ms; the first check runs five seconds after start-up.
-    QTimer *Timer1() const { return m_timer1; }
+    // Interval 5000 ms; enabled at the end of start-up, so the first check
+    // runs five seconds later. Null without a check.
+    QTimer *Timer1() const;
+    void enableTimer1();
     void CheckInternetConnection();
 
     // Releases the main window and the tray icon and leaves the event loop:
@@ -45,13 +49,10 @@ public:
     void Unload();
 
 private:
-    void Timer1_Timer();
-
     AppState &m_state;
-    QTimer *m_timer1;
     MainWindowFactory m_makeMainWindow;
     TrayFactory m_makeTray;
-    std::function<void()> m_check;
+    std::unique_ptr<InternetCheck> m_check;
     std::unique_ptr<QObject> m_tray;
     std::unique_ptr<QWidget> m_mainWindow;
 };

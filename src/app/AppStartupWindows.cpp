@@ -1,0 +1,26 @@
+#include "AppStartupWindows.h"
+
+#include "core/ui/frmLoad.h"
+
+AppStartupWindows::AppStartupWindows(AppState &state, frmLoad &host) : m_splash(state), m_host(host) {}
+
+void AppStartupWindows::setSplashMode(const QString &mode)
+{
+    m_splash.SetMessage(mode);
+}
+
+void AppStartupWindows::showSplash()
+{
+    // Nothing else is open yet, so there is no modal flag to keep.
+    m_splash.exec();
+}
+
+void AppStartupWindows::loadHost()
+{
+    m_host.Form_Load();
+}
+
+void AppStartupWindows::enableInternetCheck()
+{
+    m_host.enableTimer1();
+}
