@@ -32,7 +32,9 @@ enum class ImageLoadStatus
 class cGDIpImage
 {
 public:
-    // Numbers of ImageType; there is no 5.
+    // Numbers of ImageType; there is no 5. Metafiles are recognised but no
+    // decoder here draws them, so they never load and 4 is not reported;
+    // camera files with EXIF data are JPEGs and report 3, never 9.
     enum Kind
     {
         None = 0,
