@@ -72,6 +72,9 @@ QString hs1::Encode(const QByteArray &bytes, int format, int folding)
     const QString eol = folding == LfOnly     ? QStringLiteral("\n")
                         : folding == NoBreaks ? QString()
                                               : QStringLiteral("\r\n");
+    // Nothing to encode gives no text, not even a line end.
+    if (bytes.isEmpty() && format >= Base64 && format <= HexRaw)
+        return {};
     switch (format) {
     case Base64:
         return base64Lines(bytes, eol);

@@ -84,6 +84,7 @@ TEST(hs1, EncodeFoldsBase64AndRawHexLinesAsAsked)
     EXPECT_EQ(hs1::Encode("abc", hs1::Base64, hs1::LfOnly), s(u"YWJj\n"));
     EXPECT_EQ(hs1::Encode("\x01\xab\xff", hs1::HexRaw, hs1::NoBreaks), s(u"01abff"));
     EXPECT_EQ(hs1::Encode("\x01\xab\xff", hs1::HexRaw, hs1::CrLf), s(u"01abff\r\n"));
+    EXPECT_EQ(hs1::Encode(QByteArray(), hs1::HexRaw, hs1::CrLf), QString());
 
     // Base64 lines hold 64 characters (48 bytes).
     const QString two = hs1::Encode(QByteArray(49, 'a'), hs1::Base64, hs1::CrLf);

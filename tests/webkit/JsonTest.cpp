@@ -73,6 +73,8 @@ TEST(ParseJson, AnIntegerBeyond32BitsEndsItsObject)
     EXPECT_EQ(r.errors, s(u"Overflow: n\r\n"));
 
     EXPECT_EQ(parse(u"{\"m\":-, \"b\":2}").errors, s(u"Type mismatch: m\r\n"));
+    EXPECT_EQ(parse(u"{\"d\":1e999}").errors, s(u"Overflow: d\r\n"));
+    EXPECT_EQ(parse(u"[1.2.3]").errors, s(u"Type mismatch: ]\r\n")); // the text after the number
 }
 
 TEST(ParseJson, DecodesStringEscapes)
