@@ -92,7 +92,8 @@ TrayIcon::TrayIcon(AppState &state, UserPrompt &ui, platform::Shell &shell, QStr
             break;
         }
     });
-    connect(m_menu, &QMenu::triggered, this, [this](QAction *action) { mnuSystrayMenu_Click(action->text()); });
+    connect(m_menu, &QMenu::triggered, this,
+            [this](QAction *action) { mnuSystrayMenu_Click(action->text()); });
 }
 
 TrayIcon::~TrayIcon()
@@ -179,8 +180,9 @@ void TrayIcon::mnuSystrayMenu_Click(const QString &itemText)
 void TrayIcon::exitFlazz()
 {
     m_state.TrayBusy = true;
-    const int answer = m_ui.systemMessage(QStringLiteral("Are you sure? Why not continue Flazzing your Photos?"),
-                                          MsgStyle::YesNo | MsgStyle::Question, QStringLiteral("Flazz"));
+    const int answer =
+        m_ui.systemMessage(QStringLiteral("Are you sure? Why not continue Flazzing your Photos?"),
+                           MsgStyle::YesNo | MsgStyle::Question, QStringLiteral("Flazz"));
     if (answer != MsgResult::Yes) {
         m_state.TrayBusy = false;
         return;

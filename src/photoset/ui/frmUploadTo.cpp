@@ -1,0 +1,711 @@
+#include "photoset/ui/frmUploadTo.h"
+
+#include "core/AppState.h"
+#include "core/FormatSize.h"
+#include "core/MessageCatalog.h"
+#include "core/Skin.h"
+#include "core/UserPrompt.h"
+#include "core/ui/SkinArt.h"
+#include "photoset/PhotoAdder.h"
+#include "photoset/clsTray.h"
+#include "photoset/ui/AdPanel.h"
+#include "photoset/ui/DropZone.h"
+#include "photoset/ui/frmFilesCount.h"
+#include "platform/CompanionWindow.h"
+#include "platform/Shell.h"
+#include "platform/ui/WindowTools.h"
+#include "unicodeinput/ui/ctlUMultilineTxtBox.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSvgRenderer>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+constexpr int kWidth = 780;
+constexpr int kHeight = 490;
+constexpr int kProgressHeight = 96;
+constexpr int kLeft = 24; // left column
+constexpr int kLeftWidth = 360;
+constexpr int kRight = 408; // right column
+constexpr int kRightWidth = 348;
+
+const QString kIntro = QStringLiteral(
+    "Uploading photos is so passé - FLAZZ them instead!. Now you can Flazz and Share your Photos (max. 100 "
+    "at a "
+    "time) on various services like a breeze. Drag Drop or Browse for Photos, and click a service.\n"
+    "You can also order Prints online.\n"
+    "Share Socially | Save in the Cloud | Order Prints Online. Enjoy!");
+
+const QString kDescriptionPrompt =
+    QStringLiteral("Description applies for Flazzing photos to Facebook and Flickr only");
+
+struct UploadSizeEntry
+{
+    const char *text;
+    int pixels;
+};
+
+constexpr UploadSizeEntry kUploadSizes[] = {
+    {"Original size (slowest upload)", 0},
+    {"Large: 1600 pixels", 1600},
+    {"Recommended: 1024 pixels", 1024},
+    {"Small: 800 pixels", 800},
+};
+
+QFont uiFont(int pixelSize, bool bold = false)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Calibri"), QStringLiteral("Carlito"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+const QString kPictureButtonStyle =
+    QStringLiteral("QToolButton { border: none; border-radius: 12px; background: transparent; padding: 0; }"
+                   "QToolButton:hover { background: rgba(255, 255, 255, 110); }"
+                   "QToolButton:pressed { background: rgba(0, 0, 0, 45); }");
+
+} // namespace
+
+frmUploadTo::frmUploadTo(AppState &state, UserPrompt &ui, platform::Shell &shell, ServiceConfig services,
+                         QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_ui(ui), m_shell(shell),
+      m_services(std::move(services))
+{
+    setObjectName(QStringLiteral("frmUploadTo"));
+    setWindowTitle(QStringLiteral("Flazz"));
+    setWindowIcon(SkinArt::appIcon());
+    setFixedSize(kWidth, kHeight);
+    setFont(uiFont(13));
+    setMouseTracking(true);
+
+    for (auto &list : m_uploaders)
+        list.resize(1); // slot 0 stays empty, as the flows expect
+
+    buildControls();
+    buildProgressPanel();
+    platform::DragHandle::install(this);
+
+    ApplySkin();
+    selectUploadSize();
+    refreshPhotoSet();
+
+    // The advertisement asks the network; let the window appear first.
+    QTimer::singleShot(0, this, &frmUploadTo::loadAdvertising);
+}
+
+frmUploadTo::~frmUploadTo()
+{
+    Form_Unload();
+}
+
+QLabel *frmUploadTo::addLabel(const QString &name, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, m_body);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    m_texts.append(label);
+    return label;
+}
+
+QLabel *frmUploadTo::addLink(const QString &name, const QString &text, const QRect &geometry)
+{
+    auto *link = new QLabel(text, m_body);
+    link->setObjectName(name);
+    link->setGeometry(geometry);
+    link->setCursor(Qt::PointingHandCursor);
+    link->setAttribute(Qt::WA_Hover);
+    link->installEventFilter(this);
+    return link;
+}
+
+QToolButton *frmUploadTo::addDestinationButton(Destination destination, const QString &name,
+                                               const QString &toolTip, const QPoint &at)
+{
+    auto *button = new QToolButton(m_body);
+    button->setObjectName(name);
+    button->setToolTip(toolTip);
+    button->setIcon(QIcon(QStringLiteral(":/flazz_photoset_ui/%1.svg").arg(name)));
+    button->setIconSize(QSize(60, 60));
+    button->setGeometry(QRect(at, QSize(72, 72)));
+    button->setCursor(Qt::PointingHandCursor);
+    button->setStyleSheet(kPictureButtonStyle);
+    connect(button, &QToolButton::clicked, this, [this, destination] { destination_Click(destination); });
+    m_destinationButtons[size_t(destination)] = button;
+    return button;
+}
+
+void frmUploadTo::buildControls()
+{
+    m_body = new QWidget(this);
+    m_body->setObjectName(QStringLiteral("body"));
+    m_body->setGeometry(0, 0, kWidth, kHeight);
+    m_body->setMouseTracking(true);
+    m_body->installEventFilter(this);
+
+    m_btnClose = addLink(QStringLiteral("btnClose"), QStringLiteral("Hide"), QRect(kWidth - 64, 14, 44, 20));
+    m_btnClose->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_btnClose->setFont(uiFont(14, true));
+
+    QLabel *intro = addLabel(QStringLiteral("lblHC"), kIntro, QRect(kLeft, 50, kWidth - 2 * kLeft, 68));
+    intro->setWordWrap(true);
+    intro->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    // Left column: the photo set.
+    m_dropZone = new DropZone(m_body);
+    m_dropZone->setGeometry(kLeft, 124, kLeftWidth, 170);
+    connect(m_dropZone, &DropZone::dragEntered, this, [this] {
+        const bool empty = photoCount() == 0;
+        m_dropZone->setPicture(empty ? DropZone::OverEmptySet : DropZone::OverFullSet);
+        m_lblFileCount->setVisible(!empty);
+    });
+    connect(m_dropZone, &DropZone::dragLeft, this, [this] {
+        const bool empty = photoCount() == 0;
+        m_dropZone->setPicture(empty ? DropZone::EmptySet : DropZone::FullSet);
+        m_lblFileCount->setVisible(!empty);
+    });
+    connect(m_dropZone, &DropZone::itemsDropped, this, &frmUploadTo::picDropZone_Drop);
+
+    // The count sits on the drop zone like a badge; it lets drops through.
+    m_lblFileCount = new QLabel(m_dropZone);
+    m_lblFileCount->setObjectName(QStringLiteral("lblFileCount"));
+    m_lblFileCount->setGeometry(kLeftWidth - 64, 10, 54, 32);
+    m_lblFileCount->setAlignment(Qt::AlignCenter);
+    m_lblFileCount->setFont(uiFont(17, true));
+    m_lblFileCount->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_lblFileCount->setStyleSheet(
+        QStringLiteral("QLabel { color: white; background: #c10606; border-radius: 16px; padding: 0 6px; }"));
+    m_lblFileCount->setToolTip(QStringLiteral("Photos in the Drop Zone"));
+
+    m_lblTotalSize = addLabel(QStringLiteral("lblTotalSize"), QString(), QRect(kLeft, 302, 180, 26));
+    m_lblTotalSize->setFont(uiFont(13, true));
+
+    m_btnAddImages = new QPushButton(QStringLiteral("Browse"), m_body);
+    m_btnAddImages->setObjectName(QStringLiteral("btnAddImages"));
+    m_btnAddImages->setGeometry(kLeft + kLeftWidth - 180, 300, 86, 28);
+    connect(m_btnAddImages, &QPushButton::clicked, this, &frmUploadTo::btnAddImages_Click);
+
+    m_cmdClear = new QPushButton(QStringLiteral("Clear"), m_body);
+    m_cmdClear->setObjectName(QStringLiteral("cmdClear"));
+    m_cmdClear->setGeometry(kLeft + kLeftWidth - 86, 300, 86, 28);
+    connect(m_cmdClear, &QPushButton::clicked, this, &frmUploadTo::cmdClear_Click);
+
+    addLabel(QStringLiteral("lblDesc"), QStringLiteral("Description (will be applied to all Photos):"),
+             QRect(kLeft, 338, 250, 20));
+    m_lblClearDesc = addLink(QStringLiteral("lblClearDesc"), QStringLiteral("Clear Description"),
+                             QRect(kLeft + kLeftWidth - 120, 338, 120, 20));
+    m_lblClearDesc->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    m_remarks = new ctlUMultilineTxtBox(m_body);
+    m_remarks->setObjectName(QStringLiteral("WBRemarks"));
+    m_remarks->setGeometry(kLeft, 360, kLeftWidth, 70);
+    m_remarks->setAutoDisplayText(kDescriptionPrompt);
+
+    addLabel(QStringLiteral("lblImgSize"), QStringLiteral("Select Photo Size:"), QRect(kLeft, 442, 120, 26));
+    m_cboUploadSize = new QComboBox(m_body);
+    m_cboUploadSize->setObjectName(QStringLiteral("cboUploadSize"));
+    m_cboUploadSize->setGeometry(kLeft + 124, 442, kLeftWidth - 124, 26);
+    {
+        const QSignalBlocker quiet(m_cboUploadSize);
+        for (const UploadSizeEntry &entry : kUploadSizes)
+            m_cboUploadSize->addItem(QString::fromLatin1(entry.text), entry.pixels);
+    }
+    connect(m_cboUploadSize, &QComboBox::activated, this, &frmUploadTo::chooseUploadSize);
+
+    // Right column: where the photos go.
+    const int step = 72 + (kRightWidth - 4 * 72) / 3;
+    struct Button
+    {
+        Destination destination;
+        const char *name;
+        const char *toolTip;
+    };
+    const Button buttons[] = {
+        {Destination::Facebook, "btnFacebook", "Flazz to Facebook"},
+        {Destination::Flickr, "btnFlickr", "Flazz to Flickr"},
+        {Destination::Zip, "btnZip", "Zip"},
+        {Destination::Printer, "btnPrinter", "Print"},
+        {Destination::SkyDrive, "btnSkyDrive", "Flazz to Skydrive"},
+        {Destination::Skype, "btnSkype", "Share via Skype"},
+        {Destination::Dropbox, "btnDropbox", "Flazz to Dropbox"},
+        {Destination::Google, "btnGoogle", "Flazz to Google Drive"},
+    };
+    for (int i = 0; i < 8; ++i) {
+        const QPoint at(kRight + (i % 4) * step, 124 + (i / 4) * 86);
+        addDestinationButton(buttons[i].destination, QString::fromLatin1(buttons[i].name),
+                             QString::fromLatin1(buttons[i].toolTip), at);
+    }
+
+    QLabel *note =
+        addLabel(QStringLiteral("lblHCBottom"),
+                 QStringLiteral("Note: Each of the above services may have their own limitations, and "
+                                "are governed by their respective terms and conditions."),
+                 QRect(kRight, 292, kRightWidth, 34));
+    note->setWordWrap(true);
+    note->setFont(uiFont(12));
+    m_lblLimitation = addLink(QStringLiteral("lblLimitation"), QStringLiteral("limitations"),
+                              QRect(kRight + kRightWidth - 80, 326, 80, 18));
+    m_lblLimitation->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_lblLimitation->setFont(uiFont(12));
+    m_texts.append(m_lblLimitation);
+
+    m_ads = new AdPanel(m_body);
+    m_ads->setGeometry(kRight, 348, kRightWidth, 84);
+
+    m_btnSettings = new QToolButton(m_body);
+    m_btnSettings->setObjectName(QStringLiteral("btnSettings"));
+    m_btnSettings->setToolTip(QStringLiteral("Settings"));
+    m_btnSettings->setIcon(QIcon(QStringLiteral(":/flazz_photoset_ui/btnSettings.svg")));
+    m_btnSettings->setIconSize(QSize(30, 30));
+    m_btnSettings->setGeometry(kRight, 438, 36, 36);
+    m_btnSettings->setCursor(Qt::PointingHandCursor);
+    m_btnSettings->setStyleSheet(kPictureButtonStyle);
+    connect(m_btnSettings, &QToolButton::clicked, this, &frmUploadTo::btnSettings_Click);
+
+    m_cmdCancel = new QPushButton(QStringLiteral("Exit"), m_body);
+    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    m_cmdCancel->setGeometry(kRight + kRightWidth - 86, 442, 86, 28);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &frmUploadTo::cmdCancel_Click);
+
+    for (QPushButton *button : {m_btnAddImages, m_cmdClear, m_cmdCancel})
+        button->setCursor(Qt::PointingHandCursor);
+}
+
+void frmUploadTo::buildProgressPanel()
+{
+    m_fraProgress = new QFrame(this);
+    m_fraProgress->setObjectName(QStringLiteral("fraProgress"));
+    m_fraProgress->setGeometry(0, 0, kWidth, kProgressHeight);
+    m_fraProgress->setStyleSheet(QStringLiteral("QFrame#fraProgress { background: rgba(255, 255, 255, 150); "
+                                                "border-bottom: 1px solid rgba(0, 0, 0, 60); }"));
+    m_fraProgress->hide();
+
+    m_lblUpdateCaption = new QLabel(QStringLiteral("Progress"), m_fraProgress);
+    m_lblUpdateCaption->setObjectName(QStringLiteral("lblUpdateCaption"));
+    m_lblUpdateCaption->setGeometry(kLeft, 10, kWidth - 2 * kLeft, 24);
+    m_lblUpdateCaption->setFont(uiFont(16, true));
+    m_lblUpdateCaption->setStyleSheet(QStringLiteral("color: #3c3c3c;"));
+    platform::DragHandle::install(m_lblUpdateCaption);
+
+    m_lblPbrCaption = new QLabel(QStringLiteral("Please wait... "), m_fraProgress);
+    m_lblPbrCaption->setObjectName(QStringLiteral("lblPbrCaption"));
+    m_lblPbrCaption->setGeometry(kLeft, 36, kWidth - 2 * kLeft - 110, 20);
+    m_lblPbrCaption->setStyleSheet(QStringLiteral("color: #5b5b5b;"));
+
+    m_pbrProgress = new QProgressBar(m_fraProgress);
+    m_pbrProgress->setObjectName(QStringLiteral("pbrProgress"));
+    m_pbrProgress->setGeometry(kLeft, 62, kWidth - 2 * kLeft - 110, 18);
+    m_pbrProgress->setTextVisible(false);
+    m_pbrProgress->setRange(0, 100);
+    m_pbrProgress->setValue(0);
+    m_pbrProgress->setStyleSheet(QStringLiteral(
+        "QProgressBar { border: 1px solid #9aa2ab; border-radius: 4px; background: #f4f5f7; }"
+        "QProgressBar::chunk { border-radius: 3px; background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+        " stop:0 #6fb3f2, stop:1 #2f7fd6); }"));
+
+    m_btnProgressCancel = new QPushButton(QStringLiteral("Cancel"), m_fraProgress);
+    m_btnProgressCancel->setObjectName(QStringLiteral("btnProgressCancel"));
+    m_btnProgressCancel->setGeometry(kWidth - kLeft - 86, 56, 86, 28);
+    m_btnProgressCancel->setCursor(Qt::PointingHandCursor);
+    connect(m_btnProgressCancel, &QPushButton::clicked, this, [this] {
+        m_progressCancelled = true;
+        m_lblPbrCaption->setText(QStringLiteral("Cancelling..."));
+    });
+}
+
+void frmUploadTo::setFlow(Destination destination, DestinationFlow *flow)
+{
+    m_flows[size_t(destination)] = flow;
+}
+
+void frmUploadTo::ApplySkin()
+{
+    const int skin = Skin::clamp(m_state.Skin);
+    const QColor text = Skin::textColor(skin);
+    for (QLabel *label : std::as_const(m_texts)) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, text);
+        label->setPalette(palette);
+    }
+    setLinkColor(m_btnClose, Skin::linkColor(skin));
+    setLinkColor(m_lblClearDesc, Skin::linkColor(skin));
+    const QString buttons = SkinArt::buttonStyleSheet(skin);
+    for (QPushButton *button : {m_btnAddImages, m_cmdClear, m_cmdCancel})
+        button->setStyleSheet(buttons);
+    // The progress panel is always light, so its button keeps the light look.
+    m_btnProgressCancel->setStyleSheet(SkinArt::buttonStyleSheet(0));
+    update();
+    QApplication::processEvents();
+}
+
+void frmUploadTo::setLinkColor(QLabel *link, const QColor &color)
+{
+    QPalette palette = link->palette();
+    palette.setColor(QPalette::WindowText, color);
+    link->setPalette(palette);
+}
+
+int frmUploadTo::uploadSizeIndex(int uploadSize)
+{
+    switch (uploadSize) {
+    case 0:
+        return 0;
+    case 1600:
+        return 1;
+    case 1024:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+void frmUploadTo::selectUploadSize()
+{
+    const int index = uploadSizeIndex(m_state.UploadSize);
+    m_state.NoteSuppressed = true;
+    {
+        const QSignalBlocker quiet(m_cboUploadSize);
+        m_cboUploadSize->setCurrentIndex(index);
+    }
+    chooseUploadSize(index);
+    m_state.NoteSuppressed = false;
+}
+
+void frmUploadTo::chooseUploadSize(int index)
+{
+    if (index < 0 || index >= m_cboUploadSize->count())
+        return;
+    if (m_cboUploadSize->currentIndex() != index) {
+        const QSignalBlocker quiet(m_cboUploadSize);
+        m_cboUploadSize->setCurrentIndex(index);
+    }
+    if (index == 0 && !m_state.NoteSuppressed)
+        m_ui.uploadSizeNote();
+    m_state.UploadSize = m_cboUploadSize->itemData(index).toInt();
+}
+
+int frmUploadTo::photoCount() const
+{
+    return m_state.PhotoTray ? m_state.PhotoTray->Count() : 0;
+}
+
+void frmUploadTo::refreshPhotoSet()
+{
+    const int count = photoCount();
+    m_lblFileCount->setText(QString::number(count));
+    m_lblFileCount->setVisible(count > 0);
+    m_dropZone->setPicture(count > 0 ? DropZone::FullSet : DropZone::EmptySet);
+    if (m_state.TotalSize > 0)
+        m_lblTotalSize->setText(QStringLiteral("Total Size: ") + FormatSize(m_state.TotalSize));
+    m_lblTotalSize->setVisible(m_state.TotalSize > 0);
+}
+
+void frmUploadTo::btnAddImages_Click()
+{
+    if (!m_state.PhotoTray)
+        return;
+    setWindowEnabled(false);
+    {
+        frmFilesCount progress(m_state, this);
+        PhotoAdder adder(m_state, m_ui, progress.progress());
+        adder.Browse(m_remarks->Text());
+    }
+    refreshPhotoSet();
+    setWindowEnabled(true);
+}
+
+void frmUploadTo::picDropZone_Drop(const QStringList &items)
+{
+    setWindowEnabled(false);
+    if (!items.isEmpty() && m_state.PhotoTray) {
+        frmFilesCount progress(m_state, this);
+        PhotoAdder adder(m_state, m_ui, progress.progress());
+        adder.AddDropped(items, m_remarks->Text());
+    }
+    refreshPhotoSet();
+    setWindowEnabled(true);
+}
+
+void frmUploadTo::cmdClear_Click()
+{
+    if (m_ui.confirm(QStringLiteral("Are you sure?"), true, true, false) != MsgBoxCode::Yes)
+        return;
+    if (m_state.PhotoTray)
+        m_state.PhotoTray->RemoveAll();
+    m_lblFileCount->hide();
+    m_lblTotalSize->hide();
+    m_state.TotalSize = 0;
+}
+
+void frmUploadTo::cmdCancel_Click()
+{
+    const int answer =
+        m_ui.systemMessage(QStringLiteral("Are you sure? Why not keep Flazz on, and do things in a Flazz?"),
+                           MsgStyle::YesNo | MsgStyle::Question, QStringLiteral("Flazz"));
+    if (answer != MsgResult::Yes)
+        return;
+    m_exiting = true;
+    Form_Unload();
+    hide();
+    if (m_exitHandler)
+        m_exitHandler();
+    else
+        QCoreApplication::quit();
+}
+
+void frmUploadTo::btnClose_Click(Qt::MouseButton button)
+{
+    if (button == Qt::LeftButton)
+        hide();
+}
+
+void frmUploadTo::lblClearDesc_Click(Qt::MouseButton button)
+{
+    if (button != Qt::LeftButton)
+        return;
+    if (m_ui.confirm(QStringLiteral("Are you sure?"), true, true, false) == MsgBoxCode::Yes)
+        m_remarks->setText(QString());
+}
+
+void frmUploadTo::lblLimitation_Click()
+{
+    m_shell.open(m_services.product.brandSite);
+}
+
+void frmUploadTo::btnSettings_Click()
+{
+    if (m_state.ModalFormOpen)
+        return;
+    if (m_settingsHandler)
+        m_settingsHandler();
+    selectUploadSize();
+}
+
+void frmUploadTo::destination_Click(Destination destination)
+{
+    if (photoCount() == 0) {
+        funcMessageDisplay(m_state, m_ui, MessageNo::EmptyPhotoSet);
+        return;
+    }
+    DestinationFlow *flow = m_flows[size_t(destination)];
+    if (!flow)
+        return;
+    flow->run();
+    // Flows enable the window when they finish; a flow that stopped early
+    // must not leave it dead.
+    setWindowEnabled(true);
+}
+
+void frmUploadTo::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    for (auto &list : m_uploaders) {
+        list.clear();
+        list.resize(1);
+    }
+    platform::closeCompanion();
+}
+
+std::vector<std::unique_ptr<QObject>> &frmUploadTo::uploaders(UploaderList list)
+{
+    return m_uploaders[size_t(list)];
+}
+
+bool frmUploadTo::windowEnabled() const
+{
+    return m_body->isEnabled();
+}
+
+bool frmUploadTo::progressPanelShown() const
+{
+    return !m_fraProgress->isHidden();
+}
+
+void frmUploadTo::ApplyDescription()
+{
+    if (!m_state.PhotoTray)
+        return;
+    const QString description = m_remarks->Text();
+    for (int i = 0; i < m_state.PhotoTray->Count(); ++i)
+        m_state.PhotoTray->setPhotoInfo(i, PhotoField::Remarks, description);
+}
+
+void frmUploadTo::setWindowEnabled(bool enabled)
+{
+    // The progress panel stays live so that its Cancel can be pressed while
+    // the rest of the window waits for the flow.
+    m_body->setEnabled(enabled);
+}
+
+void frmUploadTo::ShowProgressPanel(bool show)
+{
+    if (show) {
+        m_progressCancelled = false;
+        m_fraProgress->move(0, 0);
+        m_fraProgress->show();
+        m_fraProgress->raise();
+        m_body->move(0, kProgressHeight);
+        setFixedSize(kWidth, kHeight + kProgressHeight);
+    } else {
+        m_fraProgress->hide();
+        m_body->move(0, 0);
+        setFixedSize(kWidth, kHeight);
+    }
+    centreOnScreen();
+    update();
+}
+
+void frmUploadTo::centreOnScreen()
+{
+    const QScreen *where = screen();
+    if (!where)
+        return;
+    const QRect work = where->availableGeometry();
+    move(work.center() - QPoint(width() / 2, height() / 2));
+}
+
+void frmUploadTo::setUpdateCaption(const QString &text)
+{
+    m_lblUpdateCaption->setText(text);
+}
+
+void frmUploadTo::setPbrCaption(const QString &text)
+{
+    m_lblPbrCaption->setText(text);
+}
+
+void frmUploadTo::setProgressRange(int minimum, int maximum)
+{
+    m_pbrProgress->setRange(minimum, maximum);
+}
+
+void frmUploadTo::setProgressValue(int value)
+{
+    m_pbrProgress->setValue(value);
+}
+
+int frmUploadTo::progressValue() const
+{
+    return m_pbrProgress->value();
+}
+
+int frmUploadTo::progressMaximum() const
+{
+    return m_pbrProgress->maximum();
+}
+
+void frmUploadTo::StepProgress()
+{
+    m_pbrProgress->setValue(qMin(m_pbrProgress->value() + 1, m_pbrProgress->maximum()));
+}
+
+void frmUploadTo::processEvents()
+{
+    QApplication::processEvents();
+}
+
+void frmUploadTo::loadAdvertising()
+{
+    m_ads->load(m_services.product.ads, m_state.ResourcesFolder + QStringLiteral("ad.html"),
+                &AdPanel::httpGet);
+}
+
+void frmUploadTo::paintEvent(QPaintEvent *)
+{
+    const int skin = Skin::clamp(m_state.Skin);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    SkinArt::paintWindow(painter, rect(), skin, 0);
+
+    static QSvgRenderer light(QStringLiteral(":/flazz_photoset_ui/background.svg"));
+    const int top = m_fraProgress->isHidden() ? 0 : kProgressHeight;
+    light.render(&painter, QRectF(0, top, width(), kHeight));
+
+    // The program's mark and name in the top left corner, as on the splash.
+    SkinArt::paintLogo(painter, QRectF(kLeft, top + 9, 32, 32));
+    QFont mark = uiFont(28, true);
+    mark.setItalic(true);
+    painter.setFont(mark);
+    painter.setPen(Skin::linkColor(skin));
+    painter.drawText(QRect(kLeft + 40, top + 4, 200, 42), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("Flazz"));
+}
+
+void frmUploadTo::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // Offscreen rendering (tests, the gallery) has no window shapes.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        setMask(SkinArt::windowMask(size()));
+}
+
+void frmUploadTo::closeEvent(QCloseEvent *event)
+{
+    // Closing the window by the window manager only hides it: the program
+    // lives on in the tray and ends through Exit.
+    if (m_exiting || m_unloaded) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    hide();
+}
+
+bool frmUploadTo::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *link = qobject_cast<QLabel *>(watched);
+    const bool isLink = link && (link == m_btnClose || link == m_lblClearDesc || link == m_lblLimitation);
+    const int skin = Skin::clamp(m_state.Skin);
+    switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::MouseMove:
+        if (isLink && (link == m_btnClose || link == m_lblClearDesc))
+            setLinkColor(link, Skin::linkHoverColor());
+        else if (watched == m_body) {
+            setLinkColor(m_btnClose, Skin::linkColor(skin));
+            setLinkColor(m_lblClearDesc, Skin::linkColor(skin));
+        }
+        break;
+    case QEvent::Leave:
+        if (isLink && (link == m_btnClose || link == m_lblClearDesc))
+            setLinkColor(link, Skin::linkColor(skin));
+        break;
+    case QEvent::MouseButtonPress:
+        if (isLink)
+            return true; // a link is not a drag handle
+        break;
+    case QEvent::MouseButtonRelease:
+        if (isLink) {
+            auto *release = static_cast<QMouseEvent *>(event);
+            if (!link->rect().contains(release->position().toPoint()))
+                return true;
+            if (link == m_btnClose)
+                btnClose_Click(release->button());
+            else if (link == m_lblClearDesc)
+                lblClearDesc_Click(release->button());
+            else if (release->button() == Qt::LeftButton)
+                lblLimitation_Click();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}

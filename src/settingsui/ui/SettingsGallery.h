@@ -1,0 +1,6 @@
+#pragma once
+
+class Gallery;
+
+// The Settings window and the call-out.
+void registerSettingsWindows(Gallery &gallery);
