@@ -148,8 +148,13 @@ bool ServiceConfig::applyFile(const QString &path, QString *error)
     const bool siteGiven = ini.contains(QStringLiteral("Product/Site"));
     for (const Field &f : fields()) {
         const QString key = QLatin1String(f.key);
-        if (ini.contains(key))
-            f.member(*this) = withoutTrailingSlash(ini.value(key).toString());
+        if (!ini.contains(key))
+            continue;
+        // An unquoted value with commas reads as a list; it was meant whole.
+        const QVariant value = ini.value(key);
+        const QString text =
+            value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
+        f.member(*this) = withoutTrailingSlash(text);
     }
     if (siteGiven && !ini.contains(QStringLiteral("Product/HowItWorks")))
         product.howItWorks = product.site + u"/howitworks.html";

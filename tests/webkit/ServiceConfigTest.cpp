@@ -24,7 +24,7 @@ TEST(ServiceConfig, AFileOverridesOnlyTheKeysItNames)
     const QString path =
         writeIni(dir, QStringLiteral("s.ini"),
                  "[Facebook]\nGraph=http://127.0.0.1:8080/\n[Product]\nSite=http://127.0.0.1:9\n"
-                 "[Dropbox]\nApiHost=typo\n");
+                 "[Dropbox]\nApiHost=typo\n[LifePics]\nPartnerPassword=\"ab#c;d,1\"\n[Live]\nClientId=a,b\n");
     ServiceConfig c = ServiceConfig::defaults();
     QString error;
     ASSERT_TRUE(c.applyFile(path, &error));
@@ -33,6 +33,8 @@ TEST(ServiceConfig, AFileOverridesOnlyTheKeysItNames)
     EXPECT_EQ(c.product.howItWorks, QStringLiteral("http://127.0.0.1:9/howitworks.html"));
     EXPECT_EQ(c.product.ads, QStringLiteral("http://127.0.0.1:9/flazzads.html"));
     EXPECT_TRUE(error.contains(QStringLiteral("Dropbox/ApiHost"))) << error.toStdString();
+    EXPECT_EQ(c.lifePics.partnerPassword, QStringLiteral("ab#c;d,1"));
+    EXPECT_EQ(c.live.clientId, QStringLiteral("a,b"));
 
     EXPECT_FALSE(c.applyFile(dir.filePath(QStringLiteral("missing.ini")), &error));
     EXPECT_FALSE(error.isEmpty());
