@@ -1,0 +1,95 @@
+#include "core/AppState.h"
+#include "core/ErrorReport.h"
+#include "core/ui/QtUserPrompt.h"
+#include "core/ui/frmError.h"
+#include "support/TestEnvironment.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(frmError, DetailsButtonTogglesTheBoxAndItsCaption)
+{
+    AppState state;
+    frmError window(state);
+    window.setEndProgram([] {});
+    window.setErrMsg(QStringLiteral("report"));
+    window.show();
+    EXPECT_EQ(window.cmdDetails()->text(), QStringLiteral("&Details >>"));
+    EXPECT_EQ(window.height(), 149);
+    EXPECT_FALSE(window.txtDetails()->isVisible());
+
+    window.cmdDetails()->click();
+    EXPECT_EQ(window.cmdDetails()->text(), QStringLiteral("<< &Details"));
+    EXPECT_EQ(window.height(), 283);
+    EXPECT_TRUE(window.txtDetails()->isVisible());
+    EXPECT_TRUE(window.txtDetails()->isReadOnly());
+    EXPECT_EQ(window.txtDetails()->toPlainText(), QStringLiteral("report"));
+
+    window.cmdDetails()->click();
+    EXPECT_EQ(window.cmdDetails()->text(), QStringLiteral("&Details >>"));
+    EXPECT_EQ(window.height(), 149);
+}
+
+TEST(frmError, ShowsTheFixedApology)
+{
+    AppState state;
+    frmError window(state);
+    window.setEndProgram([] {});
+    window.show();
+    EXPECT_EQ(
+        window.findChild<QLabel *>(QStringLiteral("lblMessage"))->text(),
+        QStringLiteral("An unexpected error has occurred, which will cause the program to shut down. If the "
+                       "problem persists, contact the program vendor.\nClick the Details button to view the "
+                       "description of the error."));
+}
+
+TEST(frmError, EveryWayOfClosingEndsTheProgram)
+{
+    AppState state;
+    const auto endsWhen = [&](const std::function<void(frmError &)> &close) {
+        int ends = 0;
+        frmError window(state);
+        window.setEndProgram([&] { ++ends; });
+        window.show();
+        close(window);
+        return ends;
+    };
+    EXPECT_EQ(endsWhen([](frmError &w) { w.cmdClose()->click(); }), 1);
+    EXPECT_EQ(endsWhen([](frmError &w) { w.titleCloseButton()->click(); }), 1);
+    EXPECT_EQ(endsWhen([](frmError &w) { w.close(); }), 1);
+}
+
+TEST(LogError, ShowsTheReportModallyAndEndsWhenClosed)
+{
+    TestEnvironment env;
+    AppState &state = env.state();
+    QtUserPrompt prompt(state);
+    int ends = 0;
+    prompt.setEndProgram([&] { ++ends; }, [] {});
+    QString shown;
+    bool flagWhileShown = false;
+    QTimer::singleShot(0, qApp, [&] {
+        auto *window = qobject_cast<frmError *>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        shown = window->txtDetails()->toPlainText();
+        flagWhileShown = state.ModalFormOpen;
+        window->cmdClose()->click();
+    });
+    const QString report = LogError(state, prompt, QStringLiteral("Message Module"),
+                                    QStringLiteral("modMessages"), QStringLiteral("funcMessageDisplay"), 5,
+                                    QStringLiteral("Invalid call"), QStringLiteral("Flazz"));
+    // The box shows the report's lines; it keeps its own line ends.
+    EXPECT_EQ(shown, QString(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Procedure: funcMessageDisplay")));
+    EXPECT_TRUE(flagWhileShown);
+    EXPECT_EQ(ends, 1);
+}
+
+} // namespace

@@ -1,0 +1,267 @@
+#include "core/AppState.h"
+#include "core/UserPrompt.h"
+#include "core/ui/QtUserPrompt.h"
+#include "core/ui/ShowFormModal.h"
+#include "core/ui/frmInternetConnection.h"
+#include "core/ui/frmMsgAutoClose.h"
+#include "core/ui/frmMsgBox.h"
+#include "core/ui/frmNote.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs `action` once the next modal window is up.
+void whenModal(std::function<void(QWidget *)> action)
+{
+    QTimer::singleShot(0, qApp, [action] {
+        QWidget *modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        action(modal);
+    });
+}
+
+struct Layout
+{
+    bool yesShown, noShown, cancelShown;
+    QPoint yes, no, cancel;
+};
+
+Layout layoutOf(AppState &state, bool yes, bool no, bool cancel)
+{
+    frmMsgBox box(state);
+    box.ShowYes(yes);
+    box.ShowNo(no);
+    box.ShowCancel(cancel);
+    box.show();
+    Layout l{box.cmdYes()->isVisible(), box.cmdNo()->isVisible(), box.cmdCancel()->isVisible(),
+             box.cmdYes()->pos(),       box.cmdNo()->pos(),       box.cmdCancel()->pos()};
+    box.hide();
+    return l;
+}
+
+TEST(frmMsgBox, WithCancelEachButtonKeepsItsDesignedPlace)
+{
+    AppState state;
+    const Layout all = layoutOf(state, true, true, true);
+    EXPECT_TRUE(all.yesShown && all.noShown && all.cancelShown);
+    EXPECT_LT(all.yes.x(), all.no.x());
+    EXPECT_LT(all.no.x(), all.cancel.x());
+    EXPECT_EQ(all.yes.y(), all.cancel.y());
+
+    const Layout noYes = layoutOf(state, false, true, true);
+    EXPECT_FALSE(noYes.yesShown);
+    EXPECT_TRUE(noYes.noShown && noYes.cancelShown);
+    EXPECT_EQ(noYes.no, all.no);
+    EXPECT_EQ(noYes.cancel, all.cancel);
+
+    const Layout cancelOnly = layoutOf(state, false, false, true);
+    EXPECT_FALSE(cancelOnly.yesShown || cancelOnly.noShown);
+    EXPECT_TRUE(cancelOnly.cancelShown);
+}
+
+TEST(frmMsgBox, WithoutCancelYesAndNoMoveToTheRightHandPlaces)
+{
+    AppState state;
+    const Layout all = layoutOf(state, true, true, true);
+    // The Yes and No flags do not matter without Cancel: both always show.
+    for (bool flags : {true, false}) {
+        const Layout pair = layoutOf(state, flags, flags, false);
+        EXPECT_TRUE(pair.yesShown && pair.noShown);
+        EXPECT_FALSE(pair.cancelShown);
+        EXPECT_EQ(pair.yes, all.no);
+        EXPECT_EQ(pair.no, all.cancel);
+    }
+}
+
+TEST(frmMsgBox, EveryWayOutSetsItsCodeAndUnloads)
+{
+    AppState state;
+    const auto answerBy = [&](const std::function<void(frmMsgBox &)> &press) {
+        frmMsgBox box(state);
+        box.SetMessage(QStringLiteral("Are you sure?"));
+        box.ShowYes(true);
+        box.ShowNo(true);
+        box.ShowCancel(true);
+        box.show();
+        press(box);
+        EXPECT_FALSE(box.isVisible());
+        return box.ReturnCode();
+    };
+    EXPECT_EQ(answerBy([](frmMsgBox &b) { b.cmdYes()->click(); }), MsgBoxCode::Yes);
+    EXPECT_EQ(answerBy([](frmMsgBox &b) { b.cmdNo()->click(); }), MsgBoxCode::No);
+    EXPECT_EQ(answerBy([](frmMsgBox &b) { b.cmdCancel()->click(); }), MsgBoxCode::Cancel);
+    EXPECT_EQ(answerBy([](frmMsgBox &b) { b.titleCloseButton()->click(); }), MsgBoxCode::Cancel);
+    EXPECT_EQ(answerBy([](frmMsgBox &b) { QTest::keyClick(&b, Qt::Key_Escape); }), MsgBoxCode::Cancel);
+}
+
+TEST(frmMsgBox, ShowsTheMessageUnderTheProgramsTitle)
+{
+    AppState state;
+    frmMsgBox box(state);
+    box.SetMessage(QStringLiteral("Are you sure?"));
+    box.show();
+    EXPECT_EQ(box.findChild<QLabel *>(QStringLiteral("lblMessage"))->text(), QStringLiteral("Are you sure?"));
+    EXPECT_EQ(box.titleLabel()->text(), QStringLiteral("Flazz"));
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("Flazz"));
+    EXPECT_TRUE(box.windowFlags() & Qt::FramelessWindowHint);
+}
+
+TEST(frmMsgAutoClose, GoesAwayByItselfAfterASecond)
+{
+    AppState state;
+    frmMsgAutoClose note(state);
+    QElapsedTimer clock;
+    clock.start();
+    note.show();
+    EXPECT_EQ(note.windowTitle(), QStringLiteral("Flazz"));
+    EXPECT_TRUE(note.windowFlags() & Qt::WindowStaysOnTopHint);
+    QTest::qWait(500);
+    EXPECT_TRUE(note.isVisible());
+    while (note.isVisible() && clock.elapsed() < 1500)
+        QTest::qWait(20);
+    EXPECT_FALSE(note.isVisible());
+    EXPECT_GE(clock.elapsed(), 900);
+    EXPECT_FALSE(note.timer()->isActive());
+}
+
+TEST(frmNote, UnloadingRecordsTheCheckBoxForTheRun)
+{
+    AppState state;
+    {
+        frmNote note(state);
+        EXPECT_EQ(note.windowTitle(), QStringLiteral("Important Note"));
+        EXPECT_EQ(note.chkDontShow()->text(), QStringLiteral("Don't show this message again"));
+        note.show();
+        note.chkDontShow()->setChecked(true);
+        note.cmdOk()->click();
+    }
+    EXPECT_TRUE(state.NoteSuppressed);
+    {
+        frmNote note(state);
+        note.show();
+        note.titleCloseButton()->click(); // the other way out counts the same
+    }
+    EXPECT_FALSE(state.NoteSuppressed);
+}
+
+TEST(frmInternetConnection, OkEndsTheProgramOnlyWhileTheAuthorizationBrowserShows)
+{
+    AppState state;
+    int ends = 0;
+    const auto pressOk = [&] {
+        frmInternetConnection window(state);
+        window.setEndProgram([&] { ++ends; });
+        window.show();
+        window.cmdOk()->click();
+        EXPECT_FALSE(window.isVisible());
+    };
+
+    pressOk();
+    EXPECT_EQ(ends, 0);
+
+    QWidget browser;
+    browser.setObjectName(QStringLiteral("  FRMAUTHBROWSER "));
+    pressOk(); // loaded but hidden
+    EXPECT_EQ(ends, 0);
+    browser.show();
+    pressOk();
+    EXPECT_EQ(ends, 1);
+}
+
+TEST(ShowFormModal, KeepsTheFlagOfTheOutermostWindow)
+{
+    AppState state;
+    frmMsgBox outer(state);
+    bool flagInside = false;
+    bool flagAfterInner = false;
+    whenModal([&](QWidget *) {
+        flagInside = state.ModalFormOpen;
+        frmMsgBox inner(state);
+        whenModal([](QWidget *w) { static_cast<QDialog *>(w)->accept(); });
+        ShowFormModal(state, inner);
+        flagAfterInner = state.ModalFormOpen;
+        outer.accept();
+    });
+    ShowFormModal(state, outer);
+    EXPECT_TRUE(flagInside);
+    EXPECT_TRUE(flagAfterInner);
+    EXPECT_FALSE(state.ModalFormOpen);
+}
+
+TEST(QtUserPrompt, ConfirmAnswersWithTheClickedButton)
+{
+    AppState state;
+    QtUserPrompt prompt(state);
+    bool flagWhileShown = false;
+    whenModal([&](QWidget *w) {
+        flagWhileShown = state.ModalFormOpen;
+        auto *box = qobject_cast<frmMsgBox *>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_FALSE(box->cmdCancel()->isVisible());
+        box->cmdNo()->click();
+    });
+    EXPECT_EQ(prompt.confirm(QStringLiteral("Are you sure?"), true, true, false), MsgBoxCode::No);
+    EXPECT_TRUE(flagWhileShown);
+    EXPECT_FALSE(state.ModalFormOpen);
+}
+
+TEST(QtUserPrompt, SystemMessageBoxFollowsTheStyleCode)
+{
+    auto box = QtUserPrompt::makeSystemMessageBox(
+        QStringLiteral("Are you sure?"), MsgStyle::YesNo | MsgStyle::Question, QStringLiteral("Flazz"));
+    EXPECT_EQ(box->icon(), QMessageBox::Question);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("Flazz"));
+
+    box =
+        QtUserPrompt::makeSystemMessageBox(QStringLiteral("x"), MsgStyle::Critical, QStringLiteral("Flazz"));
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    box = QtUserPrompt::makeSystemMessageBox(QStringLiteral("x"), MsgStyle::Information,
+                                             QStringLiteral("Flazz"));
+    EXPECT_EQ(box->icon(), QMessageBox::Information);
+
+    EXPECT_EQ(QtUserPrompt::messageResult(QMessageBox::Yes), MsgResult::Yes);
+    EXPECT_EQ(QtUserPrompt::messageResult(QMessageBox::No), MsgResult::No);
+    EXPECT_EQ(QtUserPrompt::messageResult(QMessageBox::Ok), MsgResult::Ok);
+    EXPECT_EQ(QtUserPrompt::messageResult(QMessageBox::NoButton), MsgResult::Cancel);
+}
+
+TEST(QtUserPrompt, SystemMessageReturnsTheAnswerAndHoldsTheFlag)
+{
+    AppState state;
+    QtUserPrompt prompt(state);
+    bool flagWhileShown = false;
+    whenModal([&](QWidget *w) {
+        flagWhileShown = state.ModalFormOpen;
+        auto *box = qobject_cast<QMessageBox *>(w);
+        ASSERT_NE(box, nullptr);
+        box->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(prompt.systemMessage(QStringLiteral("Are you sure?"), MsgStyle::YesNo | MsgStyle::Question,
+                                   QStringLiteral("Flazz")),
+              MsgResult::Yes);
+    EXPECT_TRUE(flagWhileShown);
+    EXPECT_FALSE(state.ModalFormOpen);
+}
+
+TEST(QtUserPrompt, FileFiltersBecomeDialogFilters)
+{
+    EXPECT_EQ(QtUserPrompt::qtFileFilter(QStringLiteral("Pictures (*.jpg;*.gif;*.png)|*.jpg;*.gif;*.png")),
+              QStringLiteral("Pictures (*.jpg *.gif *.png)"));
+    EXPECT_EQ(QtUserPrompt::qtFileFilter(QStringLiteral("Programs|*.exe|All files (*.*)|*.*")),
+              QStringLiteral("Programs (*.exe);;All files (*.*)"));
+    EXPECT_EQ(QtUserPrompt::qtFileFilter(QString()), QString());
+}
+
+} // namespace
