@@ -6,6 +6,7 @@
 #include "imaging/cGDIpToken.h"
 #include "photoset/clsTray.h"
 #include "photoset/ui/frmFilesCount.h"
+#include "photoset/ui/frmSkypePath.h"
 #include "photoset/ui/frmUploadTo.h"
 #include "platform/Shell.h"
 #include "unicodeinput/ui/ctlUMultilineTxtBox.h"
@@ -132,4 +133,5 @@ void registerPhotosetWindows(Gallery &gallery)
             window->progress().fileLookedAt(name);
         return window;
     });
+    registerSkypeLocatorWindow(gallery);
 }
