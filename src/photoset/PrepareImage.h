@@ -28,7 +28,8 @@ QSize BoundedSize(const QSize &size, int bound);
 // The bytes a photo goes out with: the file's own bytes when `UploadSize` is
 // below 1 ("Original size"), when the image already fits, or when it is not
 // one of the four formats; otherwise a copy scaled to fit, in the source's
-// format. Empty only when the file cannot be read. Safe to call from several
+// format (an animated GIF keeps its first frame). Empty only when the file
+// cannot be read. Safe to call from several
 // threads at once: it writes no temporary file and reads no shared state.
 QByteArray PrepareImage(const QString &FilePath, int UploadSize);
 
