@@ -25,6 +25,7 @@ frmMsgAutoClose::frmMsgAutoClose(AppState &state, QWidget *parent)
     message->setGeometry(twips(1020), 0, width() - twips(1080), height());
 
     m_timer->setInterval(1000);
+    m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &QDialog::accept);
 }
 

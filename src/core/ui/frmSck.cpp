@@ -39,6 +39,7 @@ frmSck::frmSck(AppState &state, QWidget *parent)
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(3000);
     m_timer->setSingleShot(true);
+    m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &QDialog::accept);
 
     // The spinner turns whenever the event loop gets a moment; a synchronous
