@@ -161,13 +161,13 @@ void frmUploadTo::buildControls()
     m_btnClose->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_btnClose->setFont(uiFont(14, true));
 
-    QLabel *intro = addLabel(QStringLiteral("lblHC"), kIntro, QRect(kLeft, 50, kWidth - 2 * kLeft, 68));
+    QLabel *intro = addLabel(QStringLiteral("lblHC"), kIntro, QRect(kLeft, 46, kWidth - 2 * kLeft, 76));
     intro->setWordWrap(true);
     intro->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     // Left column: the photo set.
     m_dropZone = new DropZone(m_body);
-    m_dropZone->setGeometry(kLeft, 124, kLeftWidth, 170);
+    m_dropZone->setGeometry(kLeft, 126, kLeftWidth, 170);
     connect(m_dropZone, &DropZone::dragEntered, this, [this] {
         const bool empty = photoCount() == 0;
         m_dropZone->setPicture(empty ? DropZone::OverEmptySet : DropZone::OverFullSet);
@@ -191,28 +191,28 @@ void frmUploadTo::buildControls()
         QStringLiteral("QLabel { color: white; background: #c10606; border-radius: 16px; padding: 0 6px; }"));
     m_lblFileCount->setToolTip(QStringLiteral("Photos in the Drop Zone"));
 
-    m_lblTotalSize = addLabel(QStringLiteral("lblTotalSize"), QString(), QRect(kLeft, 302, 180, 26));
+    m_lblTotalSize = addLabel(QStringLiteral("lblTotalSize"), QString(), QRect(kLeft, 304, 180, 26));
     m_lblTotalSize->setFont(uiFont(13, true));
 
     m_btnAddImages = new QPushButton(QStringLiteral("Browse"), m_body);
     m_btnAddImages->setObjectName(QStringLiteral("btnAddImages"));
-    m_btnAddImages->setGeometry(kLeft + kLeftWidth - 180, 300, 86, 28);
+    m_btnAddImages->setGeometry(kLeft + kLeftWidth - 180, 303, 86, 28);
     connect(m_btnAddImages, &QPushButton::clicked, this, &frmUploadTo::btnAddImages_Click);
 
     m_cmdClear = new QPushButton(QStringLiteral("Clear"), m_body);
     m_cmdClear->setObjectName(QStringLiteral("cmdClear"));
-    m_cmdClear->setGeometry(kLeft + kLeftWidth - 86, 300, 86, 28);
+    m_cmdClear->setGeometry(kLeft + kLeftWidth - 86, 303, 86, 28);
     connect(m_cmdClear, &QPushButton::clicked, this, &frmUploadTo::cmdClear_Click);
 
     addLabel(QStringLiteral("lblDesc"), QStringLiteral("Description (will be applied to all Photos):"),
-             QRect(kLeft, 338, 250, 20));
+             QRect(kLeft, 340, 250, 20));
     m_lblClearDesc = addLink(QStringLiteral("lblClearDesc"), QStringLiteral("Clear Description"),
-                             QRect(kLeft + kLeftWidth - 120, 338, 120, 20));
+                             QRect(kLeft + kLeftWidth - 120, 340, 120, 20));
     m_lblClearDesc->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     m_remarks = new ctlUMultilineTxtBox(m_body);
     m_remarks->setObjectName(QStringLiteral("WBRemarks"));
-    m_remarks->setGeometry(kLeft, 360, kLeftWidth, 70);
+    m_remarks->setGeometry(kLeft, 362, kLeftWidth, 68);
     m_remarks->setAutoDisplayText(kDescriptionPrompt);
 
     addLabel(QStringLiteral("lblImgSize"), QStringLiteral("Select Photo Size:"), QRect(kLeft, 442, 120, 26));
@@ -245,7 +245,7 @@ void frmUploadTo::buildControls()
         {Destination::Google, "btnGoogle", "Flazz to Google Drive"},
     };
     for (int i = 0; i < 8; ++i) {
-        const QPoint at(kRight + (i % 4) * step, 124 + (i / 4) * 86);
+        const QPoint at(kRight + (i % 4) * step, 126 + (i / 4) * 86);
         addDestinationButton(buttons[i].destination, QString::fromLatin1(buttons[i].name),
                              QString::fromLatin1(buttons[i].toolTip), at);
     }
@@ -254,13 +254,15 @@ void frmUploadTo::buildControls()
         addLabel(QStringLiteral("lblHCBottom"),
                  QStringLiteral("Note: Each of the above services may have their own limitations, and "
                                 "are governed by their respective terms and conditions."),
-                 QRect(kRight, 292, kRightWidth, 34));
+                 QRect(kRight, 294, kRightWidth, 34));
     note->setWordWrap(true);
     note->setFont(uiFont(12));
     m_lblLimitation = addLink(QStringLiteral("lblLimitation"), QStringLiteral("limitations"),
-                              QRect(kRight + kRightWidth - 80, 326, 80, 18));
+                              QRect(kRight + kRightWidth - 80, 327, 80, 18));
     m_lblLimitation->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_lblLimitation->setFont(uiFont(12));
+    QFont linkFont = uiFont(12);
+    linkFont.setUnderline(true);
+    m_lblLimitation->setFont(linkFont);
     m_texts.append(m_lblLimitation);
 
     m_ads = new AdPanel(m_body);

@@ -1,0 +1,98 @@
+#include "photoset/ui/AdPanel.h"
+
+#include "platform/CompanionWindow.h"
+
+#include <QKeyEvent>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kOnline = QStringLiteral("http://ads.example.test/flazzads.html");
+
+class AdPanelTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString local() const { return dir.filePath(QStringLiteral("ad.html")); }
+    void SetUp() override
+    {
+        QFile file(local());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("<html><body><p>local advert</p></body></html>");
+    }
+    static AdPanel::Fetch answering(int status, QByteArray body = {})
+    {
+        return [status, body](const QString &) { return AdPanel::Answer{status, body}; };
+    }
+};
+
+TEST_F(AdPanelTest, OnlinePageIsShownOnlyWhenItAnswers200)
+{
+    AdPanel panel;
+    panel.load(kOnline, local(), answering(200, "<p>online advert</p>"));
+    EXPECT_TRUE(panel.showsOnlinePage());
+    EXPECT_EQ(panel.page(), QUrl(kOnline));
+
+    for (int status : {0, 404, 500}) {
+        panel.load(kOnline, local(), answering(status));
+        EXPECT_FALSE(panel.showsOnlinePage()) << status;
+        EXPECT_EQ(panel.page(), QUrl::fromLocalFile(local())) << status;
+    }
+    ASSERT_FALSE(panel.usesWebEngine()); // offscreen: the plain view
+    EXPECT_TRUE(panel.findChild<QTextBrowser *>()->toPlainText().contains(QStringLiteral("local advert")));
+}
+
+TEST_F(AdPanelTest, NavigationStaysOnTheChosenPage)
+{
+    AdPanel panel;
+    panel.load(kOnline, local(), answering(200));
+    EXPECT_TRUE(panel.allowsNavigation(QUrl(kOnline)));
+    EXPECT_TRUE(panel.allowsNavigation(QUrl(kOnline + QStringLiteral("#top"))));
+    EXPECT_TRUE(panel.allowsNavigation(QUrl::fromLocalFile(local())));
+    EXPECT_FALSE(panel.allowsNavigation(QUrl(QStringLiteral("http://elsewhere.example/"))));
+
+    panel.load(kOnline, local(), answering(404));
+    EXPECT_FALSE(panel.allowsNavigation(QUrl(kOnline)));
+    EXPECT_TRUE(panel.allowsNavigation(QUrl::fromLocalFile(local())));
+}
+
+TEST_F(AdPanelTest, BrowserShortcutsAreRefused)
+{
+    const auto refused = [](int key, Qt::KeyboardModifiers mods) {
+        QKeyEvent event(QEvent::KeyPress, key, mods);
+        return AdPanel::isRefusedKey(event);
+    };
+    EXPECT_TRUE(refused(Qt::Key_F5, Qt::NoModifier));
+    for (int key : {Qt::Key_K, Qt::Key_L, Qt::Key_M, Qt::Key_N, Qt::Key_O})
+        EXPECT_TRUE(refused(key, Qt::ControlModifier)) << key;
+    EXPECT_FALSE(refused(Qt::Key_C, Qt::ControlModifier));
+    EXPECT_FALSE(refused(Qt::Key_L, Qt::NoModifier));
+}
+
+TEST(Companion, CloseIsSentWhenTheCompanionListensAndNothingOtherwise)
+{
+    const QString name = QStringLiteral("FlazzComTest-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    EXPECT_FALSE(platform::closeCompanion(name, 100));
+
+    QLocalServer server;
+    ASSERT_TRUE(server.listen(name));
+    QByteArray received;
+    QObject::connect(&server, &QLocalServer::newConnection, &server, [&] {
+        QLocalSocket *socket = server.nextPendingConnection();
+        received += socket->readAll();
+        QObject::connect(socket, &QLocalSocket::readyRead, socket,
+                         [&received, socket] { received += socket->readAll(); });
+    });
+    EXPECT_TRUE(platform::closeCompanion(name, 1000));
+    QTRY_COMPARE_WITH_TIMEOUT(received, QByteArray("close"), 3000);
+}
+
+} // namespace

@@ -1,0 +1,420 @@
+#include "photoset/ui/frmUploadTo.h"
+
+#include "core/AppState.h"
+#include "core/FormatSize.h"
+#include "core/MessageCatalog.h"
+#include "imaging/cGDIpToken.h"
+#include "photoset/clsTray.h"
+#include "photoset/ui/DropZone.h"
+#include "photoset/ui/frmFilesCount.h"
+#include "support/RecordingShell.h"
+#include "support/ScriptedUserPrompt.h"
+#include "support/TestEnvironment.h"
+#include "unicodeinput/ui/ctlUMultilineTxtBox.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+class CountingFlow : public DestinationFlow
+{
+public:
+    int runs = 0;
+    std::function<void()> onRun;
+    void run() override
+    {
+        ++runs;
+        if (onRun)
+            onRun();
+    }
+};
+
+const std::map<Destination, const char *> kButtons = {
+    {Destination::Facebook, "btnFacebook"}, {Destination::Flickr, "btnFlickr"},
+    {Destination::Zip, "btnZip"},           {Destination::Printer, "btnPrinter"},
+    {Destination::SkyDrive, "btnSkyDrive"}, {Destination::Skype, "btnSkype"},
+    {Destination::Dropbox, "btnDropbox"},   {Destination::Google, "btnGoogle"},
+};
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    TestEnvironment env;
+    cGDIpToken token;
+    clsTray tray{env.state().DataFolder, &token};
+    ScriptedUserPrompt prompt{&env.state()};
+    RecordingShell shell;
+    std::unique_ptr<frmUploadTo> window;
+
+    MainWindowTest()
+    {
+        state().PhotoTray = &tray;
+        state().GdiplusToken = &token;
+    }
+
+    AppState &state() { return env.state(); }
+
+    frmUploadTo &open()
+    {
+        ServiceConfig services = ServiceConfig::defaults();
+        services.product.ads.clear(); // never online in a test
+        window = std::make_unique<frmUploadTo>(state(), prompt, shell, services);
+        window->setExitHandler([this] { ++exits; });
+        window->show();
+        return *window;
+    }
+
+    template<class T = QWidget> T *control(const char *name) const
+    {
+        T *found = window->findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    // A small real picture; a different seed gives different content.
+    QString photo(const QString &name, int seed)
+    {
+        QImage image(8 + seed, 6, QImage::Format_RGB32);
+        image.fill(QColor::fromHsv((seed * 47) % 360, 200, 200));
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return env.writeFile(QStringLiteral("photos/") + name, bytes);
+    }
+
+    void drop(const QStringList &paths)
+    {
+        QList<QUrl> urls;
+        for (const QString &path : paths)
+            urls << QUrl::fromLocalFile(path);
+        QMimeData data;
+        data.setUrls(urls);
+        DropZone *zone = window->dropZone();
+        const QPoint at = zone->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(zone, &enter);
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(zone, &dropped);
+        ASSERT_TRUE(dropped.isAccepted());
+        // The photos are taken in once the drop itself has completed.
+        QApplication::processEvents();
+    }
+
+    int exits = 0;
+};
+
+TEST_F(MainWindowTest, UploadSizeListMapsStoredSizesAndLoadsWithoutTheNote)
+{
+    EXPECT_EQ(frmUploadTo::uploadSizeIndex(0), 0);
+    EXPECT_EQ(frmUploadTo::uploadSizeIndex(1600), 1);
+    EXPECT_EQ(frmUploadTo::uploadSizeIndex(1024), 2);
+    EXPECT_EQ(frmUploadTo::uploadSizeIndex(800), 3);
+
+    state().UploadSize = 1200;
+    open();
+    auto *list = control<QComboBox>("cboUploadSize");
+    ASSERT_EQ(list->count(), 4);
+    EXPECT_EQ(list->itemText(0), QStringLiteral("Original size (slowest upload)"));
+    EXPECT_EQ(list->currentText(), QStringLiteral("Small: 800 pixels"));
+    EXPECT_EQ(state().UploadSize, 800);
+
+    // Stored as the original size: selected quietly, and the suppression ends with the load.
+    state().UploadSize = 0;
+    open();
+    EXPECT_EQ(control<QComboBox>("cboUploadSize")->currentIndex(), 0);
+    EXPECT_TRUE(prompt.callsOf(QStringLiteral("note")).isEmpty());
+    EXPECT_FALSE(state().NoteSuppressed);
+}
+
+TEST_F(MainWindowTest, OriginalSizeNoteShowsEachTimeUntilSuppressedAndAgainAfterSettings)
+{
+    state().UploadSize = 1024;
+    frmUploadTo &w = open();
+    int settingsShown = 0;
+    w.setSettingsHandler([&] { ++settingsShown; });
+    const auto notes = [this] { return prompt.callsOf(QStringLiteral("note")).size(); };
+
+    w.chooseUploadSize(0);
+    w.chooseUploadSize(0);
+    EXPECT_EQ(notes(), 2);
+    EXPECT_EQ(state().UploadSize, 0);
+
+    prompt.suppressNoteAnswer = true; // "Don't show this message again"
+    w.chooseUploadSize(0);
+    w.chooseUploadSize(1);
+    w.chooseUploadSize(0);
+    EXPECT_EQ(notes(), 3);
+
+    QTest::mouseClick(control<QToolButton>("btnSettings"), Qt::LeftButton);
+    EXPECT_EQ(settingsShown, 1);
+    EXPECT_EQ(notes(), 3);
+    EXPECT_FALSE(state().NoteSuppressed);
+    w.chooseUploadSize(0);
+    EXPECT_EQ(notes(), 4);
+
+    // A modal window already up keeps the Settings window away.
+    state().ModalFormOpen = true;
+    QTest::mouseClick(control<QToolButton>("btnSettings"), Qt::LeftButton);
+    EXPECT_EQ(settingsShown, 1);
+}
+
+TEST_F(MainWindowTest, HideHidesOnLeftClickOnly)
+{
+    open();
+    auto *hide = control<QLabel>("btnClose");
+    EXPECT_EQ(hide->text(), QStringLiteral("Hide"));
+    QTest::mouseClick(hide, Qt::RightButton);
+    EXPECT_TRUE(window->isVisible());
+    QTest::mouseClick(hide, Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, EveryDestinationWantsPhotosFirstThenRunsItsOwnFlow)
+{
+    open();
+    std::map<Destination, CountingFlow> flows;
+    for (const auto &[destination, name] : kButtons)
+        window->setFlow(destination, &flows[destination]);
+
+    for (const auto &[destination, name] : kButtons)
+        QTest::mouseClick(control<QToolButton>(name), Qt::LeftButton);
+    const auto messages = prompt.callsOf(QStringLiteral("message"));
+    ASSERT_EQ(messages.size(), 8);
+    for (const auto &call : messages) {
+        EXPECT_EQ(call.text, catalogText(MessageNo::EmptyPhotoSet));
+        EXPECT_EQ(call.title, QStringLiteral("Flazz"));
+    }
+    for (const auto &[destination, flow] : flows)
+        EXPECT_EQ(flow.runs, 0);
+
+    ASSERT_TRUE(tray.AddPhoto(photo(QStringLiteral("one.png"), 1), {}, {}));
+    // A flow that gives up without enabling the window must not leave it dead.
+    flows[Destination::Zip].onRun = [this] { window->setWindowEnabled(false); };
+    QTest::mouseClick(control<QToolButton>("btnZip"), Qt::LeftButton);
+    EXPECT_EQ(flows[Destination::Zip].runs, 1);
+    EXPECT_EQ(flows[Destination::Skype].runs, 0);
+    EXPECT_TRUE(window->windowEnabled());
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("message")).size(), 8);
+
+    // Without a flow the button stops quietly after the check.
+    window->setFlow(Destination::Google, nullptr);
+    QTest::mouseClick(control<QToolButton>("btnGoogle"), Qt::LeftButton);
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("message")).size(), 8);
+}
+
+TEST_F(MainWindowTest, DroppedFilesAreAddedAndTheZoneAndLabelsFollow)
+{
+    open();
+    DropZone *zone = window->dropZone();
+    auto *count = control<QLabel>("lblFileCount");
+    auto *total = control<QLabel>("lblTotalSize");
+    EXPECT_EQ(zone->picture(), DropZone::EmptySet);
+    EXPECT_FALSE(count->isVisible());
+    EXPECT_FALSE(total->isVisible());
+
+    const QString a = photo(QStringLiteral("a.png"), 1);
+    const QString b = photo(QStringLiteral("b.png"), 2);
+    const QString sameAsA = env.writeFile(QStringLiteral("copy/a-again.png"), [&] {
+        QFile f(a);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }());
+    const QString notes = env.writeFile(QStringLiteral("photos/notes.txt"), "not a photo");
+
+    // Dragging over an empty set, then away again.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(a)});
+    QDragEnterEvent enter(zone->rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(zone, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(zone->picture(), DropZone::OverEmptySet);
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(zone, &leave);
+    EXPECT_EQ(zone->picture(), DropZone::EmptySet);
+
+    drop({a, b, sameAsA, notes});
+    QTRY_COMPARE(tray.Count(), 2);
+    QTRY_VERIFY(count->isVisible());
+    EXPECT_EQ(count->text(), QStringLiteral("2"));
+    EXPECT_EQ(zone->picture(), DropZone::FullSet);
+    const double bytes = double(QFileInfo(a).size() + QFileInfo(b).size());
+    EXPECT_EQ(state().TotalSize, bytes);
+    EXPECT_TRUE(total->isVisible());
+    EXPECT_EQ(total->text(), QStringLiteral("Total Size: ") + FormatSize(bytes));
+    EXPECT_TRUE(window->windowEnabled());
+    EXPECT_TRUE(prompt.callsOf(QStringLiteral("message")).isEmpty());
+    for (const frmFilesCount *progress : window->findChildren<frmFilesCount *>())
+        EXPECT_FALSE(progress->isVisible());
+
+    // A drag over a set that holds photos shows the other picture.
+    QApplication::sendEvent(zone, &enter);
+    EXPECT_EQ(zone->picture(), DropZone::OverFullSet);
+    QApplication::sendEvent(zone, &leave);
+    EXPECT_EQ(zone->picture(), DropZone::FullSet);
+}
+
+TEST_F(MainWindowTest, DragsWithoutFilesAreRefused)
+{
+    open();
+    QMimeData text;
+    text.setText(QStringLiteral("just words"));
+    QDragEnterEvent enter(window->dropZone()->rect().center(), Qt::CopyAction, &text, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(window->dropZone(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    EXPECT_EQ(window->dropZone()->picture(), DropZone::EmptySet);
+}
+
+TEST_F(MainWindowTest, DroppingOnlyANonPhotoOnAnEmptySetSaysSo)
+{
+    open();
+    drop({env.writeFile(QStringLiteral("readme.txt"), "text")});
+    QTRY_COMPARE(int(prompt.callsOf(QStringLiteral("message")).size()), 1);
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("message")).at(0).text,
+              catalogText(MessageNo::FolderOrFileProblem));
+    EXPECT_EQ(window->dropZone()->picture(), DropZone::EmptySet);
+    EXPECT_TRUE(window->windowEnabled());
+}
+
+TEST_F(MainWindowTest, BrowseAsksForPhotosOnTheDesktopAndAddsThem)
+{
+    open();
+    prompt.fileAnswers.push_back({photo(QStringLiteral("x.png"), 3), photo(QStringLiteral("y.png"), 4)});
+    QTest::mouseClick(control<QPushButton>("btnAddImages"), Qt::LeftButton);
+    const auto dialogs = prompt.callsOf(QStringLiteral("files"));
+    ASSERT_EQ(dialogs.size(), 1);
+    EXPECT_EQ(dialogs.at(0).text, QStringLiteral("Select Photos"));
+    EXPECT_EQ(dialogs.at(0).title,
+              QStringLiteral("Image Files (*.jpg;*.jpeg;*.gif;*.png)|*.jpg;*.jpeg;*.gif;*.png"));
+    EXPECT_EQ(tray.Count(), 2);
+    EXPECT_EQ(control<QLabel>("lblFileCount")->text(), QStringLiteral("2"));
+    EXPECT_TRUE(window->windowEnabled());
+
+    // Cancelling the dialog changes nothing.
+    QTest::mouseClick(control<QPushButton>("btnAddImages"), Qt::LeftButton);
+    EXPECT_EQ(tray.Count(), 2);
+}
+
+TEST_F(MainWindowTest, ClearEmptiesTheSetOnlyWhenConfirmed)
+{
+    open();
+    drop({photo(QStringLiteral("a.png"), 5)});
+    QTRY_COMPARE(tray.Count(), 1);
+
+    prompt.confirmAnswers.push_back(MsgBoxCode::No);
+    QTest::mouseClick(control<QPushButton>("cmdClear"), Qt::LeftButton);
+    EXPECT_EQ(tray.Count(), 1);
+
+    QTest::mouseClick(control<QPushButton>("cmdClear"), Qt::LeftButton);
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("confirm")).last().text, QStringLiteral("Are you sure?"));
+    EXPECT_EQ(tray.Count(), 0);
+    EXPECT_EQ(state().TotalSize, 0);
+    EXPECT_FALSE(control<QLabel>("lblFileCount")->isVisible());
+    EXPECT_FALSE(control<QLabel>("lblTotalSize")->isVisible());
+    EXPECT_EQ(window->dropZone()->picture(), DropZone::FullSet);
+}
+
+TEST_F(MainWindowTest, DescriptionGoesIntoEveryPhotoAndCanBeCleared)
+{
+    open();
+    ASSERT_TRUE(tray.AddPhoto(photo(QStringLiteral("a.png"), 6), {}, {}));
+    ASSERT_TRUE(tray.AddPhoto(photo(QStringLiteral("b.png"), 7), {}, {}));
+    ctlUMultilineTxtBox *box = window->description();
+    EXPECT_EQ(box->AutoDisplayText(),
+              QStringLiteral("Description applies for Flazzing photos to Facebook and Flickr only"));
+    window->ApplyDescription();
+    EXPECT_EQ(tray.PhotoInfo(1, PhotoField::Remarks), QString()); // the prompt is no description
+
+    box->setText(QStringLiteral(u"Λίμνη 湖"));
+    window->ApplyDescription();
+    EXPECT_EQ(tray.PhotoInfo(0, PhotoField::Remarks), QStringLiteral(u"Λίμνη 湖"));
+    EXPECT_EQ(tray.PhotoInfo(1, PhotoField::Remarks), QStringLiteral(u"Λίμνη 湖"));
+
+    prompt.confirmAnswers.push_back(MsgBoxCode::No);
+    QTest::mouseClick(control<QLabel>("lblClearDesc"), Qt::LeftButton);
+    EXPECT_EQ(box->Text(), QStringLiteral(u"Λίμνη 湖"));
+    QTest::mouseClick(control<QLabel>("lblClearDesc"), Qt::LeftButton);
+    EXPECT_EQ(box->Text(), QString());
+}
+
+TEST_F(MainWindowTest, ExitEndsTheProgramOnlyOnYes)
+{
+    open();
+    prompt.messageAnswers.push_back(MsgResult::No);
+    QTest::mouseClick(control<QPushButton>("cmdCancel"), Qt::LeftButton);
+    EXPECT_EQ(exits, 0);
+    EXPECT_TRUE(window->isVisible());
+    const auto asked = prompt.callsOf(QStringLiteral("message"));
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked.at(0).text,
+              QStringLiteral("Are you sure? Why not keep Flazz on, and do things in a Flazz?"));
+    EXPECT_EQ(asked.at(0).style, MsgStyle::YesNo | MsgStyle::Question);
+
+    QTest::mouseClick(control<QPushButton>("cmdCancel"), Qt::LeftButton);
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(window->uploaders(frmUploadTo::UploaderList::Dropbox).size(), 1u);
+}
+
+TEST_F(MainWindowTest, ProgressPanelGrowsTheWindowCountsAndCanBeCancelled)
+{
+    open();
+    const int height = window->height();
+    window->ShowProgressPanel(true);
+    EXPECT_TRUE(window->progressPanelShown());
+    EXPECT_GT(window->height(), height);
+    window->setProgressRange(0, 3);
+    window->setProgressValue(0);
+    window->StepProgress();
+    window->StepProgress();
+    EXPECT_EQ(window->progressValue(), 2);
+    EXPECT_EQ(window->progressMaximum(), 3);
+
+    // The panel's Cancel works while the rest of the window waits.
+    window->setWindowEnabled(false);
+    EXPECT_FALSE(window->progressCancelled());
+    QTest::mouseClick(control<QPushButton>("btnProgressCancel"), Qt::LeftButton);
+    EXPECT_TRUE(window->progressCancelled());
+
+    window->ShowProgressPanel(false);
+    EXPECT_EQ(window->height(), height);
+    window->ShowProgressPanel(true);
+    EXPECT_FALSE(window->progressCancelled());
+}
+
+TEST_F(MainWindowTest, LinksTakeTheSkinColourAndGreyUnderTheMouse)
+{
+    state().Skin = 2;
+    open();
+    auto *hide = control<QLabel>("btnClose");
+    EXPECT_EQ(hide->palette().color(QPalette::WindowText), QColor(Qt::white));
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(hide, &enter);
+    EXPECT_EQ(hide->palette().color(QPalette::WindowText), QColor(167, 167, 167));
+
+    state().Skin = 0;
+    window->ApplySkin();
+    EXPECT_EQ(hide->palette().color(QPalette::WindowText), QColor(193, 6, 6));
+    EXPECT_EQ(control<QLabel>("lblHC")->palette().color(QPalette::WindowText), QColor(91, 91, 91));
+
+    QTest::mouseClick(control<QLabel>("lblLimitation"), Qt::LeftButton);
+    ASSERT_EQ(shell.opened.size(), 1);
+    EXPECT_EQ(shell.opened.at(0), ServiceConfig::defaults().product.brandSite);
+}
+
+} // namespace
