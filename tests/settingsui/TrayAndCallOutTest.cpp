@@ -1,0 +1,195 @@
+#include "core/AppState.h"
+#include "core/ui/ShowFormModal.h"
+#include "core/ui/TrayIcon.h"
+#include "settingsui/ui/frmCallOut.h"
+#include "support/RecordingShell.h"
+#include "support/ScriptedUserPrompt.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kModalMessage =
+    QStringLiteral("To access options from the Sys Tray, please close the active form first.");
+
+class TrayTest : public ::testing::Test
+{
+protected:
+    AppState state;
+    ScriptedUserPrompt prompt{&state};
+    RecordingShell shell;
+    QWidget mainWindow;
+    TrayIcon tray{state, prompt, shell, QStringLiteral("http://product.example/howitworks.html")};
+    int callOuts = 0;
+    int exits = 0;
+    QStringList callOutTexts;
+
+    TrayTest()
+    {
+        tray.setMainWindow([this] { return &mainWindow; });
+        tray.setExitAction([this] { ++exits; });
+        // The real call-out, shown modally as the program shows it; the
+        // user presses OK as soon as it is up.
+        tray.setCallOut([this](const QString &caption, const QString &message) {
+            ++callOuts;
+            frmCallOut callOut(state);
+            callOut.SetCaption(caption);
+            callOut.SetMessage(message);
+            QTimer::singleShot(0, &callOut, [&] {
+                callOutTexts << callOut.lblCaption()->text() << callOut.lblCallOut()->text();
+                EXPECT_TRUE(state.TrayBusy);
+                QTest::mouseClick(callOut.cmdSend(), Qt::LeftButton);
+            });
+            ShowFormModal(state, callOut);
+        });
+        mainWindow.show();
+    }
+
+    ~TrayTest() override { tray.menu()->hide(); }
+};
+
+TEST_F(TrayTest, IconSaysHowToUseIt)
+{
+    EXPECT_EQ(tray.icon()->toolTip(), QStringLiteral("Double-Click to activate/de-activate Flazz"));
+    EXPECT_FALSE(tray.icon()->icon().isNull());
+}
+
+TEST_F(TrayTest, DoubleClickTogglesTheMainWindow)
+{
+    tray.ctTray1_DoubleClick();
+    EXPECT_FALSE(mainWindow.isVisible());
+    tray.ctTray1_DoubleClick();
+    EXPECT_TRUE(mainWindow.isVisible());
+}
+
+TEST_F(TrayTest, RightClickOpensTheMenuLeftClickDoesNot)
+{
+    tray.ctTray1_MouseUp(Qt::LeftButton);
+    EXPECT_FALSE(tray.menu()->isVisible());
+    tray.ctTray1_MouseUp(Qt::RightButton);
+    EXPECT_TRUE(tray.menu()->isVisible());
+    QStringList items;
+    for (const QAction *action : tray.menu()->actions()) {
+        items << action->text();
+        EXPECT_FALSE(action->icon().isNull());
+    }
+    EXPECT_EQ(items, (QStringList{QStringLiteral(" Show"), QStringLiteral(" How It Works"),
+                                  QStringLiteral(" Exit Flazz")}));
+    EXPECT_EQ(tray.menu()->font().family(), QStringLiteral("Calibri"));
+    EXPECT_EQ(tray.menu()->font().pointSize(), 10);
+
+    // Rebuilt at every click: never twice the items.
+    tray.menu()->hide();
+    tray.ctTray1_MouseUp(Qt::RightButton);
+    EXPECT_EQ(tray.menu()->actions().size(), 3);
+}
+
+TEST_F(TrayTest, WhileAModalWindowIsOpenTheCallOutAnswersInsteadOfTheMenu)
+{
+    state.ModalFormOpen = true;
+    tray.ctTray1_MouseUp(Qt::RightButton);
+    EXPECT_EQ(callOuts, 1);
+    EXPECT_FALSE(tray.menu()->isVisible());
+    EXPECT_EQ(callOutTexts, (QStringList{QStringLiteral("Active"), kModalMessage}));
+    // The call-out closing lets the tray listen again, and it answers again.
+    EXPECT_FALSE(state.TrayBusy);
+    EXPECT_TRUE(state.ModalFormOpen);
+    tray.ctTray1_DoubleClick();
+    EXPECT_EQ(callOuts, 2);
+    EXPECT_TRUE(mainWindow.isVisible());
+}
+
+TEST_F(TrayTest, ClicksWhileBusyAreIgnored)
+{
+    state.TrayBusy = true;
+    state.ModalFormOpen = true;
+    tray.ctTray1_MouseUp(Qt::RightButton);
+    tray.ctTray1_DoubleClick();
+    state.ModalFormOpen = false;
+    tray.ctTray1_DoubleClick();
+    EXPECT_EQ(callOuts, 0);
+    EXPECT_TRUE(mainWindow.isVisible());
+    EXPECT_FALSE(tray.menu()->isVisible());
+}
+
+TEST_F(TrayTest, MenuItemsShowExplainAndExitAfterAQuestion)
+{
+    mainWindow.hide();
+    tray.mnuSystrayMenu_Click(QStringLiteral(" Show"));
+    EXPECT_TRUE(mainWindow.isVisible());
+
+    tray.mnuSystrayMenu_Click(QStringLiteral(" How It Works"));
+    EXPECT_EQ(shell.opened, QStringList{QStringLiteral("http://product.example/howitworks.html")});
+
+    bool busyWhileAsked = false;
+    prompt.onShow = [&](const ScriptedUserPrompt::Call &) { busyWhileAsked = state.TrayBusy; };
+    prompt.messageAnswers.push_back(MsgResult::No);
+    tray.mnuSystrayMenu_Click(QStringLiteral(" Exit Flazz"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(busyWhileAsked);
+    EXPECT_FALSE(state.TrayBusy);
+    EXPECT_EQ(exits, 0);
+    const auto asked = prompt.callsOf(QStringLiteral("message"));
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked.at(0).text, QStringLiteral("Are you sure? Why not continue Flazzing your Photos?"));
+    EXPECT_EQ(asked.at(0).style, MsgStyle::YesNo | MsgStyle::Question);
+
+    // Still responsive after No.
+    tray.ctTray1_DoubleClick();
+    EXPECT_FALSE(mainWindow.isVisible());
+
+    tray.mnuSystrayMenu_Click(QStringLiteral(" Exit Flazz"));
+    EXPECT_EQ(exits, 0); // not from inside the menu's own handler
+    QCoreApplication::processEvents();
+    EXPECT_EQ(exits, 1);
+}
+
+TEST(CallOut, ActiveCaptionGetsTheOkButtonAtItsPlace)
+{
+    AppState state;
+    state.TrayBusy = true;
+    frmCallOut callOut(state);
+    callOut.SetCaption(QStringLiteral("Active"));
+    callOut.SetMessage(kModalMessage);
+    callOut.show();
+    EXPECT_EQ(callOut.windowTitle(), QStringLiteral("Flazz"));
+    EXPECT_TRUE(callOut.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(callOut.cmdSend()->text(), QStringLiteral("OK"));
+    EXPECT_EQ(callOut.cmdSend()->x(), 1560 / 15);
+    EXPECT_EQ(callOut.cmdSend()->width(), 1045 / 15);
+    EXPECT_EQ(callOut.lblCallOut()->text(), kModalMessage);
+
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(callOut.btnClose(), &enter);
+    EXPECT_EQ(callOut.btnClose()->palette().color(QPalette::WindowText), QColor(0xA7, 0xA7, 0xA7));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(callOut.btnClose(), &leave);
+    EXPECT_EQ(callOut.btnClose()->palette().color(QPalette::WindowText), QColor(0xC1, 0x06, 0x06));
+
+    QTest::mouseClick(callOut.btnClose(), Qt::LeftButton);
+    EXPECT_FALSE(callOut.isVisible());
+    EXPECT_FALSE(state.TrayBusy);
+}
+
+TEST(CallOut, OtherCaptionsLeaveTheButtonAlone)
+{
+    AppState state;
+    frmCallOut callOut(state);
+    callOut.SetCaption(QStringLiteral("Note"));
+    callOut.show();
+    EXPECT_NE(callOut.cmdSend()->text(), QStringLiteral("OK"));
+    QTest::mouseClick(callOut.cmdSend(), Qt::LeftButton);
+    EXPECT_TRUE(callOut.isVisible()); // only an OK button closes it
+    callOut.reject();
+}
+
+} // namespace
