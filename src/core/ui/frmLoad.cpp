@@ -4,6 +4,8 @@
 #include "core/ui/SkinArt.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 
 frmLoad::frmLoad(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
@@ -31,8 +33,18 @@ void frmLoad::Form_Load()
         m_tray = m_makeTray(*this);
     if (m_makeMainWindow && !m_mainWindow)
         m_mainWindow = m_makeMainWindow(*this);
-    if (m_mainWindow)
-        m_mainWindow->show();
+    if (!m_mainWindow)
+        return;
+    // A window that has not placed itself opens in the middle of the work
+    // area rather than wherever the window system puts new windows.
+    if (!m_mainWindow->testAttribute(Qt::WA_Moved)) {
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            QRect frame(QPoint(0, 0), m_mainWindow->size());
+            frame.moveCenter(screen->availableGeometry().center());
+            m_mainWindow->move(frame.topLeft());
+        }
+    }
+    m_mainWindow->show();
 }
 
 QTimer *frmLoad::Timer1() const
