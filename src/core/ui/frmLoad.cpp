@@ -68,13 +68,10 @@ void frmLoad::Unload()
 {
     if (m_check)
         m_check->stop();
-    // Unload is usually called from a click inside one of them: they go
-    // once that click has been handled.
-    if (m_mainWindow) {
+    if (m_mainWindow)
         m_mainWindow->hide();
-        m_mainWindow.release()->deleteLater();
-    }
-    if (m_tray)
-        m_tray.release()->deleteLater();
+    // Unload is usually called from a click inside the main window or the
+    // tray menu, so they are not destroyed here: the host releases them when
+    // it goes, after the event loop has returned.
     QCoreApplication::quit();
 }

@@ -44,8 +44,8 @@ public:
     void enableTimer1();
     void CheckInternetConnection();
 
-    // Releases the main window and the tray icon and leaves the event loop:
-    // the end of an orderly run.
+    // Hides the main window and leaves the event loop: the end of an orderly
+    // run. The main window and the tray icon are released with the host.
     void Unload();
 
 private:
