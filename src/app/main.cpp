@@ -4,8 +4,11 @@
 #include "core/app/InternetCheck.h"
 #include "core/app/Startup.h"
 #include "core/ui/QtUserPrompt.h"
+#include "core/ui/ShowFormModal.h"
 #include "core/ui/SkinArt.h"
+#include "core/ui/TrayIcon.h"
 #include "core/ui/frmLoad.h"
+#include "platform/Shell.h"
 #include "webkit/ServiceConfig.h"
 
 #if FLAZZ_HAVE_PHOTOSET
@@ -13,15 +16,22 @@
 #include "photoset/clsTray.h"
 #endif
 #if FLAZZ_HAVE_MAIN_WINDOW
+#include "photoset/SkypeSender.h"
+#include "photoset/ZipExport.h"
+#include "photoset/ui/frmSkypePath.h"
 #include "photoset/ui/frmUploadTo.h"
-#include "platform/Shell.h"
 #else
 #include "PlaceholderMainWindow.h"
+#endif
+
+#if FLAZZ_HAVE_CALLOUT
+#include "settingsui/ui/frmCallOut.h"
 #endif
 
 #include <QApplication>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -80,8 +90,11 @@ int main(int argc, char *argv[])
     AppState state;
     ProcessObjects objects;
     QtUserPrompt prompt(state);
-#if FLAZZ_HAVE_MAIN_WINDOW
     platform::DesktopShell shell;
+#if FLAZZ_HAVE_MAIN_WINDOW
+    installSkypeLocator(prompt, state);
+    // Declared before the host so they outlive the window that runs them.
+    std::vector<std::unique_ptr<DestinationFlow>> flows;
 #endif
 
     frmLoad host(state);
@@ -90,10 +103,36 @@ int main(int argc, char *argv[])
 #if FLAZZ_HAVE_MAIN_WINDOW
         auto window = std::make_unique<frmUploadTo>(state, prompt, shell, services);
         window->setExitHandler([&h] { h.Unload(); });
+        flows.push_back(std::make_unique<ZipExport>(state, *window, prompt, shell));
+        window->setFlow(Destination::Zip, flows.back().get());
+        flows.push_back(std::make_unique<SkypeSender>(state, *window, prompt, shell));
+        window->setFlow(Destination::Skype, flows.back().get());
         return window;
 #else
         return std::make_unique<PlaceholderMainWindow>(state, h);
 #endif
+    });
+
+    host.setTrayFactory([&](frmLoad &h) -> std::unique_ptr<QObject> {
+        auto tray = std::make_unique<TrayIcon>(state, prompt, shell, services.product.howItWorks);
+        tray->setMainWindow([&h] { return h.mainWindow(); });
+#if FLAZZ_HAVE_CALLOUT
+        tray->setCallOut([&state](const QString &caption, const QString &message) {
+            frmCallOut callOut(state);
+            callOut.SetCaption(caption);
+            callOut.SetMessage(message);
+            ShowFormModal(state, callOut);
+        });
+#endif
+        tray->setExitAction([&state, &h] {
+#if FLAZZ_HAVE_PHOTOSET
+            if (state.PhotoTray)
+                state.PhotoTray->RemoveAll();
+#endif
+            h.Unload();
+        });
+        tray->show();
+        return tray;
     });
 
     AppStartupWindows windows(state, host);

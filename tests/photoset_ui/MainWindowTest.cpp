@@ -367,6 +367,8 @@ TEST_F(MainWindowTest, ExitEndsTheProgramOnlyOnYes)
     EXPECT_EQ(asked.at(0).style, MsgStyle::YesNo | MsgStyle::Question);
 
     QTest::mouseClick(control<QPushButton>("cmdCancel"), Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+    QApplication::processEvents();
     EXPECT_EQ(exits, 1);
     EXPECT_EQ(window->uploaders(frmUploadTo::UploaderList::Dropbox).size(), 1u);
 }

@@ -463,10 +463,11 @@ void frmUploadTo::cmdCancel_Click()
     m_exiting = true;
     Form_Unload();
     hide();
-    if (m_exitHandler)
-        m_exitHandler();
-    else
-        QCoreApplication::quit();
+    // The end destroys this window, so it runs once this click is over.
+    std::function<void()> end = m_exitHandler;
+    if (!end)
+        end = [] { QCoreApplication::quit(); };
+    QTimer::singleShot(0, QCoreApplication::instance(), end);
 }
 
 void frmUploadTo::btnClose_Click(Qt::MouseButton button)

@@ -56,7 +56,8 @@ public:
     void setFlow(Destination destination, DestinationFlow *flow);
     // Shows the Settings window modally (the start-up supplies it).
     void setSettingsHandler(std::function<void()> handler) { m_settingsHandler = std::move(handler); }
-    // Ends the program after "Exit" was confirmed; by default the
+    // Ends the program after "Exit" was confirmed, from the event loop once
+    // the click is over (it may destroy this window); by default the
     // application's event loop is left.
     void setExitHandler(std::function<void()> handler) { m_exitHandler = std::move(handler); }
 
