@@ -420,24 +420,31 @@ void frmUploadTo::btnAddImages_Click()
 {
     if (!m_state.PhotoTray)
         return;
-    setWindowEnabled(false);
-    {
-        frmFilesCount progress(m_state, this);
-        PhotoAdder adder(m_state, m_ui, progress.progress());
-        adder.Browse(m_remarks->Text());
-    }
-    refreshPhotoSet();
-    setWindowEnabled(true);
+    addPhotos([this](PhotoAdder &adder) { adder.Browse(m_remarks->Text()); });
 }
 
 void frmUploadTo::picDropZone_Drop(const QStringList &items)
 {
+    if (items.isEmpty() || !m_state.PhotoTray) {
+        refreshPhotoSet();
+        return;
+    }
+    addPhotos([this, &items](PhotoAdder &adder) { adder.AddDropped(items, m_remarks->Text()); });
+}
+
+void frmUploadTo::addPhotos(const std::function<void(PhotoAdder &)> &work)
+{
     setWindowEnabled(false);
-    if (!items.isEmpty() && m_state.PhotoTray) {
+    try {
         frmFilesCount progress(m_state, this);
         PhotoAdder adder(m_state, m_ui, progress.progress());
-        adder.AddDropped(items, m_remarks->Text());
+        work(adder);
+    } catch (const std::exception &error) {
+        // What was added stays; the window must come back whatever happened.
+        qWarning("Adding photos stopped: %s", error.what());
     }
+    m_state.AddCancelled = false;
+    m_state.ShowFolderProgress = false;
     refreshPhotoSet();
     setWindowEnabled(true);
 }

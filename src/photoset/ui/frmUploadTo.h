@@ -15,6 +15,7 @@
 struct AppState;
 class AdPanel;
 class DropZone;
+class PhotoAdder;
 class UserPrompt;
 class ctlUMultilineTxtBox;
 class QComboBox;
@@ -125,6 +126,9 @@ private:
     QLabel *addLabel(const QString &name, const QString &text, const QRect &geometry);
     QLabel *addLink(const QString &name, const QString &text, const QRect &geometry);
     void refreshPhotoSet();
+    // Runs one adding loop with the progress window up and the window's
+    // controls waiting, and shows the set as it is afterwards.
+    void addPhotos(const std::function<void(PhotoAdder &)> &work);
     void setLinkColor(QLabel *link, const QColor &color);
     void loadAdvertising();
     void centreOnScreen();
