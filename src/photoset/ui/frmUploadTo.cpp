@@ -502,6 +502,8 @@ void frmUploadTo::btnSettings_Click()
         return;
     if (m_settingsHandler)
         m_settingsHandler();
+    // The Settings window may have chosen another skin as well.
+    ApplySkin();
     selectUploadSize();
 }
 
