@@ -80,3 +80,8 @@ QString ScriptedUserPrompt::locateSkype(const FileDialogRequest &request)
     fileAnswers.pop_front();
     return answer.value(0);
 }
+
+void ScriptedUserPrompt::errorReport(const QString &report)
+{
+    record(QStringLiteral("error"), report);
+}

@@ -18,7 +18,7 @@ class ScriptedUserPrompt : public UserPrompt
 public:
     struct Call
     {
-        QString kind; // "message", "confirm", "done", "internet", "note", "files", "skype"
+        QString kind; // "message", "confirm", "done", "internet", "note", "files", "skype", "error", "skype"
         QString text;
         int style = 0;
         QString title;
@@ -48,6 +48,7 @@ public:
     // Recorded as "skype" (text: the dialog's title, title: its filter); the
     // answer is the first of the next fileAnswers entry.
     QString locateSkype(const FileDialogRequest &request) override;
+    void errorReport(const QString &report) override;
 
 private:
     Call &record(const QString &kind, const QString &text, int style = 0, const QString &title = {});
