@@ -1,5 +1,6 @@
 #include "webkit/Json.h"
 
+#include "webkit/WebText.h"
 #include "webkit/cStringBuilder.h"
 
 #include <QLocale>
@@ -193,18 +194,6 @@ private:
         return key;
     }
 
-    static int hexDigit(QChar c)
-    {
-        const char16_t u = c.unicode();
-        if (u >= '0' && u <= '9')
-            return u - '0';
-        if (u >= 'a' && u <= 'f')
-            return u - 'a' + 10;
-        if (u >= 'A' && u <= 'F')
-            return u - 'A' + 10;
-        return -1;
-    }
-
     JsonValue readString()
     {
         const QChar quote = at();
@@ -250,7 +239,7 @@ private:
             case u'u': {
                 char16_t code = 0;
                 for (qsizetype i = m_pos + 1; i < qMin(m_pos + 5, m_size); ++i) {
-                    const int d = hexDigit(m_text.at(i));
+                    const int d = hexDigitValue(m_text.at(i));
                     if (d < 0)
                         break;
                     code = char16_t(code * 16 + d);

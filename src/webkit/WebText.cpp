@@ -10,18 +10,6 @@ bool passesUnchanged(unsigned char b)
            (b >= 'a' && b <= 'z');
 }
 
-int hexValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 QString UrlEncode(const QString &text)
@@ -52,10 +40,11 @@ QString UrlDecode(const QString &text)
         const QChar c = text.at(i);
         if (c == u'+') {
             out.append(u' ');
-        } else if (c == u'%' && i + 2 < n && hexValue(text.at(i + 1)) >= 0 && hexValue(text.at(i + 2)) >= 0) {
+        } else if (c == u'%' && i + 2 < n && hexDigitValue(text.at(i + 1)) >= 0 &&
+                   hexDigitValue(text.at(i + 2)) >= 0) {
             // The code is a byte of the ANSI code page, as the platform's
             // character-from-code conversion reads it.
-            const int code = hexValue(text.at(i + 1)) * 16 + hexValue(text.at(i + 2));
+            const int code = hexDigitValue(text.at(i + 1)) * 16 + hexDigitValue(text.at(i + 2));
             out.append(Ansi::toUnicode(QByteArray(1, char(code))));
             i += 2;
         } else {
@@ -74,4 +63,16 @@ QString XmlEscape(const QString &text)
     out.replace(QStringLiteral("'"), QStringLiteral("&apos;"));
     out.replace(QStringLiteral("\""), QStringLiteral("&quot;"));
     return out;
+}
+
+int hexDigitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
 }

@@ -15,3 +15,6 @@ QString UrlDecode(const QString &text);
 // Escapes the five XML special characters; an entity already present is
 // escaped again ("&lt;" becomes "&amp;lt;").
 QString XmlEscape(const QString &text);
+
+// The value of a hexadecimal digit (either case); -1 for any other character.
+int hexDigitValue(QChar c);
