@@ -1,46 +1,28 @@
 #include "unicodeinput/ui/ctlUnicodeCombo.h"
 
-#include "unicodeinput/ui/PromptText.h"
-
 #include <QCollator>
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QTimer>
 
 #include <algorithm>
 #include <vector>
 
-namespace {
+ctlUnicodeCombo::ctlUnicodeCombo(QWidget *parent) : UnicodeInputControl(parent), m_combo(new QComboBox(this))
+{
+    m_combo->setMouseTracking(true);
+    connect(m_combo, &QComboBox::activated, this, [this] { emit Change(); });
+    host(m_combo);
+    applyStyle();
+}
 
-bool swallowed(const QKeyEvent &event)
+bool ctlUnicodeCombo::refusesKey(const QKeyEvent &event) const
 {
     if (isKeyAmong(event,
                    {Qt::CTRL | Qt::Key_F, Qt::CTRL | Qt::Key_L, Qt::CTRL | Qt::Key_N, Qt::CTRL | Qt::Key_O,
                     QKeyCombination(Qt::Key_F5), QKeyCombination(Qt::Key_Backspace)}))
         return true;
     return event.type() == QEvent::KeyRelease && isKeyAmong(event, {Qt::CTRL | Qt::Key_P});
-}
-
-} // namespace
-
-ctlUnicodeCombo::ctlUnicodeCombo(QWidget *parent)
-    : QWidget(parent), m_combo(new QComboBox(this)), m_focusTimer(new QTimer(this))
-{
-    auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_combo);
-    setFocusProxy(m_combo);
-    m_combo->setContextMenuPolicy(Qt::NoContextMenu);
-    m_combo->setMouseTracking(true);
-    m_combo->installEventFilter(this);
-    connect(m_combo, &QComboBox::activated, this, [this] { emit Change(); });
-
-    m_focusTimer->setSingleShot(true);
-    m_focusTimer->setInterval(0);
-    connect(m_focusTimer, &QTimer::timeout, this, [this] { m_combo->setFocus(Qt::OtherFocusReason); });
-    applyStyle();
 }
 
 int ctlUnicodeCombo::ListIndex() const
@@ -174,31 +156,9 @@ void ctlUnicodeCombo::applyStyle()
     m_combo->setPalette(palette);
 }
 
-void ctlUnicodeCombo::SetSuperfocus()
+void ctlUnicodeCombo::editorEvent(QEvent *event)
 {
-    m_focusTimer->start();
-}
-
-bool ctlUnicodeCombo::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched != m_combo)
-        return QWidget::eventFilter(watched, event);
     switch (event->type()) {
-    case QEvent::ShortcutOverride:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (swallowed(*key)) {
-            key->accept();
-            return true;
-        }
-        const bool ctrl = key->modifiers().testFlag(Qt::ControlModifier);
-        if (event->type() == QEvent::KeyPress)
-            emit KeyDown(ctrl, key->key());
-        else if (event->type() == QEvent::KeyRelease)
-            emit KeyUp(ctrl, key->key());
-        break;
-    }
     case QEvent::MouseButtonDblClick:
         emit DblClick();
         break;
@@ -210,5 +170,4 @@ bool ctlUnicodeCombo::eventFilter(QObject *watched, QEvent *event)
     default:
         break;
     }
-    return QWidget::eventFilter(watched, event);
 }

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "unicodeinput/ui/UnicodeInputControl.h"
+
 #include <QColor>
-#include <QWidget>
 
 class QComboBox;
-class QTimer;
 
 // A drop-down list whose items may be in any script. Each item carries a
-// visible text (ListText) and a hidden value (ListCargo).
-class ctlUnicodeCombo : public QWidget
+// visible text (ListText) and a hidden value (ListCargo). Change tells of the
+// user choosing an item, never of the program's own selections.
+class ctlUnicodeCombo : public UnicodeInputControl
 {
     Q_OBJECT
 public:
@@ -40,9 +41,6 @@ public:
     // aside and numbers by value; the selected item stays selected.
     void Sort();
 
-    bool Enabled() const { return isEnabled(); }
-    void setEnabledState(bool enabled) { setEnabled(enabled); }
-
     QColor ForeColor() const { return m_foreColor; }
     void setForeColor(const QColor &color);
 
@@ -53,27 +51,20 @@ public:
     int NoOfRows() const;
     void setNoOfRows(int rows);
 
-    // Moves the input focus into the list once the event loop runs again.
-    void SetSuperfocus();
-
     QComboBox *list() const { return m_combo; }
 
 signals:
-    // The user chose an item (not raised for the program's own selections).
-    void Change();
     void DblClick();
-    void KeyDown(bool ctrl, int keyCode);
-    void KeyUp(bool ctrl, int keyCode);
     void MouseMove(int x, int y);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool refusesKey(const QKeyEvent &event) const override;
+    void editorEvent(QEvent *event) override;
 
 private:
     void applyStyle();
 
     QComboBox *m_combo;
-    QTimer *m_focusTimer;
     QColor m_foreColor = QColor(91, 91, 91);
     int m_style = 0;
 };
