@@ -1,13 +1,11 @@
 #include "photoset/SkypeSender.h"
 
 #include "core/AppState.h"
-#include "core/MessageCatalog.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "core/UserPrompt.h"
 #include "photoset/PathRoutines.h"
 #include "photoset/UploadWindow.h"
-#include "photoset/clsTray.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/ShellFolders.h"
@@ -67,47 +65,33 @@ QString SkypeFolder()
 
 SkypeSender::SkypeSender(AppState &state, UploadWindow &window, UserPrompt &prompt, platform::Shell &shell,
                          Clock clock)
-    : m_state(state), m_window(window), m_prompt(prompt), m_shell(shell),
-      m_clock(clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTime(); }))
+    : ArchiveFlow("Skype", state, window, prompt, shell, std::move(clock))
 {
 }
 
-void SkypeSender::run()
+bool SkypeSender::ready()
 {
-    if (m_running)
-        return;
-    m_lastArchive.clear();
-    if (!m_state.PhotoTray || m_state.PhotoTray->Count() == 0) {
-        funcMessageDisplay(m_state, m_prompt, MessageNo::EmptyPhotoSet);
-        return;
-    }
-    m_running = true;
-    const clsTray &tray = *m_state.PhotoTray;
-
-    m_window.ApplyDescription();
-    m_window.setWindowEnabled(false);
     if (!GetSkypePath(m_state)) {
         const QString chosen = m_prompt.locateSkype(SkypeDialogRequest());
         if (!chosen.isEmpty())
             RememberSkypePath(m_state, chosen);
     }
-    if (m_state.SkypePath.trimmed().isEmpty()) {
-        m_window.setWindowEnabled(true);
-        m_running = false;
-        return;
-    }
+    if (m_state.SkypePath.trimmed().isEmpty())
+        return false;
     if (!m_state.InternetAvailable) {
         m_prompt.internetConnectionError();
-        m_window.setWindowEnabled(true);
-        m_running = false;
-        return;
+        return false;
     }
+    return true;
+}
 
-    const QString folder = SkypeFolder();
-    QDir().mkpath(folder);
-    const QString archive = folder + QLatin1Char('/') + ArchiveName(m_clock());
-    m_window.setWindowEnabled(true);
+QString SkypeSender::archiveFolder() const
+{
+    return SkypeFolder();
+}
 
+void SkypeSender::showProgress(int photoCount)
+{
     m_window.setProgressRange(0, 100);
     m_window.setProgressValue(0);
     m_window.ShowProgressPanel(true);
@@ -116,25 +100,13 @@ void SkypeSender::run()
     // Scaled photos are counted against the number of photos; at the
     // original size the meter keeps its scale of 100.
     if (m_state.UploadSize != 0)
-        m_window.setProgressRange(0, tray.Count());
+        m_window.setProgressRange(0, photoCount);
+}
 
-    ZipArchiveWriter writer(m_state.UploadSize);
-    const auto outcome = writer.write(archive, PhotoPaths(tray), WindowHooks(m_window));
-    if (outcome == ZipArchiveWriter::Outcome::Cancelled) {
-        m_window.ShowProgressPanel(false);
-        m_running = false;
-        return;
-    }
-    if (outcome == ZipArchiveWriter::Outcome::Written) {
-        m_lastArchive = archive;
-        if (!m_shell.startProgram(m_state.SkypePath, SkypeArguments(archive), QString()))
-            qWarning("Skype: could not start %s", qPrintable(m_state.SkypePath));
-    } else {
-        qWarning("Skype: %s", qPrintable(writer.errorString()));
-    }
-
+void SkypeSender::finish(const QString &, const QString &archive, bool written)
+{
+    if (written && !m_shell.startProgram(m_state.SkypePath, SkypeArguments(archive), QString()))
+        qWarning("Skype: could not start %s", qPrintable(m_state.SkypePath));
     if (!m_state.ModalFormOpen)
         m_prompt.done();
-    m_window.ShowProgressPanel(false);
-    m_running = false;
 }

@@ -1,18 +1,10 @@
 #pragma once
 
-#include "photoset/DestinationFlow.h"
 #include "photoset/ZipExport.h"
 
 #include <QString>
 
-struct AppState;
 struct FileDialogRequest;
-class UploadWindow;
-class UserPrompt;
-
-namespace platform {
-class Shell;
-}
 
 // Finds the Skype program and sets SkypePath: the path stored in the settings
 // when that file exists, else the one Skype's installer left in the registry
@@ -36,22 +28,17 @@ QString SkypeFolder();
 
 // The Share via Skype button: the photo set packed as the Zip button packs
 // it, into the desktop's "Flazz/Skype" folder, handed to Skype's "/sendto:".
-class SkypeSender : public DestinationFlow
+class SkypeSender : public ArchiveFlow
 {
 public:
     SkypeSender(AppState &state, UploadWindow &window, UserPrompt &prompt, platform::Shell &shell,
                 Clock clock = {});
 
-    void run() override;
-
-    QString lastArchive() const { return m_lastArchive; }
-
-private:
-    AppState &m_state;
-    UploadWindow &m_window;
-    UserPrompt &m_prompt;
-    platform::Shell &m_shell;
-    Clock m_clock;
-    QString m_lastArchive;
-    bool m_running = false;
+protected:
+    // Skype located (asking the user when it is not found) and the internet
+    // reachable.
+    bool ready() override;
+    QString archiveFolder() const override;
+    void showProgress(int photoCount) override;
+    void finish(const QString &folder, const QString &archive, bool written) override;
 };

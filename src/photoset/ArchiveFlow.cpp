@@ -1,0 +1,93 @@
+#include "photoset/ArchiveFlow.h"
+
+#include "core/AppState.h"
+#include "core/MessageCatalog.h"
+#include "photoset/UploadWindow.h"
+#include "photoset/clsTray.h"
+
+#include <QDir>
+#include <QScopeGuard>
+#include <QtDebug>
+
+QString ArchiveName(const QDateTime &when)
+{
+    static constexpr const char *kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const QDate d = when.date();
+    const QTime t = when.time();
+    return QStringLiteral("Flazz -%1%2%3-%4%5%6.zip")
+        .arg(d.day(), 2, 10, QLatin1Char('0'))
+        .arg(QLatin1String(kMonths[qBound(1, d.month(), 12) - 1]))
+        .arg(d.year(), 4, 10, QLatin1Char('0'))
+        .arg(t.hour(), 2, 10, QLatin1Char('0'))
+        .arg(t.minute(), 2, 10, QLatin1Char('0'))
+        .arg(t.second(), 2, 10, QLatin1Char('0'));
+}
+
+QStringList PhotoPaths(const clsTray &tray)
+{
+    QStringList paths;
+    const int count = tray.Count();
+    paths.reserve(count);
+    for (int i = 0; i < count; ++i)
+        paths.append(tray.PhotoInfo(i, PhotoField::FilePath));
+    return paths;
+}
+
+ZipArchiveWriter::Hooks WindowHooks(UploadWindow &window)
+{
+    ZipArchiveWriter::Hooks hooks;
+    hooks.progress = [&window](int written, int) { window.setProgressValue(written); };
+    hooks.cancelled = [&window] { return window.progressCancelled(); };
+    hooks.pump = [&window] { window.processEvents(); };
+    return hooks;
+}
+
+ArchiveFlow::ArchiveFlow(const char *logName, AppState &state, UploadWindow &window, UserPrompt &prompt,
+                         platform::Shell &shell, Clock clock)
+    : m_state(state), m_window(window), m_prompt(prompt), m_shell(shell), m_logName(logName),
+      m_clock(clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTime(); }))
+{
+}
+
+void ArchiveFlow::run()
+{
+    // The window stays enabled while the archive is written, so a second
+    // press must not start a second run inside the first.
+    if (m_running)
+        return;
+    m_lastArchive.clear();
+    if (!m_state.PhotoTray || m_state.PhotoTray->Count() == 0) {
+        funcMessageDisplay(m_state, m_prompt, MessageNo::EmptyPhotoSet);
+        return;
+    }
+    m_running = true;
+    const auto stopped = qScopeGuard([this] { m_running = false; });
+    const clsTray &tray = *m_state.PhotoTray;
+
+    m_window.ApplyDescription();
+    m_window.setWindowEnabled(false);
+    if (!ready()) {
+        m_window.setWindowEnabled(true);
+        return;
+    }
+    const QString folder = archiveFolder();
+    QDir().mkpath(folder); // an existing folder, hidden or not, is kept
+    const QString archive = folder + QLatin1Char('/') + ArchiveName(m_clock());
+    m_window.setWindowEnabled(true);
+
+    showProgress(tray.Count());
+    ZipArchiveWriter writer(m_state.UploadSize);
+    const auto outcome = writer.write(archive, PhotoPaths(tray), WindowHooks(m_window));
+    if (outcome == ZipArchiveWriter::Outcome::Cancelled) {
+        m_window.ShowProgressPanel(false);
+        return;
+    }
+    const bool written = outcome == ZipArchiveWriter::Outcome::Written;
+    if (written)
+        m_lastArchive = archive;
+    else
+        qWarning("%s: %s", m_logName, qPrintable(writer.errorString()));
+    finish(folder, archive, written);
+    m_window.ShowProgressPanel(false);
+}
