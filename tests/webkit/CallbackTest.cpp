@@ -2,20 +2,12 @@
 
 #include "core/AppState.h"
 
-#include "StandinServer.h"
+#include "sandbox/StandinServer.h"
+#include "support/TestText.h"
 
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-QString s(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
-
-} // namespace
 
 TEST(clsFBCallback, TheProbeSetsInternetAvailableFromStatus400)
 {

@@ -2,7 +2,7 @@
 
 #include "core/AppState.h"
 
-#include "StandinServer.h"
+#include "sandbox/StandinServer.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

@@ -1,6 +1,7 @@
 #include "webkit/WebRequest.h"
 
-#include "StandinServer.h"
+#include "sandbox/StandinServer.h"
+#include "support/TestText.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,11 +17,6 @@
 #include <pugixml.hpp>
 
 namespace {
-
-QString s(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
 
 // A port on which nothing listens.
 int closedPort()

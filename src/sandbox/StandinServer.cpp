@@ -1,4 +1,4 @@
-#include "StandinServer.h"
+#include "sandbox/StandinServer.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
