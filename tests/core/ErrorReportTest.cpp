@@ -3,45 +3,38 @@
 #include "core/FormatSize.h"
 #include "support/ScriptedUserPrompt.h"
 #include "support/TestEnvironment.h"
+#include "support/TestText.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
-namespace {
+#include <utility>
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+namespace {
 
 TEST(FormatSize, PicksTheUnitAndPrecisionLikeTheMainWindowShowsThem)
 {
-    EXPECT_EQ(FormatSize(0), QStringLiteral("0 bytes"));
-    EXPECT_EQ(FormatSize(999), QStringLiteral("999 bytes"));
-    EXPECT_EQ(FormatSize(1000), QStringLiteral("0.98 KB"));
-    EXPECT_EQ(FormatSize(1023), QStringLiteral("1.00 KB"));
-    EXPECT_EQ(FormatSize(150000), QStringLiteral("146 KB"));
-    EXPECT_EQ(FormatSize(1000000), QStringLiteral("977 KB"));
-    EXPECT_EQ(FormatSize(999.0 * 1024), QStringLiteral("999 KB")); // the boundary stays in the smaller unit
-    EXPECT_EQ(FormatSize(999.0 * 1024 + 1), QStringLiteral("0.98 MB"));
-    EXPECT_EQ(FormatSize(1048576), QStringLiteral("1.00 MB"));
-    EXPECT_EQ(FormatSize(4.0 * 1024 * 1024 * 1024), QStringLiteral("4.00 GB"));
-}
-
-TEST(FormatSize, RoundsHalvesToEvenFromOneHundredUp)
-{
-    EXPECT_EQ(FormatSize(100.5 * 1024), QStringLiteral("100 KB"));
-    EXPECT_EQ(FormatSize(101.5 * 1024), QStringLiteral("102 KB"));
-}
-
-TEST(FormatSize, HugeSizesEndInTheLargestUnit)
-{
-    const double yotta = 1208925819614629174706176.0; // 1024^8
-    EXPECT_EQ(FormatSize(yotta), QStringLiteral("1.00 YB"));
-    EXPECT_EQ(FormatSize(2000 * yotta), QStringLiteral("2000 YB"));
+    const double yotta = 1208925819614629174706176.0; // 1024^8, the largest unit
+    const std::pair<double, const char *> cases[] = {
+        {0, "0 bytes"},
+        {999, "999 bytes"},
+        {1000, "0.98 KB"},
+        {1023, "1.00 KB"},
+        {150000, "146 KB"},
+        {1000000, "977 KB"},
+        {999.0 * 1024, "999 KB"}, // the boundary stays in the smaller unit
+        {999.0 * 1024 + 1, "0.98 MB"},
+        {1048576, "1.00 MB"},
+        {4.0 * 1024 * 1024 * 1024, "4.00 GB"},
+        {100.5 * 1024, "100 KB"}, // from one hundred up, halves round to even
+        {101.5 * 1024, "102 KB"},
+        {yotta, "1.00 YB"},
+        {2000 * yotta, "2000 YB"},
+    };
+    for (const auto &[bytes, shown] : cases)
+        EXPECT_EQ(FormatSize(bytes), QString::fromLatin1(shown)) << bytes;
 }
 
 TEST(ErrorReport, FileNameHasNoLeadingZeros)
@@ -125,11 +118,7 @@ TEST(LogError, AppendsOneQuotedRecordPerErrorToTheDaysFile)
     AppState &state = env.state();
     QDir(state.AppDataFolder + QStringLiteral("log")).removeRecursively(); // created on demand
 
-    struct Prompt : ScriptedUserPrompt
-    {
-        QStringList shown;
-        void errorReport(const QString &report) override { shown << report; }
-    } prompt;
+    ScriptedUserPrompt prompt;
 
     const QString first =
         LogError(state, prompt, QStringLiteral("Modmain"), QStringLiteral("ModMain"),
@@ -138,11 +127,14 @@ TEST(LogError, AppendsOneQuotedRecordPerErrorToTheDaysFile)
         LogError(state, prompt, QStringLiteral("Flickr"), QStringLiteral("clsFlickr"),
                  QStringLiteral("CreateFlickrAccount"), 91, QStringLiteral("Object not set"),
                  QStringLiteral("clsFlickr.CreateFlickrAccount"));
-    EXPECT_EQ(prompt.shown, (QStringList{first, second}));
+    const auto shown = prompt.callsOf(QStringLiteral("error"));
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].text, first);
+    EXPECT_EQ(shown[1].text, second);
 
     const QString path = ErrorReport::filePath(state.AppDataFolder, QDate::currentDate());
     const QByteArray expected = '"' + first.toUtf8() + "\"\r\n\"" + second.toUtf8() + "\"\r\n";
-    EXPECT_EQ(readAll(path), expected);
+    EXPECT_EQ(readBytes(path), expected);
     EXPECT_TRUE(first.contains(QStringLiteral("Destination File: ") + QDir::toNativeSeparators(path)));
 }
 
@@ -150,13 +142,9 @@ TEST(LogError, UnwritableFolderStillShowsTheReport)
 {
     AppState state;
     state.AppDataFolder = QStringLiteral("/proc/flazz-cannot-write-here/");
-    struct Prompt : ScriptedUserPrompt
-    {
-        int shown = 0;
-        void errorReport(const QString &) override { ++shown; }
-    } prompt;
+    ScriptedUserPrompt prompt;
     LogError(state, prompt, {}, {}, {}, 1, {}, {});
-    EXPECT_EQ(prompt.shown, 1);
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("error")).size(), 1);
 }
 
 } // namespace

@@ -1,21 +1,16 @@
-#include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "core/DataInstall.h"
+#include "core/SettingsKeys.h"
 #include "support/TestEnvironment.h"
+#include "support/TestText.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QDir>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 class SettingsStoreTest : public ::testing::Test
 {
@@ -23,18 +18,21 @@ protected:
     TestEnvironment env;
     SettingsStore store{env.state().SettingsFile};
 
-    void setFile(const char *xml) { env.writeFile(QFileInfo(store.fileName()).absoluteFilePath().mid(env.root().size() + 1), xml); }
+    void setFile(const char *xml)
+    {
+        env.writeFile(QFileInfo(store.fileName()).absoluteFilePath().mid(env.root().size() + 1), xml);
+    }
 };
 
 TEST_F(SettingsStoreTest, InstalledFileHoldsEveryKey)
 {
-    for (const char *key : {SettingsKey::UploadSize, SettingsKey::Skin, SettingsKey::UploadPrompt,
-                            SettingsKey::StartupPrompt, SettingsKey::SkypePath, SettingsKey::LifePicsMail,
-                            SettingsKey::FacebookAccessToken, SettingsKey::FacebookID, SettingsKey::FlickrAccessToken,
-                            SettingsKey::DropBoxUid, SettingsKey::DropBoxToken, SettingsKey::DropBoxTokenSecret,
-                            SettingsKey::GoogleAccessToken, SettingsKey::GoogleRefreshToken, SettingsKey::GoogleID,
-                            SettingsKey::SkydriveAccessToken, SettingsKey::SkydriveAuthenticationToken,
-                            SettingsKey::SkydriveRefreshToken}) {
+    for (const char *key :
+         {SettingsKey::UploadSize, SettingsKey::Skin, SettingsKey::UploadPrompt, SettingsKey::StartupPrompt,
+          SettingsKey::SkypePath, SettingsKey::LifePicsMail, SettingsKey::FacebookAccessToken,
+          SettingsKey::FacebookID, SettingsKey::FlickrAccessToken, SettingsKey::DropBoxUid,
+          SettingsKey::DropBoxToken, SettingsKey::DropBoxTokenSecret, SettingsKey::GoogleAccessToken,
+          SettingsKey::GoogleRefreshToken, SettingsKey::GoogleID, SettingsKey::SkydriveAccessToken,
+          SettingsKey::SkydriveAuthenticationToken, SettingsKey::SkydriveRefreshToken}) {
         EXPECT_TRUE(store.read(QString::fromLatin1(key)).has_value()) << key;
     }
 }
@@ -53,10 +51,10 @@ TEST_F(SettingsStoreTest, KeysMatchTheFirstElementAndIgnoreBlanksAroundSeparator
 TEST_F(SettingsStoreTest, MissingOrBrokenFileReadsNothingAndWritesNothing)
 {
     setFile("<Settings><Skin>3</Skin>"); // not well-formed
-    const QByteArray before = readAll(store.fileName());
+    const QByteArray before = readBytes(store.fileName());
     EXPECT_FALSE(store.read(QString::fromLatin1(SettingsKey::Skin)));
     EXPECT_FALSE(store.write(QString::fromLatin1(SettingsKey::Skin), QStringLiteral("1")));
-    EXPECT_EQ(readAll(store.fileName()), before);
+    EXPECT_EQ(readBytes(store.fileName()), before);
 
     QFile::remove(store.fileName());
     EXPECT_FALSE(store.read(QString::fromLatin1(SettingsKey::Skin)));
@@ -67,17 +65,18 @@ TEST_F(SettingsStoreTest, MissingOrBrokenFileReadsNothingAndWritesNothing)
 TEST_F(SettingsStoreTest, WriteToAbsentElementFailsAndLeavesFileUnchanged)
 {
     setFile("<Settings><Skin>3</Skin><Flickr/></Settings>");
-    const QByteArray before = readAll(store.fileName());
+    const QByteArray before = readBytes(store.fileName());
     // One good key and one absent: all or nothing.
     EXPECT_FALSE(store.write({{QString::fromLatin1(SettingsKey::Skin), QStringLiteral("4")},
                               {QString::fromLatin1(SettingsKey::FlickrAccessToken), QStringLiteral("t")}}));
-    EXPECT_EQ(readAll(store.fileName()), before);
+    EXPECT_EQ(readBytes(store.fileName()), before);
 }
 
 TEST_F(SettingsStoreTest, WriteReplacesTextsKeepsTheRestAndIsOwnerOnly)
 {
-    ASSERT_TRUE(store.write({{QString::fromLatin1(SettingsKey::DropBoxToken), QStringLiteral("tok & <secret>")},
-                             {QString::fromLatin1(SettingsKey::DropBoxUid), QStringLiteral("\u00e9\u4e2d")}}));
+    ASSERT_TRUE(
+        store.write({{QString::fromLatin1(SettingsKey::DropBoxToken), QStringLiteral("tok & <secret>")},
+                     {QString::fromLatin1(SettingsKey::DropBoxUid), QStringLiteral("\u00e9\u4e2d")}}));
     EXPECT_EQ(store.read(QString::fromLatin1(SettingsKey::DropBoxToken)), QStringLiteral("tok & <secret>"));
     EXPECT_EQ(store.read(QString::fromLatin1(SettingsKey::DropBoxUid)), QStringLiteral("\u00e9\u4e2d"));
     EXPECT_EQ(store.read(QString::fromLatin1(SettingsKey::UploadSize)), QStringLiteral("1024"));
@@ -86,7 +85,8 @@ TEST_F(SettingsStoreTest, WriteReplacesTextsKeepsTheRestAndIsOwnerOnly)
     EXPECT_FALSE(perms & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup |
                           QFileDevice::WriteOther));
     // Nothing else left beside it.
-    EXPECT_EQ(QDir(env.state().DataFolder).entryList(QDir::Files), QStringList{QStringLiteral("Settings.xml")});
+    EXPECT_EQ(QDir(env.state().DataFolder).entryList(QDir::Files),
+              QStringList{QStringLiteral("Settings.xml")});
 }
 
 TEST(SettingsText, OnlyExactTrueIsOnAndBadNumbersAreZero)

@@ -4,6 +4,7 @@
 #include "platform/InstanceGuard.h"
 #include "support/ScriptedUserPrompt.h"
 #include "support/TestEnvironment.h"
+#include "support/TestText.h"
 
 #include <QFile>
 #include <QStringList>
@@ -134,9 +135,7 @@ TEST_F(StartupTest, BrokenSettingsFileIsNotRepairedOrReported)
     EXPECT_EQ(startup.Main(QString()), Startup::Outcome::Running);
     EXPECT_EQ(state.Skin, 0);
     EXPECT_TRUE(prompt.calls.isEmpty());
-    QFile f(env.state().SettingsFile);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("<Settings><Skin>2</Skin>"));
+    EXPECT_EQ(readBytes(env.state().SettingsFile), QByteArray("<Settings><Skin>2</Skin>"));
 }
 
 TEST_F(StartupTest, MissingDataIsProvisionedBeforeTheSettingsAreRead)

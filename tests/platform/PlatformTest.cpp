@@ -3,6 +3,7 @@
 #include "platform/Registry.h"
 #include "platform/ShellFolders.h"
 #include "support/TestEnvironment.h"
+#include "support/TestText.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -14,12 +15,6 @@
 using namespace platform;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 TEST(ShellFolders, OverrideRootHoldsEveryFolder)
 {
@@ -39,11 +34,12 @@ TEST(Registry, ReadsValuesCaseInsensitiveKeysAndFallsBack)
     env.setRegistryValue(QStringLiteral("Software\\Skype\\Phone"), QStringLiteral("SkypePath"),
                          QStringLiteral("/opt/skype/skype"));
     env.setRegistryValue(QStringLiteral("Software\\Dropbox"), QStringLiteral("InstallPath"), QString());
-    EXPECT_EQ(GetRegString(Hive::CurrentUser, QStringLiteral("software\\skype\\phone"), QStringLiteral("SkypePath")),
+    EXPECT_EQ(GetRegString(Hive::CurrentUser, QStringLiteral("software\\skype\\phone"),
+                           QStringLiteral("SkypePath")),
               QStringLiteral("/opt/skype/skype"));
     // Zero-length and missing values give the default.
-    EXPECT_EQ(GetRegString(Hive::CurrentUser, QStringLiteral("Software\\Dropbox"), QStringLiteral("InstallPath"),
-                           QStringLiteral("none")),
+    EXPECT_EQ(GetRegString(Hive::CurrentUser, QStringLiteral("Software\\Dropbox"),
+                           QStringLiteral("InstallPath"), QStringLiteral("none")),
               QStringLiteral("none"));
     EXPECT_EQ(GetRegString(Hive::CurrentUser, QStringLiteral("Software\\Microsoft\\SkyDrive"),
                            QStringLiteral("UserFolder"), QStringLiteral("d")),
@@ -55,9 +51,9 @@ TEST(AtomicFile, ReplacesWholeAndOwnerOnly)
     TestEnvironment env;
     const QString path = env.writeFile(QStringLiteral("f.xml"), "old");
     ASSERT_TRUE(writeFileAtomically(path, "new contents", FileAccess::OwnerOnly));
-    EXPECT_EQ(readAll(path), QByteArray("new contents"));
-    EXPECT_EQ(QFile::permissions(path) & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup |
-                                          QFileDevice::WriteOther),
+    EXPECT_EQ(readBytes(path), QByteArray("new contents"));
+    EXPECT_EQ(QFile::permissions(path) & (QFileDevice::ReadGroup | QFileDevice::ReadOther |
+                                          QFileDevice::WriteGroup | QFileDevice::WriteOther),
               QFileDevice::Permissions());
 }
 
@@ -85,7 +81,7 @@ TEST(AtomicFile, KilledWriterLeavesOldFile)
     child.kill();
     child.waitForFinished();
 
-    const QByteArray now = readAll(path);
+    const QByteArray now = readBytes(path);
     // Either the old file or a complete new one, never a truncated mix.
     EXPECT_TRUE(now == original || now.size() == 64 * 1024 * 1024) << now.size();
 }
@@ -99,8 +95,9 @@ TEST(InstanceGuard, SecondGuardSeesTheFirstAcrossProcesses)
     // Another process of the same user sees the first one.
     QProcess child;
     child.setProgram(QStringLiteral("/bin/sh"));
-    child.setArguments({QStringLiteral("-c"), QStringLiteral("test -s '%1' && echo held")
-                                                  .arg(InstanceGuard::lockFilePath(QStringLiteral("FlazzTest")))});
+    child.setArguments(
+        {QStringLiteral("-c"), QStringLiteral("test -s '%1' && echo held")
+                                   .arg(InstanceGuard::lockFilePath(QStringLiteral("FlazzTest")))});
     child.start();
     child.waitForFinished();
     EXPECT_EQ(child.readAllStandardOutput().trimmed(), QByteArray("held"));

@@ -2,6 +2,20 @@
 
 #include "core/AppState.h"
 
+namespace {
+
+// The next scripted answer, or what a user who just presses Enter would give.
+template<class T> T nextAnswer(std::deque<T> &queue, T fallback)
+{
+    if (queue.empty())
+        return fallback;
+    T answer = std::move(queue.front());
+    queue.pop_front();
+    return answer;
+}
+
+} // namespace
+
 QList<ScriptedUserPrompt::Call> ScriptedUserPrompt::callsOf(const QString &kind) const
 {
     QList<Call> out;
@@ -25,23 +39,14 @@ ScriptedUserPrompt::Call &ScriptedUserPrompt::record(const QString &kind, const 
 int ScriptedUserPrompt::systemMessage(const QString &text, int style, const QString &title)
 {
     record(QStringLiteral("message"), text, style, title);
-    if (!messageAnswers.empty()) {
-        const int answer = messageAnswers.front();
-        messageAnswers.pop_front();
-        return answer;
-    }
-    return (style & 0x7) == MsgStyle::YesNo ? MsgResult::Yes : MsgResult::Ok;
+    return nextAnswer(messageAnswers,
+                      (style & 0x7) == MsgStyle::YesNo ? int(MsgResult::Yes) : int(MsgResult::Ok));
 }
 
 int ScriptedUserPrompt::confirm(const QString &message, bool showYes, bool showNo, bool showCancel)
 {
     record(QStringLiteral("confirm"), message, (showYes ? 1 : 0) | (showNo ? 2 : 0) | (showCancel ? 4 : 0));
-    if (!confirmAnswers.empty()) {
-        const int answer = confirmAnswers.front();
-        confirmAnswers.pop_front();
-        return answer;
-    }
-    return MsgBoxCode::Yes;
+    return nextAnswer(confirmAnswers, int(MsgBoxCode::Yes));
 }
 
 void ScriptedUserPrompt::done()
@@ -64,21 +69,13 @@ void ScriptedUserPrompt::uploadSizeNote()
 QStringList ScriptedUserPrompt::openFiles(const FileDialogRequest &request)
 {
     record(QStringLiteral("files"), request.title, 0, request.filter);
-    if (fileAnswers.empty())
-        return {};
-    QStringList answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
+    return nextAnswer(fileAnswers, QStringList());
 }
 
 QString ScriptedUserPrompt::locateSkype(const FileDialogRequest &request)
 {
     record(QStringLiteral("skype"), request.title, 0, request.filter);
-    if (fileAnswers.empty())
-        return {};
-    const QStringList answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer.value(0);
+    return nextAnswer(fileAnswers, QStringList()).value(0);
 }
 
 void ScriptedUserPrompt::errorReport(const QString &report)

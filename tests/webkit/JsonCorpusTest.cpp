@@ -1,7 +1,7 @@
 #include "JsonFuzzEntry.h"
+#include "support/TestText.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,8 @@ TEST(JsonCorpus, EveryFuzzInputIsReadSafely)
     const QStringList files = corpus.entryList(QDir::Files);
     ASSERT_FALSE(files.isEmpty()) << "no corpus at " FLAZZ_JSON_CORPUS;
     for (const QString &name : files) {
-        QFile f(corpus.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
-        const QByteArray bytes = f.readAll();
         SCOPED_TRACE(name.toStdString());
+        const QByteArray bytes = readBytes(corpus.filePath(name));
         EXPECT_EQ(
             FuzzParseJson(reinterpret_cast<const std::uint8_t *>(bytes.constData()), size_t(bytes.size())),
             0);

@@ -1,17 +1,9 @@
 #include "webkit/Md5.h"
+#include "support/TestText.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-
-namespace {
-
-QString s(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
-
-} // namespace
 
 TEST(Md5Hex, MatchesTheRfc1321TestSuite)
 {

@@ -1,30 +1,15 @@
 #include "webkit/ServiceConfig.h"
-
-#include <QFile>
-#include <QTemporaryDir>
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
-namespace {
-
-QString writeIni(const QTemporaryDir &dir, const QString &name, const QByteArray &text)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(text);
-    return path;
-}
-
-} // namespace
-
 TEST(ServiceConfig, AFileOverridesOnlyTheKeysItNames)
 {
-    QTemporaryDir dir;
-    const QString path =
-        writeIni(dir, QStringLiteral("s.ini"),
-                 "[Facebook]\nGraph=http://127.0.0.1:8080/\n[Product]\nSite=http://127.0.0.1:9\n"
-                 "[Dropbox]\nApiHost=typo\n[LifePics]\nPartnerPassword=\"ab#c;d,1\"\n[Live]\nClientId=a,b\n");
+    TestEnvironment env;
+    const QString path = env.writeFile(
+        QStringLiteral("s.ini"),
+        "[Facebook]\nGraph=http://127.0.0.1:8080/\n[Product]\nSite=http://127.0.0.1:9\n"
+        "[Dropbox]\nApiHost=typo\n[LifePics]\nPartnerPassword=\"ab#c;d,1\"\n[Live]\nClientId=a,b\n");
     ServiceConfig c = ServiceConfig::defaults();
     QString error;
     ASSERT_TRUE(c.applyFile(path, &error));
@@ -36,15 +21,15 @@ TEST(ServiceConfig, AFileOverridesOnlyTheKeysItNames)
     EXPECT_EQ(c.lifePics.partnerPassword, QStringLiteral("ab#c;d,1"));
     EXPECT_EQ(c.live.clientId, QStringLiteral("a,b"));
 
-    EXPECT_FALSE(c.applyFile(dir.filePath(QStringLiteral("missing.ini")), &error));
+    EXPECT_FALSE(c.applyFile(env.path(QStringLiteral("missing.ini")), &error));
     EXPECT_FALSE(error.isEmpty());
 }
 
 TEST(ServiceConfig, TheCommandLineOptionWinsOverTheEnvironment)
 {
-    QTemporaryDir dir;
-    const QString fromEnv = writeIni(dir, QStringLiteral("env.ini"), "[Live]\nApis=http://127.0.0.1:1\n");
-    const QString fromArg = writeIni(dir, QStringLiteral("arg.ini"), "[Live]\nApis=http://127.0.0.1:2\n");
+    TestEnvironment env;
+    const QString fromEnv = env.writeFile(QStringLiteral("env.ini"), "[Live]\nApis=http://127.0.0.1:1\n");
+    const QString fromArg = env.writeFile(QStringLiteral("arg.ini"), "[Live]\nApis=http://127.0.0.1:2\n");
     qputenv("FLAZZ_SERVICES", fromEnv.toLocal8Bit());
     EXPECT_EQ(ServiceConfig::load({QStringLiteral("flazz")}).live.apis, QStringLiteral("http://127.0.0.1:1"));
     EXPECT_EQ(ServiceConfig::load({QStringLiteral("flazz"), QStringLiteral("--services"), fromArg}).live.apis,

@@ -5,50 +5,53 @@
 
 namespace {
 
-QString s(const char16_t *text)
+struct TextCase
 {
-    return QString::fromUtf16(text);
+    const char *routine;
+    QString (*apply)(const QString &);
+    const char16_t *in;
+    const char16_t *out;
+};
+
+QString twiceUrlEncoded(const QString &text)
+{
+    return UrlEncode(UrlEncode(text));
 }
 
 } // namespace
 
-TEST(UrlEncode, PassesOnlyUnreservedAsciiAndEncodesTheRestAsWindows1252)
+TEST(WebText, EncodesAndDecodesTheWayTheServicesExpect)
 {
-    EXPECT_EQ(UrlEncode(s(u"A-Z_a.z 09")), s(u"A-Z_a.z%2009"));
-    EXPECT_EQ(UrlEncode(s(u"a b")), s(u"a%20b"));
-    EXPECT_EQ(UrlEncode(s(u"~*")), s(u"%7E%2A"));
-    EXPECT_EQ(UrlEncode(s(u"é")), s(u"%E9"));
-    EXPECT_EQ(UrlEncode(s(u"€")), s(u"%80"));
-    EXPECT_EQ(UrlEncode(s(u"\t\n")), s(u"%09%0A"));
-    EXPECT_EQ(UrlEncode(QString()), QString());
-}
-
-TEST(UrlEncode, CharactersOutsideTheCodePageBecomeQuestionMarks)
-{
-    EXPECT_EQ(UrlEncode(s(u"中")), s(u"%3F"));
-    // A character outside the BMP is one character, so one "?".
-    EXPECT_EQ(UrlEncode(s(u"x\U0001F600y")), s(u"x%3Fy"));
-}
-
-TEST(UrlEncode, EncodingTwiceEscapesThePercentSign)
-{
-    EXPECT_EQ(UrlEncode(UrlEncode(s(u"/"))), s(u"%252F"));
-}
-
-TEST(UrlDecode, DecodesPlusAndPercentButLeavesATrailingPercentAlone)
-{
-    EXPECT_EQ(UrlDecode(s(u"a+b%20c")), s(u"a b c"));
-    EXPECT_EQ(UrlDecode(s(u"code=x%2")), s(u"code=x%2"));
-    EXPECT_EQ(UrlDecode(s(u"%")), s(u"%"));
-    EXPECT_EQ(UrlDecode(s(u"%E9%80")), s(u"é€"));
-    EXPECT_EQ(UrlDecode(s(u"https%3A%2F%2Fhost%2Fp%3Fcode%3D1")), s(u"https://host/p?code=1"));
-    EXPECT_EQ(UrlDecode(s(u"100%zz")), s(u"100%zz"));
-}
-
-TEST(XmlEscape, EscapesAmpersandFirstSoEntitiesAreEscapedAgain)
-{
-    EXPECT_EQ(XmlEscape(s(u"a&b<c>'d\"")), s(u"a&amp;b&lt;c&gt;&apos;d&quot;"));
-    EXPECT_EQ(XmlEscape(s(u"&lt;")), s(u"&amp;lt;"));
+    const TextCase cases[] = {
+        // Only unreserved ASCII passes; the rest is encoded as Windows-1252.
+        {"UrlEncode", UrlEncode, u"A-Z_a.z 09", u"A-Z_a.z%2009"},
+        {"UrlEncode", UrlEncode, u"~*", u"%7E%2A"},
+        {"UrlEncode", UrlEncode, u"é", u"%E9"},
+        {"UrlEncode", UrlEncode, u"€", u"%80"},
+        {"UrlEncode", UrlEncode, u"\t\n", u"%09%0A"},
+        {"UrlEncode", UrlEncode, u"", u""},
+        // Outside the code page a character becomes "?"; one outside the BMP
+        // is one character, so one "?".
+        {"UrlEncode", UrlEncode, u"中", u"%3F"},
+        {"UrlEncode", UrlEncode, u"x\U0001F600y", u"x%3Fy"},
+        {"UrlEncode twice", twiceUrlEncoded, u"/", u"%252F"},
+        // "+" and "%xx" decode; a broken or trailing "%" stays as it is.
+        {"UrlDecode", UrlDecode, u"a+b%20c", u"a b c"},
+        {"UrlDecode", UrlDecode, u"code=x%2", u"code=x%2"},
+        {"UrlDecode", UrlDecode, u"%", u"%"},
+        {"UrlDecode", UrlDecode, u"100%zz", u"100%zz"},
+        {"UrlDecode", UrlDecode, u"%E9%80", u"é€"},
+        {"UrlDecode", UrlDecode, u"https%3A%2F%2Fhost%2Fp%3Fcode%3D1", u"https://host/p?code=1"},
+        // The ampersand goes first, so entities are escaped once more.
+        {"XmlEscape", XmlEscape, u"a&b<c>'d\"", u"a&amp;b&lt;c&gt;&apos;d&quot;"},
+        {"XmlEscape", XmlEscape, u"&lt;", u"&amp;lt;"},
+    };
+    for (const TextCase &c : cases) {
+        const QString in = QString::fromUtf16(c.in);
+        SCOPED_TRACE(std::string(c.routine) + "(" + in.toStdString() + ")");
+        EXPECT_EQ(c.apply(in), QString::fromUtf16(c.out));
+    }
+    EXPECT_TRUE(UrlEncode(QString()).isEmpty());
 }
 
 TEST(cStringBuilder, GrowsInWholeStepsOf8192Characters)
