@@ -11,22 +11,13 @@
 #include "platform/Shell.h"
 #include "webkit/ServiceConfig.h"
 
-#if FLAZZ_HAVE_PHOTOSET
 #include "imaging/cGDIpToken.h"
-#include "photoset/clsTray.h"
-#endif
-#if FLAZZ_HAVE_MAIN_WINDOW
 #include "photoset/SkypeSender.h"
 #include "photoset/ZipExport.h"
+#include "photoset/clsTray.h"
 #include "photoset/ui/frmSkypePath.h"
 #include "photoset/ui/frmUploadTo.h"
-#else
-#include "PlaceholderMainWindow.h"
-#endif
-
-#if FLAZZ_HAVE_CALLOUT
 #include "settingsui/ui/frmCallOut.h"
-#endif
 
 #include <QApplication>
 
@@ -39,21 +30,15 @@ namespace {
 // after every window that reads them.
 struct ProcessObjects
 {
-#if FLAZZ_HAVE_PHOTOSET
     std::unique_ptr<cGDIpToken> gdiplusToken;
     std::unique_ptr<clsTray> photoTray;
-#endif
 
     void create(AppState &state)
     {
-#if FLAZZ_HAVE_PHOTOSET
         gdiplusToken = std::make_unique<cGDIpToken>();
         photoTray = std::make_unique<clsTray>(state.DataFolder, gdiplusToken.get(), state.MaxPhotos);
         state.GdiplusToken = gdiplusToken.get();
         state.PhotoTray = photoTray.get();
-#else
-        Q_UNUSED(state);
-#endif
     }
 };
 
@@ -91,16 +76,13 @@ int main(int argc, char *argv[])
     ProcessObjects objects;
     QtUserPrompt prompt(state);
     platform::DesktopShell shell;
-#if FLAZZ_HAVE_MAIN_WINDOW
     installSkypeLocator(prompt, state);
     // Declared before the host so they outlive the window that runs them.
     std::vector<std::unique_ptr<DestinationFlow>> flows;
-#endif
 
     frmLoad host(state);
     host.setInternetCheck(std::make_unique<InternetCheck>(state, services));
     host.setMainWindowFactory([&](frmLoad &h) -> std::unique_ptr<QWidget> {
-#if FLAZZ_HAVE_MAIN_WINDOW
         auto window = std::make_unique<frmUploadTo>(state, prompt, shell, services);
         window->setExitHandler([&h] { h.Unload(); });
         flows.push_back(std::make_unique<ZipExport>(state, *window, prompt, shell));
@@ -108,27 +90,20 @@ int main(int argc, char *argv[])
         flows.push_back(std::make_unique<SkypeSender>(state, *window, prompt, shell));
         window->setFlow(Destination::Skype, flows.back().get());
         return window;
-#else
-        return std::make_unique<PlaceholderMainWindow>(state, h);
-#endif
     });
 
     host.setTrayFactory([&](frmLoad &h) -> std::unique_ptr<QObject> {
         auto tray = std::make_unique<TrayIcon>(state, prompt, shell, services.product.howItWorks);
         tray->setMainWindow([&h] { return h.mainWindow(); });
-#if FLAZZ_HAVE_CALLOUT
         tray->setCallOut([&state](const QString &caption, const QString &message) {
             frmCallOut callOut(state);
             callOut.SetCaption(caption);
             callOut.SetMessage(message);
             ShowFormModal(state, callOut);
         });
-#endif
         tray->setExitAction([&state, &h] {
-#if FLAZZ_HAVE_PHOTOSET
             if (state.PhotoTray)
                 state.PhotoTray->RemoveAll();
-#endif
             h.Unload();
         });
         tray->show();
