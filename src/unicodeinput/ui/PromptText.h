@@ -1,7 +1,12 @@
 #pragma once
 
 #include <QColor>
+#include <QKeyCombination>
 #include <QString>
+
+#include <initializer_list>
+
+class QKeyEvent;
 
 // The prompt of a text box lives in the box's value itself: a box whose value
 // equals its prompt counts as empty.
@@ -27,3 +32,9 @@ public:
 private:
     QString m_prompt;
 };
+
+// True when `event` is one of `keys` (modifiers compared exactly, keypad
+// ignored). The controls once hosted a browser page whose shortcuts could
+// reload the page or open windows; they still refuse those keys so that they
+// behave the same everywhere.
+bool isKeyAmong(const QKeyEvent &event, std::initializer_list<QKeyCombination> keys);

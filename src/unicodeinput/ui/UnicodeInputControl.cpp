@@ -4,17 +4,6 @@
 #include <QKeyEvent>
 #include <QTimer>
 
-bool isKeyAmong(const QKeyEvent &event, std::initializer_list<QKeyCombination> keys)
-{
-    const Qt::KeyboardModifiers mods =
-        event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::MetaModifier);
-    for (const QKeyCombination &key : keys) {
-        if (event.key() == key.key() && mods == key.keyboardModifiers())
-            return true;
-    }
-    return false;
-}
-
 UnicodeInputControl::UnicodeInputControl(QWidget *parent) : QWidget(parent), m_focusTimer(new QTimer(this))
 {
     m_focusTimer->setSingleShot(true);

@@ -1,18 +1,11 @@
 #pragma once
 
-#include <QKeyCombination>
-#include <QWidget>
+#include "unicodeinput/ui/PromptText.h"
 
-#include <initializer_list>
+#include <QWidget>
 
 class QKeyEvent;
 class QTimer;
-
-// True when `event` is one of `keys` (modifiers compared exactly, keypad
-// ignored). The controls once hosted a browser page whose shortcuts could
-// reload the page or open windows; they still refuse those keys so that they
-// behave the same everywhere.
-bool isKeyAmong(const QKeyEvent &event, std::initializer_list<QKeyCombination> keys);
 
 // What the text boxes and the list have in common: one Qt editor filling the
 // control, the key events the window listens to, and a focus request that
