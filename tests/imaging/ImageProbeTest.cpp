@@ -1,9 +1,7 @@
 #include "imaging/TestImages.h"
 #include "imaging/cGDIpImage.h"
 #include "imaging/cGDIpToken.h"
-
-#include <QFile>
-#include <QTemporaryDir>
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -14,16 +12,9 @@ namespace {
 class ImageProbeTest : public ::testing::Test
 {
 protected:
-    QString write(const QString &name, const QByteArray &bytes)
-    {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
-    }
+    QString write(const QString &name, const QByteArray &bytes) { return m_env.writeFile(name, bytes); }
 
-    QTemporaryDir m_dir;
+    TestEnvironment m_env;
     cGDIpToken m_token;
 };
 
@@ -78,7 +69,7 @@ TEST_F(ImageProbeTest, RefusesWhatIsNotAWholeImage)
         EXPECT_EQ(image.ImageType(), 0) << c.name;
     }
     cGDIpImage missing;
-    EXPECT_FALSE(missing.LoadPicture_FileName(m_dir.filePath(QStringLiteral("nothing.jpg")), &m_token));
+    EXPECT_FALSE(missing.LoadPicture_FileName(m_env.path(QStringLiteral("nothing.jpg")), &m_token));
     EXPECT_EQ(missing.status(), ImageLoadStatus::Unreadable);
 }
 

@@ -1,7 +1,6 @@
 #include "imaging/TestImages.h"
+#include "support/ProgramRun.h"
 #include "support/TestEnvironment.h"
-
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -9,22 +8,9 @@ using testimages::encoded;
 
 namespace {
 
-struct CliRun
+ProgramRun flazzCli(const QStringList &args)
 {
-    int exitCode = -1;
-    QStringList lines;
-};
-
-CliRun flazzCli(const QStringList &args)
-{
-    QProcess process;
-    process.start(QStringLiteral(FLAZZ_CLI), args);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    CliRun run;
-    run.exitCode = process.exitCode();
-    run.lines =
-        QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return run;
+    return runProgram(QStringLiteral(FLAZZ_CLI), args);
 }
 
 TEST(FlazzCliAdd, PrintsOneVerdictPerFileInOrderAndExitsByWhatWasAdded)
@@ -35,7 +21,8 @@ TEST(FlazzCliAdd, PrintsOneVerdictPerFileInOrderAndExitsByWhatWasAdded)
     env.writeFile(QStringLiteral("in/folder/b.png"), encoded("png", QSize(8, 8), 1));
     const QString tiff = env.writeFile(QStringLiteral("in/scan.jpg"), encoded("tiff", QSize(8, 8), 3));
 
-    const CliRun run = flazzCli({QStringLiteral("add"), first, env.path(QStringLiteral("in/folder")), tiff});
+    const ProgramRun run =
+        flazzCli({QStringLiteral("add"), first, env.path(QStringLiteral("in/folder")), tiff});
     EXPECT_EQ(run.exitCode, 0);
     ASSERT_EQ(run.lines.size(), 4);
     EXPECT_TRUE(run.lines.at(0).startsWith(QStringLiteral("added\t"))) << run.lines.at(0).toStdString();
@@ -47,7 +34,7 @@ TEST(FlazzCliAdd, PrintsOneVerdictPerFileInOrderAndExitsByWhatWasAdded)
               QStringLiteral("refused\tduplicate\t") + env.path(QStringLiteral("in/folder/b.png")));
     EXPECT_EQ(run.lines.at(3), QStringLiteral("refused\tunsupported type\t") + tiff);
 
-    const CliRun none = flazzCli({QStringLiteral("add"), tiff});
+    const ProgramRun none = flazzCli({QStringLiteral("add"), tiff});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(flazzCli({QStringLiteral("add")}).exitCode, 2);
     EXPECT_EQ(flazzCli({QStringLiteral("add"), QStringLiteral("--bogus")}).exitCode, 2);

@@ -2,12 +2,19 @@
 
 #include "photoset/UploadWindow.h"
 
+#include "support/PhotoSetWorld.h"
+#include "support/RecordingShell.h"
+#include "support/ScriptedUserPrompt.h"
+
 #include <QByteArray>
 #include <QColor>
+#include <QDateTime>
 #include <QImage>
 #include <QSize>
 #include <QString>
 #include <QStringList>
+
+#include <gtest/gtest.h>
 
 #include <vector>
 
@@ -70,4 +77,23 @@ public:
     void processEvents() override { ++pumps; }
 
     bool enabledAtEnd() const { return !enabledHistory.empty() && enabledHistory.back(); }
+};
+
+// The moment every flow under test believes it is, so archive names are known.
+inline const QDateTime kFlowTime(QDate(2026, 12, 4), QTime(15, 30, 12));
+
+// A private world with a photo set in it and `Flow` wired to fakes.
+template<class Flow> struct FlowWorld : PhotoSetWorld
+{
+    RecordingUploadWindow window;
+    ScriptedUserPrompt prompt{&env.state()};
+    RecordingShell shell;
+    Flow flow{env.state(), window, prompt, shell, [] { return kFlowTime; }};
+
+    QString add(const QString &relative, const QByteArray &bytes)
+    {
+        const QString path = env.writeFile(relative, bytes);
+        EXPECT_TRUE(tray.AddPhoto(path, {}, {})) << qPrintable(relative);
+        return path;
+    }
 };

@@ -1,13 +1,11 @@
 #include "photoset/PhotoAdder.h"
 #include "core/MessageCatalog.h"
 #include "imaging/TestImages.h"
-#include "imaging/cGDIpToken.h"
 #include "photoset/AddProgress.h"
 #include "photoset/PathRoutines.h"
-#include "photoset/clsTray.h"
 #include "platform/ShellFolders.h"
+#include "support/PhotoSetWorld.h"
 #include "support/ScriptedUserPrompt.h"
-#include "support/TestEnvironment.h"
 
 #include <QFileInfo>
 
@@ -54,17 +52,9 @@ public:
     }
 };
 
-class PhotoAdderTest : public ::testing::Test
+class PhotoAdderTest : public ::testing::Test, protected PhotoSetWorld
 {
 protected:
-    PhotoAdderTest()
-    {
-        state().PhotoTray = &tray;
-        state().GdiplusToken = &token;
-    }
-
-    AppState &state() { return env.state(); }
-
     // Tiny, all different unless the seed repeats.
     QString photo(const QString &relative, quint32 seed, const char *format = "png", QSize size = QSize(6, 4))
     {
@@ -96,9 +86,6 @@ protected:
         return n;
     }
 
-    TestEnvironment env;
-    cGDIpToken token;
-    clsTray tray{env.state().DataFolder, &token};
     ScriptedUserPrompt ui{&env.state()};
     RecordingProgress progress;
     PhotoAdder adder{env.state(), ui, progress};

@@ -2,14 +2,11 @@
 
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
-#include "imaging/cGDIpToken.h"
 #include "photoset/SkypeSender.h"
-#include "photoset/clsTray.h"
 #include "platform/Shell.h"
 
-#include "support/RecordingShell.h"
-#include "support/ScriptedUserPrompt.h"
 #include "support/TestEnvironment.h"
+#include "support/TestText.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -20,27 +17,14 @@
 
 namespace {
 
-const QDateTime kWhen(QDate(2026, 12, 4), QTime(15, 30, 12));
 const QString kRegistryKey = QStringLiteral("Software\\Skype\\Phone");
 
-struct SkypeWorld
+struct SkypeWorld : FlowWorld<SkypeSender>
 {
-    TestEnvironment env;
-    cGDIpToken token;
-    clsTray tray{env.state().DataFolder, &token};
-    RecordingUploadWindow window;
-    ScriptedUserPrompt prompt{&env.state()};
-    RecordingShell shell;
-    SkypeSender flow{env.state(), window, prompt, shell, [] { return kWhen; }};
-
-    SkypeWorld() { env.state().PhotoTray = &tray; }
-
-    AppState &state() { return env.state(); }
     void addPhotos(int n)
     {
         for (int i = 0; i < n; ++i)
-            tray.AddPhoto(
-                env.writeFile(QStringLiteral("p/%1.jpg").arg(i), pictureBytes(900 + i, 600, "jpeg")), {}, {});
+            add(QStringLiteral("p/%1.jpg").arg(i), pictureBytes(900 + i, 600, "jpeg"));
         ASSERT_EQ(tray.Count(), n);
     }
     QString program(const QString &name)
@@ -206,8 +190,6 @@ TEST(SkypeSender, TheDesktopShellReallyStartsTheProgramWithTheArguments)
     QDeadlineTimer deadline(10000);
     while (!QFile::exists(record) && !deadline.hasExpired())
         QThread::msleep(20);
-    QFile f(record);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(f.readAll()),
+    EXPECT_EQ(QString::fromUtf8(readBytes(record)),
               QStringLiteral("[/sendto:]\n[") + archive + QStringLiteral("]\n"));
 }

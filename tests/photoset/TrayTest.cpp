@@ -1,7 +1,5 @@
 #include "imaging/TestImages.h"
-#include "imaging/cGDIpToken.h"
-#include "photoset/clsTray.h"
-#include "support/TestEnvironment.h"
+#include "support/PhotoSetWorld.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -19,17 +17,13 @@ using testimages::encoded;
 
 namespace {
 
-class TrayTest : public ::testing::Test
+class TrayTest : public ::testing::Test, protected PhotoSetWorld
 {
 protected:
     QString write(const QString &name, const QByteArray &bytes)
     {
         return env.writeFile(QStringLiteral("photos/") + name, bytes);
     }
-
-    TestEnvironment env;
-    cGDIpToken token;
-    clsTray tray{env.state().DataFolder, &token};
 };
 
 TEST_F(TrayTest, ContentDecidesWithinTheAcceptedNames)

@@ -1,15 +1,9 @@
 #include "ExportTestSupport.h"
 
-#include "imaging/cGDIpToken.h"
 #include "photoset/PrepareImage.h"
 #include "photoset/ZipArchiveWriter.h"
 #include "photoset/ZipExport.h"
-#include "photoset/clsTray.h"
 #include "platform/ShellFolders.h"
-
-#include "support/RecordingShell.h"
-#include "support/ScriptedUserPrompt.h"
-#include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,27 +14,8 @@
 
 namespace {
 
-const QDateTime kWhen(QDate(2026, 12, 4), QTime(15, 30, 12));
-
-// A test world with a photo set in it and the Zip flow wired to fakes.
-struct ZipWorld
+struct ZipWorld : FlowWorld<ZipExport>
 {
-    TestEnvironment env;
-    cGDIpToken token;
-    clsTray tray{env.state().DataFolder, &token};
-    RecordingUploadWindow window;
-    ScriptedUserPrompt prompt{&env.state()};
-    RecordingShell shell;
-    ZipExport flow{env.state(), window, prompt, shell, [] { return kWhen; }};
-
-    ZipWorld() { env.state().PhotoTray = &tray; }
-
-    QString add(const QString &relative, const QByteArray &bytes)
-    {
-        const QString path = env.writeFile(relative, bytes);
-        EXPECT_TRUE(tray.AddPhoto(path, {}, {})) << qPrintable(relative);
-        return path;
-    }
     QString folder() const { return ZipFolder(); }
 };
 
@@ -48,7 +23,7 @@ struct ZipWorld
 
 TEST(ArchiveName, DayMonthYearAndTimeWithEnglishMonths)
 {
-    EXPECT_EQ(ArchiveName(kWhen), QStringLiteral("Flazz -04Dec2026-153012.zip"));
+    EXPECT_EQ(ArchiveName(kFlowTime), QStringLiteral("Flazz -04Dec2026-153012.zip"));
     EXPECT_EQ(ArchiveName(QDateTime(QDate(2027, 1, 9), QTime(7, 5, 3))),
               QStringLiteral("Flazz -09Jan2027-070503.zip"));
 
@@ -65,7 +40,7 @@ TEST(ArchiveName, DayMonthYearAndTimeWithEnglishMonths)
 TEST(ZipExport, PacksEveryPhotoInOrderIntoTheDatedArchiveAndOpensTheFolder)
 {
     ZipWorld w;
-    w.env.state().UploadSize = 800;
+    w.state().UploadSize = 800;
     w.add(QStringLiteral("a/holiday.jpg"), pictureBytes(1600, 1200, "jpeg"));
     const QString small = w.add(QStringLiteral("b/holiday.jpg"), pictureBytes(300, 200, "jpeg"));
     const QString bmp = w.add(QStringLiteral("b/scan.bmp"), pictureBytes(1000, 1000, "bmp"));
@@ -108,7 +83,7 @@ TEST(ZipExport, PacksEveryPhotoInOrderIntoTheDatedArchiveAndOpensTheFolder)
 TEST(ZipExport, OriginalSizeKeepsTheOriginalBytesAndASecondRunReplacesTheArchive)
 {
     ZipWorld w;
-    w.env.state().UploadSize = 0;
+    w.state().UploadSize = 0;
     const QByteArray photo = pictureBytes(2400, 1600, "jpeg");
     w.add(QStringLiteral("p/big.jpg"), photo);
     w.flow.run();
@@ -132,7 +107,7 @@ TEST(ZipExport, EmptySetShowsTheCatalogMessageOnly)
 TEST(ZipExport, CancelLeavesNoArchiveBehind)
 {
     ZipWorld w;
-    w.env.state().UploadSize = 1024;
+    w.state().UploadSize = 1024;
     for (int i = 0; i < 6; ++i)
         w.add(QStringLiteral("c/%1.png").arg(i), pictureBytes(1500 + i, 1200, "png"));
     w.window.cancelAtValue = 2;
@@ -148,7 +123,7 @@ TEST(ZipExport, CancelLeavesNoArchiveBehind)
 TEST(ZipExport, FailedWriteLeavesNothingUnderTheFinalName)
 {
     ZipWorld w;
-    w.env.state().UploadSize = 800;
+    w.state().UploadSize = 800;
     w.add(QStringLiteral("d/one.jpg"), pictureBytes(900, 900, "jpeg"));
     const QString gone = w.add(QStringLiteral("d/two.jpg"), pictureBytes(901, 900, "jpeg"));
     w.add(QStringLiteral("d/three.jpg"), pictureBytes(902, 900, "jpeg"));

@@ -3,13 +3,12 @@
 #include "core/AppState.h"
 #include "core/FormatSize.h"
 #include "core/MessageCatalog.h"
-#include "imaging/cGDIpToken.h"
-#include "photoset/clsTray.h"
 #include "photoset/ui/DropZone.h"
 #include "photoset/ui/frmFilesCount.h"
+#include "support/PhotoSetWorld.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedUserPrompt.h"
-#include "support/TestEnvironment.h"
+#include "support/TestText.h"
 #include "unicodeinput/ui/ctlUMultilineTxtBox.h"
 
 #include <QApplication>
@@ -51,23 +50,12 @@ const std::map<Destination, const char *> kButtons = {
     {Destination::Dropbox, "btnDropbox"},   {Destination::Google, "btnGoogle"},
 };
 
-class MainWindowTest : public ::testing::Test
+class MainWindowTest : public ::testing::Test, protected PhotoSetWorld
 {
 protected:
-    TestEnvironment env;
-    cGDIpToken token;
-    clsTray tray{env.state().DataFolder, &token};
     ScriptedUserPrompt prompt{&env.state()};
     RecordingShell shell;
     std::unique_ptr<frmUploadTo> window;
-
-    MainWindowTest()
-    {
-        state().PhotoTray = &tray;
-        state().GdiplusToken = &token;
-    }
-
-    AppState &state() { return env.state(); }
 
     frmUploadTo &open()
     {
@@ -230,11 +218,7 @@ TEST_F(MainWindowTest, DroppedFilesAreAddedAndTheZoneAndLabelsFollow)
 
     const QString a = photo(QStringLiteral("a.png"), 1);
     const QString b = photo(QStringLiteral("b.png"), 2);
-    const QString sameAsA = env.writeFile(QStringLiteral("copy/a-again.png"), [&] {
-        QFile f(a);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }());
+    const QString sameAsA = env.writeFile(QStringLiteral("copy/a-again.png"), readBytes(a));
     const QString notes = env.writeFile(QStringLiteral("photos/notes.txt"), "not a photo");
 
     // Dragging over an empty set, then away again.
