@@ -1,11 +1,11 @@
 #include "photoset/ui/AdPanel.h"
 
 #include "platform/CompanionWindow.h"
+#include "support/TestEnvironment.h"
 
 #include <QKeyEvent>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -20,14 +20,10 @@ const QString kOnline = QStringLiteral("http://ads.example.test/flazzads.html");
 class AdPanelTest : public ::testing::Test
 {
 protected:
-    QTemporaryDir dir;
-    QString local() const { return dir.filePath(QStringLiteral("ad.html")); }
-    void SetUp() override
-    {
-        QFile file(local());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("<html><body><p>local advert</p></body></html>");
-    }
+    TestEnvironment env;
+    const QString localPage =
+        env.writeFile(QStringLiteral("ad.html"), "<html><body><p>local advert</p></body></html>");
+    QString local() const { return localPage; }
     static AdPanel::Fetch answering(int status, QByteArray body = {})
     {
         return [status, body](const QString &) { return AdPanel::Answer{status, body}; };

@@ -192,8 +192,6 @@ TEST(UnicodeCombo, AddItemAppendsSelectsAndReturnsIndex)
     EXPECT_FALSE(combo.IsSelected(0));
     EXPECT_EQ(combo.Text(), QStringLiteral(u"Été"));
 
-    combo.setListCargo(0, QStringLiteral("album-1"));
-    EXPECT_EQ(combo.ListCargo(0), QStringLiteral("album-1"));
     EXPECT_EQ(combo.ListCargo(1), QString());
 
     combo.ClearList();
