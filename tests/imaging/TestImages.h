@@ -28,16 +28,21 @@ inline QImage noisyImage(QSize size, quint32 seed)
     return image;
 }
 
-// The image encoded as `format` ("png", "jpg", "gif", "bmp", "tiff", "ico").
-inline QByteArray encoded(const char *format, QSize size = QSize(24, 16), quint32 seed = 1)
+// `image` in a file format Qt names ("png", "jpg", "jpeg", "gif", "bmp", "tiff", "ico").
+inline QByteArray encodedImage(const QImage &image, const char *format)
 {
     if (QByteArray(format) == "gif")
-        return encodeGif(noisyImage(size, seed)); // Qt has no GIF writer
+        return encodeGif(image); // Qt has no GIF writer
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    noisyImage(size, seed).save(&buffer, format, format == QByteArray("jpg") ? 90 : -1);
+    image.save(&buffer, format, format == QByteArray("jpg") ? 90 : -1);
     return bytes;
+}
+
+inline QByteArray encoded(const char *format, QSize size = QSize(24, 16), quint32 seed = 1)
+{
+    return encodedImage(noisyImage(size, seed), format);
 }
 
 } // namespace testimages

@@ -1,12 +1,10 @@
 #include "ExportTestSupport.h"
 
-#include "photoset/GifWriter.h"
+#include "imaging/TestImages.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QImageReader>
-#include <QImageWriter>
-#include <QPainter>
 
 #include <zip.h>
 
@@ -18,13 +16,7 @@ QByteArray pictureBytes(int width, int height, const char *format)
         for (int x = 0; x < width; ++x)
             row[x] = qRgb((x * 255) / width, (y * 255) / height, ((x + y) * 7) & 0xFF);
     }
-    QByteArray out;
-    QBuffer buffer(&out);
-    buffer.open(QIODevice::WriteOnly);
-    if (qstrcmp(format, "gif") == 0)
-        return encodeGif(image); // Qt has no GIF writer
-    QImageWriter(&buffer, format).write(image);
-    return out;
+    return testimages::encodedImage(image, format);
 }
 
 QImage imageOf(const QByteArray &bytes, bool autoTransform)

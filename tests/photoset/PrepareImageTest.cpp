@@ -9,37 +9,28 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-QByteArray prepared(const QByteArray &bytes, int size, bool *scaled = nullptr)
-{
-    return PrepareImageBytes(bytes, size, scaled);
-}
-
-} // namespace
-
 TEST(PrepareImage, PhotoThatFitsPassesByteForByte)
 {
     const QByteArray jpeg = pictureBytes(1024, 700, "jpeg");
     bool scaled = true;
-    EXPECT_EQ(prepared(jpeg, 1024, &scaled), jpeg);
+    EXPECT_EQ(PrepareImageBytes(jpeg, 1024, &scaled), jpeg);
     EXPECT_FALSE(scaled);
     // "Original size" never touches even a huge photo.
     const QByteArray big = pictureBytes(2000, 1500, "png");
-    EXPECT_EQ(prepared(big, 0), big);
+    EXPECT_EQ(PrepareImageBytes(big, 0), big);
 }
 
 TEST(PrepareImage, LongerSideBecomesTheBoundAndAspectIsKept)
 {
     const QByteArray portrait = pictureBytes(600, 900, "jpeg");
-    const QSize s = sizeOf(prepared(portrait, 800));
+    const QSize s = sizeOf(PrepareImageBytes(portrait, 800));
     EXPECT_EQ(s.height(), 800);
     EXPECT_NEAR(s.width(), 533, 1);
 
     const QByteArray photo = pictureBytes(4000, 3000, "jpeg");
-    EXPECT_EQ(sizeOf(prepared(photo, 1600)), QSize(1600, 1200));
-    EXPECT_EQ(sizeOf(prepared(photo, 1024)), QSize(1024, 768));
-    EXPECT_EQ(sizeOf(prepared(photo, 800)), QSize(800, 600));
+    EXPECT_EQ(sizeOf(PrepareImageBytes(photo, 1600)), QSize(1600, 1200));
+    EXPECT_EQ(sizeOf(PrepareImageBytes(photo, 1024)), QSize(1024, 768));
+    EXPECT_EQ(sizeOf(PrepareImageBytes(photo, 800)), QSize(800, 600));
 }
 
 TEST(PrepareImage, EveryFormatIsScaledAndKeepsItsFormat)
@@ -48,7 +39,7 @@ TEST(PrepareImage, EveryFormatIsScaledAndKeepsItsFormat)
         SCOPED_TRACE(format);
         const QByteArray original = pictureBytes(1000, 500, format);
         bool scaled = false;
-        const QByteArray out = prepared(original, 800, &scaled);
+        const QByteArray out = PrepareImageBytes(original, 800, &scaled);
         EXPECT_TRUE(scaled);
         EXPECT_EQ(PhotoFormatOf(out), PhotoFormatOf(original));
         EXPECT_EQ(sizeOf(out), QSize(800, 400));
@@ -74,11 +65,11 @@ TEST(PrepareImage, ContentDecidesTheFormatNotTheName)
 TEST(PrepareImage, WhatCannotBeScaledGoesOutUnchanged)
 {
     const QByteArray text("no picture here, just words");
-    EXPECT_EQ(prepared(text, 800), text);
+    EXPECT_EQ(PrepareImageBytes(text, 800), text);
     // A JPEG whose header promises a big picture but whose data is cut off.
     QByteArray cut = pictureBytes(2000, 1500, "jpeg");
     cut.truncate(600);
-    EXPECT_EQ(prepared(cut, 800), cut);
+    EXPECT_EQ(PrepareImageBytes(cut, 800), cut);
 }
 
 TEST(PrepareImage, RotatedPhotoStandsUprightAfterScaling)
@@ -100,7 +91,7 @@ TEST(PrepareImage, RotatedPhotoStandsUprightAfterScaling)
     ASSERT_EQ(asViewerShowsIt.size(), QSize(600, 1200)); // the tag was understood
 
     // The copy carries no EXIF, so a viewer shows its pixels as they are.
-    const QImage copy = imageOf(prepared(rotated, 400), false);
+    const QImage copy = imageOf(PrepareImageBytes(rotated, 400), false);
     ASSERT_EQ(copy.size(), QSize(200, 400));
     const QColor top = copy.pixelColor(100, 50);
     const QColor bottom = copy.pixelColor(100, 350);
