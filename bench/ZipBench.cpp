@@ -9,6 +9,7 @@
 // very same files.
 
 #include "photoset/ZipArchiveWriter.h"
+#include "platform/ProcessInfo.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -53,30 +54,6 @@ void makePhoto(const QString &path, int width, int height, quint32 seed)
     QImageWriter writer(path, "jpeg");
     writer.setQuality(92);
     writer.write(image);
-}
-
-// The peak resident memory since the last reset, in MB; -1 where unknown.
-double peakMegabytes()
-{
-#ifdef Q_OS_LINUX
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            if (line.startsWith("VmHWM:"))
-                return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-        }
-    }
-#endif
-    return -1;
-}
-
-void resetPeak()
-{
-#ifdef Q_OS_LINUX
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-#endif
 }
 
 } // namespace
@@ -148,7 +125,7 @@ int main(int argc, char **argv)
     for (int size : sizes) {
         const QString archive = scratch.filePath(QStringLiteral("bench-%1.zip").arg(size));
         ZipArchiveWriter writer(size, threads);
-        resetPeak();
+        platform::resetPeakMemory();
         QElapsedTimer t;
         t.start();
         const auto outcome = writer.write(archive, photos);
@@ -162,7 +139,7 @@ int main(int argc, char **argv)
                      .arg(seconds, 8, 'f', 2)
                      .arg(count / seconds, 9, 'f', 1)
                      .arg(QFileInfo(archive).size() / 1048576.0, 11, 'f', 1)
-                     .arg(peakMegabytes(), 8, 'f', 0)
+                     .arg(platform::peakMemoryMiB(), 8, 'f', 0)
               << Qt::endl;
         QFile::remove(archive);
     }

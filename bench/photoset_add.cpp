@@ -13,6 +13,7 @@
 #include "photoset/AddProgress.h"
 #include "photoset/PhotoAdder.h"
 #include "photoset/clsTray.h"
+#include "platform/ProcessInfo.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,48 +24,7 @@
 
 #include <cstdio>
 
-#if defined(Q_OS_UNIX)
-#include <sys/resource.h>
-#elif defined(Q_OS_WIN)
-#include <psapi.h>
-#include <windows.h>
-#endif
-
 namespace {
-
-// Peak resident memory of this process in MiB; 0 where unknown.
-double peakMemoryMiB()
-{
-#if defined(Q_OS_MACOS)
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / (1024.0 * 1024.0); // bytes there
-#elif defined(Q_OS_UNIX)
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0; // KiB here
-#elif defined(Q_OS_WIN)
-    PROCESS_MEMORY_COUNTERS counters{};
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return double(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
-#else
-    return 0;
-#endif
-}
-
-// CPU seconds this process used so far, all threads; 0 where unknown. On a
-// shared machine this says more about cost than the wall clock does.
-double cpuSeconds()
-{
-#if defined(Q_OS_UNIX)
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-#else
-    return 0;
-#endif
-}
 
 QImage noisyGradient(int width, int height, quint32 seed)
 {
@@ -146,11 +106,11 @@ int addFolder(const QString &folder, int threads)
         adder.setParallelism(threads);
 
     QElapsedTimer timer;
-    const double cpuBefore = cpuSeconds();
+    const double cpuBefore = platform::cpuSeconds();
     timer.start();
     const PhotoAdder::Summary summary = adder.AddDropped({QDir(folder).absolutePath()}, QString());
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
-    const double cpu = cpuSeconds() - cpuBefore;
+    const double cpu = platform::cpuSeconds() - cpuBefore;
 
     std::printf("threads:      %d\n", threads > 0 ? threads : QThread::idealThreadCount());
     std::printf("photos added: %d (looked at %d, refused %d)\n", summary.added, summary.lookedAt,
@@ -160,7 +120,7 @@ int addFolder(const QString &folder, int threads)
     std::printf("photos/s:     %.1f\n", seconds > 0 ? summary.lookedAt / seconds : 0.0);
     std::printf("MiB/s:        %.1f\n", seconds > 0 ? state.TotalSize / (1024.0 * 1024.0) / seconds : 0.0);
     std::printf("CPU per photo: %.0f ms\n", summary.lookedAt > 0 ? cpu * 1000 / summary.lookedAt : 0.0);
-    std::printf("peak memory:  %.0f MiB\n", peakMemoryMiB());
+    std::printf("peak memory:  %.0f MiB\n", platform::peakMemoryMiB());
     return summary.added > 0 ? 0 : 1;
 }
 

@@ -10,6 +10,7 @@
 #include "photoset/ZipArchiveWriter.h"
 #include "photoset/ZipExport.h"
 #include "photoset/clsTray.h"
+#include "platform/ProcessInfo.h"
 #include "platform/ShellFolders.h"
 
 #include <QDateTime>
@@ -18,14 +19,6 @@
 #include <QTextStream>
 
 #include <cstdio>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#define FLAZZ_ISATTY(f) _isatty(_fileno(f))
-#else
-#include <unistd.h>
-#define FLAZZ_ISATTY(f) isatty(fileno(f))
-#endif
 
 int cliZip(const QStringList &args);
 
@@ -138,7 +131,7 @@ int cliZip(const QStringList &args)
     const QString archive = QDir(folder).absoluteFilePath(ArchiveName(QDateTime::currentDateTime()));
 
     ZipArchiveWriter::Hooks hooks;
-    if (FLAZZ_ISATTY(stderr)) {
+    if (platform::isTerminal(stderr)) {
         hooks.progress = [](int written, int total) {
             err() << "\r" << written << "/" << total << " photos" << (written == total ? "\n" : "")
                   << Qt::flush;
