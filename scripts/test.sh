@@ -8,6 +8,3 @@ export QT_QPA_PLATFORM=offscreen
 export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
 jobs=$(nproc 2>/dev/null || echo 2)
 ctest --preset default -j "$jobs" "$@"
-if [ -x "$root/scripts/fuzz-replay.sh" ]; then
-  "$root/scripts/fuzz-replay.sh"
-fi
