@@ -1,0 +1,107 @@
+#include "sandbox/SandboxStore.h"
+
+#include "platform/AtomicFile.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QUrl>
+
+SandboxStore::SandboxStore(QString folder) : m_folder(std::move(folder))
+{
+    QDir().mkpath(m_folder);
+}
+
+QString SandboxStore::serviceFolder(const QString &service) const
+{
+    return m_folder + u'/' + service;
+}
+
+QJsonObject SandboxStore::state(const QString &service) const
+{
+    std::lock_guard lock(m_mutex);
+    QFile file(serviceFolder(service) + u"/state.json");
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+QJsonObject SandboxStore::update(const QString &service, const std::function<void(QJsonObject &)> &change)
+{
+    std::lock_guard lock(m_mutex);
+    const QString folder = serviceFolder(service);
+    QDir().mkpath(folder);
+    QJsonObject state;
+    {
+        QFile file(folder + u"/state.json");
+        if (file.open(QIODevice::ReadOnly))
+            state = QJsonDocument::fromJson(file.readAll()).object();
+    }
+    change(state);
+    platform::writeFileAtomically(folder + u"/state.json", QJsonDocument(state).toJson(), platform::FileAccess::OwnerOnly);
+    return state;
+}
+
+QString SandboxStore::safeRelative(const QString &relativePath) const
+{
+    QStringList parts;
+    for (QString part : QString(relativePath).replace(u'\\', u'/').split(u'/', Qt::SkipEmptyParts)) {
+        part = part.trimmed();
+        if (part.isEmpty() || part == u"." || part == u"..")
+            continue;
+        part.replace(QChar(0), u'_');
+        parts.append(part);
+    }
+    return parts.join(u'/');
+}
+
+QString SandboxStore::keepFile(const QString &service, const QString &relativePath, const QByteArray &bytes)
+{
+    const QString safe = safeRelative(relativePath);
+    if (safe.isEmpty())
+        return {};
+    std::lock_guard lock(m_mutex);
+    const QString root = serviceFolder(service) + u"/files/";
+    const QFileInfo wanted(root + safe);
+    QDir().mkpath(wanted.absolutePath());
+    QString chosen = safe;
+    const QString base = wanted.completeBaseName();
+    const QString suffix = wanted.suffix().isEmpty() ? QString() : u'.' + wanted.suffix();
+    const QString dir = QFileInfo(safe).path() == u"." ? QString() : QFileInfo(safe).path() + u'/';
+    for (int n = 1; QFileInfo::exists(root + chosen); ++n)
+        chosen = dir + base + u" (" + QString::number(n) + u')' + suffix;
+    QFile file(root + chosen);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return chosen;
+}
+
+QStringList SandboxStore::files(const QString &service) const
+{
+    std::lock_guard lock(m_mutex);
+    const QString root = serviceFolder(service) + u"/files/";
+    QStringList found;
+    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found.append(it.next().mid(root.size()));
+    found.sort();
+    return found;
+}
+
+QByteArray SandboxStore::fileBytes(const QString &service, const QString &relativePath) const
+{
+    const QString safe = safeRelative(relativePath);
+    if (safe.isEmpty())
+        return {};
+    std::lock_guard lock(m_mutex);
+    QFile file(serviceFolder(service) + u"/files/" + safe);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString SandboxStore::fileUrl(const QString &service, const QString &relativePath)
+{
+    return u"/files/" + QString::fromLatin1(QUrl::toPercentEncoding(service)) + u'/'
+        + QString::fromLatin1(QUrl::toPercentEncoding(relativePath, "/"));
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// The background uploader: the photo bytes for the web destinations travel
+// outside the program. Every operation stores the job and returns at once
+// with the job's id; a job that cannot be stored raises ToolkitError in the
+// calling flow, whose error trap reports it.
+//
+// photoList: the photos' paths in photo-set order, joined by TAB.
+// remarksList: per photo a blank and its remarks, joined by "#\t#".
+// uploadSize: pixels of the longer side, 0 for the original bytes.
+class BackgroundUploader
+{
+public:
+    virtual ~BackgroundUploader() = default;
+
+    virtual QString UploadToDropBox(const QString &accessToken, const QString &tokenSecret, const QString &photoList,
+                                    int uploadSize, const QString &folder) = 0;
+    virtual QString UploadToGoogle(const QString &accessToken, const QString &photoList, int uploadSize,
+                                   const QString &folder) = 0;
+    virtual QString UploadToSkydrive(const QString &accessToken, const QString &photoList, int uploadSize,
+                                     const QString &folder) = 0;
+    // privacy: "ALL_FRIENDS"; albumId: "me" for the default album.
+    virtual QString UploadToFacebook(const QString &accessToken, const QString &photoList,
+                                     const QString &remarksList, int uploadSize, const QString &privacy,
+                                     const QString &albumId) = 0;
+    virtual QString UploadToFlickr(const QString &token, const QString &photoList, const QString &remarksList,
+                                   int uploadSize) = 0;
+};

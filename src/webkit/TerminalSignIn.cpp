@@ -1,0 +1,41 @@
+#include "webkit/TerminalSignIn.h"
+
+#include <QUrl>
+#include <QUrlQuery>
+
+bool TerminalSignIn::readLine(QString *line)
+{
+    m_out.flush();
+    if (m_in.atEnd())
+        return false;
+    *line = m_in.readLine().trimmed();
+    return true;
+}
+
+QString TerminalSignIn::browse(const SignInPage &page)
+{
+    m_out << page.actionUrl << '\n';
+    QString line;
+    if (!readLine(&line))
+        return {};
+    // Google's sign-in ends on a page whose title carries the code; a user
+    // who copied the address of that page instead means the same thing.
+    if (page.module == SignInModule::Google && line.startsWith(u"http", Qt::CaseInsensitive)) {
+        const QString code = QUrlQuery(QUrl(line)).queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);
+        if (!code.isEmpty())
+            return u"Success code=" + code;
+    }
+    return line;
+}
+
+bool TerminalSignIn::askCompleteAuthorization()
+{
+    QString line;
+    return readLine(&line);
+}
+
+void TerminalSignIn::openInBrowser(const QString &url)
+{
+    m_out << url << '\n';
+    m_out.flush();
+}
