@@ -4,7 +4,7 @@
 #include "core/ui/SkinArt.h"
 #include "core/ui/Twips.h"
 #include "webservices/flows/PrintFlow.h"
-#include "webservices/ui/LinkLabel.h"
+#include "core/ui/LinkLabel.h"
 
 #include <QApplication>
 #include <QLabel>
