@@ -94,8 +94,8 @@ int main(int argc, char *argv[])
         window->setFlow(Destination::Zip, flows.back().get());
         flows.push_back(std::make_unique<SkypeSender>(state, *window, prompt, shell));
         window->setFlow(Destination::Skype, flows.back().get());
-        flows.push_back(std::make_unique<PrintFlow>(state, *window, prompt, shell, services.lifePics, printWindows,
-                                                    localPrinter));
+        flows.push_back(std::make_unique<PrintFlow>(state, *window, prompt, shell, services.lifePics,
+                                                    printWindows, localPrinter));
         window->setFlow(Destination::Printer, flows.back().get());
         window->setSettingsHandler([&state, &prompt, &shell, &services, main = window.get()] {
             frmSettings settings(state, prompt, shell, services.product.site);

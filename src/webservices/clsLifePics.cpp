@@ -88,7 +88,8 @@ void clsLifePics::postForm(const QString &operation, const QString &body)
     m_lastError.clear();
     m_connectionFailed = false;
     m_request->open(QStringLiteral("POST"), m_config.service + kFormPath + operation);
-    m_request->setRequestHeader(QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded"));
+    m_request->setRequestHeader(QStringLiteral("Content-Type"),
+                                QStringLiteral("application/x-www-form-urlencoded"));
     m_request->setRequestHeader(QStringLiteral("Content-Length"), QString::number(body.size()));
     m_request->send(body);
 }
@@ -112,8 +113,9 @@ bool clsLifePics::InitiateSession()
 {
     status(QStringLiteral("Connecting to ") + m_config.serviceName + QStringLiteral("..."));
     try {
-        postForm(QStringLiteral("BeginPartnerSession"), u"PartnerID=" + formValue(m_config.partnerId)
-                                                            + u"&Password=" + formValue(m_config.partnerPassword));
+        postForm(QStringLiteral("BeginPartnerSession"), u"PartnerID=" + formValue(m_config.partnerId) +
+                                                            u"&Password=" +
+                                                            formValue(m_config.partnerPassword));
     } catch (const WebRequestError &error) {
         fail(error.description(), true);
         return false;
@@ -128,8 +130,8 @@ bool clsLifePics::GetUserId(const QString &email, const QString &password)
 {
     status(QStringLiteral("Authenticating the user..."));
     try {
-        postForm(QStringLiteral("GetUserID"), u"SessionID=" + formValue(m_sessionId) + u"&EmailAddress="
-                                                  + formValue(email) + u"&Password=" + formValue(password));
+        postForm(QStringLiteral("GetUserID"), u"SessionID=" + formValue(m_sessionId) + u"&EmailAddress=" +
+                                                  formValue(email) + u"&Password=" + formValue(password));
     } catch (const WebRequestError &error) {
         fail(error.description(), true);
         return false;
@@ -203,8 +205,9 @@ bool clsLifePics::UploadFiles(const QString &photoList)
                 throw std::runtime_error(QStringLiteral("cannot read %1").arg(path).toStdString());
             const QByteArray bytes = file.readAll();
             file.close();
-            const QByteArray envelope = UploadEnvelope(m_config.apiNamespace, m_sessionId, m_config.partnerSourceId,
-                                                       m_userId, bytes, justFileName(path));
+            const QByteArray envelope =
+                UploadEnvelope(m_config.apiNamespace, m_sessionId, m_config.partnerSourceId, m_userId, bytes,
+                               justFileName(path));
 
             m_request->open(QStringLiteral("POST"), m_config.soap + kSoapPath);
             m_request->setRequestHeader(QStringLiteral("Content-Type"),
@@ -218,10 +221,11 @@ bool clsLifePics::UploadFiles(const QString &photoList)
                 m_imageIds.append(imageId);
             } else {
                 const QString said = lifePicsElementText(answer, "Text");
-                m_leftOut.append(path + u": "
-                                 + (said.isEmpty() ? QStringLiteral("the service kept no image (HTTP %1)")
-                                                         .arg(m_request->status())
-                                                   : said));
+                m_leftOut.append(
+                    path + u": " +
+                    (said.isEmpty()
+                         ? QStringLiteral("the service kept no image (HTTP %1)").arg(m_request->status())
+                         : said));
             }
 
             pump();
@@ -259,9 +263,9 @@ QString clsLifePics::AddImagesToCart()
     status(QStringLiteral("Adding images to cart..."));
     try {
         postForm(QStringLiteral("AddImagesToCart"),
-                 u"SessionID=" + formValue(m_sessionId) + u"&MerchantID=" + formValue(m_merchantId)
-                     + u"&PartnerSourceID=" + formValue(m_config.partnerSourceId) + u"&UserID="
-                     + formValue(m_userId) + u"&ImagesXML=" + formValue(ImagesXml(m_imageIds)));
+                 u"SessionID=" + formValue(m_sessionId) + u"&MerchantID=" + formValue(m_merchantId) +
+                     u"&PartnerSourceID=" + formValue(m_config.partnerSourceId) + u"&UserID=" +
+                     formValue(m_userId) + u"&ImagesXML=" + formValue(ImagesXml(m_imageIds)));
     } catch (const WebRequestError &error) {
         fail(error.description(), true);
         return {};

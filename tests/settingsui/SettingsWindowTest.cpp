@@ -22,12 +22,18 @@ namespace {
 
 // Every authorization key of the settings file.
 const QStringList kAllKeys = {
-    QString::fromLatin1(SettingsKey::FacebookID),         QString::fromLatin1(SettingsKey::FacebookAccessToken),
-    QString::fromLatin1(SettingsKey::FlickrAccessToken),  QString::fromLatin1(SettingsKey::SkydriveRefreshToken),
-    QString::fromLatin1(SettingsKey::SkydriveAccessToken), QString::fromLatin1(SettingsKey::GoogleRefreshToken),
-    QString::fromLatin1(SettingsKey::GoogleAccessToken),  QString::fromLatin1(SettingsKey::DropBoxUid),
-    QString::fromLatin1(SettingsKey::DropBoxToken),       QString::fromLatin1(SettingsKey::DropBoxTokenSecret),
-    QString::fromLatin1(SettingsKey::GoogleID),           QString::fromLatin1(SettingsKey::SkydriveAuthenticationToken),
+    QString::fromLatin1(SettingsKey::FacebookID),
+    QString::fromLatin1(SettingsKey::FacebookAccessToken),
+    QString::fromLatin1(SettingsKey::FlickrAccessToken),
+    QString::fromLatin1(SettingsKey::SkydriveRefreshToken),
+    QString::fromLatin1(SettingsKey::SkydriveAccessToken),
+    QString::fromLatin1(SettingsKey::GoogleRefreshToken),
+    QString::fromLatin1(SettingsKey::GoogleAccessToken),
+    QString::fromLatin1(SettingsKey::DropBoxUid),
+    QString::fromLatin1(SettingsKey::DropBoxToken),
+    QString::fromLatin1(SettingsKey::DropBoxTokenSecret),
+    QString::fromLatin1(SettingsKey::GoogleID),
+    QString::fromLatin1(SettingsKey::SkydriveAuthenticationToken),
 };
 
 class SettingsWindowTest : public ::testing::Test
@@ -42,7 +48,8 @@ protected:
 
     std::unique_ptr<frmSettings> open()
     {
-        auto window = std::make_unique<frmSettings>(state(), prompt, shell, QStringLiteral("http://flazz.example"));
+        auto window =
+            std::make_unique<frmSettings>(state(), prompt, shell, QStringLiteral("http://flazz.example"));
         window->show();
         return window;
     }
@@ -70,10 +77,11 @@ TEST_F(SettingsWindowTest, ListsShowTheCurrentSizeAndSkinWithoutTheNote)
         int uploadSize, skin;
         QString size, skinName;
     };
-    const Case cases[] = {{0, 0, QStringLiteral("Original size (slowest upload)"), QStringLiteral("Classic Grey")},
-                          {800, 2, QStringLiteral("Small: 800 pixels"), QStringLiteral("Red")},
-                          {1200, 5, QStringLiteral("Small: 800 pixels"), QStringLiteral("Dark Grey")},
-                          {1600, 9, QStringLiteral("Large: 1600 pixels"), QString()}};
+    const Case cases[] = {
+        {0, 0, QStringLiteral("Original size (slowest upload)"), QStringLiteral("Classic Grey")},
+        {800, 2, QStringLiteral("Small: 800 pixels"), QStringLiteral("Red")},
+        {1200, 5, QStringLiteral("Small: 800 pixels"), QStringLiteral("Dark Grey")},
+        {1600, 9, QStringLiteral("Large: 1600 pixels"), QString()}};
     for (const Case &c : cases) {
         state().UploadSize = c.uploadSize;
         state().Skin = c.skin;
@@ -87,8 +95,9 @@ TEST_F(SettingsWindowTest, ListsShowTheCurrentSizeAndSkinWithoutTheNote)
     QStringList skins;
     for (int i = 0; i < window->cboSkin()->count(); ++i)
         skins << window->cboSkin()->itemText(i);
-    EXPECT_EQ(skins, (QStringList{QStringLiteral("Blue"), QStringLiteral("Classic Grey"), QStringLiteral("Dark Grey"),
-                                  QStringLiteral("Green"), QStringLiteral("Purple"), QStringLiteral("Red")}));
+    EXPECT_EQ(skins, (QStringList{QStringLiteral("Blue"), QStringLiteral("Classic Grey"),
+                                  QStringLiteral("Dark Grey"), QStringLiteral("Green"),
+                                  QStringLiteral("Purple"), QStringLiteral("Red")}));
     EXPECT_EQ(window->lblVersion()->text(), QStringLiteral("Version:  1.0"));
 }
 
@@ -110,7 +119,9 @@ TEST_F(SettingsWindowTest, MenuShowsOnePageAtATime)
         QTest::mouseClick(window->btnMode(page), Qt::LeftButton);
         EXPECT_EQ(window->currentPage(), page);
         EXPECT_TRUE(window->btnMode(page)->styleSheet().contains(QStringLiteral("bold")));
-        EXPECT_FALSE(window->btnMode(frmSettings::SkinPage)->styleSheet().contains(QStringLiteral("font-weight: bold")));
+        EXPECT_FALSE(window->btnMode(frmSettings::SkinPage)
+                         ->styleSheet()
+                         .contains(QStringLiteral("font-weight: bold")));
     }
     window->btnMode_Click(2);
     EXPECT_EQ(window->currentPage(), -1);
@@ -180,10 +191,16 @@ TEST_F(SettingsWindowTest, CancelAndRightClickedCloseStoreNothing)
 TEST_F(SettingsWindowTest, ReauthorizeEmptiesExactlyItsKeysBeforeSigningIn)
 {
     const std::map<int, QStringList> expected = {
-        {frmSettings::Facebook, {QString::fromLatin1(SettingsKey::FacebookID), QString::fromLatin1(SettingsKey::FacebookAccessToken)}},
+        {frmSettings::Facebook,
+         {QString::fromLatin1(SettingsKey::FacebookID),
+          QString::fromLatin1(SettingsKey::FacebookAccessToken)}},
         {frmSettings::Flickr, {QString::fromLatin1(SettingsKey::FlickrAccessToken)}},
-        {frmSettings::SkyDrive, {QString::fromLatin1(SettingsKey::SkydriveRefreshToken), QString::fromLatin1(SettingsKey::SkydriveAccessToken)}},
-        {frmSettings::Google, {QString::fromLatin1(SettingsKey::GoogleRefreshToken), QString::fromLatin1(SettingsKey::GoogleAccessToken)}},
+        {frmSettings::SkyDrive,
+         {QString::fromLatin1(SettingsKey::SkydriveRefreshToken),
+          QString::fromLatin1(SettingsKey::SkydriveAccessToken)}},
+        {frmSettings::Google,
+         {QString::fromLatin1(SettingsKey::GoogleRefreshToken),
+          QString::fromLatin1(SettingsKey::GoogleAccessToken)}},
         {frmSettings::Dropbox,
          {QString::fromLatin1(SettingsKey::DropBoxUid), QString::fromLatin1(SettingsKey::DropBoxToken),
           QString::fromLatin1(SettingsKey::DropBoxTokenSecret)}},

@@ -41,9 +41,9 @@ protected:
         const ServiceConfig &c = world.config;
         servicesFile = world.env.writeFile(
             QStringLiteral("services.ini"),
-            (u"[LifePics]\nService=" + c.lifePics.service + u"\nSoap=" + c.lifePics.soap + u"\nSite="
-             + c.lifePics.site + u"\nPartnerId=" + c.lifePics.partnerId + u"\nPartnerPassword=\""
-             + c.lifePics.partnerPassword + u"\"\nPartnerSourceId=" + c.lifePics.partnerSourceId + u"\n")
+            (u"[LifePics]\nService=" + c.lifePics.service + u"\nSoap=" + c.lifePics.soap + u"\nSite=" +
+             c.lifePics.site + u"\nPartnerId=" + c.lifePics.partnerId + u"\nPartnerPassword=\"" +
+             c.lifePics.partnerPassword + u"\"\nPartnerSourceId=" + c.lifePics.partnerSourceId + u"\n")
                 .toUtf8());
     }
 };
@@ -60,15 +60,17 @@ TEST_F(CliPrintTest, CartTakesThePasswordFromStandardInputAndPrintsTheCart)
     EXPECT_TRUE(run.out.last().startsWith(world.server.baseUrl() + u"/AutoLogin.aspx?token="));
     EXPECT_EQ(world.cartOf(world.demoUser()).size(), 2);
     // The session is over and nothing of the password was shown.
-    EXPECT_TRUE(world.lifePics().value(u"tokens").toObject().begin().value().toObject().value(u"expired").toBool());
+    EXPECT_TRUE(
+        world.lifePics().value(u"tokens").toObject().begin().value().toObject().value(u"expired").toBool());
     EXPECT_FALSE(run.err.contains(QString::fromLatin1(LifePicsService::DemoPassword)));
 
     // A refused sign-in says why and fails.
-    run = flazzCli({QStringLiteral("print"), QStringLiteral("--services"), servicesFile, QStringLiteral("--cart"),
-                    QString::fromLatin1(LifePicsService::DemoEmail), a},
+    run = flazzCli({QStringLiteral("print"), QStringLiteral("--services"), servicesFile,
+                    QStringLiteral("--cart"), QString::fromLatin1(LifePicsService::DemoEmail), a},
                    "wrong\n");
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("Invalid e-mail address or password."))) << qPrintable(run.err);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Invalid e-mail address or password.")))
+        << qPrintable(run.err);
     EXPECT_EQ(world.cartOf(world.demoUser()).size(), 2);
 }
 
@@ -77,9 +79,10 @@ TEST_F(CliPrintTest, FailedUploadSaysWhyAndFails)
     const QString a = world.photo(QStringLiteral("a.jpg"), Qt::red);
     // The service refuses the upload envelope from now on.
     world.server.answer("POST", "/v3/LPWebService.asmx", StandinAnswer{500, {}, "<Fault/>"});
-    const CliRun run = flazzCli({QStringLiteral("print"), QStringLiteral("--services"), servicesFile,
-                                 QStringLiteral("--cart"), QString::fromLatin1(LifePicsService::DemoEmail), a},
-                                QByteArray(LifePicsService::DemoPassword) + "\n");
+    const CliRun run =
+        flazzCli({QStringLiteral("print"), QStringLiteral("--services"), servicesFile,
+                  QStringLiteral("--cart"), QString::fromLatin1(LifePicsService::DemoEmail), a},
+                 QByteArray(LifePicsService::DemoPassword) + "\n");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("not taken: ") + a)) << qPrintable(run.err);
 }
@@ -97,7 +100,8 @@ TEST_F(CliPrintTest, PdfHasOnePagePerPhotoAndUsageErrorsExitTwo)
 
     EXPECT_EQ(flazzCli({QStringLiteral("print"), a}).exitCode, 2);
     EXPECT_EQ(flazzCli({QStringLiteral("print"), QStringLiteral("--pdf"), pdf}).exitCode, 2);
-    EXPECT_EQ(flazzCli({QStringLiteral("print"), QStringLiteral("--pdf"), pdf, world.env.path(QStringLiteral("none"))})
+    EXPECT_EQ(flazzCli({QStringLiteral("print"), QStringLiteral("--pdf"), pdf,
+                        world.env.path(QStringLiteral("none"))})
                   .exitCode,
               1);
 }

@@ -17,9 +17,10 @@ protected:
     LifePicsWorld world;
     QStringList statuses;
     QList<int> counts;
-    clsLifePics lifePics{world.config.lifePics, world.state(), world.prompt,
-                         clsLifePics::Hooks{[this](const QString &t) { statuses << t; },
-                                            [this](int n) { counts << n; }, {}, {}}};
+    clsLifePics lifePics{
+        world.config.lifePics, world.state(), world.prompt,
+        clsLifePics::Hooks{
+            [this](const QString &t) { statuses << t; }, [this](int n) { counts << n; }, {}, {}}};
 
     void signIn()
     {
@@ -57,14 +58,13 @@ TEST_F(LifePicsTest, OneSessionPutsEveryPhotoIntoTheCartInOrder)
                   readBytes(photos.at(i)));
     }
     EXPECT_EQ(counts, (QList<int>{1, 2, 3}));
-    EXPECT_EQ(statuses, (QStringList{QStringLiteral("Connecting to LifePics..."),
-                                     QStringLiteral("Authenticating the user..."),
-                                     QStringLiteral("Flazzing File 1 of 3 ..."),
-                                     QStringLiteral("Flazzing File 2 of 3 ..."),
-                                     QStringLiteral("Flazzing File 3 of 3 ..."),
-                                     QStringLiteral("Activity completed."),
-                                     QStringLiteral("Adding images to cart..."),
-                                     QStringLiteral("Closing connection with LifePics...")}));
+    EXPECT_EQ(
+        statuses,
+        (QStringList{QStringLiteral("Connecting to LifePics..."),
+                     QStringLiteral("Authenticating the user..."), QStringLiteral("Flazzing File 1 of 3 ..."),
+                     QStringLiteral("Flazzing File 2 of 3 ..."), QStringLiteral("Flazzing File 3 of 3 ..."),
+                     QStringLiteral("Activity completed."), QStringLiteral("Adding images to cart..."),
+                     QStringLiteral("Closing connection with LifePics...")}));
     // The session is over: the service refuses to end it twice.
     EXPECT_FALSE(lifePics.TerminateSession());
 }
@@ -78,18 +78,26 @@ TEST_F(LifePicsTest, UploadEnvelopeIsExactlyTheDocumentedOne)
     ASSERT_EQ(world.server.requestCount(), 1);
     const StandinRequest sent = world.server.lastRequest();
     const QByteArray bytes = readBytes(path);
-    const QByteArray expected =
-        "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-        "<soap12:Envelope xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
-        "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" xmlns:soap12=\"http://www.w3.org/2003/05/soap-envelope\">"
-        "<soap12:Body><UploadFile xmlns=\"https://api.lifepics.com/v3/\">"
-        "<SessionID>" + lifePics.SessionID().toUtf8() + "</SessionID>"
-        "<PartnerSourceID>527</PartnerSourceID>"
-        "<UserID>" + lifePics.UserID().toUtf8() + "</UserID>"
-        "<FileBinaryArray>" + bytes.toBase64() + "</FileBinaryArray>"
-        "<FileStreamSize>" + QByteArray::number(bytes.size()) + "</FileStreamSize>"
-        "<Filename>beach.jpg</Filename>"
-        "</UploadFile></soap12:Body></soap12:Envelope>";
+    const QByteArray expected = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                                "<soap12:Envelope xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+                                "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
+                                "xmlns:soap12=\"http://www.w3.org/2003/05/soap-envelope\">"
+                                "<soap12:Body><UploadFile xmlns=\"https://api.lifepics.com/v3/\">"
+                                "<SessionID>" +
+                                lifePics.SessionID().toUtf8() +
+                                "</SessionID>"
+                                "<PartnerSourceID>527</PartnerSourceID>"
+                                "<UserID>" +
+                                lifePics.UserID().toUtf8() +
+                                "</UserID>"
+                                "<FileBinaryArray>" +
+                                bytes.toBase64() +
+                                "</FileBinaryArray>"
+                                "<FileStreamSize>" +
+                                QByteArray::number(bytes.size()) +
+                                "</FileStreamSize>"
+                                "<Filename>beach.jpg</Filename>"
+                                "</UploadFile></soap12:Body></soap12:Envelope>";
     EXPECT_EQ(sent.body, expected);
     EXPECT_EQ(sent.method, "POST");
     EXPECT_EQ(sent.path, "/v3/LPWebService.asmx");
@@ -110,10 +118,10 @@ TEST_F(LifePicsTest, FormCallsCarryTheDocumentedBodies)
         {"/v3/LPWebService.asmx/GetUserID",
          "SessionID=" + session + "&EmailAddress=prints%40sandbox.example&Password=flazz"},
         {"/v3/LPWebService.asmx/AddImagesToCart",
-         "SessionID=" + session + "&MerchantID=" + lifePics.MerchantID().toUtf8()
-             + "&PartnerSourceID=527&UserID=" + lifePics.UserID().toUtf8()
-             + "&ImagesXML=" + QUrl::toPercentEncoding(QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-16\"?>"
-                                                                    "<Images></Images>"))},
+         "SessionID=" + session + "&MerchantID=" + lifePics.MerchantID().toUtf8() +
+             "&PartnerSourceID=527&UserID=" + lifePics.UserID().toUtf8() + "&ImagesXML=" +
+             QUrl::toPercentEncoding(QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-16\"?>"
+                                                    "<Images></Images>"))},
         {"/v3/LPWebService.asmx/EndSession", "SessionID=" + session},
     };
     for (int i = 0; i < 4; ++i) {
@@ -136,7 +144,8 @@ TEST_F(LifePicsTest, RefusedPartnerOrUserIsAFailureWithAReason)
     EXPECT_EQ(stranger.LastError(), QStringLiteral("BeginPartnerSession answered HTTP 500"));
 
     ASSERT_TRUE(lifePics.InitiateSession());
-    EXPECT_FALSE(lifePics.GetUserId(QString::fromLatin1(LifePicsService::DemoEmail), QStringLiteral("guess")));
+    EXPECT_FALSE(
+        lifePics.GetUserId(QString::fromLatin1(LifePicsService::DemoEmail), QStringLiteral("guess")));
     EXPECT_EQ(lifePics.LastError(), QStringLiteral("Invalid e-mail address or password."));
     EXPECT_FALSE(lifePics.LastError().contains(QStringLiteral("guess")));
     // The user may correct the entries within the same session.
@@ -152,13 +161,14 @@ TEST(LifePicsStatus, AnyStatusBut200FailsItsStep)
         "<BeginPartnerSession><SessionID>S1</SessionID></BeginPartnerSession>",
         "<GetUserID><UserID>U1</UserID><MerchantID>M1</MerchantID></GetUserID>",
         "<soap:Envelope xmlns:soap=\"x\"><soap:Body><UploadFileResponse><UploadFileResult><UploadFile>"
-        "<ImageID>I1</ImageID></UploadFile></UploadFileResult></UploadFileResponse></soap:Body></soap:Envelope>",
+        "<ImageID>I1</ImageID></UploadFile></UploadFileResult></UploadFileResponse></soap:Body></"
+        "soap:Envelope>",
         "<AddImagesToCart><AutoLoginURL>http://cart.example/x</AutoLoginURL></AddImagesToCart>",
         "<EndSession><Status>Success</Status></EndSession>",
     };
-    const QByteArray paths[] = {"/v3/LPWebService.asmx/BeginPartnerSession", "/v3/LPWebService.asmx/GetUserID",
-                                "/v3/LPWebService.asmx", "/v3/LPWebService.asmx/AddImagesToCart",
-                                "/v3/LPWebService.asmx/EndSession"};
+    const QByteArray paths[] = {"/v3/LPWebService.asmx/BeginPartnerSession",
+                                "/v3/LPWebService.asmx/GetUserID", "/v3/LPWebService.asmx",
+                                "/v3/LPWebService.asmx/AddImagesToCart", "/v3/LPWebService.asmx/EndSession"};
     for (int failing = 0; failing < 5; ++failing) {
         SCOPED_TRACE(failing);
         TestEnvironment env;
@@ -166,7 +176,8 @@ TEST(LifePicsStatus, AnyStatusBut200FailsItsStep)
         StandinServer server;
         for (int step = 0; step < 5; ++step)
             server.answer("POST", paths[step],
-                          StandinAnswer{step == failing ? 503 : 200, {},
+                          StandinAnswer{step == failing ? 503 : 200,
+                                        {},
                                         // The upload reads any answer; a failing one carries no image.
                                         step == failing && step == 2 ? QByteArray("<Fault/>") : ok[step]});
         ServiceConfig::LifePics config = ServiceConfig::defaults().lifePics;
@@ -217,7 +228,8 @@ TEST_F(LifePicsTest, StandInRefusesAnEnvelopeOutOfShape)
     auto post = [&](const QByteArray &envelope) {
         WebRequest request;
         request.open(QStringLiteral("POST"), world.config.lifePics.soap + u"/v3/LPWebService.asmx");
-        request.setRequestHeader(QStringLiteral("Content-Type"), QStringLiteral("application/soap+xml; charset=utf-8"));
+        request.setRequestHeader(QStringLiteral("Content-Type"),
+                                 QStringLiteral("application/soap+xml; charset=utf-8"));
         request.sendBytes(envelope);
         return request.status();
     };
@@ -231,12 +243,13 @@ TEST_F(LifePicsTest, StandInRefusesAnEnvelopeOutOfShape)
     wrongOrder.replace("<SessionID>", "<Session>").replace("</SessionID>", "</Session>");
     for (const QByteArray &bad :
          {wrongSize, wrongOrder, good.mid(38),
-          clsLifePics::UploadEnvelope(QStringLiteral("urn:other"), lifePics.SessionID(), QStringLiteral("527"),
-                                      lifePics.UserID(), photo, QStringLiteral("x.jpg")),
+          clsLifePics::UploadEnvelope(QStringLiteral("urn:other"), lifePics.SessionID(),
+                                      QStringLiteral("527"), lifePics.UserID(), photo,
+                                      QStringLiteral("x.jpg")),
           clsLifePics::UploadEnvelope(ns, QStringLiteral("nosuchsession"), QStringLiteral("527"),
                                       lifePics.UserID(), photo, QStringLiteral("x.jpg")),
-          clsLifePics::UploadEnvelope(ns, lifePics.SessionID(), QStringLiteral("527"), QStringLiteral("70009"),
-                                      photo, QStringLiteral("x.jpg"))})
+          clsLifePics::UploadEnvelope(ns, lifePics.SessionID(), QStringLiteral("527"),
+                                      QStringLiteral("70009"), photo, QStringLiteral("x.jpg"))})
         EXPECT_EQ(post(bad), 400) << bad.left(300).constData();
     EXPECT_EQ(world.store.files(QStringLiteral("LifePics")).size(), 1);
 }

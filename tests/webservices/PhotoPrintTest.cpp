@@ -42,12 +42,15 @@ QList<PdfPage> readPdfPages(const QByteArray &pdf)
     for (const QByteArray &object : std::as_const(objects)) {
         if (!object.contains("/Type /Pages"))
             continue;
-        const auto kids = QRegularExpression(QStringLiteral("/Kids\\s*\\[([^\\]]*)\\]")).match(QString::fromLatin1(object));
-        for (auto it = QRegularExpression(QStringLiteral("(\\d+) 0 R")).globalMatch(kids.captured(1)); it.hasNext();) {
+        const auto kids =
+            QRegularExpression(QStringLiteral("/Kids\\s*\\[([^\\]]*)\\]")).match(QString::fromLatin1(object));
+        for (auto it = QRegularExpression(QStringLiteral("(\\d+) 0 R")).globalMatch(kids.captured(1));
+             it.hasNext();) {
             const QByteArray page = objects.value(it.next().captured(1).toInt());
             PdfPage p;
-            const auto box = QRegularExpression(QStringLiteral("/MediaBox\\s*\\[\\s*[\\d.]+ [\\d.]+ ([\\d.]+) ([\\d.]+)"))
-                                 .match(QString::fromLatin1(page));
+            const auto box =
+                QRegularExpression(QStringLiteral("/MediaBox\\s*\\[\\s*[\\d.]+ [\\d.]+ ([\\d.]+) ([\\d.]+)"))
+                    .match(QString::fromLatin1(page));
             p.media = QSizeF(box.captured(1).toDouble(), box.captured(2).toDouble());
             QByteArray resources = page;
             if (const int r = ref(page, "Resources"))

@@ -68,7 +68,11 @@ struct FakeLifePicsView : LifePicsView
 // do in frmPrinter, and a list of logins in frmLifePics.
 struct ScriptedPrintWindows : PrintWindows
 {
-    enum class Press { Online, Local };
+    enum class Press
+    {
+        Online,
+        Local
+    };
     QList<Press> printerPresses;
     FakeLifePicsView view;
     int logins = 1; // Login presses per frmLifePics; the window closes by "Close" after them
@@ -153,8 +157,9 @@ TEST_F(PrintFlowTest, ThreePhotosReachTheCartWhichOpensInTheBrowser)
     // The session ended, the e-mail is kept trimmed, and "Done!" comes last.
     ASSERT_EQ(sessions().size(), 1);
     EXPECT_TRUE(sessions().begin().value().toObject().value(u"expired").toBool());
-    EXPECT_EQ(SettingsStore(world.state().SettingsFile).readOr(QString::fromLatin1(SettingsKey::LifePicsMail)),
-              QStringLiteral("prints@sandbox.example"));
+    EXPECT_EQ(
+        SettingsStore(world.state().SettingsFile).readOr(QString::fromLatin1(SettingsKey::LifePicsMail)),
+        QStringLiteral("prints@sandbox.example"));
     ASSERT_FALSE(world.prompt.calls.isEmpty());
     EXPECT_EQ(world.prompt.calls.last().kind, QStringLiteral("done"));
 
@@ -210,7 +215,8 @@ TEST_F(PrintFlowTest, RefusedSignInStaysInTheSignInViewUntilItSucceeds)
     const auto messages = world.prompt.callsOf(QStringLiteral("message"));
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages[0].text,
-              QStringLiteral("Unable to Authenticate with LifePics.\r\nPlease check E-mail/Password and try again."));
+              QStringLiteral(
+                  "Unable to Authenticate with LifePics.\r\nPlease check E-mail/Password and try again."));
     EXPECT_EQ(messages[0].title, QStringLiteral("Flazz"));
     EXPECT_EQ(windows.view.busy, (QList<bool>{true, false, true, false}));
     EXPECT_EQ(world.cartOf(world.demoUser()).size(), 1);
@@ -263,7 +269,7 @@ TEST_F(PrintFlowTest, LinksOpenTheServicePages)
     flow.openCreateAccount();
     flow.openPasswordFinder();
     EXPECT_EQ(shell.opened, (QList<QString>{world.server.baseUrl() + u"/Order-Prints.asp?psrc=527",
-                                           world.server.baseUrl() + u"/Help/passwordfinder.aspx"}));
+                                            world.server.baseUrl() + u"/Help/passwordfinder.aspx"}));
 }
 
 } // namespace

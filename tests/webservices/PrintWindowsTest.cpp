@@ -1,10 +1,10 @@
 #include "LifePicsWorld.h"
 
+#include "core/ui/LinkLabel.h"
 #include "imaging/cGDIpToken.h"
 #include "photoset/UploadWindow.h"
 #include "photoset/clsTray.h"
 #include "support/RecordingShell.h"
-#include "core/ui/LinkLabel.h"
 #include "webservices/flows/PrintFlow.h"
 #include "webservices/ui/QtPrintWindows.h"
 #include "webservices/ui/frmLifePics.h"
@@ -56,7 +56,8 @@ template<class W> void whenShown(std::function<void(W &)> act)
     auto *timer = new QTimer;
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
-        if (auto *window = qobject_cast<W *>(QApplication::activeModalWidget()); window && window->isVisible()) {
+        if (auto *window = qobject_cast<W *>(QApplication::activeModalWidget());
+            window && window->isVisible()) {
             timer->deleteLater();
             timer->stop();
             act(*window);
@@ -82,7 +83,8 @@ protected:
         world.state().PhotoTray = &tray;
         world.state().GdiplusToken = &token;
         for (int i = 0; i < 2; ++i)
-            EXPECT_TRUE(tray.AddPhoto(world.photo(QStringLiteral("p%1.jpg").arg(i), i ? Qt::red : Qt::blue), {}, {}));
+            EXPECT_TRUE(
+                tray.AddPhoto(world.photo(QStringLiteral("p%1.jpg").arg(i), i ? Qt::red : Qt::blue), {}, {}));
     }
 };
 

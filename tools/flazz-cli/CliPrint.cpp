@@ -91,7 +91,8 @@ public:
 class ConsoleLifePicsView : public LifePicsView
 {
 public:
-    ConsoleLifePicsView(QString email, QString password) : m_email(std::move(email)), m_password(std::move(password))
+    ConsoleLifePicsView(QString email, QString password)
+        : m_email(std::move(email)), m_password(std::move(password))
     {
     }
     QString email() const override { return m_email; }
@@ -163,8 +164,8 @@ int cliPrint(const QStringList &args)
         };
         if (a == QLatin1String("--help") || a == QLatin1String("-h"))
             return usage({}), 0;
-        if (value(QStringLiteral("--cart"), email) || value(QStringLiteral("--pdf"), pdf)
-            || value(QStringLiteral("--services"), services))
+        if (value(QStringLiteral("--cart"), email) || value(QStringLiteral("--pdf"), pdf) ||
+            value(QStringLiteral("--services"), services))
             continue;
         if (a.startsWith(QLatin1String("--")))
             return usage(QStringLiteral("unknown option %1").arg(a));
@@ -218,8 +219,8 @@ int cliPrint(const QStringList &args)
     for (const QString &file : report.leftOut)
         err() << "flazz-cli print: not taken: " << file << Qt::endl;
     if (!report.signedIn || !report.uploaded || report.cart.isEmpty()) {
-        err() << "flazz-cli print: " << (report.problem.isEmpty() ? QStringLiteral("stopped") : report.problem)
-              << Qt::endl;
+        err() << "flazz-cli print: "
+              << (report.problem.isEmpty() ? QStringLiteral("stopped") : report.problem) << Qt::endl;
         return 1;
     }
     QTextStream(stdout) << report.cart << Qt::endl;

@@ -12,7 +12,8 @@ class LinkLabel : public QLabel
 {
     Q_OBJECT
 public:
-    LinkLabel(const QString &text, const QColor &colour, QWidget *parent) : QLabel(text, parent), m_colour(colour)
+    LinkLabel(const QString &text, const QColor &colour, QWidget *parent)
+        : QLabel(text, parent), m_colour(colour)
     {
         setCursor(Qt::PointingHandCursor);
         setAttribute(Qt::WA_Hover);
@@ -41,7 +42,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override { m_leftPressed = event->button() == Qt::LeftButton; }
     void mouseReleaseEvent(QMouseEvent *event) override
     {
-        if (m_leftPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        if (m_leftPressed && event->button() == Qt::LeftButton &&
+            rect().contains(event->position().toPoint()))
             emit clicked();
         m_leftPressed = false;
     }

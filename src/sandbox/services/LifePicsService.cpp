@@ -43,8 +43,8 @@ StandinAnswer xmlAnswer(const char *element, const QString &inner)
 {
     StandinAnswer a;
     a.headers = {{"Content-Type", "text/xml; charset=utf-8"}};
-    a.body = QByteArray(kDeclaration) + '<' + element + " xmlns=\"" + ns() + "\">" + inner.toUtf8() + "</"
-        + element + '>';
+    a.body = QByteArray(kDeclaration) + '<' + element + " xmlns=\"" + ns() + "\">" + inner.toUtf8() + "</" +
+             element + '>';
     return a;
 }
 
@@ -64,9 +64,11 @@ StandinAnswer soapFault(int status, const char *code, const QString &reason)
     StandinAnswer a;
     a.status = status;
     a.headers = {{"Content-Type", "application/soap+xml; charset=utf-8"}};
-    a.body = QByteArray(kDeclaration) + "<soap:Envelope xmlns:soap=\"" + kSoap12 + "\"><soap:Body><soap:Fault>"
-        + "<soap:Code><soap:Value>soap:" + code + "</soap:Value></soap:Code><soap:Reason><soap:Text xml:lang=\"en\">"
-        + XmlEscape(reason).toUtf8() + "</soap:Text></soap:Reason></soap:Fault></soap:Body></soap:Envelope>";
+    a.body = QByteArray(kDeclaration) + "<soap:Envelope xmlns:soap=\"" + kSoap12 +
+             "\"><soap:Body><soap:Fault>" + "<soap:Code><soap:Value>soap:" + code +
+             "</soap:Value></soap:Code><soap:Reason><soap:Text xml:lang=\"en\">" +
+             XmlEscape(reason).toUtf8() +
+             "</soap:Text></soap:Reason></soap:Fault></soap:Body></soap:Envelope>";
     return a;
 }
 
@@ -74,19 +76,19 @@ StandinAnswer htmlPage(const QString &title, const QString &body)
 {
     StandinAnswer a;
     a.headers = {{"Content-Type", "text/html; charset=utf-8"}};
-    a.body = (u"<!doctype html><html><head><meta charset=\"utf-8\"><title>" + XmlEscape(title)
-              + u"</title><style>body{font:14px sans-serif;margin:24px}li{margin:6px 0}"
-                u"img{max-width:160px;max-height:120px;vertical-align:middle;margin-right:12px}</style></head>"
-                u"<body><h1>"
-              + XmlEscape(title) + u"</h1>" + body + u"</body></html>")
+    a.body = (u"<!doctype html><html><head><meta charset=\"utf-8\"><title>" + XmlEscape(title) +
+              u"</title><style>body{font:14px sans-serif;margin:24px}li{margin:6px 0}"
+              u"img{max-width:160px;max-height:120px;vertical-align:middle;margin-right:12px}</style></head>"
+              u"<body><h1>" +
+              XmlEscape(title) + u"</h1>" + body + u"</body></html>")
                  .toUtf8();
     return a;
 }
 
 bool isForm(const StandinRequest &r)
 {
-    return r.header("Content-Type").trimmed().toLower().startsWith("application/x-www-form-urlencoded")
-        && r.hasHeader("Content-Length");
+    return r.header("Content-Type").trimmed().toLower().startsWith("application/x-www-form-urlencoded") &&
+           r.hasHeader("Content-Length");
 }
 
 // The open session a request names, or why there is none.
@@ -139,28 +141,29 @@ bool readEnvelope(const StandinRequest &r, Upload *upload, QString *problem)
         return false;
     }
     pugi::xml_document doc;
-    if (!doc.load_buffer(r.body.constData(), size_t(r.body.size()), pugi::parse_default, pugi::encoding_utf8)) {
+    if (!doc.load_buffer(r.body.constData(), size_t(r.body.size()), pugi::parse_default,
+                         pugi::encoding_utf8)) {
         *problem = QStringLiteral("The envelope is not well-formed XML.");
         return false;
     }
     const pugi::xml_node envelope = doc.document_element();
     const pugi::xml_node body = envelope.first_child();
     const pugi::xml_node call = body.first_child();
-    if (std::strcmp(envelope.name(), "soap12:Envelope") != 0
-        || std::strcmp(envelope.attribute("xmlns:soap12").value(), kSoap12) != 0
-        || std::strcmp(envelope.attribute("xmlns:xsi").value(), kXsi) != 0
-        || std::strcmp(envelope.attribute("xmlns:xsd").value(), kXsd) != 0
-        || std::strcmp(body.name(), "soap12:Body") != 0 || body.next_sibling()) {
+    if (std::strcmp(envelope.name(), "soap12:Envelope") != 0 ||
+        std::strcmp(envelope.attribute("xmlns:soap12").value(), kSoap12) != 0 ||
+        std::strcmp(envelope.attribute("xmlns:xsi").value(), kXsi) != 0 ||
+        std::strcmp(envelope.attribute("xmlns:xsd").value(), kXsd) != 0 ||
+        std::strcmp(body.name(), "soap12:Body") != 0 || body.next_sibling()) {
         *problem = QStringLiteral("Not a SOAP 1.2 envelope with one body.");
         return false;
     }
-    if (std::strcmp(call.name(), "UploadFile") != 0 || ns() != call.attribute("xmlns").value()
-        || call.next_sibling()) {
+    if (std::strcmp(call.name(), "UploadFile") != 0 || ns() != call.attribute("xmlns").value() ||
+        call.next_sibling()) {
         *problem = QStringLiteral("The body must hold one UploadFile of the service's namespace.");
         return false;
     }
-    static const char *const kParts[] = {"SessionID",      "PartnerSourceID", "UserID",
-                                         "FileBinaryArray", "FileStreamSize", "Filename"};
+    static const char *const kParts[] = {"SessionID",       "PartnerSourceID", "UserID",
+                                         "FileBinaryArray", "FileStreamSize",  "Filename"};
     QStringList values;
     pugi::xml_node part = call.first_child();
     for (const char *expected : kParts) {
@@ -198,10 +201,11 @@ QString LifePicsService::addAccount(SandboxStore &store, const QString &email, c
     store.update(kService, [&](QJsonObject &state) {
         QJsonObject accounts = state.value(u"accounts").toObject();
         id = QString::number(70001 + accounts.size());
-        accounts.insert(id, QJsonObject{{QStringLiteral("name"), name},
-                                        {QStringLiteral("email"), email},
-                                        {QStringLiteral("password"), password},
-                                        {QStringLiteral("merchant"), QString::number(1200 + accounts.size())}});
+        accounts.insert(id,
+                        QJsonObject{{QStringLiteral("name"), name},
+                                    {QStringLiteral("email"), email},
+                                    {QStringLiteral("password"), password},
+                                    {QStringLiteral("merchant"), QString::number(1200 + accounts.size())}});
         state.insert(u"accounts", accounts);
     });
     return id;
@@ -226,14 +230,15 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
     server.answer("POST", QByteArray(kFormPath) + "BeginPartnerSession", [&store](const StandinRequest &r) {
         if (!isForm(r))
             return methodError(QStringLiteral("Request format is invalid."));
-        if (r.formValue(QStringLiteral("PartnerID")) != QLatin1String(PartnerId)
-            || r.formValue(QStringLiteral("Password")) != QLatin1String(PartnerPassword))
+        if (r.formValue(QStringLiteral("PartnerID")) != QLatin1String(PartnerId) ||
+            r.formValue(QStringLiteral("Password")) != QLatin1String(PartnerPassword))
             return methodError(QStringLiteral("Invalid partner credentials."));
         const QString sessionId = randomHex(16);
         store.update(kService, [&](QJsonObject &state) {
             QJsonObject tokens = state.value(u"tokens").toObject();
-            tokens.insert(sessionId,
-                          QJsonObject{{QStringLiteral("secret"), QString()}, {QStringLiteral("account"), QString()}, {QStringLiteral("expired"), false}});
+            tokens.insert(sessionId, QJsonObject{{QStringLiteral("secret"), QString()},
+                                                 {QStringLiteral("account"), QString()},
+                                                 {QStringLiteral("expired"), false}});
             state.insert(u"tokens", tokens);
         });
         return xmlAnswer("BeginPartnerSession", textElement("SessionID", sessionId));
@@ -252,8 +257,8 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
             const QJsonObject accounts = state.value(u"accounts").toObject();
             for (auto it = accounts.begin(); it != accounts.end(); ++it) {
                 const QJsonObject account = it.value().toObject();
-                if (account.value(u"email").toString().compare(email, Qt::CaseInsensitive) == 0
-                    && account.value(u"password").toString() == password) {
+                if (account.value(u"email").toString().compare(email, Qt::CaseInsensitive) == 0 &&
+                    account.value(u"password").toString() == password) {
                     found = it.key();
                     merchant = account.value(u"merchant").toString();
                 }
@@ -278,9 +283,11 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
         QString problem;
         if (!readEnvelope(r, &upload, &problem))
             return soapFault(400, "Sender", problem);
-        const QByteArray bytes = QByteArray::fromBase64(upload.base64.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+        const QByteArray bytes =
+            QByteArray::fromBase64(upload.base64.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
         if (bytes.isEmpty() || bytes.size() != upload.size)
-            return soapFault(400, "Sender", QStringLiteral("FileBinaryArray does not decode to FileStreamSize bytes."));
+            return soapFault(400, "Sender",
+                             QStringLiteral("FileBinaryArray does not decode to FileStreamSize bytes."));
         if (bytes.size() > kMaxPhotoBytes)
             return soapFault(400, "Sender", QStringLiteral("The file is too large."));
         if (upload.partnerSourceId != QLatin1String(PartnerSourceId))
@@ -291,7 +298,8 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
         if (!openSession(store.state(kService), upload.sessionId, &account, &problem))
             return soapFault(400, "Sender", problem);
         if (account.isEmpty() || account != upload.userId)
-            return soapFault(400, "Sender", QStringLiteral("The UserID is not signed in within this session."));
+            return soapFault(400, "Sender",
+                             QStringLiteral("The UserID is not signed in within this session."));
         const QString kept = store.keepFile(kService, account + u'/' + upload.fileName, bytes);
         if (kept.isEmpty())
             return soapFault(500, "Receiver", QStringLiteral("The file could not be kept."));
@@ -309,10 +317,10 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
         });
         StandinAnswer a;
         a.headers = {{"Content-Type", "application/soap+xml; charset=utf-8"}};
-        a.body = QByteArray(kDeclaration) + "<soap:Envelope xmlns:soap=\"" + kSoap12 + "\"><soap:Body>"
-            + "<UploadFileResponse xmlns=\"" + ns() + "\"><UploadFileResult><UploadFile><ImageID>"
-            + imageId.toUtf8() + "</ImageID></UploadFile></UploadFileResult></UploadFileResponse>"
-            + "</soap:Body></soap:Envelope>";
+        a.body = QByteArray(kDeclaration) + "<soap:Envelope xmlns:soap=\"" + kSoap12 + "\"><soap:Body>" +
+                 "<UploadFileResponse xmlns=\"" + ns() + "\"><UploadFileResult><UploadFile><ImageID>" +
+                 imageId.toUtf8() + "</ImageID></UploadFile></UploadFileResult></UploadFileResponse>" +
+                 "</soap:Body></soap:Envelope>";
         return a;
     });
 
@@ -323,10 +331,10 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
         const QString userId = r.formValue(QStringLiteral("UserID"));
         const QByteArray imagesXml = r.formValue(QStringLiteral("ImagesXML")).toUtf8();
         pugi::xml_document doc;
-        if (imagesXml.isEmpty()
-            || !doc.load_buffer(imagesXml.constData(), size_t(imagesXml.size()), pugi::parse_default | pugi::parse_declaration,
-                                pugi::encoding_utf8)
-            || std::strcmp(doc.document_element().name(), "Images") != 0)
+        if (imagesXml.isEmpty() ||
+            !doc.load_buffer(imagesXml.constData(), size_t(imagesXml.size()),
+                             pugi::parse_default | pugi::parse_declaration, pugi::encoding_utf8) ||
+            std::strcmp(doc.document_element().name(), "Images") != 0)
             return methodError(QStringLiteral("ImagesXML is not an Images list."));
         QStringList ids;
         for (const pugi::xml_node &id : doc.document_element().children("ImageID"))
@@ -342,8 +350,8 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
                 problem = QStringLiteral("The UserID is not signed in within this session.");
                 return;
             }
-            if (r.formValue(QStringLiteral("MerchantID")) != user.value(u"merchant").toString()
-                || r.formValue(QStringLiteral("PartnerSourceID")) != QLatin1String(PartnerSourceId)) {
+            if (r.formValue(QStringLiteral("MerchantID")) != user.value(u"merchant").toString() ||
+                r.formValue(QStringLiteral("PartnerSourceID")) != QLatin1String(PartnerSourceId)) {
                 problem = QStringLiteral("Unknown MerchantID or PartnerSourceID.");
                 return;
             }
@@ -367,8 +375,9 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
         });
         if (token.isEmpty())
             return methodError(problem);
-        return xmlAnswer("AddImagesToCart",
-                         textElement("AutoLoginURL", base + QStringLiteral("/AutoLogin.aspx?token=") + token));
+        return xmlAnswer(
+            "AddImagesToCart",
+            textElement("AutoLoginURL", base + QStringLiteral("/AutoLogin.aspx?token=") + token));
     });
 
     server.answer("POST", QByteArray(kFormPath) + "EndSession", [&store](const StandinRequest &r) {
@@ -387,7 +396,8 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
             state.insert(u"tokens", tokens);
             ended = true;
         });
-        return xmlAnswer("EndSession", textElement("Status", ended ? QStringLiteral("Success") : QStringLiteral("Failed")));
+        return xmlAnswer("EndSession",
+                         textElement("Status", ended ? QStringLiteral("Success") : QStringLiteral("Failed")));
     });
 
     // The cart, signed in by the address the cart request gave out.
@@ -396,7 +406,8 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
         const QJsonObject state = store.state(kService);
         const QString account = state.value(u"logins").toObject().value(token).toString();
         if (token.isEmpty() || account.isEmpty()) {
-            StandinAnswer a = htmlPage(QStringLiteral("Sign in"), QStringLiteral("<p>This sign-in link is not valid.</p>"));
+            StandinAnswer a =
+                htmlPage(QStringLiteral("Sign in"), QStringLiteral("<p>This sign-in link is not valid.</p>"));
             a.status = 403;
             return a;
         }
@@ -406,39 +417,44 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
         QString list;
         for (const QJsonValue &id : cart) {
             const QJsonObject image = images.value(id.toString()).toObject();
-            list += u"<li><img src=\"/CartImage.aspx?token=" + token + u"&amp;id=" + id.toString() + u"\" alt=\"\">"
-                + XmlEscape(image.value(u"name").toString()) + u" <small>(image " + id.toString() + u", "
-                + QString::number(qint64(image.value(u"bytes").toDouble())) + u" bytes)</small></li>";
+            list += u"<li><img src=\"/CartImage.aspx?token=" + token + u"&amp;id=" + id.toString() +
+                    u"\" alt=\"\">" + XmlEscape(image.value(u"name").toString()) + u" <small>(image " +
+                    id.toString() + u", " + QString::number(qint64(image.value(u"bytes").toDouble())) +
+                    u" bytes)</small></li>";
         }
-        const QString body = u"<p>Signed in as " + XmlEscape(user.value(u"email").toString()) + u".</p><p>"
-            + QString::number(cart.size()) + u" photo(s) in your cart.</p><ol id=\"cart\">" + list + u"</ol>";
+        const QString body = u"<p>Signed in as " + XmlEscape(user.value(u"email").toString()) + u".</p><p>" +
+                             QString::number(cart.size()) + u" photo(s) in your cart.</p><ol id=\"cart\">" +
+                             list + u"</ol>";
         return htmlPage(QStringLiteral("Your print cart"), body);
     });
 
     server.answer("GET", "/CartImage.aspx", [&store](const StandinRequest &r) {
         const QJsonObject state = store.state(kService);
-        const QString account = state.value(u"logins").toObject().value(r.queryValue(QStringLiteral("token"))).toString();
-        const QJsonObject image = state.value(u"images").toObject().value(r.queryValue(QStringLiteral("id"))).toObject();
+        const QString account =
+            state.value(u"logins").toObject().value(r.queryValue(QStringLiteral("token"))).toString();
+        const QJsonObject image =
+            state.value(u"images").toObject().value(r.queryValue(QStringLiteral("id"))).toObject();
         if (account.isEmpty() || image.value(u"account").toString() != account)
             return StandinAnswer{404, {}, "no such image"};
         const QString name = image.value(u"file").toString().toLower();
         const QByteArray type = name.endsWith(u".png")   ? "image/png"
-            : name.endsWith(u".gif")                     ? "image/gif"
-            : name.endsWith(u".bmp")                     ? "image/bmp"
+                                : name.endsWith(u".gif") ? "image/gif"
+                                : name.endsWith(u".bmp") ? "image/bmp"
                                                          : "image/jpeg";
-        return StandinAnswer{200, {{"Content-Type", type}}, store.fileBytes(kService, image.value(u"file").toString())};
+        return StandinAnswer{
+            200, {{"Content-Type", type}}, store.fileBytes(kService, image.value(u"file").toString())};
     });
 
     server.answer("GET", "/Order-Prints.asp", [](const StandinRequest &r) {
         return htmlPage(QStringLiteral("Create an account"),
-                        u"<p>Sandbox accounts are made on the sandbox page. Partner source "
-                            + XmlEscape(r.queryValue(QStringLiteral("psrc"))) + u".</p><p>Or sign in as <b>"
-                            + QLatin1String(DemoEmail) + u"</b>.</p>");
+                        u"<p>Sandbox accounts are made on the sandbox page. Partner source " +
+                            XmlEscape(r.queryValue(QStringLiteral("psrc"))) + u".</p><p>Or sign in as <b>" +
+                            QLatin1String(DemoEmail) + u"</b>.</p>");
     });
     server.answer("GET", "/Help/passwordfinder.aspx", [](const StandinRequest &) {
         return htmlPage(QStringLiteral("Password finder"),
-                        u"<p>The sandbox account " + QLatin1String(DemoEmail) + u" has the password <b>"
-                            + QLatin1String(DemoPassword) + u"</b>.</p>");
+                        u"<p>The sandbox account " + QLatin1String(DemoEmail) + u" has the password <b>" +
+                            QLatin1String(DemoPassword) + u"</b>.</p>");
     });
 }
 
@@ -461,11 +477,12 @@ QString LifePicsService::pageSection(const SandboxStore &store) const
     if (carts.isEmpty())
         html += u"<p>No cart holds a photo yet.</p>";
     for (auto it = carts.begin(); it != carts.end(); ++it) {
-        html += u"<p>" + XmlEscape(accounts.value(it.key()).toObject().value(u"email").toString()) + u"</p><div>";
+        html +=
+            u"<p>" + XmlEscape(accounts.value(it.key()).toObject().value(u"email").toString()) + u"</p><div>";
         for (const QJsonValue &id : it.value().toArray()) {
             const QJsonObject image = images.value(id.toString()).toObject();
-            html += u"<img height=\"90\" title=\"" + XmlEscape(image.value(u"name").toString()) + u"\" src=\""
-                + SandboxStore::fileUrl(kService, image.value(u"file").toString()) + u"\">";
+            html += u"<img height=\"90\" title=\"" + XmlEscape(image.value(u"name").toString()) +
+                    u"\" src=\"" + SandboxStore::fileUrl(kService, image.value(u"file").toString()) + u"\">";
         }
         html += u"</div>";
     }

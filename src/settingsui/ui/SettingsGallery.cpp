@@ -3,9 +3,9 @@
 #include "core/AppState.h"
 #include "core/UserPrompt.h"
 #include "core/ui/Gallery.h"
+#include "platform/Shell.h"
 #include "settingsui/ui/frmCallOut.h"
 #include "settingsui/ui/frmSettings.h"
-#include "platform/Shell.h"
 #include "webkit/ServiceConfig.h"
 
 #include <QObject>
@@ -55,7 +55,8 @@ void registerSettingsWindows(Gallery &gallery)
             QStringLiteral("To access options from the Sys Tray, please close the active form first."));
         return window;
     });
-    gallery.add(QStringLiteral("frmSettings"), [](AppState &state) { return settingsOn(state, frmSettings::SkinPage); });
+    gallery.add(QStringLiteral("frmSettings"),
+                [](AppState &state) { return settingsOn(state, frmSettings::SkinPage); });
     gallery.add(QStringLiteral("frmSettings-flazz"),
                 [](AppState &state) { return settingsOn(state, frmSettings::UploadPage); });
     gallery.add(QStringLiteral("frmSettings-authorization"),

@@ -145,14 +145,16 @@ frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &s
     m_cboUploadSize->setObjectName(QStringLiteral("cboUploadSize"));
     m_cboUploadSize->setGeometry(12, 66, 260, 26);
     connect(m_cboUploadSize, &QComboBox::activated, this, &frmSettings::cboUploadSize_Click);
-    text(QStringLiteral("Note: Flazzing Photos in their original size is a time consuming activity, and depends on "
-                        "their size/internet connection speed. To Flazz quickly, use the 1024 pixels setting."),
+    text(QStringLiteral(
+             "Note: Flazzing Photos in their original size is a time consuming activity, and depends on "
+             "their size/internet connection speed. To Flazz quickly, use the 1024 pixels setting."),
          uploadPage, QRect(12, 108, kPageWidth - 24, 70));
     m_pages[UploadPage] = uploadPage;
 
     QFrame *authPage = addPage(QStringLiteral("fraAuth"), QStringLiteral("Authorization"));
-    text(QStringLiteral("For some reason, if the Service Authorization is lost or removed, you can re-authorize "
-                        "from here."),
+    text(QStringLiteral(
+             "For some reason, if the Service Authorization is lost or removed, you can re-authorize "
+             "from here."),
          authPage, QRect(12, 36, kPageWidth - 24, 40));
     const std::pair<Service, QString> rows[] = {{Dropbox, QStringLiteral("Dropbox:")},
                                                 {Google, QStringLiteral("Google Drive:")},
@@ -181,9 +183,10 @@ frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &s
     text(QStringLiteral("You can Flazz and Share your Photos to various services like a breeze. You can also "
                         "order Prints online."),
          aboutPage, QRect(12, 66, kPageWidth - 24, 36));
-    text(QStringLiteral("Flazz uses various APIs provided by the relevant services. This program is not endorsed "
-                        "by or affiliated by any of them. Each service is the owner of its respective Trade Marks, "
-                        "and/or other rights."),
+    text(QStringLiteral(
+             "Flazz uses various APIs provided by the relevant services. This program is not endorsed "
+             "by or affiliated by any of them. Each service is the owner of its respective Trade Marks, "
+             "and/or other rights."),
          aboutPage, QRect(12, 106, kPageWidth - 24, 66));
     m_lblVersion = text(QStringLiteral("Version: "), aboutPage, QRect(12, 178, 200, 20), false);
     m_lblVersion->setObjectName(QStringLiteral("lblVersion"));
@@ -246,8 +249,8 @@ void frmSettings::Form_Load()
 
 void frmSettings::FillSettingsLists()
 {
-    m_lblVersion->setText(QStringLiteral("Version: ") + u' ' + QString::number(FLAZZ_VERSION_MAJOR) + u'.'
-                          + QString::number(FLAZZ_VERSION_MINOR));
+    m_lblVersion->setText(QStringLiteral("Version: ") + u' ' + QString::number(FLAZZ_VERSION_MAJOR) + u'.' +
+                          QString::number(FLAZZ_VERSION_MINOR));
     m_cboUploadSize->clear();
     for (const Entry &entry : kUploadSizes)
         m_cboUploadSize->addItem(QString::fromUtf16(entry.text), entry.data);

@@ -68,7 +68,8 @@ bool PrintPhotos(QPagedPaintDevice &device, const QStringList &paths, QString *e
         }
         // The painter starts at the printable area's corner; the area itself
         // follows the page's turn.
-        const QRectF page(QPointF(), QSizeF(device.pageLayout().paintRectPixels(device.logicalDpiX()).size()));
+        const QRectF page(QPointF(),
+                          QSizeF(device.pageLayout().paintRectPixels(device.logicalDpiX()).size()));
         painter.drawImage(FitPhoto(photo.size(), page), photo);
     }
     return painter.end();

@@ -91,7 +91,9 @@ void PrintFlow::printLocally()
 
 QString PrintFlow::storedEmail() const
 {
-    return SettingsStore(m_state.SettingsFile).readOr(QString::fromLatin1(SettingsKey::LifePicsMail)).trimmed();
+    return SettingsStore(m_state.SettingsFile)
+        .readOr(QString::fromLatin1(SettingsKey::LifePicsMail))
+        .trimmed();
 }
 
 bool PrintFlow::login(LifePicsView &view)
@@ -114,8 +116,8 @@ bool PrintFlow::login(LifePicsView &view)
     view.setMeter(0, 0, count + 1);
     if (!lifePics.InitiateSession()) {
         m_report.problem = lifePics.LastError();
-        m_prompt.systemMessage(u"Failed to initiate session with " + m_config.serviceName + u". Try again later.",
-                               info, title);
+        m_prompt.systemMessage(
+            u"Failed to initiate session with " + m_config.serviceName + u". Try again later.", info, title);
         view.SetBusy(false);
         return false;
     }
@@ -124,8 +126,8 @@ bool PrintFlow::login(LifePicsView &view)
         if (lifePics.LastFailedToConnect())
             m_prompt.internetConnectionError();
         else
-            m_prompt.systemMessage(u"Unable to Authenticate with " + m_config.serviceName
-                                       + u".\r\nPlease check E-mail/Password and try again.",
+            m_prompt.systemMessage(u"Unable to Authenticate with " + m_config.serviceName +
+                                       u".\r\nPlease check E-mail/Password and try again.",
                                    info, title);
         view.SetBusy(false);
         return false;

@@ -54,10 +54,10 @@ public:
     struct SendReport
     {
         bool signedIn = false;
-        bool uploaded = false;  // every file went through
-        QString cart;           // the cart's automatic-login address
-        QString problem;        // why it stopped short, for a person
-        QStringList leftOut;    // files the service took no image from, with the reason
+        bool uploaded = false; // every file went through
+        QString cart;          // the cart's automatic-login address
+        QString problem;       // why it stopped short, for a person
+        QStringList leftOut;   // files the service took no image from, with the reason
     };
     const SendReport &lastSend() const { return m_report; }
 

@@ -1,10 +1,10 @@
 #include "webservices/ui/frmLifePics.h"
 
 #include "core/Skin.h"
+#include "core/ui/LinkLabel.h"
 #include "core/ui/SkinArt.h"
 #include "core/ui/Twips.h"
 #include "webservices/flows/PrintFlow.h"
-#include "core/ui/LinkLabel.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -78,9 +78,10 @@ frmLifePics::frmLifePics(AppState &state, PrintFlow *flow, const QString &servic
     });
     y += 28;
 
-    auto *note = new QLabel(QStringLiteral("Photos will be flazzed in their original resolution only. Any other "
-                                           "choice made by you, is ignored for this service."),
-                            m_signIn);
+    auto *note =
+        new QLabel(QStringLiteral("Photos will be flazzed in their original resolution only. Any other "
+                                  "choice made by you, is ignored for this service."),
+                   m_signIn);
     note->setObjectName(QStringLiteral("lblNote"));
     note->setWordWrap(true);
     note->setGeometry(0, y, kViewWidth, 40);

@@ -31,7 +31,8 @@ frmPrinter::frmPrinter(AppState &state, PrintFlow *flow, const QString &serviceN
     setFixedSize(kWidth, kHeight);
 
     auto *intro = new QLabel(
-        QStringLiteral("Flazz offers you options to order Prints online, or print using your Local Printer."), this);
+        QStringLiteral("Flazz offers you options to order Prints online, or print using your Local Printer."),
+        this);
     intro->setObjectName(QStringLiteral("lblIntro"));
     intro->setWordWrap(true);
     intro->setGeometry(kLeft, TitleBarHeight + 12, kWidth - 2 * kLeft, 40);
