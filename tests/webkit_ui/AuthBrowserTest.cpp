@@ -176,3 +176,29 @@ TEST_F(AuthBrowserTest, EndingAndOutsideAddressesAreRecognisedByPrefixInAnyCase)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(AuthBrowserTest, ResizingKeepsTheBarAtTheBottomAndTheBrowserAboveIt)
+{
+    frmAuthBrowser browser(state, pages.config, shell);
+    browser.setEndProgram([] {});
+    browser.show();
+    for (const QSize size : {QSize(800, 660), QSize(1000, 500)}) {
+        browser.resize(size);
+        QWidget *bar = browser.fraBottom();
+        EXPECT_EQ(bar->geometry().bottom(), size.height() - 1);
+        EXPECT_EQ(bar->width(), size.width());
+        EXPECT_EQ(browser.AuthBrowser()->geometry().bottom() + 1, bar->y());
+        EXPECT_EQ(browser.AuthBrowser()->width(), size.width());
+        EXPECT_EQ(browser.imgLeft()->x(), 0);
+        EXPECT_EQ(browser.imgRight()->geometry().right(), size.width() - 1);
+        EXPECT_EQ(browser.imgCenter()->x(), browser.imgLeft()->geometry().right() + 1);
+        EXPECT_EQ(browser.imgCenter()->geometry().right() + 1, browser.imgRight()->x());
+        EXPECT_EQ(browser.Label1()->x(), browser.imgLeft()->x() + 330 / 15);
+        EXPECT_EQ(browser.Label10()->x(), browser.Label1()->x());
+        EXPECT_EQ(browser.lblClose()->geometry().right() + 1, size.width() - 70 / 15);
+    }
+}
+
+} // namespace
