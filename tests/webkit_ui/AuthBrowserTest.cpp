@@ -133,9 +133,11 @@ TEST_F(AuthBrowserTest, PageKeepsItsKeysButNotTheBrowserShortcutsAndSignUpOpensO
 
     script("document.getElementById('signup').click()");
     script("document.getElementById('report').click()");
-    ASSERT_TRUE(waitUntil([&] { return shell.opened.size() == 2; }, 5000));
+    script("document.getElementById('signup2').click()");
+    ASSERT_TRUE(waitUntil([&] { return shell.opened.size() == 3; }, 5000));
     EXPECT_EQ(shell.opened.at(0), pages.url("/r.php?api_key=123&next=x"));
     EXPECT_EQ(shell.opened.at(1), pages.url("/dialog/report.application/?id=1"));
+    EXPECT_EQ(shell.opened.at(2), pages.url("/r.php?api_key=9"));
     QTest::qWait(300);
     EXPECT_TRUE(window->AuthBrowser()->url().toString().endsWith(QLatin1String("/dialog/oauth")));
     EXPECT_EQ(pages.requestsFor("/r.php"), 0);

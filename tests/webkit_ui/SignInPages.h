@@ -37,6 +37,7 @@ struct SignInPages
         const QByteArray signIn =
             "<html><head><title>Sign in</title></head><body style='border:5px solid red'>"
             "<a id='signup' href='/r.php?api_key=123&amp;next=x'>Sign up</a>"
+            "<a id='signup2' target='_blank' href='/r.php?api_key=9'>Sign up</a>"
             "<a id='report' href='/dialog/report.application/?id=1'>Report</a>"
             "<a id='other' href='/other.html'>Other</a>"
             "<a id='home' href='/dropbox/HOME?x'>Home</a>"

@@ -65,13 +65,38 @@ protected:
     {
         return m_window->beforeNavigate(url);
     }
-    // A sign-in never needs a second window, and a page must not get one
-    // through the browser's shortcuts or a script.
-    QWebEnginePage *createWindow(WebWindowType) override { return nullptr; }
+    // A sign-in never opens a second window. A link meant for one still
+    // reaches the window's rule, so a sign-up page opens in the user's own
+    // browser however the service links to it.
+    QWebEnginePage *createWindow(WebWindowType) override;
 
 private:
     frmAuthBrowser *m_window;
 };
+
+// Stands in for a new window for the length of its first navigation, which
+// it hands to the window's rule and then cancels.
+class PopupPage : public QWebEnginePage
+{
+public:
+    PopupPage(frmAuthBrowser *window, QObject *parent) : QWebEnginePage(parent), m_window(window) {}
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType, bool) override
+    {
+        m_window->beforeNavigate(url);
+        deleteLater();
+        return false;
+    }
+
+private:
+    frmAuthBrowser *m_window;
+};
+
+QWebEnginePage *AuthPage::createWindow(WebWindowType)
+{
+    return new PopupPage(m_window, this);
+}
 
 // One piece of the bottom bar: the skin's colours top to bottom, a light
 // edge along the top, and rounded outer corners on the end pieces.
