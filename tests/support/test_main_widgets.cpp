@@ -9,8 +9,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // The web engine's sandbox refuses to start as root, which is how the
     // suite runs in containers; the pages the tests load are their own.
-    // (CTest passes only the first variable of a discovered test's
-    // environment, so this cannot be left to the test properties.)
+    // (Test discovery passes only one variable of a test's environment on,
+    // so this cannot be left to the test properties.)
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox");
     QApplication app(argc, argv);
