@@ -25,7 +25,9 @@ QString QtSignIn::browse(const SignInPage &page)
     window.setSuccessURL(page.successUrl);
     window.setFailedURL(page.failedUrl);
     window.setActionURL(page.actionUrl);
+    m_browsing = true;
     ShowFormModal(m_state, window);
+    m_browsing = false;
 
     // The Facebook account takes a few more requests after the last page;
     // the user sees that something is still going on.

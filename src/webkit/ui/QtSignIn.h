@@ -32,6 +32,9 @@ public:
     // Esc in the browser ends the program through this.
     void setEndProgram(EndProgramAction action) { m_endProgram = std::move(action); }
 
+    // True while the sign-in browser is on screen.
+    bool browserShowing() const { return m_browsing; }
+
     // The busy window a Facebook sign-in left up; null when none is.
     frmSck *busyWindow() const { return m_busy.get(); }
 
@@ -42,4 +45,5 @@ private:
     QWidget *m_owner;
     EndProgramAction m_endProgram;
     std::unique_ptr<frmSck> m_busy;
+    bool m_browsing = false;
 };
