@@ -6,6 +6,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QtMath>
 
 QPageLayout::Orientation PrintOrientation(const QSize &photo)
 {
@@ -70,7 +71,13 @@ bool PrintPhotos(QPagedPaintDevice &device, const QStringList &paths, QString *e
         // follows the page's turn.
         const QRectF page(QPointF(),
                           QSizeF(device.pageLayout().paintRectPixels(device.logicalDpiX()).size()));
-        painter.drawImage(FitPhoto(photo.size(), page), photo);
+        const QRectF target = FitPhoto(photo.size(), page);
+        // More pixels than the device prints only make the file bigger and
+        // the printer slower.
+        if (photo.width() > qCeil(target.width()) || photo.height() > qCeil(target.height()))
+            photo = photo.scaled(qCeil(target.width()), qCeil(target.height()), Qt::KeepAspectRatio,
+                                 Qt::SmoothTransformation);
+        painter.drawImage(target, photo);
     }
     return painter.end();
 }
