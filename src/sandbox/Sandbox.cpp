@@ -70,11 +70,12 @@ QString simplePage(const QString &title, const QString &body)
 
 const QStringList &faultKinds()
 {
-    static const QStringList kinds = {QStringLiteral("none"),        QStringLiteral("latency"),
-                                      QStringLiteral("bandwidth"),   QStringLiteral("upload-bandwidth"),
-                                      QStringLiteral("drip"),        QStringLiteral("truncate"),
-                                      QStringLiteral("close"),       QStringLiteral("error"),
-                                      QStringLiteral("unavailable"), QStringLiteral("expire-tokens")};
+    static const QStringList kinds = {QStringLiteral("none"),         QStringLiteral("latency"),
+                                      QStringLiteral("bandwidth"),    QStringLiteral("upload-bandwidth"),
+                                      QStringLiteral("drip"),         QStringLiteral("truncate"),
+                                      QStringLiteral("close"),        QStringLiteral("oversize"),
+                                      QStringLiteral("error"),        QStringLiteral("unavailable"),
+                                      QStringLiteral("expire-tokens")};
     return kinds;
 }
 
@@ -208,6 +209,8 @@ QString Sandbox::describe(const StandinFaults &f)
         parts << QStringLiteral("answers cut after %1 bytes").arg(f.truncateBodyAt);
     if (f.closeAbruptly)
         parts << QStringLiteral("connection dropped");
+    if (f.oversizeBy > 0)
+        parts << QStringLiteral("answers %1 bytes longer").arg(f.oversizeBy);
     if (f.status != 0)
         parts << (f.retryAfterSeconds >= 0
                       ? QStringLiteral("status %1, Retry-After %2").arg(f.status).arg(f.retryAfterSeconds)
@@ -264,6 +267,8 @@ bool Sandbox::setFault(const QString &service, const QString &fault, const QStri
         f.truncateBodyAt = number < 0 ? 0 : number;
     else if (fault == u"close")
         f.closeAbruptly = true;
+    else if (fault == u"oversize")
+        f.oversizeBy = number <= 0 ? qint64(80) * 1024 * 1024 : number;
     else if (fault == u"error")
         f.status = number < 500 || number > 599 ? 500 : int(number);
     else if (fault == u"unavailable")

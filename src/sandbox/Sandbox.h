@@ -35,7 +35,8 @@ struct SandboxRequestLine
 //   POST /control/faults  service=<name>&fault=<kind>[&value=<n>][&count=<n>][&path=<prefix>]
 //       kind: none, latency (ms), bandwidth (answer bytes/s),
 //             upload-bandwidth (request bytes/s), drip (ms per byte),
-//             truncate (body bytes sent), close, error (status, 500),
+//             truncate (body bytes sent), close, oversize (filler bytes added),
+//             error (status, 500),
 //             unavailable (Retry-After seconds, 30), expire-tokens
 //       count: the next n requests only; absent or 0 for all of them
 //   GET  /control/faults  one line per service: "<name>\t<faults>"

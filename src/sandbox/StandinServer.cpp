@@ -440,7 +440,7 @@ bool Connection::parseHead(const QByteArray &head)
             return false;
         }
         m_bodyLeft = size;
-        m_request.body.reserve(size);
+        m_request.body.reserve(std::min<qint64>(size, 8 * 1024 * 1024)); // a claim is not yet bytes
         m_stage = Stage::Body;
         hasBody = size > 0;
     }
@@ -498,6 +498,8 @@ void Connection::dispatch()
             answer.body = "no stand-in answer for " + m_request.method + ' ' + m_request.path;
         }
     }
+    if (m_faults.oversizeBy > 0)
+        answer.body.append(QByteArray(m_faults.oversizeBy, ' '));
     const auto delay = answer.delay + m_faults.latency;
     if (delay.count() > 0)
         QTimer::singleShot(delay, this, [this, answer] { send(answer); });
@@ -618,7 +620,7 @@ struct StandinServer::Impl : ServerState
 bool StandinFaults::any() const
 {
     return latency.count() > 0 || answerBytesPerSecond > 0 || requestBytesPerSecond > 0 ||
-           dripInterval.count() > 0 || truncateBodyAt >= 0 || closeAbruptly || status != 0;
+           dripInterval.count() > 0 || truncateBodyAt >= 0 || closeAbruptly || oversizeBy > 0 || status != 0;
 }
 
 StandinFaults StandinFaults::unavailable(int retryAfterSeconds, int count)

@@ -94,6 +94,7 @@ struct StandinFaults
     qint64 truncateBodyAt =
         -1; // the full Content-Length is announced, this many body bytes go, then the connection closes
     bool closeAbruptly = false; // the request is read, then the connection drops without an answer
+    qint64 oversizeBy = 0;      // filler bytes appended to the answer's body (past a client's size cap)
     int status = 0;             // answered instead of the script (e.g. 500, 503)
     int retryAfterSeconds = -1; // sent as Retry-After with `status`
     int count = -1;

@@ -348,6 +348,14 @@ TEST(StandinServer, EachFaultIsWhatAClientSees)
     EXPECT_GE(server.requestCount(), 1); // it arrived whole first
     EXPECT_EQ(server.lastRequest().body, "x");
 
+    StandinFaults oversize;
+    oversize.oversizeBy = 1000;
+    oversize.count = 1;
+    server.setFaults(oversize);
+    Fetched padded = fetch(net, base + u"/small");
+    EXPECT_EQ(padded.contentLength, 1006);
+    EXPECT_TRUE(padded.body.startsWith("abcdef"));
+
     server.setFaults(StandinFaults::serverError(502, 1));
     EXPECT_EQ(fetch(net, base + u"/small").status, 502);
 
