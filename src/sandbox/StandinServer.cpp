@@ -207,6 +207,7 @@ private:
     void finishAnswer();
     void refuse(int status);
     void startReadPacing();
+    qint64 takeable(qint64 wanted);
 
     ServerState &m_impl;
     QTcpSocket *m_socket;
@@ -219,7 +220,7 @@ private:
     bool m_keepAlive = true;
     bool m_http10 = false;
 
-    qint64 m_readAllowance = -1; // bytes that may still be read this tick; negative when unpaced
+    qint64 m_readAllowance = -1; // request bytes that may still be taken this tick; negative when unpaced
     QTimer m_readTimer;
 
     QByteArray m_out;
@@ -266,17 +267,28 @@ Connection::Connection(ServerState &impl, QTcpSocket *socket, QObject *parent)
 void Connection::pull()
 {
     m_idleTimer.start();
-    const bool pacedStage = m_stage != Stage::Head && m_stage != Stage::Answering;
-    if (m_readAllowance >= 0 && pacedStage) {
-        const qint64 take = std::min(m_readAllowance, m_socket->bytesAvailable());
-        if (take > 0) {
-            m_in.append(m_socket->read(take));
-            m_readAllowance -= take;
-        }
+    const bool paced = m_readAllowance >= 0 && m_stage != Stage::Head && m_stage != Stage::Answering;
+    if (paced) {
+        // Keep little in hand, so that the kernel holds the sender back.
+        const qint64 room = 2 * m_socket->readBufferSize() - m_in.size();
+        if (room > 0)
+            m_in.append(m_socket->read(room));
     } else {
         m_in.append(m_socket->readAll());
     }
     process();
+}
+
+qint64 Connection::takeable(qint64 wanted)
+{
+    qint64 take = std::min<qint64>(wanted, m_in.size());
+    // Pacing counts what the request parser takes, not what the socket
+    // delivered: bytes already buffered when the head arrived are paced too.
+    if (m_readAllowance >= 0) {
+        take = std::min(take, m_readAllowance);
+        m_readAllowance -= take;
+    }
+    return take;
 }
 
 void Connection::process()
@@ -297,7 +309,7 @@ void Connection::process()
             break;
         }
         case Stage::Body: {
-            const qint64 take = std::min<qint64>(m_bodyLeft, m_in.size());
+            const qint64 take = takeable(m_bodyLeft);
             m_request.body.append(m_in.constData(), take);
             m_in.remove(0, take);
             m_bodyLeft -= take;
@@ -329,7 +341,7 @@ void Connection::process()
             break;
         }
         case Stage::ChunkData: {
-            const qint64 take = std::min<qint64>(m_chunkLeft, m_in.size());
+            const qint64 take = takeable(m_chunkLeft);
             m_request.body.append(m_in.constData(), take);
             m_in.remove(0, take);
             m_chunkLeft -= take;
