@@ -1,0 +1,202 @@
+#include "cloudfolders/clsGoogle.h"
+
+#include "core/SettingsKeys.h"
+#include "core/SettingsStore.h"
+#include "core/UserPrompt.h"
+#include "sandbox/SandboxStore.h"
+#include "sandbox/StandinServer.h"
+#include "sandbox/services/GoogleService.h"
+#include "support/ScriptedSignIn.h"
+#include "support/ScriptedUserPrompt.h"
+#include "support/TestEnvironment.h"
+#include "support/TestText.h"
+#include "webkit/ServiceConfig.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A browser that ends where the test says, without loading anything.
+class EndingSignIn : public ScriptedSignIn
+{
+public:
+    QString ending;
+    QString browse(const SignInPage &page) override
+    {
+        calls.append(u"browse " + page.actionUrl);
+        return ending;
+    }
+};
+
+class GoogleTest : public ::testing::Test
+{
+protected:
+    GoogleTest() : store(env.path(s(u"sandbox"))), settings(env.state().SettingsFile), ui(&env.state())
+    {
+        service.install(server, store);
+        config = ServiceConfig::defaults();
+        service.configure(config, server.baseUrl());
+    }
+
+    std::unique_ptr<clsGoogle> connector(SignIn &through)
+    {
+        return std::make_unique<clsGoogle>(env.state(), config, through, ui);
+    }
+    std::unique_ptr<clsGoogle> connector() { return connector(signIn); }
+
+    QString stored(const char *key) const { return settings.readOr(QString::fromLatin1(key)); }
+
+    QList<StandinRequest> tokenRequests(const QString &grant) const
+    {
+        QList<StandinRequest> out;
+        for (const StandinRequest &r : server.requests()) {
+            if (r.path == "/o/oauth2/token" && r.formValue(s(u"grant_type")) == grant)
+                out.append(r);
+        }
+        return out;
+    }
+
+    TestEnvironment env;
+    StandinServer server;
+    SandboxStore store;
+    GoogleService service;
+    ServiceConfig config;
+    SettingsStore settings;
+    ScriptedSignIn signIn;
+    ScriptedUserPrompt ui;
+};
+
+TEST_F(GoogleTest, SignsInThroughTheApprovalTitleAndStoresTheProfile)
+{
+    auto google = connector();
+    ASSERT_TRUE(google->CreateAccount());
+
+    const QString base = server.baseUrl();
+    EXPECT_EQ(
+        signIn.calls.first(),
+        u"browse " + base +
+            u"/o/oauth2/auth?redirect_uri=urn:ietf:wg:oauth:2.0:oob&response_type=code&client_id=" +
+            s(GoogleService::ClientId) +
+            u"&approval_prompt=force&scope=https%3A%2F%2Fwww.googleapis.com%2Fauth%2Fdrive+https%3A%2F%2Fwww."
+            u"googleapis.com%2Fauth%2Fdrive.file&access_type=offline");
+    EXPECT_TRUE(signIn.visited.last().startsWith(base + u"/o/oauth2/approval?code=4/"));
+
+    const QList<StandinRequest> exchange = tokenRequests(s(u"authorization_code"));
+    ASSERT_EQ(exchange.size(), 1);
+    const QString code = signIn.visited.last().section(s(u"code="), 1);
+    EXPECT_EQ(exchange.first().body,
+              (u"code=" + code + u"&client_id=" + s(GoogleService::ClientId) + u"&client_secret=" +
+               s(GoogleService::ClientSecret) +
+               u"&redirect_uri=urn:ietf:wg:oauth:2.0:oob&grant_type=authorization_code")
+                  .toUtf8());
+    EXPECT_FALSE(exchange.first().hasHeader("GData-Version"));
+
+    EXPECT_EQ(stored(SettingsKey::GoogleAccessToken), google->AccessToken());
+    EXPECT_TRUE(google->AccessToken().startsWith(u"ya29."));
+    EXPECT_TRUE(stored(SettingsKey::GoogleRefreshToken).startsWith(u"1/"));
+    EXPECT_EQ(stored(SettingsKey::GoogleID), s(GoogleService::AccountId));
+    EXPECT_EQ(google->name(), s(GoogleService::AccountName));
+    EXPECT_EQ(google->TokenExpiresIn(), 3600);
+    EXPECT_TRUE(google->IsAuthoriseUserExist());
+    EXPECT_TRUE(ui.calls.isEmpty());
+}
+
+TEST_F(GoogleTest, EveryNewConnectorRenewsAndStoresTheAccessToken)
+{
+    ASSERT_TRUE(connector()->CreateAccount());
+    const QString refresh = stored(SettingsKey::GoogleRefreshToken);
+    const QString first = stored(SettingsKey::GoogleAccessToken);
+    service.expireTokens();
+    server.clearRequests();
+
+    auto one = connector();
+    const QString second = stored(SettingsKey::GoogleAccessToken);
+    auto two = connector();
+    const QString third = stored(SettingsKey::GoogleAccessToken);
+
+    const QList<StandinRequest> renewals = tokenRequests(s(u"refresh_token"));
+    ASSERT_EQ(renewals.size(), 2);
+    for (const StandinRequest &r : renewals) {
+        EXPECT_EQ(r.header("GData-Version"), "1.4");
+        EXPECT_EQ(r.formValue(s(u"refresh_token")), refresh);
+    }
+    EXPECT_NE(second, first);
+    EXPECT_NE(third, second);
+    EXPECT_EQ(two->AccessToken(), third);
+    EXPECT_EQ(stored(SettingsKey::GoogleRefreshToken), refresh);
+    // The renewed token is one the service takes.
+    EXPECT_TRUE(two->albums().isEmpty());
+    EXPECT_EQ(server.lastRequest().header("Authorization"), (u"Bearer " + third).toUtf8());
+}
+
+TEST_F(GoogleTest, TheCodeIsWhatLiesBetweenTheFirstAndSecondEquals)
+{
+    EndingSignIn ending;
+    ending.ending = s(u"Success code=4/abc=def=ghi");
+    auto google = connector(ending);
+    EXPECT_FALSE(google->CreateAccount()); // the sandbox never issued that code
+    const QList<StandinRequest> exchange = tokenRequests(s(u"authorization_code"));
+    ASSERT_EQ(exchange.size(), 1);
+    EXPECT_TRUE(exchange.first().body.startsWith("code=4/abc&client_id="));
+    EXPECT_TRUE(ui.calls.isEmpty());
+}
+
+TEST_F(GoogleTest, ARefusalOrAnAbandonedSignInStoresNothing)
+{
+    signIn.decisions = {s(u"refuse")};
+    EXPECT_FALSE(connector()->CreateAccount());
+    EXPECT_TRUE(stored(SettingsKey::GoogleAccessToken).isEmpty());
+
+    EndingSignIn closed; // the window closed on the sign-in page
+    closed.ending = s(u"Request for Permission");
+    EXPECT_FALSE(connector(closed)->CreateAccount());
+    EXPECT_TRUE(ui.calls.isEmpty());
+}
+
+TEST_F(GoogleTest, AnUnreachableServiceIsReportedOnceAndKeepsTheStoredToken)
+{
+    ASSERT_TRUE(connector()->CreateAccount());
+    const QString token = stored(SettingsKey::GoogleAccessToken);
+    config.google.accounts = config.google.drive = s(u"http://127.0.0.1:1");
+
+    EndingSignIn ending;
+    ending.ending = s(u"Success code=4/x");
+    auto google = connector(ending);
+    EXPECT_EQ(stored(SettingsKey::GoogleAccessToken), token);
+    EXPECT_FALSE(google->CreateAccount());
+    ASSERT_EQ(ui.calls.size(), 1);
+    EXPECT_EQ(ui.calls.first().text, s(u"Cannot communicate with Google Drive."));
+    EXPECT_EQ(ui.calls.first().style, MsgStyle::Critical);
+    EXPECT_EQ(ui.calls.first().title, s(u"Flazz"));
+    EXPECT_TRUE(google->GetFolderList().isEmpty());
+    EXPECT_TRUE(google->CreateAlbum(s(u"x")).isEmpty());
+}
+
+TEST_F(GoogleTest, FoldersAreListedAndCreatedAtTheTopOfTheDrive)
+{
+    ASSERT_TRUE(connector()->CreateAccount());
+    auto google = connector();
+    const QString id = google->CreateAlbum(s(u"Summer ☀"));
+    ASSERT_FALSE(id.isEmpty());
+    const StandinRequest created = server.lastRequest();
+    EXPECT_EQ(created.body, s(u"{\r\n  \"title\": \"Summer ☀\",\r\n  \"mimeType\": "
+                              u"\"application/vnd.google-apps.folder\"\r\n}\r\n")
+                                .toUtf8());
+    EXPECT_EQ(created.header("Content-Type"), "application/json");
+
+    // A quote in the name goes in as it is, and the service cannot read it.
+    EXPECT_TRUE(google->CreateAlbum(s(u"Say \"cheese\"")).isEmpty());
+
+    const QString list = google->GetFolderList();
+    EXPECT_EQ(
+        server.lastRequest().queryValue(s(u"q")),
+        s(u"mimeType = 'application/vnd.google-apps.folder' and trashed = false and  'root' in parents"));
+    EXPECT_TRUE(list.contains(u"\"items\""));
+    const QList<AlbumEntry> folders = google->albums();
+    ASSERT_EQ(folders.size(), 1);
+    EXPECT_EQ(folders.first().text, s(u"Summer ☀"));
+    EXPECT_EQ(folders.first().cargo, id);
+    EXPECT_TRUE(service.pageSection(store).contains(s(u"Summer ☀")));
+}
+
+} // namespace
