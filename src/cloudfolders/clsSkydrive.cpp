@@ -9,6 +9,8 @@
 #include "webkit/WebText.h"
 #include "webkit/clsFBCallback.h"
 
+#include <QScopeGuard>
+
 namespace {
 
 QString key(const char *settingsKey)
@@ -124,11 +126,14 @@ void clsSkydrive::CheckPermissions()
     // event handling.
     bool answered = false;
     QString answer;
-    QObject::connect(check, &clsFBCallback::Response, check,
-                     [&](const QString &responseText, const QString &, bool, qint32, const QString &) {
-                         answered = true;
-                         answer = responseText;
-                     });
+    const QMetaObject::Connection listening =
+        QObject::connect(check, &clsFBCallback::Response, check,
+                         [&](const QString &responseText, const QString &, bool, qint32, const QString &) {
+                             answered = true;
+                             answer = responseText;
+                         });
+    // The object outlives this call; what it would report later has nowhere to go.
+    const auto stopListening = qScopeGuard([&listening] { QObject::disconnect(listening); });
     check->setCurrentOperation(clsFBCallback::OperationPermissionCheck);
     try {
         check->Post(m_config.live.apis + u"/v5.0/me/permissions?access_token=" + m_accessToken, QString(),

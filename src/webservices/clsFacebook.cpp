@@ -10,6 +10,7 @@
 #include "webkit/clsFBCallback.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
 #include <pugixml.hpp>
 
@@ -231,11 +232,14 @@ bool clsFacebook::IsAppUser()
     // check's own event handling.
     bool answered = false;
     QString answer;
-    QObject::connect(check, &clsFBCallback::Response, check,
-                     [&](const QString &responseText, const QString &, bool, qint32, const QString &) {
-                         answered = true;
-                         answer = responseText;
-                     });
+    const QMetaObject::Connection listening =
+        QObject::connect(check, &clsFBCallback::Response, check,
+                         [&](const QString &responseText, const QString &, bool, qint32, const QString &) {
+                             answered = true;
+                             answer = responseText;
+                         });
+    // The object outlives this call; what it would report later has nowhere to go.
+    const auto stopListening = qScopeGuard([&listening] { QObject::disconnect(listening); });
     check->setCurrentOperation(clsFBCallback::OperationPermissionCheck);
     check->Post(url, QString(), QStringLiteral("GET"), text(kFormType), QString(), false, QString());
     if (answered)

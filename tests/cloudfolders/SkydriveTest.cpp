@@ -11,6 +11,7 @@
 #include "support/TestEnvironment.h"
 #include "support/TestText.h"
 #include "webkit/ServiceConfig.h"
+#include "webkit/WebRequest.h"
 
 #include <gtest/gtest.h>
 
@@ -154,7 +155,11 @@ TEST_F(SkydriveTest, AnExpiredTokenIsRenewedInMemoryOnly)
     ASSERT_TRUE(connector()->CreateAccount());
     const QString expired = stored(SettingsKey::SkydriveAccessToken);
     const QString refresh = stored(SettingsKey::SkydriveRefreshToken);
-    service.expireTokens();
+    // Expired the way a person trying it by hand would.
+    WebRequest control;
+    control.open(s(u"POST"), server.baseUrl() + u"/sandbox/expire-tokens");
+    control.send(QString());
+    EXPECT_EQ(control.responseText(), s(u"expired 1\n"));
     server.clearRequests();
 
     auto sky = connector();
