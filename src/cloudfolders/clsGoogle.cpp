@@ -9,6 +9,7 @@
 #include "webkit/WebText.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
 namespace {
 
@@ -101,6 +102,7 @@ void clsGoogle::RenewAccessToken()
 
 bool clsGoogle::CreateAccount()
 {
+    const auto closeBusy = qScopeGuard([this] { m_signIn.closeBusy(); });
     try {
         return SignInAndStore();
     } catch (const std::exception &) {

@@ -59,6 +59,7 @@ void clsSkydrive::takeTokens(const QString &answer)
 
 bool clsSkydrive::CreateAccount()
 {
+    const auto closeBusy = qScopeGuard([this] { m_signIn.closeBusy(); });
     if (StatusChange)
         StatusChange(QStringLiteral("Please wait- Communicating with SkyDrive..."));
     bool signedIn = false;
@@ -218,6 +219,8 @@ QString clsSkydrive::CreateAlbum(const QString &name)
 
 QList<AlbumEntry> clsSkydrive::albums()
 {
+    // The chooser has always listed from a freshly renewed token.
+    RefeshToken();
     const JsonValue data = ParseJson(GetFolderList()).value.Item(u"data");
     QList<AlbumEntry> out;
     for (qsizetype i = 1; i <= data.Count(); ++i)

@@ -53,7 +53,7 @@ public:
 
     // CloudConnector: a stored token the permissions call accepts, the
     // sign-in dialogue followed by that check, and the folders as "name"
-    // with cargo "id".
+    // with cargo "id", listed after renewing the token.
     bool IsAuthoriseUserExist() override;
     bool CreateAccount() override;
     QString AccessToken() const override { return m_accessToken; }

@@ -113,6 +113,9 @@ QString clsFacebook::exchange(const QString &method, const QString &url)
 bool clsFacebook::CreateFacebookAccount()
 {
     status(QStringLiteral("Please wait- Communicating with Facebook..."));
+    // The sign-in window leaves a busy indicator up once its page ended;
+    // it comes down whatever becomes of the rest.
+    const auto closeBusy = qScopeGuard([this] { m_signIn.closeBusy(); });
     if (!SignInWithBrowser())
         return false;
     FetchProfile(m_faceBookId, true);
@@ -264,6 +267,7 @@ void clsFacebook::XMLIsAppUser_Response(const QString &answer)
     }
     DeleteFacebookUser();
     Signout();
+    m_signIn.closeBusy();
     m_ui.systemMessage(text(kPermissionMessage), MsgStyle::Information, QStringLiteral("Flazz"));
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/SettingsStore.h"
-#include "webkit/AlbumSource.h"
 #include "webkit/ServiceConfig.h"
 #include "webkit/WebRequest.h"
+#include "webservices/FacebookAccount.h"
 
 #include <QString>
 
@@ -27,7 +27,7 @@ class clsFBCallback;
 // the caller's error trap decides what becomes of the run.
 //
 // Creation reads only local files, so a window may keep one for its life.
-class clsFacebook : public AlbumSource
+class clsFacebook : public FacebookAccount
 {
 public:
     clsFacebook(AppState &state, ServiceConfig config, SignIn &signIn, UserPrompt &ui);
@@ -40,16 +40,16 @@ public:
 
     // Signs in, stores the profile and checks the permissions; true only when
     // all went through and the user granted what the program needs.
-    bool CreateFacebookAccount();
+    bool CreateFacebookAccount() override;
     // Reloads the token and the user id from the settings.
     void GetAuthFBUserInfoFromDB();
     // Stores the user id, and the token when `storeToken`: the only place a
     // new token reaches the settings.
     void InsertFacebookProfile(const QString &userId, bool storeToken);
     // Empties the stored token and user id; the values in memory stay.
-    void DeleteFacebookUser();
+    void DeleteFacebookUser() override;
     // A stored token whose permissions still hold; no request without one.
-    bool IsAuthoriseUserExist();
+    bool IsAuthoriseUserExist() override;
     // The permission check; a refusal signs the user out and says why.
     bool IsAppUser();
     // One character per UTF-8 byte of `text`.
@@ -62,7 +62,7 @@ public:
     // The id of the new album.
     QString CreateAlbum(const QString &name);
 
-    QString AccessToken() const { return m_accessToken; }
+    QString AccessToken() const override { return m_accessToken; }
     QString FaceBookID() const { return m_faceBookId; }
     QString AppId() const { return m_appId; }
 

@@ -173,8 +173,11 @@ TEST_F(SkydriveTest, AnExpiredTokenIsRenewedInMemoryOnly)
     EXPECT_NE(sky->AccessToken(), expired);
     EXPECT_EQ(stored(SettingsKey::SkydriveAccessToken), expired);
 
-    // The renewed token does the work.
+    // The renewed token does the work, and the next connector, starting
+    // from the stored expired one, renews again.
     EXPECT_FALSE(sky->CreateAlbum(s(u"Renewed")).isEmpty());
+    EXPECT_TRUE(connector()->IsAuthoriseUserExist());
+    EXPECT_EQ(requestsTo("/oauth20_token.srf").size(), 2);
 }
 
 TEST_F(SkydriveTest, FoldersAreListedAndCreatedInThePhotosFolder)

@@ -202,12 +202,11 @@ void LiveService::install(StandinServer &server, SandboxStore &store)
         } else if (grant == u"refresh_token") {
             const QString refresh = r.queryValue(QStringLiteral("refresh_token"));
             store.update(kService, [&](QJsonObject &state) {
-                QJsonObject refreshTokens = state.value(u"refreshTokens").toObject();
-                const QJsonObject entry = refreshTokens.value(refresh).toObject();
+                // A refresh token stays good after a renewal: the program
+                // renews in memory only and comes back with the stored one.
+                const QJsonObject entry = state.value(u"refreshTokens").toObject().value(refresh).toObject();
                 if (refresh.isEmpty() || entry.isEmpty())
                     return;
-                refreshTokens.remove(refresh); // each renewal hands out a new one
-                state.insert(QStringLiteral("refreshTokens"), refreshTokens);
                 answer = issueTokens(state, entry.value(u"account").toString(), scopeOf(entry));
                 state.insert(QStringLiteral("renewals"), state.value(u"renewals").toInt() + 1);
             });
