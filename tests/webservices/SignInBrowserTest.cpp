@@ -1,0 +1,88 @@
+#include "cloudfolders/clsGoogle.h"
+#include "cloudfolders/clsSkydrive.h"
+#include "core/SettingsKeys.h"
+#include "core/SettingsStore.h"
+#include "sandbox/SandboxStore.h"
+#include "sandbox/StandinServer.h"
+#include "sandbox/services/FacebookService.h"
+#include "sandbox/services/GoogleService.h"
+#include "sandbox/services/LiveService.h"
+#include "support/RecordingShell.h"
+#include "support/ScriptedUserPrompt.h"
+#include "support/TestEnvironment.h"
+#include "support/TestText.h"
+#include "webkit/ServiceConfig.h"
+#include "webkit/ui/QtSignIn.h"
+#include "webkit/ui/frmAuthBrowser.h"
+#include "webservices/clsFacebook.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Once the sign-in window is up, presses the first button (Allow) of the
+// sandbox's sign-in form as soon as the page at `path` has loaded.
+void allowOnceLoaded(const QString &path)
+{
+    QTimer::singleShot(0, qApp, [path] {
+        auto *window = qobject_cast<frmAuthBrowser *>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        QWebEngineView *browser = window->AuthBrowser();
+        QObject::connect(browser, &QWebEngineView::loadFinished, window, [browser, path](bool) {
+            if (browser->url().path() == path)
+                browser->page()->runJavaScript(QStringLiteral("document.querySelector('button').click()"));
+        });
+    });
+}
+
+TEST(SignInBrowser, FacebookGoogleAndSkydriveSignInThroughTheRealWindow)
+{
+    TestEnvironment env;
+    SandboxStore store(env.path(s(u"sandbox")));
+    StandinServer facebookServer, googleServer, liveServer;
+    FacebookService facebook;
+    GoogleService google;
+    LiveService live;
+    facebook.install(facebookServer, store);
+    google.install(googleServer, store);
+    live.install(liveServer, store);
+    ServiceConfig config = ServiceConfig::defaults();
+    facebook.configure(config, facebookServer.baseUrl());
+    google.configure(config, googleServer.baseUrl());
+    live.configure(config, liveServer.baseUrl());
+
+    RecordingShell shell;
+    QtSignIn signIn(env.state(), config, shell);
+    signIn.setEndProgram([] { ADD_FAILURE() << "the program ended"; });
+    ScriptedUserPrompt ui(&env.state());
+    const SettingsStore settings(env.state().SettingsFile);
+    const auto stored = [&settings](const char *key) { return settings.readOr(QString::fromLatin1(key)); };
+
+    clsFacebook fb(env.state(), config, signIn, ui);
+    allowOnceLoaded(s(u"/dialog/oauth"));
+    EXPECT_TRUE(fb.CreateFacebookAccount());
+    EXPECT_EQ(stored(SettingsKey::FacebookID), s(FacebookService::AccountId));
+    EXPECT_EQ(stored(SettingsKey::FacebookAccessToken), fb.AccessToken());
+    EXPECT_EQ(signIn.busyWindow(), nullptr);
+
+    clsGoogle drive(env.state(), config, signIn, ui);
+    allowOnceLoaded(s(u"/o/oauth2/auth"));
+    EXPECT_TRUE(drive.CreateAccount());
+    EXPECT_EQ(stored(SettingsKey::GoogleID), s(GoogleService::AccountId));
+    EXPECT_FALSE(stored(SettingsKey::GoogleRefreshToken).isEmpty());
+
+    clsSkydrive sky(env.state(), config, signIn, ui);
+    allowOnceLoaded(s(u"/oauth20_authorize.srf"));
+    EXPECT_TRUE(sky.CreateAccount());
+    EXPECT_EQ(stored(SettingsKey::SkydriveAccessToken), sky.AccessToken());
+
+    EXPECT_TRUE(ui.calls.isEmpty());
+    EXPECT_TRUE(shell.opened.isEmpty());
+    EXPECT_FALSE(env.state().ModalFormOpen);
+}
+
+} // namespace
