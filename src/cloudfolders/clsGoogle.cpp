@@ -125,10 +125,13 @@ bool clsGoogle::SignInAndStore()
     page.successUrl = m_config.google.accounts + u"/o/oauth2/approval?";
     page.failedUrl = m_config.facebook.loginPages + u"/login_failure.html";
 
-    const bool wasOpen = m_state.ModalFormOpen;
-    m_state.ModalFormOpen = true;
-    const QString title = m_signIn.browse(page);
-    m_state.ModalFormOpen = wasOpen;
+    QString title;
+    {
+        const bool wasOpen = m_state.ModalFormOpen;
+        m_state.ModalFormOpen = true;
+        const auto restore = qScopeGuard([this, wasOpen] { m_state.ModalFormOpen = wasOpen; });
+        title = m_signIn.browse(page);
+    }
 
     // The approval page is titled "Success code=…"; a title without "=" is
     // a page the user left before approving.

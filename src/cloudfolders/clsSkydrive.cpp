@@ -86,10 +86,13 @@ bool clsSkydrive::SignInAndStore()
     page.successUrl = desktopRedirect();
     page.failedUrl = m_config.facebook.loginPages + u"/login_failure.html";
 
-    const bool wasOpen = m_state.ModalFormOpen;
-    m_state.ModalFormOpen = true;
-    const QString ended = m_signIn.browse(page);
-    m_state.ModalFormOpen = wasOpen;
+    QString ended;
+    {
+        const bool wasOpen = m_state.ModalFormOpen;
+        m_state.ModalFormOpen = true;
+        const auto restore = qScopeGuard([this, wasOpen] { m_state.ModalFormOpen = wasOpen; });
+        ended = m_signIn.browse(page);
+    }
     if (ended.isEmpty())
         return false;
 

@@ -137,10 +137,13 @@ bool clsFacebook::SignInWithBrowser()
         page.successUrl = success;
         page.failedUrl = m_config.facebook.loginPages + u"/login_failure.html";
 
-        const bool wasOpen = m_state.ModalFormOpen;
-        m_state.ModalFormOpen = true;
-        const QString ended = m_signIn.browse(page);
-        m_state.ModalFormOpen = wasOpen;
+        QString ended;
+        {
+            const bool wasOpen = m_state.ModalFormOpen;
+            m_state.ModalFormOpen = true;
+            const auto restore = qScopeGuard([this, wasOpen] { m_state.ModalFormOpen = wasOpen; });
+            ended = m_signIn.browse(page);
+        }
 
         if (!ended.isEmpty())
             ParseAccessToken(ended);
