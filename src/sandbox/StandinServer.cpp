@@ -27,6 +27,7 @@ struct StandinServer::Impl
     mutable std::mutex mutex;
     std::map<int, RawHeaders> rawHeadersByPort;
     std::map<std::pair<QByteArray, QByteArray>, Handler> script;
+    std::map<std::pair<QByteArray, QByteArray>, Handler> prefixScript;
     QList<StandinRequest> seen;
 
     void serve(const httplib::Request &req, httplib::Response &res);
@@ -41,6 +42,27 @@ void StandinServer::Impl::serve(const httplib::Request &req, httplib::Response &
     r.path = q < 0 ? target : target.left(q);
     r.query = q < 0 ? QByteArray() : target.mid(q + 1);
     r.body = QByteArray::fromStdString(req.body);
+    // The HTTP library takes a form's parts out of the body; put them back
+    // as they were sent so a stand-in can check the upload whole.
+    if (r.body.isEmpty() && !req.files.empty()) {
+        const std::string type = req.get_header_value("Content-Type");
+        const auto at = type.find("boundary=");
+        std::string boundary = at == std::string::npos ? std::string() : type.substr(at + 9);
+        if (boundary.size() >= 2 && boundary.front() == '"')
+            boundary = boundary.substr(1, boundary.size() - 2);
+        std::string body;
+        for (const auto &[name, file] : req.files) {
+            body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + '"';
+            if (!file.filename.empty())
+                body += "; filename=\"" + file.filename + '"';
+            body += "\r\n";
+            if (!file.content_type.empty())
+                body += "Content-Type: " + file.content_type + "\r\n";
+            body += "\r\n" + file.content + "\r\n";
+        }
+        body += "--" + boundary + "--\r\n";
+        r.body = QByteArray::fromStdString(body);
+    }
 
     Handler handler;
     {
@@ -55,8 +77,18 @@ void StandinServer::Impl::serve(const httplib::Request &req, httplib::Response &
         }
         seen.append(r);
         const auto it = script.find({r.method.toUpper(), r.path});
-        if (it != script.end())
+        if (it != script.end()) {
             handler = it->second;
+        } else {
+            qsizetype longest = -1;
+            for (const auto &[key, h] : prefixScript) {
+                if (key.first == r.method.toUpper() && r.path.startsWith(key.second) &&
+                    key.second.size() > longest) {
+                    longest = key.second.size();
+                    handler = h;
+                }
+            }
+        }
     }
 
     StandinAnswer a;
@@ -127,6 +159,12 @@ void StandinServer::answer(const QByteArray &method, const QByteArray &path, Han
 {
     std::lock_guard lock(d->mutex);
     d->script[{method.toUpper(), path}] = std::move(handler);
+}
+
+void StandinServer::answerPrefix(const QByteArray &method, const QByteArray &prefix, Handler handler)
+{
+    std::lock_guard lock(d->mutex);
+    d->prefixScript[{method.toUpper(), prefix}] = std::move(handler);
 }
 
 QList<StandinRequest> StandinServer::requests() const

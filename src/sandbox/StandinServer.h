@@ -62,6 +62,9 @@ public:
     // regard to case) with `answer`, or with what `handler` returns.
     void answer(const QByteArray &method, const QByteArray &path, StandinAnswer answer);
     void answer(const QByteArray &method, const QByteArray &path, Handler handler);
+    // Answers every path that starts with `prefix`. An exact route wins over
+    // a prefix, a longer prefix over a shorter one.
+    void answerPrefix(const QByteArray &method, const QByteArray &prefix, Handler handler);
 
     QList<StandinRequest> requests() const;
     // Waits, letting the calling thread's events run, until `count` requests

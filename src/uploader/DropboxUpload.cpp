@@ -33,8 +33,8 @@ DropboxUpload::DropboxUpload(ServiceConfig::Dropbox config, int timeoutMs)
 }
 
 QByteArray DropboxUpload::signedQuery(const ServiceConfig::Dropbox &config, const QString &token,
-                                      const QString &tokenSecret, const QByteArray &url, const QByteArray &nonce,
-                                      const QByteArray &timestamp)
+                                      const QString &tokenSecret, const QByteArray &url,
+                                      const QByteArray &nonce, const QByteArray &timestamp)
 {
     const QByteArray key = pct(config.consumerKey.toUtf8());
     const QByteArray tok = pct(token.toUtf8());
@@ -47,14 +47,16 @@ QByteArray DropboxUpload::signedQuery(const ServiceConfig::Dropbox &config, cons
     mac.InitHmac(pct(config.consumerSecret.toUtf8()) + '&' + pct(tokenSecret.toUtf8()));
     const QByteArray signature = mac.HmacSha1(base).toBase64();
     return "oauth_consumer_key=" + key + "&oauth_nonce=" + nonce + "&oauth_token=" + tok +
-           "&oauth_timestamp=" + timestamp + "&oauth_signature_method=HMAC-SHA1&oauth_version=1.0&overwrite=false" +
+           "&oauth_timestamp=" + timestamp +
+           "&oauth_signature_method=HMAC-SHA1&oauth_version=1.0&overwrite=false" +
            "&oauth_signature=" + pct(signature);
 }
 
 UploadOutcome DropboxUpload::send(const QueuedJob &job, const QueuedPhoto &, const QString &fileName,
                                   const QByteArray &bytes)
 {
-    const QByteArray url = m_config.apiContent.toUtf8() + "/1/files_put/sandbox" + encodedPath(job.target, fileName);
+    const QByteArray url =
+        m_config.apiContent.toUtf8() + "/1/files_put/sandbox" + encodedPath(job.target, fileName);
     const QByteArray nonce = QByteArray::number(QRandomGenerator::global()->bounded(123400, 10000000));
     const QByteArray timestamp = QByteArray::number(QDateTime::currentSecsSinceEpoch());
     const QByteArray query = signedQuery(m_config, job.token, job.tokenSecret, url, nonce, timestamp);
@@ -74,11 +76,13 @@ UploadOutcome DropboxUpload::send(const QueuedJob &job, const QueuedPhoto &, con
     if (status == 200) {
         const QString path = answer.value(u"path").toString();
         if (path.isEmpty())
-            return {UploadOutcome::Kind::Transient, {}, QStringLiteral("Dropbox gave an answer without a path")};
+            return {
+                UploadOutcome::Kind::Transient, {}, QStringLiteral("Dropbox gave an answer without a path")};
         return {UploadOutcome::Kind::Sent, path, {}};
     }
-    UploadOutcome o = outcomeOfStatus(status, request.getResponseHeader(QStringLiteral("Retry-After")).toLatin1(),
-                                      answer.value(u"error").toString());
+    UploadOutcome o =
+        outcomeOfStatus(status, request.getResponseHeader(QStringLiteral("Retry-After")).toLatin1(),
+                        answer.value(u"error").toString());
     // A refused OAuth request (bad signature, unknown consumer) is the
     // credentials' fault as much as a refused token is: no photo can go.
     if (status == 403)

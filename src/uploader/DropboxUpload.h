@@ -16,7 +16,10 @@ public:
                        const QByteArray &bytes) override;
     // The service takes the same bytes at the same path as no clash and
     // answers the copy it has, so sending again keeps one copy.
-    UploadOutcome findSent(const QueuedJob &, const QueuedPhoto &) override { return {UploadOutcome::Kind::NotFound}; }
+    UploadOutcome findSent(const QueuedJob &, const QueuedPhoto &) override
+    {
+        return {UploadOutcome::Kind::NotFound};
+    }
 
     // The query string (signature last) of a files_put of `path` (already
     // percent-encoded, starting with "/"); `nonce` and `timestamp` given so

@@ -46,8 +46,8 @@ FlickrAnswer readAnswer(const QByteArray &body)
 
 QByteArray formPart(const QByteArray &boundary, const QString &name, const QByteArray &value)
 {
-    return "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name.toUtf8() + "\"\r\n\r\n" + value +
-           "\r\n";
+    return "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name.toUtf8() + "\"\r\n\r\n" +
+           value + "\r\n";
 }
 
 } // namespace
@@ -82,12 +82,14 @@ UploadOutcome FlickrUpload::outcomeOf(int status, const QByteArray &retryAfter, 
         return {Kind::Transient, {}, QStringLiteral("Flickr gave an answer that could not be read")};
     if (a.ok) {
         if (search)
-            return a.photos.isEmpty() ? UploadOutcome{Kind::NotFound} : UploadOutcome{Kind::Sent, a.photos.first()};
+            return a.photos.isEmpty() ? UploadOutcome{Kind::NotFound}
+                                      : UploadOutcome{Kind::Sent, a.photos.first()};
         if (a.photoId.isEmpty())
             return {Kind::Transient, {}, QStringLiteral("Flickr gave no photo id")};
         return {Kind::Sent, a.photoId};
     }
-    const QString reason = a.message.isEmpty() ? QStringLiteral("Flickr refused the photo (%1)").arg(a.code) : a.message;
+    const QString reason =
+        a.message.isEmpty() ? QStringLiteral("Flickr refused the photo (%1)").arg(a.code) : a.message;
     switch (a.code) {
     case 98: // invalid auth token
     case 99: // insufficient permissions
@@ -113,20 +115,23 @@ UploadOutcome FlickrUpload::send(const QueuedJob &job, const QueuedPhoto &photo,
     const QString sig = signature(m_config.sharedSecret, fields);
     fields.append({QStringLiteral("api_sig"), sig});
 
-    const QByteArray boundary = "----flazz" + QByteArray::number(QRandomGenerator::global()->generate64(), 16);
+    const QByteArray boundary =
+        "----flazz" + QByteArray::number(QRandomGenerator::global()->generate64(), 16);
     QByteArray body;
     for (const auto &[name, value] : fields)
         body += formPart(boundary, name, value.toUtf8());
     QString safeName = fileName;
     safeName.replace(u'"', u'_').replace(u'\r', u'_').replace(u'\n', u'_');
-    body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"photo\"; filename=\"" + safeName.toUtf8() +
-            "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + bytes + "\r\n--" + boundary + "--\r\n";
+    body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"photo\"; filename=\"" +
+            safeName.toUtf8() + "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + bytes + "\r\n--" +
+            boundary + "--\r\n";
 
     WebRequest request;
     request.setTimeoutMs(m_timeoutMs);
     request.open(QStringLiteral("POST"), m_config.upload + u"/services/upload/");
     request.setRequestHeader(QStringLiteral("Content-Type"),
-                             QStringLiteral("multipart/form-data; boundary=") + QString::fromLatin1(boundary));
+                             QStringLiteral("multipart/form-data; boundary=") +
+                                 QString::fromLatin1(boundary));
     try {
         request.sendBytes(body);
     } catch (const WebRequestError &e) {
@@ -154,7 +159,8 @@ UploadOutcome FlickrUpload::findSent(const QueuedJob &job, const QueuedPhoto &ph
     WebRequest request;
     request.setTimeoutMs(m_timeoutMs);
     request.open(QStringLiteral("POST"), m_config.rest + u"/services/rest/");
-    request.setRequestHeader(QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded"));
+    request.setRequestHeader(QStringLiteral("Content-Type"),
+                             QStringLiteral("application/x-www-form-urlencoded"));
     try {
         request.sendBytes(body);
     } catch (const WebRequestError &e) {

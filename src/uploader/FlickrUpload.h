@@ -26,7 +26,8 @@ public:
     static QString signature(const QString &secret, QList<std::pair<QString, QString>> fields);
 
 private:
-    UploadOutcome outcomeOf(int status, const QByteArray &retryAfter, const QByteArray &body, bool search) const;
+    UploadOutcome outcomeOf(int status, const QByteArray &retryAfter, const QByteArray &body,
+                            bool search) const;
 
     ServiceConfig::Flickr m_config;
     int m_timeoutMs;

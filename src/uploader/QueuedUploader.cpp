@@ -81,7 +81,8 @@ bool QueuedUploader::resumePending()
 QString QueuedUploader::UploadToDropBox(const QString &accessToken, const QString &tokenSecret,
                                         const QString &photoList, int uploadSize, const QString &folder)
 {
-    return queueJob(QStringLiteral("Dropbox"), accessToken, tokenSecret, photoList, {}, uploadSize, folder, {});
+    return queueJob(QStringLiteral("Dropbox"), accessToken, tokenSecret, photoList, {}, uploadSize, folder,
+                    {});
 }
 
 QString QueuedUploader::UploadToGoogle(const QString &accessToken, const QString &photoList, int uploadSize,
@@ -104,8 +105,8 @@ QString QueuedUploader::UploadToFacebook(const QString &accessToken, const QStri
                     privacy);
 }
 
-QString QueuedUploader::UploadToFlickr(const QString &token, const QString &photoList, const QString &remarksList,
-                                       int uploadSize)
+QString QueuedUploader::UploadToFlickr(const QString &token, const QString &photoList,
+                                       const QString &remarksList, int uploadSize)
 {
     return queueJob(QStringLiteral("Flickr"), token, {}, photoList, remarksList, uploadSize, {}, {});
 }

@@ -44,8 +44,9 @@ public:
     static QStringList splitRemarksList(const QString &remarksList);
 
 private:
-    QString queueJob(const QString &service, const QString &token, const QString &secret, const QString &photoList,
-                     const QString &remarksList, int uploadSize, const QString &target, const QString &privacy);
+    QString queueJob(const QString &service, const QString &token, const QString &secret,
+                     const QString &photoList, const QString &remarksList, int uploadSize,
+                     const QString &target, const QString &privacy);
     bool startUploader();
     UploadQueue &queue();
 

@@ -18,8 +18,8 @@ QString keyOf(const QueuedPhoto &photo)
 }
 
 // One photo, on a worker thread.
-UploadOutcome runOne(const ServiceConfig &config, int timeoutMs, const QueuedJob &job, const QueuedPhoto &photo,
-                     bool verify)
+UploadOutcome runOne(const ServiceConfig &config, int timeoutMs, const QueuedJob &job,
+                     const QueuedPhoto &photo, bool verify)
 {
     using Kind = UploadOutcome::Kind;
     const auto protocol = makeUploadProtocol(job.service, config, timeoutMs);
@@ -156,7 +156,8 @@ void UploadEngine::settle(const QueuedJob &job, const QueuedPhoto &photo, const 
             recorded = m_queue.markFailed(job.id, photo.seq, outcome.reason);
         } else {
             const qint64 wait = m_options.retry.delayMs(attempts, outcome.retryAfterSeconds);
-            recorded = m_queue.markRetry(job.id, photo.seq, QDateTime::currentMSecsSinceEpoch() + wait, outcome.reason);
+            recorded = m_queue.markRetry(job.id, photo.seq, QDateTime::currentMSecsSinceEpoch() + wait,
+                                         outcome.reason);
             // Wake up for it even when nothing else happens meanwhile.
             if (!m_closing)
                 QTimer::singleShot(qMin<qint64>(wait, 24 * 3600 * 1000) + 5, this, &UploadEngine::pump);

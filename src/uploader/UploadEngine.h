@@ -13,10 +13,10 @@
 
 struct EngineOptions
 {
-    int perService = 3;  // photos in flight per service
-    int threads = 4;     // scaling and sending, all services together
+    int perService = 3; // photos in flight per service
+    int threads = 4;    // scaling and sending, all services together
     int timeoutMs = 120000;
-    int pollMs = 1000;   // how often the queue is looked at for new jobs
+    int pollMs = 1000; // how often the queue is looked at for new jobs
     RetryPolicy retry;
 };
 

@@ -20,7 +20,10 @@ QString status(const QList<JobSummary> &jobs)
         if (job.state != u"open")
             continue;
         const int current = qMin(job.total, job.sent + job.failed + 1);
-        lines << QStringLiteral("Uploading %1 of %2 to %3").arg(current).arg(job.total).arg(serviceName(job.service));
+        lines << QStringLiteral("Uploading %1 of %2 to %3")
+                     .arg(current)
+                     .arg(job.total)
+                     .arg(serviceName(job.service));
     }
     return lines.join(u'\n');
 }
@@ -30,8 +33,12 @@ QString notice(const JobSummary &job)
     const QString service = serviceName(job.service);
     if (job.state == u"stopped") {
         const int left = job.total - job.sent - job.failed;
-        return QStringLiteral("Uploading to %1 stopped: %2. %3 of %4 photos wait until you sign in to %1 again.")
-            .arg(service, job.reason)
+        QString reason = job.reason.trimmed();
+        if (!reason.endsWith(u'.'))
+            reason += u'.';
+        return QStringLiteral(
+                   "Uploading to %1 stopped: %2 %3 of %4 photos wait until you sign in to %1 again.")
+            .arg(service, reason)
             .arg(left)
             .arg(job.total);
     }

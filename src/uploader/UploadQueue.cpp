@@ -3,9 +3,9 @@
 #include "webkit/ToolkitError.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QDir>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -58,7 +58,8 @@ QueuedPhoto photoFrom(const QSqlQuery &q)
     return p;
 }
 
-const QString kJobColumns = QStringLiteral("id, service, token, secret, size, target, privacy, state, reason");
+const QString kJobColumns =
+    QStringLiteral("id, service, token, secret, size, target, privacy, state, reason");
 const QString kPhotoColumns =
     QStringLiteral("job, seq, path, remarks, state, remote_id, reason, attempts, not_before");
 
@@ -85,7 +86,8 @@ UploadQueue::UploadQueue(const QString &path)
     }
     // A rollback journal with a full sync: a commit is on the disk when it
     // returns, which is what "the job is stored" promises.
-    m_open = exec(QStringLiteral("PRAGMA journal_mode=DELETE")) && exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    m_open =
+        exec(QStringLiteral("PRAGMA journal_mode=DELETE")) && exec(QStringLiteral("PRAGMA synchronous=FULL"));
     for (const char *sql : kSchema)
         m_open = m_open && exec(QLatin1String(sql));
 }
@@ -111,8 +113,13 @@ bool UploadQueue::exec(const QString &sql, const QVariantList &values) const
         m_error = q.lastError().text();
         return false;
     }
-    for (const QVariant &v : values)
-        q.addBindValue(v);
+    for (const QVariant &v : values) {
+        // A null QString would be bound as NULL; the columns hold texts.
+        if (v.typeId() == QMetaType::QString && v.toString().isNull())
+            q.addBindValue(QLatin1String(""));
+        else
+            q.addBindValue(v);
+    }
     if (!q.exec()) {
         m_error = q.lastError().text();
         return false;
@@ -150,12 +157,14 @@ QString UploadQueue::addJob(const UploadJobSpec &spec)
                    QDateTime::currentMSecsSinceEpoch()}))
             return false;
         for (qsizetype i = 0; i < spec.photos.size(); ++i) {
-            if (!exec(QStringLiteral("INSERT INTO photos(job, seq, path, remarks, state) VALUES(?, ?, ?, ?, 'queued')"),
+            if (!exec(QStringLiteral(
+                          "INSERT INTO photos(job, seq, path, remarks, state) VALUES(?, ?, ?, ?, 'queued')"),
                       {id, int(i), spec.photos.at(i), spec.remarks.value(i)}))
                 return false;
         }
-        return exec(QStringLiteral("UPDATE jobs SET token = ?, secret = ?, state = 'open', reason = '', announced = 0 "
-                                   "WHERE service = ? AND state = 'stopped'"),
+        return exec(QStringLiteral(
+                        "UPDATE jobs SET token = ?, secret = ?, state = 'open', reason = '', announced = 0 "
+                        "WHERE service = ? AND state = 'stopped'"),
                     {spec.token, spec.tokenSecret, spec.service});
     });
     if (!stored)
@@ -168,7 +177,8 @@ QList<QueuedJob> UploadQueue::jobs(const QString &state) const
 {
     QList<QueuedJob> out;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("SELECT ") + kJobColumns + QStringLiteral(" FROM jobs WHERE state = ? ORDER BY created"));
+    q.prepare(QStringLiteral("SELECT ") + kJobColumns +
+              QStringLiteral(" FROM jobs WHERE state = ? ORDER BY created"));
     q.addBindValue(state);
     if (q.exec()) {
         while (q.next())
@@ -191,7 +201,8 @@ QList<QueuedPhoto> UploadQueue::photos(const QString &job) const
 {
     QList<QueuedPhoto> out;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("SELECT ") + kPhotoColumns + QStringLiteral(" FROM photos WHERE job = ? ORDER BY seq"));
+    q.prepare(QStringLiteral("SELECT ") + kPhotoColumns +
+              QStringLiteral(" FROM photos WHERE job = ? ORDER BY seq"));
     q.addBindValue(job);
     if (q.exec()) {
         while (q.next())
@@ -219,23 +230,27 @@ bool UploadQueue::hasUnfinishedJobs() const
 bool UploadQueue::markSending(const QString &job, int seq)
 {
     return transaction([&] {
-        return exec(QStringLiteral("UPDATE photos SET state = 'sending' WHERE job = ? AND seq = ?"), {job, seq});
+        return exec(QStringLiteral("UPDATE photos SET state = 'sending' WHERE job = ? AND seq = ?"),
+                    {job, seq});
     });
 }
 
 bool UploadQueue::markSent(const QString &job, int seq, const QString &remoteId)
 {
     return transaction([&] {
-        return exec(QStringLiteral("UPDATE photos SET state = 'sent', remote_id = ?, reason = '' WHERE job = ? AND seq = ?"),
-                    {remoteId, job, seq});
+        return exec(
+            QStringLiteral(
+                "UPDATE photos SET state = 'sent', remote_id = ?, reason = '' WHERE job = ? AND seq = ?"),
+            {remoteId, job, seq});
     });
 }
 
 bool UploadQueue::markFailed(const QString &job, int seq, const QString &reason)
 {
     return transaction([&] {
-        return exec(QStringLiteral("UPDATE photos SET state = 'failed', reason = ? WHERE job = ? AND seq = ?"),
-                    {reason, job, seq});
+        return exec(
+            QStringLiteral("UPDATE photos SET state = 'failed', reason = ? WHERE job = ? AND seq = ?"),
+            {reason, job, seq});
     });
 }
 
@@ -251,18 +266,21 @@ bool UploadQueue::markRetry(const QString &job, int seq, qint64 notBefore, const
 bool UploadQueue::stopJob(const QString &job, const QString &reason)
 {
     return transaction([&] {
-        return exec(QStringLiteral("UPDATE jobs SET state = 'stopped', reason = ?, announced = 0 WHERE id = ?"),
+        return exec(QStringLiteral(
+                        "UPDATE jobs SET state = 'stopped', reason = ?, announced = 0 WHERE id = ?"),
                     {reason, job}) &&
-               exec(QStringLiteral("UPDATE photos SET state = 'queued' WHERE job = ? AND state = 'sending'"), {job});
+               exec(QStringLiteral("UPDATE photos SET state = 'queued' WHERE job = ? AND state = 'sending'"),
+                    {job});
     });
 }
 
 bool UploadQueue::endJobIfDone(const QString &job)
 {
     return transaction([&] {
-        return exec(QStringLiteral("UPDATE jobs SET state = 'ended' WHERE id = ? AND state = 'open' AND NOT EXISTS "
-                                   "(SELECT 1 FROM photos WHERE job = ? AND state IN ('queued', 'sending'))"),
-                    {job, job});
+        return exec(
+            QStringLiteral("UPDATE jobs SET state = 'ended' WHERE id = ? AND state = 'open' AND NOT EXISTS "
+                           "(SELECT 1 FROM photos WHERE job = ? AND state IN ('queued', 'sending'))"),
+            {job, job});
     });
 }
 
@@ -270,7 +288,8 @@ QList<JobSummary> UploadQueue::summaries() const
 {
     QList<JobSummary> out;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    if (!q.exec(QStringLiteral("SELECT id, service, state, reason, announced FROM jobs WHERE state <> 'ended' OR announced = 0 ORDER BY created")))
+    if (!q.exec(QStringLiteral("SELECT id, service, state, reason, announced FROM jobs WHERE state <> "
+                               "'ended' OR announced = 0 ORDER BY created")))
         return out;
     while (q.next()) {
         JobSummary s;
@@ -295,5 +314,6 @@ QList<JobSummary> UploadQueue::summaries() const
 
 bool UploadQueue::markAnnounced(const QString &job)
 {
-    return transaction([&] { return exec(QStringLiteral("UPDATE jobs SET announced = 1 WHERE id = ?"), {job}); });
+    return transaction(
+        [&] { return exec(QStringLiteral("UPDATE jobs SET announced = 1 WHERE id = ?"), {job}); });
 }

@@ -3,20 +3,20 @@
 #include <QList>
 #include <QVariantList>
 
-#include <functional>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // What Flazz hands the uploader for one click on a destination.
 struct UploadJobSpec
 {
     QString service; // "Dropbox", "Flickr", ...
     QString token;
-    QString tokenSecret;   // OAuth 1.0 services only
-    QStringList photos;    // paths, in photo-set order
-    QStringList remarks;   // one per photo (may be shorter: the rest have none)
-    int uploadSize = 0;    // longer side in pixels; 0 sends the original bytes
-    QString target;        // folder or album
+    QString tokenSecret; // OAuth 1.0 services only
+    QStringList photos;  // paths, in photo-set order
+    QStringList remarks; // one per photo (may be shorter: the rest have none)
+    int uploadSize = 0;  // longer side in pixels; 0 sends the original bytes
+    QString target;      // folder or album
     QString privacy;
 };
 

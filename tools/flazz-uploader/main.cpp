@@ -33,17 +33,19 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     const QCommandLineOption queueOption(QStringLiteral("queue"), QStringLiteral("The queue file."),
                                          QStringLiteral("file"));
-    const QCommandLineOption servicesOption(QStringLiteral("services"), QStringLiteral("Service configuration."),
-                                            QStringLiteral("file"));
+    const QCommandLineOption servicesOption(QStringLiteral("services"),
+                                            QStringLiteral("Service configuration."), QStringLiteral("file"));
     const QCommandLineOption companionOption(QStringLiteral("companion"), QStringLiteral("Companion name."),
-                                             QStringLiteral("name"), QString::fromLatin1(platform::kCompanionName));
+                                             QStringLiteral("name"),
+                                             QString::fromLatin1(platform::kCompanionName));
     const QCommandLineOption retryOption(QStringLiteral("retry-base-ms"), QStringLiteral("First back-off."),
                                          QStringLiteral("ms"));
     const QCommandLineOption timeoutOption(QStringLiteral("timeout-ms"), QStringLiteral("Request time-out."),
                                            QStringLiteral("ms"));
-    const QCommandLineOption perServiceOption(QStringLiteral("per-service"), QStringLiteral("Photos in flight."),
-                                              QStringLiteral("n"));
-    parser.addOptions({queueOption, servicesOption, companionOption, retryOption, timeoutOption, perServiceOption});
+    const QCommandLineOption perServiceOption(QStringLiteral("per-service"),
+                                              QStringLiteral("Photos in flight."), QStringLiteral("n"));
+    parser.addOptions(
+        {queueOption, servicesOption, companionOption, retryOption, timeoutOption, perServiceOption});
     parser.addHelpOption();
     parser.process(app);
 
