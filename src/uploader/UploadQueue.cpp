@@ -277,9 +277,13 @@ bool UploadQueue::stopJob(const QString &job, const QString &reason)
 bool UploadQueue::endJobIfDone(const QString &job)
 {
     return transaction([&] {
+        // An ended job needs its token no more: it is not kept a day longer
+        // than the upload.
         return exec(
-            QStringLiteral("UPDATE jobs SET state = 'ended' WHERE id = ? AND state = 'open' AND NOT EXISTS "
-                           "(SELECT 1 FROM photos WHERE job = ? AND state IN ('queued', 'sending'))"),
+            QStringLiteral(
+                "UPDATE jobs SET state = 'ended', token = '', secret = '' WHERE id = ? AND state = 'open' "
+                "AND NOT EXISTS "
+                "(SELECT 1 FROM photos WHERE job = ? AND state IN ('queued', 'sending'))"),
             {job, job});
     });
 }

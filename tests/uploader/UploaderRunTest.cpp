@@ -79,6 +79,7 @@ TEST(Uploader, OriginalBytesReachDropboxAndATakenNameGetsTheRenamedCopy)
     EXPECT_EQ(done[0].remoteId, u"/Trip (2013)/photo 1.jpg");
     EXPECT_EQ(done[1].remoteId, u"/Trip (2013)/photo 2 (1).jpg");
     EXPECT_EQ(world.queue().job(id).state, u"ended");
+    EXPECT_TRUE(world.queue().job(id).token.isEmpty());
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(world.store.fileBytes(kDropboxStore, QStringLiteral("1001") + done[i].remoteId),
                   fileBytes(photos[i]));
@@ -219,7 +220,7 @@ TEST(Uploader, TransientFailuresAreRetriedThenGivenUp)
     world.config.dropbox.apiContent = QStringLiteral("http://127.0.0.1:9");
     world.writeServices();
     const QString lost = world.queue().addJob(job(kDropbox, world.makePhotos(1)));
-    ASSERT_TRUE(world.runUploader());
+    ASSERT_TRUE(world.runUploader(60000, {QStringLiteral("--retry-base-ms"), QStringLiteral("10")}));
     const QueuedPhoto photo = world.queue().photos(lost).constFirst();
     EXPECT_EQ(photo.state, u"failed");
     EXPECT_EQ(photo.attempts, 7);
