@@ -244,6 +244,20 @@ TEST(Uploader, RefusedFlickrSignatureIsThePhotosReason)
               "signature.");
 }
 
+// A photo the service refuses for itself fails alone; the job goes on.
+TEST(Uploader, RefusedTypeFailsThatPhotoOnly)
+{
+    UploaderWorld world;
+    QStringList photos = world.makePhotos(2);
+    photos.insert(1, world.env.writeFile(QStringLiteral("photos/notes.jpg"), "not a picture at all"));
+    const QString id = world.queue().addJob(job(kFlickr, photos));
+
+    ASSERT_TRUE(world.runUploader());
+    EXPECT_EQ(states(world.queue().photos(id)),
+              (QStringList{QStringLiteral("sent"), QStringLiteral("failed"), QStringLiteral("sent")}));
+    EXPECT_EQ(world.queue().photos(id).at(1).reason, u"Filetype was not recognised");
+}
+
 // The companion's close lets the photos in flight finish and keeps the rest
 // queued for the next start.
 TEST(Uploader, CompanionCloseFinishesInFlightAndKeepsTheRest)
