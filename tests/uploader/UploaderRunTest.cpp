@@ -191,6 +191,21 @@ TEST(Uploader, ExpiredTokenStopsTheJobUntilANewSignIn)
     EXPECT_EQ(world.store.files(kDropboxStore).size(), 5);
 }
 
+// A call signed with the wrong consumer secret is refused as Dropbox refused
+// it, which no photo of the job can get past.
+TEST(Uploader, BadDropboxSignatureStopsTheJob)
+{
+    UploaderWorld world;
+    world.config.dropbox.consumerSecret = QStringLiteral("wrongwrongwrong");
+    world.writeServices();
+    const QString id = world.queue().addJob(job(kDropbox, world.makePhotos(2)));
+
+    ASSERT_TRUE(world.runUploader());
+    EXPECT_EQ(world.queue().job(id).state, u"stopped");
+    EXPECT_EQ(world.queue().job(id).reason, u"Invalid signature.");
+    EXPECT_TRUE(world.store.files(kDropboxStore).isEmpty());
+}
+
 // A 503 with Retry-After is waited out as asked, then the photo goes.
 TEST(Uploader, RetryAfterIsHonoured)
 {
