@@ -73,6 +73,9 @@ QString withoutTrailingSlash(QString value)
 
 } // namespace
 
+// Plain http only where the services' own protocols fixed it (Facebook's
+// sign-in result pages, Flickr's REST and authorization pages, the LifePics
+// SOAP endpoint and web site); everything else goes over https.
 ServiceConfig ServiceConfig::defaults()
 {
     ServiceConfig c;
@@ -80,7 +83,7 @@ ServiceConfig ServiceConfig::defaults()
                   QStringLiteral("https://graph.facebook.com"), QStringLiteral("https://api.facebook.com"),
                   QStringLiteral("100000000000000")};
     c.flickr = {QStringLiteral("http://api.flickr.com"), QStringLiteral("http://www.flickr.com"),
-                QStringLiteral("http://www.flickr.com"), QStringLiteral("00000000000000000000000000000000"),
+                QStringLiteral("https://www.flickr.com"), QStringLiteral("00000000000000000000000000000000"),
                 QStringLiteral("0000000000000000")};
     c.flickr.upload = QStringLiteral("https://up.flickr.com");
     c.dropbox = {QStringLiteral("https://api.dropbox.com"), QStringLiteral("https://api-content.dropbox.com"),
@@ -102,8 +105,8 @@ ServiceConfig ServiceConfig::defaults()
                   QStringLiteral("000"),
                   QStringLiteral("partner#0"),
                   QStringLiteral("000")};
-    c.product.site = QStringLiteral("http://www.flazz.korvantis.com");
-    c.product.brandSite = QStringLiteral("http://www.korvantis.com");
+    c.product.site = QStringLiteral("https://www.flazz.korvantis.com");
+    c.product.brandSite = QStringLiteral("https://www.korvantis.com");
     c.product.howItWorks = c.product.site + u"/howitworks.html";
     c.product.ads = c.product.site + u"/flazzads.html";
     return c;
@@ -115,6 +118,27 @@ QStringList ServiceConfig::keys()
     for (const Field &f : fields())
         out << QLatin1String(f.key);
     return out;
+}
+
+QString ServiceConfig::value(const QString &key) const
+{
+    ServiceConfig copy = *this;
+    for (const Field &f : fields()) {
+        if (key == QLatin1String(f.key))
+            return f.member(copy);
+    }
+    return {};
+}
+
+bool ServiceConfig::setValue(const QString &key, const QString &value)
+{
+    for (const Field &f : fields()) {
+        if (key == QLatin1String(f.key)) {
+            f.member(*this) = value;
+            return true;
+        }
+    }
+    return false;
 }
 
 QString ServiceConfig::overridePath(const QStringList &arguments)

@@ -7,12 +7,15 @@
 #include "uploader/UploadProgress.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QImage>
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QThread>
+
+#include <mutex>
 
 #include <gtest/gtest.h>
 
@@ -126,8 +129,10 @@ TEST_P(KilledUploader, DeliversEveryPhotoExactlyOnce)
     UploaderWorld world;
     // Each answer lags behind the keeping of the photo, so kills often land
     // between the two.
-    (service == kDropbox ? world.dropbox.faults() : world.flickr.faults())
-        .setAnswerDelay(std::chrono::milliseconds(120));
+    if (service == kDropbox)
+        world.dropbox.setAnswerDelay(std::chrono::milliseconds(120));
+    else
+        world.flickr.setAnswerDelay(std::chrono::milliseconds(120));
     const QStringList photos = world.makePhotos(30);
     const QString id = world.queue().addJob(job(service, photos));
 
@@ -210,12 +215,18 @@ TEST(Uploader, BadDropboxSignatureStopsTheJob)
 TEST(Uploader, RetryAfterIsHonoured)
 {
     UploaderWorld world;
-    world.dropbox.faults().failNext(1, 503, 2);
+    world.dropboxServer.setFaults("/1/files_put/", StandinFaults::unavailable(2, 1));
+    std::mutex mutex;
+    QList<qint64> arrivals;
+    world.dropboxServer.setListener([&](const StandinRequest &, int) {
+        std::lock_guard lock(mutex);
+        arrivals << QDateTime::currentMSecsSinceEpoch();
+    });
     const QString id = world.queue().addJob(job(kDropbox, world.makePhotos(1)));
 
     ASSERT_TRUE(world.runUploader());
     EXPECT_EQ(states(world.queue().photos(id)), QStringList{QStringLiteral("sent")});
-    const QList<qint64> arrivals = world.dropbox.faults().arrivals();
+    std::lock_guard lock(mutex);
     ASSERT_EQ(arrivals.size(), 2);
     EXPECT_GE(arrivals[1] - arrivals[0], 1900);
 }
@@ -225,21 +236,26 @@ TEST(Uploader, RetryAfterIsHonoured)
 TEST(Uploader, TransientFailuresAreRetriedThenGivenUp)
 {
     UploaderWorld world;
-    world.flickr.faults().failNext(2, 502);
+    world.flickrServer.setFaults("/services/upload/", StandinFaults::serverError(502, 2));
     const QString ok = world.queue().addJob(job(kFlickr, world.makePhotos(1)));
     ASSERT_TRUE(world.runUploader());
     EXPECT_EQ(states(world.queue().photos(ok)), QStringList{QStringLiteral("sent")});
-    EXPECT_EQ(world.flickr.faults().arrivals().size(), 3);
+    const QList<StandinRequest> seen = world.flickrServer.requests();
+    EXPECT_EQ(std::count_if(seen.begin(), seen.end(),
+                            [](const StandinRequest &r) { return r.path == "/services/upload/"; }),
+              3);
 
-    // Nothing listens where the uploader is sent now.
-    world.config.dropbox.apiContent = QStringLiteral("http://127.0.0.1:9");
-    world.writeServices();
+    // Every upload is read and then the connection drops without an answer.
+    StandinFaults drop;
+    drop.closeAbruptly = true;
+    world.dropboxServer.setFaults("/1/files_put/", drop);
     const QString lost = world.queue().addJob(job(kDropbox, world.makePhotos(1)));
     ASSERT_TRUE(world.runUploader(60000, {QStringLiteral("--retry-base-ms"), QStringLiteral("10")}));
     const QueuedPhoto photo = world.queue().photos(lost).constFirst();
     EXPECT_EQ(photo.state, u"failed");
     EXPECT_EQ(photo.attempts, 7);
     EXPECT_FALSE(photo.reason.isEmpty());
+    EXPECT_TRUE(world.store.files(kDropboxStore).isEmpty());
 }
 
 // A signature the service refuses is the photo's reason, in Flickr's words.
@@ -278,7 +294,7 @@ TEST(Uploader, RefusedTypeFailsThatPhotoOnly)
 TEST(Uploader, CompanionCloseFinishesInFlightAndKeepsTheRest)
 {
     UploaderWorld world;
-    world.dropbox.faults().setAnswerDelay(std::chrono::milliseconds(400));
+    world.dropbox.setAnswerDelay(std::chrono::milliseconds(400));
     const QString id = world.queue().addJob(job(kDropbox, world.makePhotos(12)));
 
     const auto process = world.startUploader({QStringLiteral("--per-service"), QStringLiteral("2")});

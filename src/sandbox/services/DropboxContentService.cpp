@@ -1,6 +1,7 @@
 #include "sandbox/services/DropboxContentService.h"
 
 #include "sandbox/SandboxStore.h"
+#include "sandbox/services/UploadPages.h"
 #include "webkit/ServiceConfig.h"
 
 #include <QCryptographicHash>
@@ -86,7 +87,7 @@ void DropboxContentService::install(StandinServer &server, SandboxStore &store)
 {
     const auto handler = [this, &store](const StandinRequest &r) {
         StandinAnswer a = filesPut(store, r);
-        a.delay = m_faults.answerDelay();
+        a.delay = std::chrono::milliseconds(m_answerDelayMs.load());
         return a;
     };
     server.answerPrefix("PUT", "/1/files_put/", handler);
@@ -95,11 +96,7 @@ void DropboxContentService::install(StandinServer &server, SandboxStore &store)
 
 StandinAnswer DropboxContentService::filesPut(SandboxStore &store, const StandinRequest &request)
 {
-    if (auto fault =
-            m_faults.arrive("application/json", R"({"error": "Service unavailable, try again later"})"))
-        return *fault;
-
-    const auto pairs = decodedPairs(request.query);
+    const auto pairs = request.queryParameters();
     auto param = [&pairs](const QString &name) -> QString {
         for (const auto &[n, v] : pairs) {
             if (n == name)

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "sandbox/SandboxService.h"
-#include "sandbox/services/UploadFaults.h"
+#include "sandbox/StandinServer.h"
+
+#include <atomic>
+#include <chrono>
 
 #include <mutex>
 
@@ -28,13 +31,15 @@ public:
     void configure(ServiceConfig &config, const QString &baseUrl) const override;
     QString pageSection(const SandboxStore &store) const override;
 
-    UploadFaults &faults() { return m_faults; }
+    // Every answer waits this long after the upload was kept, which widens
+    // the moment in which a sender can die between the two.
+    void setAnswerDelay(std::chrono::milliseconds delay) { m_answerDelayMs = int(delay.count()); }
 
 private:
     StandinAnswer filesPut(SandboxStore &store, const StandinRequest &request);
 
     QString m_consumerKey;
     QString m_consumerSecret;
-    UploadFaults m_faults;
+    std::atomic<int> m_answerDelayMs{0};
     std::mutex m_putMutex; // a clash check and the keeping go together
 };

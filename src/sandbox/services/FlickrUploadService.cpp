@@ -1,6 +1,7 @@
 #include "sandbox/services/FlickrUploadService.h"
 
 #include "sandbox/SandboxStore.h"
+#include "sandbox/services/UploadPages.h"
 #include "webkit/ServiceConfig.h"
 
 #include <QCryptographicHash>
@@ -62,7 +63,7 @@ void FlickrUploadService::install(StandinServer &server, SandboxStore &store)
 {
     server.answer("POST", "/services/upload/", [this, &store](const StandinRequest &r) {
         StandinAnswer a = upload(store, r);
-        a.delay = m_faults.answerDelay();
+        a.delay = std::chrono::milliseconds(m_answerDelayMs.load());
         return a;
     });
     server.answer("POST", "/services/rest/",
@@ -116,27 +117,25 @@ std::optional<StandinAnswer> checkCall(const QList<std::pair<QString, QString>> 
 
 StandinAnswer FlickrUploadService::upload(SandboxStore &store, const StandinRequest &request)
 {
-    if (auto fault = m_faults.arrive(
-            "text/xml",
-            "<rsp stat=\"fail\"><err code=\"105\" msg=\"Service currently unavailable\" /></rsp>"))
-        return *fault;
-    const QList<FormPart> parts = multipartParts(request.header("Content-Type"), request.body);
+    const auto parts = request.multipart();
+    if (!parts)
+        return failure(2, QStringLiteral("No photo specified"));
     QList<std::pair<QString, QString>> fields;
-    const FormPart *photo = nullptr;
-    for (const FormPart &part : parts) {
-        if (part.name == u"photo")
+    const StandinPart *photo = nullptr;
+    for (const StandinPart &part : *parts) {
+        if (part.name == "photo")
             photo = &part;
         else
-            fields.append({part.name, QString::fromUtf8(part.data)});
+            fields.append({QString::fromUtf8(part.name), QString::fromUtf8(part.body)});
     }
     QString account;
     if (auto refused = checkCall(fields, m_apiKey, m_sharedSecret, store, &account))
         return *refused;
     if (!photo)
         return failure(2, QStringLiteral("No photo specified"));
-    if (photo->data.isEmpty())
+    if (photo->body.isEmpty())
         return failure(4, QStringLiteral("Filesize was zero"));
-    if (!isImage(photo->data))
+    if (!isImage(photo->body))
         return failure(5, QStringLiteral("Filetype was not recognised"));
 
     auto value = [&fields](const char *name) {
@@ -152,13 +151,13 @@ StandinAnswer FlickrUploadService::upload(SandboxStore &store, const StandinRequ
         state[QStringLiteral("nextId")] = next;
         id = QString::number(next);
     });
-    const QString file = store.keepFile(name(), account + u'/' + id + extensionOf(photo->data), photo->data);
+    const QString file = store.keepFile(name(), account + u'/' + id + extensionOf(photo->body), photo->body);
     store.update(name(), [&](QJsonObject &state) {
         QJsonObject photos = state.value(u"photos").toObject();
         photos[id] = QJsonObject{
             {QStringLiteral("account"), account},
             {QStringLiteral("file"), file},
-            {QStringLiteral("fileName"), photo->fileName},
+            {QStringLiteral("fileName"), QString::fromUtf8(photo->filename)},
             {QStringLiteral("title"), value("title")},
             {QStringLiteral("description"), value("description")},
             {QStringLiteral("tags"), value("tags")},
@@ -170,8 +169,8 @@ StandinAnswer FlickrUploadService::upload(SandboxStore &store, const StandinRequ
 
 StandinAnswer FlickrUploadService::search(const SandboxStore &store, const StandinRequest &request) const
 {
-    auto fields = decodedPairs(request.body);
-    fields += decodedPairs(request.query);
+    auto fields = request.formParameters();
+    fields += request.queryParameters();
     QString method;
     QString machineTags;
     for (const auto &[n, v] : fields) {

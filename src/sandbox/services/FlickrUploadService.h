@@ -1,7 +1,10 @@
 #pragma once
 
 #include "sandbox/SandboxService.h"
-#include "sandbox/services/UploadFaults.h"
+#include "sandbox/StandinServer.h"
+
+#include <atomic>
+#include <chrono>
 
 // Flickr's upload host: the multipart upload call, checked as Flickr checked
 // it (the API key, api_sig as MD5 over the shared secret and the sorted
@@ -27,7 +30,9 @@ public:
     void configure(ServiceConfig &config, const QString &baseUrl) const override;
     QString pageSection(const SandboxStore &store) const override;
 
-    UploadFaults &faults() { return m_faults; }
+    // Every answer waits this long after the upload was kept, which widens
+    // the moment in which a sender can die between the two.
+    void setAnswerDelay(std::chrono::milliseconds delay) { m_answerDelayMs = int(delay.count()); }
 
     StandinAnswer upload(SandboxStore &store, const StandinRequest &request);
     // flickr.photos.search (user_id "me", machine_tags), signed like any call.
@@ -36,5 +41,5 @@ public:
 private:
     QString m_apiKey;
     QString m_sharedSecret;
-    UploadFaults m_faults;
+    std::atomic<int> m_answerDelayMs{0};
 };
