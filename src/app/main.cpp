@@ -17,8 +17,12 @@
 #include "photoset/clsTray.h"
 #include "photoset/ui/frmSkypePath.h"
 #include "photoset/ui/frmUploadTo.h"
+#include "platform/ShellFolders.h"
 #include "settingsui/ui/frmCallOut.h"
 #include "settingsui/ui/frmSettings.h"
+#include "uploader/QueuedUploader.h"
+#include "uploader/UploadProgress.h"
+#include "uploader/UploadQueue.h"
 #include "webservices/flows/PrintFlow.h"
 #include "webservices/ui/QtPrintWindows.h"
 
@@ -61,6 +65,36 @@ QString programCommandLine(QStringList arguments)
     return Startup::commandLineOf(arguments);
 }
 
+// The background uploads as the tray shows them.
+class TrayUploadNotices : public QObject, public UploadNotices
+{
+public:
+    explicit TrayUploadNotices(TrayIcon &tray) : QObject(&tray), m_tray(tray) {}
+    void showUploadStatus(const QString &status) override { m_tray.setActivity(status); }
+    void notifyUpload(const QString &title, const QString &message) override
+    {
+        m_tray.showNotice(title, message);
+    }
+
+private:
+    TrayIcon &m_tray;
+};
+
+// The queue lives in the data folder start-up lays out; the uploader is
+// pointed at the same services as the program.
+QString uploadQueuePath()
+{
+    AppState folders;
+    folders.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
+    return UploadQueue::pathIn(folders.DataFolder);
+}
+
+QStringList uploaderArguments(const QStringList &arguments)
+{
+    const QString services = ServiceConfig::overridePath(arguments);
+    return services.isEmpty() ? QStringList() : QStringList{QStringLiteral("--services"), services};
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -83,6 +117,8 @@ int main(int argc, char *argv[])
     // Declared before the host so they outlive the window that runs them.
     QtPrintWindows printWindows(state, services.lifePics.serviceName);
     QtLocalPrinter localPrinter(state);
+    QueuedUploader uploader(uploadQueuePath(), QueuedUploader::defaultProgram(),
+                            uploaderArguments(app.arguments()));
     std::vector<std::unique_ptr<DestinationFlow>> flows;
 
     frmLoad host(state);
@@ -120,6 +156,8 @@ int main(int argc, char *argv[])
             h.Unload();
         });
         tray->show();
+        auto *notices = new TrayUploadNotices(*tray);
+        (new UploadWatch(uploadQueuePath(), *notices, 2000, notices))->start();
         return tray;
     });
 
@@ -128,5 +166,7 @@ int main(int argc, char *argv[])
     startup.setCreateProcessObjects([&objects](AppState &s) { objects.create(s); });
     if (startup.Main(programCommandLine(app.arguments())) == Startup::Outcome::Ended)
         return 0;
+    // Photos left queued by the last run (closed, killed, stopped) go on.
+    uploader.resumePending();
     return app.exec();
 }

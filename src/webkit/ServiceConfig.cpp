@@ -31,6 +31,7 @@ const std::vector<Field> &fields()
         {"Flickr/Site", [](C &c) -> QString & { return c.flickr.site; }},
         {"Flickr/ApiKey", [](C &c) -> QString & { return c.flickr.apiKey; }},
         {"Flickr/SharedSecret", [](C &c) -> QString & { return c.flickr.sharedSecret; }},
+        {"Flickr/Upload", [](C &c) -> QString & { return c.flickr.upload; }},
         {"Dropbox/Api", [](C &c) -> QString & { return c.dropbox.api; }},
         {"Dropbox/ApiContent", [](C &c) -> QString & { return c.dropbox.apiContent; }},
         {"Dropbox/Web", [](C &c) -> QString & { return c.dropbox.web; }},
@@ -84,6 +85,7 @@ ServiceConfig ServiceConfig::defaults()
     c.flickr = {QStringLiteral("http://api.flickr.com"), QStringLiteral("http://www.flickr.com"),
                 QStringLiteral("https://www.flickr.com"), QStringLiteral("00000000000000000000000000000000"),
                 QStringLiteral("0000000000000000")};
+    c.flickr.upload = QStringLiteral("https://up.flickr.com");
     c.dropbox = {QStringLiteral("https://api.dropbox.com"), QStringLiteral("https://api-content.dropbox.com"),
                  QStringLiteral("https://www.dropbox.com"), QStringLiteral("000000000000000"),
                  QStringLiteral("000000000000000")};

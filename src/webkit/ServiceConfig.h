@@ -29,6 +29,7 @@ struct ServiceConfig
         QString site; // https: opened after an upload
         QString apiKey;
         QString sharedSecret;
+        QString upload; // https: photo uploads, /services/upload/
     } flickr;
 
     struct Dropbox

@@ -106,6 +106,16 @@ void TrayIcon::show()
     m_icon->show();
 }
 
+void TrayIcon::setActivity(const QString &activity)
+{
+    m_icon->setToolTip(activity.isEmpty() ? toolTip() : activity + u'\n' + toolTip());
+}
+
+void TrayIcon::showNotice(const QString &title, const QString &message)
+{
+    m_icon->showMessage(title, message, QSystemTrayIcon::Information);
+}
+
 bool TrayIcon::passesGuard()
 {
     if (m_state.TrayBusy)

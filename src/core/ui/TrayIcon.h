@@ -56,6 +56,11 @@ public:
 
     static QString toolTip() { return QStringLiteral("Double-Click to activate/de-activate Flazz"); }
 
+    // Background work the user should see where they look: a line above the
+    // usual tooltip (empty restores it), and a notification balloon.
+    void setActivity(const QString &activity);
+    void showNotice(const QString &title, const QString &message);
+
 private:
     // False when the event must be ignored (busy, or a modal window is open).
     bool passesGuard();

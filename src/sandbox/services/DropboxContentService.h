@@ -1,0 +1,45 @@
+#pragma once
+
+#include "sandbox/SandboxService.h"
+#include "sandbox/StandinServer.h"
+
+#include <atomic>
+#include <chrono>
+
+#include <mutex>
+
+// Dropbox's content host, version 1: files_put into the application folder.
+// Every call is checked as the service checked it (the consumer key, the
+// token from the "Dropbox" state, the OAuth 1.0 HMAC-SHA1 signature over
+// the consumer and token secrets) and the file is kept per account. Without
+// overwrite a taken name gives the renamed copy "x (1).jpg"; the same bytes
+// sent again to the same name are no clash, and the service answers the copy
+// it has.
+class DropboxContentService : public SandboxService
+{
+public:
+    static constexpr char kConsumerKey[] = "sbx0dropbox0key";
+    static constexpr char kConsumerSecret[] = "sbx0dropbox0sec";
+
+    // The application credentials the calls are checked against: those the
+    // sandbox's Dropbox API stand-in hands out.
+    explicit DropboxContentService(QString consumerKey = QString::fromLatin1(kConsumerKey),
+                                   QString consumerSecret = QString::fromLatin1(kConsumerSecret));
+
+    QString name() const override { return QStringLiteral("DropboxContent"); }
+    void install(StandinServer &server, SandboxStore &store) override;
+    void configure(ServiceConfig &config, const QString &baseUrl) const override;
+    QString pageSection(const SandboxStore &store) const override;
+
+    // Every answer waits this long after the upload was kept, which widens
+    // the moment in which a sender can die between the two.
+    void setAnswerDelay(std::chrono::milliseconds delay) { m_answerDelayMs = int(delay.count()); }
+
+private:
+    StandinAnswer filesPut(SandboxStore &store, const StandinRequest &request);
+
+    QString m_consumerKey;
+    QString m_consumerSecret;
+    std::atomic<int> m_answerDelayMs{0};
+    std::mutex m_putMutex; // a clash check and the keeping go together
+};

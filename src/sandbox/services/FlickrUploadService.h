@@ -1,0 +1,45 @@
+#pragma once
+
+#include "sandbox/SandboxService.h"
+#include "sandbox/StandinServer.h"
+
+#include <atomic>
+#include <chrono>
+
+// Flickr's upload host: the multipart upload call, checked as Flickr checked
+// it (the API key, api_sig as MD5 over the shared secret and the sorted
+// fields, the token from the "Flickr" state), answering <rsp stat="ok">
+// with the new photo's id or stat="fail" with Flickr's error codes. The
+// photos are kept per account with their title, description and tags.
+//
+// It also answers flickr.photos.search by machine tag on its own server's
+// REST path, and search() lets the Flickr REST stand-in answer the same from
+// the same store.
+class FlickrUploadService : public SandboxService
+{
+public:
+    static constexpr char kApiKey[] = "5b0f1a7c0d2e4f6a8b9c0d1e2f3a4b5c";
+    static constexpr char kSharedSecret[] = "0a1b2c3d4e5f6a7b";
+
+    explicit FlickrUploadService(QString apiKey = QString::fromLatin1(kApiKey),
+                                 QString sharedSecret = QString::fromLatin1(kSharedSecret));
+
+    QString name() const override { return QStringLiteral("FlickrUpload"); }
+    void install(StandinServer &server, SandboxStore &store) override;
+    // Points the upload host here and sets the credentials it checks.
+    void configure(ServiceConfig &config, const QString &baseUrl) const override;
+    QString pageSection(const SandboxStore &store) const override;
+
+    // Every answer waits this long after the upload was kept, which widens
+    // the moment in which a sender can die between the two.
+    void setAnswerDelay(std::chrono::milliseconds delay) { m_answerDelayMs = int(delay.count()); }
+
+    StandinAnswer upload(SandboxStore &store, const StandinRequest &request);
+    // flickr.photos.search (user_id "me", machine_tags), signed like any call.
+    StandinAnswer search(const SandboxStore &store, const StandinRequest &request) const;
+
+private:
+    QString m_apiKey;
+    QString m_sharedSecret;
+    std::atomic<int> m_answerDelayMs{0};
+};

@@ -1,0 +1,112 @@
+#include "uploader/QueuedUploader.h"
+
+#include "uploader/UploadQueue.h"
+#include "webkit/ToolkitError.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+
+QueuedUploader::QueuedUploader(QString queuePath, QString program, QStringList arguments)
+    : m_queuePath(std::move(queuePath)), m_program(std::move(program)), m_arguments(std::move(arguments))
+{
+}
+
+QueuedUploader::~QueuedUploader() = default;
+
+QString QueuedUploader::defaultProgram()
+{
+    const QString named = qEnvironmentVariable("FLAZZ_UPLOADER");
+    if (!named.isEmpty())
+        return named;
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/flazz-uploader");
+}
+
+UploadQueue &QueuedUploader::queue()
+{
+    if (!m_queue)
+        m_queue = std::make_unique<UploadQueue>(m_queuePath);
+    return *m_queue;
+}
+
+QStringList QueuedUploader::splitPhotoList(const QString &photoList)
+{
+    return photoList.split(u'\t', Qt::SkipEmptyParts);
+}
+
+QStringList QueuedUploader::splitRemarksList(const QString &remarksList)
+{
+    QStringList out;
+    if (remarksList.isEmpty())
+        return out;
+    // Each entry is a blank and the remarks; the blank only kept an empty
+    // entry from vanishing.
+    for (QString entry : remarksList.split(QStringLiteral("#\t#"))) {
+        if (entry.startsWith(u' '))
+            entry.remove(0, 1);
+        out << entry;
+    }
+    return out;
+}
+
+QString QueuedUploader::queueJob(const QString &service, const QString &token, const QString &secret,
+                                 const QString &photoList, const QString &remarksList, int uploadSize,
+                                 const QString &target, const QString &privacy)
+{
+    UploadJobSpec spec;
+    spec.service = service;
+    spec.token = token;
+    spec.tokenSecret = secret;
+    spec.photos = splitPhotoList(photoList);
+    spec.remarks = splitRemarksList(remarksList);
+    spec.uploadSize = qMax(0, uploadSize);
+    spec.target = target;
+    spec.privacy = privacy;
+    const QString id = queue().addJob(spec); // raises when the job cannot be kept
+    // The job is safe on disk; an uploader that fails to start now picks it
+    // up at its next start.
+    startUploader();
+    return id;
+}
+
+bool QueuedUploader::startUploader()
+{
+    return QProcess::startDetached(m_program, m_arguments);
+}
+
+bool QueuedUploader::resumePending()
+{
+    return queue().hasUnfinishedJobs() && startUploader();
+}
+
+QString QueuedUploader::UploadToDropBox(const QString &accessToken, const QString &tokenSecret,
+                                        const QString &photoList, int uploadSize, const QString &folder)
+{
+    return queueJob(QStringLiteral("Dropbox"), accessToken, tokenSecret, photoList, {}, uploadSize, folder,
+                    {});
+}
+
+QString QueuedUploader::UploadToGoogle(const QString &accessToken, const QString &photoList, int uploadSize,
+                                       const QString &folder)
+{
+    return queueJob(QStringLiteral("Google"), accessToken, {}, photoList, {}, uploadSize, folder, {});
+}
+
+QString QueuedUploader::UploadToSkydrive(const QString &accessToken, const QString &photoList, int uploadSize,
+                                         const QString &folder)
+{
+    return queueJob(QStringLiteral("Live"), accessToken, {}, photoList, {}, uploadSize, folder, {});
+}
+
+QString QueuedUploader::UploadToFacebook(const QString &accessToken, const QString &photoList,
+                                         const QString &remarksList, int uploadSize, const QString &privacy,
+                                         const QString &albumId)
+{
+    return queueJob(QStringLiteral("Facebook"), accessToken, {}, photoList, remarksList, uploadSize, albumId,
+                    privacy);
+}
+
+QString QueuedUploader::UploadToFlickr(const QString &token, const QString &photoList,
+                                       const QString &remarksList, int uploadSize)
+{
+    return queueJob(QStringLiteral("Flickr"), token, {}, photoList, remarksList, uploadSize, {}, {});
+}

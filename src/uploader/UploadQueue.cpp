@@ -1,0 +1,323 @@
+#include "uploader/UploadQueue.h"
+
+#include "webkit/ToolkitError.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+namespace {
+
+constexpr quint32 ErrQueue = 0x8004D400;
+
+const char *const kSchema[] = {
+    "CREATE TABLE IF NOT EXISTS jobs("
+    " id TEXT PRIMARY KEY, service TEXT NOT NULL, token TEXT NOT NULL, secret TEXT NOT NULL,"
+    " size INTEGER NOT NULL, target TEXT NOT NULL, privacy TEXT NOT NULL,"
+    " state TEXT NOT NULL, reason TEXT NOT NULL DEFAULT '', created INTEGER NOT NULL,"
+    " announced INTEGER NOT NULL DEFAULT 0)",
+    "CREATE TABLE IF NOT EXISTS photos("
+    " job TEXT NOT NULL, seq INTEGER NOT NULL, path TEXT NOT NULL, remarks TEXT NOT NULL,"
+    " state TEXT NOT NULL, remote_id TEXT NOT NULL DEFAULT '', reason TEXT NOT NULL DEFAULT '',"
+    " attempts INTEGER NOT NULL DEFAULT 0, not_before INTEGER NOT NULL DEFAULT 0,"
+    " PRIMARY KEY(job, seq))",
+};
+
+QueuedJob jobFrom(const QSqlQuery &q)
+{
+    QueuedJob j;
+    j.id = q.value(0).toString();
+    j.service = q.value(1).toString();
+    j.token = q.value(2).toString();
+    j.tokenSecret = q.value(3).toString();
+    j.uploadSize = q.value(4).toInt();
+    j.target = q.value(5).toString();
+    j.privacy = q.value(6).toString();
+    j.state = q.value(7).toString();
+    j.reason = q.value(8).toString();
+    return j;
+}
+
+QueuedPhoto photoFrom(const QSqlQuery &q)
+{
+    QueuedPhoto p;
+    p.job = q.value(0).toString();
+    p.seq = q.value(1).toInt();
+    p.path = q.value(2).toString();
+    p.remarks = q.value(3).toString();
+    p.state = q.value(4).toString();
+    p.remoteId = q.value(5).toString();
+    p.reason = q.value(6).toString();
+    p.attempts = q.value(7).toInt();
+    p.notBefore = q.value(8).toLongLong();
+    return p;
+}
+
+const QString kJobColumns =
+    QStringLiteral("id, service, token, secret, size, target, privacy, state, reason");
+const QString kPhotoColumns =
+    QStringLiteral("job, seq, path, remarks, state, remote_id, reason, attempts, not_before");
+
+} // namespace
+
+UploadQueue::UploadQueue(const QString &path)
+    : m_path(path), m_connection(QStringLiteral("uploads-") + QUuid::createUuid().toString(QUuid::Id128))
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    // Created owner-only before SQLite sees it: SQLite gives its journal the
+    // database file's permissions, so nothing of the queue is ever readable
+    // by others, not even for a moment.
+    QFile file(path);
+    if (!file.exists() && file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        file.close();
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
+    if (!db.open()) {
+        m_error = db.lastError().text();
+        return;
+    }
+    // A rollback journal with a full sync: a commit is on the disk when it
+    // returns, which is what "the job is stored" promises.
+    m_open =
+        exec(QStringLiteral("PRAGMA journal_mode=DELETE")) && exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    for (const char *sql : kSchema)
+        m_open = m_open && exec(QLatin1String(sql));
+}
+
+UploadQueue::~UploadQueue()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+QString UploadQueue::pathIn(const QString &dataFolder)
+{
+    return dataFolder + QStringLiteral("Uploads.db");
+}
+
+bool UploadQueue::exec(const QString &sql, const QVariantList &values) const
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    if (!q.prepare(sql)) {
+        m_error = q.lastError().text();
+        return false;
+    }
+    for (const QVariant &v : values) {
+        // A null QString would be bound as NULL; the columns hold texts.
+        if (v.typeId() == QMetaType::QString && v.toString().isNull())
+            q.addBindValue(QLatin1String(""));
+        else
+            q.addBindValue(v);
+    }
+    if (!q.exec()) {
+        m_error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+bool UploadQueue::transaction(const std::function<bool()> &work)
+{
+    // BEGIN IMMEDIATE takes the write lock up front, so two programs adding
+    // and updating at once wait for each other instead of failing half-way.
+    if (!exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    if (!work()) {
+        exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    if (!exec(QStringLiteral("COMMIT"))) {
+        exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    return true;
+}
+
+QString UploadQueue::addJob(const UploadJobSpec &spec)
+{
+    if (!m_open)
+        throw ToolkitError(ErrQueue, QStringLiteral("UploadQueue.addJob"),
+                           QStringLiteral("The upload queue cannot be opened: ") + m_error);
+    const QString id = QUuid::createUuid().toString(QUuid::Id128);
+    const bool stored = transaction([&] {
+        if (!exec(QStringLiteral("INSERT INTO jobs(id, service, token, secret, size, target, privacy, state, "
+                                 "created) VALUES(?, ?, ?, ?, ?, ?, ?, 'open', ?)"),
+                  {id, spec.service, spec.token, spec.tokenSecret, spec.uploadSize, spec.target, spec.privacy,
+                   QDateTime::currentMSecsSinceEpoch()}))
+            return false;
+        for (qsizetype i = 0; i < spec.photos.size(); ++i) {
+            if (!exec(QStringLiteral(
+                          "INSERT INTO photos(job, seq, path, remarks, state) VALUES(?, ?, ?, ?, 'queued')"),
+                      {id, int(i), spec.photos.at(i), spec.remarks.value(i)}))
+                return false;
+        }
+        return exec(QStringLiteral(
+                        "UPDATE jobs SET token = ?, secret = ?, state = 'open', reason = '', announced = 0 "
+                        "WHERE service = ? AND state = 'stopped'"),
+                    {spec.token, spec.tokenSecret, spec.service});
+    });
+    if (!stored)
+        throw ToolkitError(ErrQueue, QStringLiteral("UploadQueue.addJob"),
+                           QStringLiteral("The upload cannot be queued: ") + m_error);
+    return id;
+}
+
+QList<QueuedJob> UploadQueue::jobs(const QString &state) const
+{
+    QList<QueuedJob> out;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT ") + kJobColumns +
+              QStringLiteral(" FROM jobs WHERE state = ? ORDER BY created"));
+    q.addBindValue(state);
+    if (q.exec()) {
+        while (q.next())
+            out.append(jobFrom(q));
+    }
+    return out;
+}
+
+QueuedJob UploadQueue::job(const QString &id) const
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT ") + kJobColumns + QStringLiteral(" FROM jobs WHERE id = ?"));
+    q.addBindValue(id);
+    if (q.exec() && q.next())
+        return jobFrom(q);
+    return {};
+}
+
+QList<QueuedPhoto> UploadQueue::photos(const QString &job) const
+{
+    QList<QueuedPhoto> out;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT ") + kPhotoColumns +
+              QStringLiteral(" FROM photos WHERE job = ? ORDER BY seq"));
+    q.addBindValue(job);
+    if (q.exec()) {
+        while (q.next())
+            out.append(photoFrom(q));
+    }
+    return out;
+}
+
+QList<QueuedPhoto> UploadQueue::pendingPhotos(const QString &job) const
+{
+    QList<QueuedPhoto> out;
+    for (const QueuedPhoto &p : photos(job)) {
+        if (p.state == u"queued" || p.state == u"sending")
+            out.append(p);
+    }
+    return out;
+}
+
+bool UploadQueue::hasUnfinishedJobs() const
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    return q.exec(QStringLiteral("SELECT 1 FROM jobs WHERE state = 'open' LIMIT 1")) && q.next();
+}
+
+bool UploadQueue::markSending(const QString &job, int seq)
+{
+    return transaction([&] {
+        return exec(QStringLiteral("UPDATE photos SET state = 'sending' WHERE job = ? AND seq = ?"),
+                    {job, seq});
+    });
+}
+
+bool UploadQueue::markSent(const QString &job, int seq, const QString &remoteId)
+{
+    return transaction([&] {
+        return exec(
+            QStringLiteral(
+                "UPDATE photos SET state = 'sent', remote_id = ?, reason = '' WHERE job = ? AND seq = ?"),
+            {remoteId, job, seq});
+    });
+}
+
+bool UploadQueue::markFailed(const QString &job, int seq, const QString &reason)
+{
+    return transaction([&] {
+        return exec(
+            QStringLiteral("UPDATE photos SET state = 'failed', reason = ? WHERE job = ? AND seq = ?"),
+            {reason, job, seq});
+    });
+}
+
+bool UploadQueue::markRetry(const QString &job, int seq, qint64 notBefore, const QString &reason)
+{
+    return transaction([&] {
+        return exec(QStringLiteral("UPDATE photos SET state = 'queued', not_before = ?, reason = ?, "
+                                   "attempts = attempts + 1 WHERE job = ? AND seq = ?"),
+                    {notBefore, reason, job, seq});
+    });
+}
+
+bool UploadQueue::stopJob(const QString &job, const QString &reason)
+{
+    return transaction([&] {
+        return exec(QStringLiteral(
+                        "UPDATE jobs SET state = 'stopped', reason = ?, announced = 0 WHERE id = ?"),
+                    {reason, job}) &&
+               exec(QStringLiteral("UPDATE photos SET state = 'queued' WHERE job = ? AND state = 'sending'"),
+                    {job});
+    });
+}
+
+bool UploadQueue::endJobIfDone(const QString &job)
+{
+    return transaction([&] {
+        // An ended job needs its token no more: it is not kept a day longer
+        // than the upload.
+        return exec(
+            QStringLiteral(
+                "UPDATE jobs SET state = 'ended', token = '', secret = '' WHERE id = ? AND state = 'open' "
+                "AND NOT EXISTS "
+                "(SELECT 1 FROM photos WHERE job = ? AND state IN ('queued', 'sending'))"),
+            {job, job});
+    });
+}
+
+QList<JobSummary> UploadQueue::summaries() const
+{
+    QList<JobSummary> out;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    if (!q.exec(QStringLiteral("SELECT id, service, state, reason, announced FROM jobs WHERE state <> "
+                               "'ended' OR announced = 0 ORDER BY created")))
+        return out;
+    while (q.next()) {
+        JobSummary s;
+        s.id = q.value(0).toString();
+        s.service = q.value(1).toString();
+        s.state = q.value(2).toString();
+        s.reason = q.value(3).toString();
+        s.announced = q.value(4).toBool();
+        for (const QueuedPhoto &p : photos(s.id)) {
+            ++s.total;
+            if (p.state == u"sent")
+                ++s.sent;
+            else if (p.state == u"failed") {
+                ++s.failed;
+                s.failures << QFileInfo(p.path).fileName() + QStringLiteral(": ") + p.reason;
+            }
+        }
+        out.append(s);
+    }
+    return out;
+}
+
+bool UploadQueue::markAnnounced(const QString &job)
+{
+    return transaction(
+        [&] { return exec(QStringLiteral("UPDATE jobs SET announced = 1 WHERE id = ?"), {job}); });
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QList>
+#include <QVariantList>
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// What Flazz hands the uploader for one click on a destination.
+struct UploadJobSpec
+{
+    QString service; // "Dropbox", "Flickr", ...
+    QString token;
+    QString tokenSecret; // OAuth 1.0 services only
+    QStringList photos;  // paths, in photo-set order
+    QStringList remarks; // one per photo (may be shorter: the rest have none)
+    int uploadSize = 0;  // longer side in pixels; 0 sends the original bytes
+    QString target;      // folder or album
+    QString privacy;
+};
+
+// A job as the queue keeps it.
+struct QueuedJob
+{
+    QString id;
+    QString service;
+    QString token;
+    QString tokenSecret;
+    int uploadSize = 0;
+    QString target;
+    QString privacy;
+    QString state; // "open", "stopped" (waits for a new sign-in), "ended"
+    QString reason;
+};
+
+// One photo of a job as the queue keeps it.
+struct QueuedPhoto
+{
+    QString job;
+    int seq = 0;
+    QString path;
+    QString remarks;
+    QString state; // "queued", "sending", "sent", "failed"
+    QString remoteId;
+    QString reason;
+    int attempts = 0;
+    qint64 notBefore = 0; // ms since the epoch; a photo in back-off waits until then
+};
+
+// Where a job stands, for the tray.
+struct JobSummary
+{
+    QString id;
+    QString service;
+    QString state;
+    QString reason;
+    int total = 0;
+    int sent = 0;
+    int failed = 0;
+    QStringList failures; // "<file name>: <reason>"
+    bool announced = false;
+};
+
+// The durable queue between Flazz and flazz-uploader: one SQLite file in the
+// data folder, written only in committed transactions with a full sync, so a
+// job Flazz was told about survives any crash of either program, and a
+// photo's state on disk is never behind what was done with it. The file holds
+// tokens, so it is readable by its owner only. Each instance is one
+// connection, to be used on the thread that made it; several processes may
+// share the file (SQLite's locking, with a generous busy time-out).
+class UploadQueue
+{
+public:
+    explicit UploadQueue(const QString &path);
+    ~UploadQueue();
+
+    UploadQueue(const UploadQueue &) = delete;
+    UploadQueue &operator=(const UploadQueue &) = delete;
+
+    // "<data folder>Uploads.db".
+    static QString pathIn(const QString &dataFolder);
+
+    bool isOpen() const { return m_open; }
+    QString errorText() const { return m_error; }
+    QString path() const { return m_path; }
+
+    // Stores the job and its photos in one committed transaction and returns
+    // its id; raises ToolkitError when it cannot be stored. Jobs of the same
+    // service stopped by a refused token take the new token and go on.
+    QString addJob(const UploadJobSpec &spec);
+
+    QList<QueuedJob> jobs(const QString &state) const;
+    QueuedJob job(const QString &id) const;
+    // The job's photos still to do ("queued" or "sending"), in order.
+    QList<QueuedPhoto> pendingPhotos(const QString &job) const;
+    QList<QueuedPhoto> photos(const QString &job) const;
+    bool hasUnfinishedJobs() const;
+
+    // Each change is committed before it returns; false when it could not be.
+    bool markSending(const QString &job, int seq);
+    bool markSent(const QString &job, int seq, const QString &remoteId);
+    bool markFailed(const QString &job, int seq, const QString &reason);
+    // Back to "queued", not to be tried before `notBefore`, one attempt more.
+    bool markRetry(const QString &job, int seq, qint64 notBefore, const QString &reason);
+    // The service refused the job's credentials: nothing of it moves until a
+    // new token comes; photos being sent go back to "queued".
+    bool stopJob(const QString &job, const QString &reason);
+    // Ends the job when none of its photos is left to do.
+    bool endJobIfDone(const QString &job);
+
+    QList<JobSummary> summaries() const;
+    // The tray told the user about the job's end (or its stop).
+    bool markAnnounced(const QString &job);
+
+private:
+    bool exec(const QString &sql, const QVariantList &values = {}) const;
+    bool transaction(const std::function<bool()> &work);
+
+    QString m_path;
+    QString m_connection;
+    bool m_open = false;
+    mutable QString m_error;
+};

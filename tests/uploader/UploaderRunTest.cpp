@@ -1,0 +1,314 @@
+#include "UploaderWorld.h"
+
+#include "photoset/PrepareImage.h"
+#include "platform/CompanionWindow.h"
+#include "uploader/FlickrUpload.h"
+#include "uploader/QueuedUploader.h"
+#include "uploader/UploadProgress.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QImage>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QThread>
+
+#include <mutex>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+const QString kDropbox = QStringLiteral("Dropbox");
+const QString kFlickr = QStringLiteral("Flickr");
+const QString kDropboxStore = QStringLiteral("DropboxContent");
+const QString kFlickrStore = QStringLiteral("FlickrUpload");
+
+UploadJobSpec job(const QString &service, const QStringList &photos, int size = 0)
+{
+    UploadJobSpec s;
+    s.service = service;
+    s.token = service == kDropbox ? QString::fromLatin1(UploaderWorld::kDropboxToken)
+                                  : QString::fromLatin1(UploaderWorld::kFlickrToken);
+    s.tokenSecret = service == kDropbox ? QString::fromLatin1(UploaderWorld::kDropboxSecret) : QString();
+    s.photos = photos;
+    s.uploadSize = size;
+    s.target = service == kDropbox ? QStringLiteral("Trip (2013)") : QString();
+    return s;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList sortedHashes(const QList<QByteArray> &blobs)
+{
+    QStringList out;
+    for (const QByteArray &b : blobs)
+        out << QString::fromLatin1(QCryptographicHash::hash(b, QCryptographicHash::Sha1).toHex());
+    out.sort();
+    return out;
+}
+
+QStringList states(const QList<QueuedPhoto> &photos)
+{
+    QStringList out;
+    for (const QueuedPhoto &p : photos)
+        out << p.state;
+    return out;
+}
+
+} // namespace
+
+// Size 0 sends the files' own bytes, into the chosen folder, signed as the
+// service checks; a taken name gives the service's renamed copy.
+TEST(Uploader, OriginalBytesReachDropboxAndATakenNameGetsTheRenamedCopy)
+{
+    UploaderWorld world;
+    const QStringList photos = world.makePhotos(3);
+    world.store.keepFile(kDropboxStore, QStringLiteral("1001/Trip (2013)/photo 2.jpg"),
+                         jpegBytes(40, 30, 99));
+    const QString id = world.queue().addJob(job(kDropbox, photos));
+
+    ASSERT_TRUE(world.runUploader());
+    const QList<QueuedPhoto> done = world.queue().photos(id);
+    EXPECT_EQ(states(done), QStringList(3, QStringLiteral("sent")));
+    EXPECT_EQ(done[0].remoteId, u"/Trip (2013)/photo 1.jpg");
+    EXPECT_EQ(done[1].remoteId, u"/Trip (2013)/photo 2 (1).jpg");
+    EXPECT_EQ(world.queue().job(id).state, u"ended");
+    EXPECT_TRUE(world.queue().job(id).token.isEmpty());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(world.store.fileBytes(kDropboxStore, QStringLiteral("1001") + done[i].remoteId),
+                  fileBytes(photos[i]));
+}
+
+// Scaled on the way, in the photo's format, the original left as it was;
+// the caption comes from the remarks and the photo carries its machine tag.
+TEST(Uploader, FlickrGetsScaledCopiesWithCaptionsAndOriginalsStayUntouched)
+{
+    UploaderWorld world;
+    const QStringList photos = world.makePhotos(2, 400, 300);
+    const QByteArray before = fileBytes(photos[0]);
+    UploadJobSpec s = job(kFlickr, photos, 100);
+    s.remarks = {QStringLiteral("Sunset über the bay"), QString()};
+    const QString id = world.queue().addJob(s);
+
+    ASSERT_TRUE(world.runUploader());
+    const QList<QueuedPhoto> done = world.queue().photos(id);
+    ASSERT_EQ(states(done), QStringList(2, QStringLiteral("sent")));
+    EXPECT_EQ(fileBytes(photos[0]), before);
+
+    const QJsonObject kept = world.store.state(kFlickrStore).value(u"photos").toObject();
+    const QJsonObject first = kept.value(done[0].remoteId).toObject();
+    EXPECT_EQ(first.value(u"title").toString(), u"Sunset über the bay");
+    EXPECT_EQ(first.value(u"tags").toString(), FlickrUpload::machineTag(done[0]));
+    const QImage arrived =
+        QImage::fromData(world.store.fileBytes(kFlickrStore, first.value(u"file").toString()));
+    EXPECT_EQ(arrived.size(), QSize(100, 75));
+    EXPECT_EQ(world.store.fileBytes(kFlickrStore, first.value(u"file").toString()),
+              PrepareImage(photos[0], 100));
+}
+
+// The uploader killed at random moments and started again delivers each photo
+// exactly once: a photo that arrived but was never recorded as sent is found
+// on the service (Flickr) or sent so that the service keeps one copy (Dropbox).
+class KilledUploader : public ::testing::TestWithParam<const char *>
+{
+};
+
+TEST_P(KilledUploader, DeliversEveryPhotoExactlyOnce)
+{
+    const QString service = QString::fromLatin1(GetParam());
+    const QString storeName = service == kDropbox ? kDropboxStore : kFlickrStore;
+    UploaderWorld world;
+    // Each answer lags behind the keeping of the photo, so kills often land
+    // between the two.
+    if (service == kDropbox)
+        world.dropbox.setAnswerDelay(std::chrono::milliseconds(120));
+    else
+        world.flickr.setAnswerDelay(std::chrono::milliseconds(120));
+    const QStringList photos = world.makePhotos(30);
+    const QString id = world.queue().addJob(job(service, photos));
+
+    QRandomGenerator random(20131205);
+    int kills = 0;
+    for (int round = 0; round < 60 && world.queue().job(id).state != u"ended"; ++round) {
+        const auto process = world.startUploader();
+        if (process->waitForFinished(int(random.bounded(30, 400))))
+            continue;
+        process->kill();
+        process->waitForFinished();
+        ++kills;
+    }
+    ASSERT_TRUE(world.runUploader());
+    EXPECT_GE(kills, 3);
+
+    EXPECT_EQ(states(world.queue().photos(id)), QStringList(30, QStringLiteral("sent")));
+    QList<QByteArray> originals;
+    for (const QString &p : photos)
+        originals << fileBytes(p);
+    EXPECT_EQ(sortedHashes(world.kept(storeName)), sortedHashes(originals)) << "kills: " << kills;
+    const auto &server = service == kDropbox ? world.dropboxServer : world.flickrServer;
+    qInfo("%d kills, %d requests for 30 photos", kills, int(server.requestCount()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Services, KilledUploader, ::testing::Values("Dropbox", "Flickr"));
+
+// An expired token stops the job with the service's reason and keeps every
+// photo queued; the next sign-in to the service lets it go on.
+TEST(Uploader, ExpiredTokenStopsTheJobUntilANewSignIn)
+{
+    UploaderWorld world;
+    world.setToken(kDropbox, QString::fromLatin1(UploaderWorld::kDropboxToken),
+                   QString::fromLatin1(UploaderWorld::kDropboxSecret), true);
+    const QStringList photos = world.makePhotos(4);
+    const QString id = world.queue().addJob(job(kDropbox, photos));
+
+    ASSERT_TRUE(world.runUploader());
+    const QueuedJob stopped = world.queue().job(id);
+    EXPECT_EQ(stopped.state, u"stopped");
+    EXPECT_EQ(stopped.reason, u"The access token has expired.");
+    EXPECT_EQ(states(world.queue().photos(id)), QStringList(4, QStringLiteral("queued")));
+    EXPECT_TRUE(world.store.files(kDropboxStore).isEmpty());
+    const JobSummary summary = world.queue().summaries().constFirst();
+    EXPECT_EQ(
+        UploadTexts::notice(summary).toStdString(),
+        "Uploading to Dropbox stopped: The access token has expired. 4 of 4 photos wait until you sign in to "
+        "Dropbox again.");
+
+    // Flazz hands over the next job with a fresh token; the uploader it
+    // starts sends both.
+    world.setToken(kDropbox, QStringLiteral("fresh"), QStringLiteral("fresh-secret"), false);
+    QueuedUploader uploader(world.queuePath(), QStringLiteral(FLAZZ_UPLOADER), world.uploaderArguments());
+    const QString second = uploader.UploadToDropBox(QStringLiteral("fresh"), QStringLiteral("fresh-secret"),
+                                                    photos.mid(0, 1).join(u'\t'), 0, QStringLiteral("Later"));
+    const QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired() &&
+           (world.queue().job(id).state != u"ended" || world.queue().job(second).state != u"ended"))
+        QThread::msleep(50);
+    EXPECT_EQ(states(world.queue().photos(id)), QStringList(4, QStringLiteral("sent")));
+    EXPECT_EQ(world.store.files(kDropboxStore).size(), 5);
+}
+
+// A call signed with the wrong consumer secret is refused as Dropbox refused
+// it, which no photo of the job can get past.
+TEST(Uploader, BadDropboxSignatureStopsTheJob)
+{
+    UploaderWorld world;
+    world.config.dropbox.consumerSecret = QStringLiteral("wrongwrongwrong");
+    world.writeServices();
+    const QString id = world.queue().addJob(job(kDropbox, world.makePhotos(2)));
+
+    ASSERT_TRUE(world.runUploader());
+    EXPECT_EQ(world.queue().job(id).state, u"stopped");
+    EXPECT_EQ(world.queue().job(id).reason, u"Invalid signature.");
+    EXPECT_TRUE(world.store.files(kDropboxStore).isEmpty());
+}
+
+// A 503 with Retry-After is waited out as asked, then the photo goes.
+TEST(Uploader, RetryAfterIsHonoured)
+{
+    UploaderWorld world;
+    world.dropboxServer.setFaults("/1/files_put/", StandinFaults::unavailable(2, 1));
+    std::mutex mutex;
+    QList<qint64> arrivals;
+    world.dropboxServer.setListener([&](const StandinRequest &, int) {
+        std::lock_guard lock(mutex);
+        arrivals << QDateTime::currentMSecsSinceEpoch();
+    });
+    const QString id = world.queue().addJob(job(kDropbox, world.makePhotos(1)));
+
+    ASSERT_TRUE(world.runUploader());
+    EXPECT_EQ(states(world.queue().photos(id)), QStringList{QStringLiteral("sent")});
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(arrivals.size(), 2);
+    EXPECT_GE(arrivals[1] - arrivals[0], 1900);
+}
+
+// Transport failures and 5xx answers are retried with back-off; a service
+// that keeps failing ends the photo with its reason.
+TEST(Uploader, TransientFailuresAreRetriedThenGivenUp)
+{
+    UploaderWorld world;
+    world.flickrServer.setFaults("/services/upload/", StandinFaults::serverError(502, 2));
+    const QString ok = world.queue().addJob(job(kFlickr, world.makePhotos(1)));
+    ASSERT_TRUE(world.runUploader());
+    EXPECT_EQ(states(world.queue().photos(ok)), QStringList{QStringLiteral("sent")});
+    const QList<StandinRequest> seen = world.flickrServer.requests();
+    EXPECT_EQ(std::count_if(seen.begin(), seen.end(),
+                            [](const StandinRequest &r) { return r.path == "/services/upload/"; }),
+              3);
+
+    // Every upload is read and then the connection drops without an answer.
+    StandinFaults drop;
+    drop.closeAbruptly = true;
+    world.dropboxServer.setFaults("/1/files_put/", drop);
+    const QString lost = world.queue().addJob(job(kDropbox, world.makePhotos(1)));
+    ASSERT_TRUE(world.runUploader(60000, {QStringLiteral("--retry-base-ms"), QStringLiteral("10")}));
+    const QueuedPhoto photo = world.queue().photos(lost).constFirst();
+    EXPECT_EQ(photo.state, u"failed");
+    EXPECT_EQ(photo.attempts, 7);
+    EXPECT_FALSE(photo.reason.isEmpty());
+    EXPECT_TRUE(world.store.files(kDropboxStore).isEmpty());
+}
+
+// A signature the service refuses is the photo's reason, in Flickr's words.
+TEST(Uploader, RefusedFlickrSignatureIsThePhotosReason)
+{
+    UploaderWorld world;
+    world.writeServices(QStringLiteral("ffffffffffffffff"));
+    const QString id = world.queue().addJob(job(kFlickr, world.makePhotos(2)));
+
+    ASSERT_TRUE(world.runUploader());
+    const QList<QueuedPhoto> done = world.queue().photos(id);
+    EXPECT_EQ(states(done), QStringList(2, QStringLiteral("failed")));
+    EXPECT_EQ(done[0].reason, u"Invalid signature");
+    EXPECT_EQ(world.queue().job(id).state, u"ended");
+    EXPECT_EQ(UploadTexts::notice(world.queue().summaries().constFirst()).toStdString(),
+              "0 of 2 photos sent to Flickr. Not sent: photo 1.jpg: Invalid signature; photo 2.jpg: Invalid "
+              "signature.");
+}
+
+// A photo the service refuses for itself fails alone; the job goes on.
+TEST(Uploader, RefusedTypeFailsThatPhotoOnly)
+{
+    UploaderWorld world;
+    QStringList photos = world.makePhotos(2);
+    photos.insert(1, world.env.writeFile(QStringLiteral("photos/notes.jpg"), "not a picture at all"));
+    const QString id = world.queue().addJob(job(kFlickr, photos));
+
+    ASSERT_TRUE(world.runUploader());
+    EXPECT_EQ(states(world.queue().photos(id)),
+              (QStringList{QStringLiteral("sent"), QStringLiteral("failed"), QStringLiteral("sent")}));
+    EXPECT_EQ(world.queue().photos(id).at(1).reason, u"Filetype was not recognised");
+}
+
+// The companion's close lets the photos in flight finish and keeps the rest
+// queued for the next start.
+TEST(Uploader, CompanionCloseFinishesInFlightAndKeepsTheRest)
+{
+    UploaderWorld world;
+    world.dropbox.setAnswerDelay(std::chrono::milliseconds(400));
+    const QString id = world.queue().addJob(job(kDropbox, world.makePhotos(12)));
+
+    const auto process = world.startUploader({QStringLiteral("--per-service"), QStringLiteral("2")});
+    ASSERT_TRUE(world.dropboxServer.waitForRequests(2, 10000));
+    ASSERT_TRUE(platform::closeCompanion(world.companion, 2000));
+    ASSERT_TRUE(process->waitForFinished(10000));
+
+    const QStringList after = states(world.queue().photos(id));
+    EXPECT_EQ(after.count(QStringLiteral("sending")), 0);
+    EXPECT_GE(after.count(QStringLiteral("sent")), 2);
+    EXPECT_GE(after.count(QStringLiteral("queued")), 6);
+    EXPECT_EQ(world.store.files(kDropboxStore).size(), after.count(QStringLiteral("sent")));
+
+    ASSERT_TRUE(world.runUploader());
+    EXPECT_EQ(states(world.queue().photos(id)), QStringList(12, QStringLiteral("sent")));
+    EXPECT_EQ(world.store.files(kDropboxStore).size(), 12);
+}
