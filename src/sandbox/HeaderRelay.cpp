@@ -43,7 +43,11 @@ private:
     {
         const QByteArray bytes = m_client->readAll();
         if (m_upstream) {
-            m_upstream->write(bytes);
+            // Until the head has gone out, what follows it waits behind it.
+            if (m_head.isEmpty())
+                m_upstream->write(bytes);
+            else
+                m_head += bytes;
             return;
         }
         m_head += bytes;

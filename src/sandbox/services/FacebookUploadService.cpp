@@ -171,8 +171,10 @@ StandinAnswer FacebookUploadService::post(const StandinRequest &r)
     }
     if (expire)
         expireTokens();
-    return UploadChecks::json(
+    StandinAnswer a = UploadChecks::json(
         200, {{QStringLiteral("id"), id}, {QStringLiteral("post_id"), QString(account + u'_' + id)}});
+    a.delay = m_faults.answerDelay();
+    return a;
 }
 
 StandinAnswer FacebookUploadService::list(const StandinRequest &r)

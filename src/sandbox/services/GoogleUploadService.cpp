@@ -188,7 +188,10 @@ StandinAnswer GoogleUploadService::keep(const QString &account, const QJsonObjec
         state.insert(QStringLiteral("files"), files);
     });
     arrived();
-    return json(200, file);
+    // A late answer to a kept file is what a sender cut off meets.
+    StandinAnswer a = json(200, file);
+    a.delay = m_faults.answerDelay();
+    return a;
 }
 
 StandinAnswer GoogleUploadService::insert(const StandinRequest &r)

@@ -182,7 +182,9 @@ StandinAnswer LiveUploadService::putFile(const StandinRequest &r)
     }
     if (expire)
         expireTokens();
-    return json(201, fileResource(file));
+    StandinAnswer a = json(201, fileResource(file));
+    a.delay = m_faults.answerDelay();
+    return a;
 }
 
 StandinAnswer LiveUploadService::listFiles(const StandinRequest &r)
