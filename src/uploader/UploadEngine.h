@@ -17,8 +17,10 @@ struct EngineOptions
     int threads = 4;    // scaling and sending, all services together
     int timeoutMs = 120000;
     int pollMs = 1000; // how often the queue is looked at for new jobs
-    QString settingsFile; // the program's "Settings.xml": the refresh tokens renewal needs
     RetryPolicy retry;
+    // The program's "Settings.xml", where the sign-ins keep what renewing a
+    // token needs.
+    QString settingsFile;
 };
 
 // Sends the queue's photos. Lives on the thread of its queue (the

@@ -349,6 +349,7 @@ bool UploadQueue::keepNote(const QString &job, int seq, const QString &note)
 
 bool UploadQueue::renewToken(const QString &job, const QString &token)
 {
-    return transaction(
-        [&] { return exec(QStringLiteral("UPDATE jobs SET token = ? WHERE id = ?"), {token, job}); });
+    return transaction([&] {
+        return exec(QStringLiteral("UPDATE jobs SET token = ? WHERE id = ?"), {token, job});
+    });
 }
