@@ -116,6 +116,9 @@ UploadOutcome FacebookUpload::outcomeOf(const UploadAnswer &answer)
     }
 }
 
+// The note of an attempt stays when the photo arrived: between the answer
+// and the queue's record of it the uploader may end, and a photo of the job
+// that did not arrive must still see this one's claim.
 UploadOutcome FacebookUpload::send(const QueuedJob &job, const QueuedPhoto &photo, const QString &fileName,
                                    const QByteArray &bytes)
 {

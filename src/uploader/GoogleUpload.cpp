@@ -157,9 +157,14 @@ UploadOutcome GoogleUpload::send(const QueuedJob &job, const QueuedPhoto &photo,
                                  const QByteArray &bytes)
 {
     m_token = context() ? context()->token(job) : job.token;
-    if (bytes.size() > m_resumableAbove)
-        return sendResumable(job, photo, fileName, bytes);
-    return sendMultipart(job, photo, fileName, bytes);
+    const UploadOutcome outcome = bytes.size() > m_resumableAbove
+                                      ? sendResumable(job, photo, fileName, bytes)
+                                      : sendMultipart(job, photo, fileName, bytes);
+    // A session is worth keeping only while the photo may still go through
+    // it; its address lets anyone holding it write into the user's Drive.
+    if (outcome.kind != Kind::Transient && context())
+        context()->keepNote(photo, {});
+    return outcome;
 }
 
 UploadOutcome GoogleUpload::sendMultipart(const QueuedJob &job, const QueuedPhoto &photo,

@@ -287,7 +287,9 @@ TEST_F(WebUploadTest, DriveTokenExpiredMidJobRenewsFromTheSettingsAndGoesOn)
 
     EXPECT_EQ(states(id), QStringList(3, QStringLiteral("sent")));
     EXPECT_EQ(renewals.load(), 1);
-    EXPECT_EQ(queue.job(id).token, u"google-token-2") << "later photos start with the renewed token";
+    // The third photo started with the renewed token: no second refusal.
+    EXPECT_EQ(count(googleServer.requests(), "POST", "/upload/drive/v2/files"), 4);
+    EXPECT_EQ(googleServer.lastRequest().header("Authorization"), "Bearer google-token-2");
     EXPECT_EQ(kept(google.name()).size(), 3);
     const StandinRequest first = googleServer.requests().first();
     EXPECT_TRUE(first.header("Content-Type").startsWith("multipart/related; boundary="));
