@@ -18,6 +18,12 @@ QString pct(const QString &text)
     return QString::fromLatin1(QUrl::toPercentEncoding(text));
 }
 
+// A folder id, or a path such as "me/skydrive" whose slashes stay.
+QString folderPath(const QString &folder)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(folder, "/"));
+}
+
 QString errorCode(const UploadAnswer &answer)
 {
     return QJsonDocument::fromJson(answer.body).object().value(u"error").toObject().value(u"code").toString();
@@ -103,7 +109,7 @@ UploadOutcome LiveUpload::send(const QueuedJob &job, const QueuedPhoto &, const 
 {
     m_token = context() ? context()->token(job) : job.token;
     const QString folder = job.target.isEmpty() ? QStringLiteral("me/skydrive") : job.target;
-    const QString put = m_config.apis + u"/v5.0/" + pct(folder) + u"/files/" + pct(fileName);
+    const QString put = m_config.apis + u"/v5.0/" + folderPath(folder) + u"/files/" + pct(fileName);
 
     UploadAnswer answer = call(job, "PUT", put + u"?overwrite=false", bytes);
     if (answer.status == 409) {
@@ -124,7 +130,8 @@ UploadOutcome LiveUpload::send(const QueuedJob &job, const QueuedPhoto &, const 
 UploadOutcome LiveUpload::lookUp(const QueuedJob &job, const QString &fileName, qint64 size)
 {
     const QString folder = job.target.isEmpty() ? QStringLiteral("me/skydrive") : job.target;
-    const UploadAnswer answer = call(job, "GET", m_config.apis + u"/v5.0/" + pct(folder) + u"/files", {});
+    const UploadAnswer answer =
+        call(job, "GET", m_config.apis + u"/v5.0/" + folderPath(folder) + u"/files", {});
     if (answer.status != 200)
         return outcomeOf(answer);
     const QFileInfo info(fileName);

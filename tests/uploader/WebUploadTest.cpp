@@ -279,6 +279,36 @@ TEST_F(WebUploadTest, DriveResumableUploadCutAt60PercentResumesWhereTheServiceSt
     EXPECT_TRUE(queue.note(id, 0).isEmpty());
 }
 
+TEST_F(WebUploadTest, DriveSessionIsNotResumedWhenItEndedOrTheBytesChanged)
+{
+    photos(1, 1400, 1000);
+    const QByteArray bytes = sent.first();
+    const QString id =
+        addJob(QStringLiteral("Google"), {env.path(QStringLiteral("photos/photo 1.jpg"))}, kDriveFolder);
+    const QueuedJob job = queue.job(id);
+    const QueuedPhoto photo = queue.photos(id).first();
+    QueueUploadContext context(queue.path(), env.state().SettingsFile);
+    auto attempt = [&](const QByteArray &what) {
+        GoogleUpload upload(config.google, 10000, 256 * 1024, 256 * 1024);
+        upload.setContext(&context);
+        return upload.send(job, photo, QStringLiteral("photo 1.jpg"), what).kind;
+    };
+
+    // The photo was edited between attempts: its new bytes get a session of their own.
+    google.cutNextChunkAt(0.6);
+    EXPECT_EQ(attempt(bytes), UploadOutcome::Kind::Transient);
+    QByteArray edited = bytes;
+    edited[edited.size() / 2] = char(edited.at(edited.size() / 2) ^ 0x55);
+    google.cutNextChunkAt(0.6);
+    EXPECT_EQ(attempt(edited), UploadOutcome::Kind::Transient);
+    // The session ended on the service's side: the photo starts over, whole.
+    google.forgetSessions();
+    EXPECT_EQ(attempt(edited), UploadOutcome::Kind::Sent);
+
+    EXPECT_EQ(kept(google.name()), QList<QByteArray>{edited});
+    EXPECT_EQ(count(googleServer.requests(), "POST", "/upload/drive/v2/files", "uploadType=resumable"), 3);
+}
+
 TEST_F(WebUploadTest, DriveTokenExpiredMidJobRenewsFromTheSettingsAndGoesOn)
 {
     const QString id = addJob(QStringLiteral("Google"), photos(3), kDriveFolder);
@@ -343,6 +373,30 @@ TEST_F(WebUploadTest, FacebookExpiredTokenStopsTheJobWithTheReasonAndKeepsItQueu
     queue.addJob(again);
     runEngine();
     EXPECT_EQ(states(id), QStringList(3, QStringLiteral("sent")));
+}
+
+TEST_F(WebUploadTest, RefusalsStopWhatTheyConcernAndNoMore)
+{
+    // Facebook refuses a photo above 4 MB; the others of the job go.
+    photos(1);
+    const QByteArray huge = noiseJpeg(2400, 1800, 99);
+    ASSERT_GT(huge.size(), 4 * 1024 * 1024);
+    const QString big = env.writeFile(QStringLiteral("photos/huge.jpg"), huge);
+    const QString fb = addJob(QStringLiteral("Facebook"),
+                              {big, env.path(QStringLiteral("photos/photo 1.jpg"))}, QStringLiteral("me"));
+    // SkyDrive: a token the service does not know is not renewed; the job waits for a sign-in.
+    const QString sky =
+        addJob(QStringLiteral("Live"), {env.path(QStringLiteral("photos/photo 1.jpg"))}, kLiveFolder);
+    store.update(QStringLiteral("Live"), [](QJsonObject &state) { state.remove(QStringLiteral("tokens")); });
+    runEngine();
+
+    const QList<QueuedPhoto> fbPhotos = queue.photos(fb);
+    EXPECT_EQ(fbPhotos.at(0).state, u"failed");
+    EXPECT_TRUE(fbPhotos.at(0).reason.contains(u"4 MB")) << fbPhotos.at(0).reason.toStdString();
+    EXPECT_EQ(fbPhotos.at(1).state, u"sent");
+    EXPECT_EQ(queue.job(sky).state, u"stopped");
+    EXPECT_EQ(queue.job(sky).reason, u"The provided access token isn't valid.");
+    EXPECT_EQ(renewals.load(), 0);
 }
 
 TEST_F(WebUploadTest, FacebookDefaultAlbumIsMeWithCaptionAndPrivacy)

@@ -113,6 +113,12 @@ void GoogleUploadService::cutNextChunkAt(double fraction)
     m_cutAt = fraction;
 }
 
+void GoogleUploadService::forgetSessions()
+{
+    std::lock_guard lock(m_mutex);
+    m_sessions.clear();
+}
+
 void GoogleUploadService::expireTokensAfter(int uploads)
 {
     std::lock_guard lock(m_mutex);

@@ -30,6 +30,8 @@ public:
     // there (to the 256 KiB below) and answered 503, as a dropped
     // connection leaves a session.
     void cutNextChunkAt(double fraction);
+    // Open sessions end, as the service ends them after a week.
+    void forgetSessions();
     // Every token issued so far expires once `uploads` more files arrived.
     void expireTokensAfter(int uploads);
     // Expires every token of the account's service now.
