@@ -1,6 +1,7 @@
 #include "uploader/UploadEngine.h"
 
 #include "uploader/PhotoPreparation.h"
+#include "uploader/QueueUploadContext.h"
 
 #include <QDateTime>
 #include <QtDebug>
@@ -9,7 +10,8 @@ namespace {
 
 bool speaks(const QString &service)
 {
-    return service == u"Dropbox" || service == u"Flickr";
+    return service == u"Dropbox" || service == u"Flickr" || service == u"Google" || service == u"Live" ||
+           service == u"Facebook";
 }
 
 QString keyOf(const QueuedPhoto &photo)
@@ -19,12 +21,13 @@ QString keyOf(const QueuedPhoto &photo)
 
 // One photo, on a worker thread.
 UploadOutcome runOne(const ServiceConfig &config, int timeoutMs, const QueuedJob &job,
-                     const QueuedPhoto &photo, bool verify)
+                     const QueuedPhoto &photo, bool verify, UploadContext *context)
 {
     using Kind = UploadOutcome::Kind;
     const auto protocol = makeUploadProtocol(job.service, config, timeoutMs);
     if (!protocol)
         return {Kind::PhotoRefused, {}, QStringLiteral("No upload to %1 is possible").arg(job.service)};
+    protocol->setContext(context);
     if (verify) {
         const UploadOutcome found = protocol->findSent(job, photo);
         if (found.kind != Kind::NotFound)
@@ -125,8 +128,11 @@ void UploadEngine::dispatch(const QueuedJob &job, const QueuedPhoto &photo, bool
     ++m_perService[job.service];
     const ServiceConfig config = m_config;
     const int timeoutMs = m_options.timeoutMs;
-    m_pool.start([this, config, timeoutMs, job, photo, verify] {
-        const UploadOutcome outcome = runOne(config, timeoutMs, job, photo, verify);
+    const QString queuePath = m_queue.path();
+    const QString settingsFile = m_options.settingsFile;
+    m_pool.start([this, config, timeoutMs, job, photo, verify, queuePath, settingsFile] {
+        QueueUploadContext context(queuePath, settingsFile);
+        const UploadOutcome outcome = runOne(config, timeoutMs, job, photo, verify, &context);
         QMetaObject::invokeMethod(
             this, [this, job, photo, outcome] { settle(job, photo, outcome); }, Qt::QueuedConnection);
     });

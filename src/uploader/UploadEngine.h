@@ -18,11 +18,16 @@ struct EngineOptions
     int timeoutMs = 120000;
     int pollMs = 1000; // how often the queue is looked at for new jobs
     RetryPolicy retry;
+    // The program's "Settings.xml", where the sign-ins keep what renewing a
+    // token needs.
+    QString settingsFile;
 };
 
 // Sends the queue's photos. Lives on the thread of its queue (the
 // uploader's main thread), which alone writes the queue; the scaling and the
 // HTTP exchanges run on a small pool of worker threads, one photo per task.
+// (A task writes only its photo's note and its job's renewed token, through
+// a connection of its own.)
 //
 // Exactly once: a photo is marked "sending" (committed) before its task
 // starts and "sent" with the service's id when the task reports back. A

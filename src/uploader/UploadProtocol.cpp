@@ -1,7 +1,10 @@
 #include "uploader/UploadProtocol.h"
 
 #include "uploader/DropboxUpload.h"
+#include "uploader/FacebookUpload.h"
 #include "uploader/FlickrUpload.h"
+#include "uploader/GoogleUpload.h"
+#include "uploader/LiveUpload.h"
 #include "webkit/ServiceConfig.h"
 
 #include <QDateTime>
@@ -33,6 +36,12 @@ std::unique_ptr<UploadProtocol> makeUploadProtocol(const QString &service, const
         return std::make_unique<DropboxUpload>(config.dropbox, timeoutMs);
     if (service == u"Flickr")
         return std::make_unique<FlickrUpload>(config.flickr, timeoutMs);
+    if (service == u"Google")
+        return std::make_unique<GoogleUpload>(config.google, timeoutMs);
+    if (service == u"Live")
+        return std::make_unique<LiveUpload>(config.live, timeoutMs);
+    if (service == u"Facebook")
+        return std::make_unique<FacebookUpload>(config.facebook, timeoutMs);
     return nullptr;
 }
 

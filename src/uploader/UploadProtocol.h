@@ -26,6 +26,26 @@ struct UploadOutcome
     int retryAfterSeconds = -1; // what the service asked for, -1 when it did not
 };
 
+// What an upload call may keep or look up beyond one attempt at one photo:
+// a note beside the photo that outlives a crash of the uploader (an open
+// resumable session), the job's token as renewed meanwhile, and the
+// program's settings, where the sign-in keeps what renewal needs. Used from
+// the photo's worker thread.
+class UploadContext
+{
+public:
+    virtual ~UploadContext() = default;
+    virtual QString note(const QueuedPhoto &photo) = 0;
+    virtual void keepNote(const QueuedPhoto &photo, const QString &note) = 0;
+    // The job's photos as the queue has them now.
+    virtual QList<QueuedPhoto> photosOf(const QString &job) = 0;
+    // The job's current token: another photo may have renewed it.
+    virtual QString token(const QueuedJob &job) = 0;
+    virtual void keepToken(const QueuedJob &job, const QString &token) = 0;
+    // A "//Settings//..." value; empty when absent.
+    virtual QString setting(const QString &key) = 0;
+};
+
 // One service's upload call. An instance serves one photo on one worker
 // thread and may block there; it is made and destroyed on that thread.
 class UploadProtocol
@@ -42,6 +62,16 @@ public:
     // service whose send keeps one copy of the same photo may answer
     // NotFound without asking.
     virtual UploadOutcome findSent(const QueuedJob &job, const QueuedPhoto &photo) = 0;
+
+    // Calls that resume or renew use it; without one they start over and
+    // stop at an expired token.
+    void setContext(UploadContext *context) { m_context = context; }
+
+protected:
+    UploadContext *context() const { return m_context; }
+
+private:
+    UploadContext *m_context = nullptr;
 };
 
 // The protocol for a job's service; null for a service this uploader does

@@ -26,6 +26,10 @@ const char *const kSchema[] = {
     " state TEXT NOT NULL, remote_id TEXT NOT NULL DEFAULT '', reason TEXT NOT NULL DEFAULT '',"
     " attempts INTEGER NOT NULL DEFAULT 0, not_before INTEGER NOT NULL DEFAULT 0,"
     " PRIMARY KEY(job, seq))",
+    // What an upload call keeps beside a photo across attempts and runs (an
+    // open resumable session, when an attempt started).
+    "CREATE TABLE IF NOT EXISTS notes("
+    " job TEXT NOT NULL, seq INTEGER NOT NULL, note TEXT NOT NULL, PRIMARY KEY(job, seq))",
 };
 
 QueuedJob jobFrom(const QSqlQuery &q)
@@ -320,4 +324,32 @@ bool UploadQueue::markAnnounced(const QString &job)
 {
     return transaction(
         [&] { return exec(QStringLiteral("UPDATE jobs SET announced = 1 WHERE id = ?"), {job}); });
+}
+
+QString UploadQueue::note(const QString &job, int seq) const
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT note FROM notes WHERE job = ? AND seq = ?"));
+    q.addBindValue(job);
+    q.addBindValue(seq);
+    if (q.exec() && q.next())
+        return q.value(0).toString();
+    return {};
+}
+
+bool UploadQueue::keepNote(const QString &job, int seq, const QString &note)
+{
+    return transaction([&] {
+        if (note.isEmpty())
+            return exec(QStringLiteral("DELETE FROM notes WHERE job = ? AND seq = ?"), {job, seq});
+        return exec(QStringLiteral("INSERT OR REPLACE INTO notes(job, seq, note) VALUES(?, ?, ?)"),
+                    {job, seq, note});
+    });
+}
+
+bool UploadQueue::renewToken(const QString &job, const QString &token)
+{
+    return transaction([&] {
+        return exec(QStringLiteral("UPDATE jobs SET token = ? WHERE id = ?"), {token, job});
+    });
 }

@@ -113,6 +113,13 @@ public:
     // The tray told the user about the job's end (or its stop).
     bool markAnnounced(const QString &job);
 
+    // What an upload call keeps beside one photo across attempts and runs;
+    // an empty note removes it.
+    QString note(const QString &job, int seq) const;
+    bool keepNote(const QString &job, int seq, const QString &note);
+    // The service renewed the job's access token mid-job.
+    bool renewToken(const QString &job, const QString &token);
+
 private:
     bool exec(const QString &sql, const QVariantList &values = {}) const;
     bool transaction(const std::function<bool()> &work);

@@ -17,6 +17,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -76,6 +78,8 @@ int main(int argc, char *argv[])
         options.timeoutMs = qMax(100, parser.value(timeoutOption).toInt());
     if (parser.isSet(perServiceOption))
         options.perService = qMax(1, parser.value(perServiceOption).toInt());
+    // The queue lives in the data folder, beside the settings the sign-ins keep.
+    options.settingsFile = QFileInfo(queuePath).absoluteDir().filePath(QStringLiteral("Settings.xml"));
     UploadEngine engine(queue, ServiceConfig::load(app.arguments()), options);
 
     QLocalServer companion;

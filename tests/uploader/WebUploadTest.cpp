@@ -1,0 +1,551 @@
+// Google Drive, SkyDrive and Facebook uploads, run in-process against their
+// upload stand-ins, with the sign-in services' token calls scripted here.
+#include "core/SettingsKeys.h"
+#include "core/SettingsStore.h"
+#include "sandbox/SandboxStore.h"
+#include "sandbox/StandinServer.h"
+#include "sandbox/services/FacebookUploadService.h"
+#include "sandbox/services/GoogleUploadService.h"
+#include "sandbox/services/LiveUploadService.h"
+#include "sandbox/services/UploadFaults.h"
+#include "support/TestEnvironment.h"
+#include "uploader/FacebookUpload.h"
+#include "uploader/GoogleUpload.h"
+#include "uploader/QueueUploadContext.h"
+#include "uploader/UploadEngine.h"
+#include "uploader/UploadQueue.h"
+#include "webkit/ServiceConfig.h"
+
+#include <QBuffer>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <ostream>
+
+// Readable failures: QString and its lists as text.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+const QString kAccount = QStringLiteral("1001");
+const QString kDriveFolder = QStringLiteral("0BFolderTrip");
+const QString kLiveFolder = QStringLiteral("folder.1001.1001!101");
+
+// A JPEG of noise: it does not compress, so its size follows its pixels.
+QByteArray noiseJpeg(int width, int height, quint32 seed)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            line[x] = random.generate() | 0xff000000u;
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 92);
+    return bytes;
+}
+
+class WebUploadTest : public ::testing::Test
+{
+protected:
+    WebUploadTest()
+        : store(env.path(QStringLiteral("sandbox"))), queue(UploadQueue::pathIn(env.state().DataFolder))
+    {
+        google.install(googleServer, store);
+        live.install(liveServer, store);
+        facebook.install(facebookServer, store);
+        config = ServiceConfig::defaults();
+        config.google.accounts = config.google.drive = googleServer.baseUrl();
+        config.google.clientId = QStringLiteral("123456789012-sandbox.apps.googleusercontent.com");
+        config.google.clientSecret = QStringLiteral("sandboxsecret0000000000AB");
+        config.live.login = config.live.apis = liveServer.baseUrl();
+        config.live.clientId = QStringLiteral("00000000400A1B2C");
+        config.facebook.graph = facebookServer.baseUrl();
+
+        // What the sign-in stand-ins would have left: tokens, a folder, an album.
+        for (const QString &service :
+             {QStringLiteral("Google"), QStringLiteral("Live"), QStringLiteral("Facebook")})
+            seedToken(service, service.toLower() + u"-token-1");
+        store.update(QStringLiteral("Google"), [](QJsonObject &s) {
+            s.insert(QStringLiteral("folders"),
+                     QJsonArray{QJsonObject{{QStringLiteral("id"), kDriveFolder},
+                                            {QStringLiteral("account"), kAccount}}});
+        });
+        store.update(QStringLiteral("Live"), [](QJsonObject &s) {
+            s.insert(QStringLiteral("folders"),
+                     QJsonArray{QJsonObject{{QStringLiteral("id"), kLiveFolder},
+                                            {QStringLiteral("account"), kAccount}}});
+        });
+        SettingsStore(env.state().SettingsFile)
+            .write(
+                {{QString::fromLatin1(SettingsKey::GoogleRefreshToken), QStringLiteral("1/google-refresh")},
+                 {QString::fromLatin1(SettingsKey::SkydriveRefreshToken),
+                  QStringLiteral("Cs-live-refresh")}});
+
+        // The token calls belong to the sign-in stand-ins; these do what they do.
+        googleServer.answer("POST", "/o/oauth2/token", [this](const StandinRequest &r) {
+            const bool good = r.formValue(QStringLiteral("grant_type")) == u"refresh_token" &&
+                              r.formValue(QStringLiteral("refresh_token")) == u"1/google-refresh" &&
+                              r.formValue(QStringLiteral("client_id")) == config.google.clientId &&
+                              r.formValue(QStringLiteral("client_secret")) == config.google.clientSecret;
+            return renewal(QStringLiteral("Google"), good);
+        });
+        liveServer.answer("GET", "/oauth20_token.srf", [this](const StandinRequest &r) {
+            const bool good = r.queryValue(QStringLiteral("grant_type")) == u"refresh_token" &&
+                              r.queryValue(QStringLiteral("refresh_token")) == u"Cs-live-refresh" &&
+                              r.queryValue(QStringLiteral("client_id")) == config.live.clientId &&
+                              r.queryValue(QStringLiteral("redirect_uri")) ==
+                                  liveServer.baseUrl() + u"/oauth20_desktop.srf";
+            return renewal(QStringLiteral("Live"), good);
+        });
+    }
+
+    void seedToken(const QString &service, const QString &token, bool expired = false)
+    {
+        store.update(service, [&](QJsonObject &state) {
+            QJsonObject tokens = state.value(u"tokens").toObject();
+            tokens[token] = QJsonObject{{QStringLiteral("secret"), QString()},
+                                        {QStringLiteral("account"), kAccount},
+                                        {QStringLiteral("expired"), expired}};
+            state[QStringLiteral("tokens")] = tokens;
+            state[QStringLiteral("accounts")] =
+                QJsonObject{{kAccount, QJsonObject{{QStringLiteral("name"), QStringLiteral("Ada")}}}};
+        });
+    }
+
+    StandinAnswer renewal(const QString &service, bool good)
+    {
+        StandinAnswer a;
+        a.headers.append({QByteArray("Content-Type"), QByteArray("application/json")});
+        if (!good) {
+            a.status = 400;
+            a.body = R"({"error":"invalid_grant"})";
+            return a;
+        }
+        const QString token = service.toLower() + u"-token-" + QString::number(++renewals + 1);
+        seedToken(service, token);
+        a.body = QJsonDocument(QJsonObject{{QStringLiteral("access_token"), token},
+                                           {QStringLiteral("expires_in"), 3600},
+                                           {QStringLiteral("refresh_token"), QStringLiteral("Cs-next")}})
+                     .toJson();
+        return a;
+    }
+
+    QStringList photos(int count, int width = 240, int height = 160)
+    {
+        QStringList paths;
+        for (int i = 1; i <= count; ++i) {
+            const QByteArray bytes = noiseJpeg(width, height, quint32(i + width));
+            sent << bytes;
+            paths << env.writeFile(QStringLiteral("photos/photo %1.jpg").arg(i), bytes);
+        }
+        return paths;
+    }
+
+    QString addJob(const QString &service, const QStringList &paths, const QString &target,
+                   const QStringList &remarks = {}, const QString &privacy = {})
+    {
+        UploadJobSpec spec;
+        spec.service = service;
+        spec.token = service.toLower() + u"-token-1";
+        spec.photos = paths;
+        spec.remarks = remarks;
+        spec.target = target;
+        spec.privacy = privacy;
+        return queue.addJob(spec);
+    }
+
+    // Runs the engine until it has nothing left to do now.
+    void runEngine(int timeoutMs = 10000)
+    {
+        EngineOptions options;
+        options.perService = 1; // one photo after the other, so "mid-job" is one place
+        options.timeoutMs = timeoutMs;
+        options.pollMs = 50;
+        options.retry.baseMs = 20;
+        options.settingsFile = env.state().SettingsFile;
+        UploadEngine engine(queue, config, options);
+        QEventLoop loop;
+        QObject::connect(&engine, &UploadEngine::drained, &loop, &QEventLoop::quit);
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        engine.start();
+        loop.exec();
+        ASSERT_EQ(engine.inFlight(), 0) << "the engine did not drain in time";
+    }
+
+    // Each photo's state, and its reason where it has one.
+    QStringList states(const QString &job) const
+    {
+        QStringList out;
+        for (const QueuedPhoto &p : queue.photos(job))
+            out << (p.state == u"sent" || p.reason.isEmpty() ? p.state : p.state + u": " + p.reason);
+        return out;
+    }
+
+    QList<QByteArray> kept(const QString &storeName) const
+    {
+        QList<QByteArray> out;
+        for (const QString &f : store.files(storeName))
+            out << store.fileBytes(storeName, f);
+        return out;
+    }
+
+    static int count(const QList<StandinRequest> &requests, const QByteArray &method, const QByteArray &path,
+                     const QByteArray &queryPart = {})
+    {
+        return int(std::count_if(requests.begin(), requests.end(), [&](const StandinRequest &r) {
+            return r.method == method && r.path == path && r.query.contains(queryPart);
+        }));
+    }
+
+    TestEnvironment env;
+    SandboxStore store;
+    StandinServer googleServer;
+    StandinServer liveServer;
+    StandinServer facebookServer;
+    GoogleUploadService google;
+    LiveUploadService live;
+    FacebookUploadService facebook;
+    ServiceConfig config;
+    UploadQueue queue;
+    QList<QByteArray> sent;
+    std::atomic<int> renewals{0};
+};
+
+TEST_F(WebUploadTest, DriveResumableUploadCutAt60PercentResumesWhereTheServiceStands)
+{
+    const QStringList paths = photos(1, 1400, 1000);
+    const QByteArray bytes = sent.first();
+    ASSERT_GT(bytes.size(), 4 * 256 * 1024) << "the photo must span several chunks";
+    const QString id = addJob(QStringLiteral("Google"), paths, kDriveFolder);
+    const QueuedJob job = queue.job(id);
+    const QueuedPhoto photo = queue.photos(id).first();
+    google.cutNextChunkAt(0.6);
+
+    {
+        QueueUploadContext context(queue.path(), env.state().SettingsFile);
+        GoogleUpload upload(config.google, 10000, 256 * 1024, 256 * 1024);
+        upload.setContext(&context);
+        EXPECT_EQ(upload.send(job, photo, QStringLiteral("photo 1.jpg"), bytes).kind,
+                  UploadOutcome::Kind::Transient);
+    }
+    ASSERT_FALSE(queue.note(id, 0).isEmpty()) << "the session must outlive the attempt";
+    EXPECT_TRUE(store.files(google.name()).isEmpty());
+    const qsizetype before = googleServer.requestCount();
+
+    // A new uploader: it asks the session where it stands and sends the rest.
+    QueueUploadContext context(queue.path(), env.state().SettingsFile);
+    GoogleUpload upload(config.google, 10000, 256 * 1024, 256 * 1024);
+    upload.setContext(&context);
+    EXPECT_EQ(upload.findSent(job, photo).kind, UploadOutcome::Kind::NotFound);
+    const UploadOutcome outcome = upload.send(job, photo, QStringLiteral("photo 1.jpg"), bytes);
+    ASSERT_EQ(outcome.kind, UploadOutcome::Kind::Sent) << outcome.reason.toStdString();
+
+    EXPECT_EQ(kept(google.name()), QList<QByteArray>{bytes});
+    const QList<StandinRequest> all = googleServer.requests();
+    EXPECT_EQ(count(all, "POST", "/upload/drive/v2/files", "uploadType=resumable"), 1)
+        << "restarted, not resumed";
+    const QList<StandinRequest> after = all.mid(before);
+    const QByteArray total = QByteArray::number(bytes.size());
+    const qint64 held = qint64(bytes.size() * 0.6) / (256 * 1024) * (256 * 1024);
+    const auto firstChunk = std::find_if(after.begin(), after.end(), [](const StandinRequest &r) {
+        return r.method == "PUT" && !r.header("Content-Range").contains('*');
+    });
+    ASSERT_NE(firstChunk, after.end());
+    EXPECT_TRUE(std::any_of(after.begin(), firstChunk, [&](const StandinRequest &r) {
+        return r.header("Content-Range") == "bytes */" + total;
+    }));
+    EXPECT_TRUE(
+        firstChunk->header("Content-Range").startsWith(QByteArray("bytes " + QByteArray::number(held) + '-')))
+        << firstChunk->header("Content-Range").toStdString();
+    EXPECT_TRUE(queue.note(id, 0).isEmpty());
+}
+
+TEST_F(WebUploadTest, DriveSessionIsNotResumedWhenItEndedOrTheBytesChanged)
+{
+    photos(1, 1400, 1000);
+    const QByteArray bytes = sent.first();
+    const QString id =
+        addJob(QStringLiteral("Google"), {env.path(QStringLiteral("photos/photo 1.jpg"))}, kDriveFolder);
+    const QueuedJob job = queue.job(id);
+    const QueuedPhoto photo = queue.photos(id).first();
+    QueueUploadContext context(queue.path(), env.state().SettingsFile);
+    auto attempt = [&](const QByteArray &what) {
+        GoogleUpload upload(config.google, 10000, 256 * 1024, 256 * 1024);
+        upload.setContext(&context);
+        return upload.send(job, photo, QStringLiteral("photo 1.jpg"), what).kind;
+    };
+
+    // The photo was edited between attempts: its new bytes get a session of their own.
+    google.cutNextChunkAt(0.6);
+    EXPECT_EQ(attempt(bytes), UploadOutcome::Kind::Transient);
+    QByteArray edited = bytes;
+    edited[edited.size() / 2] = char(edited.at(edited.size() / 2) ^ 0x55);
+    google.cutNextChunkAt(0.6);
+    EXPECT_EQ(attempt(edited), UploadOutcome::Kind::Transient);
+    // The session ended on the service's side: the photo starts over, whole.
+    google.forgetSessions();
+    EXPECT_EQ(attempt(edited), UploadOutcome::Kind::Sent);
+
+    EXPECT_EQ(kept(google.name()), QList<QByteArray>{edited});
+    EXPECT_EQ(count(googleServer.requests(), "POST", "/upload/drive/v2/files", "uploadType=resumable"), 3);
+}
+
+TEST_F(WebUploadTest, DriveTokenExpiredMidJobRenewsFromTheSettingsAndGoesOn)
+{
+    const QString id = addJob(QStringLiteral("Google"), photos(3), kDriveFolder);
+    google.expireTokensAfter(1);
+    runEngine();
+
+    EXPECT_EQ(states(id), QStringList(3, QStringLiteral("sent")));
+    EXPECT_EQ(renewals.load(), 1);
+    // The third photo started with the renewed token: no second refusal.
+    EXPECT_EQ(count(googleServer.requests(), "POST", "/upload/drive/v2/files"), 4);
+    EXPECT_EQ(googleServer.lastRequest().header("Authorization"), "Bearer google-token-2");
+    EXPECT_EQ(kept(google.name()).size(), 3);
+    const StandinRequest first = googleServer.requests().first();
+    EXPECT_TRUE(first.header("Content-Type").startsWith("multipart/related; boundary="));
+    EXPECT_EQ(first.header("Authorization"), "Bearer google-token-1");
+
+    // A sign-in revoked in the program's settings is not renewed behind its back.
+    SettingsStore(env.state().SettingsFile).write(QString::fromLatin1(SettingsKey::GoogleRefreshToken), {});
+    const QString next = addJob(QStringLiteral("Google"), photos(1), kDriveFolder);
+    google.expireTokens();
+    runEngine();
+    EXPECT_EQ(queue.job(next).state, u"stopped");
+    EXPECT_EQ(states(next), QStringList{QStringLiteral("queued")});
+    EXPECT_EQ(renewals.load(), 1);
+}
+
+TEST_F(WebUploadTest, SkyDriveTokenExpiredMidJobRenewsOnceAndGoesOn)
+{
+    const QString id = addJob(QStringLiteral("Live"), photos(3), kLiveFolder);
+    live.expireTokensAfter(1);
+    runEngine();
+
+    EXPECT_EQ(states(id), QStringList(3, QStringLiteral("sent")));
+    EXPECT_EQ(renewals.load(), 1);
+    EXPECT_EQ(kept(live.name()), sent);
+    const QList<StandinRequest> all = liveServer.requests();
+    EXPECT_EQ(count(all, "GET", "/oauth20_token.srf"), 1);
+    // One refused PUT (the expired token), then the same photo again.
+    EXPECT_EQ(count(all, "PUT", "/v5.0/" + QUrl::toPercentEncoding(kLiveFolder) + "/files/photo%202.jpg"), 2);
+    EXPECT_TRUE(all.last().query.contains("access_token=live-token-2"));
+}
+
+TEST_F(WebUploadTest, FacebookExpiredTokenStopsTheJobWithTheReasonAndKeepsItQueued)
+{
+    const QString id = addJob(QStringLiteral("Facebook"), photos(3), QStringLiteral("me"));
+    facebook.expireTokensAfter(1);
+    runEngine();
+
+    const QueuedJob job = queue.job(id);
+    EXPECT_EQ(job.state, u"stopped");
+    EXPECT_TRUE(job.reason.startsWith(u"Error validating access token: Session has expired"))
+        << job.reason.toStdString();
+    EXPECT_EQ(states(id),
+              (QStringList{QStringLiteral("sent"), QStringLiteral("queued"), QStringLiteral("queued")}));
+    EXPECT_EQ(kept(facebook.name()).size(), 1);
+    EXPECT_EQ(renewals.load(), 0);
+    // A new sign-in hands the stopped job its token, and the rest goes.
+    seedToken(QStringLiteral("Facebook"), QStringLiteral("facebook-token-9"));
+    UploadJobSpec again;
+    again.service = QStringLiteral("Facebook");
+    again.token = QStringLiteral("facebook-token-9");
+    queue.addJob(again);
+    runEngine();
+    EXPECT_EQ(states(id), QStringList(3, QStringLiteral("sent")));
+}
+
+TEST_F(WebUploadTest, RefusalsStopWhatTheyConcernAndNoMore)
+{
+    // Facebook refuses a photo above 4 MB; the others of the job go.
+    photos(1);
+    const QByteArray huge = noiseJpeg(2400, 1800, 99);
+    ASSERT_GT(huge.size(), 4 * 1024 * 1024);
+    const QString big = env.writeFile(QStringLiteral("photos/huge.jpg"), huge);
+    const QString fb = addJob(QStringLiteral("Facebook"),
+                              {big, env.path(QStringLiteral("photos/photo 1.jpg"))}, QStringLiteral("me"));
+    // SkyDrive: a token the service does not know is not renewed; the job waits for a sign-in.
+    const QString sky =
+        addJob(QStringLiteral("Live"), {env.path(QStringLiteral("photos/photo 1.jpg"))}, kLiveFolder);
+    store.update(QStringLiteral("Live"), [](QJsonObject &state) { state.remove(QStringLiteral("tokens")); });
+    runEngine();
+
+    const QList<QueuedPhoto> fbPhotos = queue.photos(fb);
+    EXPECT_EQ(fbPhotos.at(0).state, u"failed");
+    EXPECT_TRUE(fbPhotos.at(0).reason.contains(u"4 MB")) << fbPhotos.at(0).reason.toStdString();
+    EXPECT_EQ(fbPhotos.at(1).state, u"sent");
+    EXPECT_EQ(queue.job(sky).state, u"stopped");
+    EXPECT_EQ(queue.job(sky).reason, u"The provided access token isn't valid.");
+    EXPECT_EQ(renewals.load(), 0);
+}
+
+TEST_F(WebUploadTest, FacebookDefaultAlbumIsMeWithCaptionAndPrivacy)
+{
+    const QString id = addJob(QStringLiteral("Facebook"), photos(2), QStringLiteral("me"),
+                              {QStringLiteral("Beach at dusk"), QString()}, QStringLiteral("ALL_FRIENDS"));
+    runEngine();
+    ASSERT_EQ(states(id), QStringList(2, QStringLiteral("sent")));
+
+    const QList<StandinRequest> all = facebookServer.requests();
+    ASSERT_EQ(all.size(), 2);
+    EXPECT_EQ(all.at(0).path, "/me/photos");
+    const QList<FormPart> parts = multipartParts(all.at(0).header("Content-Type"), all.at(0).body);
+    QStringList names;
+    for (const FormPart &p : parts)
+        names << p.name;
+    EXPECT_EQ(names, (QStringList{QStringLiteral("access_token"), QStringLiteral("message"),
+                                  QStringLiteral("privacy"), QStringLiteral("source")}));
+    EXPECT_EQ(parts.at(1).data, "Beach at dusk");
+    EXPECT_EQ(QJsonDocument::fromJson(parts.at(2).data).object(),
+              (QJsonObject{{QStringLiteral("value"), QStringLiteral("ALL_FRIENDS")}}));
+    EXPECT_EQ(parts.at(3).fileName, u"photo 1.jpg");
+    EXPECT_EQ(parts.at(3).data, sent.at(0));
+    // No remarks, no caption.
+    for (const FormPart &p : multipartParts(all.at(1).header("Content-Type"), all.at(1).body))
+        EXPECT_NE(p.name, u"message");
+
+    const QJsonArray kept = store.state(facebook.name()).value(u"photos").toArray();
+    ASSERT_EQ(kept.size(), 2);
+    EXPECT_EQ(kept.at(0).toObject().value(u"album").toString(), kAccount + u"_app");
+    EXPECT_EQ(kept.at(0).toObject().value(u"name").toString(), u"Beach at dusk");
+    EXPECT_EQ(kept.at(0).toObject().value(u"privacy").toString(), u"ALL_FRIENDS");
+}
+
+// Every photo arrives, but each answer comes after the sender gave up: the
+// retries must find the photos on the service instead of sending them again.
+TEST_F(WebUploadTest, PhotosWhoseAnswerWasLostAreFoundInsteadOfSentTwice)
+{
+    using namespace std::chrono_literals;
+    for (UploadFaults *faults : {&google.faults(), &live.faults(), &facebook.faults()})
+        faults->setAnswerDelay(1500ms);
+    const QString drive = addJob(QStringLiteral("Google"), photos(2), kDriveFolder);
+    const QString skydrive = addJob(QStringLiteral("Live"), photos(2), kLiveFolder);
+    const QString fb = addJob(QStringLiteral("Facebook"), photos(2), QStringLiteral("me"),
+                              {QStringLiteral("One"), QStringLiteral("Two")});
+    runEngine(400);
+
+    for (const QString &job : {drive, skydrive, fb})
+        EXPECT_EQ(states(job), QStringList(2, QStringLiteral("sent")));
+    EXPECT_EQ(kept(google.name()).size(), 2);
+    EXPECT_EQ(kept(live.name()).size(), 2);
+    EXPECT_EQ(kept(facebook.name()).size(), 2);
+    for (const QueuedPhoto &p : queue.photos(fb))
+        EXPECT_TRUE(p.attempts > 0) << "the answer was meant to be lost";
+}
+
+TEST_F(WebUploadTest, FacebookPhotosThatCouldClaimTheSameArrivalAreSentAgainRatherThanLost)
+{
+    // Two photos of one shape, both cut off mid-send; only the first arrived.
+    auto attempt = [this](const QStringList &remarks, bool secondArrives) {
+        const QString id = addJob(QStringLiteral("Facebook"), photos(2), QStringLiteral("me"), remarks);
+        const QueuedJob job = queue.job(id);
+        const QList<QueuedPhoto> both = queue.photos(id);
+        QueueUploadContext context(queue.path(), env.state().SettingsFile);
+        FacebookUpload upload(config.facebook, 10000);
+        upload.setContext(&context);
+        for (int i = 0; i < 2; ++i) {
+            queue.markSending(id, i);
+            if (i == 1 && !secondArrives)
+                facebook.faults().failNext(1, 503);
+            upload.send(job, both.at(i), QStringLiteral("photo.jpg"), sent.at(sent.size() - 2 + i));
+        }
+        return std::pair{upload.findSent(job, both.at(0)).kind, upload.findSent(job, both.at(1)).kind};
+    };
+    using Kind = UploadOutcome::Kind;
+    // Told apart by their captions, each finds what is its own.
+    EXPECT_EQ(attempt({QStringLiteral("Left"), QStringLiteral("Right")}, false),
+              std::pair(Kind::Sent, Kind::NotFound));
+    // Alike: the one arrival cannot be given to either, so both go again.
+    EXPECT_EQ(attempt({}, false), std::pair(Kind::NotFound, Kind::NotFound));
+}
+
+TEST_F(WebUploadTest, SkyDriveNeverReplacesAUsersFileOfTheSameName)
+{
+    // The user's own "photo 1.jpg" is in the folder already.
+    QByteArray theirs = noiseJpeg(64, 64, 7);
+    const QString put = liveServer.baseUrl() + u"/v5.0/" +
+                        QString::fromLatin1(QUrl::toPercentEncoding(kLiveFolder)) +
+                        u"/files/photo%201.jpg?access_token=live-token-1";
+    {
+        QEventLoop loop;
+        QNetworkAccessManager network;
+        QNetworkReply *reply = network.put(QNetworkRequest(QUrl(put)), theirs);
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+        ASSERT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 201);
+        reply->deleteLater();
+    }
+    const QString id = addJob(QStringLiteral("Live"), photos(1), kLiveFolder);
+    runEngine();
+    EXPECT_EQ(states(id), QStringList{QStringLiteral("sent")});
+    QStringList names;
+    for (const QJsonValue &f : store.state(live.name()).value(u"files").toArray())
+        names << f.toObject().value(u"name").toString();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("photo 1.jpg"), QStringLiteral("photo 1 (1).jpg")}));
+    EXPECT_TRUE(kept(live.name()).contains(theirs));
+}
+
+TEST_F(WebUploadTest, StandInsRefuseWhatTheServicesRefused)
+{
+    auto post = [](const QString &url, const QByteArray &type, const QByteArray &body,
+                   const QByteArray &auth = {}) -> std::pair<int, QJsonObject> {
+        QEventLoop loop;
+        QNetworkAccessManager network;
+        QNetworkRequest request{QUrl(url)};
+        request.setHeader(QNetworkRequest::ContentTypeHeader, type);
+        if (!auth.isEmpty())
+            request.setRawHeader("Authorization", auth);
+        QNetworkReply *reply = network.post(request, body);
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+        reply->deleteLater();
+        return {reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+                QJsonDocument::fromJson(reply->readAll()).object().value(u"error").toObject()};
+    };
+    // Graph: a form without the photo.
+    const auto noSource =
+        post(facebookServer.baseUrl() + u"/me/photos?access_token=facebook-token-1",
+             "multipart/form-data; boundary=xx",
+             "--xx\r\nContent-Disposition: form-data; name=\"message\"\r\n\r\nhi\r\n--xx--\r\n");
+    EXPECT_EQ(noSource.first, 400);
+    EXPECT_EQ(noSource.second.value(u"code").toInt(), 324);
+    // Graph: an album that is not the account's.
+    const auto album =
+        post(facebookServer.baseUrl() + u"/424242/photos?access_token=facebook-token-1",
+             "multipart/form-data; boundary=xx",
+             "--xx\r\nContent-Disposition: form-data; name=\"message\"\r\n\r\nhi\r\n--xx--\r\n");
+    EXPECT_EQ(album.second.value(u"code").toInt(), 120);
+    // Drive: one part where two belong, and a token it never issued.
+    const QByteArray one = "--b\r\nContent-Type: application/json\r\n\r\n{\"title\":\"x\"}\r\n--b--\r\n";
+    EXPECT_EQ(post(googleServer.baseUrl() + u"/upload/drive/v2/files?uploadType=multipart",
+                   "multipart/related; boundary=b", one, "Bearer google-token-1")
+                  .first,
+              400);
+    const auto stranger = post(googleServer.baseUrl() + u"/upload/drive/v2/files?uploadType=multipart",
+                               "multipart/related; boundary=b", one, "Bearer nobody");
+    EXPECT_EQ(stranger.first, 401);
+    EXPECT_EQ(stranger.second.value(u"errors").toArray().at(0).toObject().value(u"reason").toString(),
+              u"authError");
+}
+
+} // namespace
