@@ -10,6 +10,7 @@ enum class AddRefusal
     Unreadable,      // missing, locked, or vanished while we looked
     NotImage,        // empty, or no decoder knows the content
     Damaged,         // a known image format that does not decode cleanly
+    TooLarge,        // a whole image, but with more pixels than can be decoded
     UnsupportedType, // a real image, but not BMP, GIF, JPEG or PNG
     Duplicate,       // its content is already in the set
     Limit,           // the set is full

@@ -60,6 +60,9 @@ PhotoCheck examine(const QString &path, cGDIpToken *token, cGDIpImage &probe)
         case ImageLoadStatus::Damaged:
             check.refusal = AddRefusal::Damaged;
             break;
+        case ImageLoadStatus::TooLarge:
+            check.refusal = AddRefusal::TooLarge;
+            break;
         case ImageLoadStatus::Undecodable:
             check.refusal = AddRefusal::UnsupportedType;
             break;
