@@ -253,16 +253,36 @@ TEST_F(MainWindowTest, DroppedFilesAreAddedAndTheZoneAndLabelsFollow)
     EXPECT_EQ(zone->picture(), DropZone::FullSet);
 }
 
-TEST_F(MainWindowTest, DragsWithoutFilesAreRefused)
+TEST_F(MainWindowTest, DragsWithoutALocalFileAreRefusedAtTheDoor)
 {
     open();
     QMimeData text;
     text.setText(QStringLiteral("just words"));
-    QDragEnterEvent enter(window->dropZone()->rect().center(), Qt::CopyAction, &text, Qt::LeftButton,
+    // A link dragged out of a browser: an address, no file on this machine.
+    QMimeData link;
+    link.setUrls({QUrl(QStringLiteral("http://photos.example.test/lake.jpg"))});
+    for (QMimeData *data : {&text, &link}) {
+        QDragEnterEvent enter(window->dropZone()->rect().center(), Qt::CopyAction, data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(window->dropZone(), &enter);
+        EXPECT_FALSE(enter.isAccepted()) << qPrintable(data->text());
+        EXPECT_EQ(window->dropZone()->picture(), DropZone::EmptySet);
+        QDropEvent dropped(window->dropZone()->rect().center(), Qt::CopyAction, data, Qt::LeftButton,
+                           Qt::NoModifier);
+        QApplication::sendEvent(window->dropZone(), &dropped);
+        EXPECT_FALSE(dropped.isAccepted());
+    }
+    QApplication::processEvents();
+    EXPECT_TRUE(prompt.callsOf(QStringLiteral("message")).isEmpty());
+
+    // A link that travels with a real file still brings the file.
+    QMimeData mixed;
+    mixed.setUrls({QUrl(QStringLiteral("http://photos.example.test/lake.jpg")),
+                   QUrl::fromLocalFile(photo(QStringLiteral("kept.png"), 9))});
+    QDragEnterEvent enter(window->dropZone()->rect().center(), Qt::CopyAction, &mixed, Qt::LeftButton,
                           Qt::NoModifier);
     QApplication::sendEvent(window->dropZone(), &enter);
-    EXPECT_FALSE(enter.isAccepted());
-    EXPECT_EQ(window->dropZone()->picture(), DropZone::EmptySet);
+    EXPECT_TRUE(enter.isAccepted());
 }
 
 TEST_F(MainWindowTest, DroppingOnlyANonPhotoOnAnEmptySetSaysSo)
