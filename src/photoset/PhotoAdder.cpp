@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSemaphore>
+#include <QSet>
 #include <QThreadPool>
 
 #include <atomic>
@@ -43,8 +44,10 @@ using StepSource = std::function<std::optional<Step>()>;
 
 // Depth first, entries by name (case-insensitively, as the user sees them
 // listed), subfolders entered where they fall in that order. Only files
-// named like photos are produced; links to folders are not followed, so a
-// link that points back up cannot trap the search.
+// named like photos are produced. Links to folders are followed, since
+// people keep their albums that way, but each real folder is walked once:
+// a link that points back up, or two links to one place, cannot make the
+// search loop or count a photo twice.
 class FolderWalk
 {
 public:
@@ -60,8 +63,7 @@ public:
             }
             const QFileInfo entry = level.entries.at(level.position++);
             if (entry.isDir()) {
-                if (!entry.isSymLink())
-                    enter(entry.filePath());
+                enter(entry.filePath());
             } else if (clsTray::HasPhotoExtension(entry.fileName())) {
                 return entry.filePath();
             }
@@ -78,6 +80,10 @@ private:
 
     void enter(const QString &folder)
     {
+        const QString real = QFileInfo(folder).canonicalFilePath();
+        if (real.isEmpty() || m_seen.contains(real))
+            return;
+        m_seen.insert(real);
         const QDir dir(folder);
         m_stack.push_back(
             {dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
@@ -86,6 +92,7 @@ private:
     }
 
     std::vector<Level> m_stack;
+    QSet<QString> m_seen; // canonical paths of the folders entered
 };
 
 QString withoutTrailingSeparators(QString path)

@@ -7,6 +7,7 @@
 #include "support/PhotoSetWorld.h"
 #include "support/ScriptedUserPrompt.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -166,6 +167,26 @@ TEST_F(PhotoAdderTest, AFolderTreeIsSearchedDepthFirstByNameAndStopsAtAHundred)
     EXPECT_EQ(progress.opened, 1);
     EXPECT_EQ(progress.closed, 1);
     EXPECT_EQ(messages385(), 0);
+}
+
+TEST_F(PhotoAdderTest, LinkedFoldersAreFollowedAndEachRealFolderWalkedOnce)
+{
+    const QString kept = photo(QStringLiteral("albums/2025/lake.png"), 11);
+    const QString other = photo(QStringLiteral("elsewhere/trip/hill.png"), 12);
+    const QString root = env.path(QStringLiteral("photos/albums"));
+    // A link to an album kept elsewhere, one that points back up (a loop),
+    // and a second way into a folder already reached.
+    ASSERT_TRUE(QFile::link(env.path(QStringLiteral("photos/elsewhere/trip")), root + QStringLiteral("/trip")));
+    ASSERT_TRUE(QFile::link(root, root + QStringLiteral("/2025/up")));
+    ASSERT_TRUE(QFile::link(root + QStringLiteral("/2025"), root + QStringLiteral("/again")));
+
+    const PhotoAdder::Summary summary = adder.AddDropped({root}, QString());
+
+    EXPECT_EQ(tray.Count(), 2);
+    EXPECT_EQ(summary.lookedAt, 2);
+    EXPECT_EQ(progress.names, (QStringList{QStringLiteral("lake.png"), QStringLiteral("hill.png")}));
+    EXPECT_EQ(QFileInfo(trayPaths().value(0)).canonicalFilePath(), QFileInfo(kept).canonicalFilePath());
+    EXPECT_EQ(QFileInfo(trayPaths().value(1)).canonicalFilePath(), QFileInfo(other).canonicalFilePath());
 }
 
 TEST_F(PhotoAdderTest, TheSamePhotoTwiceIsAddedAndCountedOnce)
