@@ -2,6 +2,8 @@
 
 #include "core/AppState.h"
 #include "core/MessageCatalog.h"
+#include "core/UserPrompt.h"
+#include "photoset/PathRoutines.h"
 #include "photoset/UploadWindow.h"
 #include "photoset/clsTray.h"
 
@@ -88,6 +90,18 @@ void ArchiveFlow::run()
         m_lastArchive = archive;
     else
         qWarning("%s: %s", m_logName, qPrintable(writer.errorString()));
+    if (written && !writer.leftOut().isEmpty())
+        tellLeftOut(writer.leftOut());
     finish(folder, archive, written);
     m_window.ShowProgressPanel(false);
+}
+
+void ArchiveFlow::tellLeftOut(const QStringList &paths)
+{
+    QStringList names;
+    for (const QString &path : paths)
+        names << JustFileName(QDir::toNativeSeparators(path));
+    QString title;
+    funcMessageDisplay(m_state, m_prompt, MessageNo::CallerText, MsgStyle::Exclamation, title,
+                       LeftOutMessage + QStringLiteral("\n\n") + names.join(QLatin1Char('\n')));
 }

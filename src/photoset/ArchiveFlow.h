@@ -40,6 +40,11 @@ using Clock = std::function<QDateTime()>;
 class ArchiveFlow : public DestinationFlow
 {
 public:
+    // Heads the list of photos an archive was written without.
+    inline static const QString LeftOutMessage = QStringLiteral(
+        "These photos could not be read (moved or deleted since they were added?) and are not in "
+        "the archive:");
+
     void run() override;
 
     // The archive the last run wrote; empty when it wrote none.
@@ -67,6 +72,9 @@ protected:
     platform::Shell &m_shell;
 
 private:
+    // Names, for the user, the photos the archive was written without.
+    void tellLeftOut(const QStringList &paths);
+
     const char *m_logName;
     Clock m_clock;
     QString m_lastArchive;

@@ -6,13 +6,12 @@
 #include "photoset/AddProgress.h"
 #include "photoset/PathRoutines.h"
 #include "photoset/clsTray.h"
+#include "platform/OrderedWork.h"
 #include "platform/ShellFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSemaphore>
 #include <QSet>
-#include <QThreadPool>
 
 #include <atomic>
 #include <deque>
@@ -126,112 +125,77 @@ bool inInternetCache(const QString &item)
 class PhotoAdder::Pipeline
 {
 public:
-    struct Slot
-    {
-        Step step;
-        PhotoCheck check;
-        std::atomic<bool> ready{false};
-    };
-
-    // Shared with the tasks, which may outlive a single run by a moment.
-    struct Shared
-    {
-        QSemaphore finished;
-        std::atomic<bool> stop{false}; // the run ended: skip what is queued
-        std::atomic<bool> full{false}; // the set is full: nothing needs examining
-    };
-
-    Pipeline() { m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount())); }
-    ~Pipeline() { m_pool.waitForDone(); }
-
-    void setThreads(int threads) { m_pool.setMaxThreadCount(std::max(1, threads)); }
-
-    void begin(StepSource source, cGDIpToken *token)
-    {
-        m_token = token;
-        m_source = std::move(source);
-        m_shared = std::make_shared<Shared>();
-        m_queue.clear();
-        m_exhausted = false;
-    }
-
-    // The next file in order, its examination possibly still running.
-    std::shared_ptr<Slot> take()
-    {
-        topUp();
-        if (m_queue.empty())
-            return nullptr;
-        std::shared_ptr<Slot> slot = m_queue.front();
-        m_queue.pop_front();
-        topUp();
-        return slot;
-    }
-
-    // Blocks until `slot` is examined, keeping the window live meanwhile.
-    void wait(const Slot &slot, AddProgress &progress)
-    {
-        while (!slot.ready.load(std::memory_order_acquire)) {
-            progress.processEvents();
-            m_shared->finished.tryAcquire(1, 15);
-        }
-    }
-
-    void markFull() { m_shared->full = true; }
+    void setThreads(int threads) { m_work.setThreads(threads); }
 
     Summary run(const StepSource &source, const QString &description, AppState &state, UserPrompt &ui,
                 AddProgress &progress);
 
-    void end(AddProgress &progress)
+private:
+    // The next file in order, its examination possibly still running.
+    std::optional<Step> take()
     {
-        m_shared->stop = true;
-        m_queue.clear();
-        while (!m_pool.waitForDone(20))
-            progress.processEvents();
-        m_source = nullptr;
+        topUp();
+        if (m_steps.empty())
+            return std::nullopt;
+        Step step = std::move(m_steps.front());
+        m_steps.pop_front();
+        return step;
     }
 
-private:
+    // The verdict on the step take() gave last, keeping the window live.
+    PhotoCheck verdict(AddProgress &progress)
+    {
+        const auto check = m_work.takeFront([&progress] {
+            progress.processEvents();
+            return true;
+        });
+        topUp();
+        return check.value_or(PhotoCheck{});
+    }
+    // The step take() gave last needs no verdict.
+    void skip()
+    {
+        m_work.dropFront();
+        topUp();
+    }
+
     void topUp()
     {
-        const int depth = 2 * m_pool.maxThreadCount();
-        while (!m_exhausted && int(m_queue.size()) < depth) {
+        while (!m_exhausted && m_work.wantsMore()) {
             std::optional<Step> step = m_source();
             if (!step) {
                 m_exhausted = true;
                 break;
             }
-            auto slot = std::make_shared<Slot>();
-            slot->step = std::move(*step);
-            m_queue.push_back(slot);
-            m_pool.start([slot, shared = m_shared, token = m_token] {
-                if (slot->step.skipped != AddRefusal::None) {
-                    slot->check.FilePath = slot->step.path;
-                    slot->check.refusal = slot->step.skipped;
-                } else if (shared->stop || shared->full) {
-                    slot->check.FilePath = slot->step.path;
-                    slot->check.refusal = AddRefusal::Limit;
+            m_work.push([path = step->path, skipped = step->skipped, full = m_full, token = m_token] {
+                PhotoCheck check;
+                check.FilePath = path;
+                if (skipped != AddRefusal::None) {
+                    check.refusal = skipped;
+                } else if (full->load()) {
+                    check.refusal = AddRefusal::Limit; // nothing needs examining any more
                 } else {
                     try {
-                        slot->check = clsTray::CheckPhoto(slot->step.path, token);
+                        check = clsTray::CheckPhoto(path, token);
                     } catch (...) {
                         // Out of memory on a giant file, and the like: the
                         // file is skipped, the rest goes on.
-                        slot->check = PhotoCheck{};
-                        slot->check.FilePath = slot->step.path;
-                        slot->check.refusal = AddRefusal::Unreadable;
+                        check = PhotoCheck{};
+                        check.FilePath = path;
+                        check.refusal = AddRefusal::Unreadable;
                     }
                 }
-                slot->ready.store(true, std::memory_order_release);
-                shared->finished.release();
+                return check;
             });
+            m_steps.push_back(std::move(*step));
         }
     }
 
+    platform::OrderedWork<PhotoCheck> m_work;
     cGDIpToken *m_token = nullptr;
-    QThreadPool m_pool;
     StepSource m_source;
-    std::shared_ptr<Shared> m_shared;
-    std::deque<std::shared_ptr<Slot>> m_queue;
+    std::deque<Step> m_steps;
+    std::shared_ptr<std::atomic<bool>> m_full;
     bool m_exhausted = false;
 };
 
@@ -249,16 +213,22 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
     };
 
     state.AddCancelled = false;
-    begin(source, state.GdiplusToken);
-    while (std::shared_ptr<Slot> slot = take()) {
-        const Step &step = slot->step;
+    m_token = state.GdiplusToken;
+    m_source = source;
+    m_steps.clear();
+    m_full = std::make_shared<std::atomic<bool>>(false);
+    m_exhausted = false;
+    while (const std::optional<Step> next = take()) {
+        const Step &step = *next;
         if (step.skipped != AddRefusal::None) {
+            skip();
             progress.fileDone(refuse(step, step.skipped));
             if (step.tellProblem)
                 funcMessageDisplay(state, ui, MessageNo::FolderOrFileProblem);
             continue;
         }
         if (step.origin == Origin::InFolder && full()) {
+            skip();
             progress.fileDone(refuse(step, AddRefusal::Limit));
             summary.full = true;
             break;
@@ -271,6 +241,7 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
                 progress.processEvents();
         }
         if (step.origin == Origin::Dropped && full()) {
+            skip();
             progress.fileDone(refuse(step, AddRefusal::Limit));
             summary.full = true;
             break;
@@ -280,11 +251,11 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
         if (full()) {
             // Only the dialog gets here: the rest of its files are looked
             // at but no longer examined.
+            skip();
             check = refuse(step, AddRefusal::Limit);
             summary.full = true;
         } else {
-            wait(*slot, progress);
-            check = slot->check;
+            check = verdict(progress);
             check.refusal = tray.AddChecked(check, step.origin == Origin::InFolder ? QString() : description);
             if (check.refusal == AddRefusal::None) {
                 ++summary.added;
@@ -292,7 +263,7 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
             }
         }
         if (full())
-            markFull();
+            m_full->store(true);
         progress.fileDone(check);
 
         if (state.AddCancelled) {
@@ -302,7 +273,9 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
             break;
         }
     }
-    end(progress);
+    m_work.abandon([&progress] { progress.processEvents(); });
+    m_steps.clear();
+    m_source = nullptr;
     return summary;
 }
 
