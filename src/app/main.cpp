@@ -1,28 +1,23 @@
-#include "AppStartupWindows.h"
+#include "app/AppStartupWindows.h"
+#include "app/ProgramWiring.h"
 
 #include "core/AppState.h"
+#include "core/Version.h"
 #include "core/app/InternetCheck.h"
 #include "core/app/Startup.h"
 #include "core/ui/QtUserPrompt.h"
-#include "core/ui/ShowFormModal.h"
 #include "core/ui/SkinArt.h"
-#include "core/ui/TrayIcon.h"
 #include "core/ui/frmLoad.h"
 #include "platform/Shell.h"
 #include "webkit/ServiceConfig.h"
 
 #include "imaging/cGDIpToken.h"
-#include "photoset/SkypeSender.h"
-#include "photoset/ZipExport.h"
 #include "photoset/clsTray.h"
 #include "photoset/ui/frmSkypePath.h"
-#include "photoset/ui/frmUploadTo.h"
-#include "settingsui/ui/frmCallOut.h"
 
 #include <QApplication>
 
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -65,7 +60,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Flazz"));
     QApplication::setOrganizationName(QStringLiteral("Korvantis"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QApplication::setApplicationVersion(QLatin1String(Version::Text));
     QApplication::setWindowIcon(SkinArt::appIcon());
     // The program lives on in the tray when its last window is hidden; it
     // ends only through Exit.
@@ -77,38 +72,12 @@ int main(int argc, char *argv[])
     QtUserPrompt prompt(state);
     platform::DesktopShell shell;
     installSkypeLocator(prompt, state);
-    // Declared before the host so they outlive the window that runs them.
-    std::vector<std::unique_ptr<DestinationFlow>> flows;
+    // Declared before the host: it owns the flows the main window runs.
+    ProgramWiring wiring(state, prompt, shell, services);
 
     frmLoad host(state);
     host.setInternetCheck(std::make_unique<InternetCheck>(state, services));
-    host.setMainWindowFactory([&](frmLoad &h) -> std::unique_ptr<QWidget> {
-        auto window = std::make_unique<frmUploadTo>(state, prompt, shell, services);
-        window->setExitHandler([&h] { h.Unload(); });
-        flows.push_back(std::make_unique<ZipExport>(state, *window, prompt, shell));
-        window->setFlow(Destination::Zip, flows.back().get());
-        flows.push_back(std::make_unique<SkypeSender>(state, *window, prompt, shell));
-        window->setFlow(Destination::Skype, flows.back().get());
-        return window;
-    });
-
-    host.setTrayFactory([&](frmLoad &h) -> std::unique_ptr<QObject> {
-        auto tray = std::make_unique<TrayIcon>(state, prompt, shell, services.product.howItWorks);
-        tray->setMainWindow([&h] { return h.mainWindow(); });
-        tray->setCallOut([&state](const QString &caption, const QString &message) {
-            frmCallOut callOut(state);
-            callOut.SetCaption(caption);
-            callOut.SetMessage(message);
-            ShowFormModal(state, callOut);
-        });
-        tray->setExitAction([&state, &h] {
-            if (state.PhotoTray)
-                state.PhotoTray->RemoveAll();
-            h.Unload();
-        });
-        tray->show();
-        return tray;
-    });
+    wiring.plugInto(host);
 
     AppStartupWindows windows(state, host);
     Startup startup(state, prompt, windows);

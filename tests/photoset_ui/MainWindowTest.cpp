@@ -19,6 +19,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -26,29 +27,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 namespace {
-
-class CountingFlow : public DestinationFlow
-{
-public:
-    int runs = 0;
-    std::function<void()> onRun;
-    void run() override
-    {
-        ++runs;
-        if (onRun)
-            onRun();
-    }
-};
-
-const std::map<Destination, const char *> kButtons = {
-    {Destination::Facebook, "btnFacebook"}, {Destination::Flickr, "btnFlickr"},
-    {Destination::Zip, "btnZip"},           {Destination::Printer, "btnPrinter"},
-    {Destination::SkyDrive, "btnSkyDrive"}, {Destination::Skype, "btnSkype"},
-    {Destination::Dropbox, "btnDropbox"},   {Destination::Google, "btnGoogle"},
-};
 
 class MainWindowTest : public ::testing::Test, protected PhotoSetWorld
 {
@@ -162,48 +141,51 @@ TEST_F(MainWindowTest, OriginalSizeNoteShowsEachTimeUntilSuppressedAndAgainAfter
     EXPECT_EQ(settingsShown, 1);
 }
 
-TEST_F(MainWindowTest, HideHidesOnLeftClickOnly)
+TEST_F(MainWindowTest, HideGoesToTheTrayOnLeftClickOnlyAndWithoutATrayToTheTaskBar)
 {
     open();
+    window->setTrayAvailable([] { return true; });
     auto *hide = control<QLabel>("btnClose");
     EXPECT_EQ(hide->text(), QStringLiteral("Hide"));
     QTest::mouseClick(hide, Qt::RightButton);
     EXPECT_TRUE(window->isVisible());
     QTest::mouseClick(hide, Qt::LeftButton);
     EXPECT_FALSE(window->isVisible());
+
+    // No notification area: nothing could bring a hidden window back.
+    window->show();
+    window->setTrayAvailable([] { return false; });
+    QTest::mouseClick(hide, Qt::LeftButton);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isMinimized());
+    window->showNormal();
+    window->close(); // the window manager's close button
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isMinimized());
 }
 
-TEST_F(MainWindowTest, EveryDestinationWantsPhotosFirstThenRunsItsOwnFlow)
+TEST_F(MainWindowTest, TheBackgroundDragsTheWindowAndALinkDoesNot)
 {
     open();
-    std::map<Destination, CountingFlow> flows;
-    for (const auto &[destination, name] : kButtons)
-        window->setFlow(destination, &flows[destination]);
+    window->move(50, 40);
+    const auto drag = [](QWidget *handle, QPoint from, QPoint by) {
+        const QPointF global(handle->mapToGlobal(from));
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(from), global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(handle, &press);
+        QMouseEvent move(QEvent::MouseMove, QPointF(from), global + QPointF(by), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(handle, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(from), global + QPointF(by), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(handle, &release);
+    };
+    const QPoint start = window->pos();
+    drag(control<QWidget>("body"), QPoint(5, 5), QPoint(70, 45));
+    EXPECT_EQ(window->pos(), start + QPoint(70, 45));
 
-    for (const auto &[destination, name] : kButtons)
-        QTest::mouseClick(control<QToolButton>(name), Qt::LeftButton);
-    const auto messages = prompt.callsOf(QStringLiteral("message"));
-    ASSERT_EQ(messages.size(), 8);
-    for (const auto &call : messages) {
-        EXPECT_EQ(call.text, catalogText(MessageNo::EmptyPhotoSet));
-        EXPECT_EQ(call.title, QStringLiteral("Flazz"));
-    }
-    for (const auto &[destination, flow] : flows)
-        EXPECT_EQ(flow.runs, 0);
-
-    ASSERT_TRUE(tray.AddPhoto(photo(QStringLiteral("one.png"), 1), {}, {}));
-    // A flow that gives up without enabling the window must not leave it dead.
-    flows[Destination::Zip].onRun = [this] { window->setWindowEnabled(false); };
-    QTest::mouseClick(control<QToolButton>("btnZip"), Qt::LeftButton);
-    EXPECT_EQ(flows[Destination::Zip].runs, 1);
-    EXPECT_EQ(flows[Destination::Skype].runs, 0);
-    EXPECT_TRUE(window->windowEnabled());
-    EXPECT_EQ(prompt.callsOf(QStringLiteral("message")).size(), 8);
-
-    // Without a flow the button stops quietly after the check.
-    window->setFlow(Destination::Google, nullptr);
-    QTest::mouseClick(control<QToolButton>("btnGoogle"), Qt::LeftButton);
-    EXPECT_EQ(prompt.callsOf(QStringLiteral("message")).size(), 8);
+    drag(control<QLabel>("lblLimitation"), QPoint(3, 3), QPoint(40, 40));
+    EXPECT_EQ(window->pos(), start + QPoint(70, 45));
 }
 
 TEST_F(MainWindowTest, DroppedFilesAreAddedAndTheZoneAndLabelsFollow)
@@ -374,7 +356,6 @@ TEST_F(MainWindowTest, ExitEndsTheProgramOnlyOnYes)
     EXPECT_FALSE(window->isVisible());
     QApplication::processEvents();
     EXPECT_EQ(exits, 1);
-    EXPECT_EQ(window->uploaders(frmUploadTo::UploaderList::Dropbox).size(), 1u);
 }
 
 TEST_F(MainWindowTest, ProgressPanelGrowsTheWindowCountsAndCanBeCancelled)
