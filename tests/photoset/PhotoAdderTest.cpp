@@ -176,7 +176,8 @@ TEST_F(PhotoAdderTest, LinkedFoldersAreFollowedAndEachRealFolderWalkedOnce)
     const QString root = env.path(QStringLiteral("photos/albums"));
     // A link to an album kept elsewhere, one that points back up (a loop),
     // and a second way into a folder already reached.
-    ASSERT_TRUE(QFile::link(env.path(QStringLiteral("photos/elsewhere/trip")), root + QStringLiteral("/trip")));
+    ASSERT_TRUE(
+        QFile::link(env.path(QStringLiteral("photos/elsewhere/trip")), root + QStringLiteral("/trip")));
     ASSERT_TRUE(QFile::link(root, root + QStringLiteral("/2025/up")));
     ASSERT_TRUE(QFile::link(root + QStringLiteral("/2025"), root + QStringLiteral("/again")));
 

@@ -23,7 +23,8 @@ struct Command
 // Add a subcommand by adding its line here.
 constexpr Command kCommands[] = {
     {u"add", cliAdd, u"add PATH...    add photos and folders as a drop would; one line per file"},
-    {u"zip", cliZip, u"zip [--size 0|800|1024|1600] [--out FOLDER] PATH...    pack photos as the Zip button does"},
+    {u"zip", cliZip,
+     u"zip [--size 0|800|1024|1600] [--out FOLDER] PATH...    pack photos as the Zip button does"},
 };
 
 void usage(QTextStream &out)

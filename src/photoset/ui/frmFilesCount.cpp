@@ -17,7 +17,8 @@ constexpr int kHeight = 184;
 
 frmFilesCount::frmFilesCount(AppState &state, QWidget *owner)
     : SkinnedDialog(state, owner), m_lblHint(new QLabel(this)), m_lblFileName(new QLabel(this)),
-      m_lblFileCount(new QLabel(this)), m_lblTooLarge(new QLabel(this)), m_busy(new QProgressBar(this)), m_cmdCancel(new QPushButton(this))
+      m_lblFileCount(new QLabel(this)), m_lblTooLarge(new QLabel(this)), m_busy(new QProgressBar(this)),
+      m_cmdCancel(new QPushButton(this))
 {
     setObjectName(QStringLiteral("frmFilesCount"));
     setFixedSize(kWidth, kHeight);
