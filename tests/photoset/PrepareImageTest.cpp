@@ -116,7 +116,8 @@ TEST(PrepareImage, EveryExifOrientationEndsUpAsAViewerShowsIt)
 
     for (int orientation = 1; orientation <= 8; ++orientation) {
         const QByteArray tagged = withExifOrientation(jpeg, orientation);
-        const QImage viewer = imageOf(tagged, true).scaled(orientation >= 5 ? QSize(200, 300) : QSize(300, 200));
+        const QImage viewer =
+            imageOf(tagged, true).scaled(orientation >= 5 ? QSize(200, 300) : QSize(300, 200));
         const QImage copy = imageOf(PrepareImageBytes(tagged, 300), false);
         ASSERT_EQ(copy.size(), viewer.size()) << orientation;
         for (const QPoint at : {QPoint(1, 1), QPoint(3, 1), QPoint(1, 3), QPoint(3, 3)}) {

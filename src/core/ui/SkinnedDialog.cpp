@@ -27,6 +27,12 @@ public:
         resize(22, 22);
     }
 
+    void setSkin(int skin)
+    {
+        m_skin = skin;
+        update();
+    }
+
 protected:
     void paintEvent(QPaintEvent *) override
     {
@@ -44,13 +50,6 @@ protected:
         const QRectF x = r.adjusted(6.5, 6.5, -6.5, -6.5);
         p.drawLine(x.topLeft(), x.bottomRight());
         p.drawLine(x.topRight(), x.bottomLeft());
-    }
-
-public:
-    void setSkin(int skin)
-    {
-        m_skin = skin;
-        update();
     }
 
 private:
