@@ -36,6 +36,14 @@ QStringList PhotoPaths(const clsTray &tray)
     return paths;
 }
 
+QList<QByteArray> PreparedCopies(const clsTray &tray, int uploadSize)
+{
+    QList<QByteArray> copies;
+    for (int i = 0; i < tray.Count(); ++i)
+        copies.append(tray.PreparedCopy(i, uploadSize));
+    return copies;
+}
+
 ZipArchiveWriter::Hooks WindowHooks(UploadWindow &window)
 {
     ZipArchiveWriter::Hooks hooks;
@@ -80,7 +88,8 @@ void ArchiveFlow::run()
 
     showProgress(tray.Count());
     ZipArchiveWriter writer(m_state.UploadSize);
-    const auto outcome = writer.write(archive, PhotoPaths(tray), WindowHooks(m_window));
+    const auto outcome = writer.write(archive, PhotoPaths(tray), WindowHooks(m_window),
+                                      PreparedCopies(tray, m_state.UploadSize));
     if (outcome == ZipArchiveWriter::Outcome::Cancelled) {
         m_window.ShowProgressPanel(false);
         return;

@@ -167,7 +167,8 @@ private:
                 m_exhausted = true;
                 break;
             }
-            m_work.push([path = step->path, skipped = step->skipped, full = m_full, token = m_token] {
+            m_work.push([path = step->path, skipped = step->skipped, full = m_full, token = m_token,
+                         uploadSize = m_uploadSize] {
                 PhotoCheck check;
                 check.FilePath = path;
                 if (skipped != AddRefusal::None) {
@@ -176,7 +177,7 @@ private:
                     check.refusal = AddRefusal::Limit; // nothing needs examining any more
                 } else {
                     try {
-                        check = clsTray::CheckPhoto(path, token);
+                        check = clsTray::CheckPhoto(path, token, uploadSize);
                     } catch (...) {
                         // Out of memory on a giant file, and the like: the
                         // file is skipped, the rest goes on.
@@ -193,6 +194,7 @@ private:
 
     platform::OrderedWork<PhotoCheck> m_work;
     cGDIpToken *m_token = nullptr;
+    int m_uploadSize = 0;
     StepSource m_source;
     std::deque<Step> m_steps;
     std::shared_ptr<std::atomic<bool>> m_full;
@@ -214,6 +216,7 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
 
     state.AddCancelled = false;
     m_token = state.GdiplusToken;
+    m_uploadSize = state.UploadSize;
     m_source = source;
     m_steps.clear();
     m_full = std::make_shared<std::atomic<bool>>(false);

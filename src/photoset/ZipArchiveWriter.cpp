@@ -66,7 +66,7 @@ bool deflateRaw(const QByteArray &in, QByteArray &out)
     return rc == Z_STREAM_END;
 }
 
-Entry prepareEntry(const QString &path, int uploadSize)
+Entry prepareEntry(const QString &path, int uploadSize, const QByteArray &ready)
 {
     Entry e;
     e.name = JustFileName(path).toUtf8();
@@ -75,15 +75,17 @@ Entry prepareEntry(const QString &path, int uploadSize)
         e.error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
         return e;
     }
-    const QByteArray original = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        e.error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-        return e;
-    }
     dosDateTime(QFileInfo(file).lastModified(), e.dosTime, e.dosDate);
+    QByteArray bytes = ready;
+    if (bytes.isEmpty()) {
+        const QByteArray original = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            e.error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+            return e;
+        }
+        bytes = PrepareImageBytes(original, uploadSize);
+    }
     file.close();
-
-    const QByteArray bytes = PrepareImageBytes(original, uploadSize);
     e.size = quint64(bytes.size());
     e.crc = quint32(crc32_z(crc32(0, nullptr, 0), reinterpret_cast<const Bytef *>(bytes.constData()),
                             size_t(bytes.size())));
@@ -235,7 +237,7 @@ ZipArchiveWriter::ZipArchiveWriter(int uploadSize, int threads)
 }
 
 ZipArchiveWriter::Outcome ZipArchiveWriter::write(const QString &archivePath, const QStringList &photoPaths,
-                                                  const Hooks &hooks)
+                                                  const Hooks &hooks, const QList<QByteArray> &prepared)
 {
     m_error.clear();
     m_leftOut.clear();
@@ -256,8 +258,9 @@ ZipArchiveWriter::Outcome ZipArchiveWriter::write(const QString &archivePath, co
     const int uploadSize = m_uploadSize;
     auto topUp = [&] {
         for (; submitted < total && work.wantsMore(); ++submitted) {
-            work.push(
-                [path = photoPaths.at(submitted), uploadSize] { return prepareEntry(path, uploadSize); });
+            work.push([path = photoPaths.at(submitted), uploadSize, ready = prepared.value(submitted)] {
+                return prepareEntry(path, uploadSize, ready);
+            });
         }
     };
     auto stop = [&](Outcome outcome) {

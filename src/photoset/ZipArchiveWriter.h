@@ -44,7 +44,11 @@ public:
     // `uploadSize` as PrepareImage takes it; `threads` 0 means one per core.
     explicit ZipArchiveWriter(int uploadSize, int threads = 0);
 
-    Outcome write(const QString &archivePath, const QStringList &photoPaths, const Hooks &hooks = {});
+    // `prepared`, when given, holds for each photo the bytes already made
+    // for this upload size (empty where none were made); those photos are
+    // not decoded again.
+    Outcome write(const QString &archivePath, const QStringList &photoPaths, const Hooks &hooks = {},
+                  const QList<QByteArray> &prepared = {});
 
     // Why the last write failed, in words for a log or the command line.
     QString errorString() const { return m_error; }

@@ -3,6 +3,7 @@
 #include "imaging/TestImages.h"
 #include "photoset/AddProgress.h"
 #include "photoset/PathRoutines.h"
+#include "photoset/PrepareImage.h"
 #include "platform/ShellFolders.h"
 #include "support/PhotoSetWorld.h"
 #include "support/ScriptedUserPrompt.h"
@@ -188,6 +189,30 @@ TEST_F(PhotoAdderTest, LinkedFoldersAreFollowedAndEachRealFolderWalkedOnce)
     EXPECT_EQ(progress.names, (QStringList{QStringLiteral("lake.png"), QStringLiteral("hill.png")}));
     EXPECT_EQ(QFileInfo(trayPaths().value(0)).canonicalFilePath(), QFileInfo(kept).canonicalFilePath());
     EXPECT_EQ(QFileInfo(trayPaths().value(1)).canonicalFilePath(), QFileInfo(other).canonicalFilePath());
+}
+
+TEST_F(PhotoAdderTest, ALargeJpegGetsItsUploadCopyWhileItIsExaminedAndOnlyWhileItStaysTheSame)
+{
+    state().UploadSize = 800;
+    const QString big = photo(QStringLiteral("big.jpg"), 21, "jpg", QSize(2000, 1500));
+    const QString small = photo(QStringLiteral("small.jpg"), 22, "jpg", QSize(600, 400));
+    const QByteArray whole = encoded("jpg", QSize(2000, 1500), 23);
+    const QString cut = env.writeFile(QStringLiteral("photos/cut.jpg"), whole.left(whole.size() * 95 / 100));
+    const QString unclosed = env.writeFile(QStringLiteral("photos/unclosed.jpg"), whole.chopped(2));
+    adder.AddDropped({big, small, cut, unclosed}, QString());
+
+    // The cut file is still refused; the one only missing its end marker is not.
+    EXPECT_EQ(progress.refusals(),
+              (QList<AddRefusal>{AddRefusal::None, AddRefusal::None, AddRefusal::Damaged, AddRefusal::None}));
+    ASSERT_EQ(tray.Count(), 3);
+    EXPECT_EQ(tray.PreparedCopy(0, 800), PrepareImage(big, 800));
+    EXPECT_TRUE(tray.PreparedCopy(0, 1024).isEmpty()); // made for another size
+    EXPECT_TRUE(tray.PreparedCopy(1, 800).isEmpty());  // fits already: goes as it is
+    EXPECT_TRUE(tray.PreparedCopy(2, 800).isEmpty());  // the forgiving road makes its copy later
+
+    // The file changed after it was added: its old copy is not sent.
+    env.writeFile(QStringLiteral("photos/big.jpg"), encoded("jpg", QSize(1800, 1200), 24));
+    EXPECT_TRUE(tray.PreparedCopy(0, 800).isEmpty());
 }
 
 TEST_F(PhotoAdderTest, TheSamePhotoTwiceIsAddedAndCountedOnce)
