@@ -1,4 +1,4 @@
-#include "AppStartupWindows.h"
+#include "app/AppStartupWindows.h"
 
 #include "core/ui/frmLoad.h"
 

@@ -1,35 +1,23 @@
-#include "AppStartupWindows.h"
+#include "app/AppStartupWindows.h"
+#include "app/ProgramWiring.h"
 
 #include "core/AppState.h"
+#include "core/Version.h"
 #include "core/app/InternetCheck.h"
 #include "core/app/Startup.h"
 #include "core/ui/QtUserPrompt.h"
-#include "core/ui/ShowFormModal.h"
 #include "core/ui/SkinArt.h"
-#include "core/ui/TrayIcon.h"
 #include "core/ui/frmLoad.h"
 #include "platform/Shell.h"
 #include "webkit/ServiceConfig.h"
 
 #include "imaging/cGDIpToken.h"
-#include "photoset/SkypeSender.h"
-#include "photoset/ZipExport.h"
 #include "photoset/clsTray.h"
 #include "photoset/ui/frmSkypePath.h"
-#include "photoset/ui/frmUploadTo.h"
-#include "platform/ShellFolders.h"
-#include "settingsui/ui/frmCallOut.h"
-#include "settingsui/ui/frmSettings.h"
-#include "uploader/QueuedUploader.h"
-#include "uploader/UploadProgress.h"
-#include "uploader/UploadQueue.h"
-#include "webservices/flows/PrintFlow.h"
-#include "webservices/ui/QtPrintWindows.h"
 
 #include <QApplication>
 
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -65,36 +53,6 @@ QString programCommandLine(QStringList arguments)
     return Startup::commandLineOf(arguments);
 }
 
-// The background uploads as the tray shows them.
-class TrayUploadNotices : public QObject, public UploadNotices
-{
-public:
-    explicit TrayUploadNotices(TrayIcon &tray) : QObject(&tray), m_tray(tray) {}
-    void showUploadStatus(const QString &status) override { m_tray.setActivity(status); }
-    void notifyUpload(const QString &title, const QString &message) override
-    {
-        m_tray.showNotice(title, message);
-    }
-
-private:
-    TrayIcon &m_tray;
-};
-
-// The queue lives in the data folder start-up lays out; the uploader is
-// pointed at the same services as the program.
-QString uploadQueuePath()
-{
-    AppState folders;
-    folders.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
-    return UploadQueue::pathIn(folders.DataFolder);
-}
-
-QStringList uploaderArguments(const QStringList &arguments)
-{
-    const QString services = ServiceConfig::overridePath(arguments);
-    return services.isEmpty() ? QStringList() : QStringList{QStringLiteral("--services"), services};
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -102,7 +60,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Flazz"));
     QApplication::setOrganizationName(QStringLiteral("Korvantis"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QApplication::setApplicationVersion(QLatin1String(Version::Text));
     QApplication::setWindowIcon(SkinArt::appIcon());
     // The program lives on in the tray when its last window is hidden; it
     // ends only through Exit.
@@ -114,59 +72,17 @@ int main(int argc, char *argv[])
     QtUserPrompt prompt(state);
     platform::DesktopShell shell;
     installSkypeLocator(prompt, state);
-    // Declared before the host so they outlive the window that runs them.
-    QtPrintWindows printWindows(state, services.lifePics.serviceName);
-    QtLocalPrinter localPrinter(state);
-    QueuedUploader uploader(uploadQueuePath(), QueuedUploader::defaultProgram(),
-                            uploaderArguments(app.arguments()));
-    std::vector<std::unique_ptr<DestinationFlow>> flows;
+    // Declared before the host: it owns the flows the main window runs.
+    ProgramWiring wiring(state, prompt, shell, services);
 
     frmLoad host(state);
     host.setInternetCheck(std::make_unique<InternetCheck>(state, services));
-    host.setMainWindowFactory([&](frmLoad &h) -> std::unique_ptr<QWidget> {
-        auto window = std::make_unique<frmUploadTo>(state, prompt, shell, services);
-        window->setExitHandler([&h] { h.Unload(); });
-        flows.push_back(std::make_unique<ZipExport>(state, *window, prompt, shell));
-        window->setFlow(Destination::Zip, flows.back().get());
-        flows.push_back(std::make_unique<SkypeSender>(state, *window, prompt, shell));
-        window->setFlow(Destination::Skype, flows.back().get());
-        flows.push_back(std::make_unique<PrintFlow>(state, *window, prompt, shell, services.lifePics,
-                                                    printWindows, localPrinter));
-        window->setFlow(Destination::Printer, flows.back().get());
-        window->setSettingsHandler([&state, &prompt, &shell, &services, main = window.get()] {
-            frmSettings settings(state, prompt, shell, services.product.site);
-            settings.setApplySkin([main] { main->ApplySkin(); });
-            ShowFormModal(state, settings);
-        });
-        return window;
-    });
-
-    host.setTrayFactory([&](frmLoad &h) -> std::unique_ptr<QObject> {
-        auto tray = std::make_unique<TrayIcon>(state, prompt, shell, services.product.howItWorks);
-        tray->setMainWindow([&h] { return h.mainWindow(); });
-        tray->setCallOut([&state](const QString &caption, const QString &message) {
-            frmCallOut callOut(state);
-            callOut.SetCaption(caption);
-            callOut.SetMessage(message);
-            ShowFormModal(state, callOut);
-        });
-        tray->setExitAction([&state, &h] {
-            if (state.PhotoTray)
-                state.PhotoTray->RemoveAll();
-            h.Unload();
-        });
-        tray->show();
-        auto *notices = new TrayUploadNotices(*tray);
-        (new UploadWatch(uploadQueuePath(), *notices, 2000, notices))->start();
-        return tray;
-    });
+    wiring.plugInto(host);
 
     AppStartupWindows windows(state, host);
     Startup startup(state, prompt, windows);
     startup.setCreateProcessObjects([&objects](AppState &s) { objects.create(s); });
     if (startup.Main(programCommandLine(app.arguments())) == Startup::Outcome::Ended)
         return 0;
-    // Photos left queued by the last run (closed, killed, stopped) go on.
-    uploader.resumePending();
     return app.exec();
 }

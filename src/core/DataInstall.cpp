@@ -30,7 +30,7 @@ QStringList provisionAppData(const QString &appDataFolder)
             continue;
         // The settings file will hold tokens: keep it private from the start.
         const auto access = relative.endsWith(QLatin1String("Settings.xml")) ? platform::FileAccess::OwnerOnly
-                                                                              : platform::FileAccess::Default;
+                                                                             : platform::FileAccess::Default;
         if (platform::writeFileAtomically(to, in.readAll(), access))
             created.append(to);
     }

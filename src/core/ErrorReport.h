@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Version.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -17,8 +19,8 @@ namespace ErrorReport {
 
 // Line 5 of every report.
 inline constexpr char16_t ProductName[] = u"Flazz";
-inline constexpr int MajorVersion = 1;
-inline constexpr int MinorVersion = 0;
+inline constexpr int MajorVersion = Version::Major;
+inline constexpr int MinorVersion = Version::Minor;
 
 // What the failing routine knows about its error.
 struct Details

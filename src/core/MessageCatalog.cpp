@@ -17,11 +17,14 @@ constexpr Row kRows[] = {
     {MessageNo::EmptyPhotoSet, MsgStyle::Information,
      u"Add one or more Photos to the Drop Zone. Then perform your desired activity."},
     {MessageNo::FolderOrFileProblem, MsgStyle::Information,
-     u"Oops, it seems that there is a problem with a folder or file. If it's a folder you are trying to drop (and "
-     u"it won't), trying opening it and dragging the files to Flazz. You may need to skip one or more files that "
+     u"Oops, it seems that there is a problem with a folder or file. If it's a folder you are trying to drop "
+     u"(and "
+     u"it won't), trying opening it and dragging the files to Flazz. You may need to skip one or more files "
+     u"that "
      u"seem troublesome."},
     {MessageNo::CannotReachFlickr, MsgStyle::Critical, u"Cannot communicate with FlickR."},
-    {MessageNo::FlickrAuthorizationFailed, MsgStyle::Critical, u"Flickr returned an error. Authorization failed."},
+    {MessageNo::FlickrAuthorizationFailed, MsgStyle::Critical,
+     u"Flickr returned an error. Authorization failed."},
     {MessageNo::AuthorizationFailed, MsgStyle::Critical, u"Authorization failed."},
     {MessageNo::AuthorizationUnsuccessful, MsgStyle::Information, u"Authorization process unsuccessful."},
     {MessageNo::CannotReachDropbox, MsgStyle::Critical, u"Cannot communicate with Dropbox."},
@@ -50,7 +53,8 @@ int catalogButtons(int number)
     return row ? row->buttons : MsgStyle::Information;
 }
 
-int funcMessageDisplay(AppState &state, UserPrompt &ui, int number, int buttons, QString &title, const QString &text)
+int funcMessageDisplay(AppState &state, UserPrompt &ui, int number, int buttons, QString &title,
+                       const QString &text)
 {
     if (title.isEmpty())
         title = QStringLiteral("Flazz");

@@ -38,7 +38,10 @@ private:
 // Settings texts as the start-up reads them.
 namespace SettingsText {
 // Only the exact text "True" is on.
-inline bool isOn(const std::optional<QString> &text) { return text && *text == QLatin1String("True"); }
+inline bool isOn(const std::optional<QString> &text)
+{
+    return text && *text == QLatin1String("True");
+}
 // A text that does not convert to an integer counts as 0.
 int toInt(const std::optional<QString> &text);
 } // namespace SettingsText

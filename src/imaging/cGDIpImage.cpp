@@ -266,9 +266,22 @@ bool cGDIpImage::decodeJpeg(const QByteArray &bytes)
     const int pixelFormat = cmyk ? TJPF_CMYK : TJPF_GRAY;
     const int pitch = scaledWidth * tjPixelSize[pixelFormat];
     std::vector<unsigned char> pixels(size_t(pitch) * size_t(scaledHeight));
-    if (tjDecompress2(tj.handle, data, length, pixels.data(), scaledWidth, pitch, scaledHeight, pixelFormat,
-                      TJFLAG_STOPONWARNING | TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE) != 0)
-        return fail(ImageLoadStatus::Damaged);
+    const auto decodes = [&](const unsigned char *jpeg, unsigned long jpegLength) {
+        return tjDecompress2(tj.handle, jpeg, jpegLength, pixels.data(), scaledWidth, pitch, scaledHeight,
+                             pixelFormat, TJFLAG_STOPONWARNING | TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE) == 0;
+    };
+    if (!decodes(data, length)) {
+        // Some cameras and editors leave out the closing marker. The decoder
+        // only warns about that, and the picture is whole, so the file gets
+        // the marker and a second chance; one that lacks image data still
+        // fails, because its last scan then ends before its last block.
+        if (bytes.endsWith("\xFF\xD9"))
+            return fail(ImageLoadStatus::Damaged);
+        const QByteArray closed = bytes + QByteArrayLiteral("\xFF\xD9");
+        if (!decodes(reinterpret_cast<const unsigned char *>(closed.constData()),
+                     static_cast<unsigned long>(closed.size())))
+            return fail(ImageLoadStatus::Damaged);
+    }
     m_size = QSize(width, height);
     return true;
 }
@@ -285,6 +298,10 @@ bool cGDIpImage::decodeWithQt(const QByteArray &bytes, const char *format)
     if (!reader.canRead())
         return fail(known ? ImageLoadStatus::Damaged : ImageLoadStatus::Unrecognised);
     const QSize size = reader.size();
+    // Said before decoding: the decoder would refuse to allocate the image
+    // and the file would look damaged when it is only big.
+    if (size.isValid() && qint64(size.width()) * size.height() > MaxPixels)
+        return fail(ImageLoadStatus::TooLarge);
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return fail(known ? ImageLoadStatus::Damaged : ImageLoadStatus::Unrecognised);

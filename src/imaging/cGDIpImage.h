@@ -16,6 +16,7 @@ enum class ImageLoadStatus
     Unrecognised, // no decoder knows the content
     Damaged,      // a known format that does not decode cleanly to its end
     Undecodable,  // recognised (a metafile) but there is no decoder for it here
+    TooLarge,     // more pixels than a full decode may hold (see cGDIpImage::MaxPixels)
     Loaded,
 };
 
@@ -47,6 +48,12 @@ public:
         Tiff = 8,
         Exif = 9
     };
+
+    // The most pixels a BMP, GIF or PNG may have. These are decoded whole,
+    // at four bytes a pixel, and Qt's readers refuse images of more than
+    // 128 MB; JPEGs are checked at 1/8 scale and have no such limit.
+    static constexpr qint64 MaxPixels = 32'000'000;
+    static constexpr int MaxMegapixels = int(MaxPixels / 1'000'000);
 
     cGDIpImage() = default;
     ~cGDIpImage();

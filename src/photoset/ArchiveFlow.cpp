@@ -2,6 +2,8 @@
 
 #include "core/AppState.h"
 #include "core/MessageCatalog.h"
+#include "core/UserPrompt.h"
+#include "photoset/PathRoutines.h"
 #include "photoset/UploadWindow.h"
 #include "photoset/clsTray.h"
 
@@ -32,6 +34,14 @@ QStringList PhotoPaths(const clsTray &tray)
     for (int i = 0; i < count; ++i)
         paths.append(tray.PhotoInfo(i, PhotoField::FilePath));
     return paths;
+}
+
+QList<QByteArray> PreparedCopies(const clsTray &tray, int uploadSize)
+{
+    QList<QByteArray> copies;
+    for (int i = 0; i < tray.Count(); ++i)
+        copies.append(tray.PreparedCopy(i, uploadSize));
+    return copies;
 }
 
 ZipArchiveWriter::Hooks WindowHooks(UploadWindow &window)
@@ -78,7 +88,8 @@ void ArchiveFlow::run()
 
     showProgress(tray.Count());
     ZipArchiveWriter writer(m_state.UploadSize);
-    const auto outcome = writer.write(archive, PhotoPaths(tray), WindowHooks(m_window));
+    const auto outcome = writer.write(archive, PhotoPaths(tray), WindowHooks(m_window),
+                                      PreparedCopies(tray, m_state.UploadSize));
     if (outcome == ZipArchiveWriter::Outcome::Cancelled) {
         m_window.ShowProgressPanel(false);
         return;
@@ -88,6 +99,18 @@ void ArchiveFlow::run()
         m_lastArchive = archive;
     else
         qWarning("%s: %s", m_logName, qPrintable(writer.errorString()));
+    if (written && !writer.leftOut().isEmpty())
+        tellLeftOut(writer.leftOut());
     finish(folder, archive, written);
     m_window.ShowProgressPanel(false);
+}
+
+void ArchiveFlow::tellLeftOut(const QStringList &paths)
+{
+    QStringList names;
+    for (const QString &path : paths)
+        names << JustFileName(QDir::toNativeSeparators(path));
+    QString title;
+    funcMessageDisplay(m_state, m_prompt, MessageNo::CallerText, MsgStyle::Exclamation, title,
+                       LeftOutMessage + QStringLiteral("\n\n") + names.join(QLatin1Char('\n')));
 }

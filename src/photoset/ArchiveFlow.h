@@ -25,6 +25,9 @@ QString ArchiveName(const QDateTime &when);
 
 // The file paths of the photo set, in set order.
 QStringList PhotoPaths(const clsTray &tray);
+// The copies made for `uploadSize` while the photos were added, in set
+// order (empty where none was made).
+QList<QByteArray> PreparedCopies(const clsTray &tray, int uploadSize);
 
 // Hooks that step the main window's progress meter once per photo, keep the
 // window responsive and stop when its Cancel was pressed.
@@ -40,6 +43,11 @@ using Clock = std::function<QDateTime()>;
 class ArchiveFlow : public DestinationFlow
 {
 public:
+    // Heads the list of photos an archive was written without.
+    inline static const QString LeftOutMessage = QStringLiteral(
+        "These photos could not be read (moved or deleted since they were added?) and are not in "
+        "the archive:");
+
     void run() override;
 
     // The archive the last run wrote; empty when it wrote none.
@@ -67,6 +75,9 @@ protected:
     platform::Shell &m_shell;
 
 private:
+    // Names, for the user, the photos the archive was written without.
+    void tellLeftOut(const QStringList &paths);
+
     const char *m_logName;
     Clock m_clock;
     QString m_lastArchive;

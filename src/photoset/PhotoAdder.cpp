@@ -6,12 +6,12 @@
 #include "photoset/AddProgress.h"
 #include "photoset/PathRoutines.h"
 #include "photoset/clsTray.h"
+#include "platform/OrderedWork.h"
 #include "platform/ShellFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSemaphore>
-#include <QThreadPool>
+#include <QSet>
 
 #include <atomic>
 #include <deque>
@@ -43,8 +43,10 @@ using StepSource = std::function<std::optional<Step>()>;
 
 // Depth first, entries by name (case-insensitively, as the user sees them
 // listed), subfolders entered where they fall in that order. Only files
-// named like photos are produced; links to folders are not followed, so a
-// link that points back up cannot trap the search.
+// named like photos are produced. Links to folders are followed, since
+// people keep their albums that way, but each real folder is walked once:
+// a link that points back up, or two links to one place, cannot make the
+// search loop or count a photo twice.
 class FolderWalk
 {
 public:
@@ -60,8 +62,7 @@ public:
             }
             const QFileInfo entry = level.entries.at(level.position++);
             if (entry.isDir()) {
-                if (!entry.isSymLink())
-                    enter(entry.filePath());
+                enter(entry.filePath());
             } else if (clsTray::HasPhotoExtension(entry.fileName())) {
                 return entry.filePath();
             }
@@ -78,6 +79,10 @@ private:
 
     void enter(const QString &folder)
     {
+        const QString real = QFileInfo(folder).canonicalFilePath();
+        if (real.isEmpty() || m_seen.contains(real))
+            return;
+        m_seen.insert(real);
         const QDir dir(folder);
         m_stack.push_back(
             {dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
@@ -86,6 +91,7 @@ private:
     }
 
     std::vector<Level> m_stack;
+    QSet<QString> m_seen; // canonical paths of the folders entered
 };
 
 QString withoutTrailingSeparators(QString path)
@@ -119,112 +125,79 @@ bool inInternetCache(const QString &item)
 class PhotoAdder::Pipeline
 {
 public:
-    struct Slot
-    {
-        Step step;
-        PhotoCheck check;
-        std::atomic<bool> ready{false};
-    };
-
-    // Shared with the tasks, which may outlive a single run by a moment.
-    struct Shared
-    {
-        QSemaphore finished;
-        std::atomic<bool> stop{false}; // the run ended: skip what is queued
-        std::atomic<bool> full{false}; // the set is full: nothing needs examining
-    };
-
-    Pipeline() { m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount())); }
-    ~Pipeline() { m_pool.waitForDone(); }
-
-    void setThreads(int threads) { m_pool.setMaxThreadCount(std::max(1, threads)); }
-
-    void begin(StepSource source, cGDIpToken *token)
-    {
-        m_token = token;
-        m_source = std::move(source);
-        m_shared = std::make_shared<Shared>();
-        m_queue.clear();
-        m_exhausted = false;
-    }
-
-    // The next file in order, its examination possibly still running.
-    std::shared_ptr<Slot> take()
-    {
-        topUp();
-        if (m_queue.empty())
-            return nullptr;
-        std::shared_ptr<Slot> slot = m_queue.front();
-        m_queue.pop_front();
-        topUp();
-        return slot;
-    }
-
-    // Blocks until `slot` is examined, keeping the window live meanwhile.
-    void wait(const Slot &slot, AddProgress &progress)
-    {
-        while (!slot.ready.load(std::memory_order_acquire)) {
-            progress.processEvents();
-            m_shared->finished.tryAcquire(1, 15);
-        }
-    }
-
-    void markFull() { m_shared->full = true; }
+    void setThreads(int threads) { m_work.setThreads(threads); }
 
     Summary run(const StepSource &source, const QString &description, AppState &state, UserPrompt &ui,
                 AddProgress &progress);
 
-    void end(AddProgress &progress)
+private:
+    // The next file in order, its examination possibly still running.
+    std::optional<Step> take()
     {
-        m_shared->stop = true;
-        m_queue.clear();
-        while (!m_pool.waitForDone(20))
-            progress.processEvents();
-        m_source = nullptr;
+        topUp();
+        if (m_steps.empty())
+            return std::nullopt;
+        Step step = std::move(m_steps.front());
+        m_steps.pop_front();
+        return step;
     }
 
-private:
+    // The verdict on the step take() gave last, keeping the window live.
+    PhotoCheck verdict(AddProgress &progress)
+    {
+        const auto check = m_work.takeFront([&progress] {
+            progress.processEvents();
+            return true;
+        });
+        topUp();
+        return check.value_or(PhotoCheck{});
+    }
+    // The step take() gave last needs no verdict.
+    void skip()
+    {
+        m_work.dropFront();
+        topUp();
+    }
+
     void topUp()
     {
-        const int depth = 2 * m_pool.maxThreadCount();
-        while (!m_exhausted && int(m_queue.size()) < depth) {
+        while (!m_exhausted && m_work.wantsMore()) {
             std::optional<Step> step = m_source();
             if (!step) {
                 m_exhausted = true;
                 break;
             }
-            auto slot = std::make_shared<Slot>();
-            slot->step = std::move(*step);
-            m_queue.push_back(slot);
-            m_pool.start([slot, shared = m_shared, token = m_token] {
-                if (slot->step.skipped != AddRefusal::None) {
-                    slot->check.FilePath = slot->step.path;
-                    slot->check.refusal = slot->step.skipped;
-                } else if (shared->stop || shared->full) {
-                    slot->check.FilePath = slot->step.path;
-                    slot->check.refusal = AddRefusal::Limit;
+            m_work.push([path = step->path, skipped = step->skipped, full = m_full, token = m_token,
+                         uploadSize = m_uploadSize] {
+                PhotoCheck check;
+                check.FilePath = path;
+                if (skipped != AddRefusal::None) {
+                    check.refusal = skipped;
+                } else if (full->load()) {
+                    check.refusal = AddRefusal::Limit; // nothing needs examining any more
                 } else {
                     try {
-                        slot->check = clsTray::CheckPhoto(slot->step.path, token);
+                        check = clsTray::CheckPhoto(path, token, uploadSize);
                     } catch (...) {
                         // Out of memory on a giant file, and the like: the
                         // file is skipped, the rest goes on.
-                        slot->check = PhotoCheck{};
-                        slot->check.FilePath = slot->step.path;
-                        slot->check.refusal = AddRefusal::Unreadable;
+                        check = PhotoCheck{};
+                        check.FilePath = path;
+                        check.refusal = AddRefusal::Unreadable;
                     }
                 }
-                slot->ready.store(true, std::memory_order_release);
-                shared->finished.release();
+                return check;
             });
+            m_steps.push_back(std::move(*step));
         }
     }
 
+    platform::OrderedWork<PhotoCheck> m_work;
     cGDIpToken *m_token = nullptr;
-    QThreadPool m_pool;
+    int m_uploadSize = 0;
     StepSource m_source;
-    std::shared_ptr<Shared> m_shared;
-    std::deque<std::shared_ptr<Slot>> m_queue;
+    std::deque<Step> m_steps;
+    std::shared_ptr<std::atomic<bool>> m_full;
     bool m_exhausted = false;
 };
 
@@ -242,16 +215,23 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
     };
 
     state.AddCancelled = false;
-    begin(source, state.GdiplusToken);
-    while (std::shared_ptr<Slot> slot = take()) {
-        const Step &step = slot->step;
+    m_token = state.GdiplusToken;
+    m_uploadSize = state.UploadSize;
+    m_source = source;
+    m_steps.clear();
+    m_full = std::make_shared<std::atomic<bool>>(false);
+    m_exhausted = false;
+    while (const std::optional<Step> next = take()) {
+        const Step &step = *next;
         if (step.skipped != AddRefusal::None) {
+            skip();
             progress.fileDone(refuse(step, step.skipped));
             if (step.tellProblem)
                 funcMessageDisplay(state, ui, MessageNo::FolderOrFileProblem);
             continue;
         }
         if (step.origin == Origin::InFolder && full()) {
+            skip();
             progress.fileDone(refuse(step, AddRefusal::Limit));
             summary.full = true;
             break;
@@ -264,6 +244,7 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
                 progress.processEvents();
         }
         if (step.origin == Origin::Dropped && full()) {
+            skip();
             progress.fileDone(refuse(step, AddRefusal::Limit));
             summary.full = true;
             break;
@@ -273,11 +254,11 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
         if (full()) {
             // Only the dialog gets here: the rest of its files are looked
             // at but no longer examined.
+            skip();
             check = refuse(step, AddRefusal::Limit);
             summary.full = true;
         } else {
-            wait(*slot, progress);
-            check = slot->check;
+            check = verdict(progress);
             check.refusal = tray.AddChecked(check, step.origin == Origin::InFolder ? QString() : description);
             if (check.refusal == AddRefusal::None) {
                 ++summary.added;
@@ -285,7 +266,7 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
             }
         }
         if (full())
-            markFull();
+            m_full->store(true);
         progress.fileDone(check);
 
         if (state.AddCancelled) {
@@ -295,7 +276,9 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
             break;
         }
     }
-    end(progress);
+    m_work.abandon([&progress] { progress.processEvents(); });
+    m_steps.clear();
+    m_source = nullptr;
     return summary;
 }
 

@@ -1,5 +1,7 @@
 #include "photoset/PhotoCheck.h"
 
+#include "imaging/cGDIpImage.h"
+
 QString refusalText(AddRefusal refusal)
 {
     switch (refusal) {
@@ -13,6 +15,8 @@ QString refusalText(AddRefusal refusal)
         return QStringLiteral("not an image");
     case AddRefusal::Damaged:
         return QStringLiteral("damaged");
+    case AddRefusal::TooLarge:
+        return QStringLiteral("too large (over %1 megapixels)").arg(cGDIpImage::MaxMegapixels);
     case AddRefusal::UnsupportedType:
         return QStringLiteral("unsupported type");
     case AddRefusal::Duplicate:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 // Why a file did not join the photo set.
@@ -10,6 +12,7 @@ enum class AddRefusal
     Unreadable,      // missing, locked, or vanished while we looked
     NotImage,        // empty, or no decoder knows the content
     Damaged,         // a known image format that does not decode cleanly
+    TooLarge,        // a whole image, but with more pixels than can be decoded
     UnsupportedType, // a real image, but not BMP, GIF, JPEG or PNG
     Duplicate,       // its content is already in the set
     Limit,           // the set is full
@@ -27,4 +30,9 @@ struct PhotoCheck
     QString ID;      // content hash; empty when refused
     qint64 size = 0; // bytes, as read
     int imageType = 0;
+    // The copy the destinations send at upload size `preparedFor`, made
+    // while the file was decoded anyway; empty when none was made.
+    QByteArray prepared;
+    int preparedFor = 0;
+    QDateTime modified; // the file's time when it was read
 };

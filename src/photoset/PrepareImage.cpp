@@ -7,8 +7,13 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QSysInfo>
+#include <QTransform>
+
+#include <turbojpeg.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -43,6 +48,139 @@ const char *qtFormatName(PhotoFormat format)
     }
     return nullptr;
 }
+
+quint16 be16(const uchar *p)
+{
+    return quint16(p[0] << 8 | p[1]);
+}
+
+// The orientation a JPEG's EXIF block asks viewers for (1 to 8), 1 when it
+// names none.
+int exifOrientation(const QByteArray &jpeg)
+{
+    const auto *bytes = reinterpret_cast<const uchar *>(jpeg.constData());
+    const qsizetype size = jpeg.size();
+    qsizetype at = 2;
+    while (at + 4 <= size && bytes[at] == 0xFF) {
+        const uchar marker = bytes[at + 1];
+        if (marker == 0xDA || marker == 0xD9) // image data follows: no more metadata
+            break;
+        const qsizetype length = be16(bytes + at + 2);
+        const qsizetype body = at + 4;
+        if (length < 2 || body + length - 2 > size)
+            break;
+        if (marker == 0xE1 && length >= 2 + 6 + 8 && std::memcmp(bytes + body, "Exif\0\0", 6) == 0) {
+            const uchar *tiff = bytes + body + 6;
+            const qsizetype tiffSize = length - 2 - 6;
+            const bool little = tiff[0] == 'I' && tiff[1] == 'I';
+            if (!little && !(tiff[0] == 'M' && tiff[1] == 'M'))
+                return 1;
+            const auto u16 = [&](qsizetype o) -> quint32 {
+                return little ? quint32(tiff[o] | tiff[o + 1] << 8) : quint32(tiff[o] << 8 | tiff[o + 1]);
+            };
+            const auto u32 = [&](qsizetype o) -> quint32 {
+                return little ? u16(o) | u16(o + 2) << 16 : u16(o) << 16 | u16(o + 2);
+            };
+            const qsizetype ifd = u32(4);
+            if (ifd + 2 > tiffSize)
+                return 1;
+            const quint32 count = u16(ifd);
+            for (quint32 i = 0; i < count && ifd + 2 + 12 * (i + 1) <= tiffSize; ++i) {
+                const qsizetype entry = ifd + 2 + 12 * i;
+                if (u16(entry) == 0x0112) {
+                    const int value = int(u16(entry + 8));
+                    return value >= 1 && value <= 8 ? value : 1;
+                }
+            }
+            return 1;
+        }
+        at = body + length - 2;
+    }
+    return 1;
+}
+
+// Turns the pixels as EXIF orientation `orientation` asks viewers to.
+QImage upright(const QImage &image, int orientation)
+{
+    switch (orientation) {
+    case 2:
+        return image.mirrored(true, false);
+    case 3:
+        return image.mirrored(true, true);
+    case 4:
+        return image.mirrored(false, true);
+    case 5:
+        return image.mirrored(false, true).transformed(QTransform().rotate(90));
+    case 6:
+        return image.transformed(QTransform().rotate(90));
+    case 7:
+        return image.mirrored(true, false).transformed(QTransform().rotate(90));
+    case 8:
+        return image.transformed(QTransform().rotate(270));
+    default:
+        return image;
+    }
+}
+
+struct TjDecoder
+{
+    tjhandle handle = tjInitDecompress();
+    ~TjDecoder()
+    {
+        if (handle)
+            tjDestroy(handle);
+    }
+};
+
+QByteArray encode(const QImage &image, PhotoFormat format);
+
+} // namespace
+
+QByteArray ScaledJpegCopy(const QByteArray &original, int UploadSize)
+{
+    if (UploadSize < 1 || PhotoFormatOf(original) != PhotoFormat::Jpeg)
+        return {};
+    TjDecoder tj;
+    if (!tj.handle)
+        return {};
+    const auto *data = reinterpret_cast<const unsigned char *>(original.constData());
+    const auto length = static_cast<unsigned long>(original.size());
+    int width = 0, height = 0, subsampling = 0, colorspace = 0;
+    if (tjDecompressHeader3(tj.handle, data, length, &width, &height, &subsampling, &colorspace) != 0)
+        return {};
+    if (colorspace == TJCS_CMYK || colorspace == TJCS_YCCK)
+        return {};
+    const QSize stored(width, height);
+    const QSize target = BoundedSize(stored, UploadSize);
+    if (target == stored)
+        return {};
+
+    // The smallest of the codec's scales that still covers the target: most
+    // of each block is never computed, and a smooth resample does the rest.
+    int count = 0;
+    const tjscalingfactor *factors = tjGetScalingFactors(&count);
+    tjscalingfactor best{1, 1};
+    for (int i = 0; factors && i < count; ++i) {
+        const tjscalingfactor f = factors[i];
+        const bool covers = TJSCALED(width, f) >= target.width() && TJSCALED(height, f) >= target.height();
+        if (covers && f.num * best.denom < best.num * f.denom)
+            best = f;
+    }
+    QImage image(TJSCALED(width, best), TJSCALED(height, best), QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    const int pixelFormat = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? TJPF_BGRX : TJPF_XRGB;
+    if (tjDecompress2(tj.handle, data, length, image.bits(), image.width(), int(image.bytesPerLine()),
+                      image.height(), pixelFormat, TJFLAG_STOPONWARNING) != 0)
+        return {};
+    if (image.size() != target)
+        image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // The copy loses the EXIF block, so the orientation it asked viewers for
+    // is applied to the pixels instead.
+    return encode(upright(image, exifOrientation(original)), PhotoFormat::Jpeg);
+}
+
+namespace {
 
 QByteArray encode(const QImage &image, PhotoFormat format)
 {
@@ -119,6 +257,15 @@ QByteArray PrepareImageBytes(const QByteArray &original, int UploadSize, bool *s
     const PhotoFormat format = PhotoFormatOf(original);
     if (format == PhotoFormat::Unknown)
         return original;
+
+    if (format == PhotoFormat::Jpeg) {
+        const QByteArray copy = ScaledJpegCopy(original, UploadSize);
+        if (!copy.isEmpty()) {
+            if (scaled)
+                *scaled = true;
+            return copy;
+        }
+    }
 
     QBuffer buffer;
     buffer.setData(original);

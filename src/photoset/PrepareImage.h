@@ -37,3 +37,10 @@ QByteArray PrepareImage(const QString &FilePath, int UploadSize);
 // whether a scaled copy came back. When scaling or encoding fails half-way,
 // the original bytes come back unchanged.
 QByteArray PrepareImageBytes(const QByteArray &original, int UploadSize, bool *scaled = nullptr);
+
+// The scaled copy of a clean JPEG that is larger than `UploadSize`, decoded
+// strictly: empty for anything else, and for a JPEG the decoder has any
+// complaint about (PrepareImageBytes then takes Qt's more forgiving road).
+// A copy that comes back therefore also proves the file whole, which lets
+// the photo set make it while it examines the file, once for both.
+QByteArray ScaledJpegCopy(const QByteArray &original, int UploadSize);

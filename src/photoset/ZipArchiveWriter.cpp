@@ -2,22 +2,19 @@
 
 #include "photoset/PathRoutines.h"
 #include "photoset/PrepareImage.h"
+#include "platform/OrderedWork.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QThread>
-#include <QThreadPool>
+#include <QtDebug>
 
 #include <zlib.h>
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
-#include <memory>
-#include <mutex>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -42,30 +39,6 @@ struct Entry
     quint64 size = 0; // uncompressed
     quint16 dosTime = 0;
     quint16 dosDate = 0;
-};
-
-// Hand-over point between one worker and the writing thread.
-struct Slot
-{
-    std::mutex mutex;
-    std::condition_variable ready;
-    bool done = false;
-    Entry entry;
-
-    void fill(Entry e)
-    {
-        {
-            std::lock_guard lock(mutex);
-            entry = std::move(e);
-            done = true;
-        }
-        ready.notify_one();
-    }
-    bool waitFor(std::chrono::milliseconds timeout)
-    {
-        std::unique_lock lock(mutex);
-        return ready.wait_for(lock, timeout, [this] { return done; });
-    }
 };
 
 void dosDateTime(const QDateTime &when, quint16 &time, quint16 &date)
@@ -93,7 +66,7 @@ bool deflateRaw(const QByteArray &in, QByteArray &out)
     return rc == Z_STREAM_END;
 }
 
-Entry prepareEntry(const QString &path, int uploadSize)
+Entry prepareEntry(const QString &path, int uploadSize, const QByteArray &ready)
 {
     Entry e;
     e.name = JustFileName(path).toUtf8();
@@ -102,15 +75,17 @@ Entry prepareEntry(const QString &path, int uploadSize)
         e.error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
         return e;
     }
-    const QByteArray original = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        e.error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-        return e;
-    }
     dosDateTime(QFileInfo(file).lastModified(), e.dosTime, e.dosDate);
+    QByteArray bytes = ready;
+    if (bytes.isEmpty()) {
+        const QByteArray original = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            e.error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+            return e;
+        }
+        bytes = PrepareImageBytes(original, uploadSize);
+    }
     file.close();
-
-    const QByteArray bytes = PrepareImageBytes(original, uploadSize);
     e.size = quint64(bytes.size());
     e.crc = quint32(crc32_z(crc32(0, nullptr, 0), reinterpret_cast<const Bytef *>(bytes.constData()),
                             size_t(bytes.size())));
@@ -262,9 +237,10 @@ ZipArchiveWriter::ZipArchiveWriter(int uploadSize, int threads)
 }
 
 ZipArchiveWriter::Outcome ZipArchiveWriter::write(const QString &archivePath, const QStringList &photoPaths,
-                                                  const Hooks &hooks)
+                                                  const Hooks &hooks, const QList<QByteArray> &prepared)
 {
     m_error.clear();
+    m_leftOut.clear();
     auto isCancelled = [&hooks] { return hooks.cancelled && hooks.cancelled(); };
 
     QSaveFile out(archivePath);
@@ -277,65 +253,56 @@ ZipArchiveWriter::Outcome ZipArchiveWriter::write(const QString &archivePath, co
     }
 
     const int total = int(photoPaths.size());
-    // A couple of photos per worker in flight keeps every core busy while the
-    // writer catches up, and bounds memory to a handful of photos.
-    const int window = 2 * m_threads;
-    QThreadPool pool;
-    pool.setMaxThreadCount(m_threads);
-    auto abandon = std::make_shared<std::atomic_bool>(false);
-    std::deque<std::shared_ptr<Slot>> inFlight;
+    platform::OrderedWork<Entry> work(m_threads);
     int submitted = 0;
     const int uploadSize = m_uploadSize;
-    auto submitUpTo = [&](int limit) {
-        while (submitted < std::min(limit, total)) {
-            auto slot = std::make_shared<Slot>();
-            const QString path = photoPaths.at(submitted);
-            pool.start([slot, path, uploadSize, abandon] {
-                slot->fill(abandon->load() ? Entry{} : prepareEntry(path, uploadSize));
+    auto topUp = [&] {
+        for (; submitted < total && work.wantsMore(); ++submitted) {
+            work.push([path = photoPaths.at(submitted), uploadSize, ready = prepared.value(submitted)] {
+                return prepareEntry(path, uploadSize, ready);
             });
-            inFlight.push_back(std::move(slot));
-            ++submitted;
         }
     };
     auto stop = [&](Outcome outcome) {
-        abandon->store(true);
         out.cancelWriting();
-        pool.waitForDone();
+        work.abandon();
         return outcome;
     };
 
     std::vector<Written> written;
     written.reserve(size_t(total));
     quint64 offset = 0;
+    const auto tick = std::chrono::milliseconds(hooks.pump ? 15 : 50);
     for (int i = 0; i < total; ++i) {
-        submitUpTo(i + window);
-        const std::shared_ptr<Slot> slot = inFlight.front();
-        inFlight.pop_front();
-        const auto tick = std::chrono::milliseconds(hooks.pump ? 15 : 50);
-        while (!slot->waitFor(tick)) {
-            if (hooks.pump)
-                hooks.pump();
-            if (isCancelled())
-                return stop(Outcome::Cancelled);
-        }
+        topUp();
+        std::optional<Entry> next = work.takeFront(
+            [&] {
+                if (hooks.pump)
+                    hooks.pump();
+                return !isCancelled();
+            },
+            tick);
         if (hooks.pump)
             hooks.pump();
-        if (isCancelled())
+        if (!next || isCancelled())
             return stop(Outcome::Cancelled);
 
-        Entry entry = std::move(slot->entry);
-        if (!entry.ok) {
-            m_error = entry.error;
-            return stop(Outcome::Failed);
+        const Entry &entry = *next;
+        if (entry.ok) {
+            const QByteArray header = localHeader(entry);
+            if (out.write(header) != header.size() || out.write(entry.data) != entry.data.size()) {
+                m_error = QStringLiteral("cannot write %1: %2").arg(archivePath, out.errorString());
+                return stop(Outcome::Failed);
+            }
+            written.push_back({entry.name, entry.method, entry.crc, entry.size, quint64(entry.data.size()),
+                               offset, entry.dosTime, entry.dosDate});
+            offset += quint64(header.size()) + quint64(entry.data.size());
+        } else {
+            // A photo moved or deleted since it was added costs the archive
+            // that one entry, not everything else.
+            m_leftOut.append(photoPaths.at(i));
+            qWarning("Zip: %s", qPrintable(entry.error));
         }
-        const QByteArray header = localHeader(entry);
-        if (out.write(header) != header.size() || out.write(entry.data) != entry.data.size()) {
-            m_error = QStringLiteral("cannot write %1: %2").arg(archivePath, out.errorString());
-            return stop(Outcome::Failed);
-        }
-        written.push_back({entry.name, entry.method, entry.crc, entry.size, quint64(entry.data.size()),
-                           offset, entry.dosTime, entry.dosDate});
-        offset += quint64(header.size()) + quint64(entry.data.size());
         if (hooks.progress)
             hooks.progress(i + 1, total);
     }

@@ -12,7 +12,9 @@
 // Photos are prepared on worker threads, one per core, a few ahead of the
 // entry being written, so a large set never sits in memory at once and the
 // entries still land in order. Photos already compressed (JPEG, PNG, GIF) are
-// stored as they are; anything else is deflated.
+// stored as they are; anything else is deflated. A photo that cannot be read
+// at all (moved or deleted since it was added) is left out, and the rest of
+// the archive is written all the same.
 //
 // The archive is built under a temporary name beside the final one and takes
 // the final name only when complete: a failure or a cancel leaves no file
@@ -42,13 +44,21 @@ public:
     // `uploadSize` as PrepareImage takes it; `threads` 0 means one per core.
     explicit ZipArchiveWriter(int uploadSize, int threads = 0);
 
-    Outcome write(const QString &archivePath, const QStringList &photoPaths, const Hooks &hooks = {});
+    // `prepared`, when given, holds for each photo the bytes already made
+    // for this upload size (empty where none were made); those photos are
+    // not decoded again.
+    Outcome write(const QString &archivePath, const QStringList &photoPaths, const Hooks &hooks = {},
+                  const QList<QByteArray> &prepared = {});
 
     // Why the last write failed, in words for a log or the command line.
     QString errorString() const { return m_error; }
+    // The photos the last write left out because they could not be read, in
+    // the order given.
+    QStringList leftOut() const { return m_leftOut; }
 
 private:
     int m_uploadSize;
     int m_threads;
     QString m_error;
+    QStringList m_leftOut;
 };

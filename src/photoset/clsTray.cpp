@@ -2,6 +2,7 @@
 
 #include "imaging/cGDIpImage.h"
 #include "photoset/PathRoutines.h"
+#include "photoset/PrepareImage.h"
 #include "webkit/Md5.h"
 
 #include <QDir>
@@ -41,7 +42,7 @@ qsizetype middleStretchPosition(qsizetype length)
     return floor % 2 == 0 ? floor : floor + 1;
 }
 
-PhotoCheck examine(const QString &path, cGDIpToken *token, cGDIpImage &probe)
+PhotoCheck examine(const QString &path, cGDIpToken *token, cGDIpImage &probe, int uploadSize)
 {
     PhotoCheck check;
     check.FilePath = path;
@@ -55,10 +56,23 @@ PhotoCheck examine(const QString &path, cGDIpToken *token, cGDIpImage &probe)
         return check;
     }
     check.size = bytes.size();
+    check.modified = QFileInfo(path).lastModified();
+    // A photo bigger than the upload size is decoded once for both jobs:
+    // the strict decode that makes its copy also proves it whole.
+    check.prepared = ScaledJpegCopy(bytes, uploadSize);
+    if (!check.prepared.isEmpty()) {
+        check.preparedFor = uploadSize;
+        check.imageType = cGDIpImage::Jpeg;
+        check.ID = clsTray::HashOfContent(bytes);
+        return check;
+    }
     if (!probe.LoadPicture_Bytes(bytes, token)) {
         switch (probe.status()) {
         case ImageLoadStatus::Damaged:
             check.refusal = AddRefusal::Damaged;
+            break;
+        case ImageLoadStatus::TooLarge:
+            check.refusal = AddRefusal::TooLarge;
             break;
         case ImageLoadStatus::Undecodable:
             check.refusal = AddRefusal::UnsupportedType;
@@ -98,7 +112,7 @@ clsTray::~clsTray() = default;
 bool clsTray::AddPhoto(const QString &FilePath, const QString &Attribution, const QString &Remarks)
 {
     (void)Attribution; // always looked up by ID
-    return AddChecked(examine(FilePath, m_token, *m_probe), Remarks) == AddRefusal::None;
+    return AddChecked(examine(FilePath, m_token, *m_probe, 0), Remarks) == AddRefusal::None;
 }
 
 int clsTray::Count() const
@@ -174,10 +188,10 @@ void clsTray::RemoveAll()
     m_index.clear();
 }
 
-PhotoCheck clsTray::CheckPhoto(const QString &FilePath, cGDIpToken *token)
+PhotoCheck clsTray::CheckPhoto(const QString &FilePath, cGDIpToken *token, int uploadSize)
 {
     cGDIpImage probe;
-    return examine(FilePath, token, probe);
+    return examine(FilePath, token, probe, uploadSize);
 }
 
 AddRefusal clsTray::AddChecked(const PhotoCheck &check, const QString &Remarks)
@@ -191,7 +205,8 @@ AddRefusal clsTray::AddChecked(const PhotoCheck &check, const QString &Remarks)
     if (m_index.contains(check.ID))
         return AddRefusal::Duplicate;
     m_index.insert(check.ID, int(m_photos.size()));
-    m_photos.append(Photo{check.ID, check.FilePath, LookUpAttribution(check.ID), Remarks});
+    m_photos.append(Photo{check.ID, check.FilePath, LookUpAttribution(check.ID), Remarks, check.prepared,
+                          check.preparedFor, check.size, check.modified});
     return AddRefusal::None;
 }
 
@@ -225,4 +240,18 @@ QString clsTray::LookUpAttribution(const QString &ID) const
     } catch (const pugi::xpath_exception &) {
         return {};
     }
+}
+
+QByteArray clsTray::PreparedCopy(int Index, int uploadSize) const
+{
+    if (Index < 0 || Index >= Count())
+        return {};
+    const Photo &photo = m_photos.at(Index);
+    if (photo.prepared.isEmpty() || photo.preparedFor != uploadSize)
+        return {};
+    // A file changed since it was added gets a fresh copy.
+    const QFileInfo now(photo.FilePath);
+    if (!now.exists() || now.size() != photo.size || now.lastModified() != photo.modified)
+        return {};
+    return photo.prepared;
 }

@@ -59,11 +59,18 @@ public:
 
     // Examines a file without touching any set: extension, decoding, type
     // and ID. Safe to call from any thread.
-    static PhotoCheck CheckPhoto(const QString &FilePath, cGDIpToken *token);
+    // With an `uploadSize`, a JPEG larger than it also gets the copy the
+    // destinations send (see PreparedCopy).
+    static PhotoCheck CheckPhoto(const QString &FilePath, cGDIpToken *token, int uploadSize = 0);
     // Adds an examined file unless its content is already here or the set is
     // full; returns AddRefusal::None when added. Any refusal of `check` is
     // passed through.
     AddRefusal AddChecked(const PhotoCheck &check, const QString &Remarks);
+
+    // The copy of photo `Index` made for `uploadSize` while it was added;
+    // empty when none was made, when it was made for another size, or when
+    // the file changed since.
+    QByteArray PreparedCopy(int Index, int uploadSize) const;
 
     // True for the five accepted extensions, in any case.
     static bool HasPhotoExtension(const QString &FilePath);
@@ -78,6 +85,10 @@ private:
         QString FilePath;
         QString Attribution;
         QString Remarks;
+        QByteArray prepared;
+        int preparedFor = 0;
+        qint64 size = 0;
+        QDateTime modified;
     };
 
     QString LookUpAttribution(const QString &ID) const;

@@ -5,7 +5,11 @@
 
 namespace platform {
 
-enum class FileAccess { Default, OwnerOnly };
+enum class FileAccess
+{
+    Default,
+    OwnerOnly
+};
 
 // Replaces `path` with `bytes` so that a reader, or a crash at any moment,
 // sees either the old file or the new one, never a truncated mix: the bytes go
@@ -13,6 +17,7 @@ enum class FileAccess { Default, OwnerOnly };
 // old name. OwnerOnly files (they hold tokens) are created with owner
 // read/write permission only. Returns false and leaves `path` untouched on
 // any failure.
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, FileAccess access = FileAccess::Default);
+bool writeFileAtomically(const QString &path, const QByteArray &bytes,
+                         FileAccess access = FileAccess::Default);
 
 } // namespace platform

@@ -9,8 +9,9 @@ class QLockFile;
 namespace platform {
 
 // Tells whether another copy of the program already runs for this user, the
-// way the previous-instance test does. The first copy holds a lock for its
-// whole life; later copies only look at it.
+// way the previous-instance test does. Every copy, whatever it was started
+// with, holds a lock of its own for its whole life, so that a copy counts
+// as running until it ends, not only the first one.
 class InstanceGuard
 {
 public:
@@ -21,10 +22,11 @@ public:
     InstanceGuard(const InstanceGuard &) = delete;
     InstanceGuard &operator=(const InstanceGuard &) = delete;
 
-    // True when another live process holds the lock.
+    // True when another live copy held its lock when this one started.
     bool PrevInstance() const { return m_prevInstance; }
 
-    static QString lockFilePath(const QString &name);
+    // The folder where the copies keep their locks.
+    static QString lockFolder();
 
 private:
     std::unique_ptr<QLockFile> m_lock;

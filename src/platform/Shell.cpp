@@ -15,7 +15,8 @@ bool DesktopShell::open(const QString &target)
     return QDesktopServices::openUrl(url);
 }
 
-bool DesktopShell::startProgram(const QString &program, const QString &arguments, const QString &workingFolder)
+bool DesktopShell::startProgram(const QString &program, const QString &arguments,
+                                const QString &workingFolder)
 {
 #ifdef Q_OS_WIN
     QProcess process;

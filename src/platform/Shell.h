@@ -17,7 +17,8 @@ public:
 
     // Starts `program` detached with one argument string, as the Windows shell
     // takes it (quoted parts stay together). False when it did not start.
-    virtual bool startProgram(const QString &program, const QString &arguments, const QString &workingFolder) = 0;
+    virtual bool startProgram(const QString &program, const QString &arguments,
+                              const QString &workingFolder) = 0;
 };
 
 // The real shell of this platform.
@@ -25,7 +26,8 @@ class DesktopShell final : public Shell
 {
 public:
     bool open(const QString &target) override;
-    bool startProgram(const QString &program, const QString &arguments, const QString &workingFolder) override;
+    bool startProgram(const QString &program, const QString &arguments,
+                      const QString &workingFolder) override;
 };
 
 } // namespace platform

@@ -63,7 +63,8 @@ QString standardFolder(ShellFolder which)
 QString shellFolder(ShellFolder which)
 {
     const QString root = overrideRoot();
-    const QString path = root.isEmpty() ? standardFolder(which) : root + kPathSeparator + subfolderName(which);
+    const QString path =
+        root.isEmpty() ? standardFolder(which) : root + kPathSeparator + subfolderName(which);
     return QDir::cleanPath(QDir::fromNativeSeparators(path));
 }
 

@@ -6,7 +6,8 @@ namespace platform {
 
 // Shell folder identifiers, numbered as the Windows shell numbers them so that
 // callers read like the rest of the program ("desktop is 16").
-enum class ShellFolder : int {
+enum class ShellFolder : int
+{
     Desktop = 0,
     DesktopDirectory = 16,
     LocalAppData = 28,

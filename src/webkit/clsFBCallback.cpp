@@ -25,7 +25,7 @@ void clsFBCallback::Post(const QString &url, const QString &body, const QString 
     if (type.isEmpty())
         type = QStringLiteral("application/x-www-form-urlencoded");
     else if (type == u"blank")
-        type.clear();
+        type = QStringLiteral(""); // sent as an empty header: a null value would leave it out
 
     m_request.abort();
     m_request.open(method, url, async);

@@ -32,8 +32,8 @@ public:
     void setCurrentOperation(qint32 operation) { m_operation = operation; }
 
     // An empty content type sends "application/x-www-form-urlencoded"; the
-    // content type "blank" sends none (an empty header is left out). A non-empty authorization is
-    // sent as the "Authorization" header.
+    // content type "blank" sends an empty "Content-Type" header. A non-empty
+    // authorization is sent as the "Authorization" header.
     void Post(const QString &url, const QString &body, const QString &method, const QString &contentType,
               const QString &tag, bool async, const QString &authorization);
 

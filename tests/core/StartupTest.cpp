@@ -6,8 +6,13 @@
 #include "support/TestEnvironment.h"
 #include "support/TestText.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QStringList>
+
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -147,6 +152,104 @@ TEST_F(StartupTest, MissingDataIsProvisionedBeforeTheSettingsAreRead)
     startup.Main(QString());
     EXPECT_TRUE(QFile::exists(state.SettingsFile));
     EXPECT_TRUE(createdWithFolders);
+}
+
+// One copy of the program's start-up in a process of its own: this test
+// executable started again for the single case below, which runs start-up
+// with the command line it is given, prints the outcome and holds on until
+// its standard input closes.
+class RunningCopy
+{
+public:
+    explicit RunningCopy(const QString &commandLine)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("FLAZZ_STARTUP_COPY"), QStringLiteral("1"));
+        environment.insert(QStringLiteral("FLAZZ_STARTUP_COMMAND_LINE"), commandLine);
+        m_process.setProcessEnvironment(environment);
+        m_process.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("--gtest_filter=StartupCopy.RunsUntilItsInputCloses")});
+        while (m_outcome.isEmpty() && m_process.waitForReadyRead(20000)) {
+            while (m_process.canReadLine()) {
+                const QByteArray line = m_process.readLine().trimmed();
+                if (line.startsWith("outcome:"))
+                    m_outcome = QString::fromLatin1(line.mid(8));
+            }
+        }
+    }
+    ~RunningCopy() { stop(); }
+
+    void kill()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+
+    QString outcome() const { return m_outcome; }
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.closeWriteChannel();
+        if (!m_process.waitForFinished(20000))
+            m_process.kill();
+    }
+
+private:
+    QProcess m_process;
+    QString m_outcome;
+};
+
+TEST(StartupCopy, RunsUntilItsInputCloses)
+{
+    if (qEnvironmentVariable("FLAZZ_STARTUP_COPY") != u"1")
+        GTEST_SKIP() << "only run as a copy started by another test";
+    AppState state;
+    ScriptedUserPrompt prompt;
+    ScriptedStartupWindows windows;
+    Startup startup(state, prompt, windows);
+    startup.setInstanceName(QStringLiteral("FlazzCopies"));
+    const Startup::Outcome outcome = startup.Main(qEnvironmentVariable("FLAZZ_STARTUP_COMMAND_LINE"));
+    std::printf("outcome:%s\n", outcome == Startup::Outcome::Running ? "Running" : "Ended");
+    std::fflush(stdout);
+    QFile input;
+    ASSERT_TRUE(input.open(stdin, QIODevice::ReadOnly));
+    input.readAll(); // until the starter closes it
+}
+
+TEST(StartupAcrossProcesses, EveryRunningCopyCountsWhateverItWasStartedWith)
+{
+    TestEnvironment env; // shared by the copies through the environment
+    RunningCopy a{QString()};
+    ASSERT_EQ(a.outcome(), QStringLiteral("Running"));
+    RunningCopy b{QStringLiteral("/upload photo.jpg")};
+    ASSERT_EQ(b.outcome(), QStringLiteral("Running")); // busy mode beside A
+    RunningCopy c{QString()};
+    EXPECT_EQ(c.outcome(), QStringLiteral("Ended")); // refused while A runs
+    a.stop();
+
+    // A has gone, B still runs: a copy without arguments is still refused.
+    RunningCopy d{QString()};
+    EXPECT_EQ(d.outcome(), QStringLiteral("Ended"));
+    b.stop();
+    c.stop();
+    d.stop();
+
+    // Nobody runs any more, and the locks they left are no obstacle.
+    RunningCopy e{QString()};
+    EXPECT_EQ(e.outcome(), QStringLiteral("Running"));
+}
+
+TEST(StartupAcrossProcesses, ACopyThatWasKilledLeavesNoLockBehindThatCounts)
+{
+    TestEnvironment env;
+    RunningCopy killed{QString()};
+    ASSERT_EQ(killed.outcome(), QStringLiteral("Running"));
+    killed.kill(); // no orderly end: its lock file stays on disk
+    ASSERT_EQ(QDir(env.root()).entryList({QStringLiteral("FlazzCopies.instance.*.lock")}).size(), 1);
+
+    RunningCopy next{QString()};
+    EXPECT_EQ(next.outcome(), QStringLiteral("Running"));
 }
 
 TEST(StartupCommandLine, JoinsTheArgumentsAfterTheProgramName)

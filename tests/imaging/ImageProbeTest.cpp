@@ -73,6 +73,47 @@ TEST_F(ImageProbeTest, RefusesWhatIsNotAWholeImage)
     EXPECT_EQ(missing.status(), ImageLoadStatus::Unreadable);
 }
 
+TEST_F(ImageProbeTest, AJpegWithoutItsClosingMarkerIsWholeButOneCutShortIsNot)
+{
+    const QByteArray jpeg = encoded("jpg", QSize(320, 240));
+    ASSERT_TRUE(jpeg.endsWith("\xFF\xD9"));
+    cGDIpImage unclosed;
+    EXPECT_TRUE(
+        unclosed.LoadPicture_FileName(write(QStringLiteral("unclosed.jpg"), jpeg.chopped(2)), &m_token));
+    EXPECT_EQ(unclosed.ImageType(), cGDIpImage::Jpeg);
+    EXPECT_EQ(unclosed.size(), QSize(320, 240));
+
+    for (int percent : {95, 99}) {
+        cGDIpImage cut;
+        EXPECT_FALSE(cut.LoadPicture_FileName(
+            write(QStringLiteral("cut%1.jpg").arg(percent), jpeg.left(jpeg.size() * percent / 100)),
+            &m_token))
+            << percent;
+        EXPECT_EQ(cut.status(), ImageLoadStatus::Damaged) << percent;
+    }
+}
+
+TEST_F(ImageProbeTest, HugeImagesAreTooLargeUnlessTheyAreJpegs)
+{
+    // A panorama-sized PNG: a whole file, only too big to decode in memory.
+    cGDIpImage panorama;
+    EXPECT_FALSE(panorama.LoadPicture_FileName(
+        write(QStringLiteral("pano.png"), testimages::blackPng(20000, 20000)), &m_token));
+    EXPECT_EQ(panorama.status(), ImageLoadStatus::TooLarge);
+
+    // Just under the limit still loads.
+    cGDIpImage wide;
+    EXPECT_TRUE(wide.LoadPicture_FileName(write(QStringLiteral("wide.png"), testimages::blackPng(8000, 4000)),
+                                          &m_token));
+
+    // JPEGs are checked at 1/8 scale: 210 megapixels pass.
+    cGDIpImage big;
+    ASSERT_TRUE(big.LoadPicture_FileName(write(QStringLiteral("big.jpg"), testimages::flatJpeg(16384, 12800)),
+                                         &m_token));
+    EXPECT_EQ(big.ImageType(), cGDIpImage::Jpeg);
+    EXPECT_EQ(big.size(), QSize(16384, 12800));
+}
+
 TEST_F(ImageProbeTest, AFailedLoadForgetsTheImageBefore)
 {
     cGDIpImage image;

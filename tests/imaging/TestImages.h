@@ -9,6 +9,8 @@
 #include <QRandomGenerator>
 #include <QSize>
 
+#include <zlib.h>
+
 namespace testimages {
 
 // A small noisy gradient, different for every seed, so that images never
@@ -43,6 +45,91 @@ inline QByteArray encodedImage(const QImage &image, const char *format)
 inline QByteArray encoded(const char *format, QSize size = QSize(24, 16), quint32 seed = 1)
 {
     return encodedImage(noisyImage(size, seed), format);
+}
+
+// A grey JPEG of `width` x `height` pixels, every block flat. Written by hand
+// (one-symbol Huffman tables: two bits a block) so that photos of hundreds
+// of megapixels cost a few hundred kilobytes and no encoding time.
+inline QByteArray flatJpeg(int width, int height)
+{
+    QByteArray b;
+    auto put16 = [&b](int v) {
+        b.append(char(v >> 8));
+        b.append(char(v & 0xFF));
+    };
+    b.append("\xFF\xD8", 2);
+    b.append("\xFF\xDB", 2); // quantisation table 0, all ones
+    put16(67);
+    b.append(char(0));
+    b.append(QByteArray(64, char(1)));
+    b.append("\xFF\xC0", 2); // baseline frame, one component
+    put16(11);
+    b.append(char(8));
+    put16(height);
+    put16(width);
+    b.append("\x01\x01\x11\x00", 4);
+    for (char table : {char(0x00), char(0x10)}) { // DC and AC: one code, "0", for symbol 0
+        b.append("\xFF\xC4", 2);
+        put16(20);
+        b.append(table);
+        b.append(char(1));
+        b.append(QByteArray(15, char(0)));
+        b.append(char(0));
+    }
+    b.append("\xFF\xDA", 2);
+    put16(8);
+    b.append("\x01\x01\x00\x00\x3F\x00", 6);
+    const qint64 blocks = qint64((width + 7) / 8) * ((height + 7) / 8);
+    const qint64 bits = 2 * blocks; // DC difference 0, then end of block
+    QByteArray data((bits + 7) / 8, char(0));
+    if (bits % 8)
+        data[data.size() - 1] = char((1 << (8 - bits % 8)) - 1); // padded with ones
+    b.append(data);
+    b.append("\xFF\xD9", 2);
+    return b;
+}
+
+// A whole grey PNG of `width` x `height` (two bits a pixel, all black), made
+// row by row so that its pixels never sit in memory.
+inline QByteArray blackPng(int width, int height)
+{
+    QByteArray b("\x89PNG\r\n\x1A\n", 8);
+    auto put32 = [](QByteArray &to, quint32 v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            to.append(char((v >> shift) & 0xFF));
+    };
+    auto chunk = [&](const char *type, const QByteArray &body) {
+        put32(b, quint32(body.size()));
+        QByteArray typed = QByteArray(type) + body;
+        b.append(typed);
+        put32(b, quint32(crc32(0, reinterpret_cast<const Bytef *>(typed.constData()), uInt(typed.size()))));
+    };
+    QByteArray header;
+    put32(header, quint32(width));
+    put32(header, quint32(height));
+    header.append("\x02\x00\x00\x00\x00", 5); // depth 2, grey, deflate, no filter, no interlace
+    chunk("IHDR", header);
+
+    const QByteArray row((width * 2 + 7) / 8 + 1, char(0)); // filter byte, then the pixels
+    z_stream z{};
+    deflateInit(&z, Z_BEST_SPEED);
+    QByteArray packed;
+    QByteArray out(1 << 16, Qt::Uninitialized);
+    for (int y = 0; y < height; ++y) {
+        z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(row.constData()));
+        z.avail_in = uInt(row.size());
+        const int flush = y + 1 == height ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            z.next_out = reinterpret_cast<Bytef *>(out.data());
+            z.avail_out = uInt(out.size());
+            deflate(&z, flush);
+            packed.append(out.constData(), out.size() - qsizetype(z.avail_out));
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    chunk("IDAT", packed);
+    chunk("IEND", QByteArray());
+    return b;
 }
 
 } // namespace testimages

@@ -36,6 +36,11 @@ TEST(FlazzCliAdd, PrintsOneVerdictPerFileInOrderAndExitsByWhatWasAdded)
 
     const ProgramRun none = flazzCli({QStringLiteral("add"), tiff});
     EXPECT_EQ(none.exitCode, 1);
+
+    // A panorama is whole, only too big: it is not called damaged.
+    const QString panorama = env.writeFile(QStringLiteral("in/pano.png"), testimages::blackPng(20000, 20000));
+    const ProgramRun big = flazzCli({QStringLiteral("add"), panorama});
+    EXPECT_EQ(big.lastLine(), QStringLiteral("refused\ttoo large (over 32 megapixels)\t") + panorama);
     EXPECT_EQ(flazzCli({QStringLiteral("add")}).exitCode, 2);
     EXPECT_EQ(flazzCli({QStringLiteral("add"), QStringLiteral("--bogus")}).exitCode, 2);
     EXPECT_EQ(flazzCli({QStringLiteral("nonsense")}).exitCode, 2);

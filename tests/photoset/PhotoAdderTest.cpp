@@ -3,10 +3,12 @@
 #include "imaging/TestImages.h"
 #include "photoset/AddProgress.h"
 #include "photoset/PathRoutines.h"
+#include "photoset/PrepareImage.h"
 #include "platform/ShellFolders.h"
 #include "support/PhotoSetWorld.h"
 #include "support/ScriptedUserPrompt.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -166,6 +168,51 @@ TEST_F(PhotoAdderTest, AFolderTreeIsSearchedDepthFirstByNameAndStopsAtAHundred)
     EXPECT_EQ(progress.opened, 1);
     EXPECT_EQ(progress.closed, 1);
     EXPECT_EQ(messages385(), 0);
+}
+
+TEST_F(PhotoAdderTest, LinkedFoldersAreFollowedAndEachRealFolderWalkedOnce)
+{
+    const QString kept = photo(QStringLiteral("albums/2025/lake.png"), 11);
+    const QString other = photo(QStringLiteral("elsewhere/trip/hill.png"), 12);
+    const QString root = env.path(QStringLiteral("photos/albums"));
+    // A link to an album kept elsewhere, one that points back up (a loop),
+    // and a second way into a folder already reached.
+    ASSERT_TRUE(
+        QFile::link(env.path(QStringLiteral("photos/elsewhere/trip")), root + QStringLiteral("/trip")));
+    ASSERT_TRUE(QFile::link(root, root + QStringLiteral("/2025/up")));
+    ASSERT_TRUE(QFile::link(root + QStringLiteral("/2025"), root + QStringLiteral("/again")));
+
+    const PhotoAdder::Summary summary = adder.AddDropped({root}, QString());
+
+    EXPECT_EQ(tray.Count(), 2);
+    EXPECT_EQ(summary.lookedAt, 2);
+    EXPECT_EQ(progress.names, (QStringList{QStringLiteral("lake.png"), QStringLiteral("hill.png")}));
+    EXPECT_EQ(QFileInfo(trayPaths().value(0)).canonicalFilePath(), QFileInfo(kept).canonicalFilePath());
+    EXPECT_EQ(QFileInfo(trayPaths().value(1)).canonicalFilePath(), QFileInfo(other).canonicalFilePath());
+}
+
+TEST_F(PhotoAdderTest, ALargeJpegGetsItsUploadCopyWhileItIsExaminedAndOnlyWhileItStaysTheSame)
+{
+    state().UploadSize = 800;
+    const QString big = photo(QStringLiteral("big.jpg"), 21, "jpg", QSize(2000, 1500));
+    const QString small = photo(QStringLiteral("small.jpg"), 22, "jpg", QSize(600, 400));
+    const QByteArray whole = encoded("jpg", QSize(2000, 1500), 23);
+    const QString cut = env.writeFile(QStringLiteral("photos/cut.jpg"), whole.left(whole.size() * 95 / 100));
+    const QString unclosed = env.writeFile(QStringLiteral("photos/unclosed.jpg"), whole.chopped(2));
+    adder.AddDropped({big, small, cut, unclosed}, QString());
+
+    // The cut file is still refused; the one only missing its end marker is not.
+    EXPECT_EQ(progress.refusals(),
+              (QList<AddRefusal>{AddRefusal::None, AddRefusal::None, AddRefusal::Damaged, AddRefusal::None}));
+    ASSERT_EQ(tray.Count(), 3);
+    EXPECT_EQ(tray.PreparedCopy(0, 800), PrepareImage(big, 800));
+    EXPECT_TRUE(tray.PreparedCopy(0, 1024).isEmpty()); // made for another size
+    EXPECT_TRUE(tray.PreparedCopy(1, 800).isEmpty());  // fits already: goes as it is
+    EXPECT_TRUE(tray.PreparedCopy(2, 800).isEmpty());  // the forgiving road makes its copy later
+
+    // The file changed after it was added: its old copy is not sent.
+    env.writeFile(QStringLiteral("photos/big.jpg"), encoded("jpg", QSize(1800, 1200), 24));
+    EXPECT_TRUE(tray.PreparedCopy(0, 800).isEmpty());
 }
 
 TEST_F(PhotoAdderTest, TheSamePhotoTwiceIsAddedAndCountedOnce)

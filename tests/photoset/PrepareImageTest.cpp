@@ -101,6 +101,37 @@ TEST(PrepareImage, RotatedPhotoStandsUprightAfterScaling)
     EXPECT_LT(bottom.red(), 60);
 }
 
+TEST(PrepareImage, EveryExifOrientationEndsUpAsAViewerShowsIt)
+{
+    // Four quarters of four colours tell every turn and mirror apart.
+    QImage stored(1200, 800, QImage::Format_RGB32);
+    const QRgb colours[4] = {qRgb(230, 20, 20), qRgb(20, 200, 20), qRgb(20, 20, 230), qRgb(230, 230, 20)};
+    for (int y = 0; y < stored.height(); ++y)
+        for (int x = 0; x < stored.width(); ++x)
+            stored.setPixel(x, y, colours[(y >= 400 ? 2 : 0) + (x >= 600 ? 1 : 0)]);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    stored.save(&buffer, "jpeg", 95);
+
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const QByteArray tagged = withExifOrientation(jpeg, orientation);
+        const QImage viewer =
+            imageOf(tagged, true).scaled(orientation >= 5 ? QSize(200, 300) : QSize(300, 200));
+        const QImage copy = imageOf(PrepareImageBytes(tagged, 300), false);
+        ASSERT_EQ(copy.size(), viewer.size()) << orientation;
+        for (const QPoint at : {QPoint(1, 1), QPoint(3, 1), QPoint(1, 3), QPoint(3, 3)}) {
+            const QPoint p(copy.width() * at.x() / 4, copy.height() * at.y() / 4);
+            const QColor want = viewer.pixelColor(p);
+            const QColor got = copy.pixelColor(p);
+            EXPECT_LT(std::abs(want.red() - got.red()) + std::abs(want.green() - got.green()) +
+                          std::abs(want.blue() - got.blue()),
+                      60)
+                << "orientation " << orientation << " at " << p.x() << "," << p.y();
+        }
+    }
+}
+
 TEST(GifWriter, RoundTripsThroughQtWithTransparency)
 {
     // Noise fills the LZW table many times over, which exercises its resets.

@@ -162,15 +162,19 @@ TEST(SkypeSender, NoChoiceOrNoInternetStopsQuietlyWithTheWindowEnabled)
     }
 }
 
-TEST(SkypeSender, FailedZipStartsNoSkypeButStillSaysDone)
+TEST(SkypeSender, APhotoGoneSinceItWasAddedIsLeftOutAndSkypeGetsTheArchiveWritten)
 {
     SkypeWorld w;
     w.addPhotos(2);
     w.store(w.program(QStringLiteral("skype")));
     QFile::remove(w.tray.PhotoInfo(1, PhotoField::FilePath));
     w.flow.run();
-    EXPECT_TRUE(w.shell.started.isEmpty());
-    EXPECT_TRUE(filesIn(SkypeFolder()).isEmpty());
+    const QString archive = SkypeFolder() + QStringLiteral("/Flazz -04Dec2026-153012.zip");
+    ASSERT_EQ(w.shell.started.size(), 1);
+    EXPECT_EQ(w.shell.started[0].arguments, SkypeArguments(archive));
+    EXPECT_EQ(readZip(archive).size(), 1u);
+    ASSERT_EQ(w.prompt.callsOf(QStringLiteral("message")).size(), 1);
+    EXPECT_TRUE(w.prompt.callsOf(QStringLiteral("message"))[0].text.startsWith(ArchiveFlow::LeftOutMessage));
     EXPECT_EQ(w.prompt.callsOf(QStringLiteral("done")).size(), 1);
 }
 

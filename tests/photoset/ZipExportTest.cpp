@@ -7,10 +7,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <gtest/gtest.h>
 #include <zip.h>
+#include <zlib.h>
 
 namespace {
 
@@ -120,19 +122,35 @@ TEST(ZipExport, CancelLeavesNoArchiveBehind)
     EXPECT_TRUE(w.window.enabledAtEnd());
 }
 
-TEST(ZipExport, FailedWriteLeavesNothingUnderTheFinalName)
+TEST(ZipExport, APhotoGoneSinceItWasAddedIsLeftOutByNameAndTheRestIsWritten)
 {
     ZipWorld w;
     w.state().UploadSize = 800;
-    w.add(QStringLiteral("d/one.jpg"), pictureBytes(900, 900, "jpeg"));
+    const QString one = w.add(QStringLiteral("d/one.jpg"), pictureBytes(900, 900, "jpeg"));
     const QString gone = w.add(QStringLiteral("d/two.jpg"), pictureBytes(901, 900, "jpeg"));
-    w.add(QStringLiteral("d/three.jpg"), pictureBytes(902, 900, "jpeg"));
+    const QString moved = w.add(QStringLiteral("d/three.png"), pictureBytes(902, 900, "png"));
+    const QString four = w.add(QStringLiteral("d/four.jpg"), pictureBytes(903, 900, "jpeg"));
     QFile::remove(gone);
+    ASSERT_TRUE(QFile::rename(moved, w.env.path(QStringLiteral("elsewhere.png"))));
     w.flow.run();
-    EXPECT_TRUE(w.flow.lastArchive().isEmpty());
-    EXPECT_TRUE(filesIn(w.folder()).isEmpty()); // neither the archive nor a temporary file
-    // As with a good run, the folder opens and the note shows.
+
+    const QString archive = w.folder() + QStringLiteral("/Flazz -04Dec2026-153012.zip");
+    EXPECT_EQ(w.flow.lastArchive(), archive);
+    const auto entries = readZip(archive);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, QStringLiteral("one.jpg"));
+    EXPECT_EQ(entries[0].data, PrepareImage(one, 800));
+    EXPECT_EQ(entries[1].name, QStringLiteral("four.jpg"));
+    EXPECT_EQ(entries[1].data, PrepareImage(four, 800));
+
+    const auto told = w.prompt.callsOf(QStringLiteral("message"));
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_EQ(told[0].text, ArchiveFlow::LeftOutMessage + QStringLiteral("\n\ntwo.jpg\nthree.png"));
+    EXPECT_EQ(told[0].title, QStringLiteral("Flazz"));
+    EXPECT_TRUE(told[0].modalFlagWhileShown);
+    EXPECT_EQ(w.shell.opened, QList<QString>{w.folder() + QLatin1Char('/')});
     EXPECT_EQ(w.prompt.callsOf(QStringLiteral("done")).size(), 1);
+    EXPECT_TRUE(w.window.enabledAtEnd());
 }
 
 TEST(ZipArchiveWriter, ManyPhotosOnFewThreadsLandInSetOrder)
@@ -166,4 +184,56 @@ TEST(ZipArchiveWriter, ManyPhotosOnFewThreadsLandInSetOrder)
     EXPECT_EQ(writer.write(env.path(QStringLiteral("no/such/folder/out.zip")), paths),
               ZipArchiveWriter::Outcome::Failed);
     EXPECT_FALSE(writer.errorString().isEmpty());
+}
+
+TEST(ZipArchiveWriter, AnArchivePastFourGigabytesTakesTheZip64FormAndReadsBack)
+{
+    TestEnvironment env;
+    // A real PNG that carries a 64 MiB private chunk: at the original size it
+    // is stored as it is, so 68 of them pass the 4 GiB mark.
+    QByteArray png = pictureBytes(64, 48, "png");
+    ASSERT_TRUE(png.endsWith(QByteArray("IEND\xAE\x42\x60\x82", 8)));
+    QByteArray chunk;
+    const quint32 length = 64u << 20;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        chunk.append(char((length >> shift) & 0xFF));
+    QByteArray typed = QByteArray("flZz") + QByteArray(qsizetype(length), 'x');
+    const quint32 crc =
+        quint32(crc32(0, reinterpret_cast<const Bytef *>(typed.constData()), uInt(typed.size())));
+    chunk.append(typed);
+    typed.clear();
+    for (int shift = 24; shift >= 0; shift -= 8)
+        chunk.append(char((crc >> shift) & 0xFF));
+    png.insert(png.size() - 12, chunk);
+    chunk.clear();
+    const QString photo = env.writeFile(QStringLiteral("big.png"), png);
+    const QStringList photos(68, photo);
+
+    const QString archive = env.path(QStringLiteral("big.zip"));
+    ZipArchiveWriter writer(0, 2);
+    ASSERT_EQ(writer.write(archive, photos), ZipArchiveWriter::Outcome::Written)
+        << qPrintable(writer.errorString());
+    const qint64 size = QFileInfo(archive).size();
+    EXPECT_GT(size, qint64(4) << 30);
+
+    int error = 0;
+    zip_t *zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY,
+                          &error); // 68 entries of one name: no strict check
+    ASSERT_NE(zip, nullptr) << error;
+    EXPECT_EQ(zip_get_num_entries(zip, 0), 68);
+    // The last entry starts past 4 GiB: only the zip64 fields can say where.
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    ASSERT_EQ(zip_stat_index(zip, 67, 0, &stat), 0);
+    EXPECT_EQ(QString::fromUtf8(stat.name), QStringLiteral("big.png"));
+    EXPECT_EQ(qint64(stat.size), png.size());
+    zip_file_t *entry = zip_fopen_index(zip, 67, 0);
+    ASSERT_NE(entry, nullptr);
+    QByteArray data(png.size(), Qt::Uninitialized);
+    EXPECT_EQ(zip_fread(entry, data.data(), zip_uint64_t(data.size())),
+              data.size()); // the CRC is checked too
+    zip_fclose(entry);
+    zip_close(zip);
+    EXPECT_TRUE(data == png);
+    QFile::remove(archive);
 }

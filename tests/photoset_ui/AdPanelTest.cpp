@@ -3,6 +3,7 @@
 #include "platform/CompanionWindow.h"
 #include "support/TestEnvironment.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -60,17 +61,48 @@ TEST_F(AdPanelTest, NavigationStaysOnTheChosenPage)
     EXPECT_TRUE(panel.allowsNavigation(QUrl::fromLocalFile(local())));
 }
 
-TEST_F(AdPanelTest, BrowserShortcutsAreRefused)
+// Sees the key presses that get past the panel to the page.
+class KeyWitness : public QObject
 {
-    const auto refused = [](int key, Qt::KeyboardModifiers mods) {
-        QKeyEvent event(QEvent::KeyPress, key, mods);
-        return AdPanel::isRefusedKey(event);
+public:
+    QList<int> seen;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress)
+            seen << static_cast<QKeyEvent *>(event)->key();
+        return false;
+    }
+};
+
+TEST_F(AdPanelTest, BrowserShortcutsTypedIntoThePageStopAtThePanel)
+{
+    AdPanel panel;
+    panel.load(QString(), local(), {});
+    panel.show();
+    auto *view = panel.findChild<QTextBrowser *>();
+    ASSERT_NE(view, nullptr);
+    // The page's typing target, made after the panel as the web engine
+    // makes its own; the witness listens behind the panel's guard.
+    KeyWitness witness;
+    auto *page = new QWidget;
+    page->installEventFilter(&witness);
+    page->setParent(view->viewport());
+
+    const auto type = [page](int key, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(page, &press);
     };
-    EXPECT_TRUE(refused(Qt::Key_F5, Qt::NoModifier));
+    type(Qt::Key_F5, Qt::NoModifier);
     for (int key : {Qt::Key_K, Qt::Key_L, Qt::Key_M, Qt::Key_N, Qt::Key_O})
-        EXPECT_TRUE(refused(key, Qt::ControlModifier)) << key;
-    EXPECT_FALSE(refused(Qt::Key_C, Qt::ControlModifier));
-    EXPECT_FALSE(refused(Qt::Key_L, Qt::NoModifier));
+        type(key, Qt::ControlModifier);
+    EXPECT_TRUE(witness.seen.isEmpty());
+
+    type(Qt::Key_F6, Qt::NoModifier);
+    type(Qt::Key_L, Qt::NoModifier);
+    type(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(witness.seen, (QList<int>{Qt::Key_F6, Qt::Key_L, Qt::Key_C}));
 }
 
 TEST(Companion, CloseIsSentWhenTheCompanionListensAndNothingOtherwise)

@@ -1,6 +1,7 @@
 #include "photoset/ui/frmFilesCount.h"
 
 #include "core/AppState.h"
+#include "photoset/PhotoCheck.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -47,6 +48,26 @@ TEST(FilesCount, CountAddsUpFromEmptyAndStartsAgainWhenOpenedAgain)
     EXPECT_EQ(shown(window, "lblFileName"), QStringLiteral("b.jpg"));
     window.progress().close();
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST(FilesCount, FilesLeftOutForTheirSizeAreCountedAsTooLargeWithTheLimit)
+{
+    AppState state;
+    frmFilesCount window(state);
+    window.progress().open();
+    PhotoCheck check;
+    check.refusal = AddRefusal::Damaged;
+    window.progress().fileDone(check);
+    EXPECT_FALSE(window.findChild<QLabel *>(QStringLiteral("lblTooLarge"))->isVisible());
+    check.refusal = AddRefusal::TooLarge;
+    window.progress().fileDone(check);
+    window.progress().fileDone(check);
+    EXPECT_TRUE(window.findChild<QLabel *>(QStringLiteral("lblTooLarge"))->isVisible());
+    EXPECT_EQ(shown(window, "lblTooLarge"), QStringLiteral("2 too large: over 32 megapixels"));
+    // A new run starts without the old note.
+    window.progress().close();
+    window.progress().open();
+    EXPECT_FALSE(window.findChild<QLabel *>(QStringLiteral("lblTooLarge"))->isVisible());
 }
 
 TEST(FilesCount, CancelAsksTheLoopToStopAndCloses)

@@ -20,6 +20,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -27,29 +28,21 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <functional>
 #include <stdexcept>
 
 namespace {
 
+// A destination flow that does what a test says when its button is pressed.
 class CountingFlow : public DestinationFlow
 {
 public:
-    int runs = 0;
     std::function<void()> onRun;
     void run() override
     {
-        ++runs;
         if (onRun)
             onRun();
     }
-};
-
-const std::map<Destination, const char *> kButtons = {
-    {Destination::Facebook, "btnFacebook"}, {Destination::Flickr, "btnFlickr"},
-    {Destination::Zip, "btnZip"},           {Destination::Printer, "btnPrinter"},
-    {Destination::SkyDrive, "btnSkyDrive"}, {Destination::Skype, "btnSkype"},
-    {Destination::Dropbox, "btnDropbox"},   {Destination::Google, "btnGoogle"},
 };
 
 class MainWindowTest : public ::testing::Test, protected PhotoSetWorld
@@ -164,48 +157,51 @@ TEST_F(MainWindowTest, OriginalSizeNoteShowsEachTimeUntilSuppressedAndAgainAfter
     EXPECT_EQ(settingsShown, 1);
 }
 
-TEST_F(MainWindowTest, HideHidesOnLeftClickOnly)
+TEST_F(MainWindowTest, HideGoesToTheTrayOnLeftClickOnlyAndWithoutATrayToTheTaskBar)
 {
     open();
+    window->setTrayAvailable([] { return true; });
     auto *hide = control<QLabel>("btnClose");
     EXPECT_EQ(hide->text(), QStringLiteral("Hide"));
     QTest::mouseClick(hide, Qt::RightButton);
     EXPECT_TRUE(window->isVisible());
     QTest::mouseClick(hide, Qt::LeftButton);
     EXPECT_FALSE(window->isVisible());
+
+    // No notification area: nothing could bring a hidden window back.
+    window->show();
+    window->setTrayAvailable([] { return false; });
+    QTest::mouseClick(hide, Qt::LeftButton);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isMinimized());
+    window->showNormal();
+    window->close(); // the window manager's close button
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isMinimized());
 }
 
-TEST_F(MainWindowTest, EveryDestinationWantsPhotosFirstThenRunsItsOwnFlow)
+TEST_F(MainWindowTest, TheBackgroundDragsTheWindowAndALinkDoesNot)
 {
     open();
-    std::map<Destination, CountingFlow> flows;
-    for (const auto &[destination, name] : kButtons)
-        window->setFlow(destination, &flows[destination]);
+    window->move(50, 40);
+    const auto drag = [](QWidget *handle, QPoint from, QPoint by) {
+        const QPointF global(handle->mapToGlobal(from));
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(from), global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(handle, &press);
+        QMouseEvent move(QEvent::MouseMove, QPointF(from), global + QPointF(by), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(handle, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(from), global + QPointF(by), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(handle, &release);
+    };
+    const QPoint start = window->pos();
+    drag(control<QWidget>("body"), QPoint(5, 5), QPoint(70, 45));
+    EXPECT_EQ(window->pos(), start + QPoint(70, 45));
 
-    for (const auto &[destination, name] : kButtons)
-        QTest::mouseClick(control<QToolButton>(name), Qt::LeftButton);
-    const auto messages = prompt.callsOf(QStringLiteral("message"));
-    ASSERT_EQ(messages.size(), 8);
-    for (const auto &call : messages) {
-        EXPECT_EQ(call.text, catalogText(MessageNo::EmptyPhotoSet));
-        EXPECT_EQ(call.title, QStringLiteral("Flazz"));
-    }
-    for (const auto &[destination, flow] : flows)
-        EXPECT_EQ(flow.runs, 0);
-
-    ASSERT_TRUE(tray.AddPhoto(photo(QStringLiteral("one.png"), 1), {}, {}));
-    // A flow that gives up without enabling the window must not leave it dead.
-    flows[Destination::Zip].onRun = [this] { window->setWindowEnabled(false); };
-    QTest::mouseClick(control<QToolButton>("btnZip"), Qt::LeftButton);
-    EXPECT_EQ(flows[Destination::Zip].runs, 1);
-    EXPECT_EQ(flows[Destination::Skype].runs, 0);
-    EXPECT_TRUE(window->windowEnabled());
-    EXPECT_EQ(prompt.callsOf(QStringLiteral("message")).size(), 8);
-
-    // Without a flow the button stops quietly after the check.
-    window->setFlow(Destination::Google, nullptr);
-    QTest::mouseClick(control<QToolButton>("btnGoogle"), Qt::LeftButton);
-    EXPECT_EQ(prompt.callsOf(QStringLiteral("message")).size(), 8);
+    drag(control<QLabel>("lblLimitation"), QPoint(3, 3), QPoint(40, 40));
+    EXPECT_EQ(window->pos(), start + QPoint(70, 45));
 }
 
 TEST_F(MainWindowTest, AFlowThatThrowsEndsInAnErrorReportWithoutItsSecrets)
@@ -288,16 +284,36 @@ TEST_F(MainWindowTest, DroppedFilesAreAddedAndTheZoneAndLabelsFollow)
     EXPECT_EQ(zone->picture(), DropZone::FullSet);
 }
 
-TEST_F(MainWindowTest, DragsWithoutFilesAreRefused)
+TEST_F(MainWindowTest, DragsWithoutALocalFileAreRefusedAtTheDoor)
 {
     open();
     QMimeData text;
     text.setText(QStringLiteral("just words"));
-    QDragEnterEvent enter(window->dropZone()->rect().center(), Qt::CopyAction, &text, Qt::LeftButton,
+    // A link dragged out of a browser: an address, no file on this machine.
+    QMimeData link;
+    link.setUrls({QUrl(QStringLiteral("http://photos.example.test/lake.jpg"))});
+    for (QMimeData *data : {&text, &link}) {
+        QDragEnterEvent enter(window->dropZone()->rect().center(), Qt::CopyAction, data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(window->dropZone(), &enter);
+        EXPECT_FALSE(enter.isAccepted()) << qPrintable(data->text());
+        EXPECT_EQ(window->dropZone()->picture(), DropZone::EmptySet);
+        QDropEvent dropped(window->dropZone()->rect().center(), Qt::CopyAction, data, Qt::LeftButton,
+                           Qt::NoModifier);
+        QApplication::sendEvent(window->dropZone(), &dropped);
+        EXPECT_FALSE(dropped.isAccepted());
+    }
+    QApplication::processEvents();
+    EXPECT_TRUE(prompt.callsOf(QStringLiteral("message")).isEmpty());
+
+    // A link that travels with a real file still brings the file.
+    QMimeData mixed;
+    mixed.setUrls({QUrl(QStringLiteral("http://photos.example.test/lake.jpg")),
+                   QUrl::fromLocalFile(photo(QStringLiteral("kept.png"), 9))});
+    QDragEnterEvent enter(window->dropZone()->rect().center(), Qt::CopyAction, &mixed, Qt::LeftButton,
                           Qt::NoModifier);
     QApplication::sendEvent(window->dropZone(), &enter);
-    EXPECT_FALSE(enter.isAccepted());
-    EXPECT_EQ(window->dropZone()->picture(), DropZone::EmptySet);
+    EXPECT_TRUE(enter.isAccepted());
 }
 
 TEST_F(MainWindowTest, DroppingOnlyANonPhotoOnAnEmptySetSaysSo)

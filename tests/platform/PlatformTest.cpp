@@ -1,5 +1,6 @@
 #include "platform/AtomicFile.h"
 #include "platform/InstanceGuard.h"
+#include "platform/OrderedWork.h"
 #include "platform/Registry.h"
 #include "platform/ShellFolders.h"
 #include "support/TestEnvironment.h"
@@ -11,6 +12,9 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
 
 using namespace platform;
 
@@ -86,24 +90,77 @@ TEST(AtomicFile, KilledWriterLeavesOldFile)
     EXPECT_TRUE(now == original || now.size() == 64 * 1024 * 1024) << now.size();
 }
 
-TEST(InstanceGuard, SecondGuardSeesTheFirstAcrossProcesses)
+TEST(OrderedWork, ResultsComeBackInQueueOrderWhateverOrderTheyFinishIn)
+{
+    OrderedWork<int> work(3);
+    std::atomic<int> running{0};
+    std::atomic<int> most{0};
+    QList<int> taken;
+    for (int i = 0; i < 12; ++i) {
+        if (!work.wantsMore())
+            taken << *work.takeFront();
+        work.push([i, &running, &most] {
+            most = std::max(most.load(), ++running);
+            QThread::msleep(i % 3 == 0 ? 40 : 2); // early jobs finish last
+            --running;
+            return i;
+        });
+    }
+    while (!work.empty())
+        taken << *work.takeFront();
+    EXPECT_EQ(taken, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    EXPECT_GT(most.load(), 1);
+    EXPECT_LE(most.load(), 3);
+}
+
+TEST(OrderedWork, AWaitCanBeGivenUpAndQueuedJobsAbandoned)
+{
+    OrderedWork<int> work(1);
+    std::atomic<bool> release{false};
+    std::atomic<int> ran{0};
+    work.push([&] {
+        while (!release)
+            QThread::msleep(1);
+        ++ran;
+        return 1;
+    });
+    work.push([&] { return ++ran, 2; });
+    int pumps = 0;
+    EXPECT_FALSE(work.takeFront([&] { return ++pumps < 3; }, std::chrono::milliseconds(5)).has_value());
+    EXPECT_EQ(pumps, 3);
+    EXPECT_FALSE(work.empty()); // the job waits in line still
+
+    work.dropFront(); // its result is no longer wanted
+    release = true;
+    EXPECT_EQ(work.takeFront().value_or(0), 2);
+
+    std::atomic<bool> started{false};
+    work.push([&] {
+        started = true;
+        QThread::msleep(30);
+        return ++ran, 3;
+    });
+    work.push([&] { return ++ran, 4; });
+    while (!started) // the first runs, the second waits for the one thread
+        QThread::msleep(1);
+    work.abandon();
+    EXPECT_TRUE(work.empty());
+    EXPECT_EQ(ran.load(), 3); // the running job finished, the queued one never ran
+}
+
+TEST(InstanceGuard, EveryGuardCountsUntilItGoes)
 {
     TestEnvironment env;
-    InstanceGuard first(QStringLiteral("FlazzTest"));
-    EXPECT_FALSE(first.PrevInstance());
+    auto first = std::make_unique<InstanceGuard>(QStringLiteral("FlazzTest"));
+    EXPECT_FALSE(first->PrevInstance());
+    auto second = std::make_unique<InstanceGuard>(QStringLiteral("FlazzTest"));
+    EXPECT_TRUE(second->PrevInstance());
+    EXPECT_FALSE(InstanceGuard(QStringLiteral("OtherProgram")).PrevInstance());
 
-    // Another process of the same user sees the first one.
-    QProcess child;
-    child.setProgram(QStringLiteral("/bin/sh"));
-    child.setArguments(
-        {QStringLiteral("-c"), QStringLiteral("test -s '%1' && echo held")
-                                   .arg(InstanceGuard::lockFilePath(QStringLiteral("FlazzTest")))});
-    child.start();
-    child.waitForFinished();
-    EXPECT_EQ(child.readAllStandardOutput().trimmed(), QByteArray("held"));
-
-    InstanceGuard second(QStringLiteral("FlazzTest"));
-    EXPECT_TRUE(second.PrevInstance());
+    first.reset();
+    EXPECT_TRUE(InstanceGuard(QStringLiteral("FlazzTest")).PrevInstance()); // the second still runs
+    second.reset();
+    EXPECT_FALSE(InstanceGuard(QStringLiteral("FlazzTest")).PrevInstance());
 }
 
 } // namespace

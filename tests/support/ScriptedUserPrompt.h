@@ -28,10 +28,10 @@ public:
     // When given, calls record whether ModalFormOpen was set while "shown".
     explicit ScriptedUserPrompt(AppState *state = nullptr) : m_state(state) {}
 
-    std::deque<int> messageAnswers; // MsgResult values; default Ok (or Yes for Yes/No boxes)
-    std::deque<int> confirmAnswers; // MsgBoxCode values; default Yes
+    std::deque<int> messageAnswers;      // MsgResult values; default Ok (or Yes for Yes/No boxes)
+    std::deque<int> confirmAnswers;      // MsgBoxCode values; default Yes
     std::deque<QStringList> fileAnswers; // default: cancelled
-    bool suppressNoteAnswer = false; // the note's check box
+    bool suppressNoteAnswer = false;     // the note's check box
 
     // Runs while a "modal" prompt is up: lets a test act at that moment.
     std::function<void(const Call &)> onShow;

@@ -138,7 +138,8 @@ int cliZip(const QStringList &args)
         };
     }
     ZipArchiveWriter writer(size);
-    if (writer.write(archive, PhotoPaths(tray), hooks) != ZipArchiveWriter::Outcome::Written) {
+    if (writer.write(archive, PhotoPaths(tray), hooks, PreparedCopies(tray, size)) !=
+        ZipArchiveWriter::Outcome::Written) {
         err() << "flazz-cli zip: " << writer.errorString() << Qt::endl;
         return 1;
     }

@@ -14,27 +14,27 @@
 #include "platform/ShellFolders.h"
 
 // Window libraries register here, one include and one call each.
-#if FLAZZ_GALLERY_PHOTOSET_UI && __has_include("photoset/ui/PhotosetGallery.h")
+#if FLAZZ_GALLERY_PHOTOSET_UI
 #include "photoset/ui/PhotosetGallery.h"
 #define FLAZZ_GALLERY_HAS_PHOTOSET 1
 #endif
-#if FLAZZ_GALLERY_SETTINGSUI_UI && __has_include("settingsui/ui/SettingsGallery.h")
+#if FLAZZ_GALLERY_SETTINGSUI_UI
 #include "settingsui/ui/SettingsGallery.h"
 #define FLAZZ_GALLERY_HAS_SETTINGS 1
 #endif
-#if FLAZZ_GALLERY_WEBKIT_UI && __has_include("webkit/ui/WebkitGallery.h")
+#if FLAZZ_GALLERY_WEBKIT_UI
 #include "webkit/ui/WebkitGallery.h"
 #define FLAZZ_GALLERY_HAS_WEBKIT 1
 #endif
-#if FLAZZ_GALLERY_CLOUDFOLDERS_UI && __has_include("cloudfolders/ui/CloudFoldersGallery.h")
+#if FLAZZ_GALLERY_CLOUDFOLDERS_UI
 #include "cloudfolders/ui/CloudFoldersGallery.h"
 #define FLAZZ_GALLERY_HAS_CLOUDFOLDERS 1
 #endif
-#if FLAZZ_GALLERY_WEBSERVICES_UI && __has_include("webservices/ui/WebServicesGallery.h")
+#if FLAZZ_GALLERY_WEBSERVICES_UI
 #include "webservices/ui/WebServicesGallery.h"
 #define FLAZZ_GALLERY_HAS_WEBSERVICES 1
 #endif
-#if FLAZZ_GALLERY_UNICODEINPUT_UI && __has_include("unicodeinput/ui/UnicodeInputGallery.h")
+#if FLAZZ_GALLERY_UNICODEINPUT_UI
 #include "unicodeinput/ui/UnicodeInputGallery.h"
 #define FLAZZ_GALLERY_HAS_UNICODEINPUT 1
 #endif

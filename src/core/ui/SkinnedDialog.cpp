@@ -27,6 +27,12 @@ public:
         resize(22, 22);
     }
 
+    void setSkin(int skin)
+    {
+        m_skin = skin;
+        update();
+    }
+
 protected:
     void paintEvent(QPaintEvent *) override
     {
@@ -59,20 +65,13 @@ SkinnedDialog::SkinnedDialog(AppState &state, QWidget *parent)
     setWindowTitle(QStringLiteral("Flazz"));
     setWindowIcon(SkinArt::appIcon());
 
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::WindowText, Skin::textColor(m_skin));
-    palette.setColor(QPalette::Text, Skin::textColor(m_skin));
-    setPalette(palette);
-
     m_title->setObjectName(QStringLiteral("lblTitle"));
     QFont titleFont = font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 0.95);
     m_title->setFont(titleFont);
-    QPalette titlePalette = m_title->palette();
-    titlePalette.setColor(QPalette::WindowText, SkinArt::titleColor(m_skin));
-    m_title->setPalette(titlePalette);
     m_title->setText(QStringLiteral("Flazz"));
+    applySkin();
     platform::DragHandle::install(m_title);
 
     connect(m_close, &QAbstractButton::clicked, this, &QDialog::reject);
@@ -93,16 +92,40 @@ void SkinnedDialog::setTitleCloseShown(bool shown)
     placeTitle();
 }
 
-void SkinnedDialog::skinButton(QAbstractButton *button) const
+void SkinnedDialog::skinButton(QAbstractButton *button)
 {
     button->setStyleSheet(SkinArt::buttonStyleSheet(m_skin));
     button->setCursor(Qt::PointingHandCursor);
+    if (!m_skinnedButtons.contains(button))
+        m_skinnedButtons.append(button);
+}
+
+void SkinnedDialog::applySkin()
+{
+    m_skin = Skin::clamp(m_state.Skin);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText, Skin::textColor(m_skin));
+    palette.setColor(QPalette::Text, Skin::textColor(m_skin));
+    setPalette(palette);
+    QPalette titlePalette = m_title->palette();
+    titlePalette.setColor(QPalette::WindowText, SkinArt::titleColor(m_skin));
+    m_title->setPalette(titlePalette);
+    static_cast<TitleCloseButton *>(m_close)->setSkin(m_skin);
+    for (const QPointer<QAbstractButton> &button : std::as_const(m_skinnedButtons)) {
+        if (button)
+            button->setStyleSheet(SkinArt::buttonStyleSheet(m_skin));
+    }
+    update();
 }
 
 void SkinnedDialog::setVisible(bool visible)
 {
     if (visible && !m_loaded) {
         m_loaded = true;
+        // A window may be built long before it shows (the splash is made
+        // before start-up has read the settings): it wears the skin of the
+        // moment it appears.
+        applySkin();
         Form_Load();
     }
     QDialog::setVisible(visible);

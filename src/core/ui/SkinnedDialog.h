@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
+#include <QPointer>
 
 class QAbstractButton;
 class QLabel;
@@ -39,14 +41,17 @@ protected:
     void setTitleCloseShown(bool shown);
     bool titleBarShown() const { return m_titleBar; }
 
-    // Gives `button` the skin's button style.
-    void skinButton(QAbstractButton *button) const;
+    // Gives `button` the skin's button style, now and whenever the window
+    // loads again.
+    void skinButton(QAbstractButton *button);
 
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void placeTitle();
+    // Takes the current skin from the state: colours, title and buttons.
+    void applySkin();
 
     AppState &m_state;
     int m_skin;
@@ -54,4 +59,5 @@ private:
     bool m_loaded = false;
     QLabel *m_title;
     QAbstractButton *m_close;
+    QList<QPointer<QAbstractButton>> m_skinnedButtons;
 };

@@ -1,6 +1,7 @@
 #include "core/ui/frmSck.h"
 
 #include "core/Skin.h"
+#include "core/Version.h"
 #include "core/ui/SkinArt.h"
 #include "core/ui/Twips.h"
 #include "platform/ui/WindowTools.h"
@@ -23,7 +24,7 @@ constexpr int kSpinner = 26; // pixels
 
 QString frmSck::legalNotice()
 {
-    return QStringLiteral("Flazz 1.0\n") +
+    return QStringLiteral("Flazz ") + QLatin1String(Version::Text) + QLatin1Char('\n') +
            QStringLiteral("Copyright \u00A9 2026 Korvantis. All rights reserved.\n") +
            QStringLiteral("Flazz is a trademark of Korvantis.");
 }

@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
+
 DropZone::DropZone(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("picDropZone"));
@@ -40,9 +42,19 @@ void DropZone::paintEvent(QPaintEvent *)
     m_pictures[m_picture - 1]->render(&painter, QRectF(rect()));
 }
 
+bool DropZone::carriesLocalFile(const QMimeData *data)
+{
+    if (!data || !data->hasUrls())
+        return false;
+    const QList<QUrl> urls = data->urls();
+    return std::any_of(urls.cbegin(), urls.cend(), [](const QUrl &url) { return url.isLocalFile(); });
+}
+
 void DropZone::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!event->mimeData()->hasUrls()) {
+    // A web link dragged from a browser carries an address, not a file: the
+    // zone says no at once rather than take it and fail afterwards.
+    if (!carriesLocalFile(event->mimeData())) {
         event->setDropAction(Qt::IgnoreAction);
         event->ignore();
         return;
@@ -53,7 +65,7 @@ void DropZone::dragEnterEvent(QDragEnterEvent *event)
 
 void DropZone::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (event->mimeData()->hasUrls())
+    if (carriesLocalFile(event->mimeData()))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -66,7 +78,7 @@ void DropZone::dragLeaveEvent(QDragLeaveEvent *)
 
 void DropZone::dropEvent(QDropEvent *event)
 {
-    if (!event->mimeData()->hasUrls()) {
+    if (!carriesLocalFile(event->mimeData())) {
         event->ignore();
         return;
     }

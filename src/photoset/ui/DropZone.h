@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <QWidget>
 
+class QMimeData;
 class QSvgRenderer;
 
 // The picture box that takes dropped files and folders. It shows one of four
@@ -31,8 +32,11 @@ public:
     // and folders, the address text for anything else (such as a web link).
     static QStringList itemsOf(const QList<QUrl> &urls);
 
+    // Whether a drag holds at least one file or folder of this machine.
+    static bool carriesLocalFile(const QMimeData *data);
+
 signals:
-    // A drag that carries a file list came over the zone.
+    // A drag that carries a local file came over the zone.
     void dragEntered();
     // That drag left again without dropping.
     void dragLeft();

@@ -1,6 +1,7 @@
 #include "photoset/ui/frmFilesCount.h"
 
 #include "core/AppState.h"
+#include "imaging/cGDIpImage.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -16,7 +17,8 @@ constexpr int kHeight = 184;
 
 frmFilesCount::frmFilesCount(AppState &state, QWidget *owner)
     : SkinnedDialog(state, owner), m_lblHint(new QLabel(this)), m_lblFileName(new QLabel(this)),
-      m_lblFileCount(new QLabel(this)), m_busy(new QProgressBar(this)), m_cmdCancel(new QPushButton(this))
+      m_lblFileCount(new QLabel(this)), m_lblTooLarge(new QLabel(this)), m_busy(new QProgressBar(this)),
+      m_cmdCancel(new QPushButton(this))
 {
     setObjectName(QStringLiteral("frmFilesCount"));
     setFixedSize(kWidth, kHeight);
@@ -44,6 +46,9 @@ frmFilesCount::frmFilesCount(AppState &state, QWidget *owner)
     QFont bold = m_lblFileCount->font();
     bold.setBold(true);
     m_lblFileCount->setFont(bold);
+    m_lblTooLarge->setObjectName(QStringLiteral("lblTooLarge"));
+    m_lblTooLarge->setGeometry(150, top + 68, kWidth - 166, 20);
+    m_lblTooLarge->hide();
 
     // Reading and checking a large file takes a moment: keep something moving.
     m_busy->setObjectName(QStringLiteral("pbrBusy"));
@@ -89,6 +94,8 @@ void frmFilesCount::Progress::open()
 {
     m_window.m_lblFileCount->clear();
     m_window.m_lastIncrement = 0;
+    m_window.m_tooLarge = 0;
+    m_window.m_lblTooLarge->hide();
     m_window.setStrFileName(QString());
     if (QWidget *owner = m_window.parentWidget()) {
         const QRect frame = owner->window()->geometry();
@@ -113,4 +120,17 @@ void frmFilesCount::Progress::fileLookedAt(const QString &fileName)
 void frmFilesCount::Progress::processEvents()
 {
     QApplication::processEvents();
+}
+
+void frmFilesCount::Progress::fileDone(const PhotoCheck &check)
+{
+    // A panorama refused for its size would otherwise pass for a damaged
+    // file; the count says what really kept it out.
+    if (check.refusal != AddRefusal::TooLarge)
+        return;
+    ++m_window.m_tooLarge;
+    m_window.m_lblTooLarge->setText(QStringLiteral("%1 too large: over %2 megapixels")
+                                        .arg(m_window.m_tooLarge)
+                                        .arg(cGDIpImage::MaxMegapixels));
+    m_window.m_lblTooLarge->show();
 }

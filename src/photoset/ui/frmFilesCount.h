@@ -42,6 +42,7 @@ private:
         void close() override;
         void fileLookedAt(const QString &fileName) override;
         void processEvents() override;
+        void fileDone(const PhotoCheck &check) override;
 
     private:
         frmFilesCount &m_window;
@@ -53,6 +54,8 @@ private:
     QLabel *m_lblHint;
     QLabel *m_lblFileName;
     QLabel *m_lblFileCount;
+    QLabel *m_lblTooLarge; // why some files were left out, when they were too large
+    int m_tooLarge = 0;
     QProgressBar *m_busy;
     QPushButton *m_cmdCancel;
     QString m_fileName;

@@ -31,6 +31,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSvgRenderer>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolButton>
 
@@ -479,7 +480,18 @@ void frmUploadTo::cmdCancel_Click()
 void frmUploadTo::btnClose_Click(Qt::MouseButton button)
 {
     if (button == Qt::LeftButton)
+        hideWindow();
+}
+
+void frmUploadTo::hideWindow()
+{
+    const bool trayAvailable = m_trayAvailable ? m_trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
+    // A hidden window comes back through the tray icon; a desktop without a
+    // notification area has no icon, so the window goes to the task bar.
+    if (trayAvailable)
         hide();
+    else
+        showMinimized();
 }
 
 void frmUploadTo::lblClearDesc_Click(Qt::MouseButton button)
@@ -679,7 +691,7 @@ void frmUploadTo::closeEvent(QCloseEvent *event)
         return;
     }
     event->ignore();
-    hide();
+    hideWindow();
 }
 
 bool frmUploadTo::eventFilter(QObject *watched, QEvent *event)

@@ -51,6 +51,10 @@ public:
     // application's event loop is left.
     void setExitHandler(std::function<void()> handler) { m_exitHandler = std::move(handler); }
 
+    // Whether the desktop has a notification area to come back from; without
+    // one "Hide" minimises the window instead. By default the desktop is asked.
+    void setTrayAvailable(std::function<bool()> available) { m_trayAvailable = std::move(available); }
+
     // Text and link colours and the background of the current skin.
     void ApplySkin();
 
@@ -112,6 +116,8 @@ private:
     QLabel *addLabel(const QString &name, const QString &text, const QRect &geometry);
     QLabel *addLink(const QString &name, const QString &text, const QRect &geometry);
     void refreshPhotoSet();
+    // Out of the way, but never out of reach.
+    void hideWindow();
     // Runs one adding loop with the progress window up and the window's
     // controls waiting, and shows the set as it is afterwards.
     void addPhotos(const std::function<void(PhotoAdder &)> &work);
@@ -152,6 +158,7 @@ private:
     std::array<DestinationFlow *, 8> m_flows{};
     std::function<void()> m_settingsHandler;
     std::function<void()> m_exitHandler;
+    std::function<bool()> m_trayAvailable;
     bool m_unloaded = false;
     bool m_exiting = false;
 };

@@ -4,6 +4,7 @@
 #include "core/MessageCatalog.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
+#include "core/Version.h"
 #include "core/Skin.h"
 #include "core/UserPrompt.h"
 #include "core/ui/LinkLabel.h"
@@ -249,8 +250,7 @@ void frmSettings::Form_Load()
 
 void frmSettings::FillSettingsLists()
 {
-    m_lblVersion->setText(QStringLiteral("Version: ") + u' ' + QString::number(FLAZZ_VERSION_MAJOR) + u'.' +
-                          QString::number(FLAZZ_VERSION_MINOR));
+    m_lblVersion->setText(QStringLiteral("Version: ") + u' ' + QString::fromLatin1(Version::Text));
     m_cboUploadSize->clear();
     for (const Entry &entry : kUploadSizes)
         m_cboUploadSize->addItem(QString::fromUtf16(entry.text), entry.data);

@@ -1,0 +1,160 @@
+#include "app/ProgramWiring.h"
+#include "app/AppStartupWindows.h"
+
+#include "core/AppState.h"
+#include "core/MessageCatalog.h"
+#include "core/Skin.h"
+#include "core/app/Startup.h"
+#include "core/ui/SkinArt.h"
+#include "core/ui/TrayIcon.h"
+#include "core/ui/frmLoad.h"
+#include "core/ui/frmSck.h"
+#include "imaging/TestImages.h"
+#include "photoset/ZipExport.h"
+#include "photoset/ui/frmUploadTo.h"
+#include "support/PhotoSetWorld.h"
+#include "support/RecordingShell.h"
+#include "support/ScriptedUserPrompt.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The program as main() puts it together, around a private photo set.
+class ProgramWiringTest : public ::testing::Test, protected PhotoSetWorld
+{
+protected:
+    ScriptedUserPrompt prompt{&state()};
+    RecordingShell shell;
+    ProgramWiring wiring{state(), prompt, shell, offline()};
+    frmLoad host{state()};
+
+    static ServiceConfig offline()
+    {
+        ServiceConfig services = ServiceConfig::defaults();
+        services.product.ads.clear(); // never online in a test
+        return services;
+    }
+
+    frmUploadTo &load()
+    {
+        wiring.plugInto(host);
+        host.Form_Load();
+        auto *window = qobject_cast<frmUploadTo *>(host.mainWindow());
+        EXPECT_NE(window, nullptr);
+        return *window;
+    }
+
+    QToolButton *button(const char *name) const
+    {
+        return host.mainWindow()->findChild<QToolButton *>(QString::fromLatin1(name));
+    }
+
+    int emptySetMessages() const
+    {
+        int n = 0;
+        for (const auto &call : prompt.callsOf(QStringLiteral("message")))
+            n += call.text == catalogText(MessageNo::EmptyPhotoSet);
+        return n;
+    }
+};
+
+TEST_F(ProgramWiringTest, ZipButtonWritesTheArchiveOnTheDesktopAndOpensItsFolder)
+{
+    load();
+    QTest::mouseClick(button("btnZip"), Qt::LeftButton);
+    EXPECT_EQ(emptySetMessages(), 1);
+    EXPECT_FALSE(QDir(ZipFolder()).exists());
+
+    ASSERT_TRUE(tray.AddPhoto(env.writeFile(QStringLiteral("in/a.png"), testimages::encoded("png")), {}, {}));
+    QTest::mouseClick(button("btnZip"), Qt::LeftButton);
+    const QStringList archives = QDir(ZipFolder()).entryList({QStringLiteral("Flazz -*.zip")}, QDir::Files);
+    EXPECT_EQ(archives.size(), 1);
+    ASSERT_EQ(shell.opened.size(), 1);
+    EXPECT_EQ(shell.opened.at(0), ZipFolder() + QLatin1Char('/'));
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("done")).size(), 1);
+}
+
+TEST_F(ProgramWiringTest, SkypeButtonLooksForSkypeBeforeAnythingIsWritten)
+{
+    load();
+    ASSERT_TRUE(tray.AddPhoto(env.writeFile(QStringLiteral("in/a.png"), testimages::encoded("png")), {}, {}));
+    QTest::mouseClick(button("btnSkype"), Qt::LeftButton);
+    const auto asked = prompt.callsOf(QStringLiteral("skype"));
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked.at(0).text, QStringLiteral("Locate Skype"));
+    EXPECT_TRUE(shell.started.isEmpty());
+    EXPECT_TRUE(static_cast<frmUploadTo *>(host.mainWindow())->windowEnabled());
+}
+
+TEST_F(ProgramWiringTest, ExitFromTheWindowOrTheTrayUnloadsTheHostAndTheTrayBringsTheWindowBack)
+{
+    frmUploadTo &window = load();
+    auto *icon = qobject_cast<TrayIcon *>(host.tray());
+    ASSERT_NE(icon, nullptr);
+
+    window.hide();
+    icon->mnuSystrayMenu_Click(QStringLiteral(" Show"));
+    EXPECT_TRUE(window.isVisible());
+
+    ASSERT_TRUE(tray.AddPhoto(env.writeFile(QStringLiteral("in/a.png"), testimages::encoded("png")), {}, {}));
+    icon->mnuSystrayMenu_Click(QStringLiteral(" Exit Flazz"));
+    QApplication::processEvents();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(tray.Count(), 0); // the tray's exit empties the set first
+
+    window.show();
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("cmdCancel")), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(window.isVisible());
+}
+
+// Start-up builds its windows before it reads the settings, as main() does;
+// the splash must still wear the skin the settings name.
+TEST(AppStartupWindows, TheSplashWearsTheSkinOfTheSettingsInTheRealStartupOrder)
+{
+    TestEnvironment env;
+    {
+        QFile settings(env.state().SettingsFile);
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        settings.write("<Settings><UploadSize>1024</UploadSize><Skin>3</Skin></Settings>");
+    }
+    AppState state;
+    ScriptedUserPrompt prompt(&state);
+    frmLoad host(state);
+    AppStartupWindows windows(state, host);
+    Startup startup(state, prompt, windows);
+    startup.setInstanceName(QStringLiteral("FlazzWiringTest"));
+
+    QColor text;
+    QImage shown;
+    QTimer::singleShot(0, [&] {
+        auto *splash = qobject_cast<frmSck *>(QApplication::activeModalWidget());
+        ASSERT_NE(splash, nullptr);
+        text = splash->lblMessage()->palette().color(QPalette::WindowText);
+        shown = splash->grab().toImage();
+        splash->accept();
+    });
+    ASSERT_EQ(startup.Main(QString()), Startup::Outcome::Running);
+
+    EXPECT_EQ(state.Skin, 3);
+    EXPECT_EQ(text, Skin::textColor(3));
+    ASSERT_FALSE(shown.isNull());
+    // The picture's corner, away from the notice, is skin 3's and not skin 0's.
+    const QImage skin3 = SkinArt::splashPicture(3, shown.size()).toImage();
+    const QImage skin0 = SkinArt::splashPicture(0, shown.size()).toImage();
+    const QPoint corner(12, 12);
+    EXPECT_EQ(shown.pixelColor(corner), skin3.pixelColor(corner));
+    EXPECT_NE(shown.pixelColor(corner), skin0.pixelColor(corner));
+}
+
+} // namespace
