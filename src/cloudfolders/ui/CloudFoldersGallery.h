@@ -1,0 +1,6 @@
+#pragma once
+
+class Gallery;
+
+// The desktop-client prompts.
+void registerCloudFoldersWindows(Gallery &gallery);
