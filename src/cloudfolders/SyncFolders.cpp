@@ -78,8 +78,9 @@ QString readSyncRoot(const QString &database)
         if (db.open()) {
             QSqlQuery query(db);
             // The first row wins when the client left more than one behind.
-            if (query.exec(QStringLiteral("SELECT data_value FROM data WHERE entry_key = 'local_sync_root_path' "
-                                          "AND data_key = 'value' ORDER BY rowid LIMIT 1")) &&
+            if (query.exec(
+                    QStringLiteral("SELECT data_value FROM data WHERE entry_key = 'local_sync_root_path' "
+                                   "AND data_key = 'value' ORDER BY rowid LIMIT 1")) &&
                 query.next())
                 root = query.value(0).toString();
             query.finish();
@@ -156,9 +157,9 @@ QString GetGoogleDriveFolder(const AppState &state)
 
 QString GetSkyDriveFolder()
 {
-    QString folder = platform::GetRegString(platform::Hive::CurrentUser,
-                                            QStringLiteral("Software\\Microsoft\\SkyDrive"),
-                                            QStringLiteral("UserFolder"), QString());
+    QString folder =
+        platform::GetRegString(platform::Hive::CurrentUser, QStringLiteral("Software\\Microsoft\\SkyDrive"),
+                               QStringLiteral("UserFolder"), QString());
     if (folder.isEmpty())
         return {};
     folder = withForwardSlashes(folder);

@@ -63,8 +63,9 @@ QString clsDropbox::SignatureBase(const QString &method, const QString &url, con
 {
     // The parameters are already in alphabetical order; "=" and "&" inside
     // the parameter string appear encoded, as the base string wants them.
-    QString base = method + u'&' + UrlEncode(url) + u'&' + QStringLiteral("oauth_consumer_key%3D") + consumerKey +
-                   QStringLiteral("%26oauth_nonce%3D") + nonce + QStringLiteral("%26oauth_signature_method%3DHMAC-SHA1") +
+    QString base = method + u'&' + UrlEncode(url) + u'&' + QStringLiteral("oauth_consumer_key%3D") +
+                   consumerKey + QStringLiteral("%26oauth_nonce%3D") + nonce +
+                   QStringLiteral("%26oauth_signature_method%3DHMAC-SHA1") +
                    QStringLiteral("%26oauth_timestamp%3D") + timestamp;
     if (!token.isEmpty())
         base += QStringLiteral("%26oauth_token%3D") + token;
@@ -97,7 +98,8 @@ clsDropbox::Answer clsDropbox::signedRequest(const QString &method, const QStrin
              QStringLiteral("&oauth_signature=") + UrlEncode(signature);
 
     m_request->open(method, url + u'?' + query);
-    m_request->setRequestHeader(QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded"));
+    m_request->setRequestHeader(QStringLiteral("Content-Type"),
+                                QStringLiteral("application/x-www-form-urlencoded"));
     if (method == u"GET")
         m_request->send();
     else
@@ -120,7 +122,8 @@ void clsDropbox::noteRefusal(const Answer &answer)
 bool clsDropbox::requestToken(QString *token, QString *secret)
 {
     try {
-        const Answer answer = signedRequest(QStringLiteral("POST"), QStringLiteral("/1/oauth/request_token"), {}, {});
+        const Answer answer =
+            signedRequest(QStringLiteral("POST"), QStringLiteral("/1/oauth/request_token"), {}, {});
         // The answer is read by position: the secret first, then the token.
         const QStringList parts = answer.text.split(u'&');
         if (parts.size() < 2)
@@ -199,8 +202,8 @@ void clsDropbox::IsAppUser()
     m_authorized = false;
     m_publicAppUrl.clear();
     try {
-        const Answer answer = signedRequest(QStringLiteral("POST"), QStringLiteral("/1/account/info"), m_oauthToken,
-                                            m_oauthTokenSecret);
+        const Answer answer = signedRequest(QStringLiteral("POST"), QStringLiteral("/1/account/info"),
+                                            m_oauthToken, m_oauthTokenSecret);
         m_publicAppUrl = ParseJson(answer.text).value.Item(u"public_app_url").toString();
         m_authorized = !m_publicAppUrl.isEmpty();
     } catch (const std::exception &) {
@@ -210,7 +213,8 @@ void clsDropbox::IsAppUser()
 
 bool clsDropbox::IsAuthoriseUserExist()
 {
-    const std::optional<QString> uid = SettingsStore(m_state.SettingsFile).read(settingsKey(SettingsKey::DropBoxUid));
+    const std::optional<QString> uid =
+        SettingsStore(m_state.SettingsFile).read(settingsKey(SettingsKey::DropBoxUid));
     if (!uid || uid->isEmpty())
         return false;
     // The stored token may have changed since this object was made (a

@@ -45,7 +45,8 @@ clsFlickr::~clsFlickr()
 
 QString clsFlickr::SignFlickrCall(const QString &sharedSecret, std::vector<std::pair<QString, QString>> pairs)
 {
-    std::stable_sort(pairs.begin(), pairs.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::stable_sort(pairs.begin(), pairs.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
     QString base = sharedSecret;
     for (const auto &[name, value] : pairs)
         base += name + value;
@@ -61,7 +62,8 @@ void clsFlickr::status(const QString &text)
 void clsFlickr::post(const QString &method, const QString &body)
 {
     m_request->open(method, m_config.flickr.rest + QStringLiteral("/services/rest/"));
-    m_request->setRequestHeader(QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded"));
+    m_request->setRequestHeader(QStringLiteral("Content-Type"),
+                                QStringLiteral("application/x-www-form-urlencoded"));
     m_request->setRequestHeader(QStringLiteral("Content-Length"), QString::number(body.size()));
     m_request->send(body);
     noteFailure();
@@ -70,7 +72,8 @@ void clsFlickr::post(const QString &method, const QString &body)
 void clsFlickr::noteFailure()
 {
     const pugi::xml_document &doc = m_request->responseXML();
-    m_lastServiceError = answeredOk(doc) ? QString() : QString::fromUtf8(first(doc, "err").attribute("msg").value());
+    m_lastServiceError =
+        answeredOk(doc) ? QString() : QString::fromUtf8(first(doc, "err").attribute("msg").value());
 }
 
 bool clsFlickr::CreateFlickrAccount()
@@ -108,8 +111,9 @@ bool clsFlickr::SignInWithFrob()
         return false;
     }
 
-    const QString signature = SignFlickrCall(
-        secret, {{QStringLiteral("api_key"), key}, {QStringLiteral("frob"), m_frob}, {QStringLiteral("perms"), QStringLiteral("write")}});
+    const QString signature = SignFlickrCall(secret, {{QStringLiteral("api_key"), key},
+                                                      {QStringLiteral("frob"), m_frob},
+                                                      {QStringLiteral("perms"), QStringLiteral("write")}});
     status(QString());
     m_authUrl = m_config.flickr.auth + QStringLiteral("/services/auth/?api_key=") + key +
                 QStringLiteral("&perms=write&frob=") + m_frob + QStringLiteral("&api_sig=") + signature;
@@ -130,8 +134,8 @@ bool clsFlickr::GetFrobToken()
     try {
         const QString method = QStringLiteral("flickr.auth.getToken");
         post(QStringLiteral("post"),
-             QStringLiteral("method=") + method + QStringLiteral("&api_key=") + key + QStringLiteral("&frob=") +
-                 m_frob + QStringLiteral("&api_sig=") +
+             QStringLiteral("method=") + method + QStringLiteral("&api_key=") + key +
+                 QStringLiteral("&frob=") + m_frob + QStringLiteral("&api_sig=") +
                  SignFlickrCall(m_config.flickr.sharedSecret, {{QStringLiteral("api_key"), key},
                                                                {QStringLiteral("frob"), m_frob},
                                                                {QStringLiteral("method"), method}}));
@@ -158,8 +162,8 @@ void clsFlickr::SaveFlickrToken(const QString &token)
     if (!settings.read(key))
         return;
     if (!settings.write(key, token))
-        LogError(m_state, m_ui, QString(), QStringLiteral("clsFlickr"), QStringLiteral("CreateFlickrAccount"), 75,
-                 QStringLiteral("The settings file could not be saved."), QStringLiteral("clsFlickr"));
+        LogError(m_state, m_ui, QString(), QStringLiteral("clsFlickr"), QStringLiteral("CreateFlickrAccount"),
+                 75, QStringLiteral("The settings file could not be saved."), QStringLiteral("clsFlickr"));
 }
 
 bool clsFlickr::CheckFlickrUser(const QString &token)
@@ -171,8 +175,8 @@ bool clsFlickr::CheckFlickrUser(const QString &token)
     try {
         const QString method = QStringLiteral("flickr.auth.checkToken");
         post(QStringLiteral("post"),
-             QStringLiteral("method=") + method + QStringLiteral("&api_key=") + key + QStringLiteral("&auth_token=") +
-                 token + QStringLiteral("&api_sig=") +
+             QStringLiteral("method=") + method + QStringLiteral("&api_key=") + key +
+                 QStringLiteral("&auth_token=") + token + QStringLiteral("&api_sig=") +
                  SignFlickrCall(m_config.flickr.sharedSecret, {{QStringLiteral("api_key"), key},
                                                                {QStringLiteral("auth_token"), token},
                                                                {QStringLiteral("method"), method}}));

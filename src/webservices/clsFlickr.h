@@ -44,7 +44,8 @@ public:
 
     // The signature of a call: MD5 over the shared secret followed by each
     // name and value, sorted by name, as 32 upper-case hex digits.
-    static QString SignFlickrCall(const QString &sharedSecret, std::vector<std::pair<QString, QString>> pairs);
+    static QString SignFlickrCall(const QString &sharedSecret,
+                                  std::vector<std::pair<QString, QString>> pairs);
 
     // Raised with a status text while the sign-in or the check runs.
     std::function<void(const QString &)> StatusChange;

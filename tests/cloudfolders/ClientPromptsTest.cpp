@@ -35,15 +35,15 @@ TEST(PluginsPrompt, OnlyTheMissingClientOffersItsDownloadPage)
     TestEnvironment env;
     RecordingShell shell;
     // A folder of blanks is no folder.
-    frmPluginsPrompt window(env.state(), {QStringLiteral("  "), QStringLiteral("/g/"), QStringLiteral("/s/")}, pages(),
-                            shell);
+    frmPluginsPrompt window(env.state(), {QStringLiteral("  "), QStringLiteral("/g/"), QStringLiteral("/s/")},
+                            pages(), shell);
     window.show();
 
     EXPECT_EQ(window.windowTitle(), u"Flazz");
     EXPECT_EQ(window.titleLabel()->text(), u"Information");
-    EXPECT_EQ(window.lblMessage()->text(),
-              u"Flazz has found that you do not have the Desktop versions of one or more of the following services. "
-              u"It is recommended that you download these versions:");
+    EXPECT_EQ(window.lblMessage()->text(), u"Flazz has found that you do not have the Desktop versions of "
+                                           u"one or more of the following services. "
+                                           u"It is recommended that you download these versions:");
     EXPECT_EQ(window.lblSkydrive()->text(), u"1) Skydrive - Installed");
     EXPECT_EQ(window.lblgdrive()->text(), u"2) Google Drive -Installed");
     EXPECT_EQ(window.lbldropbox()->text(), u"3) Dropbox -");
@@ -66,7 +66,8 @@ TEST(PluginsPrompt, NoClientInstalledOffersAllThree)
     RecordingShell shell;
     frmPluginsPrompt window(env.state(), {}, pages(), shell);
     window.show();
-    for (QLabel *link : {window.lbldropboxdownload(), window.lblgdrivedownload(), window.lblskydrivedownload()})
+    for (QLabel *link :
+         {window.lbldropboxdownload(), window.lblgdrivedownload(), window.lblskydrivedownload()})
         EXPECT_TRUE(link->isVisible());
     QTest::mouseClick(window.lblgdrivedownload(), Qt::LeftButton);
     QTest::mouseClick(window.lblskydrivedownload(), Qt::LeftButton);
@@ -112,8 +113,8 @@ TEST(UploadPrompt, SaysTheUploadGoesOnAndCanBeSwitchedOff)
         frmShowUploadPrompt window(env.state());
         window.show();
         EXPECT_EQ(window.titleLabel()->text(), u"Important ");
-        EXPECT_TRUE(window.lblMessage()->text().startsWith(
-            u"\"Your Photos have been Flazzed to the selected service\". Depending on their size and number"));
+        EXPECT_TRUE(window.lblMessage()->text().startsWith(u"\"Your Photos have been Flazzed to the selected "
+                                                           u"service\". Depending on their size and number"));
         EXPECT_TRUE(window.lblMessage()->text().endsWith(u"re-Flazz the incomplete process in such a case."));
         QTest::mouseClick(window.cmdOK(), Qt::LeftButton);
         EXPECT_TRUE(env.state().UploadPromptEnabled);

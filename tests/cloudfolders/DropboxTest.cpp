@@ -78,7 +78,8 @@ TEST(Dropbox, SignInStoresTheTokenForTheOwnerOnlyAndTheServiceAcceptsIt)
     ASSERT_TRUE(dropbox->CreateAccount());
     ASSERT_EQ(w.signIn.calls.size(), 3);
     EXPECT_EQ(w.signIn.calls.at(0), u"authorize");
-    EXPECT_TRUE(w.signIn.calls.at(1).startsWith(u"open " + w.config.dropbox.web + u"/1/oauth/authorize?oauth_token="));
+    EXPECT_TRUE(w.signIn.calls.at(1).startsWith(u"open " + w.config.dropbox.web +
+                                                u"/1/oauth/authorize?oauth_token="));
     EXPECT_EQ(w.signIn.calls.at(2), u"complete");
     EXPECT_TRUE(w.messages().isEmpty());
 
@@ -107,31 +108,33 @@ TEST(Dropbox, RequestsCarryTheProgramsParametersInItsOrder)
     const StandinRequest request = tokenRequests.first();
     EXPECT_EQ(queryNames(request.query),
               strings({u"oauth_consumer_key", u"oauth_nonce", u"oauth_timestamp", u"oauth_signature_method",
-                           u"oauth_version", u"oauth_signature"}));
+                       u"oauth_version", u"oauth_signature"}));
     EXPECT_EQ(request.header("Content-Type"), "application/x-www-form-urlencoded");
     EXPECT_TRUE(request.body.isEmpty());
 
     // Without a token the key is the consumer secret and a lone "&".
     const QUrlQuery query(QString::fromLatin1(request.query));
     const QString base = clsDropbox::SignatureBase(
-        QStringLiteral("POST"), w.config.dropbox.api + u"/1/oauth/request_token", w.config.dropbox.consumerKey,
-        query.queryItemValue(QStringLiteral("oauth_nonce")), query.queryItemValue(QStringLiteral("oauth_timestamp")),
-        {}, {});
+        QStringLiteral("POST"), w.config.dropbox.api + u"/1/oauth/request_token",
+        w.config.dropbox.consumerKey, query.queryItemValue(QStringLiteral("oauth_nonce")),
+        query.queryItemValue(QStringLiteral("oauth_timestamp")), {}, {});
     EXPECT_FALSE(base.contains(u"oauth_token"));
     const QByteArray signature =
         QMessageAuthenticationCode::hash(base.toUtf8(), QByteArray(DropboxService::ConsumerSecret) + '&',
                                          QCryptographicHash::Sha1)
             .toBase64();
-    EXPECT_EQ(query.queryItemValue(QStringLiteral("oauth_signature"), QUrl::FullyDecoded), QString::fromLatin1(signature));
+    EXPECT_EQ(query.queryItemValue(QStringLiteral("oauth_signature"), QUrl::FullyDecoded),
+              QString::fromLatin1(signature));
 
     const QList<StandinRequest> exchange = w.requestsTo("/1/oauth/access_token");
     ASSERT_EQ(exchange.size(), 1);
     EXPECT_EQ(queryNames(exchange.first().query),
               strings({u"oauth_consumer_key", u"oauth_nonce", u"oauth_token", u"oauth_timestamp",
-                           u"oauth_signature_method", u"oauth_version", u"oauth_signature"}));
+                       u"oauth_signature_method", u"oauth_version", u"oauth_signature"}));
 
     for (const StandinRequest &r : w.server.requests()) {
-        const QString nonce = QUrlQuery(QString::fromLatin1(r.query)).queryItemValue(QStringLiteral("oauth_nonce"));
+        const QString nonce =
+            QUrlQuery(QString::fromLatin1(r.query)).queryItemValue(QStringLiteral("oauth_nonce"));
         if (nonce.isEmpty())
             continue; // the browser's pages
         EXPECT_TRUE(nonce.size() == 6 || nonce.size() == 7) << qPrintable(nonce);
@@ -145,10 +148,11 @@ TEST(Dropbox, FolderNamesWithBlanksAndAccentsAreSignedAndCreated)
     auto dropbox = w.connect();
     ASSERT_TRUE(dropbox->CreateAccount());
 
-    for (const QString &name : {QStringLiteral("My Trip"), QStringLiteral("Été à Zürich"), QStringLiteral("PL-hidden"),
-                                QStringLiteral("Download Images")}) {
+    for (const QString &name : {QStringLiteral("My Trip"), QStringLiteral("Été à Zürich"),
+                                QStringLiteral("PL-hidden"), QStringLiteral("Download Images")}) {
         EXPECT_EQ(dropbox->createAlbum(name), name);
-        EXPECT_TRUE(dropbox->lastServiceError().isEmpty()) << qPrintable(name + u": " + dropbox->lastServiceError());
+        EXPECT_TRUE(dropbox->lastServiceError().isEmpty())
+            << qPrintable(name + u": " + dropbox->lastServiceError());
     }
     // A blank travels once encoded in the query; the signature (checked by
     // the sandbox) covers it encoded twice.

@@ -36,7 +36,8 @@ QString writeSyncConfig(const QStringList &roots)
         EXPECT_TRUE(db.open());
         QSqlQuery query(db);
         query.exec(QStringLiteral("CREATE TABLE data (entry_key TEXT, data_key TEXT, data_value TEXT)"));
-        query.exec(QStringLiteral("INSERT INTO data VALUES ('highest_app_version', 'value', '1.9.4536.8202')"));
+        query.exec(
+            QStringLiteral("INSERT INTO data VALUES ('highest_app_version', 'value', '1.9.4536.8202')"));
         for (const QString &root : roots) {
             query.prepare(QStringLiteral("INSERT INTO data VALUES ('local_sync_root_path', 'value', ?)"));
             query.addBindValue(root);
@@ -57,7 +58,8 @@ TEST(SyncFolders, DropboxFolderComesFromHostDbAndItsAppFolderIsMade)
     const QString dropbox = env.path(s(u"Dropbox Café"));
     env.writeFile(QStringLiteral("client/host.db"), hostDb(dropbox.toUtf8()));
     // The registry names the client's "\bin" folder; host.db sits beside it.
-    env.setRegistryValue(kDropboxKey, QStringLiteral("InstallPath"), env.path(QStringLiteral("client")) + u"\\bin");
+    env.setRegistryValue(kDropboxKey, QStringLiteral("InstallPath"),
+                         env.path(QStringLiteral("client")) + u"\\bin");
 
     EXPECT_EQ(GetDropboxFolder(), dropbox + u"/Apps/Flazz/");
     EXPECT_TRUE(QFileInfo(dropbox + u"/Apps/Flazz").isDir());
@@ -88,7 +90,8 @@ TEST(SyncFolders, DropboxLookupsThatFindNothingAnswerEmpty)
         if (!c.hostDb.isEmpty())
             env.writeFile(QStringLiteral("client/host.db"), c.hostDb);
         if (c.registry)
-            env.setRegistryValue(kDropboxKey, QStringLiteral("InstallPath"), env.path(QStringLiteral("client/bin")));
+            env.setRegistryValue(kDropboxKey, QStringLiteral("InstallPath"),
+                                 env.path(QStringLiteral("client/bin")));
         EXPECT_EQ(GetDropboxFolder(), QString()) << c.what;
     }
 
@@ -102,7 +105,8 @@ TEST(SyncFolders, DropboxLookupsThatFindNothingAnswerEmpty)
 TEST(SyncFolders, DropboxFolderWhoseParentIsGoneIsAnError)
 {
     TestEnvironment env;
-    env.writeFile(QStringLiteral("client/host.db"), hostDb(env.path(QStringLiteral("gone/Dropbox")).toUtf8()));
+    env.writeFile(QStringLiteral("client/host.db"),
+                  hostDb(env.path(QStringLiteral("gone/Dropbox")).toUtf8()));
     env.setRegistryValue(kDropboxKey, QStringLiteral("InstallPath"), env.path(QStringLiteral("client/bin")));
     EXPECT_THROW(GetDropboxFolder(), SyncFolderError);
 }

@@ -13,8 +13,7 @@
 // One sandbox service on its own server, a private data folder, a scripted
 // browser and scripted prompts: what a connector test needs to sign in for
 // real over HTTP.
-template <class Service>
-struct SandboxWorld
+template<class Service> struct SandboxWorld
 {
     TestEnvironment env;
     StandinServer server;

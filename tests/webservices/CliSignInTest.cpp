@@ -29,7 +29,7 @@ struct User
     bool pressEnter = true;
 };
 
-template <class Service>
+template<class Service>
 CliRun signInOnTerminal(SandboxWorld<Service> &w, const QStringList &args, const User &user = {})
 {
     const ServiceConfig &c = w.config;
@@ -116,7 +116,8 @@ TEST(CliSignIn, RefusalOrCancelSaysWhyAndExitsOne)
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.errors.contains(u"The user denied access to Flazz.")) << qPrintable(refused.errors);
 
-    const CliRun cancelled = signInOnTerminal(w, {QStringLiteral("dropbox")}, {QStringLiteral("approve"), false});
+    const CliRun cancelled =
+        signInOnTerminal(w, {QStringLiteral("dropbox")}, {QStringLiteral("approve"), false});
     EXPECT_EQ(cancelled.exitCode, 1);
     EXPECT_TRUE(stored(w.env, SettingsKey::DropBoxUid).isEmpty());
 

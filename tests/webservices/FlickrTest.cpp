@@ -15,7 +15,10 @@ namespace {
 
 struct FlickrWorld : SandboxWorld<FlickrService>
 {
-    std::unique_ptr<clsFlickr> connect() { return std::make_unique<clsFlickr>(state(), config, signIn, prompt); }
+    std::unique_ptr<clsFlickr> connect()
+    {
+        return std::make_unique<clsFlickr>(state(), config, signIn, prompt);
+    }
     QString storedToken()
     {
         return SettingsStore(state().SettingsFile).readOr(QLatin1String(SettingsKey::FlickrAccessToken));
@@ -39,13 +42,14 @@ struct FlickrWorld : SandboxWorld<FlickrService>
 
 TEST(Flickr, SignatureIsTheMd5OfTheSecretAndTheSortedPairs)
 {
-    const QString signature = clsFlickr::SignFlickrCall(
-        QStringLiteral("0a1b2c3d4e5f6a7b"),
-        {{QStringLiteral("method"), QStringLiteral("flickr.auth.getFrob")}, {QStringLiteral("api_key"), QStringLiteral("k1")}});
-    const QByteArray expected =
-        QCryptographicHash::hash("0a1b2c3d4e5f6a7bapi_keyk1methodflickr.auth.getFrob", QCryptographicHash::Md5)
-            .toHex()
-            .toUpper();
+    const QString signature =
+        clsFlickr::SignFlickrCall(QStringLiteral("0a1b2c3d4e5f6a7b"),
+                                  {{QStringLiteral("method"), QStringLiteral("flickr.auth.getFrob")},
+                                   {QStringLiteral("api_key"), QStringLiteral("k1")}});
+    const QByteArray expected = QCryptographicHash::hash("0a1b2c3d4e5f6a7bapi_keyk1methodflickr.auth.getFrob",
+                                                         QCryptographicHash::Md5)
+                                    .toHex()
+                                    .toUpper();
     EXPECT_EQ(signature, QString::fromLatin1(expected));
 }
 
@@ -56,8 +60,9 @@ TEST(Flickr, SignInStoresTheTokenAndTheServiceAcceptsIt)
     ASSERT_TRUE(flickr->CreateFlickrAccount());
     EXPECT_TRUE(w.messages().isEmpty());
     ASSERT_EQ(w.signIn.calls.size(), 3);
-    EXPECT_TRUE(w.signIn.calls.at(1).startsWith(u"open " + w.config.flickr.auth + u"/services/auth/?api_key=" +
-                                                w.config.flickr.apiKey + u"&perms=write&frob="));
+    EXPECT_TRUE(w.signIn.calls.at(1).startsWith(u"open " + w.config.flickr.auth +
+                                                u"/services/auth/?api_key=" + w.config.flickr.apiKey +
+                                                u"&perms=write&frob="));
     EXPECT_EQ(w.storedToken(), flickr->token());
     EXPECT_EQ(flickr->userId(), QLatin1String(FlickrService::AccountId));
     EXPECT_EQ(w.connect()->GetFlickrUserAuthCode(), flickr->token());
@@ -65,7 +70,8 @@ TEST(Flickr, SignInStoresTheTokenAndTheServiceAcceptsIt)
 
     const QList<QByteArray> bodies = w.restBodies();
     ASSERT_EQ(bodies.size(), 3);
-    const QByteArray getFrob = "method=flickr.auth.getFrob&api_key=" + w.config.flickr.apiKey.toLatin1() + "&api_sig=";
+    const QByteArray getFrob =
+        "method=flickr.auth.getFrob&api_key=" + w.config.flickr.apiKey.toLatin1() + "&api_sig=";
     EXPECT_TRUE(bodies.at(0).startsWith(getFrob));
     EXPECT_TRUE(bodies.at(1).startsWith("method=flickr.auth.getToken&api_key="));
     EXPECT_TRUE(bodies.at(2).startsWith("method=flickr.auth.checkToken&api_key="));

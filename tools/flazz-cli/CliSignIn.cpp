@@ -133,7 +133,8 @@ int cliSignIn(const QStringList &args)
     }
     const Service *service = nullptr;
     for (const Service &candidate : kServices) {
-        if (names.size() == 1 && names.first().compare(QString::fromUtf16(candidate.name), Qt::CaseInsensitive) == 0)
+        if (names.size() == 1 &&
+            names.first().compare(QString::fromUtf16(candidate.name), Qt::CaseInsensitive) == 0)
             service = &candidate;
     }
     if (!service) {

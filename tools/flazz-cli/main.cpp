@@ -25,7 +25,8 @@ struct Command
 constexpr Command kCommands[] = {
     {u"add", cliAdd, u"add PATH...    add photos and folders as a drop would; one line per file"},
     {u"zip", cliZip, u"zip [--size 0|800|1024|1600] [--out FOLDER] PATH...    pack photos as the Zip button does"},
-    {u"signin", cliSignIn, u"signin [--services FILE] dropbox|flickr    sign in as the program does; the token is stored"},
+    {u"signin", cliSignIn,
+     u"signin [--services FILE] dropbox|flickr    sign in as the program does; the token is stored"},
 };
 
 void usage(QTextStream &out)

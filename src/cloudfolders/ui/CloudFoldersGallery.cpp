@@ -26,7 +26,8 @@ void registerCloudFoldersWindows(Gallery &gallery)
     gallery.add(QStringLiteral("frmPluginsPrompt"), [](AppState &state) {
         SyncFolderPaths folders{QString(), QStringLiteral("/home/user/Google Drive/"),
                                 QStringLiteral("/home/user/SkyDrive/")};
-        return std::make_unique<frmPluginsPrompt>(state, folders, ServiceConfig::defaults().desktopClients, shell);
+        return std::make_unique<frmPluginsPrompt>(state, folders, ServiceConfig::defaults().desktopClients,
+                                                  shell);
     });
     gallery.add(QStringLiteral("frmShowUploadPrompt"),
                 [](AppState &state) { return std::make_unique<frmShowUploadPrompt>(state); });

@@ -21,10 +21,12 @@ constexpr int kRowHeight = twips(330);
 
 } // namespace
 
-frmPluginsPrompt::frmPluginsPrompt(AppState &state, SyncFolderPaths folders, ServiceConfig::DesktopClients downloads,
-                                   platform::Shell &shell, QWidget *parent)
-    : SkinnedDialog(state, parent), m_folders(std::move(folders)), m_downloads(std::move(downloads)), m_shell(shell),
-      m_message(new QLabel(this)), m_skyDrive(new QLabel(QStringLiteral("1) Skydrive - "), this)),
+frmPluginsPrompt::frmPluginsPrompt(AppState &state, SyncFolderPaths folders,
+                                   ServiceConfig::DesktopClients downloads, platform::Shell &shell,
+                                   QWidget *parent)
+    : SkinnedDialog(state, parent), m_folders(std::move(folders)), m_downloads(std::move(downloads)),
+      m_shell(shell), m_message(new QLabel(this)),
+      m_skyDrive(new QLabel(QStringLiteral("1) Skydrive - "), this)),
       m_googleDrive(new QLabel(QStringLiteral("2) Google Drive -"), this)),
       m_dropbox(new QLabel(QStringLiteral("3) Dropbox -"), this)),
       m_doNotShow(new QCheckBox(QStringLiteral("Don't show this message again"), this)),
@@ -37,8 +39,9 @@ frmPluginsPrompt::frmPluginsPrompt(AppState &state, SyncFolderPaths folders, Ser
     m_message->setObjectName(QStringLiteral("lblMessage"));
     m_message->setWordWrap(true);
     m_message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_message->setText(QStringLiteral("Flazz has found that you do not have the Desktop versions of one or more of "
-                                      "the following services. It is recommended that you download these versions:"));
+    m_message->setText(
+        QStringLiteral("Flazz has found that you do not have the Desktop versions of one or more of "
+                       "the following services. It is recommended that you download these versions:"));
     m_message->setGeometry(kMargin, TitleBarHeight + twips(210), width() - 2 * kMargin, twips(900));
 
     int top = m_message->geometry().bottom() + twips(180);
@@ -110,8 +113,9 @@ bool frmPluginsPrompt::eventFilter(QObject *watched, QEvent *event)
             return true; // a link is not a drag handle
         if (event->type() == QEvent::MouseButtonRelease) {
             const auto *release = static_cast<QMouseEvent *>(event);
-            if (release->button() != Qt::RightButton && link->rect().contains(release->position().toPoint())) {
-                const QString page = link == m_dropboxDownload   ? m_downloads.dropbox
+            if (release->button() != Qt::RightButton &&
+                link->rect().contains(release->position().toPoint())) {
+                const QString page = link == m_dropboxDownload    ? m_downloads.dropbox
                                      : link == m_skyDriveDownload ? m_downloads.skyDrive
                                                                   : m_downloads.googleDrive;
                 m_shell.open(page);

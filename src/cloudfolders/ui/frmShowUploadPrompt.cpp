@@ -12,11 +12,12 @@
 
 QString frmShowUploadPrompt::messageText()
 {
-    return QStringLiteral("\"Your Photos have been Flazzed to the selected service\". Depending on their size and "
-                          "number, it may take a few minutes for the process to be completed. Please refresh your "
-                          "browser to verify. Do note that sometimes, due to one or more reasons like traffic, "
-                          "internet speed, etc., the process may not compete at all. You may need to re-Flazz the "
-                          "incomplete process in such a case.");
+    return QStringLiteral(
+        "\"Your Photos have been Flazzed to the selected service\". Depending on their size and "
+        "number, it may take a few minutes for the process to be completed. Please refresh your "
+        "browser to verify. Do note that sometimes, due to one or more reasons like traffic, "
+        "internet speed, etc., the process may not compete at all. You may need to re-Flazz the "
+        "incomplete process in such a case.");
 }
 
 frmShowUploadPrompt::frmShowUploadPrompt(AppState &state, QWidget *parent)
@@ -50,7 +51,8 @@ void frmShowUploadPrompt::cmdOK_Click()
 {
     // The notice stays on when the settings file cannot keep the choice.
     if (m_doNotShow->isChecked() &&
-        SettingsStore(state().SettingsFile).write(QLatin1String(SettingsKey::UploadPrompt), QStringLiteral("False")))
+        SettingsStore(state().SettingsFile)
+            .write(QLatin1String(SettingsKey::UploadPrompt), QStringLiteral("False")))
         state().UploadPromptEnabled = false;
     accept();
 }

@@ -73,7 +73,8 @@ StandinAnswer error(int status, const QString &message)
 
 StandinAnswer html(int status, const QString &title, const QString &body)
 {
-    const QString page = u"<!doctype html><html><head><meta charset=\"utf-8\"><title>" + title.toHtmlEscaped() +
+    const QString page = u"<!doctype html><html><head><meta charset=\"utf-8\"><title>" +
+                         title.toHtmlEscaped() +
                          u"</title></head><body style=\"font:14px sans-serif;margin:40px\"><h1>" +
                          title.toHtmlEscaped() + u"</h1>" + body + u"</body></html>";
     return {status, {{"Content-Type", "text/html; charset=utf-8"}}, page.toUtf8(), {}};
@@ -125,7 +126,8 @@ struct Verified
 
 } // namespace
 
-bool DropboxService::nonceIsFresh(const QByteArray &consumerKey, const QByteArray &timestamp, const QByteArray &nonce)
+bool DropboxService::nonceIsFresh(const QByteArray &consumerKey, const QByteArray &timestamp,
+                                  const QByteArray &nonce)
 {
     std::lock_guard lock(m_nonceMutex);
     if (m_nonces.size() > 100000)
@@ -256,38 +258,45 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
         const QString secret = QString::fromLatin1(randomText(15, "abcdefghijklmnopqrstuvwxyz0123456789"));
         store.update(kService, [&](QJsonObject &state) {
             QJsonObject pending = state.value(u"requestTokens").toObject();
-            pending.insert(token, QJsonObject{{QStringLiteral("secret"), secret}, {QStringLiteral("decision"), QString()}});
+            pending.insert(token, QJsonObject{{QStringLiteral("secret"), secret},
+                                              {QStringLiteral("decision"), QString()}});
             state.insert(QStringLiteral("requestTokens"), pending);
         });
         // The secret comes first: the service's own order.
-        return StandinAnswer{200, {{"Content-Type", "text/plain"}},
-                             "oauth_token_secret=" + secret.toLatin1() + "&oauth_token=" + token.toLatin1(), {}};
+        return StandinAnswer{200,
+                             {{"Content-Type", "text/plain"}},
+                             "oauth_token_secret=" + secret.toLatin1() + "&oauth_token=" + token.toLatin1(),
+                             {}};
     });
 
     auto authorizePage = [&store](const QString &token) {
-        const QJsonObject pending = store.state(kService).value(u"requestTokens").toObject().value(token).toObject();
+        const QJsonObject pending =
+            store.state(kService).value(u"requestTokens").toObject().value(token).toObject();
         if (token.isEmpty() || pending.isEmpty())
-            return html(400, QStringLiteral("Dropbox - Invalid request"),
-                        QStringLiteral("<p>This authorization request is not valid any more. Please go back to "
-                                       "the application and try again.</p>"));
+            return html(
+                400, QStringLiteral("Dropbox - Invalid request"),
+                QStringLiteral("<p>This authorization request is not valid any more. Please go back to "
+                               "the application and try again.</p>"));
         if (!pending.value(u"decision").toString().isEmpty())
             return html(400, QStringLiteral("Dropbox - Already answered"),
                         QStringLiteral("<p>This request has already been answered.</p>"));
-        return html(200, QStringLiteral("Dropbox - API Request Authorization"),
-                    u"<p>The application <b>Flazz</b> would like to connect with your Dropbox. It will have access "
-                    u"to its own folder, Apps/Flazz.</p><form method=\"post\" action=\"/1/oauth/authorize\">"
-                    u"<input type=\"hidden\" name=\"oauth_token\" value=\"" +
-                        token.toHtmlEscaped() +
-                        u"\"><button name=\"decision\" value=\"approve\">Allow</button> "
-                        u"<button name=\"decision\" value=\"refuse\">Deny</button></form>");
+        return html(
+            200, QStringLiteral("Dropbox - API Request Authorization"),
+            u"<p>The application <b>Flazz</b> would like to connect with your Dropbox. It will have access "
+            u"to its own folder, Apps/Flazz.</p><form method=\"post\" action=\"/1/oauth/authorize\">"
+            u"<input type=\"hidden\" name=\"oauth_token\" value=\"" +
+                token.toHtmlEscaped() +
+                u"\"><button name=\"decision\" value=\"approve\">Allow</button> "
+                u"<button name=\"decision\" value=\"refuse\">Deny</button></form>");
     };
     server.answer("GET", "/1/oauth/authorize", [authorizePage](const StandinRequest &r) {
         return authorizePage(r.queryValue(QStringLiteral("oauth_token")));
     });
     server.answer("POST", "/1/oauth/authorize", [authorizePage, &store](const StandinRequest &r) {
         const QString token = r.formValue(QStringLiteral("oauth_token"));
-        const QString decision = r.formValue(QStringLiteral("decision")) == u"approve" ? QStringLiteral("approve")
-                                                                                        : QStringLiteral("refuse");
+        const QString decision = r.formValue(QStringLiteral("decision")) == u"approve"
+                                     ? QStringLiteral("approve")
+                                     : QStringLiteral("refuse");
         bool answered = false;
         store.update(kService, [&](QJsonObject &state) {
             QJsonObject pending = state.value(u"requestTokens").toObject();
@@ -300,10 +309,11 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
             state.insert(QStringLiteral("requestTokens"), pending);
             QJsonObject accounts = state.value(u"accounts").toObject();
             if (!accounts.contains(QLatin1String(AccountId))) {
-                accounts.insert(QLatin1String(AccountId),
-                                QJsonObject{{QStringLiteral("name"), QStringLiteral("Sandbox User")},
-                                            {QStringLiteral("email"), QStringLiteral("sandbox@example.invalid")},
-                                            {QStringLiteral("folders"), QJsonArray()}});
+                accounts.insert(
+                    QLatin1String(AccountId),
+                    QJsonObject{{QStringLiteral("name"), QStringLiteral("Sandbox User")},
+                                {QStringLiteral("email"), QStringLiteral("sandbox@example.invalid")},
+                                {QStringLiteral("folders"), QJsonArray()}});
                 state.insert(QStringLiteral("accounts"), accounts);
             }
             answered = true;
@@ -311,9 +321,10 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
         if (!answered)
             return authorizePage(token);
         if (decision == u"approve")
-            return html(200, QStringLiteral("Dropbox - Success"),
-                        QStringLiteral("<p>Success! Flazz is now connected to your Dropbox. Return to Flazz to "
-                                       "complete the process.</p>"));
+            return html(
+                200, QStringLiteral("Dropbox - Success"),
+                QStringLiteral("<p>Success! Flazz is now connected to your Dropbox. Return to Flazz to "
+                               "complete the process.</p>"));
         return html(200, QStringLiteral("Dropbox - Access denied"),
                     QStringLiteral("<p>Flazz was not allowed to connect to your Dropbox.</p>"));
     });
@@ -343,7 +354,8 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
         });
         if (decision != u"approve")
             return error(403, QStringLiteral("The user denied access to Flazz."));
-        return StandinAnswer{200, {{"Content-Type", "text/plain"}},
+        return StandinAnswer{200,
+                             {{"Content-Type", "text/plain"}},
                              "oauth_token_secret=" + secret.toLatin1() + "&oauth_token=" + token.toLatin1() +
                                  "&uid=" + account.toLatin1(),
                              {}};
@@ -373,7 +385,8 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
             return *v.refusal;
         const QByteArray root = v.param("root");
         if (root != "sandbox" && root != "app_folder")
-            return error(403, QStringLiteral("This app has access to its own folder only (root \"sandbox\")."));
+            return error(403,
+                         QStringLiteral("This app has access to its own folder only (root \"sandbox\")."));
         const QString path = normalizedPath(pathText(v.param("path")));
         if (path.isEmpty())
             return error(403, QStringLiteral("Invalid path."));
@@ -399,7 +412,8 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
         const QString body =
             u"{\"size\": \"0 bytes\", \"rev\": \"1f0a2b3c4\", \"thumb_exists\": false, \"bytes\": 0, "
             u"\"modified\": " +
-            jsonText(QDateTime::currentDateTimeUtc().toString(Qt::RFC2822Date)) + u", \"path\": " + jsonText(path) +
+            jsonText(QDateTime::currentDateTimeUtc().toString(Qt::RFC2822Date)) + u", \"path\": " +
+            jsonText(path) +
             u", \"is_dir\": true, \"icon\": \"folder\", \"root\": \"app_folder\", \"revision\": 1}";
         return json(200, body.toUtf8());
     });
@@ -410,8 +424,13 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
             return *v.refusal;
         const QString uid = v.tokenEntry.value(u"account").toString();
         QStringList top;
-        const QJsonArray folders =
-            store.state(kService).value(u"accounts").toObject().value(uid).toObject().value(u"folders").toArray();
+        const QJsonArray folders = store.state(kService)
+                                       .value(u"accounts")
+                                       .toObject()
+                                       .value(uid)
+                                       .toObject()
+                                       .value(u"folders")
+                                       .toArray();
         for (const QJsonValue &folder : folders) {
             const QString name = folder.toString().section(u'/', 1, 1);
             if (!name.isEmpty() && !top.contains(name, Qt::CaseInsensitive))
@@ -426,10 +445,11 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
         }
         QStringList contents;
         for (const QString &name : std::as_const(top))
-            contents.append(u"{\"size\": \"0 bytes\", \"rev\": \"1f0a2b3c4\", \"thumb_exists\": false, \"bytes\": 0, "
-                            u"\"path\": " +
-                            jsonText(u'/' + name) +
-                            u", \"is_dir\": true, \"icon\": \"folder\", \"root\": \"app_folder\", \"revision\": 1}");
+            contents.append(
+                u"{\"size\": \"0 bytes\", \"rev\": \"1f0a2b3c4\", \"thumb_exists\": false, \"bytes\": 0, "
+                u"\"path\": " +
+                jsonText(u'/' + name) +
+                u", \"is_dir\": true, \"icon\": \"folder\", \"root\": \"app_folder\", \"revision\": 1}");
         // Member order is the service's: the program takes "contents" as
         // the eighth member.
         const QString body = u"{\"hash\": \"" + QString::number(qHash(contents.join(u','))) +
@@ -460,16 +480,16 @@ QString DropboxService::pageSection(const SandboxStore &store) const
         out += QStringLiteral("<p>No account has signed in yet.</p>");
     for (auto it = accounts.begin(); it != accounts.end(); ++it) {
         const QJsonObject account = it.value().toObject();
-        out += u"<h3>" + account.value(u"name").toString().toHtmlEscaped() + u" (uid " + it.key().toHtmlEscaped() +
-               u")</h3><p>Folders in Apps/Flazz:</p><ul>";
+        out += u"<h3>" + account.value(u"name").toString().toHtmlEscaped() + u" (uid " +
+               it.key().toHtmlEscaped() + u")</h3><p>Folders in Apps/Flazz:</p><ul>";
         for (const QJsonValue &folder : account.value(u"folders").toArray())
             out += u"<li>" + folder.toString().toHtmlEscaped() + u"</li>";
         out += QStringLiteral("</ul>");
         QStringList files;
         for (const QString &file : store.files(kService)) {
             if (file.startsWith(it.key() + u'/'))
-                files.append(u"<li><a href=\"" + SandboxStore::fileUrl(kService, file).toHtmlEscaped() + u"\">" +
-                             file.mid(it.key().size() + 1).toHtmlEscaped() + u"</a></li>");
+                files.append(u"<li><a href=\"" + SandboxStore::fileUrl(kService, file).toHtmlEscaped() +
+                             u"\">" + file.mid(it.key().size() + 1).toHtmlEscaped() + u"</a></li>");
         }
         if (!files.isEmpty())
             out += u"<p>Files:</p><ul>" + files.join(QString()) + u"</ul>";
@@ -484,9 +504,10 @@ QString DropboxService::pageSection(const SandboxStore &store) const
             if (entry.value(u"expired").toBool())
                 out += QStringLiteral(" (expired)");
             else
-                out += u" <form style=\"display:inline\" method=\"post\" action=\"" + m_baseUrl.toHtmlEscaped() +
-                       u"/sandbox/expire\"><input type=\"hidden\" name=\"token\" value=\"" + it.key().toHtmlEscaped() +
-                       u"\"><button>Expire</button></form>";
+                out += u" <form style=\"display:inline\" method=\"post\" action=\"" +
+                       m_baseUrl.toHtmlEscaped() +
+                       u"/sandbox/expire\"><input type=\"hidden\" name=\"token\" value=\"" +
+                       it.key().toHtmlEscaped() + u"\"><button>Expire</button></form>";
             out += QStringLiteral("</li>");
         }
         out += QStringLiteral("</ul>");

@@ -85,7 +85,8 @@ StandinAnswer fail(int code, const QByteArray &message)
 
 StandinAnswer html(int status, const QString &title, const QString &body)
 {
-    const QString page = u"<!doctype html><html><head><meta charset=\"utf-8\"><title>" + title.toHtmlEscaped() +
+    const QString page = u"<!doctype html><html><head><meta charset=\"utf-8\"><title>" +
+                         title.toHtmlEscaped() +
                          u"</title></head><body style=\"font:14px sans-serif;margin:40px\"><h1>" +
                          title.toHtmlEscaped() + u"</h1>" + body + u"</body></html>";
     return {status, {{"Content-Type", "text/html; charset=utf-8"}}, page.toUtf8(), {}};
@@ -120,9 +121,10 @@ std::optional<StandinAnswer> checkSignature(const QList<Pair> &pairs)
 
 QByteArray authBlock(const QString &token, const QJsonObject &account, const QString &nsid)
 {
-    return "\t<auth>\n\t\t<token>" + token.toUtf8() + "</token>\n\t\t<perms>write</perms>\n\t\t<user nsid=\"" +
-           nsid.toHtmlEscaped().toUtf8() + "\" username=\"" +
-           account.value(u"name").toString().toHtmlEscaped().toUtf8() + "\" fullname=\"Sandbox User\" />\n\t</auth>\n";
+    return "\t<auth>\n\t\t<token>" + token.toUtf8() +
+           "</token>\n\t\t<perms>write</perms>\n\t\t<user nsid=\"" + nsid.toHtmlEscaped().toUtf8() +
+           "\" username=\"" + account.value(u"name").toString().toHtmlEscaped().toUtf8() +
+           "\" fullname=\"Sandbox User\" />\n\t</auth>\n";
 }
 
 } // namespace
@@ -212,7 +214,8 @@ void FlickrService::install(StandinServer &server, SandboxStore &store)
             });
             if (account.isEmpty())
                 return fail(108, "Invalid frob");
-            const QJsonObject user = store.state(kService).value(u"accounts").toObject().value(account).toObject();
+            const QJsonObject user =
+                store.state(kService).value(u"accounts").toObject().value(account).toObject();
             return rsp(authBlock(token, user, account));
         }
         if (method == "flickr.auth.checkToken") {
@@ -222,7 +225,8 @@ void FlickrService::install(StandinServer &server, SandboxStore &store)
             if (token.isEmpty() || entry.isEmpty() || entry.value(u"expired").toBool())
                 return fail(98, "Invalid auth token");
             const QString account = entry.value(u"account").toString();
-            return rsp(authBlock(token, state.value(u"accounts").toObject().value(account).toObject(), account));
+            return rsp(
+                authBlock(token, state.value(u"accounts").toObject().value(account).toObject(), account));
         }
         return fail(112, "Method \"" + QString::fromUtf8(method).toHtmlEscaped().toUtf8() + "\" not found");
     };
@@ -250,7 +254,8 @@ void FlickrService::install(StandinServer &server, SandboxStore &store)
                         u"<button name=\"decision\" value=\"approve\">OK, I'll authorize it</button> "
                         u"<button name=\"decision\" value=\"refuse\">No thanks</button></form>");
     };
-    server.answer("GET", "/services/auth/", [authPage](const StandinRequest &r) { return authPage(decodePairs(r.query)); });
+    server.answer("GET", "/services/auth/",
+                  [authPage](const StandinRequest &r) { return authPage(decodePairs(r.query)); });
     server.answer("POST", "/services/auth/", [authPage, &store](const StandinRequest &r) {
         QList<Pair> pairs;
         QByteArray decision;
@@ -270,13 +275,15 @@ void FlickrService::install(StandinServer &server, SandboxStore &store)
             QJsonObject entry = frobs.value(frob).toObject();
             if (frob.isEmpty() || entry.isEmpty() || !entry.value(u"decision").toString().isEmpty())
                 return;
-            entry.insert(QStringLiteral("decision"), approve ? QStringLiteral("approve") : QStringLiteral("refuse"));
+            entry.insert(QStringLiteral("decision"),
+                         approve ? QStringLiteral("approve") : QStringLiteral("refuse"));
             entry.insert(QStringLiteral("account"), QLatin1String(AccountId));
             frobs.insert(frob, entry);
             state.insert(QStringLiteral("frobs"), frobs);
             QJsonObject accounts = state.value(u"accounts").toObject();
             if (!accounts.contains(QLatin1String(AccountId))) {
-                accounts.insert(QLatin1String(AccountId), QJsonObject{{QStringLiteral("name"), QLatin1String(UserName)}});
+                accounts.insert(QLatin1String(AccountId),
+                                QJsonObject{{QStringLiteral("name"), QLatin1String(UserName)}});
                 state.insert(QStringLiteral("accounts"), accounts);
             }
             answered = true;
@@ -284,9 +291,10 @@ void FlickrService::install(StandinServer &server, SandboxStore &store)
         if (!answered)
             return authPage(pairs);
         if (approve)
-            return html(200, QStringLiteral("Flickr: Success!"),
-                        QStringLiteral("<p>You have successfully authorized the application Flazz to use your "
-                                       "credentials. You can now close this window.</p>"));
+            return html(
+                200, QStringLiteral("Flickr: Success!"),
+                QStringLiteral("<p>You have successfully authorized the application Flazz to use your "
+                               "credentials. You can now close this window.</p>"));
         return html(200, QStringLiteral("Flickr: Not authorized"),
                     QStringLiteral("<p>You did not authorize Flazz. It cannot reach your account.</p>"));
     });
@@ -294,7 +302,8 @@ void FlickrService::install(StandinServer &server, SandboxStore &store)
     server.answer("POST", "/sandbox/expire", [this](const StandinRequest &r) {
         const QString token = r.formValue(QStringLiteral("token"));
         const int count = token.isEmpty() ? expireAllTokens() : int(expireToken(token));
-        return html(200, QStringLiteral("Flickr sandbox"), QStringLiteral("<p>%1 token(s) expired.</p>").arg(count));
+        return html(200, QStringLiteral("Flickr sandbox"),
+                    QStringLiteral("<p>%1 token(s) expired.</p>").arg(count));
     });
 }
 
@@ -326,9 +335,10 @@ QString FlickrService::pageSection(const SandboxStore &store) const
             if (entry.value(u"expired").toBool())
                 out += QStringLiteral(" (expired)");
             else
-                out += u" <form style=\"display:inline\" method=\"post\" action=\"" + m_baseUrl.toHtmlEscaped() +
-                       u"/sandbox/expire\"><input type=\"hidden\" name=\"token\" value=\"" + it.key().toHtmlEscaped() +
-                       u"\"><button>Expire</button></form>";
+                out += u" <form style=\"display:inline\" method=\"post\" action=\"" +
+                       m_baseUrl.toHtmlEscaped() +
+                       u"/sandbox/expire\"><input type=\"hidden\" name=\"token\" value=\"" +
+                       it.key().toHtmlEscaped() + u"\"><button>Expire</button></form>";
             out += QStringLiteral("</li>");
         }
         out += QStringLiteral("</ul>");
