@@ -169,6 +169,12 @@ TEST(Dropbox, FolderNamesWithBlanksAndAccentsAreSignedAndCreated)
     }
     EXPECT_EQ(listed, strings({u"My Trip", u"Été à Zürich"}));
 
+    // The sandbox page lists what was made, for a person to see.
+    const QString page = w.service.pageSection(w.store);
+    EXPECT_TRUE(page.contains(u"/My Trip"));
+    EXPECT_TRUE(page.contains(u"Été à Zürich"));
+    EXPECT_FALSE(page.contains(dropbox->AccessTokenSecret()));
+
     // The same name again is refused by the service and reported back.
     dropbox->CreateFolder(QStringLiteral("my trip"));
     EXPECT_TRUE(dropbox->lastServiceError().contains(u"already exists"));

@@ -5,6 +5,7 @@
 #include "core/SettingsStore.h"
 #include "sandbox/services/FlickrService.h"
 #include "support/SandboxWorld.h"
+#include "webkit/WebRequest.h"
 #include "webservices/clsFlickr.h"
 
 #include <QCryptographicHash>
@@ -89,7 +90,12 @@ TEST(Flickr, AnEmptyTokenIsNotCheckedAndAFailedCheckLeadsToSigningInAgain)
 
     ASSERT_TRUE(flickr->CreateFlickrAccount());
     const QString old = w.storedToken();
-    ASSERT_TRUE(w.service.expireToken(old));
+    // A person expires it from the sandbox page.
+    WebRequest expire;
+    expire.open(QStringLiteral("POST"), w.server.baseUrl() + u"/sandbox/expire");
+    expire.setRequestHeader(QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded"));
+    expire.send(u"token=" + old);
+    EXPECT_TRUE(expire.responseText().contains(u"1 token(s) expired"));
     EXPECT_FALSE(flickr->CheckFlickrUser(old));
     EXPECT_EQ(flickr->lastServiceError(), u"Invalid auth token");
 
