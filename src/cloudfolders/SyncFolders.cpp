@@ -166,8 +166,3 @@ QString GetSkyDriveFolder()
     makeLevel(folder);
     return folder + u'/';
 }
-
-SyncFolderPaths GetSyncFolders(const AppState &state)
-{
-    return {GetDropboxFolder(), GetGoogleDriveFolder(state), GetSkyDriveFolder()};
-}

@@ -7,15 +7,9 @@
 struct AppState;
 
 // Where each desktop client keeps its local folder in step with the user's
-// online storage. Found without any network traffic, from the client's own
+// online storage, found without any network traffic from the client's own
 // registry values and files. Every path ends with "/"; an empty path means
 // the client is not installed (or not set up) for this user.
-struct SyncFolderPaths
-{
-    QString dropbox;
-    QString googleDrive;
-    QString skyDrive;
-};
 
 // Raised when a sync folder (or one of its parents the program keeps) is
 // missing and cannot be made: the client named a folder whose parent is gone.
@@ -45,6 +39,3 @@ QString GetGoogleDriveFolder(const AppState &state);
 // The SkyDrive folder named by "UserFolder" of "Software\Microsoft\SkyDrive",
 // created when missing.
 QString GetSkyDriveFolder();
-
-// All three, as the cloud-folder flows refresh them.
-SyncFolderPaths GetSyncFolders(const AppState &state);

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace ErrorReport {
@@ -98,6 +99,28 @@ bool append(const QString &path, const QString &report)
     return file.write(record) == record.size();
 }
 
+QString withoutSecrets(const QString &text)
+{
+    // Error texts of the network layer quote the address they failed on, and
+    // an address may carry a token or a signature in its query or fragment;
+    // credentials may also travel as "name=value" pairs or an Authorization
+    // value. Reports go to support people, so none of it may stay.
+    static const QRegularExpression address(
+        QStringLiteral(R"re(\b([a-z][a-z0-9+.-]*://[^\s?#"'<>]*)[?#][^\s"'<>]*)re"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression pair(
+        QStringLiteral(
+            R"re(\b((?:oauth_[a-z_]*|access_token|refresh_token|auth_token|token|code|secret|client_secret|api_sig|frob|password|sessionid)\s*[=:]\s*)[^\s&"'<>,;]+)re"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression bearer(QStringLiteral(R"re(\b(Bearer|OAuth)\s+[^\s"'<>]+)re"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    QString clean = text;
+    clean.replace(address, QStringLiteral("\\1?..."));
+    clean.replace(pair, QStringLiteral("\\1..."));
+    clean.replace(bearer, QStringLiteral("\\1 ..."));
+    return clean;
+}
+
 } // namespace ErrorReport
 
 QString LogError(AppState &state, UserPrompt &ui, const QString &option, const QString &module,
@@ -105,7 +128,12 @@ QString LogError(AppState &state, UserPrompt &ui, const QString &option, const Q
 {
     const QDateTime now = QDateTime::currentDateTime();
     const QString path = ErrorReport::filePath(state.AppDataFolder, now.date());
-    const ErrorReport::Details details{option, module, procedure, errorNumber, description, source};
+    const ErrorReport::Details details{option,
+                                       module,
+                                       procedure,
+                                       errorNumber,
+                                       ErrorReport::withoutSecrets(description),
+                                       ErrorReport::withoutSecrets(source)};
     const QString report = ErrorReport::build(details, path, now, ErrorReport::SystemFacts::current());
     // The window still tells the user when the disk would not take the
     // report; there is nobody else to tell.

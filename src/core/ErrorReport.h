@@ -60,6 +60,10 @@ QString build(const Details &details, const QString &logFile, const QDateTime &n
 // that cannot be written helps nobody. False when the file cannot be written.
 bool append(const QString &path, const QString &report);
 
+// `text` with what must never reach a report taken out: the query and
+// fragment of every address, credential parameters and Authorization values.
+QString withoutSecrets(const QString &text);
+
 } // namespace ErrorReport
 
 // Writes the day's report for this error and shows it in the error window.

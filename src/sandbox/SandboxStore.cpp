@@ -40,7 +40,8 @@ QJsonObject SandboxStore::update(const QString &service, const std::function<voi
             state = QJsonDocument::fromJson(file.readAll()).object();
     }
     change(state);
-    platform::writeFileAtomically(folder + u"/state.json", QJsonDocument(state).toJson(), platform::FileAccess::OwnerOnly);
+    platform::writeFileAtomically(folder + u"/state.json", QJsonDocument(state).toJson(),
+                                  platform::FileAccess::OwnerOnly);
     return state;
 }
 
@@ -102,6 +103,6 @@ QByteArray SandboxStore::fileBytes(const QString &service, const QString &relati
 
 QString SandboxStore::fileUrl(const QString &service, const QString &relativePath)
 {
-    return u"/files/" + QString::fromLatin1(QUrl::toPercentEncoding(service)) + u'/'
-        + QString::fromLatin1(QUrl::toPercentEncoding(relativePath, "/"));
+    return u"/files/" + QString::fromLatin1(QUrl::toPercentEncoding(service)) + u'/' +
+           QString::fromLatin1(QUrl::toPercentEncoding(relativePath, "/"));
 }

@@ -15,8 +15,8 @@ class BackgroundUploader
 public:
     virtual ~BackgroundUploader() = default;
 
-    virtual QString UploadToDropBox(const QString &accessToken, const QString &tokenSecret, const QString &photoList,
-                                    int uploadSize, const QString &folder) = 0;
+    virtual QString UploadToDropBox(const QString &accessToken, const QString &tokenSecret,
+                                    const QString &photoList, int uploadSize, const QString &folder) = 0;
     virtual QString UploadToGoogle(const QString &accessToken, const QString &photoList, int uploadSize,
                                    const QString &folder) = 0;
     virtual QString UploadToSkydrive(const QString &accessToken, const QString &photoList, int uploadSize,

@@ -75,6 +75,9 @@ QString withoutTrailingSlash(QString value)
 
 } // namespace
 
+// Plain http only where the services' own protocols fixed it (Facebook's
+// sign-in result pages, Flickr's REST and authorization pages, the LifePics
+// SOAP endpoint and web site); everything else goes over https.
 ServiceConfig ServiceConfig::defaults()
 {
     ServiceConfig c;
@@ -82,7 +85,7 @@ ServiceConfig ServiceConfig::defaults()
                   QStringLiteral("https://graph.facebook.com"), QStringLiteral("https://api.facebook.com"),
                   QStringLiteral("100000000000000")};
     c.flickr = {QStringLiteral("http://api.flickr.com"), QStringLiteral("http://www.flickr.com"),
-                QStringLiteral("http://www.flickr.com"), QStringLiteral("00000000000000000000000000000000"),
+                QStringLiteral("https://www.flickr.com"), QStringLiteral("00000000000000000000000000000000"),
                 QStringLiteral("0000000000000000")};
     c.dropbox = {QStringLiteral("https://api.dropbox.com"), QStringLiteral("https://api-content.dropbox.com"),
                  QStringLiteral("https://www.dropbox.com"), QStringLiteral("000000000000000"),
@@ -106,8 +109,8 @@ ServiceConfig ServiceConfig::defaults()
     c.desktopClients = {QStringLiteral("https://www.dropbox.com/downloading"),
                         QStringLiteral("https://tools.google.com/dlpage/drive"),
                         QStringLiteral("https://apps.live.com/skydrive")};
-    c.product.site = QStringLiteral("http://www.flazz.korvantis.com");
-    c.product.brandSite = QStringLiteral("http://www.korvantis.com");
+    c.product.site = QStringLiteral("https://www.flazz.korvantis.com");
+    c.product.brandSite = QStringLiteral("https://www.korvantis.com");
     c.product.howItWorks = c.product.site + u"/howitworks.html";
     c.product.ads = c.product.site + u"/flazzads.html";
     return c;

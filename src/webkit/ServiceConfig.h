@@ -26,7 +26,7 @@ struct ServiceConfig
     {
         QString rest; // http: /services/rest/
         QString auth; // http: the authorization page /services/auth/
-        QString site; // opened after an upload
+        QString site; // https: opened after an upload
         QString apiKey;
         QString sharedSecret;
     } flickr;
@@ -45,7 +45,7 @@ struct ServiceConfig
         QString accounts; // https: /o/oauth2/auth, /o/oauth2/approval, /o/oauth2/token
         QString drive;    // https: /drive/v2/files
         QString userInfo; // https: /oauth2/v1/userinfo
-        QString site;     // the Drive web site opened after an upload
+        QString site;     // https: the Drive web site opened after an upload
         QString clientId;
         QString clientSecret;
     } google;
@@ -54,7 +54,7 @@ struct ServiceConfig
     {
         QString login; // https: /oauth20_authorize.srf, /oauth20_desktop.srf, /oauth20_token.srf
         QString apis;  // https: /v5.0/...
-        QString site;  // the SkyDrive web site opened after an upload
+        QString site;  // https: the SkyDrive web site opened after an upload
         QString clientId;
     } live;
 
@@ -81,8 +81,8 @@ struct ServiceConfig
 
     struct Product
     {
-        QString site;       // product web site; "/howitworks.html" and "/flazzads.html" live there
-        QString brandSite;  // opened by the "limitations" link
+        QString site;       // https: product web site; "/howitworks.html" and "/flazzads.html" live there
+        QString brandSite;  // https: opened by the "limitations" link
         QString howItWorks; // full address of the explanation page
         QString ads;        // full address of the advertising page
     } product;

@@ -48,4 +48,9 @@ public:
 
     // Opens an authorization page in the user's default browser.
     virtual void openInBrowser(const QString &url) = 0;
+
+    // A Facebook page sign-in that ended on its own leaves a busy indicator
+    // up while the connector finishes the account; the connector takes it
+    // down here when it is done (or has given up).
+    virtual void closeBusy() {}
 };

@@ -4,10 +4,9 @@
 
 void cStringBuilder::Append(QStringView text)
 {
-    const qint32 needed = m_used + qint32(text.size() * 2);
+    const qsizetype needed = m_used + text.size() * 2;
     if (needed > m_capacity) {
-        const qint32 steps = (needed - m_capacity + GrowthStep - 1) / GrowthStep;
-        m_capacity += steps * GrowthStep;
+        m_capacity = capacityFor(needed);
         m_buffer.resize(m_capacity / 2, u' ');
     }
     std::copy(text.begin(), text.end(), m_buffer.begin() + m_used / 2);

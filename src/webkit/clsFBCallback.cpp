@@ -12,6 +12,12 @@ void clsFBCallback::Post(const QString &url, const QString &body, const QString 
                          const QString &contentType, const QString &tag, bool async,
                          const QString &authorization)
 {
+    // A synchronous Post waits in an event loop; a second Post arriving from
+    // there (another click) must not abort the first and take over its tag.
+    if (m_request.busy())
+        throw WebRequestError(WebRequestError::Kind::Busy,
+                              QStringLiteral("Another request is still running on this object"),
+                              QStringLiteral("clsFBCallback.Post"));
     m_method = method;
     m_tag = tag;
     m_async = async;

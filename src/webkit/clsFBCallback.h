@@ -14,8 +14,10 @@ struct AppState;
 //
 // A synchronous Post emits Response() before it returns; a transport
 // failure then propagates out of Post as WebRequestError for the caller's
-// trap. An asynchronous Post returns at once; its Response() comes later on
-// this thread, or NoAnswer() when the exchange failed without an answer.
+// trap, and a Post made while a synchronous one still waits throws a Busy
+// WebRequestError without disturbing it. An asynchronous Post returns at
+// once; its Response() comes later on this thread, or NoAnswer() when the
+// exchange failed without an answer.
 class clsFBCallback : public QObject
 {
     Q_OBJECT

@@ -192,7 +192,7 @@ bool clsFlickr::CheckFlickrUser(const QString &token)
     }
 }
 
-QString clsFlickr::GetFlickrUserAuthCode() const
+QString clsFlickr::GetFlickrUserAuthCode()
 {
     return SettingsStore(m_state.SettingsFile).readOr(QLatin1String(SettingsKey::FlickrAccessToken));
 }

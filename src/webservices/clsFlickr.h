@@ -1,6 +1,7 @@
 #pragma once
 
 #include "webkit/ServiceConfig.h"
+#include "webservices/FlickrAccount.h"
 
 #include <QString>
 
@@ -17,23 +18,23 @@ struct AppState;
 // the REST API, the user's approval in the system browser between the two
 // prompts, the frob exchanged for a token kept in the settings file. Every
 // call is signed with the MD5 of the shared secret and the sorted pairs.
-class clsFlickr
+class clsFlickr : public FlickrAccount
 {
 public:
     clsFlickr(AppState &state, ServiceConfig config, SignIn &signIn, UserPrompt &ui);
-    ~clsFlickr();
+    ~clsFlickr() override;
     clsFlickr(const clsFlickr &) = delete;
     clsFlickr &operator=(const clsFlickr &) = delete;
 
     // Runs the sign-in and stores the token when it succeeds; true then.
-    bool CreateFlickrAccount();
+    bool CreateFlickrAccount() override;
     void setOK(bool ok) { m_ok = ok; }
     // True when Flickr answers "ok" to flickr.auth.checkToken for `token`;
     // an empty token is false without asking.
-    bool CheckFlickrUser(const QString &token);
+    bool CheckFlickrUser(const QString &token) override;
     // The stored token; empty when none is stored or the settings file
     // cannot be read.
-    QString GetFlickrUserAuthCode() const;
+    QString GetFlickrUserAuthCode() override;
 
     // The token of the last successful exchange, and whose it is.
     QString token() const { return m_token; }

@@ -35,8 +35,8 @@ TEST(PluginsPrompt, OnlyTheMissingClientOffersItsDownloadPage)
     TestEnvironment env;
     RecordingShell shell;
     // A folder of blanks is no folder.
-    frmPluginsPrompt window(env.state(), {QStringLiteral("  "), QStringLiteral("/g/"), QStringLiteral("/s/")},
-                            pages(), shell);
+    const SyncFolders folders{QStringLiteral("  "), QStringLiteral("/s/"), QStringLiteral("/g/")};
+    frmPluginsPrompt window(env.state(), folders, pages(), shell);
     window.show();
 
     EXPECT_EQ(window.windowTitle(), u"Flazz");

@@ -4,6 +4,7 @@
 
 #include "support/PhotoSetWorld.h"
 #include "support/RecordingShell.h"
+#include "support/RecordingUploadWindow.h"
 #include "support/ScriptedUserPrompt.h"
 
 #include <QByteArray>
@@ -40,44 +41,6 @@ std::vector<ZipEntry> readZip(const QString &path, bool *ok = nullptr, bool stri
 
 // Files in `folder` (names only), sorted.
 QStringList filesIn(const QString &folder);
-
-// A main window that records what flows do to it.
-class RecordingUploadWindow : public UploadWindow
-{
-public:
-    int descriptionsApplied = 0;
-    std::vector<bool> enabledHistory;
-    std::vector<bool> panelHistory;
-    QStringList updateCaptions;
-    QStringList pbrCaptions;
-    int minimum = 0;
-    int maximum = 0;
-    std::vector<int> maximumHistory;
-    int value = 0;
-    int pumps = 0;
-    // progressCancelled() turns true once the meter reaches this value.
-    int cancelAtValue = -1;
-
-    void ApplyDescription() override { ++descriptionsApplied; }
-    void setWindowEnabled(bool enabled) override { enabledHistory.push_back(enabled); }
-    void ShowProgressPanel(bool show) override { panelHistory.push_back(show); }
-    void setUpdateCaption(const QString &text) override { updateCaptions.append(text); }
-    void setPbrCaption(const QString &text) override { pbrCaptions.append(text); }
-    void setProgressRange(int min, int max) override
-    {
-        minimum = min;
-        maximum = max;
-        maximumHistory.push_back(max);
-    }
-    void setProgressValue(int v) override { value = v; }
-    int progressValue() const override { return value; }
-    int progressMaximum() const override { return maximum; }
-    void StepProgress() override { ++value; }
-    bool progressCancelled() const override { return cancelAtValue >= 0 && value >= cancelAtValue; }
-    void processEvents() override { ++pumps; }
-
-    bool enabledAtEnd() const { return !enabledHistory.empty() && enabledHistory.back(); }
-};
 
 // The moment every flow under test believes it is, so archive names are known.
 inline const QDateTime kFlowTime(QDate(2026, 12, 4), QTime(15, 30, 12));

@@ -10,6 +10,7 @@
 #include "support/ScriptedUserPrompt.h"
 #include "support/TestText.h"
 #include "unicodeinput/ui/ctlUMultilineTxtBox.h"
+#include "webkit/ToolkitError.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -27,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <stdexcept>
 
 namespace {
 
@@ -206,6 +208,39 @@ TEST_F(MainWindowTest, EveryDestinationWantsPhotosFirstThenRunsItsOwnFlow)
     EXPECT_EQ(prompt.callsOf(QStringLiteral("message")).size(), 8);
 }
 
+TEST_F(MainWindowTest, AFlowThatThrowsEndsInAnErrorReportWithoutItsSecrets)
+{
+    open();
+    ASSERT_TRUE(tray.AddPhoto(photo(QStringLiteral("one.png"), 1), {}, {}));
+    CountingFlow failing;
+    failing.onRun = [this] {
+        window->ShowProgressPanel(true);
+        throw ToolkitError(
+            0x800C0005, QStringLiteral("WebRequest.send"),
+            QStringLiteral("Error transferring https://api.example/1/account/info?oauth_token=tok123"
+                           "&oauth_signature=sig456 - server replied: Bearer abc789"));
+    };
+    window->setFlow(Destination::Dropbox, &failing);
+    CountingFlow plain;
+    plain.onRun = [] { throw std::runtime_error("out of disk space"); };
+    window->setFlow(Destination::Flickr, &plain);
+
+    QTest::mouseClick(control<QToolButton>("btnDropbox"), Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>("btnFlickr"), Qt::LeftButton);
+
+    const auto reports = prompt.callsOf(QStringLiteral("error"));
+    ASSERT_EQ(reports.size(), 2);
+    EXPECT_TRUE(reports.at(0).text.contains(u"btnDropbox_Click"));
+    EXPECT_TRUE(reports.at(0).text.contains(u"WebRequest.send"));
+    EXPECT_TRUE(reports.at(0).text.contains(u"https://api.example/1/account/info"));
+    for (const char *secret : {"tok123", "sig456", "abc789"})
+        EXPECT_FALSE(reports.at(0).text.contains(QLatin1String(secret))) << secret;
+    EXPECT_TRUE(reports.at(1).text.contains(u"btnFlickr_Click"));
+    EXPECT_TRUE(reports.at(1).text.contains(u"out of disk space"));
+    EXPECT_TRUE(window->windowEnabled());
+    EXPECT_FALSE(window->progressPanelShown());
+}
+
 TEST_F(MainWindowTest, DroppedFilesAreAddedAndTheZoneAndLabelsFollow)
 {
     open();
@@ -354,7 +389,6 @@ TEST_F(MainWindowTest, ExitEndsTheProgramOnlyOnYes)
     EXPECT_FALSE(window->isVisible());
     QApplication::processEvents();
     EXPECT_EQ(exits, 1);
-    EXPECT_EQ(window->uploaders(frmUploadTo::UploaderList::Dropbox).size(), 1u);
 }
 
 TEST_F(MainWindowTest, ProgressPanelGrowsTheWindowCountsAndCanBeCancelled)

@@ -24,7 +24,8 @@ Page load(QNetworkAccessManager &network, const QUrl &url, const QByteArray *for
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     QNetworkReply *reply = nullptr;
     if (form) {
-        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+        request.setHeader(QNetworkRequest::ContentTypeHeader,
+                          QByteArrayLiteral("application/x-www-form-urlencoded"));
         reply = network.post(request, *form);
     } else {
         reply = network.get(request);
@@ -117,14 +118,15 @@ QString ScriptedSignIn::walk(const QString &start, const QStringList &stopPrefix
                                .match(html);
             *title = m.hasMatch() ? htmlUnescape(m.captured(1).trimmed()) : QString();
         }
-        const auto formTag = QRegularExpression(QStringLiteral("<form\\b[^>]*>"),
-                                                QRegularExpression::CaseInsensitiveOption)
-                                 .match(html);
+        const auto formTag =
+            QRegularExpression(QStringLiteral("<form\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption)
+                .match(html);
         if (!formTag.hasMatch())
             return address;
         QUrlQuery fields;
-        auto inputs = QRegularExpression(QStringLiteral("<input\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption)
-                          .globalMatch(html, formTag.capturedEnd());
+        auto inputs =
+            QRegularExpression(QStringLiteral("<input\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption)
+                .globalMatch(html, formTag.capturedEnd());
         while (inputs.hasNext()) {
             const QString tag = inputs.next().captured(0);
             if (attribute(tag, QStringLiteral("type")).compare(u"hidden", Qt::CaseInsensitive) == 0)

@@ -6,8 +6,11 @@
 #include "support/TestText.h"
 
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 TEST(clsFBCallback, TheProbeSetsInternetAvailableFromStatus400)
 {
@@ -110,4 +113,31 @@ TEST(clsFBCallback, ASynchronousTransportFailureReachesTheCaller)
         call.Post(s(u"http://127.0.0.1:1/x"), QString(), s(u"GET"), QString(), QString(), false, QString()),
         WebRequestError);
     EXPECT_EQ(response.count(), 0);
+}
+
+TEST(clsFBCallback, APostFromInsideAWaitingSynchronousOneIsRefusedAndLeavesItAlone)
+{
+    StandinServer server;
+    server.answer("GET", "/me/permissions", StandinAnswer{200, {}, "first", std::chrono::milliseconds(300)});
+    AppState state;
+    clsFBCallback check(state);
+    check.setCurrentOperation(31);
+    QSignalSpy response(&check, &clsFBCallback::Response);
+    std::optional<WebRequestError::Kind> refused;
+    // A second click while the first check still waits.
+    QTimer::singleShot(50, &check, [&] {
+        try {
+            check.Post(server.baseUrl() + u"/me/permissions", QString(), s(u"GET"), QString(), s(u"second"),
+                       false, QString());
+        } catch (const WebRequestError &e) {
+            refused = e.kind();
+        }
+    });
+    check.Post(server.baseUrl() + u"/me/permissions", QString(), s(u"GET"), QString(), s(u"first"), false,
+               QString());
+    EXPECT_EQ(refused, WebRequestError::Kind::Busy);
+    ASSERT_EQ(response.count(), 1);
+    EXPECT_EQ(response.at(0).at(0).toString(), s(u"first"));
+    EXPECT_EQ(response.at(0).at(4).toString(), s(u"first")); // the tag is still the first one's
+    EXPECT_EQ(server.requestCount(), 1);
 }

@@ -39,3 +39,19 @@ TEST(ServiceConfig, TheCommandLineOptionWinsOverTheEnvironment)
     qunsetenv("FLAZZ_SERVICES");
     EXPECT_EQ(ServiceConfig::load({}).live.apis, ServiceConfig::defaults().live.apis);
 }
+
+TEST(ServiceConfig, DefaultsUseHttpsWhereverTheServicesDidNotFixPlainHttp)
+{
+    const ServiceConfig c = ServiceConfig::defaults();
+    const QString plain[] = {c.facebook.loginPages, c.flickr.rest, c.flickr.auth, c.lifePics.soap,
+                             c.lifePics.site};
+    const QString secure[] = {
+        c.facebook.web,       c.facebook.graph,    c.facebook.restApi,   c.flickr.site,  c.dropbox.api,
+        c.dropbox.apiContent, c.dropbox.web,       c.google.accounts,    c.google.drive, c.google.userInfo,
+        c.google.site,        c.live.login,        c.live.apis,          c.live.site,    c.lifePics.service,
+        c.product.site,       c.product.brandSite, c.product.howItWorks, c.product.ads};
+    for (const QString &address : plain)
+        EXPECT_TRUE(address.startsWith(QStringLiteral("http://"))) << address.toStdString();
+    for (const QString &address : secure)
+        EXPECT_TRUE(address.startsWith(QStringLiteral("https://"))) << address.toStdString();
+}

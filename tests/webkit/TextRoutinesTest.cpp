@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 namespace {
 
 struct TextCase
@@ -73,4 +75,14 @@ TEST(cStringBuilder, GrowsInWholeStepsOf8192Characters)
     big.Append(QString(20000, u'z'));
     EXPECT_EQ(big.capacity(), 3 * 16384);
     EXPECT_EQ(big.toString().size(), 20000);
+}
+
+TEST(cStringBuilder, StepArithmeticHoldsPast2To31Bytes)
+{
+    // Filling a real builder that far takes 4 GiB and many seconds; the sizes
+    // are where a 32-bit count would have wrapped.
+    constexpr qsizetype past = (qsizetype(1) << 31) + 2;
+    static_assert(std::is_same_v<decltype(cStringBuilder().used()), qsizetype>);
+    EXPECT_EQ(cStringBuilder::capacityFor(past), (qsizetype(1) << 31) + cStringBuilder::GrowthStep);
+    EXPECT_EQ(cStringBuilder::capacityFor(qsizetype(5) << 30), qsizetype(5) << 30);
 }

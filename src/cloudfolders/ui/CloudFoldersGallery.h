@@ -2,5 +2,5 @@
 
 class Gallery;
 
-// The desktop-client prompts.
+// The cloud-folder windows, as the gallery draws them.
 void registerCloudFoldersWindows(Gallery &gallery);

@@ -21,7 +21,7 @@ constexpr int kRowHeight = twips(330);
 
 } // namespace
 
-frmPluginsPrompt::frmPluginsPrompt(AppState &state, SyncFolderPaths folders,
+frmPluginsPrompt::frmPluginsPrompt(AppState &state, SyncFolders folders,
                                    ServiceConfig::DesktopClients downloads, platform::Shell &shell,
                                    QWidget *parent)
     : SkinnedDialog(state, parent), m_folders(std::move(folders)), m_downloads(std::move(downloads)),
@@ -96,7 +96,7 @@ void frmPluginsPrompt::Form_Load()
     };
     for (const Row &row : {Row{m_folders.dropbox, m_dropbox, m_dropboxDownload},
                            Row{m_folders.skyDrive, m_skyDrive, m_skyDriveDownload},
-                           Row{m_folders.googleDrive, m_googleDrive, m_googleDriveDownload}}) {
+                           Row{m_folders.google, m_googleDrive, m_googleDriveDownload}}) {
         // Only the SkyDrive label's own trailing blank separates the words.
         if (!row.folder.trimmed().isEmpty())
             row.label->setText(row.label->text() + QStringLiteral("Installed"));

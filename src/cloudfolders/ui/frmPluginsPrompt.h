@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cloudfolders/SyncFolders.h"
+#include "cloudfolders/flows/CloudClientNotices.h"
 #include "core/ui/SkinnedDialog.h"
 #include "webkit/ServiceConfig.h"
 
@@ -18,7 +18,7 @@ class frmPluginsPrompt : public SkinnedDialog
 {
     Q_OBJECT
 public:
-    frmPluginsPrompt(AppState &state, SyncFolderPaths folders, ServiceConfig::DesktopClients downloads,
+    frmPluginsPrompt(AppState &state, SyncFolders folders, ServiceConfig::DesktopClients downloads,
                      platform::Shell &shell, QWidget *parent = nullptr);
 
     QLabel *lblMessage() const { return m_message; }
@@ -39,7 +39,7 @@ private:
     void cmdOK_Click();
     QLabel *downloadLink(const QString &name, int top);
 
-    SyncFolderPaths m_folders;
+    SyncFolders m_folders;
     ServiceConfig::DesktopClients m_downloads;
     platform::Shell &m_shell;
     QLabel *m_message;

@@ -127,6 +127,7 @@ void QtUserPrompt::internetConnectionError()
 {
     frmInternetConnection window(m_state, owner());
     window.setEndProgram(m_connectionEnd);
+    window.setAuthBrowserShowing(m_authBrowserShowing);
     ShowFormModal(m_state, window);
 }
 

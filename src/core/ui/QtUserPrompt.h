@@ -20,6 +20,9 @@ public:
 
     // What the error and connection windows do when the program must end.
     void setEndProgram(EndProgramAction errorEnd, EndProgramAction connectionEnd);
+    // Whether the sign-in browser is on screen: the connection window's OK
+    // then ends the program.
+    void setAuthBrowserShowing(std::function<bool()> showing) { m_authBrowserShowing = std::move(showing); }
 
     int systemMessage(const QString &text, int style, const QString &title) override;
     int confirm(const QString &message, bool showYes, bool showNo, bool showCancel) override;
@@ -53,4 +56,5 @@ private:
     EndProgramAction m_errorEnd;
     EndProgramAction m_connectionEnd;
     SkypeLocator m_skypeLocator;
+    std::function<bool()> m_authBrowserShowing;
 };

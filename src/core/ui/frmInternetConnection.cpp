@@ -29,21 +29,9 @@ frmInternetConnection::frmInternetConnection(AppState &state, QWidget *parent)
     connect(m_ok, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
 }
 
-bool frmInternetConnection::authBrowserShowing()
-{
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (const QWidget *window : windows) {
-        if (window->objectName().trimmed().compare(QLatin1String("frmAuthBrowser"), Qt::CaseInsensitive) ==
-                0 &&
-            window->isVisible())
-            return true;
-    }
-    return false;
-}
-
 void frmInternetConnection::cmdOk_Click()
 {
-    const bool endAll = authBrowserShowing();
+    const bool endAll = m_authBrowserShowing && m_authBrowserShowing();
     accept();
     if (endAll && m_endProgram)
         m_endProgram();

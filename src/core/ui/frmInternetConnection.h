@@ -3,6 +3,8 @@
 #include "core/ui/ProgramEnd.h"
 #include "core/ui/SkinnedDialog.h"
 
+#include <functional>
+
 class QPushButton;
 
 // Tells the user the internet could not be reached. While the authorization
@@ -15,15 +17,14 @@ public:
     explicit frmInternetConnection(AppState &state, QWidget *parent = nullptr);
 
     void setEndProgram(EndProgramAction action) { m_endProgram = std::move(action); }
+    // Tells whether the sign-in browser is on screen; without it, never.
+    void setAuthBrowserShowing(std::function<bool()> showing) { m_authBrowserShowing = std::move(showing); }
     QPushButton *cmdOk() const { return m_ok; }
-
-    // A top-level window named "frmAuthBrowser" (any case, blanks around
-    // ignored) is loaded and visible.
-    static bool authBrowserShowing();
 
 private:
     void cmdOk_Click();
 
     QPushButton *m_ok;
     EndProgramAction m_endProgram;
+    std::function<bool()> m_authBrowserShowing;
 };

@@ -1,6 +1,7 @@
 #include "photoset/ui/frmUploadTo.h"
 
 #include "core/AppState.h"
+#include "core/ErrorReport.h"
 #include "core/FormatSize.h"
 #include "core/MessageCatalog.h"
 #include "core/Skin.h"
@@ -15,6 +16,7 @@
 #include "platform/Shell.h"
 #include "platform/ui/WindowTools.h"
 #include "unicodeinput/ui/ctlUMultilineTxtBox.h"
+#include "webkit/ToolkitError.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -92,9 +94,6 @@ frmUploadTo::frmUploadTo(AppState &state, UserPrompt &ui, platform::Shell &shell
     setFixedSize(kWidth, kHeight);
     setFont(uiFont(13));
     setMouseTracking(true);
-
-    for (auto &list : m_uploaders)
-        list.resize(1); // slot 0 stays empty, as the flows expect
 
     buildControls();
     buildProgressPanel();
@@ -516,7 +515,20 @@ void frmUploadTo::destination_Click(Destination destination)
     DestinationFlow *flow = m_flows[size_t(destination)];
     if (!flow)
         return;
-    flow->run();
+    // The flows' error trap: whatever a flow lets escape becomes an error
+    // report, never an exception leaving a Qt slot.
+    const QString procedure = m_destinationButtons[size_t(destination)]->objectName() + u"_Click";
+    try {
+        flow->run();
+    } catch (const ToolkitError &error) {
+        ShowProgressPanel(false);
+        LogError(m_state, m_ui, QStringLiteral("Upload"), QStringLiteral("frmUploadTo"), procedure,
+                 int(error.number()), error.description(), error.source());
+    } catch (const std::exception &error) {
+        ShowProgressPanel(false);
+        LogError(m_state, m_ui, QStringLiteral("Upload"), QStringLiteral("frmUploadTo"), procedure, 0,
+                 QString::fromLocal8Bit(error.what()), QStringLiteral("frmUploadTo"));
+    }
     // Flows enable the window when they finish; a flow that stopped early
     // must not leave it dead.
     setWindowEnabled(true);
@@ -527,16 +539,7 @@ void frmUploadTo::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    for (auto &list : m_uploaders) {
-        list.clear();
-        list.resize(1);
-    }
     platform::closeCompanion();
-}
-
-std::vector<std::unique_ptr<QObject>> &frmUploadTo::uploaders(UploaderList list)
-{
-    return m_uploaders[size_t(list)];
 }
 
 bool frmUploadTo::windowEnabled() const

@@ -37,17 +37,6 @@ class frmUploadTo : public QWidget, public UploadWindow
 {
     Q_OBJECT
 public:
-    // The web destinations that keep background uploaders alive.
-    enum class UploaderList
-    {
-        Flickr,
-        Facebook,
-        Google,
-        SkyDrive,
-        Dropbox
-    };
-    static constexpr int UploaderListCount = 5;
-
     frmUploadTo(AppState &state, UserPrompt &ui, platform::Shell &shell, ServiceConfig services,
                 QWidget *parent = nullptr);
     ~frmUploadTo() override;
@@ -89,9 +78,6 @@ public:
     // Releases what the window holds and asks the companion to close. Runs
     // once; the destructor calls it too.
     void Form_Unload();
-
-    // The background uploaders of one destination; slot 0 stays empty.
-    std::vector<std::unique_ptr<QObject>> &uploaders(UploaderList list);
 
     bool windowEnabled() const;
     bool progressPanelShown() const;
@@ -164,7 +150,6 @@ private:
     bool m_progressCancelled = false;
 
     std::array<DestinationFlow *, 8> m_flows{};
-    std::array<std::vector<std::unique_ptr<QObject>>, UploaderListCount> m_uploaders;
     std::function<void()> m_settingsHandler;
     std::function<void()> m_exitHandler;
     bool m_unloaded = false;

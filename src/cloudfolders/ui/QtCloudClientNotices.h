@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cloudfolders/ClientPrompts.h"
+#include "cloudfolders/flows/CloudClientNotices.h"
 #include "webkit/ServiceConfig.h"
 
 class QWidget;
@@ -10,16 +10,16 @@ class Shell;
 }
 
 // The desktop-client prompts as skinned modal windows over `parent`.
-class QtClientPrompts : public ClientPrompts
+class QtCloudClientNotices : public CloudClientNotices
 {
 public:
-    QtClientPrompts(AppState &state, ServiceConfig::DesktopClients downloads, platform::Shell &shell,
-                    QWidget *parent = nullptr)
+    QtCloudClientNotices(AppState &state, ServiceConfig::DesktopClients downloads, platform::Shell &shell,
+                         QWidget *parent = nullptr)
         : m_state(state), m_downloads(std::move(downloads)), m_shell(shell), m_parent(parent)
     {
     }
 
-    void showPluginsPrompt(const SyncFolderPaths &folders) override;
+    void showPluginsPrompt(const SyncFolders &folders) override;
     void showUploadPrompt() override;
 
 private:

@@ -1,0 +1,195 @@
+#include "cloudfolders/flows/CloudFolderFlow.h"
+
+#include "cloudfolders/CloudConnector.h"
+#include "cloudfolders/flows/CloudClientNotices.h"
+#include "cloudfolders/flows/UploadLists.h"
+#include "core/AppState.h"
+#include "core/MessageCatalog.h"
+#include "core/UserPrompt.h"
+#include "photoset/UploadWindow.h"
+#include "photoset/clsTray.h"
+#include "platform/Shell.h"
+#include "webkit/BackgroundUploader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+CloudFolderFlow::CloudFolderFlow(Service service, Parts parts,
+                                 std::function<std::unique_ptr<CloudConnector>()> connector, QString site)
+    : m_service(service), m_parts(std::move(parts)), m_connector(std::move(connector)),
+      m_site(std::move(site))
+{
+}
+
+QString CloudFolderFlow::locate() const
+{
+    const std::function<QString()> *find = nullptr;
+    switch (m_service) {
+    case Service::Dropbox:
+        find = &m_parts.locator.dropbox;
+        break;
+    case Service::SkyDrive:
+        find = &m_parts.locator.skyDrive;
+        break;
+    case Service::Google:
+        find = &m_parts.locator.google;
+        break;
+    }
+    return (find && *find) ? (*find)() : QString();
+}
+
+ChooserMode CloudFolderFlow::chooserMode() const
+{
+    switch (m_service) {
+    case Service::Dropbox:
+        return ChooserMode::Dropbox;
+    case Service::SkyDrive:
+        return ChooserMode::SkyDrive;
+    case Service::Google:
+        break;
+    }
+    return ChooserMode::Google;
+}
+
+void CloudFolderFlow::run()
+{
+    AppState &state = m_parts.state;
+    UploadWindow &window = m_parts.window;
+    if (!state.PhotoTray || state.PhotoTray->Count() == 0) {
+        funcMessageDisplay(state, m_parts.prompt, MessageNo::EmptyPhotoSet);
+        return;
+    }
+
+    if (state.StartupPromptEnabled) {
+        SyncFolders folders;
+        auto call = [](const std::function<QString()> &f) { return f ? f() : QString(); };
+        folders.google = call(m_parts.locator.google);
+        folders.skyDrive = call(m_parts.locator.skyDrive);
+        folders.dropbox = call(m_parts.locator.dropbox);
+        const QString mine = m_service == Service::Dropbox    ? folders.dropbox
+                             : m_service == Service::SkyDrive ? folders.skyDrive
+                                                              : folders.google;
+        if (mine.trimmed().isEmpty())
+            m_parts.notices.showPluginsPrompt(folders);
+    }
+
+    window.ApplyDescription();
+    window.setWindowEnabled(false);
+    if (!state.InternetAvailable) {
+        m_parts.prompt.internetConnectionError();
+        window.setWindowEnabled(true);
+        return;
+    }
+
+    std::unique_ptr<CloudConnector> connector = m_connector();
+    bool authorized = connector->IsAuthoriseUserExist();
+    if (!authorized && connector->CreateAccount())
+        authorized = connector->IsAuthoriseUserExist();
+    if (!authorized) {
+        funcMessageDisplay(state, m_parts.prompt, MessageNo::AuthorizationUnsuccessful);
+        window.setWindowEnabled(true);
+        return;
+    }
+
+    const QString syncFolder = locate();
+    const QString chosen = m_parts.chooser.chooseAlbum(chooserMode(), syncFolder, connector.get());
+    window.setWindowEnabled(true);
+    if (chosen.isEmpty())
+        return;
+
+    window.setProgressRange(0, state.PhotoTray->Count());
+    window.setProgressValue(0);
+    window.ShowProgressPanel(true);
+    window.setUpdateCaption(QStringLiteral("Progress..."));
+    if (m_service != Service::Google)
+        window.setPbrCaption(QStringLiteral("Please wait..."));
+
+    if (!syncFolder.trimmed().isEmpty()) {
+        // Dropbox's folder is looked up once more: the lookup is what makes
+        // the application's own folder inside it.
+        copyLocally(m_service == Service::Dropbox ? locate() : syncFolder, chosen);
+    } else {
+        handToUploader(*connector, chosen);
+    }
+    window.ShowProgressPanel(false);
+}
+
+QString CloudFolderFlow::FreeCopyName(const QString &folder, const QString &sourcePath,
+                                      const std::function<void()> &yield)
+{
+    const QString fileName = QFileInfo(sourcePath).fileName();
+    const QDir destination(folder);
+    if (!QFileInfo::exists(destination.filePath(fileName)))
+        return fileName;
+    // The extension is taken from the file name, not the whole path: a dot in
+    // a folder's name must not put a folder separator into the new name.
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    const QString extension = dot < 0 ? QString() : fileName.mid(dot);
+    QString base = fileName;
+    if (!extension.isEmpty())
+        base.remove(extension);
+    for (int counter = 1;; ++counter) {
+        const QString candidate = base + u" (" + QString::number(counter) + u") " + extension;
+        if (yield)
+            yield();
+        if (!QFileInfo::exists(destination.filePath(candidate)))
+            return candidate;
+    }
+}
+
+void CloudFolderFlow::copyLocally(const QString &syncFolder, const QString &chosen)
+{
+    AppState &state = m_parts.state;
+    UploadWindow &window = m_parts.window;
+    const QString destination = QDir(syncFolder).filePath(chosen);
+    if (!QFileInfo(destination).isDir())
+        QDir().mkdir(destination);
+
+    const auto yield = [&window] { window.processEvents(); };
+    for (int i = 0; i < state.PhotoTray->Count(); ++i) {
+        const QString path = state.PhotoTray->PhotoInfo(i, PhotoField::FilePath);
+        if (path.isEmpty())
+            continue;
+        window.setPbrCaption(u"Copying " + QFileInfo(path).fileName());
+        const QString name = FreeCopyName(destination, path, yield);
+        if (!QFile::copy(path, QDir(destination).filePath(name)))
+            qWarning("A photo could not be copied into the sync folder");
+        yield();
+        window.StepProgress();
+        yield();
+    }
+    m_parts.prompt.done();
+    m_parts.shell.open(destination);
+}
+
+void CloudFolderFlow::handToUploader(CloudConnector &connector, const QString &chosen)
+{
+    AppState &state = m_parts.state;
+    UploadWindow &window = m_parts.window;
+    UploadLists lists;
+    for (int i = 0; i < state.PhotoTray->Count(); ++i) {
+        lists.append(state.PhotoTray->PhotoInfo(i, PhotoField::FilePath), {});
+        window.StepProgress();
+        QThread::msleep(10);
+        window.processEvents();
+    }
+    switch (m_service) {
+    case Service::Dropbox:
+        m_parts.uploader.UploadToDropBox(connector.AccessToken(), connector.AccessTokenSecret(),
+                                         lists.photoList, state.UploadSize, chosen);
+        break;
+    case Service::SkyDrive:
+        m_parts.uploader.UploadToSkydrive(connector.AccessToken(), lists.photoList, state.UploadSize, chosen);
+        break;
+    case Service::Google:
+        m_parts.uploader.UploadToGoogle(connector.AccessToken(), lists.photoList, state.UploadSize, chosen);
+        break;
+    }
+    if (state.UploadPromptEnabled)
+        m_parts.notices.showUploadPrompt();
+    else
+        m_parts.prompt.done();
+    m_parts.shell.open(m_site);
+}

@@ -1,0 +1,70 @@
+#include "cloudfolders/ui/frmAlbums.h"
+
+#include "support/TestEnvironment.h"
+#include "unicodeinput/ui/ctlUnicodeCombo.h"
+#include "unicodeinput/ui/ctlUnicodeTextBox.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ChooserWindow, ShowsTheListAndHandsOnTheChoiceUntilItIsAnswered)
+{
+    TestEnvironment env;
+    const QList<AlbumEntry> folders{{QStringLiteral("beach"), QStringLiteral("id-1")},
+                                    {QStringLiteral("moon"), QStringLiteral("id-2")}};
+    std::vector<std::tuple<bool, int, QString>> asked;
+    std::optional<QString> reply; // nothing: the window stays open
+    frmAlbums window(env.state(), ChooserMode::SkyDrive, folders, true,
+                     [&](bool createNew, int selected, const QString &name) {
+                         asked.emplace_back(createNew, selected, name);
+                         return reply;
+                     });
+    window.show();
+    EXPECT_EQ(window.titleLabel()->text(), QStringLiteral("SkyDrive Albums"));
+    EXPECT_TRUE(window.rdoExisiting()->isChecked());
+    EXPECT_EQ(window.uccboAlbum()->ListCount(), 2);
+    EXPECT_EQ(window.uccboAlbum()->ListCargo(1), QStringLiteral("id-2"));
+    EXPECT_EQ(window.uctxtAlbum()->AutoDisplayText(), QStringLiteral("Enter Album Name"));
+
+    // Typing a name is choosing to make a new one.
+    auto *editor = window.uctxtAlbum()->findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
+    QApplication::sendEvent(editor, &focusIn); // as a click into the box would
+    QTest::keyClicks(editor, QStringLiteral("Trip"));
+    EXPECT_TRUE(window.rdoNew()->isChecked());
+    window.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked.at(0), std::make_tuple(true, 0, QStringLiteral("Trip")));
+    EXPECT_TRUE(window.isVisible());
+
+    reply = QStringLiteral("new-id");
+    window.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.FBUploadAlbumID(), QStringLiteral("new-id"));
+}
+
+TEST(ChooserWindow, AnEmptyListLeavesOnlyANewFolderAndCancelAnswersNothing)
+{
+    TestEnvironment env;
+    frmAlbums window(env.state(), ChooserMode::Dropbox, {}, false,
+                     [](bool, int, const QString &) { return std::optional<QString>(QStringLiteral("x")); });
+    window.show();
+    EXPECT_FALSE(window.rdoExisiting()->isEnabled());
+    EXPECT_TRUE(window.rdoNew()->isChecked());
+    EXPECT_EQ(window.rdoNew()->text(), QStringLiteral("Create New Folder"));
+    window.findChild<QPushButton *>(QStringLiteral("btnCancel"))->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(window.FBUploadAlbumID().isEmpty());
+}
+
+} // namespace

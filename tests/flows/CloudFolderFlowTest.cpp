@@ -1,0 +1,165 @@
+#include "cloudfolders/flows/CloudFolderFlow.h"
+
+#include "FlowFakes.h"
+#include "core/MessageCatalog.h"
+#include "support/PhotoSetWorld.h"
+#include "support/RecordingShell.h"
+#include "support/RecordingUploadWindow.h"
+#include "support/ScriptedUserPrompt.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CloudFolderFlowTest : public ::testing::Test, protected PhotoSetWorld
+{
+protected:
+    RecordingUploadWindow window;
+    ScriptedUserPrompt prompt{&env.state()};
+    RecordingShell shell;
+    FakeChooser chooser;
+    FakeNotices notices;
+    RecordingUploader uploader;
+    FakeCloudConnector *lastConnector = nullptr;
+    std::deque<bool> authorized{true};
+    QString dropboxFolder, skyDriveFolder, googleFolder;
+    QStringList lookups;
+
+    CloudFolderFlow flow(CloudFolderFlow::Service service)
+    {
+        SyncFolderLocator locator{[this] { return lookups << QStringLiteral("dropbox"), dropboxFolder; },
+                                  [this] { return lookups << QStringLiteral("skydrive"), skyDriveFolder; },
+                                  [this] { return lookups << QStringLiteral("google"), googleFolder; }};
+        CloudFolderFlow::Parts parts{state(), window, prompt, shell, chooser, notices, uploader, locator};
+        return CloudFolderFlow(
+            service, parts,
+            [this]() -> std::unique_ptr<CloudConnector> {
+                auto c = std::make_unique<FakeCloudConnector>();
+                c->authorizedAnswers = authorized;
+                lastConnector = c.get();
+                return c;
+            },
+            QStringLiteral("https://site.example/"));
+    }
+
+    QString photo(const QString &relative, int seed)
+    {
+        QImage image(8 + seed, 6, QImage::Format_RGB32);
+        image.fill(QColor::fromHsv((seed * 47) % 360, 200, 200));
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        const QString path = env.writeFile(relative, bytes);
+        EXPECT_TRUE(tray.AddPhoto(path, {}, {}));
+        return path;
+    }
+};
+
+TEST(FreeCopyName, ClashesCountUpWithABlankBeforeTheExtension)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path();
+    EXPECT_EQ(CloudFolderFlow::FreeCopyName(folder, QStringLiteral("/x/a.jpg")), QStringLiteral("a.jpg"));
+    QFile(folder + QStringLiteral("/a.jpg")).open(QIODevice::WriteOnly);
+    QFile(folder + QStringLiteral("/a (1) .jpg")).open(QIODevice::WriteOnly);
+    EXPECT_EQ(CloudFolderFlow::FreeCopyName(folder, QStringLiteral("/y/a.jpg")),
+              QStringLiteral("a (2) .jpg"));
+    QFile(folder + QStringLiteral("/IMG")).open(QIODevice::WriteOnly);
+    EXPECT_EQ(CloudFolderFlow::FreeCopyName(folder, QStringLiteral("/y.d/IMG")), QStringLiteral("IMG (1) "));
+}
+
+TEST_F(CloudFolderFlowTest, WithTheClientPhotosAreCopiedUnderFreeNamesIntoANewFolder)
+{
+    dropboxFolder = env.path(QStringLiteral("Dropbox/Apps/Flazz")) + u'/';
+    QDir().mkpath(dropboxFolder);
+    const QString first = photo(QStringLiteral("one/a.jpg"), 1);
+    photo(QStringLiteral("two/a.jpg"), 2);
+    photo(QStringLiteral("three/a.jpg"), 3);
+
+    flow(CloudFolderFlow::Service::Dropbox).run();
+
+    const QString destination = QDir(dropboxFolder).filePath(QStringLiteral("Trip"));
+    EXPECT_EQ(
+        QDir(destination).entryList(QDir::Files, QDir::Name),
+        (QStringList{QStringLiteral("a (1) .jpg"), QStringLiteral("a (2) .jpg"), QStringLiteral("a.jpg")}));
+    QFile original(first), copy(destination + QStringLiteral("/a.jpg"));
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(original.readAll(), copy.readAll());
+    EXPECT_EQ(window.value, 3);
+    EXPECT_EQ(chooser.mode, ChooserMode::Dropbox);
+    EXPECT_EQ(chooser.syncFolder, dropboxFolder);
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("done")).size(), 1);
+    EXPECT_EQ(shell.opened, QList<QString>{destination});
+    EXPECT_TRUE(uploader.calls.isEmpty());
+    EXPECT_EQ(window.panelHistory, (std::vector<bool>{true, false}));
+}
+
+TEST_F(CloudFolderFlowTest, WithoutTheClientTheUploaderTakesThePhotosAndTheSiteOpens)
+{
+    env.state().UploadSize = 1024;
+    env.state().UploadPromptEnabled = true;
+    env.state().StartupPromptEnabled = true;
+    skyDriveFolder = env.path(QStringLiteral("SkyDrive")) + u'/';
+    const QString a = photo(QStringLiteral("p/a.png"), 1);
+    const QString b = photo(QStringLiteral("p/b.png"), 2);
+
+    flow(CloudFolderFlow::Service::Dropbox).run();
+
+    ASSERT_EQ(notices.plugins.size(), 1); // the Dropbox client is the one missing
+    EXPECT_EQ(notices.plugins.at(0).skyDrive, skyDriveFolder);
+    EXPECT_EQ(lookups, (QStringList{QStringLiteral("google"), QStringLiteral("skydrive"),
+                                    QStringLiteral("dropbox"), QStringLiteral("dropbox")}));
+    ASSERT_EQ(uploader.calls.size(), 1);
+    EXPECT_EQ(uploader.calls.at(0),
+              QStringLiteral("UploadToDropBox|token|secret|") + a + u'\t' + b + QStringLiteral("|1024|Trip"));
+    EXPECT_EQ(window.maximum, 2);
+    EXPECT_EQ(window.value, 2);
+    EXPECT_EQ(window.pbrCaptions, QStringList{QStringLiteral("Please wait...")});
+    EXPECT_EQ(notices.uploadPrompts, 1);
+    EXPECT_EQ(shell.opened, QList<QString>{QStringLiteral("https://site.example/")});
+}
+
+TEST_F(CloudFolderFlowTest, WithThePromptOffOnlyTheOwnFolderIsLookedUp)
+{
+    photo(QStringLiteral("p/a.png"), 1);
+    flow(CloudFolderFlow::Service::Google).run();
+    EXPECT_EQ(lookups, QStringList{QStringLiteral("google")});
+    ASSERT_EQ(uploader.calls.size(), 1);
+    EXPECT_TRUE(uploader.calls.at(0).startsWith(u"UploadToGoogle|token|"));
+    EXPECT_TRUE(window.pbrCaptions.isEmpty()); // Google shows no "Please wait..."
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("done")).size(), 1);
+}
+
+TEST_F(CloudFolderFlowTest, FailedSignInOrCancelledChooserEndWithTheWindowBack)
+{
+    photo(QStringLiteral("p/a.png"), 1);
+    authorized = {false, false};
+    flow(CloudFolderFlow::Service::SkyDrive).run();
+    ASSERT_NE(lastConnector, nullptr);
+    const auto messages = prompt.callsOf(QStringLiteral("message"));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages.at(0).text, catalogText(MessageNo::AuthorizationUnsuccessful));
+    EXPECT_EQ(chooser.shown, 0);
+    EXPECT_TRUE(window.enabledAtEnd());
+
+    authorized = {false, true}; // signed in on the way
+    chooser.answer.clear();
+    flow(CloudFolderFlow::Service::SkyDrive).run();
+    EXPECT_EQ(chooser.shown, 1);
+    EXPECT_TRUE(uploader.calls.isEmpty());
+    EXPECT_TRUE(shell.opened.isEmpty());
+    EXPECT_TRUE(window.enabledAtEnd());
+
+    env.state().InternetAvailable = false;
+    flow(CloudFolderFlow::Service::SkyDrive).run();
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 1);
+    EXPECT_EQ(chooser.shown, 1);
+}
+
+} // namespace

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "cloudfolders/CloudConnector.h"
+#include "cloudfolders/flows/AlbumChooser.h"
+#include "cloudfolders/flows/CloudClientNotices.h"
+#include "webkit/BackgroundUploader.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+
+// A service that lists what it was given and remembers what it made.
+class FakeAlbums : public AlbumSource
+{
+public:
+    QList<AlbumEntry> listed;
+    QStringList created;
+    QString createdId = QStringLiteral("new-id");
+
+    QList<AlbumEntry> albums() override { return listed; }
+    QString createAlbum(const QString &name) override
+    {
+        created.append(name);
+        return createdId;
+    }
+};
+
+class FakeCloudConnector : public CloudConnector
+{
+public:
+    std::deque<bool> authorizedAnswers; // IsAuthoriseUserExist, in turn; false when dry
+    bool signInSucceeds = true;
+    int signIns = 0;
+    QList<AlbumEntry> listed;
+
+    bool IsAuthoriseUserExist() override
+    {
+        if (authorizedAnswers.empty())
+            return false;
+        const bool answer = authorizedAnswers.front();
+        authorizedAnswers.pop_front();
+        return answer;
+    }
+    bool CreateAccount() override
+    {
+        ++signIns;
+        return signInSucceeds;
+    }
+    QString AccessToken() const override { return QStringLiteral("token"); }
+    QString AccessTokenSecret() const override { return QStringLiteral("secret"); }
+    QList<AlbumEntry> albums() override { return listed; }
+    QString createAlbum(const QString &) override { return {}; }
+};
+
+// Answers the chooser with a fixed folder and records how it was asked.
+class FakeChooser : public FolderChooser
+{
+public:
+    QString answer = QStringLiteral("Trip");
+    int shown = 0;
+    ChooserMode mode = ChooserMode::Facebook;
+    QString syncFolder;
+    AlbumSource *source = nullptr;
+
+    QString chooseAlbum(ChooserMode m, const QString &folder, AlbumSource *s) override
+    {
+        ++shown;
+        mode = m;
+        syncFolder = folder;
+        source = s;
+        return answer;
+    }
+};
+
+class FakeNotices : public CloudClientNotices
+{
+public:
+    QList<SyncFolders> plugins;
+    int uploadPrompts = 0;
+    void showPluginsPrompt(const SyncFolders &folders) override { plugins.append(folders); }
+    void showUploadPrompt() override { ++uploadPrompts; }
+};
+
+// Records every call as "Operation|arg|arg|...".
+class RecordingUploader : public BackgroundUploader
+{
+public:
+    QStringList calls;
+
+    QString UploadToDropBox(const QString &t, const QString &s, const QString &list, int size,
+                            const QString &folder) override
+    {
+        return record({QStringLiteral("UploadToDropBox"), t, s, list, QString::number(size), folder});
+    }
+    QString UploadToGoogle(const QString &t, const QString &list, int size, const QString &folder) override
+    {
+        return record({QStringLiteral("UploadToGoogle"), t, list, QString::number(size), folder});
+    }
+    QString UploadToSkydrive(const QString &t, const QString &list, int size, const QString &folder) override
+    {
+        return record({QStringLiteral("UploadToSkydrive"), t, list, QString::number(size), folder});
+    }
+    QString UploadToFacebook(const QString &t, const QString &list, const QString &remarks, int size,
+                             const QString &privacy, const QString &album) override
+    {
+        return record(
+            {QStringLiteral("UploadToFacebook"), t, list, remarks, QString::number(size), privacy, album});
+    }
+    QString UploadToFlickr(const QString &t, const QString &list, const QString &remarks, int size) override
+    {
+        return record({QStringLiteral("UploadToFlickr"), t, list, remarks, QString::number(size)});
+    }
+
+private:
+    QString record(const QStringList &call)
+    {
+        calls.append(call.join(u'|'));
+        return QString::number(calls.size());
+    }
+};

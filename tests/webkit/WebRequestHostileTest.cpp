@@ -1,0 +1,367 @@
+#include "webkit/WebRequest.h"
+
+#include "HostileServer.h"
+#include "sandbox/StandinServer.h"
+#include "support/TestText.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
+#include <QThread>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The kind of failure a synchronous send ends with; Other also when it
+// unexpectedly succeeds, with the status in the trace.
+WebRequestError::Kind sendFailure(WebRequest &request, const QByteArray *body = nullptr)
+{
+    try {
+        body ? request.sendBytes(*body) : request.send();
+    } catch (const WebRequestError &e) {
+        return e.kind();
+    }
+    ADD_FAILURE() << "the send succeeded with status " << request.status();
+    return WebRequestError::Kind::Other;
+}
+
+} // namespace
+
+TEST(WebRequestLimits, AnEndlessOrOverlongAnswerFailsAsTooLarge)
+{
+    HostileServer server;
+    server.on("/endless", HostileServer::endless());
+    server.on("/promise", HostileServer::drip(1000)); // declares a megabyte up front
+
+    WebRequest request;
+    request.setMaxAnswerBytes(512 * 1024);
+    QElapsedTimer clock;
+    clock.start();
+    request.open(s(u"GET"), server.url(s(u"/endless?access_token=secret")));
+    try {
+        request.send();
+        FAIL() << "an endless answer must not be waited for";
+    } catch (const WebRequestError &e) {
+        EXPECT_EQ(e.kind(), WebRequestError::Kind::TooLarge);
+        EXPECT_TRUE(e.description().contains(s(u"/endless")));
+        EXPECT_FALSE(e.description().contains(s(u"secret")));
+    }
+    EXPECT_TRUE(request.responseBody().isEmpty()); // nothing half-read is offered as an answer
+    EXPECT_LT(clock.elapsed(), 3000);
+
+    // A declared length past the cap fails at once, before the body drips in.
+    request.open(s(u"GET"), server.url(s(u"/promise")));
+    clock.restart();
+    EXPECT_EQ(sendFailure(request), WebRequestError::Kind::TooLarge);
+    EXPECT_LT(clock.elapsed(), 900);
+
+    // Asynchronously the same limit shows as a failed exchange.
+    QSignalSpy done(&request, &WebRequest::completed);
+    request.open(s(u"GET"), server.url(s(u"/endless")), true);
+    request.send();
+    ASSERT_TRUE(done.wait(5000));
+    ASSERT_TRUE(request.failed());
+    EXPECT_EQ(request.failure()->kind(), WebRequestError::Kind::TooLarge);
+    EXPECT_EQ(request.status(), 0);
+    EXPECT_FALSE(done.wait(200)); // reported once
+}
+
+TEST(WebRequestLimits, ASlowDripIsCutOffByTheOverallDeadline)
+{
+    HostileServer server;
+    server.on("/drip", HostileServer::drip(40)); // never silent long enough for the silence time-out
+
+    WebRequest request;
+    request.setTimeoutMs(5000);
+    request.setDeadlineMs(500);
+    request.open(s(u"GET"), server.url(s(u"/drip")));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(sendFailure(request), WebRequestError::Kind::Timeout);
+    EXPECT_GE(clock.elapsed(), 400);
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_TRUE(request.failed());
+}
+
+TEST(WebRequestLimits, CompressedAnswersAreInflatedHereAndBombsStopAtTheCap)
+{
+    const QByteArray text = "caf\xC3\xA9 " + QByteArray(3000, 'a');
+    HostileServer server;
+    server.on("/gzip", HostileServer::answer(200, {{"Content-Encoding", "gzip"}}, gzipped(text)));
+    server.on("/members", HostileServer::answer(200, {{"Content-Encoding", "gzip"}},
+                                                gzipped(text.left(10)) + gzipped(text.mid(10))));
+    server.on("/zlib", HostileServer::answer(200, {{"Content-Encoding", "deflate"}}, deflated(text, 15)));
+    server.on("/raw", HostileServer::answer(200, {{"Content-Encoding", "deflate"}}, deflated(text, -15)));
+    server.on("/bomb",
+              HostileServer::answer(200, {{"Content-Encoding", "gzip"}}, gzippedZeros(qint64(128) << 20)));
+
+    WebRequest request;
+    for (const char *path : {"/gzip", "/members", "/zlib", "/raw"}) {
+        SCOPED_TRACE(path);
+        request.open(s(u"GET"), server.url(QString::fromLatin1(path)));
+        request.send();
+        EXPECT_EQ(request.status(), 200);
+        EXPECT_EQ(request.responseBody(), text);
+    }
+    EXPECT_EQ(server.requests().first().header("Accept-Encoding"), "gzip, deflate");
+
+    // 128 MiB of zeros in a few hundred kilobytes: the default cap counts
+    // what comes out, not what goes in.
+    request.open(s(u"GET"), server.url(s(u"/bomb")));
+    EXPECT_EQ(sendFailure(request), WebRequestError::Kind::TooLarge);
+}
+
+TEST(WebRequestLimits, ADamagedOrUnreadableEncodingIsAFailureNotA200WithRawBytes)
+{
+    const QByteArray whole = gzipped(QByteArray(5000, 'x'));
+    HostileServer server;
+    server.on("/garbage",
+              HostileServer::answer(200, {{"Content-Encoding", "gzip"}}, "this is not gzip at all"));
+    server.on("/truncated",
+              HostileServer::answer(200, {{"Content-Encoding", "gzip"}}, whole.left(whole.size() / 2)));
+    server.on("/trailing",
+              HostileServer::answer(200, {{"Content-Encoding", "deflate"}}, deflated("x", 15) + "junk"));
+    server.on("/brotli", HostileServer::answer(200, {{"Content-Encoding", "br"}}, "\x1b\x03"));
+    server.on("/empty", HostileServer::answer(204, {{"Content-Encoding", "gzip"}}, ""));
+
+    WebRequest request;
+    for (const char *path : {"/garbage", "/truncated", "/trailing", "/brotli"}) {
+        SCOPED_TRACE(path);
+        request.open(s(u"GET"), server.url(QString::fromLatin1(path)));
+        EXPECT_EQ(sendFailure(request), WebRequestError::Kind::Decoding);
+        EXPECT_EQ(request.status(), 0);
+    }
+    request.open(s(u"GET"), server.url(s(u"/empty")));
+    request.send();
+    EXPECT_EQ(request.status(), 204);
+}
+
+TEST(WebRequestRedirects, WithinOneOriginEverythingTravelsOn)
+{
+    HostileServer server;
+    server.on("/302", HostileServer::redirect(302, s(u"/landed")));
+    server.on("/307", HostileServer::redirect(307, s(u"/landed?again=1")));
+    server.on("/landed", HostileServer::answer(200, {}, "here"));
+
+    WebRequest request;
+    request.open(s(u"POST"), server.url(s(u"/307")));
+    request.setRequestHeader(s(u"Content-Type"), s(u"application/x-www-form-urlencoded"));
+    request.setRequestHeader(s(u"Authorization"), s(u"Bearer t"));
+    request.send(s(u"a=1"));
+    EXPECT_EQ(request.status(), 200);
+    EXPECT_EQ(request.responseText(), s(u"here"));
+    ASSERT_EQ(server.requests().size(), 2);
+    const HostileRequest repeated = server.requests().at(1);
+    EXPECT_EQ(repeated.method, "POST");
+    EXPECT_EQ(repeated.target, "/landed?again=1");
+    EXPECT_EQ(repeated.body, "a=1");
+    EXPECT_EQ(repeated.header("Authorization"), "Bearer t");
+
+    // A 302 after a POST continues as a GET without the body.
+    request.open(s(u"POST"), server.url(s(u"/302")));
+    request.setRequestHeader(s(u"Authorization"), s(u"Bearer t"));
+    request.send(s(u"a=1"));
+    const HostileRequest followed = server.requests().last();
+    EXPECT_EQ(followed.method, "GET");
+    EXPECT_TRUE(followed.body.isEmpty());
+    EXPECT_EQ(followed.header("Authorization"), "Bearer t");
+}
+
+TEST(WebRequestRedirects, ToAnotherOriginNeitherCredentialsNorBodiesFollow)
+{
+    HostileServer origin;
+    HostileServer elsewhere; // another port is another origin
+    elsewhere.on("/landed", HostileServer::answer(200, {}, "elsewhere"));
+    origin.on("/302", HostileServer::redirect(302, elsewhere.url(s(u"/landed"))));
+    origin.on("/307", HostileServer::redirect(307, elsewhere.url(s(u"/landed"))));
+
+    WebRequest request;
+    request.open(s(u"POST"), origin.url(s(u"/302")));
+    request.setRequestHeader(s(u"Content-Type"), s(u"application/x-www-form-urlencoded"));
+    request.setRequestHeader(s(u"Authorization"), s(u"Bearer secret"));
+    request.send(s(u"token=secret"));
+    EXPECT_EQ(request.status(), 200);
+    EXPECT_EQ(request.responseText(), s(u"elsewhere"));
+    ASSERT_EQ(elsewhere.requests().size(), 1);
+    EXPECT_EQ(elsewhere.requests().at(0).method, "GET");
+    EXPECT_FALSE(elsewhere.requests().at(0).hasHeader("Authorization"));
+    EXPECT_TRUE(elsewhere.requests().at(0).body.isEmpty());
+
+    // A 307 without a body goes on, stripped of the credentials.
+    request.open(s(u"GET"), origin.url(s(u"/307")));
+    request.setRequestHeader(s(u"Authorization"), s(u"Bearer secret"));
+    request.send();
+    EXPECT_EQ(request.status(), 200);
+    ASSERT_EQ(elsewhere.requests().size(), 2);
+    EXPECT_FALSE(elsewhere.requests().at(1).hasHeader("Authorization"));
+
+    // A 307 would repeat the body there: refused, and nothing arrives.
+    request.open(s(u"POST"), origin.url(s(u"/307")));
+    const QByteArray body = "token=secret";
+    EXPECT_EQ(sendFailure(request, &body), WebRequestError::Kind::Redirect);
+    EXPECT_EQ(elsewhere.requests().size(), 2);
+}
+
+TEST(WebRequestRedirects, LoopsOtherSchemesAndHttpsToHttpFail)
+{
+    HostileServer plain;
+    plain.on("/loop", HostileServer::redirect(302, s(u"/loop")));
+    plain.on("/file", HostileServer::redirect(302, s(u"file:///etc/passwd")));
+    plain.on("/landed", HostileServer::answer(200, {}, "downgraded"));
+
+    WebRequest request;
+    request.open(s(u"GET"), plain.url(s(u"/loop")));
+    EXPECT_EQ(sendFailure(request), WebRequestError::Kind::Redirect);
+    EXPECT_EQ(plain.requests().size(), WebRequest::MaxRedirects + 1);
+    request.open(s(u"GET"), plain.url(s(u"/file")));
+    EXPECT_EQ(sendFailure(request), WebRequestError::Kind::Redirect);
+
+    // A TLS server this process trusts, so only the redirect can fail.
+    QFile certFile(QStringLiteral(FLAZZ_TLS_DIR "/untrusted-cert.pem"));
+    QFile keyFile(QStringLiteral(FLAZZ_TLS_DIR "/untrusted-key.pem"));
+    ASSERT_TRUE(certFile.open(QIODevice::ReadOnly) && keyFile.open(QIODevice::ReadOnly));
+    const QSslCertificate cert(certFile.readAll());
+    const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = original;
+    trusting.addCaCertificate(cert);
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    QSslConfiguration serving = original;
+    serving.setLocalCertificate(cert);
+    serving.setPrivateKey(QSslKey(keyFile.readAll(), QSsl::Rsa));
+    auto listener = std::make_unique<QSslServer>();
+    listener->setSslConfiguration(serving);
+    HostileServer secure(std::move(listener));
+    secure.on("/ok", HostileServer::answer(200, {}, "secure"));
+    secure.on("/down", HostileServer::redirect(302, plain.url(s(u"/landed"))));
+
+    request.open(s(u"GET"), secure.url(s(u"/ok")));
+    request.send();
+    EXPECT_EQ(request.responseText(), s(u"secure"));
+    const qsizetype before = plain.requests().size();
+    request.open(s(u"GET"), secure.url(s(u"/down")));
+    request.setRequestHeader(s(u"Authorization"), s(u"Bearer secret"));
+    EXPECT_EQ(sendFailure(request), WebRequestError::Kind::Redirect);
+    EXPECT_EQ(plain.requests().size(), before);
+    QSslConfiguration::setDefaultConfiguration(original);
+}
+
+TEST(WebRequestHeaders, LineBreaksAndNulAreRefusedBeforeAnythingTravels)
+{
+    HostileServer server;
+    server.on("/me", HostileServer::answer(200, {}, "ok"));
+
+    WebRequest request;
+    request.open(s(u"GET"), server.url(s(u"/me")));
+    const std::pair<QString, QString> bad[] = {
+        {s(u"X-Value"), s(u"a\r\nX-Injected: 1")},
+        {s(u"X-Value"), s(u"a\nX-Injected: 1")},
+        {s(u"X-Value"), QStringView(u"a\0b", 3).toString()},
+        {s(u"X-Name\r\nX-Injected"), s(u"1")},
+        {s(u"X-Injected: 1\r\nX"), s(u"1")},
+        {s(u"Bad Name"), s(u"1")},
+        {QString(), s(u"1")},
+    };
+    for (const auto &[name, value] : bad) {
+        SCOPED_TRACE(name.toStdString() + " / " + value.toStdString());
+        try {
+            request.setRequestHeader(name, value);
+            ADD_FAILURE() << "the header was accepted";
+        } catch (const WebRequestError &e) {
+            EXPECT_EQ(e.kind(), WebRequestError::Kind::InvalidRequest);
+            EXPECT_EQ(e.source(), s(u"WebRequest.setRequestHeader"));
+        }
+    }
+    EXPECT_THROW(request.open(s(u"GET\r\nX-Injected: 1"), server.url(s(u"/me"))), WebRequestError);
+
+    // The request is still usable, and no injected header ever went out.
+    request.open(s(u"GET"), server.url(s(u"/me")));
+    request.setRequestHeader(s(u"X-Value"), s(u"tab\tis fine"));
+    request.send();
+    EXPECT_EQ(request.status(), 200);
+    ASSERT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(server.requests().at(0).header("X-Value"), "tab\tis fine");
+    EXPECT_FALSE(server.requests().at(0).hasHeader("X-Injected"));
+    // In the address they travel percent-encoded.
+    request.open(s(u"GET"), server.url(s(u"/me?q=\r\nX-Injected: 1")));
+    request.send();
+    ASSERT_EQ(server.requests().size(), 2);
+    EXPECT_EQ(server.requests().at(1).target, "/me?q=%0D%0AX-Injected:%201");
+    EXPECT_FALSE(server.requests().at(1).hasHeader("X-Injected"));
+
+    // QNetworkAccessManager would read local files for these.
+    for (const QString &url : {s(u"file:///etc/passwd"), s(u"data:text/plain,x"), s(u"no address")}) {
+        request.open(s(u"GET"), url);
+        EXPECT_THROW(request.send(), WebRequestError) << url.toStdString();
+    }
+}
+
+TEST(WebRequestReentry, ASecondSendFromInsideAWaitingOneIsRefusedAndTheFirstCompletes)
+{
+    HostileServer server;
+    server.on("/slow", HostileServer::later(300, HostileServer::answer(200, {}, "first")));
+    server.on("/other", HostileServer::answer(200, {}, "second"));
+
+    WebRequest request;
+    QList<WebRequestError::Kind> refused;
+    // What a second click does while the first request waits.
+    QTimer::singleShot(50, &request, [&] {
+        const auto attempt = [&](const std::function<void()> &call) {
+            try {
+                call();
+            } catch (const WebRequestError &e) {
+                refused << e.kind();
+            }
+        };
+        attempt([&] { request.open(s(u"GET"), server.url(s(u"/other"))); });
+        attempt([&] { request.setRequestHeader(s(u"X"), s(u"1")); });
+        attempt([&] { request.send(); });
+    });
+    request.open(s(u"GET"), server.url(s(u"/slow")));
+    request.send();
+    EXPECT_EQ(refused, QList<WebRequestError::Kind>(3, WebRequestError::Kind::Busy));
+    EXPECT_EQ(request.status(), 200);
+    EXPECT_EQ(request.responseText(), s(u"first"));
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_FALSE(request.busy());
+}
+
+TEST(WebRequestSharing, RequestsShareNoCookiesAndWorkOnAnyThread)
+{
+    StandinServer server;
+    server.answer("GET", "/login", StandinAnswer{200, {{"Set-Cookie", "sid=secret; Path=/"}}, "in"});
+    server.answer("GET", "/me", StandinAnswer{200, {}, "me"});
+
+    WebRequest first;
+    first.open(s(u"GET"), server.baseUrl() + u"/login");
+    first.send();
+    WebRequest second;
+    second.open(s(u"GET"), server.baseUrl() + u"/me");
+    second.send();
+    first.open(s(u"GET"), server.baseUrl() + u"/me");
+    first.send();
+    for (const StandinRequest &seen : server.requests())
+        EXPECT_FALSE(seen.hasHeader("Cookie")) << seen.path.constData();
+
+    // A worker thread gets a manager of its own, while this thread keeps using
+    // the one it has.
+    int workerStatus = 0;
+    QThread *worker = QThread::create([&] {
+        WebRequest request;
+        request.open(s(u"GET"), server.baseUrl() + u"/me");
+        request.send();
+        workerStatus = request.status();
+    });
+    worker->start();
+    first.open(s(u"GET"), server.baseUrl() + u"/me");
+    first.send();
+    EXPECT_TRUE(worker->wait(10000));
+    delete worker;
+    EXPECT_EQ(workerStatus, 200);
+    EXPECT_EQ(first.status(), 200);
+}

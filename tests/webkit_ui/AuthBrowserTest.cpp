@@ -1,0 +1,206 @@
+#include "webkit/ui/frmAuthBrowser.h"
+
+#include "SignInPages.h"
+#include "core/AppState.h"
+#include "support/RecordingShell.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTest>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class AuthBrowserTest : public ::testing::Test
+{
+protected:
+    AppState state;
+    SignInPages pages;
+    RecordingShell shell;
+    int programEnds = 0;
+    std::unique_ptr<frmAuthBrowser> window;
+    QStringList finishedPages;
+    bool closed = false;
+
+    // Opens the window on `path` of the stand-in and waits for the page.
+    void open(int module, const char *path, const QString &success, const QString &failed)
+    {
+        window = std::make_unique<frmAuthBrowser>(state, pages.config, shell);
+        window->setEndProgram([this] { ++programEnds; });
+        window->setModule(module);
+        window->setSuccessURL(success);
+        window->setFailedURL(failed);
+        window->setActionURL(pages.url(path));
+        finishedPages.clear();
+        closed = false;
+        QObject::connect(window->AuthBrowser(), &QWebEngineView::loadFinished, window.get(),
+                         [this](bool) { finishedPages << window->AuthBrowser()->url().toString(); });
+        QObject::connect(window.get(), &QDialog::finished, window.get(), [this] { closed = true; });
+        window->show();
+        ASSERT_TRUE(waitForPage(path));
+    }
+
+    bool waitForPage(const char *path)
+    {
+        return waitUntil(
+            [&] { return !finishedPages.isEmpty() && finishedPages.last().contains(QLatin1String(path)); });
+    }
+
+    QString pageTitle() const { return window->AuthBrowser()->title(); }
+    void script(const char *code) { runScript(window->AuthBrowser()->page(), QString::fromLatin1(code)); }
+};
+
+TEST_F(AuthBrowserTest, PageBeginningWithTheSuccessAddressInAnotherCaseEndsTheSignInTwoSecondsLater)
+{
+    open(0, "/dialog/oauth", pages.successUrl(), pages.failedUrl());
+    EXPECT_TRUE(state.ModalFormOpen);
+    EXPECT_EQ(window->Label1()->text(),
+              QStringLiteral("Flazz is establishing a connection with Facebook. Depending on your Internet "
+                             "connection, this may take a while. Please do be patient."));
+
+    script("document.querySelector('button').click()");
+    ASSERT_TRUE(waitForPage("/CONNECT/Login_Success.html"));
+    QElapsedTimer shown;
+    shown.start();
+    // The window stays usable while the ending page shows.
+    QTest::qWait(1000);
+    EXPECT_FALSE(closed);
+    ASSERT_TRUE(waitUntil([&] { return closed; }, 5000));
+    EXPECT_GE(shown.elapsed(), frmAuthBrowser::CloseDelayMs - 50);
+    EXPECT_LT(shown.elapsed(), frmAuthBrowser::CloseDelayMs + 1500);
+
+    EXPECT_EQ(window->AuthResult(), pages.url("/CONNECT/Login_Success.html#access_token=tok1&expires_in=0"));
+    EXPECT_TRUE(window->endedByPage());
+    EXPECT_FALSE(state.ModalFormOpen);
+    EXPECT_EQ(programEnds, 0);
+}
+
+TEST_F(AuthBrowserTest, WithoutSuccessAddressNoPageEndsItAndTheCloseMarkLeavesAddressOrGoogleTitle)
+{
+    open(0, "/dialog/oauth", QString(), pages.failedUrl());
+    script("location.href = '/Login_Failure.html?error=x'");
+    ASSERT_TRUE(waitForPage("/Login_Failure.html"));
+    QTest::qWait(frmAuthBrowser::CloseDelayMs + 300);
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(window->isVisible());
+
+    window->lblClose()->click();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(window->AuthResult(), pages.url("/Login_Failure.html?error=x"));
+    EXPECT_FALSE(window->endedByPage());
+
+    open(1, "/google/auth", pages.url("/o/oauth2/approval?"), pages.failedUrl());
+    EXPECT_EQ(window->Label10()->text(),
+              QStringLiteral("This program does not store your Google credentials."));
+    window->lblClose()->click();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(window->AuthResult(), QStringLiteral("Google sign in"));
+}
+
+TEST_F(AuthBrowserTest, PageKeepsItsKeysButNotTheBrowserShortcutsAndSignUpOpensOutside)
+{
+    open(0, "/dialog/oauth", pages.successUrl(), pages.failedUrl());
+    window->activateWindow();
+    window->AuthBrowser()->setFocus();
+    QWidget *page = window->AuthBrowser()->focusProxy();
+    ASSERT_NE(page, nullptr);
+
+    QTest::keyClick(page, Qt::Key_A);
+    QTest::keyClick(page, Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(page, Qt::Key_K, Qt::ControlModifier);
+    QTest::keyClick(page, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(page, Qt::Key_F5);
+    QTest::keyClick(page, Qt::Key_P, Qt::ControlModifier);
+    QTest::keyClick(page, Qt::Key_B);
+    ASSERT_TRUE(waitUntil([&] { return pageTitle().contains(QLatin1String("[b]")); }, 5000))
+        << qPrintable(pageTitle());
+    EXPECT_EQ(pageTitle(), QStringLiteral("[a][ctrl+p][b]"));
+    EXPECT_EQ(pages.requestsFor("/dialog/oauth"), 1); // F5 did not reload
+
+    QTest::keyClick(page, Qt::Key_Escape);
+    EXPECT_EQ(programEnds, 1);
+
+    // A right click brings up no menu of the browser's.
+    QTest::mouseClick(page, Qt::RightButton, {}, QPoint(200, 200));
+    QTest::qWait(300);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
+    script("document.getElementById('signup').click()");
+    script("document.getElementById('report').click()");
+    script("document.getElementById('signup2').click()");
+    ASSERT_TRUE(waitUntil([&] { return shell.opened.size() == 3; }, 5000));
+    EXPECT_EQ(shell.opened.at(0), pages.url("/r.php?api_key=123&next=x"));
+    EXPECT_EQ(shell.opened.at(1), pages.url("/dialog/report.application/?id=1"));
+    EXPECT_EQ(shell.opened.at(2), pages.url("/r.php?api_key=9"));
+    QTest::qWait(300);
+    EXPECT_TRUE(window->AuthBrowser()->url().toString().endsWith(QLatin1String("/dialog/oauth")));
+    EXPECT_EQ(pages.requestsFor("/r.php"), 0);
+
+    // Ordinary links still lead on.
+    script("document.getElementById('other').click()");
+    ASSERT_TRUE(waitForPage("/other.html"));
+    EXPECT_FALSE(closed);
+    window->lblClose()->click();
+    EXPECT_EQ(window->AuthResult(), pages.url("/other.html"));
+}
+
+TEST_F(AuthBrowserTest, EndingAndOutsideAddressesAreRecognisedByPrefixInAnyCase)
+{
+    frmAuthBrowser browser(state, pages.config, shell);
+    const QString base = pages.server.baseUrl();
+    browser.setSuccessURL(QStringLiteral("http://login.example/Connect/Login_Success.html"));
+    browser.setFailedURL(QStringLiteral("http://login.example/login_failure.html"));
+    EXPECT_TRUE(
+        browser.endsSignIn(QStringLiteral("HTTP://LOGIN.EXAMPLE/connect/login_success.html#access_token=t")));
+    EXPECT_TRUE(browser.endsSignIn(QStringLiteral("https://login.example/connect/login_success.html?x")));
+    EXPECT_TRUE(browser.endsSignIn(QStringLiteral("https://login.example/Login_Failure.html?error=denied")));
+    EXPECT_TRUE(browser.endsSignIn(base + QStringLiteral("/DROPBOX/home")));
+    EXPECT_FALSE(browser.endsSignIn(QStringLiteral("http://login.example/connect/login_succes")));
+    EXPECT_FALSE(browser.endsSignIn(
+        QStringLiteral("http://other.example/?next=http://login.example/connect/login_success.html")));
+
+    browser.setSuccessURL(QString());
+    EXPECT_FALSE(browser.endsSignIn(QStringLiteral("http://login.example/login_failure.html")));
+    EXPECT_FALSE(browser.endsSignIn(base + QStringLiteral("/dropbox/home")));
+
+    const QString host = base.mid(base.indexOf(QLatin1String("://")) + 3);
+    EXPECT_TRUE(browser.opensOutside(QStringLiteral("http://") + host + QStringLiteral("/R.php?API_KEY=1")));
+    EXPECT_TRUE(browser.opensOutside(QStringLiteral("https://") + host + QStringLiteral("/r.php?api_key=1")));
+    EXPECT_TRUE(browser.opensOutside(base + QStringLiteral("/dialog/report.application/?x")));
+    EXPECT_FALSE(browser.opensOutside(base + QStringLiteral("/r.php?next=1")));
+    EXPECT_FALSE(browser.opensOutside(QStringLiteral("http://elsewhere.example/r.php?api_key=1")));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(AuthBrowserTest, ResizingKeepsTheBarAtTheBottomAndTheBrowserAboveIt)
+{
+    frmAuthBrowser browser(state, pages.config, shell);
+    browser.setEndProgram([] {});
+    browser.show();
+    for (const QSize size : {QSize(800, 660), QSize(1000, 500)}) {
+        browser.resize(size);
+        QWidget *bar = browser.fraBottom();
+        EXPECT_EQ(bar->geometry().bottom(), size.height() - 1);
+        EXPECT_EQ(bar->width(), size.width());
+        EXPECT_EQ(browser.AuthBrowser()->geometry().bottom() + 1, bar->y());
+        EXPECT_EQ(browser.AuthBrowser()->width(), size.width());
+        EXPECT_EQ(browser.imgLeft()->x(), 0);
+        EXPECT_EQ(browser.imgRight()->geometry().right(), size.width() - 1);
+        EXPECT_EQ(browser.imgCenter()->x(), browser.imgLeft()->geometry().right() + 1);
+        EXPECT_EQ(browser.imgCenter()->geometry().right() + 1, browser.imgRight()->x());
+        EXPECT_EQ(browser.Label1()->x(), browser.imgLeft()->x() + 330 / 15);
+        EXPECT_EQ(browser.Label10()->x(), browser.Label1()->x());
+        EXPECT_EQ(browser.lblClose()->geometry().right() + 1, size.width() - 70 / 15);
+    }
+}
+
+} // namespace

@@ -1,0 +1,89 @@
+#include "webkit/ui/QtSignIn.h"
+
+#include "SignInPages.h"
+#include "core/AppState.h"
+#include "core/ui/frmSck.h"
+#include "support/RecordingShell.h"
+#include "webkit/ui/frmAuthBrowser.h"
+#include "webkit/ui/frmAuthorize.h"
+#include "webkit/ui/frmCompleteAuthorization.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Once the sign-in window is up, presses the page's Allow button as soon as
+// the page at `path` has loaded.
+void allowOnceLoaded(const QString &path)
+{
+    QTimer::singleShot(0, qApp, [path] {
+        auto *window = qobject_cast<frmAuthBrowser *>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        QWebEngineView *browser = window->AuthBrowser();
+        QObject::connect(browser, &QWebEngineView::loadFinished, window, [browser, path](bool) {
+            if (browser->url().path() == path)
+                browser->page()->runJavaScript(QStringLiteral("document.querySelector('button').click()"));
+        });
+    });
+}
+
+TEST(QtSignIn, PageSignInsReturnWhereTheyEndedAndFacebookLeavesTheBusyWindowUp)
+{
+    AppState state;
+    SignInPages pages;
+    RecordingShell shell;
+    QtSignIn signIn(state, pages.config, shell);
+    signIn.setEndProgram([] { ADD_FAILURE() << "the program ended"; });
+
+    allowOnceLoaded(QStringLiteral("/dialog/oauth"));
+    const QString facebook = signIn.browse(
+        {SignInModule::Facebook, pages.url("/dialog/oauth"), pages.successUrl(), pages.failedUrl()});
+    EXPECT_EQ(facebook, pages.url("/CONNECT/Login_Success.html#access_token=tok1&expires_in=0"));
+    EXPECT_FALSE(state.ModalFormOpen);
+    ASSERT_NE(signIn.busyWindow(), nullptr);
+    EXPECT_TRUE(signIn.busyWindow()->isVisible());
+    EXPECT_FALSE(signIn.busyWindow()->isModal());
+    EXPECT_EQ(signIn.busyWindow()->mode(), frmSck::Busy);
+    signIn.closeBusy();
+    EXPECT_EQ(signIn.busyWindow(), nullptr);
+
+    allowOnceLoaded(QStringLiteral("/google/auth"));
+    const QString google = signIn.browse({SignInModule::Google, pages.url("/google/auth"),
+                                          pages.url("/o/oauth2/approval?"), pages.failedUrl()});
+    EXPECT_EQ(google, QStringLiteral("Success code=4/xyz"));
+    EXPECT_EQ(signIn.busyWindow(), nullptr);
+}
+
+TEST(QtSignIn, PromptsAnswerAndAuthorizationPagesOpenInTheUsersBrowser)
+{
+    AppState state;
+    const ServiceConfig config = ServiceConfig::defaults();
+    RecordingShell shell;
+    QtSignIn signIn(state, config, shell);
+
+    QTimer::singleShot(0, qApp, [] {
+        auto *prompt = qobject_cast<frmAuthorize *>(QApplication::activeModalWidget());
+        ASSERT_NE(prompt, nullptr);
+        prompt->cmdAuthorize()->click();
+    });
+    EXPECT_TRUE(signIn.askAuthorize());
+
+    QTimer::singleShot(0, qApp, [] {
+        auto *prompt = qobject_cast<frmCompleteAuthorization *>(QApplication::activeModalWidget());
+        ASSERT_NE(prompt, nullptr);
+        prompt->cmdCancel()->click();
+    });
+    EXPECT_FALSE(signIn.askCompleteAuthorization());
+    EXPECT_FALSE(state.ModalFormOpen);
+
+    signIn.openInBrowser(QStringLiteral("https://www.example.test/1/oauth/authorize?oauth_token=abc"));
+    EXPECT_EQ(shell.opened,
+              QList<QString>{QStringLiteral("https://www.example.test/1/oauth/authorize?oauth_token=abc")});
+}
+
+} // namespace
