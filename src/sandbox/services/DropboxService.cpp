@@ -40,6 +40,28 @@ QList<Pair> decodePairs(const QByteArray &encoded)
     return pairs;
 }
 
+// OAuth parameters sent as 'Authorization: OAuth name="value", ...'; the
+// realm is not signed.
+QList<Pair> authorizationPairs(const QByteArray &header)
+{
+    QList<Pair> pairs;
+    if (!header.startsWith("OAuth "))
+        return pairs;
+    for (QByteArray part : header.mid(6).split(',')) {
+        part = part.trimmed();
+        const qsizetype eq = part.indexOf('=');
+        if (eq <= 0)
+            continue;
+        const QByteArray name = QByteArray::fromPercentEncoding(part.left(eq).trimmed());
+        QByteArray value = part.mid(eq + 1).trimmed();
+        if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
+            value = value.mid(1, value.size() - 2);
+        if (name != "realm")
+            pairs.append({name, QByteArray::fromPercentEncoding(value)});
+    }
+    return pairs;
+}
+
 // RFC 5849 percent-encoding: only the unreserved characters pass.
 QByteArray oauthEncode(const QByteArray &bytes)
 {
@@ -106,24 +128,6 @@ QString shortToken(const QString &token)
     return token.left(4) + QStringLiteral("…");
 }
 
-// What a verified request carries.
-struct Verified
-{
-    std::optional<StandinAnswer> refusal;
-    QList<Pair> params;
-    QString token;
-    QJsonObject tokenEntry;
-
-    QByteArray param(const QByteArray &name) const
-    {
-        for (const Pair &p : params) {
-            if (p.first == name)
-                return p.second;
-        }
-        return {};
-    }
-};
-
 } // namespace
 
 bool DropboxService::nonceIsFresh(const QByteArray &consumerKey, const QByteArray &timestamp,
@@ -180,77 +184,76 @@ int DropboxService::expireAllTokens()
     return count;
 }
 
+DropboxService::Verified DropboxService::verify(const StandinRequest &r, const QString &tokens)
+{
+    Verified v;
+    v.params = authorizationPairs(r.header("Authorization")) + decodePairs(r.query);
+    // A form body is signed; any other body (an uploaded file) is not.
+    if (r.header("Content-Type").startsWith("application/x-www-form-urlencoded"))
+        v.params += decodePairs(r.body);
+    const QByteArray signature = v.param("oauth_signature");
+    if (v.param("oauth_consumer_key") != ConsumerKey) {
+        v.refusal = error(403, QStringLiteral("Invalid consumer key."));
+        return v;
+    }
+    if (v.param("oauth_signature_method") != "HMAC-SHA1" || signature.isEmpty()) {
+        v.refusal = error(403, QStringLiteral("Missing or unsupported OAuth signature."));
+        return v;
+    }
+    bool numeric = false;
+    const qint64 timestamp = v.param("oauth_timestamp").toLongLong(&numeric);
+    if (!numeric || qAbs(QDateTime::currentSecsSinceEpoch() - timestamp) > kClockSkewSeconds) {
+        v.refusal = error(403, QStringLiteral("Timestamp is too far from the current time."));
+        return v;
+    }
+    QByteArray tokenSecret;
+    if (!tokens.isEmpty()) {
+        v.token = QString::fromLatin1(v.param("oauth_token"));
+        const QJsonObject state = m_store->state(kService);
+        v.tokenEntry = state.value(tokens).toObject().value(v.token).toObject();
+        if (v.token.isEmpty() || v.tokenEntry.isEmpty()) {
+            v.refusal = error(401, QStringLiteral("Access token not found."));
+            return v;
+        }
+        tokenSecret = v.tokenEntry.value(u"secret").toString().toLatin1();
+    }
+
+    QList<Pair> sorted;
+    for (const Pair &p : std::as_const(v.params)) {
+        if (p.first != "oauth_signature")
+            sorted.append({oauthEncode(p.first), oauthEncode(p.second)});
+    }
+    std::sort(sorted.begin(), sorted.end());
+    QByteArray parameterString;
+    for (const Pair &p : std::as_const(sorted))
+        parameterString += (parameterString.isEmpty() ? "" : "&") + p.first + '=' + p.second;
+    const QByteArray host = r.header("Host").toLower();
+    const QByteArray base = r.method.toUpper() + '&' + oauthEncode("http://" + host + r.path) + '&' +
+                            oauthEncode(parameterString);
+    const QByteArray key = oauthEncode(ConsumerSecret) + '&' + oauthEncode(tokenSecret);
+    const QByteArray expected =
+        QMessageAuthenticationCode::hash(base, key, QCryptographicHash::Sha1).toBase64();
+    if (expected != signature) {
+        v.refusal = error(403, QStringLiteral("Invalid signature."));
+        return v;
+    }
+    if (!nonceIsFresh(ConsumerKey, v.param("oauth_timestamp"), v.param("oauth_nonce"))) {
+        v.refusal = error(403, QStringLiteral("Nonce already used."));
+        return v;
+    }
+    if (v.tokenEntry.value(u"expired").toBool()) {
+        v.refusal = error(401, QStringLiteral("Access token is expired."));
+        return v;
+    }
+    return v;
+}
+
 void DropboxService::install(StandinServer &server, SandboxStore &store)
 {
     m_store = &store;
     m_baseUrl = server.baseUrl();
 
-    // Checks the request's OAuth 1.0 signature from what arrived. `tokens`
-    // names the state member that holds the token's secret ("" for the
-    // request token, which is signed by the consumer alone).
-    auto verify = [this, &store](const StandinRequest &r, const QString &tokens) {
-        Verified v;
-        v.params = decodePairs(r.query);
-        if (r.header("Content-Type").startsWith("application/x-www-form-urlencoded"))
-            v.params += decodePairs(r.body);
-        const QByteArray signature = v.param("oauth_signature");
-        if (v.param("oauth_consumer_key") != ConsumerKey) {
-            v.refusal = error(401, QStringLiteral("Invalid consumer key."));
-            return v;
-        }
-        if (v.param("oauth_signature_method") != "HMAC-SHA1" || signature.isEmpty()) {
-            v.refusal = error(400, QStringLiteral("Missing or unsupported OAuth signature."));
-            return v;
-        }
-        bool numeric = false;
-        const qint64 timestamp = v.param("oauth_timestamp").toLongLong(&numeric);
-        if (!numeric || qAbs(QDateTime::currentSecsSinceEpoch() - timestamp) > kClockSkewSeconds) {
-            v.refusal = error(401, QStringLiteral("Timestamp is too far from the current time."));
-            return v;
-        }
-        QByteArray tokenSecret;
-        if (!tokens.isEmpty()) {
-            v.token = QString::fromLatin1(v.param("oauth_token"));
-            const QJsonObject state = store.state(kService);
-            v.tokenEntry = state.value(tokens).toObject().value(v.token).toObject();
-            if (v.token.isEmpty() || v.tokenEntry.isEmpty()) {
-                v.refusal = error(401, QStringLiteral("Access token not found."));
-                return v;
-            }
-            tokenSecret = v.tokenEntry.value(u"secret").toString().toLatin1();
-        }
-
-        QList<Pair> sorted;
-        for (const Pair &p : std::as_const(v.params)) {
-            if (p.first != "oauth_signature")
-                sorted.append({oauthEncode(p.first), oauthEncode(p.second)});
-        }
-        std::sort(sorted.begin(), sorted.end());
-        QByteArray parameterString;
-        for (const Pair &p : std::as_const(sorted))
-            parameterString += (parameterString.isEmpty() ? "" : "&") + p.first + '=' + p.second;
-        const QByteArray host = r.header("Host").toLower();
-        const QByteArray base = r.method.toUpper() + '&' + oauthEncode("http://" + host + r.path) + '&' +
-                                oauthEncode(parameterString);
-        const QByteArray key = oauthEncode(ConsumerSecret) + '&' + oauthEncode(tokenSecret);
-        const QByteArray expected =
-            QMessageAuthenticationCode::hash(base, key, QCryptographicHash::Sha1).toBase64();
-        if (expected != signature) {
-            v.refusal = error(401, QStringLiteral("Invalid signature."));
-            return v;
-        }
-        if (!nonceIsFresh(ConsumerKey, v.param("oauth_timestamp"), v.param("oauth_nonce"))) {
-            v.refusal = error(401, QStringLiteral("Nonce already used."));
-            return v;
-        }
-        if (v.tokenEntry.value(u"expired").toBool()) {
-            v.refusal = error(401, QStringLiteral("Access token is expired."));
-            return v;
-        }
-        return v;
-    };
-
-    server.answer("POST", "/1/oauth/request_token", [verify, &store](const StandinRequest &r) {
+    server.answer("POST", "/1/oauth/request_token", [this, &store](const StandinRequest &r) {
         const Verified v = verify(r, {});
         if (v.refusal)
             return *v.refusal;
@@ -329,13 +332,13 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
                     QStringLiteral("<p>Flazz was not allowed to connect to your Dropbox.</p>"));
     });
 
-    server.answer("POST", "/1/oauth/access_token", [verify, &store](const StandinRequest &r) {
+    server.answer("POST", "/1/oauth/access_token", [this, &store](const StandinRequest &r) {
         const Verified v = verify(r, QStringLiteral("requestTokens"));
         if (v.refusal)
             return *v.refusal;
         const QString decision = v.tokenEntry.value(u"decision").toString();
         if (decision.isEmpty())
-            return error(403, QStringLiteral("Request token has not been authorized."));
+            return error(401, QStringLiteral("Request token has not been authorized."));
         const QString account = v.tokenEntry.value(u"account").toString();
         const QString token = QString::fromLatin1(randomText(16, "abcdefghijklmnopqrstuvwxyz0123456789"));
         const QString secret = QString::fromLatin1(randomText(15, "abcdefghijklmnopqrstuvwxyz0123456789"));
@@ -353,7 +356,7 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
             state.insert(QStringLiteral("tokens"), tokens);
         });
         if (decision != u"approve")
-            return error(403, QStringLiteral("The user denied access to Flazz."));
+            return error(401, QStringLiteral("The user denied access to Flazz."));
         return StandinAnswer{200,
                              {{"Content-Type", "text/plain"}},
                              "oauth_token_secret=" + secret.toLatin1() + "&oauth_token=" + token.toLatin1() +
@@ -361,7 +364,7 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
                              {}};
     });
 
-    auto accountInfo = [verify, &store, this](const StandinRequest &r) {
+    auto accountInfo = [this, &store](const StandinRequest &r) {
         const Verified v = verify(r, QStringLiteral("tokens"));
         if (v.refusal)
             return *v.refusal;
@@ -379,7 +382,7 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
     server.answer("POST", "/1/account/info", accountInfo);
     server.answer("GET", "/1/account/info", accountInfo);
 
-    server.answer("POST", "/1/fileops/create_folder", [verify, &store](const StandinRequest &r) {
+    server.answer("POST", "/1/fileops/create_folder", [this, &store](const StandinRequest &r) {
         const Verified v = verify(r, QStringLiteral("tokens"));
         if (v.refusal)
             return *v.refusal;
@@ -418,7 +421,7 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
         return json(200, body.toUtf8());
     });
 
-    server.answer("GET", "/1/metadata/sandbox/", [verify, &store](const StandinRequest &r) {
+    server.answer("GET", "/1/metadata/sandbox/", [this, &store](const StandinRequest &r) {
         const Verified v = verify(r, QStringLiteral("tokens"));
         if (v.refusal)
             return *v.refusal;
