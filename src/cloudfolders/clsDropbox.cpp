@@ -46,16 +46,14 @@ bool valueOf(const QString &part, QString *value)
 } // namespace
 
 clsDropbox::clsDropbox(AppState &state, ServiceConfig config, SignIn &signIn, UserPrompt &ui)
-    : m_state(state), m_config(std::move(config)), m_signIn(signIn), m_ui(ui), m_request(new WebRequest)
+    : m_state(state), m_config(std::move(config)), m_signIn(signIn), m_ui(ui),
+      m_request(std::make_unique<WebRequest>())
 {
     if (m_state.InternetAvailable)
         GetAuthDBUserInfoFromDB();
 }
 
-clsDropbox::~clsDropbox()
-{
-    delete m_request;
-}
+clsDropbox::~clsDropbox() = default;
 
 QString clsDropbox::SignatureBase(const QString &method, const QString &url, const QString &consumerKey,
                                   const QString &nonce, const QString &timestamp, const QString &token,

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -99,7 +100,7 @@ private:
     ServiceConfig m_config;
     SignIn &m_signIn;
     UserPrompt &m_ui;
-    WebRequest *m_request;
+    std::unique_ptr<WebRequest> m_request;
 
     QString m_uid;
     QString m_publicAppUrl;

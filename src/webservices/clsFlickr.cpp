@@ -34,14 +34,12 @@ bool answeredOk(const pugi::xml_document &doc)
 } // namespace
 
 clsFlickr::clsFlickr(AppState &state, ServiceConfig config, SignIn &signIn, UserPrompt &ui)
-    : m_state(state), m_config(std::move(config)), m_signIn(signIn), m_ui(ui), m_request(new WebRequest)
+    : m_state(state), m_config(std::move(config)), m_signIn(signIn), m_ui(ui),
+      m_request(std::make_unique<WebRequest>())
 {
 }
 
-clsFlickr::~clsFlickr()
-{
-    delete m_request;
-}
+clsFlickr::~clsFlickr() = default;
 
 QString clsFlickr::SignFlickrCall(const QString &sharedSecret, std::vector<std::pair<QString, QString>> pairs)
 {
