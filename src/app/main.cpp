@@ -18,6 +18,9 @@
 #include "photoset/ui/frmSkypePath.h"
 #include "photoset/ui/frmUploadTo.h"
 #include "settingsui/ui/frmCallOut.h"
+#include "settingsui/ui/frmSettings.h"
+#include "webservices/flows/PrintFlow.h"
+#include "webservices/ui/QtPrintWindows.h"
 
 #include <QApplication>
 
@@ -78,6 +81,8 @@ int main(int argc, char *argv[])
     platform::DesktopShell shell;
     installSkypeLocator(prompt, state);
     // Declared before the host so they outlive the window that runs them.
+    QtPrintWindows printWindows(state, services.lifePics.serviceName);
+    QtLocalPrinter localPrinter(state);
     std::vector<std::unique_ptr<DestinationFlow>> flows;
 
     frmLoad host(state);
@@ -89,6 +94,14 @@ int main(int argc, char *argv[])
         window->setFlow(Destination::Zip, flows.back().get());
         flows.push_back(std::make_unique<SkypeSender>(state, *window, prompt, shell));
         window->setFlow(Destination::Skype, flows.back().get());
+        flows.push_back(std::make_unique<PrintFlow>(state, *window, prompt, shell, services.lifePics,
+                                                    printWindows, localPrinter));
+        window->setFlow(Destination::Printer, flows.back().get());
+        window->setSettingsHandler([&state, &prompt, &shell, &services, main = window.get()] {
+            frmSettings settings(state, prompt, shell, services.product.site);
+            settings.setApplySkin([main] { main->ApplySkin(); });
+            ShowFormModal(state, settings);
+        });
         return window;
     });
 

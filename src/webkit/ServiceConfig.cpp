@@ -124,6 +124,27 @@ QStringList ServiceConfig::keys()
     return out;
 }
 
+QString ServiceConfig::value(const QString &key) const
+{
+    ServiceConfig copy = *this;
+    for (const Field &f : fields()) {
+        if (key == QLatin1String(f.key))
+            return f.member(copy);
+    }
+    return {};
+}
+
+bool ServiceConfig::setValue(const QString &key, const QString &value)
+{
+    for (const Field &f : fields()) {
+        if (key == QLatin1String(f.key)) {
+            f.member(*this) = value;
+            return true;
+        }
+    }
+    return false;
+}
+
 QString ServiceConfig::overridePath(const QStringList &arguments)
 {
     for (qsizetype i = 0; i < arguments.size(); ++i) {

@@ -107,4 +107,9 @@ struct ServiceConfig
 
     // Every "Group/Key" the override file understands, in file order.
     static QStringList keys();
+
+    // The value of one "Group/Key" of keys(); a null QString for an unknown
+    // key, and setValue() then returns false.
+    QString value(const QString &key) const;
+    bool setValue(const QString &key, const QString &value);
 };

@@ -10,6 +10,7 @@
 
 int cliAdd(const QStringList &args);
 int cliZip(const QStringList &args);
+int cliPrint(const QStringList &args);
 int cliSignIn(const QStringList &args);
 
 namespace {
@@ -24,7 +25,9 @@ struct Command
 // Add a subcommand by adding its line here.
 constexpr Command kCommands[] = {
     {u"add", cliAdd, u"add PATH...    add photos and folders as a drop would; one line per file"},
-    {u"zip", cliZip, u"zip [--size 0|800|1024|1600] [--out FOLDER] PATH...    pack photos as the Zip button does"},
+    {u"zip", cliZip,
+     u"zip [--size 0|800|1024|1600] [--out FOLDER] PATH...    pack photos as the Zip button does"},
+    {u"print", cliPrint, u"print --cart EMAIL | --pdf FILE PATH...    order prints online or print to a PDF"},
     {u"signin", cliSignIn,
      u"signin [--services FILE] dropbox|flickr    sign in as the program does; the token is stored"},
 };

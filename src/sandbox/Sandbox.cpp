@@ -1,0 +1,446 @@
+#include "sandbox/Sandbox.h"
+
+#include "platform/AtomicFile.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QJsonObject>
+#include <QUrl>
+
+namespace {
+
+constexpr size_t kRecentKept = 200;
+constexpr int kRecentShown = 15;
+
+QString html(const QString &text)
+{
+    return text.toHtmlEscaped();
+}
+
+QString html(const QByteArray &text)
+{
+    return QString::fromUtf8(text).toHtmlEscaped();
+}
+
+// What the page may show of a request target: the path, and the names of the
+// query's parameters. Values go: they are tokens, signatures and frobs.
+QString redactedTarget(const StandinRequest &request)
+{
+    QString target = QString::fromUtf8(request.path);
+    if (!request.query.isEmpty()) {
+        QStringList names;
+        for (const auto &pair : StandinRequest::splitPairs(request.query))
+            names.append(StandinRequest::decodeComponent(pair.first, StandinCharset::Utf8) + u"=…");
+        target += u'?' + names.join(u'&');
+    }
+    return target;
+}
+
+QByteArray contentTypeFor(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"jpg" || suffix == u"jpeg")
+        return "image/jpeg";
+    if (suffix == u"png")
+        return "image/png";
+    if (suffix == u"gif")
+        return "image/gif";
+    if (suffix == u"bmp")
+        return "image/bmp";
+    return "application/octet-stream";
+}
+
+StandinAnswer htmlAnswer(const QString &body, int status = 200)
+{
+    return StandinAnswer{status, {{"Content-Type", "text/html; charset=utf-8"}}, body.toUtf8()};
+}
+
+StandinAnswer textAnswer(const QString &body, int status = 200)
+{
+    return StandinAnswer{status, {{"Content-Type", "text/plain; charset=utf-8"}}, body.toUtf8()};
+}
+
+QString simplePage(const QString &title, const QString &body)
+{
+    return u"<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + html(title) +
+           u"</title></head><body><h1>" + html(title) + u"</h1>" + body + u"</body></html>";
+}
+
+const QStringList &faultKinds()
+{
+    static const QStringList kinds = {QStringLiteral("none"),         QStringLiteral("latency"),
+                                      QStringLiteral("bandwidth"),    QStringLiteral("upload-bandwidth"),
+                                      QStringLiteral("drip"),         QStringLiteral("truncate"),
+                                      QStringLiteral("close"),        QStringLiteral("oversize"),
+                                      QStringLiteral("error"),        QStringLiteral("unavailable"),
+                                      QStringLiteral("expire-tokens")};
+    return kinds;
+}
+
+} // namespace
+
+Sandbox::Sandbox(const QString &storeFolder, std::vector<std::unique_ptr<SandboxService>> services,
+                 quint16 homePort)
+    : m_store(storeFolder)
+{
+    for (auto &service : services) {
+        Entry entry;
+        entry.server = std::make_unique<StandinServer>();
+        // A sandbox runs for hours: keep what a test inspects, not every upload.
+        entry.server->setRecordLimit(20);
+        service->install(*entry.server, m_store);
+        const QString name = service->name();
+        entry.server->setListener(
+            [this, name](const StandinRequest &request, int status) { remember(name, request, status); });
+        entry.service = std::move(service);
+        m_entries.push_back(std::move(entry));
+    }
+    m_home = std::make_unique<StandinServer>(homePort);
+    m_home->setRecordLimit(20);
+    installHome();
+}
+
+Sandbox::~Sandbox()
+{
+    // Stop every server before what their handlers use goes.
+    m_home.reset();
+    for (Entry &entry : m_entries)
+        entry.server.reset();
+}
+
+bool Sandbox::listening() const
+{
+    if (!m_home || m_home->port() == 0)
+        return false;
+    for (const Entry &entry : m_entries) {
+        if (entry.server->port() == 0)
+            return false;
+    }
+    return true;
+}
+
+QString Sandbox::homeUrl() const
+{
+    return m_home->baseUrl();
+}
+
+QStringList Sandbox::serviceNames() const
+{
+    QStringList names;
+    for (const Entry &entry : m_entries)
+        names.append(entry.service->name());
+    return names;
+}
+
+const Sandbox::Entry *Sandbox::find(const QString &service) const
+{
+    for (const Entry &entry : m_entries) {
+        if (entry.service->name().compare(service, Qt::CaseInsensitive) == 0)
+            return &entry;
+    }
+    return nullptr;
+}
+
+StandinServer *Sandbox::server(const QString &service) const
+{
+    const Entry *entry = find(service);
+    return entry ? entry->server.get() : nullptr;
+}
+
+ServiceConfig Sandbox::config() const
+{
+    ServiceConfig config = ServiceConfig::defaults();
+    const QString home = homeUrl();
+    for (const QString &key : ServiceConfig::keys()) {
+        // Every address, except the upload envelope's namespace, which names
+        // rather than locates.
+        if (config.value(key).startsWith(u"http") && !key.endsWith(u"/ApiNamespace"))
+            config.setValue(key, home);
+    }
+    config.product.brandSite = home + u"/brand";
+    config.product.howItWorks = home + u"/howitworks.html";
+    config.product.ads = home + u"/flazzads.html";
+    for (const Entry &entry : m_entries)
+        entry.service->configure(config, entry.server->baseUrl());
+    return config;
+}
+
+QByteArray Sandbox::servicesFile() const
+{
+    const ServiceConfig c = config();
+    QByteArray out = "; Written by flazz-sandbox: every service of Flazz played on this machine.\n";
+    QString group;
+    for (const QString &key : ServiceConfig::keys()) {
+        const qsizetype slash = key.indexOf(u'/');
+        if (key.left(slash) != group) {
+            group = key.left(slash);
+            out += "\n[" + group.toUtf8() + "]\n";
+        }
+        QString value = c.value(key);
+        value.replace(QStringLiteral("\\"), QStringLiteral("\\\\"))
+            .replace(QStringLiteral("\""), QStringLiteral("\\\""));
+        // Quoted, so that ";" and "," stay part of the value.
+        out += key.mid(slash + 1).toUtf8() + "=\"" + value.toUtf8() + "\"\n";
+    }
+    return out;
+}
+
+bool Sandbox::writeServicesFile(const QString &path) const
+{
+    return platform::writeFileAtomically(path, servicesFile(), platform::FileAccess::OwnerOnly);
+}
+
+QString Sandbox::describe(const StandinFaults &f)
+{
+    if (!f.any() || f.count == 0)
+        return QStringLiteral("none");
+    QStringList parts;
+    if (f.latency.count() > 0)
+        parts << QStringLiteral("latency %1 ms").arg(f.latency.count());
+    if (f.answerBytesPerSecond > 0)
+        parts << QStringLiteral("answers at %1 bytes/s").arg(f.answerBytesPerSecond);
+    if (f.requestBytesPerSecond > 0)
+        parts << QStringLiteral("requests read at %1 bytes/s").arg(f.requestBytesPerSecond);
+    if (f.dripInterval.count() > 0)
+        parts << QStringLiteral("drip %1 byte per %2 ms").arg(f.dripBytes).arg(f.dripInterval.count());
+    if (f.truncateBodyAt >= 0)
+        parts << QStringLiteral("answers cut after %1 bytes").arg(f.truncateBodyAt);
+    if (f.closeAbruptly)
+        parts << QStringLiteral("connection dropped");
+    if (f.oversizeBy > 0)
+        parts << QStringLiteral("answers %1 bytes longer").arg(f.oversizeBy);
+    if (f.status != 0)
+        parts << (f.retryAfterSeconds >= 0
+                      ? QStringLiteral("status %1, Retry-After %2").arg(f.status).arg(f.retryAfterSeconds)
+                      : QStringLiteral("status %1").arg(f.status));
+    QString text = parts.join(u", ");
+    if (f.count > 0)
+        text += QStringLiteral(" (next %1 requests)").arg(f.count);
+    return text;
+}
+
+bool Sandbox::setFault(const QString &service, const QString &fault, const QString &value, int count,
+                       const QByteArray &pathPrefix, QString *error)
+{
+    const auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    const Entry *entry = find(service);
+    if (!entry)
+        return fail(QStringLiteral("no service \"%1\"").arg(service));
+    if (!faultKinds().contains(fault))
+        return fail(QStringLiteral("no fault \"%1\"; known: %2").arg(fault, faultKinds().join(u", ")));
+    bool numeric = true;
+    const qint64 number = value.trimmed().isEmpty() ? -1 : value.trimmed().toLongLong(&numeric);
+    if (!numeric)
+        return fail(QStringLiteral("the value \"%1\" is not a number").arg(value));
+
+    const QString name = entry->service->name();
+    if (fault == u"expire-tokens") {
+        m_store.update(name, [](QJsonObject &state) {
+            QJsonObject tokens = state.value(u"tokens").toObject();
+            for (auto it = tokens.begin(); it != tokens.end(); ++it) {
+                QJsonObject token = it.value().toObject();
+                token[QStringLiteral("expired")] = true;
+                it.value() = token;
+            }
+            state[QStringLiteral("tokens")] = tokens;
+        });
+        return true;
+    }
+
+    StandinFaults f;
+    f.count = count > 0 ? count : -1;
+    if (fault == u"latency")
+        f.latency = std::chrono::milliseconds(number < 0 ? 2000 : number);
+    else if (fault == u"bandwidth")
+        f.answerBytesPerSecond = number <= 0 ? 16 * 1024 : number;
+    else if (fault == u"upload-bandwidth")
+        f.requestBytesPerSecond = number <= 0 ? 16 * 1024 : number;
+    else if (fault == u"drip")
+        f.dripInterval = std::chrono::milliseconds(number <= 0 ? 100 : number);
+    else if (fault == u"truncate")
+        f.truncateBodyAt = number < 0 ? 0 : number;
+    else if (fault == u"close")
+        f.closeAbruptly = true;
+    else if (fault == u"oversize")
+        f.oversizeBy = number <= 0 ? qint64(80) * 1024 * 1024 : number;
+    else if (fault == u"error")
+        f.status = number < 500 || number > 599 ? 500 : int(number);
+    else if (fault == u"unavailable")
+        f = StandinFaults::unavailable(number < 0 ? 30 : int(number), f.count);
+
+    if (fault == u"none" && pathPrefix.isEmpty())
+        entry->server->clearFaults();
+    else if (pathPrefix.isEmpty())
+        entry->server->setFaults(f);
+    else
+        entry->server->setFaults(pathPrefix, f);
+    std::lock_guard lock(m_mutex);
+    QString &note = m_faultNotes[name];
+    if (fault == u"none" && pathPrefix.isEmpty())
+        note.clear();
+    else
+        note = describe(f) + (pathPrefix.isEmpty() ? QString() : u" on " + QString::fromUtf8(pathPrefix));
+    return true;
+}
+
+void Sandbox::remember(const QString &service, const StandinRequest &request, int status)
+{
+    std::lock_guard lock(m_mutex);
+    m_recent.push_back(
+        {QDateTime::currentDateTime(), service, request.method, redactedTarget(request), status});
+    while (m_recent.size() > kRecentKept)
+        m_recent.pop_front();
+}
+
+QList<SandboxRequestLine> Sandbox::recentRequests() const
+{
+    std::lock_guard lock(m_mutex);
+    return QList<SandboxRequestLine>(m_recent.begin(), m_recent.end());
+}
+
+QString Sandbox::thumbnailUrl(const QString &service, const QString &relativePath, int size)
+{
+    return SandboxStore::fileUrl(service, relativePath) + u"?thumb=" + QString::number(size);
+}
+
+void Sandbox::installHome()
+{
+    m_home->answer("GET", "/", [this](const StandinRequest &) { return page(); });
+    m_home->answerPrefix("GET", "/files/", [this](const StandinRequest &r) { return file(r); });
+    m_home->answer("GET", "/control/faults", [this](const StandinRequest &r) { return control(r); });
+    m_home->answer("POST", "/control/faults", [this](const StandinRequest &r) { return control(r); });
+    m_home->answer(
+        "GET", "/howitworks.html",
+        htmlAnswer(simplePage(
+            QStringLiteral("How Flazz works"),
+            QStringLiteral(
+                "<p>Drop photos on Flazz, type one description, pick a size and press a destination. "
+                "In the sandbox every destination is played on this machine.</p>"))));
+    m_home->answer("GET", "/flazzads.html", htmlAnswer(simplePage(QStringLiteral("Flazz"), QString())));
+    m_home->answer("GET", "/brand", htmlAnswer(simplePage(QStringLiteral("Korvantis"), QString())));
+}
+
+StandinAnswer Sandbox::file(const StandinRequest &request) const
+{
+    // /files/<service>/<relative path>, as SandboxStore::fileUrl builds it.
+    const QString rest = QUrl::fromPercentEncoding(request.path.mid(7));
+    const qsizetype slash = rest.indexOf(u'/');
+    if (slash <= 0)
+        return textAnswer(QStringLiteral("no such file"), 404);
+    const QString service = rest.left(slash);
+    const QString relative = rest.mid(slash + 1);
+    const QByteArray bytes = m_store.fileBytes(service, relative);
+    if (bytes.isEmpty())
+        return textAnswer(QStringLiteral("no such file"), 404);
+    const int thumb = request.queryValue(QStringLiteral("thumb")).toInt();
+    if (thumb > 0) {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        QImageReader reader(&buffer);
+        reader.setAutoTransform(true);
+        const QSize size = reader.size();
+        if (size.isValid() && (size.width() > thumb || size.height() > thumb))
+            reader.setScaledSize(size.scaled(thumb, thumb, Qt::KeepAspectRatio));
+        const QImage image = reader.read();
+        if (!image.isNull()) {
+            QBuffer out;
+            out.open(QIODevice::WriteOnly);
+            image.save(&out, "JPEG", 85);
+            return StandinAnswer{200, {{"Content-Type", "image/jpeg"}}, out.data()};
+        }
+    }
+    return StandinAnswer{
+        200, {{"Content-Type", contentTypeFor(relative)}, {"X-Content-Type-Options", "nosniff"}}, bytes};
+}
+
+StandinAnswer Sandbox::control(const StandinRequest &request)
+{
+    if (request.method == "GET") {
+        QString text;
+        std::lock_guard lock(m_mutex);
+        for (const Entry &entry : m_entries) {
+            const QString name = entry.service->name();
+            const auto note = m_faultNotes.find(name);
+            text += name + u'\t' +
+                    (note == m_faultNotes.end() || note->second.isEmpty() ? QStringLiteral("none")
+                                                                          : note->second) +
+                    u'\n';
+        }
+        return textAnswer(text);
+    }
+    QString error;
+    const bool ok = setFault(
+        request.formValue(QStringLiteral("service")), request.formValue(QStringLiteral("fault")),
+        request.formValue(QStringLiteral("value")), request.formValue(QStringLiteral("count")).toInt(),
+        request.formValue(QStringLiteral("path")).toUtf8(), &error);
+    if (!ok)
+        return textAnswer(error, 400);
+    // The page's forms come back to the page; scripts get a plain answer.
+    if (!request.formValue(QStringLiteral("page")).isNull())
+        return StandinAnswer{303, {{"Location", "/"}}, {}};
+    return textAnswer(QStringLiteral("ok"));
+}
+
+StandinAnswer Sandbox::page() const
+{
+    QString body;
+    body += u"<p>Every destination of Flazz is played here, on this machine only. What arrives is kept in "
+            u"<code>" +
+            html(m_store.folder()) + u"</code>.</p>";
+    if (m_entries.empty())
+        body += u"<p>No service stand-ins are built into this sandbox yet.</p>";
+
+    const QList<SandboxRequestLine> recent = recentRequests();
+    std::map<QString, QString> notes;
+    {
+        std::lock_guard lock(m_mutex);
+        notes = m_faultNotes;
+    }
+    for (const Entry &entry : m_entries) {
+        const QString name = entry.service->name();
+        body += u"<section><h2>" + html(name) + u"</h2><p class=\"base\">" + html(entry.server->baseUrl()) +
+                u"</p>";
+        body += entry.service->pageSection(m_store);
+
+        body += u"<form method=\"post\" action=\"/control/faults\"><input type=\"hidden\" name=\"page\" "
+                u"value=\"1\">"
+                u"<input type=\"hidden\" name=\"service\" value=\"" +
+                html(name) + u"\">Faults: <select name=\"fault\">";
+        for (const QString &kind : faultKinds())
+            body += u"<option>" + kind + u"</option>";
+        body += u"</select> value <input name=\"value\" size=\"6\"> for the next <input name=\"count\" "
+                u"size=\"3\"> "
+                u"requests (empty: all) <button>Set</button> <span class=\"faults\">now: " +
+                html(notes.count(name) && !notes[name].isEmpty() ? notes[name] : QStringLiteral("none")) +
+                u"</span></form>";
+
+        QString rows;
+        int shown = 0;
+        for (auto it = recent.crbegin(); it != recent.crend() && shown < kRecentShown; ++it) {
+            if (it->service != name)
+                continue;
+            ++shown;
+            rows += u"<tr><td>" + it->time.toString(QStringLiteral("HH:mm:ss")) + u"</td><td>" +
+                    html(it->method) + u"</td><td>" + html(it->target) + u"</td><td>" +
+                    (it->status == 0 ? QStringLiteral("dropped") : QString::number(it->status)) +
+                    u"</td></tr>";
+        }
+        body += rows.isEmpty() ? QStringLiteral("<p>No requests yet.</p>")
+                               : u"<table class=\"recent\"><tr><th>time</th><th>method</th><th>address</th>"
+                                 u"<th>status</th></tr>" +
+                                     rows + u"</table>";
+        body += u"</section>";
+    }
+    const QString style = QStringLiteral(
+        "<style>body{font-family:sans-serif;margin:2em}section{border-top:1px solid #ccc;margin-top:1.5em}"
+        "img{max-width:160px;max-height:160px;margin:4px}table.recent{border-collapse:collapse;font-size:90%}"
+        "table.recent td,table.recent th{padding:2px 8px;text-align:left}.base{color:#666}</style>");
+    return htmlAnswer(u"<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Flazz sandbox</title>" +
+                      style + u"</head><body><h1>Flazz sandbox</h1>" + body + u"</body></html>");
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "sandbox/SandboxService.h"
+#include "sandbox/SandboxStore.h"
+#include "sandbox/StandinServer.h"
+#include "webkit/ServiceConfig.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// One line of the sandbox page's recent requests. Only what cannot carry a
+// credential is kept: query values and the body are left out.
+struct SandboxRequestLine
+{
+    QDateTime time;
+    QString service;
+    QByteArray method;
+    QString target; // the path, and the query's names with their values hidden
+    int status = 0; // 0 when the connection was dropped on purpose
+};
+
+// Every service's stand-in on 127.0.0.1, one StandinServer each, beside a
+// home server that plays the product's own web site and shows the sandbox
+// page: per service its accounts, albums and arrived photos, its recent
+// requests and its fault switches. Nothing listens beyond the loopback.
+//
+// The home server's control endpoint, for scripts and tests:
+//   POST /control/faults  service=<name>&fault=<kind>[&value=<n>][&count=<n>][&path=<prefix>]
+//       kind: none, latency (ms), bandwidth (answer bytes/s),
+//             upload-bandwidth (request bytes/s), drip (ms per byte),
+//             truncate (body bytes sent), close, oversize (filler bytes added),
+//             error (status, 500),
+//             unavailable (Retry-After seconds, 30), expire-tokens
+//       count: the next n requests only; absent or 0 for all of them
+//   GET  /control/faults  one line per service: "<name>\t<faults>"
+class Sandbox
+{
+public:
+    // `homePort` 0 takes a free port.
+    Sandbox(const QString &storeFolder, std::vector<std::unique_ptr<SandboxService>> services,
+            quint16 homePort = 0);
+    ~Sandbox();
+    Sandbox(const Sandbox &) = delete;
+    Sandbox &operator=(const Sandbox &) = delete;
+
+    // Whether the home server and every service's server listen.
+    bool listening() const;
+    // "http://127.0.0.1:<port>", the sandbox page's address without the "/".
+    QString homeUrl() const;
+    QStringList serviceNames() const;
+    StandinServer *server(const QString &service) const;
+    SandboxStore &store() { return m_store; }
+
+    // The configuration that points Flazz at the sandbox: every service
+    // address at its stand-in (at the home server for a service without one,
+    // so nothing leaves the machine) and the product's pages at the home
+    // server.
+    ServiceConfig config() const;
+    // That configuration as the INI file ServiceConfig::applyFile reads.
+    QByteArray servicesFile() const;
+    // Writes it atomically, readable by the owner only (it holds the
+    // application credentials the stand-ins check).
+    bool writeServicesFile(const QString &path) const;
+
+    // Switches one service's faults, as the control endpoint does; false and
+    // a reason in *error when the service or the fault is unknown.
+    bool setFault(const QString &service, const QString &fault, const QString &value, int count,
+                  const QByteArray &pathPrefix = {}, QString *error = nullptr);
+    static QString describe(const StandinFaults &faults);
+
+    QList<SandboxRequestLine> recentRequests() const; // newest last
+
+    // Where the page shows a kept image scaled down to `size` pixels.
+    static QString thumbnailUrl(const QString &service, const QString &relativePath, int size = 160);
+
+private:
+    struct Entry
+    {
+        std::unique_ptr<SandboxService> service;
+        std::unique_ptr<StandinServer> server;
+    };
+
+    void installHome();
+    void remember(const QString &service, const StandinRequest &request, int status);
+    StandinAnswer page() const;
+    StandinAnswer control(const StandinRequest &request);
+    StandinAnswer file(const StandinRequest &request) const;
+    const Entry *find(const QString &service) const;
+
+    SandboxStore m_store;
+    std::vector<Entry> m_entries;
+    std::unique_ptr<StandinServer> m_home;
+
+    mutable std::mutex m_mutex;
+    std::deque<SandboxRequestLine> m_recent;
+    std::map<QString, QString> m_faultNotes; // per service, what the switches say
+};

@@ -1,0 +1,315 @@
+#include "settingsui/ui/frmSettings.h"
+
+#include "core/AppState.h"
+#include "core/MessageCatalog.h"
+#include "core/SettingsKeys.h"
+#include "core/SettingsStore.h"
+#include "core/Skin.h"
+#include "core/UserPrompt.h"
+#include "core/ui/LinkLabel.h"
+#include "core/ui/SkinArt.h"
+#include "platform/Shell.h"
+#include "platform/ui/WindowTools.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kWidth = 540;
+constexpr int kHeight = 360;
+constexpr int kMenuLeft = 14;
+constexpr int kMenuWidth = 130;
+constexpr int kPageLeft = kMenuLeft + kMenuWidth + 14;
+constexpr int kPageWidth = kWidth - kPageLeft - 14;
+constexpr int kPageTop = SkinnedDialog::TitleBarHeight + 14;
+constexpr int kPageHeight = kHeight - kPageTop - 60;
+
+// The menu in its two looks; the gradient runs top to bottom.
+const QString kPlainLook = QStringLiteral(
+    "QPushButton { color: black; font-weight: normal; border: 1px solid #b8b8b8; border-radius: 4px;"
+    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #E0E0E0); text-align: left;"
+    " padding-left: 10px; }");
+const QString kSelectedLook = QStringLiteral(
+    "QPushButton { color: black; font-weight: bold; border: 1px solid #9a9a9a; border-radius: 4px;"
+    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #C0C0C0, stop:1 #F4F4F4); text-align: left;"
+    " padding-left: 10px; }");
+
+struct Entry
+{
+    const char16_t *text;
+    int data;
+};
+
+constexpr Entry kUploadSizes[] = {{u"Original size (slowest upload)", 0},
+                                  {u"Large: 1600 pixels", 1600},
+                                  {u"Recommended: 1024 pixels", 1024},
+                                  {u"Small: 800 pixels", 800}};
+constexpr Entry kSkins[] = {{u"Blue", 1},  {u"Classic Grey", 0}, {u"Dark Grey", 5},
+                            {u"Green", 4}, {u"Purple", 3},       {u"Red", 2}};
+
+int uploadSizeIndex(int uploadSize)
+{
+    switch (uploadSize) {
+    case 0:
+        return 0;
+    case 1600:
+        return 1;
+    case 1024:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+QLabel *text(const QString &content, QWidget *parent, const QRect &geometry, bool wrap = true)
+{
+    auto *label = new QLabel(content, parent);
+    label->setWordWrap(wrap);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(geometry);
+    return label;
+}
+
+} // namespace
+
+QStringList frmSettings::authorizationKeys(Service service)
+{
+    using namespace SettingsKey;
+    switch (service) {
+    case Facebook:
+        return {QString::fromLatin1(FacebookID), QString::fromLatin1(FacebookAccessToken)};
+    case Flickr:
+        return {QString::fromLatin1(FlickrAccessToken)};
+    case SkyDrive:
+        return {QString::fromLatin1(SkydriveRefreshToken), QString::fromLatin1(SkydriveAccessToken)};
+    case Google:
+        return {QString::fromLatin1(GoogleRefreshToken), QString::fromLatin1(GoogleAccessToken)};
+    case Dropbox:
+        return {QString::fromLatin1(DropBoxUid), QString::fromLatin1(DropBoxToken),
+                QString::fromLatin1(DropBoxTokenSecret)};
+    }
+    return {};
+}
+
+frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &shell, QString productSite,
+                         QWidget *parent)
+    : SkinnedDialog(state, parent), m_prompt(prompt), m_shell(shell), m_productSite(std::move(productSite))
+{
+    setObjectName(QStringLiteral("frmSettings"));
+    setWindowTitle(QStringLiteral("Flazz"));
+    setFixedSize(kWidth, kHeight);
+    titleLabel()->setObjectName(QStringLiteral("lblCaption"));
+    titleLabel()->setText(QStringLiteral("Settings"));
+    setTitleCloseShown(false);
+    m_btnClose = new LinkLabel(QStringLiteral("Close"), QColor(0xC1, 0x06, 0x06), this);
+    m_btnClose->setObjectName(QStringLiteral("btnClose"));
+    QFont bold = m_btnClose->font();
+    bold.setBold(true);
+    m_btnClose->setFont(bold);
+    m_btnClose->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_btnClose->setGeometry(kWidth - 58, 5, 48, TitleBarHeight - 10);
+    connect(m_btnClose, &LinkLabel::clicked, this, &QDialog::reject);
+
+    // The left menu, in its designed order.
+    const std::pair<int, QString> menu[] = {{SkinPage, QStringLiteral("Skin")},
+                                            {UploadPage, QStringLiteral("Flazz")},
+                                            {AuthorizationPage, QStringLiteral("Authorization")},
+                                            {AboutPage, QStringLiteral("About")}};
+    int y = kPageTop;
+    for (const auto &[index, caption] : menu) {
+        auto *button = new QPushButton(caption, this);
+        button->setObjectName(QStringLiteral("btnMode%1").arg(index));
+        button->setProperty("Tag", QStringLiteral("LeftMenu"));
+        button->setCursor(Qt::PointingHandCursor);
+        button->setGeometry(kMenuLeft, y, kMenuWidth, 32);
+        connect(button, &QPushButton::clicked, this, [this, i = index] { btnMode_Click(i); });
+        m_btnMode[size_t(index)] = button;
+        y += 38;
+    }
+
+    const QRect line(0, 40, kPageWidth - 24, 22);
+
+    QFrame *skinPage = addPage(QStringLiteral("fraSkin"), QStringLiteral("Skin"));
+    text(QStringLiteral("Select Skin:"), skinPage, line.translated(12, 0), false);
+    m_cboSkin = new QComboBox(skinPage);
+    m_cboSkin->setObjectName(QStringLiteral("cboSkin"));
+    m_cboSkin->setGeometry(12, 66, 220, 26);
+    m_pages[SkinPage] = skinPage;
+
+    QFrame *uploadPage = addPage(QStringLiteral("fraUploadSettings"), QStringLiteral("Flazz"));
+    text(QStringLiteral("Select a Photo Size:"), uploadPage, line.translated(12, 0), false);
+    m_cboUploadSize = new QComboBox(uploadPage);
+    m_cboUploadSize->setObjectName(QStringLiteral("cboUploadSize"));
+    m_cboUploadSize->setGeometry(12, 66, 260, 26);
+    connect(m_cboUploadSize, &QComboBox::activated, this, &frmSettings::cboUploadSize_Click);
+    text(QStringLiteral(
+             "Note: Flazzing Photos in their original size is a time consuming activity, and depends on "
+             "their size/internet connection speed. To Flazz quickly, use the 1024 pixels setting."),
+         uploadPage, QRect(12, 108, kPageWidth - 24, 70));
+    m_pages[UploadPage] = uploadPage;
+
+    QFrame *authPage = addPage(QStringLiteral("fraAuth"), QStringLiteral("Authorization"));
+    text(QStringLiteral(
+             "For some reason, if the Service Authorization is lost or removed, you can re-authorize "
+             "from here."),
+         authPage, QRect(12, 36, kPageWidth - 24, 40));
+    const std::pair<Service, QString> rows[] = {{Dropbox, QStringLiteral("Dropbox:")},
+                                                {Google, QStringLiteral("Google Drive:")},
+                                                {SkyDrive, QStringLiteral("Skydrive:")},
+                                                {Flickr, QStringLiteral("Flickr:")},
+                                                {Facebook, QStringLiteral("Facebook:")}};
+    y = 80;
+    for (const auto &[service, caption] : rows) {
+        text(caption, authPage, QRect(12, y + 5, 120, 20), false);
+        auto *button = new QPushButton(QStringLiteral("Authorize"), authPage);
+        button->setObjectName(QStringLiteral("btnRevoke%1").arg(int(service)));
+        skinButton(button);
+        button->setGeometry(140, y, 100, 27);
+        connect(button, &QPushButton::clicked, this, [this, s = service] { btnRevoke_Click(s); });
+        m_btnRevoke[size_t(service)] = button;
+        y += 33;
+    }
+    m_pages[AuthorizationPage] = authPage;
+
+    QFrame *aboutPage = addPage(QStringLiteral("fraAbout"), QStringLiteral("About"));
+    QLabel *product = text(QStringLiteral("Flazz"), aboutPage, QRect(12, 36, 200, 26), false);
+    QFont big = product->font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.4);
+    product->setFont(big);
+    text(QStringLiteral("You can Flazz and Share your Photos to various services like a breeze. You can also "
+                        "order Prints online."),
+         aboutPage, QRect(12, 66, kPageWidth - 24, 36));
+    text(QStringLiteral(
+             "Flazz uses various APIs provided by the relevant services. This program is not endorsed "
+             "by or affiliated by any of them. Each service is the owner of its respective Trade Marks, "
+             "and/or other rights."),
+         aboutPage, QRect(12, 106, kPageWidth - 24, 66));
+    m_lblVersion = text(QStringLiteral("Version: "), aboutPage, QRect(12, 178, 200, 20), false);
+    m_lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    text(QStringLiteral("Website: "), aboutPage, QRect(12, 202, 64, 20), false);
+    m_label4 = new LinkLabel(m_productSite, Skin::linkColor(skin()), aboutPage);
+    m_label4->setObjectName(QStringLiteral("Label4"));
+    m_label4->setGeometry(76, 202, kPageWidth - 100, 20);
+    connect(m_label4, &LinkLabel::clicked, this, [this] { m_shell.open(m_productSite); });
+    m_pages[AboutPage] = aboutPage;
+
+    m_btnAction = new QPushButton(QStringLiteral("OK"), this);
+    m_btnAction->setObjectName(QStringLiteral("btnAction"));
+    m_cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    skinButton(m_btnAction);
+    skinButton(m_cmdCancel);
+    m_cmdCancel->setGeometry(kWidth - 14 - 90, kHeight - 44, 90, 28);
+    m_btnAction->setGeometry(m_cmdCancel->x() - 100, kHeight - 44, 90, 28);
+    m_btnAction->setDefault(true);
+    connect(m_btnAction, &QPushButton::clicked, this, &frmSettings::btnAction_Click);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QFrame *frmSettings::addPage(const QString &name, const QString &title)
+{
+    auto *page = new QFrame(this);
+    page->setObjectName(name);
+    page->setGeometry(kPageLeft, kPageTop, kPageWidth, kPageHeight);
+    page->setFrameShape(QFrame::StyledPanel);
+    QLabel *heading = text(title, page, QRect(12, 8, kPageWidth - 24, 24), false);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.15);
+    heading->setFont(bold);
+    page->hide();
+    return page;
+}
+
+QPushButton *frmSettings::btnMode(int index) const
+{
+    return index >= 0 && index < int(m_btnMode.size()) ? m_btnMode[size_t(index)] : nullptr;
+}
+
+int frmSettings::currentPage() const
+{
+    for (size_t i = 0; i < m_pages.size(); ++i) {
+        if (m_pages[i] && !m_pages[i]->isHidden())
+            return int(i);
+    }
+    return -1;
+}
+
+void frmSettings::Form_Load()
+{
+    m_filling = true;
+    FillSettingsLists();
+    btnMode_Click(SkinPage);
+    m_filling = false;
+}
+
+void frmSettings::FillSettingsLists()
+{
+    m_lblVersion->setText(QStringLiteral("Version: ") + u' ' + QString::number(FLAZZ_VERSION_MAJOR) + u'.' +
+                          QString::number(FLAZZ_VERSION_MINOR));
+    m_cboUploadSize->clear();
+    for (const Entry &entry : kUploadSizes)
+        m_cboUploadSize->addItem(QString::fromUtf16(entry.text), entry.data);
+    m_cboUploadSize->setCurrentIndex(uploadSizeIndex(state().UploadSize));
+    m_cboSkin->clear();
+    for (const Entry &entry : kSkins)
+        m_cboSkin->addItem(QString::fromUtf16(entry.text), entry.data);
+    m_cboSkin->setCurrentIndex(m_cboSkin->findData(state().Skin));
+}
+
+void frmSettings::btnMode_Click(int index)
+{
+    for (QPushButton *button : m_btnMode) {
+        if (button && button->property("Tag") == QLatin1String("LeftMenu"))
+            button->setStyleSheet(kPlainLook);
+    }
+    if (QPushButton *clicked = btnMode(index))
+        clicked->setStyleSheet(kSelectedLook);
+    for (QFrame *page : m_pages) {
+        if (page)
+            page->hide();
+    }
+    if (index >= 0 && index < int(m_pages.size()) && m_pages[size_t(index)])
+        m_pages[size_t(index)]->show();
+}
+
+void frmSettings::cboUploadSize_Click(int index)
+{
+    if (index == 0 && !m_filling && !state().NoteSuppressed)
+        m_prompt.uploadSizeNote();
+}
+
+void frmSettings::btnAction_Click()
+{
+    AppState &s = state();
+    s.UploadSize = m_cboUploadSize->currentData().toInt();
+    // A skin out of range left the list without a choice; it stays as it was.
+    if (m_cboSkin->currentIndex() >= 0)
+        s.Skin = m_cboSkin->currentData().toInt();
+    SettingsStore store(s.SettingsFile);
+    if (store.write({{QString::fromLatin1(SettingsKey::UploadSize), QString::number(s.UploadSize)},
+                     {QString::fromLatin1(SettingsKey::Skin), QString::number(s.Skin)}})) {
+        if (m_applySkin)
+            m_applySkin();
+    }
+    accept();
+}
+
+void frmSettings::btnRevoke_Click(int index)
+{
+    if (index < 0 || index >= ServiceCount)
+        return;
+    const auto service = Service(index);
+    std::vector<std::pair<QString, QString>> emptied;
+    for (const QString &key : authorizationKeys(service))
+        emptied.emplace_back(key, QString());
+    // A settings file that does not load is left alone; the sign-in runs all the same.
+    SettingsStore(state().SettingsFile).write(emptied);
+    const bool signedIn = m_signIns[size_t(index)] && m_signIns[size_t(index)]();
+    if (!signedIn)
+        funcMessageDisplay(state(), m_prompt, MessageNo::AuthorizationUnsuccessful);
+}

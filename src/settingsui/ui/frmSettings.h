@@ -1,0 +1,102 @@
+#pragma once
+
+#include "core/ui/SkinnedDialog.h"
+
+#include <QStringList>
+
+#include <array>
+#include <functional>
+
+class LinkLabel;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class UserPrompt;
+namespace platform {
+class Shell;
+}
+
+// The Settings window: the skin, the default upload size, re-authorizing
+// each online service, and the About page. OK applies and stores the skin
+// and the size; re-authorizing writes the settings at once, OK or not.
+class frmSettings : public SkinnedDialog
+{
+    Q_OBJECT
+public:
+    // The services of the Authorization page, numbered as its buttons are.
+    enum Service
+    {
+        Facebook = 0,
+        Flickr = 1,
+        SkyDrive = 2,
+        Google = 3,
+        Dropbox = 4
+    };
+    static constexpr int ServiceCount = 5;
+
+    // The menu's pages, numbered as its buttons are.
+    enum Page
+    {
+        SkinPage = 0,
+        AuthorizationPage = 1,
+        AboutPage = 3,
+        UploadPage = 5
+    };
+
+    frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &shell, QString productSite,
+                QWidget *parent = nullptr);
+
+    // Repaints the main window in the current skin (run by OK once stored).
+    void setApplySkin(std::function<void()> applySkin) { m_applySkin = std::move(applySkin); }
+    // A fresh sign-in with `service`, run after its stored authorization
+    // was emptied; returns whether it succeeded. Without one the button
+    // only empties the keys and reports the failure.
+    void setSignIn(Service service, std::function<bool()> signIn) { m_signIns[service] = std::move(signIn); }
+
+    // The settings keys that hold a service's authorization, in the order
+    // they are emptied.
+    static QStringList authorizationKeys(Service service);
+
+    void btnMode_Click(int index);
+    void btnAction_Click(); // OK
+    void btnRevoke_Click(int index);
+
+    QComboBox *cboSkin() const { return m_cboSkin; }
+    QComboBox *cboUploadSize() const { return m_cboUploadSize; }
+    QPushButton *btnMode(int index) const;
+    QPushButton *btnRevoke(int index) const { return m_btnRevoke.at(size_t(index)); }
+    QPushButton *btnAction() const { return m_btnAction; }
+    QPushButton *cmdCancel() const { return m_cmdCancel; }
+    LinkLabel *btnClose() const { return m_btnClose; }
+    LinkLabel *link() const { return m_label4; }
+    QLabel *lblVersion() const { return m_lblVersion; }
+    // The page shown, or -1.
+    int currentPage() const;
+
+protected:
+    void Form_Load() override;
+
+private:
+    QFrame *addPage(const QString &name, const QString &title);
+    void FillSettingsLists();
+    void cboUploadSize_Click(int index);
+
+    UserPrompt &m_prompt;
+    platform::Shell &m_shell;
+    QString m_productSite;
+    std::function<void()> m_applySkin;
+    std::array<std::function<bool()>, ServiceCount> m_signIns;
+    bool m_filling = false;
+
+    std::array<QPushButton *, 6> m_btnMode{};
+    std::array<QFrame *, 6> m_pages{};
+    QComboBox *m_cboSkin = nullptr;
+    QComboBox *m_cboUploadSize = nullptr;
+    std::array<QPushButton *, ServiceCount> m_btnRevoke{};
+    QPushButton *m_btnAction = nullptr;
+    QPushButton *m_cmdCancel = nullptr;
+    LinkLabel *m_btnClose = nullptr;
+    LinkLabel *m_label4 = nullptr;
+    QLabel *m_lblVersion = nullptr;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "webservices/flows/PrintWindows.h"
+
+#include <QString>
+
+struct AppState;
+class QWidget;
+
+// The Print button's windows in the running program: frmPrinter and
+// frmLifePics, each shown through ShowFormModal.
+class QtPrintWindows : public PrintWindows
+{
+public:
+    QtPrintWindows(AppState &state, QString serviceName, QWidget *parent = nullptr);
+
+    void showPrinter(PrintFlow &flow) override;
+    void showLifePics(PrintFlow &flow) override;
+
+private:
+    AppState &m_state;
+    QString m_serviceName;
+    QWidget *m_parent;
+};
+
+// Local printing with the system's print dialog, after a preview of the
+// pages (one photo per page, fitted, centred, the page turned its way).
+// Without a printer the dialog offers a PDF file.
+class QtLocalPrinter : public LocalPrinter
+{
+public:
+    explicit QtLocalPrinter(AppState &state, QWidget *parent = nullptr);
+    void print(const QStringList &paths) override;
+
+private:
+    AppState &m_state;
+    QWidget *m_parent;
+};

@@ -1,0 +1,265 @@
+#include "core/AppState.h"
+#include "core/SettingsKeys.h"
+#include "core/SettingsStore.h"
+#include "core/app/Startup.h"
+#include "core/app/StartupWindows.h"
+#include "core/ui/LinkLabel.h"
+#include "settingsui/ui/frmSettings.h"
+#include "support/RecordingShell.h"
+#include "support/ScriptedUserPrompt.h"
+#include "support/TestEnvironment.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+// Every authorization key of the settings file.
+const QStringList kAllKeys = {
+    QString::fromLatin1(SettingsKey::FacebookID),
+    QString::fromLatin1(SettingsKey::FacebookAccessToken),
+    QString::fromLatin1(SettingsKey::FlickrAccessToken),
+    QString::fromLatin1(SettingsKey::SkydriveRefreshToken),
+    QString::fromLatin1(SettingsKey::SkydriveAccessToken),
+    QString::fromLatin1(SettingsKey::GoogleRefreshToken),
+    QString::fromLatin1(SettingsKey::GoogleAccessToken),
+    QString::fromLatin1(SettingsKey::DropBoxUid),
+    QString::fromLatin1(SettingsKey::DropBoxToken),
+    QString::fromLatin1(SettingsKey::DropBoxTokenSecret),
+    QString::fromLatin1(SettingsKey::GoogleID),
+    QString::fromLatin1(SettingsKey::SkydriveAuthenticationToken),
+};
+
+class SettingsWindowTest : public ::testing::Test
+{
+protected:
+    TestEnvironment env;
+    ScriptedUserPrompt prompt{&env.state()};
+    RecordingShell shell;
+    SettingsStore store{env.state().SettingsFile};
+
+    AppState &state() { return env.state(); }
+
+    std::unique_ptr<frmSettings> open()
+    {
+        auto window =
+            std::make_unique<frmSettings>(state(), prompt, shell, QStringLiteral("http://flazz.example"));
+        window->show();
+        return window;
+    }
+
+    void fillTokens()
+    {
+        std::vector<std::pair<QString, QString>> values;
+        for (const QString &key : kAllKeys)
+            values.emplace_back(key, key.section(QStringLiteral("//"), -1) + u"-value");
+        ASSERT_TRUE(store.write(values));
+    }
+    std::map<QString, QString> tokens() const
+    {
+        std::map<QString, QString> out;
+        for (const QString &key : kAllKeys)
+            out[key] = store.readOr(key);
+        return out;
+    }
+};
+
+TEST_F(SettingsWindowTest, ListsShowTheCurrentSizeAndSkinWithoutTheNote)
+{
+    struct Case
+    {
+        int uploadSize, skin;
+        QString size, skinName;
+    };
+    const Case cases[] = {
+        {0, 0, QStringLiteral("Original size (slowest upload)"), QStringLiteral("Classic Grey")},
+        {800, 2, QStringLiteral("Small: 800 pixels"), QStringLiteral("Red")},
+        {1200, 5, QStringLiteral("Small: 800 pixels"), QStringLiteral("Dark Grey")},
+        {1600, 9, QStringLiteral("Large: 1600 pixels"), QString()}};
+    for (const Case &c : cases) {
+        state().UploadSize = c.uploadSize;
+        state().Skin = c.skin;
+        auto window = open();
+        EXPECT_EQ(window->cboUploadSize()->currentText(), c.size);
+        EXPECT_EQ(window->cboSkin()->currentText(), c.skinName);
+        EXPECT_EQ(window->currentPage(), frmSettings::SkinPage);
+    }
+    EXPECT_TRUE(prompt.callsOf(QStringLiteral("note")).isEmpty());
+    auto window = open();
+    QStringList skins;
+    for (int i = 0; i < window->cboSkin()->count(); ++i)
+        skins << window->cboSkin()->itemText(i);
+    EXPECT_EQ(skins, (QStringList{QStringLiteral("Blue"), QStringLiteral("Classic Grey"),
+                                  QStringLiteral("Dark Grey"), QStringLiteral("Green"),
+                                  QStringLiteral("Purple"), QStringLiteral("Red")}));
+    EXPECT_EQ(window->lblVersion()->text(), QStringLiteral("Version:  1.0"));
+}
+
+TEST_F(SettingsWindowTest, ChoosingOriginalSizeShowsTheNoteUnlessSuppressed)
+{
+    auto window = open();
+    emit window->cboUploadSize()->activated(0);
+    emit window->cboUploadSize()->activated(2);
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("note")).size(), 1);
+    state().NoteSuppressed = true;
+    emit window->cboUploadSize()->activated(0);
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("note")).size(), 1);
+}
+
+TEST_F(SettingsWindowTest, MenuShowsOnePageAtATime)
+{
+    auto window = open();
+    for (int page : {frmSettings::UploadPage, frmSettings::AuthorizationPage, frmSettings::AboutPage}) {
+        QTest::mouseClick(window->btnMode(page), Qt::LeftButton);
+        EXPECT_EQ(window->currentPage(), page);
+        EXPECT_TRUE(window->btnMode(page)->styleSheet().contains(QStringLiteral("bold")));
+        EXPECT_FALSE(window->btnMode(frmSettings::SkinPage)
+                         ->styleSheet()
+                         .contains(QStringLiteral("font-weight: bold")));
+    }
+    window->btnMode_Click(2);
+    EXPECT_EQ(window->currentPage(), -1);
+}
+
+TEST_F(SettingsWindowTest, OkStoresAndAppliesTheSkinWhichSurvivesARestart)
+{
+    int repaints = 0;
+    auto window = open();
+    window->setApplySkin([&] {
+        ++repaints;
+        EXPECT_EQ(state().Skin, 2);
+    });
+    window->cboSkin()->setCurrentIndex(window->cboSkin()->findText(QStringLiteral("Red")));
+    window->cboUploadSize()->setCurrentIndex(1);
+    QTest::mouseClick(window->btnAction(), Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(repaints, 1);
+    EXPECT_EQ(state().UploadSize, 1600);
+    EXPECT_EQ(store.readOr(QString::fromLatin1(SettingsKey::Skin)), QStringLiteral("2"));
+    EXPECT_EQ(store.readOr(QString::fromLatin1(SettingsKey::UploadSize)), QStringLiteral("1600"));
+
+    // The next start reads them back.
+    struct NoWindows : StartupWindows
+    {
+        void setSplashMode(const QString &) override {}
+        void showSplash() override {}
+        void loadHost() override {}
+        void enableInternetCheck() override {}
+    } windows;
+    AppState restarted;
+    ScriptedUserPrompt quiet;
+    Startup startup(restarted, quiet, windows);
+    startup.setInstanceName(QStringLiteral("FlazzSettingsWindowTest"));
+    startup.Main(QString());
+    EXPECT_EQ(restarted.Skin, 2);
+    EXPECT_EQ(restarted.UploadSize, 1600);
+}
+
+TEST_F(SettingsWindowTest, CancelAndRightClickedCloseStoreNothing)
+{
+    state().Skin = 0;
+    auto window = open();
+    int repaints = 0;
+    window->setApplySkin([&] { ++repaints; });
+    window->cboSkin()->setCurrentIndex(window->cboSkin()->findText(QStringLiteral("Green")));
+    QTest::mouseClick(window->btnClose(), Qt::RightButton);
+    EXPECT_TRUE(window->isVisible());
+    QTest::mouseClick(window->cmdCancel(), Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(state().Skin, 0);
+    EXPECT_EQ(store.readOr(QString::fromLatin1(SettingsKey::Skin)), QStringLiteral("0"));
+    EXPECT_EQ(repaints, 0);
+
+    // Without a settings file OK still changes the running program, but
+    // stores and repaints nothing.
+    QFile::remove(state().SettingsFile);
+    window = open();
+    window->setApplySkin([&] { ++repaints; });
+    window->cboSkin()->setCurrentIndex(window->cboSkin()->findText(QStringLiteral("Green")));
+    QTest::mouseClick(window->btnAction(), Qt::LeftButton);
+    EXPECT_EQ(state().Skin, 4);
+    EXPECT_EQ(repaints, 0);
+    EXPECT_FALSE(QFile::exists(state().SettingsFile));
+}
+
+TEST_F(SettingsWindowTest, ReauthorizeEmptiesExactlyItsKeysBeforeSigningIn)
+{
+    const std::map<int, QStringList> expected = {
+        {frmSettings::Facebook,
+         {QString::fromLatin1(SettingsKey::FacebookID),
+          QString::fromLatin1(SettingsKey::FacebookAccessToken)}},
+        {frmSettings::Flickr, {QString::fromLatin1(SettingsKey::FlickrAccessToken)}},
+        {frmSettings::SkyDrive,
+         {QString::fromLatin1(SettingsKey::SkydriveRefreshToken),
+          QString::fromLatin1(SettingsKey::SkydriveAccessToken)}},
+        {frmSettings::Google,
+         {QString::fromLatin1(SettingsKey::GoogleRefreshToken),
+          QString::fromLatin1(SettingsKey::GoogleAccessToken)}},
+        {frmSettings::Dropbox,
+         {QString::fromLatin1(SettingsKey::DropBoxUid), QString::fromLatin1(SettingsKey::DropBoxToken),
+          QString::fromLatin1(SettingsKey::DropBoxTokenSecret)}},
+    };
+    for (const auto &[service, keys] : expected) {
+        SCOPED_TRACE(service);
+        EXPECT_EQ(frmSettings::authorizationKeys(frmSettings::Service(service)), keys);
+        fillTokens();
+        const auto before = tokens();
+        auto window = open();
+        std::map<QString, QString> seenAtSignIn;
+        for (int s = 0; s < frmSettings::ServiceCount; ++s)
+            window->setSignIn(frmSettings::Service(s), [&, s] {
+                EXPECT_EQ(s, service);
+                seenAtSignIn = tokens();
+                return true;
+            });
+        window->btnMode_Click(frmSettings::AuthorizationPage);
+        QTest::mouseClick(window->btnRevoke(service), Qt::LeftButton);
+        ASSERT_FALSE(seenAtSignIn.empty());
+        for (const QString &key : kAllKeys)
+            EXPECT_EQ(seenAtSignIn[key], keys.contains(key) ? QString() : before.at(key)) << qPrintable(key);
+        EXPECT_TRUE(prompt.calls.isEmpty()); // success says nothing
+        EXPECT_TRUE(window->isVisible());
+    }
+}
+
+TEST_F(SettingsWindowTest, FailedSignInShows573AndLeavesOtherServicesAlone)
+{
+    fillTokens();
+    auto window = open();
+    window->setSignIn(frmSettings::Google, [] { return false; });
+    const auto before = tokens();
+    window->btnRevoke_Click(frmSettings::Google);
+    ASSERT_EQ(prompt.calls.size(), 1);
+    EXPECT_EQ(prompt.calls[0].text, QStringLiteral("Authorization process unsuccessful."));
+    EXPECT_EQ(prompt.calls[0].title, QStringLiteral("Flazz"));
+    EXPECT_EQ(prompt.calls[0].style & MsgStyle::Information, MsgStyle::Information);
+    const auto after = tokens();
+    for (const QString &key : kAllKeys) {
+        if (key.contains(u"//Google//AccessToken") || key.contains(u"//Google//RefreshToken"))
+            EXPECT_TRUE(after.at(key).isEmpty()) << qPrintable(key);
+        else
+            EXPECT_EQ(after.at(key), before.at(key)) << qPrintable(key);
+    }
+    // A service the program has no sign-in for fails the same way.
+    window->btnRevoke_Click(frmSettings::Flickr);
+    EXPECT_EQ(prompt.calls.size(), 2);
+    EXPECT_TRUE(store.readOr(QString::fromLatin1(SettingsKey::FlickrAccessToken)).isEmpty());
+}
+
+TEST_F(SettingsWindowTest, WebsiteLinkOpensOnALeftClickOnly)
+{
+    auto window = open();
+    window->btnMode_Click(frmSettings::AboutPage);
+    QTest::mouseClick(window->link(), Qt::RightButton);
+    EXPECT_TRUE(shell.opened.isEmpty());
+    QTest::mouseClick(window->link(), Qt::LeftButton);
+    EXPECT_EQ(shell.opened, QList<QString>{QStringLiteral("http://flazz.example")});
+}
+
+} // namespace

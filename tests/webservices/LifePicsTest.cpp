@@ -1,0 +1,257 @@
+#include "LifePicsWorld.h"
+
+#include "support/TestText.h"
+#include "webkit/WebRequest.h"
+#include "webservices/clsLifePics.h"
+
+#include <QFileInfo>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class LifePicsTest : public ::testing::Test
+{
+protected:
+    LifePicsWorld world;
+    QStringList statuses;
+    QList<int> counts;
+    clsLifePics lifePics{
+        world.config.lifePics, world.state(), world.prompt,
+        clsLifePics::Hooks{
+            [this](const QString &t) { statuses << t; }, [this](int n) { counts << n; }, {}, {}}};
+
+    void signIn()
+    {
+        ASSERT_TRUE(lifePics.InitiateSession()) << qPrintable(lifePics.LastError());
+        ASSERT_TRUE(lifePics.GetUserId(QString::fromLatin1(LifePicsService::DemoEmail),
+                                       QString::fromLatin1(LifePicsService::DemoPassword)))
+            << qPrintable(lifePics.LastError());
+    }
+};
+
+TEST_F(LifePicsTest, OneSessionPutsEveryPhotoIntoTheCartInOrder)
+{
+    const QStringList photos = {world.photo(QStringLiteral("a.jpg"), Qt::red),
+                                world.photo(QStringLiteral("Tom & Jerry.jpg"), Qt::green),
+                                world.photo(QStringLiteral("c.jpg"), Qt::blue)};
+    signIn();
+    EXPECT_EQ(lifePics.UserID(), world.demoUser());
+    EXPECT_FALSE(lifePics.MerchantID().isEmpty());
+    ASSERT_TRUE(lifePics.UploadFiles(photos.join(u'\t')));
+    ASSERT_EQ(lifePics.ImageIDs().size(), 4);
+    EXPECT_TRUE(lifePics.ImageIDs().first().isEmpty());
+    const QString cart = lifePics.AddImagesToCart();
+    ASSERT_TRUE(cart.startsWith(world.server.baseUrl() + u"/AutoLogin.aspx?")) << qPrintable(cart);
+    EXPECT_TRUE(lifePics.TerminateSession());
+
+    // The service kept each photo byte for byte, in the cart in set order.
+    const QJsonArray inCart = world.cartOf(world.demoUser());
+    ASSERT_EQ(inCart.size(), 3);
+    const QJsonObject images = world.lifePics().value(u"images").toObject();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(inCart.at(i).toString(), lifePics.ImageIDs().at(i + 1));
+        const QJsonObject image = images.value(inCart.at(i).toString()).toObject();
+        EXPECT_EQ(image.value(u"name").toString(), QFileInfo(photos.at(i)).fileName());
+        EXPECT_EQ(world.store.fileBytes(QStringLiteral("LifePics"), image.value(u"file").toString()),
+                  readBytes(photos.at(i)));
+    }
+    EXPECT_EQ(counts, (QList<int>{1, 2, 3}));
+    EXPECT_EQ(
+        statuses,
+        (QStringList{QStringLiteral("Connecting to LifePics..."),
+                     QStringLiteral("Authenticating the user..."), QStringLiteral("Flazzing File 1 of 3 ..."),
+                     QStringLiteral("Flazzing File 2 of 3 ..."), QStringLiteral("Flazzing File 3 of 3 ..."),
+                     QStringLiteral("Activity completed."), QStringLiteral("Adding images to cart..."),
+                     QStringLiteral("Closing connection with LifePics...")}));
+    // The session is over: the service refuses to end it twice.
+    EXPECT_FALSE(lifePics.TerminateSession());
+}
+
+TEST_F(LifePicsTest, UploadEnvelopeIsExactlyTheDocumentedOne)
+{
+    const QString path = world.photo(QStringLiteral("beach.jpg"), Qt::yellow);
+    signIn();
+    world.server.clearRequests();
+    ASSERT_TRUE(lifePics.UploadFiles(path));
+    ASSERT_EQ(world.server.requestCount(), 1);
+    const StandinRequest sent = world.server.lastRequest();
+    const QByteArray bytes = readBytes(path);
+    const QByteArray expected = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                                "<soap12:Envelope xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+                                "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
+                                "xmlns:soap12=\"http://www.w3.org/2003/05/soap-envelope\">"
+                                "<soap12:Body><UploadFile xmlns=\"https://api.lifepics.com/v3/\">"
+                                "<SessionID>" +
+                                lifePics.SessionID().toUtf8() +
+                                "</SessionID>"
+                                "<PartnerSourceID>527</PartnerSourceID>"
+                                "<UserID>" +
+                                lifePics.UserID().toUtf8() +
+                                "</UserID>"
+                                "<FileBinaryArray>" +
+                                bytes.toBase64() +
+                                "</FileBinaryArray>"
+                                "<FileStreamSize>" +
+                                QByteArray::number(bytes.size()) +
+                                "</FileStreamSize>"
+                                "<Filename>beach.jpg</Filename>"
+                                "</UploadFile></soap12:Body></soap12:Envelope>";
+    EXPECT_EQ(sent.body, expected);
+    EXPECT_EQ(sent.method, "POST");
+    EXPECT_EQ(sent.path, "/v3/LPWebService.asmx");
+    EXPECT_EQ(sent.header("Content-Type"), "application/soap+xml; charset=utf-8");
+    EXPECT_EQ(sent.header("Content-Length"), QByteArray::number(expected.size()));
+}
+
+TEST_F(LifePicsTest, FormCallsCarryTheDocumentedBodies)
+{
+    signIn();
+    lifePics.AddImagesToCart();
+    lifePics.TerminateSession();
+    const QList<StandinRequest> seen = world.server.requests();
+    ASSERT_EQ(seen.size(), 4);
+    const QByteArray session = lifePics.SessionID().toUtf8();
+    const QList<std::pair<QByteArray, QByteArray>> expected = {
+        {"/v3/LPWebService.asmx/BeginPartnerSession", "PartnerID=318&Password=Flz%2340913"},
+        {"/v3/LPWebService.asmx/GetUserID",
+         "SessionID=" + session + "&EmailAddress=prints%40sandbox.example&Password=flazz"},
+        {"/v3/LPWebService.asmx/AddImagesToCart",
+         "SessionID=" + session + "&MerchantID=" + lifePics.MerchantID().toUtf8() +
+             "&PartnerSourceID=527&UserID=" + lifePics.UserID().toUtf8() + "&ImagesXML=" +
+             QUrl::toPercentEncoding(QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-16\"?>"
+                                                    "<Images></Images>"))},
+        {"/v3/LPWebService.asmx/EndSession", "SessionID=" + session},
+    };
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(seen[i].method, "POST");
+        EXPECT_EQ(seen[i].path, expected[i].first);
+        EXPECT_EQ(seen[i].body, expected[i].second);
+        EXPECT_EQ(seen[i].header("Content-Type"), "application/x-www-form-urlencoded");
+    }
+    EXPECT_EQ(clsLifePics::ImagesXml({QString(), QStringLiteral("7"), QStringLiteral("9")}),
+              QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-16\"?><Images><ImageID>7</ImageID>"
+                             "<ImageID>9</ImageID></Images>"));
+}
+
+TEST_F(LifePicsTest, RefusedPartnerOrUserIsAFailureWithAReason)
+{
+    ServiceConfig::LifePics wrongPartner = world.config.lifePics;
+    wrongPartner.partnerPassword = QStringLiteral("Flz#00000");
+    clsLifePics stranger(wrongPartner, world.state(), world.prompt);
+    EXPECT_FALSE(stranger.InitiateSession());
+    EXPECT_EQ(stranger.LastError(), QStringLiteral("BeginPartnerSession answered HTTP 500"));
+
+    ASSERT_TRUE(lifePics.InitiateSession());
+    EXPECT_FALSE(
+        lifePics.GetUserId(QString::fromLatin1(LifePicsService::DemoEmail), QStringLiteral("guess")));
+    EXPECT_EQ(lifePics.LastError(), QStringLiteral("Invalid e-mail address or password."));
+    EXPECT_FALSE(lifePics.LastError().contains(QStringLiteral("guess")));
+    // The user may correct the entries within the same session.
+    EXPECT_TRUE(lifePics.GetUserId(QStringLiteral("  PRINTS@sandbox.example"),
+                                   QString::fromLatin1(LifePicsService::DemoPassword)));
+}
+
+// A service that answers one step with an error status: that step fails and
+// the others are not disturbed.
+TEST(LifePicsStatus, AnyStatusBut200FailsItsStep)
+{
+    const QByteArray ok[] = {
+        "<BeginPartnerSession><SessionID>S1</SessionID></BeginPartnerSession>",
+        "<GetUserID><UserID>U1</UserID><MerchantID>M1</MerchantID></GetUserID>",
+        "<soap:Envelope xmlns:soap=\"x\"><soap:Body><UploadFileResponse><UploadFileResult><UploadFile>"
+        "<ImageID>I1</ImageID></UploadFile></UploadFileResult></UploadFileResponse></soap:Body></"
+        "soap:Envelope>",
+        "<AddImagesToCart><AutoLoginURL>http://cart.example/x</AutoLoginURL></AddImagesToCart>",
+        "<EndSession><Status>Success</Status></EndSession>",
+    };
+    const QByteArray paths[] = {"/v3/LPWebService.asmx/BeginPartnerSession",
+                                "/v3/LPWebService.asmx/GetUserID", "/v3/LPWebService.asmx",
+                                "/v3/LPWebService.asmx/AddImagesToCart", "/v3/LPWebService.asmx/EndSession"};
+    for (int failing = 0; failing < 5; ++failing) {
+        SCOPED_TRACE(failing);
+        TestEnvironment env;
+        ScriptedUserPrompt prompt;
+        StandinServer server;
+        for (int step = 0; step < 5; ++step)
+            server.answer("POST", paths[step],
+                          StandinAnswer{step == failing ? 503 : 200,
+                                        {},
+                                        // The upload reads any answer; a failing one carries no image.
+                                        step == failing && step == 2 ? QByteArray("<Fault/>") : ok[step]});
+        ServiceConfig::LifePics config = ServiceConfig::defaults().lifePics;
+        config.service = config.soap = server.baseUrl();
+        const QString photo = env.writeFile(QStringLiteral("p.jpg"), "not really a photo");
+        clsLifePics lifePics(config, env.state(), prompt);
+
+        EXPECT_EQ(lifePics.InitiateSession(), failing != 0);
+        EXPECT_EQ(lifePics.GetUserId(QStringLiteral("a@b"), QStringLiteral("pw")), failing != 1);
+        // An upload answer without an image is left out of the cart, quietly.
+        EXPECT_TRUE(lifePics.UploadFiles(photo));
+        EXPECT_EQ(lifePics.ImageIDs().size(), failing == 2 ? 1 : 2);
+        EXPECT_EQ(lifePics.FilesLeftOut().size(), failing == 2 ? 1 : 0);
+        EXPECT_EQ(lifePics.AddImagesToCart().isEmpty(), failing == 3);
+        EXPECT_EQ(lifePics.TerminateSession(), failing != 4);
+        EXPECT_TRUE(prompt.calls.isEmpty());
+    }
+}
+
+TEST(LifePicsStatus, NoConnectionStopsTheUploadWithTheConnectionWindow)
+{
+    TestEnvironment env;
+    ScriptedUserPrompt prompt;
+    ServiceConfig::LifePics config = ServiceConfig::defaults().lifePics;
+    config.service = config.soap = QStringLiteral("http://127.0.0.1:1");
+    const QString photo = env.writeFile(QStringLiteral("p.jpg"), "bytes");
+    clsLifePics lifePics(config, env.state(), prompt);
+    EXPECT_FALSE(lifePics.InitiateSession());
+    EXPECT_TRUE(lifePics.LastFailedToConnect());
+    EXPECT_FALSE(lifePics.UploadFiles(photo));
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 1);
+    EXPECT_FALSE(lifePics.TerminateSession());
+
+    // The internet check's verdict stops it before anything is sent.
+    env.state().InternetAvailable = false;
+    EXPECT_FALSE(lifePics.UploadFiles(photo));
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 2);
+    // A file that cannot be read ends the loop the same way.
+    env.state().InternetAvailable = true;
+    EXPECT_FALSE(lifePics.UploadFiles(env.path(QStringLiteral("missing.jpg"))));
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 3);
+}
+
+TEST_F(LifePicsTest, StandInRefusesAnEnvelopeOutOfShape)
+{
+    signIn();
+    const QByteArray photo = "0123456789";
+    auto post = [&](const QByteArray &envelope) {
+        WebRequest request;
+        request.open(QStringLiteral("POST"), world.config.lifePics.soap + u"/v3/LPWebService.asmx");
+        request.setRequestHeader(QStringLiteral("Content-Type"),
+                                 QStringLiteral("application/soap+xml; charset=utf-8"));
+        request.sendBytes(envelope);
+        return request.status();
+    };
+    const QString ns = world.config.lifePics.apiNamespace;
+    const QByteArray good = clsLifePics::UploadEnvelope(ns, lifePics.SessionID(), QStringLiteral("527"),
+                                                        lifePics.UserID(), photo, QStringLiteral("x.jpg"));
+    EXPECT_EQ(post(good), 200);
+    QByteArray wrongSize = good;
+    wrongSize.replace("<FileStreamSize>10<", "<FileStreamSize>11<");
+    QByteArray wrongOrder = good;
+    wrongOrder.replace("<SessionID>", "<Session>").replace("</SessionID>", "</Session>");
+    for (const QByteArray &bad :
+         {wrongSize, wrongOrder, good.mid(38),
+          clsLifePics::UploadEnvelope(QStringLiteral("urn:other"), lifePics.SessionID(),
+                                      QStringLiteral("527"), lifePics.UserID(), photo,
+                                      QStringLiteral("x.jpg")),
+          clsLifePics::UploadEnvelope(ns, QStringLiteral("nosuchsession"), QStringLiteral("527"),
+                                      lifePics.UserID(), photo, QStringLiteral("x.jpg")),
+          clsLifePics::UploadEnvelope(ns, lifePics.SessionID(), QStringLiteral("527"),
+                                      QStringLiteral("70009"), photo, QStringLiteral("x.jpg"))})
+        EXPECT_EQ(post(bad), 400) << bad.left(300).constData();
+    EXPECT_EQ(world.store.files(QStringLiteral("LifePics")).size(), 1);
+}
+
+} // namespace

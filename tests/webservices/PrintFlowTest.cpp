@@ -1,0 +1,275 @@
+#include "LifePicsWorld.h"
+
+#include "core/SettingsKeys.h"
+#include "core/SettingsStore.h"
+#include "imaging/cGDIpToken.h"
+#include "photoset/UploadWindow.h"
+#include "photoset/clsTray.h"
+#include "support/RecordingShell.h"
+#include "webkit/WebRequest.h"
+#include "webservices/flows/PrintFlow.h"
+#include "webservices/flows/PrintWindows.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+class QuietUploadWindow : public UploadWindow
+{
+public:
+    int descriptions = 0;
+    QList<bool> enabled;
+    void ApplyDescription() override { ++descriptions; }
+    void setWindowEnabled(bool on) override { enabled << on; }
+    void ShowProgressPanel(bool) override {}
+    void setUpdateCaption(const QString &) override {}
+    void setPbrCaption(const QString &) override {}
+    void setProgressRange(int, int) override {}
+    void setProgressValue(int) override {}
+    int progressValue() const override { return 0; }
+    int progressMaximum() const override { return 0; }
+    void StepProgress() override {}
+    bool progressCancelled() const override { return false; }
+    void processEvents() override {}
+};
+
+// frmLifePics as a record of what the flow did to it.
+struct FakeLifePicsView : LifePicsView
+{
+    QString typedEmail, typedPassword;
+    QList<bool> busy;
+    QStringList statuses;
+    int minimum = -1, value = -1, maximum = -1;
+    QList<int> values;
+    std::function<void(int)> onStep; // runs after each step with the new value
+
+    QString email() const override { return typedEmail; }
+    QString password() const override { return typedPassword; }
+    void SetBusy(bool on) override { busy << on; }
+    void setStatus(const QString &text) override { statuses << text; }
+    void setMeter(int min, int v, int max) override
+    {
+        minimum = min;
+        maximum = max;
+        values << (value = v);
+    }
+    void stepMeter() override
+    {
+        values << ++value;
+        if (onStep)
+            onStep(value);
+    }
+    void processEvents() override {}
+};
+
+// The user's path through the print windows, scripted: a list of things to
+// do in frmPrinter, and a list of logins in frmLifePics.
+struct ScriptedPrintWindows : PrintWindows
+{
+    enum class Press
+    {
+        Online,
+        Local
+    };
+    QList<Press> printerPresses;
+    FakeLifePicsView view;
+    int logins = 1; // Login presses per frmLifePics; the window closes by "Close" after them
+    QStringList storedEmailsSeen;
+    int printerShown = 0, lifePicsShown = 0;
+
+    void showPrinter(PrintFlow &flow) override
+    {
+        ++printerShown;
+        for (Press press : printerPresses) {
+            if (press == Press::Local) {
+                flow.printLocally();
+            } else if (flow.printOnline()) {
+                return;
+            }
+        }
+    }
+    void showLifePics(PrintFlow &flow) override
+    {
+        ++lifePicsShown;
+        storedEmailsSeen << flow.storedEmail();
+        for (int i = 0; i < logins; ++i) {
+            if (flow.login(view))
+                return;
+        }
+    }
+};
+
+struct RecordingLocalPrinter : LocalPrinter
+{
+    QList<QStringList> printed;
+    void print(const QStringList &paths) override { printed << paths; }
+};
+
+class PrintFlowTest : public ::testing::Test
+{
+protected:
+    LifePicsWorld world;
+    cGDIpToken token;
+    clsTray tray{world.state().DataFolder, &token};
+    QuietUploadWindow window;
+    RecordingShell shell;
+    ScriptedPrintWindows windows;
+    RecordingLocalPrinter local;
+    PrintFlow flow{world.state(), window, world.prompt, shell, world.config.lifePics, windows, local};
+    QStringList photos;
+
+    PrintFlowTest()
+    {
+        world.state().PhotoTray = &tray;
+        world.state().GdiplusToken = &token;
+        windows.view.typedEmail = QStringLiteral("  prints@sandbox.example ");
+        windows.view.typedPassword = QString::fromLatin1(LifePicsService::DemoPassword);
+    }
+
+    void addPhotos(int count)
+    {
+        const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+        for (int i = 0; i < count; ++i) {
+            photos << world.photo(QStringLiteral("photo%1.jpg").arg(i + 1), colours[i]);
+            ASSERT_TRUE(tray.AddPhoto(photos.last(), {}, {}));
+        }
+    }
+    QJsonObject sessions() const { return world.lifePics().value(u"tokens").toObject(); }
+};
+
+TEST_F(PrintFlowTest, ThreePhotosReachTheCartWhichOpensInTheBrowser)
+{
+    addPhotos(3);
+    windows.printerPresses = {ScriptedPrintWindows::Press::Online};
+    flow.run();
+
+    EXPECT_EQ(window.descriptions, 1);
+    EXPECT_EQ(window.enabled, (QList<bool>{false, true}));
+    // The meter: 4 steps for 3 photos, at 1 once signed in, 4 at the end.
+    EXPECT_EQ(windows.view.maximum, 4);
+    EXPECT_EQ(windows.view.values, (QList<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(windows.view.busy, (QList<bool>{true, false}));
+    ASSERT_EQ(shell.opened.size(), 1);
+    EXPECT_TRUE(shell.opened.first().startsWith(world.server.baseUrl() + u"/AutoLogin.aspx?token="));
+    EXPECT_EQ(world.cartOf(world.demoUser()).size(), 3);
+    // The session ended, the e-mail is kept trimmed, and "Done!" comes last.
+    ASSERT_EQ(sessions().size(), 1);
+    EXPECT_TRUE(sessions().begin().value().toObject().value(u"expired").toBool());
+    EXPECT_EQ(
+        SettingsStore(world.state().SettingsFile).readOr(QString::fromLatin1(SettingsKey::LifePicsMail)),
+        QStringLiteral("prints@sandbox.example"));
+    ASSERT_FALSE(world.prompt.calls.isEmpty());
+    EXPECT_EQ(world.prompt.calls.last().kind, QStringLiteral("done"));
+
+    // The cart page lists what arrived, in set order.
+    WebRequest page;
+    page.open(QStringLiteral("GET"), shell.opened.first());
+    page.send();
+    EXPECT_EQ(page.status(), 200);
+    const QString html = page.responseText();
+    EXPECT_TRUE(html.contains(QStringLiteral("3 photo(s) in your cart")));
+    EXPECT_LT(html.indexOf(QStringLiteral("photo1.jpg")), html.indexOf(QStringLiteral("photo2.jpg")));
+    EXPECT_LT(html.indexOf(QStringLiteral("photo2.jpg")), html.indexOf(QStringLiteral("photo3.jpg")));
+
+    // The next time the sign-in window opens with the stored e-mail.
+    windows.printerPresses = {ScriptedPrintWindows::Press::Online};
+    flow.run();
+    EXPECT_EQ(windows.storedEmailsSeen.last(), QStringLiteral("prints@sandbox.example"));
+}
+
+TEST_F(PrintFlowTest, CancelAfterTheSecondPhotoLeavesNoHalfCart)
+{
+    addPhotos(3);
+    windows.printerPresses = {ScriptedPrintWindows::Press::Online};
+    windows.view.onStep = [this](int value) {
+        if (value == 3) // sign-in, then two photos
+            flow.cancelPressed();
+    };
+    flow.run();
+
+    EXPECT_EQ(world.prompt.callsOf(QStringLiteral("confirm")).size(), 1);
+    EXPECT_TRUE(shell.opened.isEmpty());
+    EXPECT_TRUE(world.cartOf(world.demoUser()).isEmpty());
+    EXPECT_EQ(world.lifePics().value(u"images").toObject().size(), 2);
+    EXPECT_TRUE(sessions().begin().value().toObject().value(u"expired").toBool());
+    // The windows close with the confirmation window all the same.
+    EXPECT_EQ(world.prompt.calls.last().kind, QStringLiteral("done"));
+    EXPECT_EQ(window.enabled.last(), true);
+}
+
+TEST_F(PrintFlowTest, RefusedSignInStaysInTheSignInViewUntilItSucceeds)
+{
+    addPhotos(1);
+    windows.printerPresses = {ScriptedPrintWindows::Press::Online};
+    windows.logins = 2;
+    windows.view.typedPassword = QStringLiteral("wrong");
+    int attempts = 0;
+    world.prompt.onShow = [&](const ScriptedUserPrompt::Call &call) {
+        if (call.kind == u"message" && ++attempts == 1)
+            windows.view.typedPassword = QString::fromLatin1(LifePicsService::DemoPassword);
+    };
+    flow.run();
+
+    const auto messages = world.prompt.callsOf(QStringLiteral("message"));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].text,
+              QStringLiteral(
+                  "Unable to Authenticate with LifePics.\r\nPlease check E-mail/Password and try again."));
+    EXPECT_EQ(messages[0].title, QStringLiteral("Flazz"));
+    EXPECT_EQ(windows.view.busy, (QList<bool>{true, false, true, false}));
+    EXPECT_EQ(world.cartOf(world.demoUser()).size(), 1);
+}
+
+TEST_F(PrintFlowTest, ServiceOutOfReachOrNoInternetStopsBeforeTheSession)
+{
+    addPhotos(1);
+    windows.printerPresses = {ScriptedPrintWindows::Press::Online};
+    world.state().InternetAvailable = false;
+    flow.run();
+    EXPECT_EQ(world.prompt.callsOf(QStringLiteral("internet")).size(), 1);
+    EXPECT_EQ(world.server.requestCount(), 0);
+    EXPECT_TRUE(windows.view.busy.isEmpty());
+
+    world.state().InternetAvailable = true;
+    ServiceConfig::LifePics away = world.config.lifePics;
+    away.service = QStringLiteral("http://127.0.0.1:1");
+    PrintFlow offline(world.state(), window, world.prompt, shell, away, windows, local);
+    offline.run();
+    EXPECT_EQ(world.prompt.callsOf(QStringLiteral("message")).value(0).text,
+              QStringLiteral("Failed to initiate session with LifePics. Try again later."));
+    EXPECT_EQ(windows.view.busy, (QList<bool>{true, false}));
+    // No "Done!" when nothing was sent; the main window comes back.
+    EXPECT_TRUE(world.prompt.callsOf(QStringLiteral("done")).isEmpty());
+    EXPECT_EQ(window.enabled, (QList<bool>{false, true, false, true}));
+}
+
+TEST_F(PrintFlowTest, LocalPrintingGetsThePhotosInSetOrderAndKeepsThePrintWindow)
+{
+    addPhotos(3);
+    windows.printerPresses = {ScriptedPrintWindows::Press::Local, ScriptedPrintWindows::Press::Local};
+    flow.run();
+    EXPECT_EQ(local.printed, (QList<QStringList>{photos, photos}));
+    EXPECT_EQ(windows.printerShown, 1);
+    EXPECT_TRUE(world.prompt.calls.isEmpty());
+}
+
+TEST_F(PrintFlowTest, EmptySetShowsMessage65Only)
+{
+    flow.run();
+    ASSERT_EQ(world.prompt.calls.size(), 1);
+    EXPECT_EQ(world.prompt.calls[0].text,
+              QStringLiteral("Add one or more Photos to the Drop Zone. Then perform your desired activity."));
+    EXPECT_EQ(windows.printerShown, 0);
+}
+
+TEST_F(PrintFlowTest, LinksOpenTheServicePages)
+{
+    flow.openCreateAccount();
+    flow.openPasswordFinder();
+    EXPECT_EQ(shell.opened, (QList<QString>{world.server.baseUrl() + u"/Order-Prints.asp?psrc=527",
+                                            world.server.baseUrl() + u"/Help/passwordfinder.aspx"}));
+}
+
+} // namespace

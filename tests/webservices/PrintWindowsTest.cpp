@@ -1,0 +1,182 @@
+#include "LifePicsWorld.h"
+
+#include "core/ui/LinkLabel.h"
+#include "imaging/cGDIpToken.h"
+#include "photoset/UploadWindow.h"
+#include "photoset/clsTray.h"
+#include "support/RecordingShell.h"
+#include "webservices/flows/PrintFlow.h"
+#include "webservices/ui/QtPrintWindows.h"
+#include "webservices/ui/frmLifePics.h"
+#include "webservices/ui/frmPrinter.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+class QuietUploadWindow : public UploadWindow
+{
+public:
+    QList<bool> enabled;
+    void ApplyDescription() override {}
+    void setWindowEnabled(bool on) override { enabled << on; }
+    void ShowProgressPanel(bool) override {}
+    void setUpdateCaption(const QString &) override {}
+    void setPbrCaption(const QString &) override {}
+    void setProgressRange(int, int) override {}
+    void setProgressValue(int) override {}
+    int progressValue() const override { return 0; }
+    int progressMaximum() const override { return 0; }
+    void StepProgress() override {}
+    bool progressCancelled() const override { return false; }
+    void processEvents() override {}
+};
+
+struct CountingPrinter : LocalPrinter
+{
+    int prints = 0;
+    void print(const QStringList &) override { ++prints; }
+};
+
+// Runs `act` on the modal window of type W as soon as it is up.
+template<class W> void whenShown(std::function<void(W &)> act)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+        if (auto *window = qobject_cast<W *>(QApplication::activeModalWidget());
+            window && window->isVisible()) {
+            timer->deleteLater();
+            timer->stop();
+            act(*window);
+        }
+    });
+    timer->start();
+}
+
+class PrintWindowsTest : public ::testing::Test
+{
+protected:
+    LifePicsWorld world;
+    cGDIpToken token;
+    clsTray tray{world.state().DataFolder, &token};
+    QuietUploadWindow window;
+    RecordingShell shell;
+    QtPrintWindows windows{world.state(), world.config.lifePics.serviceName};
+    CountingPrinter local;
+    PrintFlow flow{world.state(), window, world.prompt, shell, world.config.lifePics, windows, local};
+
+    PrintWindowsTest()
+    {
+        world.state().PhotoTray = &tray;
+        world.state().GdiplusToken = &token;
+        for (int i = 0; i < 2; ++i)
+            EXPECT_TRUE(
+                tray.AddPhoto(world.photo(QStringLiteral("p%1.jpg").arg(i), i ? Qt::red : Qt::blue), {}, {}));
+    }
+};
+
+TEST_F(PrintWindowsTest, PrintOnlineSignsInUploadsAndClosesBothWindows)
+{
+    int maximum = -1;
+    whenShown<frmPrinter>([](frmPrinter &printer) {
+        EXPECT_TRUE(printer.rdoNew()->isChecked());
+        QTest::mouseClick(printer.cmdOK(), Qt::LeftButton);
+    });
+    whenShown<frmLifePics>([&](frmLifePics &lifePics) {
+        lifePics.txtEmailAddress()->setText(QString::fromLatin1(LifePicsService::DemoEmail));
+        lifePics.txtPassword()->setFocus();
+        QTest::keyClicks(lifePics.txtPassword(), QString::fromLatin1(LifePicsService::DemoPassword));
+        QTimer::singleShot(0, &lifePics, [&] { maximum = lifePics.pbrStatus()->maximum(); });
+        QTest::keyClick(lifePics.txtPassword(), Qt::Key_Return); // Enter logs in
+    });
+    flow.run();
+
+    EXPECT_EQ(maximum, 3);
+    ASSERT_EQ(shell.opened.size(), 1);
+    EXPECT_EQ(world.cartOf(world.demoUser()).size(), 2);
+    EXPECT_EQ(world.prompt.calls.last().kind, QStringLiteral("done"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(world.state().ModalFormOpen);
+    EXPECT_EQ(window.enabled, (QList<bool>{false, true}));
+}
+
+TEST_F(PrintWindowsTest, ClosingTheSignInBringsThePrintWindowBackAndLocalPrintingKeepsIt)
+{
+    int printersShown = 0;
+    std::function<void(frmPrinter &)> onPrinter = [&](frmPrinter &printer) {
+        ++printersShown;
+        if (printersShown == 1) {
+            QTest::mouseClick(printer.cmdOK(), Qt::LeftButton); // online
+            return;
+        }
+        printer.rdoExisiting()->setChecked(true);
+        QTest::mouseClick(printer.cmdOK(), Qt::LeftButton); // local: the window stays
+        EXPECT_TRUE(printer.isVisible());
+        QTest::mouseClick(printer.cmdExit(), Qt::LeftButton);
+    };
+    whenShown<frmPrinter>(onPrinter);
+    whenShown<frmLifePics>([&](frmLifePics &lifePics) {
+        EXPECT_FALSE(lifePics.busy());
+        whenShown<frmPrinter>(onPrinter);
+        QTest::mouseClick(lifePics.btnClose(), Qt::LeftButton);
+    });
+    flow.run();
+
+    EXPECT_EQ(printersShown, 2);
+    EXPECT_EQ(local.prints, 1);
+    EXPECT_EQ(world.server.requestCount(), 0);
+    EXPECT_TRUE(world.prompt.calls.isEmpty());
+    EXPECT_EQ(window.enabled, (QList<bool>{false, true}));
+}
+
+TEST_F(PrintWindowsTest, LocalPrintingPreviewsOnePagePerPhoto)
+{
+    int pages = -1;
+    whenShown<QPrintPreviewDialog>([&](QPrintPreviewDialog &preview) {
+        auto *widget = preview.findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(widget, nullptr);
+        widget->updatePreview();
+        pages = widget->pageCount();
+        preview.reject();
+    });
+    QtLocalPrinter printer(world.state());
+    QStringList paths;
+    for (int i = 0; i < tray.Count(); ++i)
+        paths << tray.PhotoInfo(i, PhotoField::FilePath);
+    printer.print(paths);
+    EXPECT_EQ(pages, 2);
+    EXPECT_FALSE(world.state().ModalFormOpen);
+}
+
+TEST(PrintWindowsViews, BusyShowsTheProgressViewAndIgnoresClosing)
+{
+    AppState state;
+    frmLifePics window(state, nullptr, QStringLiteral("LifePics"));
+    window.show();
+    const QSize signIn = window.size();
+    window.SetBusy(true);
+    EXPECT_LT(window.height(), signIn.height());
+    EXPECT_TRUE(window.pbrStatus()->isVisible());
+    EXPECT_FALSE(window.txtPassword()->isVisible());
+    window.reject(); // Escape during the upload
+    EXPECT_TRUE(window.isVisible());
+    window.SetBusy(false);
+    EXPECT_EQ(window.size(), signIn);
+    window.reject();
+    EXPECT_FALSE(window.isVisible());
+}
+
+} // namespace

@@ -1,0 +1,87 @@
+// flazz-sandbox: the stand-ins of every online service on this machine, so
+// that every destination can be tried without an account. It prints the
+// address of its page, writes the service configuration that points Flazz at
+// it, and runs until it is told to stop.
+
+#include "platform/ShellFolders.h"
+#include "platform/StopRequests.h"
+#include "sandbox/Sandbox.h"
+#include "sandbox/SandboxServices.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLoggingCategory>
+#include <QTextStream>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("flazz-sandbox"));
+    // A photo that does not decode still arrives; the page just shows no thumbnail.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.warning=false"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Plays every online service of Flazz on 127.0.0.1 and shows what arrives on its page."));
+    parser.addHelpOption();
+    const QCommandLineOption storeOption(
+        QStringLiteral("store"), QStringLiteral("Keep accounts, albums and arrived photos in DIR."),
+        QStringLiteral("DIR"),
+        platform::shellFolder(platform::ShellFolder::LocalAppData) + u"/Korvantis/Flazz/sandbox");
+    const QCommandLineOption servicesOption(
+        QStringLiteral("services-out"),
+        QStringLiteral("Write the service configuration that points Flazz at the sandbox to FILE "
+                       "(for \"flazz --services FILE\")."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption portOption(
+        QStringLiteral("port"), QStringLiteral("Serve the page on this port (default: any free one)."),
+        QStringLiteral("PORT"), QStringLiteral("0"));
+    const QCommandLineOption stdinOption(
+        QStringLiteral("exit-with-stdin"),
+        QStringLiteral("Stop when standard input closes (the starting program went)."));
+    parser.addOptions({storeOption, servicesOption, portOption, stdinOption});
+    parser.process(app);
+
+    // Listen for stop requests before the address is out: whoever reads it
+    // may ask at once.
+    platform::onStopRequest(&app, [] { QCoreApplication::quit(); });
+    if (parser.isSet(stdinOption))
+        platform::onStandardInputClosed(&app, [] { QCoreApplication::quit(); });
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    bool portOk = false;
+    const uint port = parser.value(portOption).toUInt(&portOk);
+    if (!portOk || port > 65535) {
+        err << "flazz-sandbox: --port takes a number from 0 to 65535\n";
+        return 2;
+    }
+    const QString store = QDir::cleanPath(parser.value(storeOption));
+    if (!QDir().mkpath(store)) {
+        err << "flazz-sandbox: cannot create the store folder " << store << '\n';
+        return 1;
+    }
+
+    Sandbox sandbox(store, sandboxServices(), quint16(port));
+    if (!sandbox.listening()) {
+        err << "flazz-sandbox: cannot listen on 127.0.0.1\n";
+        return 1;
+    }
+    if (parser.isSet(servicesOption) && !sandbox.writeServicesFile(parser.value(servicesOption))) {
+        err << "flazz-sandbox: cannot write " << parser.value(servicesOption) << '\n';
+        return 1;
+    }
+
+    out << "Flazz sandbox: " << sandbox.homeUrl() << "/\n";
+    out << "Store: " << store << '\n';
+    const QStringList names = sandbox.serviceNames();
+    out << "Services: " << (names.isEmpty() ? QStringLiteral("none yet") : names.join(u", ")) << '\n';
+    if (parser.isSet(servicesOption))
+        out << "Services file: " << parser.value(servicesOption) << '\n';
+    out.flush();
+
+    const int code = app.exec();
+    out << "Flazz sandbox stopped.\n";
+    return code;
+}
