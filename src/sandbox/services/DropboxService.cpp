@@ -469,6 +469,10 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
     server.answer("POST", "/sandbox/expire", [this](const StandinRequest &r) {
         const QString token = r.formValue(QStringLiteral("token"));
         const int count = token.isEmpty() ? expireAllTokens() : int(expireToken(token));
+        // A person pressed Expire on the sandbox page: back to that page.
+        const QByteArray from = r.header("Referer");
+        if (from.startsWith("http://127.0.0.1:"))
+            return StandinAnswer{303, {{"Location", from}}, {}, {}};
         return html(200, QStringLiteral("Dropbox sandbox"),
                     QStringLiteral("<p>%1 token(s) expired.</p>").arg(count));
     });
@@ -477,7 +481,7 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
 QString DropboxService::pageSection(const SandboxStore &store) const
 {
     const QJsonObject state = store.state(kService);
-    QString out = QStringLiteral("<section><h2>Dropbox</h2>");
+    QString out;
     const QJsonObject accounts = state.value(u"accounts").toObject();
     if (accounts.isEmpty())
         out += QStringLiteral("<p>No account has signed in yet.</p>");
@@ -485,8 +489,11 @@ QString DropboxService::pageSection(const SandboxStore &store) const
         const QJsonObject account = it.value().toObject();
         out += u"<h3>" + account.value(u"name").toString().toHtmlEscaped() + u" (uid " +
                it.key().toHtmlEscaped() + u")</h3><p>Folders in Apps/Flazz:</p><ul>";
-        for (const QJsonValue &folder : account.value(u"folders").toArray())
+        const QJsonArray folders = account.value(u"folders").toArray();
+        for (const QJsonValue &folder : folders)
             out += u"<li>" + folder.toString().toHtmlEscaped() + u"</li>";
+        if (folders.isEmpty())
+            out += QStringLiteral("<li>none yet</li>");
         out += QStringLiteral("</ul>");
         QStringList files;
         for (const QString &file : store.files(kService)) {
@@ -515,5 +522,5 @@ QString DropboxService::pageSection(const SandboxStore &store) const
         }
         out += QStringLiteral("</ul>");
     }
-    return out + QStringLiteral("</section>");
+    return out;
 }

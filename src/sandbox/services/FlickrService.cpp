@@ -302,6 +302,10 @@ void FlickrService::install(StandinServer &server, SandboxStore &store)
     server.answer("POST", "/sandbox/expire", [this](const StandinRequest &r) {
         const QString token = r.formValue(QStringLiteral("token"));
         const int count = token.isEmpty() ? expireAllTokens() : int(expireToken(token));
+        // A person pressed Expire on the sandbox page: back to that page.
+        const QByteArray from = r.header("Referer");
+        if (from.startsWith("http://127.0.0.1:"))
+            return StandinAnswer{303, {{"Location", from}}, {}, {}};
         return html(200, QStringLiteral("Flickr sandbox"),
                     QStringLiteral("<p>%1 token(s) expired.</p>").arg(count));
     });
@@ -310,7 +314,7 @@ void FlickrService::install(StandinServer &server, SandboxStore &store)
 QString FlickrService::pageSection(const SandboxStore &store) const
 {
     const QJsonObject state = store.state(kService);
-    QString out = QStringLiteral("<section><h2>Flickr</h2>");
+    QString out;
     const QJsonObject accounts = state.value(u"accounts").toObject();
     if (accounts.isEmpty())
         out += QStringLiteral("<p>No account has signed in yet.</p>");
@@ -343,5 +347,5 @@ QString FlickrService::pageSection(const SandboxStore &store) const
         }
         out += QStringLiteral("</ul>");
     }
-    return out + QStringLiteral("</section>");
+    return out;
 }
