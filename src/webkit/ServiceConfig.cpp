@@ -55,6 +55,9 @@ const std::vector<Field> &fields()
         {"LifePics/PartnerId", [](C &c) -> QString & { return c.lifePics.partnerId; }},
         {"LifePics/PartnerPassword", [](C &c) -> QString & { return c.lifePics.partnerPassword; }},
         {"LifePics/PartnerSourceId", [](C &c) -> QString & { return c.lifePics.partnerSourceId; }},
+        {"DesktopClients/Dropbox", [](C &c) -> QString & { return c.desktopClients.dropbox; }},
+        {"DesktopClients/GoogleDrive", [](C &c) -> QString & { return c.desktopClients.googleDrive; }},
+        {"DesktopClients/SkyDrive", [](C &c) -> QString & { return c.desktopClients.skyDrive; }},
         {"Product/Site", [](C &c) -> QString & { return c.product.site; }},
         {"Product/BrandSite", [](C &c) -> QString & { return c.product.brandSite; }},
         {"Product/HowItWorks", [](C &c) -> QString & { return c.product.howItWorks; }},
@@ -105,6 +108,9 @@ ServiceConfig ServiceConfig::defaults()
                   QStringLiteral("000"),
                   QStringLiteral("partner#0"),
                   QStringLiteral("000")};
+    c.desktopClients = {QStringLiteral("https://www.dropbox.com/downloading"),
+                        QStringLiteral("https://tools.google.com/dlpage/drive"),
+                        QStringLiteral("https://apps.live.com/skydrive")};
     c.product.site = QStringLiteral("https://www.flazz.korvantis.com");
     c.product.brandSite = QStringLiteral("https://www.korvantis.com");
     c.product.howItWorks = c.product.site + u"/howitworks.html";

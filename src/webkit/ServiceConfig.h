@@ -71,6 +71,15 @@ struct ServiceConfig
         QString partnerSourceId;
     } lifePics;
 
+    // Download pages of the desktop clients that keep a local folder in
+    // step; offered when a client is missing.
+    struct DesktopClients
+    {
+        QString dropbox;
+        QString googleDrive;
+        QString skyDrive;
+    } desktopClients;
+
     struct Product
     {
         QString site;       // https: product web site; "/howitworks.html" and "/flazzads.html" live there

@@ -6,9 +6,10 @@
 bool TerminalSignIn::readLine(QString *line)
 {
     m_out.flush();
-    if (m_in.atEnd())
+    // atEnd() cannot tell an empty pipe from a closed one; a read can.
+    if (!m_in.readLineInto(line))
         return false;
-    *line = m_in.readLine().trimmed();
+    *line = line->trimmed();
     return true;
 }
 

@@ -11,7 +11,7 @@
 int cliAdd(const QStringList &args);
 int cliZip(const QStringList &args);
 int cliPrint(const QStringList &args);
-int cliSignInBrowser(const QStringList &args);
+int cliSignIn(const QStringList &args);
 
 namespace {
 
@@ -28,8 +28,8 @@ constexpr Command kCommands[] = {
     {u"zip", cliZip,
      u"zip [--size 0|800|1024|1600] [--out FOLDER] PATH...    pack photos as the Zip button does"},
     {u"print", cliPrint, u"print --cart EMAIL | --pdf FILE PATH...    order prints online or print to a PDF"},
-    {u"signin", cliSignInBrowser,
-     u"signin facebook|google|skydrive [--services FILE]    sign in as the sign-in window does"},
+    {u"signin", cliSignIn,
+     u"signin [--services FILE] dropbox|flickr|facebook|google|skydrive    sign in as the program does"},
 };
 
 void usage(QTextStream &out)

@@ -1,0 +1,155 @@
+// Finding the desktop clients' folders from their registry values and files.
+
+#include "cloudfolders/SyncFolders.h"
+#include "platform/ShellFolders.h"
+#include "support/TestEnvironment.h"
+#include "support/TestText.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kDropboxKey = QStringLiteral("Software\\Dropbox");
+const QString kSkyDriveKey = QStringLiteral("Software\\Microsoft\\SkyDrive");
+
+// The client's file: a hash on the first line, the folder on the second.
+QByteArray hostDb(const QByteArray &folder)
+{
+    return QByteArray(30, 'h').toBase64() + "\r\n" + folder.toBase64() + "\r\n";
+}
+
+// A client database as Google Drive keeps it.
+QString writeSyncConfig(const QStringList &roots)
+{
+    const QString folder = platform::shellFolder(platform::ShellFolder::LocalAppData) + u"/Google/Drive";
+    QDir().mkpath(folder);
+    const QString path = folder + u"/sync_config.db";
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
+        db.setDatabaseName(path);
+        EXPECT_TRUE(db.open());
+        QSqlQuery query(db);
+        query.exec(QStringLiteral("CREATE TABLE data (entry_key TEXT, data_key TEXT, data_value TEXT)"));
+        query.exec(
+            QStringLiteral("INSERT INTO data VALUES ('highest_app_version', 'value', '1.9.4536.8202')"));
+        for (const QString &root : roots) {
+            query.prepare(QStringLiteral("INSERT INTO data VALUES ('local_sync_root_path', 'value', ?)"));
+            query.addBindValue(root);
+            EXPECT_TRUE(query.exec());
+        }
+        query.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+    return path;
+}
+
+} // namespace
+
+TEST(SyncFolders, DropboxFolderComesFromHostDbAndItsAppFolderIsMade)
+{
+    TestEnvironment env;
+    const QString dropbox = env.path(s(u"Dropbox Café"));
+    env.writeFile(QStringLiteral("client/host.db"), hostDb(dropbox.toUtf8()));
+    // The registry names the client's "\bin" folder; host.db sits beside it.
+    env.setRegistryValue(kDropboxKey, QStringLiteral("InstallPath"),
+                         env.path(QStringLiteral("client")) + u"\\bin");
+
+    EXPECT_EQ(GetDropboxFolder(), dropbox + u"/Apps/Flazz/");
+    EXPECT_TRUE(QFileInfo(dropbox + u"/Apps/Flazz").isDir());
+
+    // A Dropbox folder that was removed comes back with its subfolders.
+    ASSERT_TRUE(QDir(dropbox).removeRecursively());
+    EXPECT_EQ(GetDropboxFolder(), dropbox + u"/Apps/Flazz/");
+    EXPECT_TRUE(QFileInfo(dropbox + u"/Apps/Flazz").isDir());
+}
+
+TEST(SyncFolders, DropboxLookupsThatFindNothingAnswerEmpty)
+{
+    struct Case
+    {
+        const char *what;
+        QByteArray hostDb; // empty: no file
+        bool registry;
+    };
+    const Case cases[] = {
+        {"no registry value", "", false},
+        {"no host.db", "", true},
+        {"not Base64 (length)", "abcde\r\nfgh\r\n", true},
+        {"decodes too short", QByteArray(20, 'x').toBase64(), true},
+        {"nothing after the hash", QByteArray(30, 'h').toBase64(), true},
+    };
+    for (const Case &c : cases) {
+        TestEnvironment env;
+        if (!c.hostDb.isEmpty())
+            env.writeFile(QStringLiteral("client/host.db"), c.hostDb);
+        if (c.registry)
+            env.setRegistryValue(kDropboxKey, QStringLiteral("InstallPath"),
+                                 env.path(QStringLiteral("client/bin")));
+        EXPECT_EQ(GetDropboxFolder(), QString()) << c.what;
+    }
+
+    // A path without "\bin" is taken as host.db itself; a folder is no file.
+    TestEnvironment env;
+    env.writeFile(QStringLiteral("client/host.db"), hostDb(env.path(QStringLiteral("Dropbox")).toUtf8()));
+    env.setRegistryValue(kDropboxKey, QStringLiteral("InstallPath"), env.path(QStringLiteral("client")));
+    EXPECT_EQ(GetDropboxFolder(), QString());
+}
+
+TEST(SyncFolders, DropboxFolderWhoseParentIsGoneIsAnError)
+{
+    TestEnvironment env;
+    env.writeFile(QStringLiteral("client/host.db"),
+                  hostDb(env.path(QStringLiteral("gone/Dropbox")).toUtf8()));
+    env.setRegistryValue(kDropboxKey, QStringLiteral("InstallPath"), env.path(QStringLiteral("client/bin")));
+    EXPECT_THROW(GetDropboxFolder(), SyncFolderError);
+}
+
+TEST(SyncFolders, GoogleDriveFolderIsReadFromACopyThatNeverStays)
+{
+    TestEnvironment env;
+    const QString config = writeSyncConfig(
+        {QStringLiteral("\\\\?\\C:\\Users\\Ann\\Google Drive"), QStringLiteral("\\\\?\\D:\\Other")});
+    const QByteArray before = readBytes(config);
+    const QString copy = env.state().ResourcesFolder + u"gtemp.db";
+
+    EXPECT_EQ(GetGoogleDriveFolder(env.state()), QStringLiteral("C:/Users/Ann/Google Drive/"));
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_EQ(readBytes(config), before);
+
+    // A database without the value, or a file that is no database, finds
+    // nothing, and a stale copy from before is gone all the same.
+    for (const QByteArray &broken : {QByteArray(), QByteArray("local_sync_root_pathvalue\\\\?\\C:\\x\x1e")}) {
+        QFile::remove(config);
+        if (broken.isEmpty())
+            writeSyncConfig({});
+        else
+            env.writeFile(QDir(env.root()).relativeFilePath(config), broken);
+        env.writeFile(QDir(env.root()).relativeFilePath(copy), "stale");
+        EXPECT_EQ(GetGoogleDriveFolder(env.state()), QString());
+        EXPECT_FALSE(QFileInfo::exists(copy));
+    }
+    QFile::remove(config);
+    EXPECT_EQ(GetGoogleDriveFolder(env.state()), QString());
+}
+
+TEST(SyncFolders, SkyDriveFolderIsMadeWhenMissing)
+{
+    TestEnvironment env;
+    EXPECT_EQ(GetSkyDriveFolder(), QString());
+    const QString folder = env.path(QStringLiteral("SkyDrive"));
+    env.setRegistryValue(kSkyDriveKey, QStringLiteral("UserFolder"), folder);
+    EXPECT_EQ(GetSkyDriveFolder(), folder + u'/');
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+
+    // A folder that is already there is taken as it is.
+    env.writeFile(QStringLiteral("SkyDrive/photo.jpg"), "x");
+    EXPECT_EQ(GetSkyDriveFolder(), folder + u'/');
+    EXPECT_TRUE(QFileInfo::exists(folder + u"/photo.jpg"));
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "sandbox/SandboxStore.h"
+#include "sandbox/StandinServer.h"
+#include "support/ScriptedSignIn.h"
+#include "support/ScriptedUserPrompt.h"
+#include "support/TestEnvironment.h"
+#include "webkit/ServiceConfig.h"
+
+#include <QFile>
+#include <QTextStream>
+
+// One sandbox service on its own server, a private data folder, a scripted
+// browser and scripted prompts: what a connector test needs to sign in for
+// real over HTTP.
+template<class Service> struct SandboxWorld
+{
+    TestEnvironment env;
+    StandinServer server;
+    SandboxStore store{env.path(QStringLiteral("sandbox"))};
+    Service service;
+    ServiceConfig config = ServiceConfig::defaults();
+    ScriptedSignIn signIn;
+    ScriptedUserPrompt prompt{&env.state()};
+
+    SandboxWorld()
+    {
+        service.install(server, store);
+        service.configure(config, server.baseUrl());
+    }
+
+    AppState &state() { return env.state(); }
+
+    QStringList messages() const
+    {
+        QStringList texts;
+        for (const auto &call : prompt.callsOf(QStringLiteral("message")))
+            texts << call.text;
+        return texts;
+    }
+
+    // An INI file that points the program's services where `config` does.
+    QString writeServicesFile(const QStringList &lines)
+    {
+        const QString path = env.path(QStringLiteral("services.ini"));
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+            QTextStream out(&file);
+            for (const QString &line : lines)
+                out << line << '\n';
+        }
+        return path;
+    }
+};

@@ -1,0 +1,146 @@
+// The Flickr connector against the sandbox's Flickr, which checks every
+// api_sig with its own MD5 over what arrived.
+
+#include "core/SettingsKeys.h"
+#include "core/SettingsStore.h"
+#include "sandbox/services/FlickrService.h"
+#include "support/SandboxWorld.h"
+#include "webkit/WebRequest.h"
+#include "webservices/clsFlickr.h"
+
+#include <QCryptographicHash>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct FlickrWorld : SandboxWorld<FlickrService>
+{
+    std::unique_ptr<clsFlickr> connect()
+    {
+        return std::make_unique<clsFlickr>(state(), config, signIn, prompt);
+    }
+    QString storedToken()
+    {
+        return SettingsStore(state().SettingsFile).readOr(QLatin1String(SettingsKey::FlickrAccessToken));
+    }
+    void storeToken(const QString &token)
+    {
+        SettingsStore(state().SettingsFile).write(QLatin1String(SettingsKey::FlickrAccessToken), token);
+    }
+    QList<QByteArray> restBodies() const
+    {
+        QList<QByteArray> out;
+        for (const StandinRequest &r : server.requests()) {
+            if (r.path == "/services/rest/")
+                out << r.body;
+        }
+        return out;
+    }
+};
+
+} // namespace
+
+TEST(Flickr, SignatureIsTheMd5OfTheSecretAndTheSortedPairs)
+{
+    const QString signature =
+        clsFlickr::SignFlickrCall(QStringLiteral("0a1b2c3d4e5f6a7b"),
+                                  {{QStringLiteral("method"), QStringLiteral("flickr.auth.getFrob")},
+                                   {QStringLiteral("api_key"), QStringLiteral("k1")}});
+    const QByteArray expected = QCryptographicHash::hash("0a1b2c3d4e5f6a7bapi_keyk1methodflickr.auth.getFrob",
+                                                         QCryptographicHash::Md5)
+                                    .toHex()
+                                    .toUpper();
+    EXPECT_EQ(signature, QString::fromLatin1(expected));
+}
+
+TEST(Flickr, SignInStoresTheTokenAndTheServiceAcceptsIt)
+{
+    FlickrWorld w;
+    auto flickr = w.connect();
+    ASSERT_TRUE(flickr->CreateFlickrAccount());
+    EXPECT_TRUE(w.messages().isEmpty());
+    ASSERT_EQ(w.signIn.calls.size(), 3);
+    EXPECT_TRUE(w.signIn.calls.at(1).startsWith(u"open " + w.config.flickr.auth +
+                                                u"/services/auth/?api_key=" + w.config.flickr.apiKey +
+                                                u"&perms=write&frob="));
+    EXPECT_EQ(w.storedToken(), flickr->token());
+    EXPECT_EQ(flickr->userId(), QLatin1String(FlickrService::AccountId));
+    EXPECT_EQ(w.connect()->GetFlickrUserAuthCode(), flickr->token());
+    EXPECT_TRUE(w.connect()->CheckFlickrUser(flickr->token()));
+
+    const QList<QByteArray> bodies = w.restBodies();
+    ASSERT_EQ(bodies.size(), 3);
+    const QByteArray getFrob =
+        "method=flickr.auth.getFrob&api_key=" + w.config.flickr.apiKey.toLatin1() + "&api_sig=";
+    EXPECT_TRUE(bodies.at(0).startsWith(getFrob));
+    EXPECT_TRUE(bodies.at(1).startsWith("method=flickr.auth.getToken&api_key="));
+    EXPECT_TRUE(bodies.at(2).startsWith("method=flickr.auth.checkToken&api_key="));
+    const StandinRequest first = w.server.requests().first();
+    EXPECT_EQ(first.header("Content-Type"), "application/x-www-form-urlencoded");
+    EXPECT_EQ(first.header("Content-Length").toInt(), first.body.size());
+}
+
+TEST(Flickr, AnEmptyTokenIsNotCheckedAndAFailedCheckLeadsToSigningInAgain)
+{
+    FlickrWorld w;
+    auto flickr = w.connect();
+    EXPECT_FALSE(flickr->CheckFlickrUser(QString()));
+    EXPECT_EQ(w.server.requestCount(), 0);
+
+    ASSERT_TRUE(flickr->CreateFlickrAccount());
+    const QString old = w.storedToken();
+    // A person expires it from the sandbox page.
+    WebRequest expire;
+    expire.open(QStringLiteral("POST"), w.server.baseUrl() + u"/sandbox/expire");
+    expire.setRequestHeader(QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded"));
+    expire.send(u"token=" + old);
+    EXPECT_TRUE(expire.responseText().contains(u"1 token(s) expired"));
+    EXPECT_FALSE(flickr->CheckFlickrUser(old));
+    EXPECT_EQ(flickr->lastServiceError(), u"Invalid auth token");
+
+    // A refused sign-in keeps the old token; only "ok" from getToken stores.
+    w.signIn.decisions = {QStringLiteral("refuse")};
+    EXPECT_FALSE(flickr->CreateFlickrAccount());
+    EXPECT_EQ(w.storedToken(), old);
+    EXPECT_EQ(w.messages(), QStringList{QStringLiteral("Authorization failed.")});
+    EXPECT_EQ(flickr->lastServiceError(), u"Invalid frob");
+
+    ASSERT_TRUE(flickr->CreateFlickrAccount());
+    EXPECT_NE(w.storedToken(), old);
+    EXPECT_TRUE(flickr->CheckFlickrUser(w.storedToken()));
+}
+
+TEST(Flickr, AWrongSecretIsRefusedAsInvalidSignature)
+{
+    FlickrWorld w;
+    w.storeToken(QStringLiteral("kept"));
+    ServiceConfig wrong = w.config;
+    wrong.flickr.sharedSecret = QStringLiteral("ffffffffffffffff");
+    clsFlickr flickr(w.state(), wrong, w.signIn, w.prompt);
+    EXPECT_FALSE(flickr.CreateFlickrAccount());
+    EXPECT_EQ(w.messages(), QStringList{QStringLiteral("Flickr returned an error. Authorization failed.")});
+    EXPECT_EQ(w.prompt.callsOf(QStringLiteral("message")).first().title, u"Flazz");
+    EXPECT_EQ(flickr.lastServiceError(), u"Invalid signature");
+    EXPECT_TRUE(w.signIn.calls.isEmpty());
+    EXPECT_EQ(w.storedToken(), u"kept");
+}
+
+TEST(Flickr, CancellingEndsQuietlyAndNoServiceIsMessage478)
+{
+    FlickrWorld w;
+    auto flickr = w.connect();
+    w.signIn.authorizeAnswers = {false};
+    EXPECT_FALSE(flickr->CreateFlickrAccount());
+    w.signIn.completeAnswers = {false};
+    EXPECT_FALSE(flickr->CreateFlickrAccount());
+    EXPECT_TRUE(w.messages().isEmpty());
+    EXPECT_EQ(w.restBodies().size(), 2); // two frobs, no exchange
+
+    ServiceConfig nowhere = w.config;
+    nowhere.flickr.rest = QStringLiteral("http://127.0.0.1:1");
+    clsFlickr offline(w.state(), nowhere, w.signIn, w.prompt);
+    EXPECT_FALSE(offline.CreateFlickrAccount());
+    EXPECT_EQ(w.messages(), QStringList{QStringLiteral("Cannot communicate with FlickR.")});
+    EXPECT_FALSE(offline.CheckFlickrUser(QStringLiteral("any")));
+}

@@ -1,0 +1,176 @@
+// flazz-cli signin: a service's own sign-in on a terminal. The address the
+// user must open goes to standard output alone on a line; one line on
+// standard input says the browser is done (the end of input is Cancel). The
+// token lands in the settings file exactly where the windows put it.
+
+#include "cloudfolders/clsDropbox.h"
+#include "core/AppState.h"
+#include "core/DataInstall.h"
+#include "core/UserPrompt.h"
+#include "platform/ShellFolders.h"
+#include "webkit/ServiceConfig.h"
+#include "webkit/TerminalSignIn.h"
+#include "webservices/clsFlickr.h"
+
+#include <QTextStream>
+
+int cliSignIn(const QStringList &args);
+int cliSignInBrowser(const QStringList &args);
+
+namespace {
+
+constexpr char kHelp[] = "Usage: flazz-cli signin [--services FILE] SERVICE\n"
+                         "\n"
+                         "Signs Flazz in to SERVICE (dropbox, flickr) as the program's own sign-in\n"
+                         "does, and stores the token in the settings file. For facebook, google and\n"
+                         "skydrive see 'flazz-cli signin facebook --help'.\n"
+                         "\n"
+                         "Prints the address to open in a browser alone on a line. Once you have\n"
+                         "approved Flazz there, press Enter; the end of input cancels. Then prints\n"
+                         "  signed in  SERVICE  ACCOUNT\n"
+                         "separated by tabs. Messages go to standard error.\n"
+                         "\n"
+                         "--services FILE  points the services elsewhere (an INI file as for the program).\n"
+                         "\n"
+                         "Exit status: 0 when signed in, 1 when the sign-in was refused, failed or\n"
+                         "was cancelled, 2 on a usage error.\n";
+
+// Messages the windows would show go to standard error.
+class ConsolePrompt : public UserPrompt
+{
+public:
+    explicit ConsolePrompt(QTextStream &err) : m_err(err) {}
+
+    int systemMessage(const QString &text, int, const QString &title) override
+    {
+        m_err << title << ": " << text << Qt::endl;
+        ++m_messages;
+        return MsgResult::Ok;
+    }
+    int confirm(const QString &message, bool, bool, bool) override
+    {
+        m_err << message << Qt::endl;
+        return MsgBoxCode::Cancel;
+    }
+    void done() override {}
+    void internetConnectionError() override {}
+    void uploadSizeNote() override {}
+    QStringList openFiles(const FileDialogRequest &) override { return {}; }
+
+    int messages() const { return m_messages; }
+
+private:
+    QTextStream &m_err;
+    int m_messages = 0;
+};
+
+struct SignInContext
+{
+    AppState &state;
+    const ServiceConfig &config;
+    SignIn &signIn;
+    UserPrompt &ui;
+};
+
+struct SignInOutcome
+{
+    bool signedIn = false;
+    QString account;
+    QString serviceMessage; // the service's own words for a refusal
+};
+
+SignInOutcome signInDropbox(SignInContext &c)
+{
+    clsDropbox dropbox(c.state, c.config, c.signIn, c.ui);
+    const bool ok = dropbox.CreateAccount();
+    return {ok, dropbox.uid(), dropbox.lastServiceError()};
+}
+
+SignInOutcome signInFlickr(SignInContext &c)
+{
+    clsFlickr flickr(c.state, c.config, c.signIn, c.ui);
+    const bool ok = flickr.CreateFlickrAccount();
+    return {ok, flickr.userId(), flickr.lastServiceError()};
+}
+
+struct Service
+{
+    const char16_t *name;
+    SignInOutcome (*run)(SignInContext &);
+};
+
+// Add a service by adding its line here.
+constexpr Service kServices[] = {
+    {u"dropbox", signInDropbox},
+    {u"flickr", signInFlickr},
+};
+
+} // namespace
+
+int cliSignIn(const QStringList &args)
+{
+    // The services signed in inside the program's own browser window read
+    // back where the browser ended; theirs is a sign-in of its own.
+    for (const QString &arg : args) {
+        for (const char16_t *browserService : {u"facebook", u"google", u"skydrive"}) {
+            if (arg.compare(QString::fromUtf16(browserService), Qt::CaseInsensitive) == 0)
+                return cliSignInBrowser(args);
+        }
+    }
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QStringList names;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (arg == u"--help" || arg == u"-h") {
+            out << kHelp;
+            return 0;
+        }
+        if (arg == u"--services") {
+            if (++i == args.size()) {
+                err << "flazz-cli signin: --services needs a file\n\n" << kHelp;
+                return 2;
+            }
+            continue;
+        }
+        if (arg.startsWith(u"--services="))
+            continue;
+        if (arg.startsWith(u"-")) {
+            err << "flazz-cli signin: unknown option " << arg << "\n\n" << kHelp;
+            return 2;
+        }
+        names << arg;
+    }
+    const Service *service = nullptr;
+    for (const Service &candidate : kServices) {
+        if (names.size() == 1 &&
+            names.first().compare(QString::fromUtf16(candidate.name), Qt::CaseInsensitive) == 0)
+            service = &candidate;
+    }
+    if (!service) {
+        if (names.size() == 1)
+            err << "flazz-cli signin: unknown service " << names.first() << "\n\n";
+        err << kHelp;
+        return 2;
+    }
+
+    const ServiceConfig config = ServiceConfig::load(args);
+    AppState state;
+    state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
+    provisionAppData(state.AppDataFolder);
+    QTextStream in(stdin);
+    TerminalSignIn terminal(out, in);
+    ConsolePrompt prompt(err);
+    SignInContext context{state, config, terminal, prompt};
+
+    const SignInOutcome outcome = service->run(context);
+    if (outcome.signedIn) {
+        out << "signed in\t" << QString::fromUtf16(service->name) << '\t' << outcome.account << Qt::endl;
+        return 0;
+    }
+    if (!outcome.serviceMessage.isEmpty())
+        err << QString::fromUtf16(service->name) << ": " << outcome.serviceMessage << Qt::endl;
+    else if (prompt.messages() == 0)
+        err << "flazz-cli signin: not signed in" << Qt::endl;
+    return 1;
+}
