@@ -60,7 +60,7 @@ int main(int argc, char *argv[])
 
     // The lock, not the companion socket, decides who runs: a socket left by
     // a killed copy must not keep the next one out.
-    QLockFile lock(platform::InstanceGuard::lockFilePath(QStringLiteral("FlazzUploader")));
+    QLockFile lock(platform::InstanceGuard::lockFolder() + QStringLiteral("/FlazzUploader.instance.lock"));
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0))
         return 0;
