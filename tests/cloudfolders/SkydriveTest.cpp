@@ -92,10 +92,11 @@ TEST_F(SkydriveTest, SignsInThroughTheDesktopRedirectAndChecksThePermissions)
     EXPECT_EQ(stored(SettingsKey::SkydriveAuthenticationToken), sky->AuthenticationToken());
     EXPECT_EQ(stored(SettingsKey::SkydriveRefreshToken), sky->RefreshToken());
 
-    // The permissions check goes out without any content type.
+    // The permissions check goes out with an empty content type.
     const QList<StandinRequest> permissions = requestsTo("/v5.0/me/permissions");
     ASSERT_EQ(permissions.size(), 1);
-    EXPECT_FALSE(permissions.first().hasHeader("Content-Type"));
+    EXPECT_TRUE(permissions.first().hasHeader("Content-Type"));
+    EXPECT_TRUE(permissions.first().header("Content-Type").isEmpty());
     EXPECT_TRUE(ui.calls.isEmpty());
     EXPECT_TRUE(connector()->IsAuthoriseUserExist());
 }
