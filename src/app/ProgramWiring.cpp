@@ -1,5 +1,12 @@
 #include "app/ProgramWiring.h"
 
+#include "cloudfolders/SyncFolders.h"
+#include "cloudfolders/clsDropbox.h"
+#include "cloudfolders/clsGoogle.h"
+#include "cloudfolders/clsSkydrive.h"
+#include "cloudfolders/flows/CloudFolderFlow.h"
+#include "cloudfolders/ui/QtCloudClientNotices.h"
+#include "cloudfolders/ui/frmAlbums.h"
 #include "core/AppState.h"
 #include "core/ui/ShowFormModal.h"
 #include "core/ui/TrayIcon.h"
@@ -8,11 +15,67 @@
 #include "photoset/ZipExport.h"
 #include "photoset/clsTray.h"
 #include "photoset/ui/frmUploadTo.h"
+#include "platform/ShellFolders.h"
 #include "settingsui/ui/frmCallOut.h"
+#include "settingsui/ui/frmSettings.h"
+#include "uploader/QueuedUploader.h"
+#include "uploader/UploadProgress.h"
+#include "uploader/UploadQueue.h"
+#include "webkit/ui/QtSignIn.h"
+#include "webservices/clsFacebook.h"
+#include "webservices/clsFlickr.h"
+#include "webservices/flows/PrintFlow.h"
+#include "webservices/flows/WebUploadFlows.h"
+#include "webservices/ui/QtPrintWindows.h"
+
+namespace {
+
+// The background uploads as the tray shows them.
+class TrayUploadNotices : public QObject, public UploadNotices
+{
+public:
+    explicit TrayUploadNotices(TrayIcon &tray) : QObject(&tray), m_tray(tray) {}
+    void showUploadStatus(const QString &status) override { m_tray.setActivity(status); }
+    void notifyUpload(const QString &title, const QString &message) override
+    {
+        m_tray.showNotice(title, message);
+    }
+
+private:
+    TrayIcon &m_tray;
+};
+
+// The queue lives in the data folder start-up lays out, which is known before
+// start-up has run.
+QString uploadQueuePath()
+{
+    AppState folders;
+    folders.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
+    return UploadQueue::pathIn(folders.DataFolder);
+}
+
+// A fresh connector for each run of a cloud-folder button.
+template<class Connector>
+std::function<std::unique_ptr<CloudConnector>()> connectorOf(AppState &state, const ServiceConfig &services,
+                                                             SignIn &signIn, UserPrompt &prompt)
+{
+    return [&state, &services, &signIn, &prompt]() -> std::unique_ptr<CloudConnector> {
+        return std::make_unique<Connector>(state, services, signIn, prompt);
+    };
+}
+
+} // namespace
 
 ProgramWiring::ProgramWiring(AppState &state, UserPrompt &prompt, platform::Shell &shell,
-                             ServiceConfig services)
-    : m_state(state), m_prompt(prompt), m_shell(shell), m_services(std::move(services))
+                             ServiceConfig services, QStringList uploaderArguments)
+    : m_state(state), m_prompt(prompt), m_shell(shell), m_services(std::move(services)),
+      m_queuePath(uploadQueuePath()), m_signIn(std::make_unique<QtSignIn>(state, m_services, shell)),
+      m_chooser(std::make_unique<QtFolderChooser>(state, prompt)),
+      m_notices(std::make_unique<QtCloudClientNotices>(state, m_services.desktopClients, shell)),
+      m_uploader(std::make_unique<QueuedUploader>(m_queuePath, QueuedUploader::defaultProgram(),
+                                                  std::move(uploaderArguments))),
+      m_printWindows(std::make_unique<QtPrintWindows>(state, m_services.lifePics.serviceName)),
+      m_localPrinter(std::make_unique<QtLocalPrinter>(state))
 {
 }
 
@@ -22,6 +85,16 @@ void ProgramWiring::plugInto(frmLoad &host)
 {
     host.setMainWindowFactory([this](frmLoad &h) { return makeMainWindow(h); });
     host.setTrayFactory([this](frmLoad &h) { return makeTray(h); });
+}
+
+bool ProgramWiring::signInBrowserShowing() const
+{
+    return m_signIn->browserShowing();
+}
+
+void ProgramWiring::resumeUploads()
+{
+    m_uploader->resumePending();
 }
 
 std::unique_ptr<QWidget> ProgramWiring::makeMainWindow(frmLoad &host)
@@ -34,7 +107,72 @@ std::unique_ptr<QWidget> ProgramWiring::makeMainWindow(frmLoad &host)
     };
     plug(Destination::Zip, std::make_unique<ZipExport>(m_state, *window, m_prompt, m_shell));
     plug(Destination::Skype, std::make_unique<SkypeSender>(m_state, *window, m_prompt, m_shell));
+    plug(Destination::Printer,
+         std::make_unique<PrintFlow>(m_state, *window, m_prompt, m_shell, m_services.lifePics,
+                                     *m_printWindows, *m_localPrinter));
+
+    m_facebook = std::make_unique<clsFacebook>(m_state, m_services, *m_signIn, m_prompt);
+    const WebUploadParts web{m_state, *window, m_prompt, m_shell, *m_notices, *m_uploader};
+    plug(Destination::Facebook,
+         std::make_unique<FacebookFlow>(web, *m_facebook, *m_chooser, m_services.facebook.web));
+    plug(Destination::Flickr, std::make_unique<FlickrFlow>(
+                                  web,
+                                  [this]() -> std::unique_ptr<FlickrAccount> {
+                                      return std::make_unique<clsFlickr>(m_state, m_services, *m_signIn,
+                                                                         m_prompt);
+                                  },
+                                  m_services.flickr.site));
+
+    const SyncFolderLocator locator{[] { return GetDropboxFolder(); }, [] { return GetSkyDriveFolder(); },
+                                    [this] { return GetGoogleDriveFolder(m_state); }};
+    const CloudFolderFlow::Parts cloud{m_state,    *window,    m_prompt,    m_shell,
+                                       *m_chooser, *m_notices, *m_uploader, locator};
+    plug(Destination::Dropbox,
+         std::make_unique<CloudFolderFlow>(CloudFolderFlow::Service::Dropbox, cloud,
+                                           connectorOf<clsDropbox>(m_state, m_services, *m_signIn, m_prompt),
+                                           m_services.dropbox.web));
+    plug(Destination::SkyDrive,
+         std::make_unique<CloudFolderFlow>(CloudFolderFlow::Service::SkyDrive, cloud,
+                                           connectorOf<clsSkydrive>(m_state, m_services, *m_signIn, m_prompt),
+                                           m_services.live.site));
+    plug(Destination::Google,
+         std::make_unique<CloudFolderFlow>(CloudFolderFlow::Service::Google, cloud,
+                                           connectorOf<clsGoogle>(m_state, m_services, *m_signIn, m_prompt),
+                                           m_services.google.site));
+
+    window->setSettingsHandler([this, main = window.get()] { showSettings(main); });
     return window;
+}
+
+void ProgramWiring::showSettings(QWidget *mainWindow)
+{
+    frmSettings settings(m_state, m_prompt, m_shell, m_services.product.site);
+    settings.setApplySkin([mainWindow] {
+        if (auto *main = qobject_cast<frmUploadTo *>(mainWindow))
+            main->ApplySkin();
+    });
+    // Each re-authorization signs in afresh once its stored keys are gone.
+    settings.setSignIn(frmSettings::Facebook, [this] {
+        return m_facebook && m_facebook->CreateFacebookAccount() && m_facebook->IsAuthoriseUserExist();
+    });
+    settings.setSignIn(frmSettings::Flickr, [this] {
+        clsFlickr flickr(m_state, m_services, *m_signIn, m_prompt);
+        flickr.CreateFlickrAccount();
+        return !flickr.GetFlickrUserAuthCode().isEmpty();
+    });
+    settings.setSignIn(frmSettings::Dropbox, [this] {
+        clsDropbox dropbox(m_state, m_services, *m_signIn, m_prompt);
+        return dropbox.CreateAccount();
+    });
+    settings.setSignIn(frmSettings::Google, [this] {
+        clsGoogle google(m_state, m_services, *m_signIn, m_prompt);
+        return google.CreateAccount();
+    });
+    settings.setSignIn(frmSettings::SkyDrive, [this] {
+        clsSkydrive skyDrive(m_state, m_services, *m_signIn, m_prompt);
+        return skyDrive.CreateAccount();
+    });
+    ShowFormModal(m_state, settings);
 }
 
 std::unique_ptr<QObject> ProgramWiring::makeTray(frmLoad &host)
@@ -53,5 +191,7 @@ std::unique_ptr<QObject> ProgramWiring::makeTray(frmLoad &host)
         host.Unload();
     });
     tray->show();
+    auto *notices = new TrayUploadNotices(*tray);
+    (new UploadWatch(m_queuePath, *notices, 2000, notices))->start();
     return tray;
 }

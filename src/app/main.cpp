@@ -53,6 +53,13 @@ QString programCommandLine(QStringList arguments)
     return Startup::commandLineOf(arguments);
 }
 
+// The background uploader is pointed at the same services as the program.
+QStringList uploaderArguments(const QStringList &arguments)
+{
+    const QString services = ServiceConfig::overridePath(arguments);
+    return services.isEmpty() ? QStringList() : QStringList{QStringLiteral("--services"), services};
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -73,7 +80,8 @@ int main(int argc, char *argv[])
     platform::DesktopShell shell;
     installSkypeLocator(prompt, state);
     // Declared before the host: it owns the flows the main window runs.
-    ProgramWiring wiring(state, prompt, shell, services);
+    ProgramWiring wiring(state, prompt, shell, services, uploaderArguments(app.arguments()));
+    prompt.setAuthBrowserShowing([&wiring] { return wiring.signInBrowserShowing(); });
 
     frmLoad host(state);
     host.setInternetCheck(std::make_unique<InternetCheck>(state, services));
@@ -84,5 +92,6 @@ int main(int argc, char *argv[])
     startup.setCreateProcessObjects([&objects](AppState &s) { objects.create(s); });
     if (startup.Main(programCommandLine(app.arguments())) == Startup::Outcome::Ended)
         return 0;
+    wiring.resumeUploads();
     return app.exec();
 }

@@ -96,6 +96,21 @@ TEST_F(ProgramWiringTest, SkypeButtonLooksForSkypeBeforeAnythingIsWritten)
     EXPECT_TRUE(static_cast<frmUploadTo *>(host.mainWindow())->windowEnabled());
 }
 
+TEST_F(ProgramWiringTest, EveryOnlineButtonRunsItsServicesFlowAndStopsWithoutAConnection)
+{
+    frmUploadTo &window = load();
+    ASSERT_TRUE(tray.AddPhoto(env.writeFile(QStringLiteral("in/a.png"), testimages::encoded("png")), {}, {}));
+    state().InternetAvailable = false;
+    int expected = 0;
+    for (const char *name : {"btnFacebook", "btnFlickr", "btnDropbox", "btnGoogle", "btnSkyDrive"}) {
+        QTest::mouseClick(button(name), Qt::LeftButton);
+        EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), ++expected) << name;
+        EXPECT_TRUE(window.windowEnabled()) << name;
+    }
+    EXPECT_TRUE(prompt.callsOf(QStringLiteral("error")).isEmpty());
+    EXPECT_TRUE(shell.opened.isEmpty());
+}
+
 TEST_F(ProgramWiringTest, ExitFromTheWindowOrTheTrayUnloadsTheHostAndTheTrayBringsTheWindowBack)
 {
     frmUploadTo &window = load();
