@@ -93,7 +93,8 @@ TEST(Flickr, AnEmptyTokenIsNotCheckedAndAFailedCheckLeadsToSigningInAgain)
     // A person expires it from the sandbox page.
     WebRequest expire;
     expire.open(QStringLiteral("POST"), w.server.baseUrl() + u"/sandbox/expire");
-    expire.setRequestHeader(QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded"));
+    expire.setRequestHeader(QStringLiteral("Content-Type"),
+                            QStringLiteral("application/x-www-form-urlencoded"));
     expire.send(u"token=" + old);
     EXPECT_TRUE(expire.responseText().contains(u"1 token(s) expired"));
     EXPECT_FALSE(flickr->CheckFlickrUser(old));
