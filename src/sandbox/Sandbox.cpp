@@ -9,6 +9,8 @@
 #include <QJsonObject>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 constexpr size_t kRecentKept = 200;
@@ -85,15 +87,24 @@ Sandbox::Sandbox(const QString &storeFolder, std::vector<std::unique_ptr<Sandbox
                  quint16 homePort)
     : m_store(storeFolder)
 {
+    // Services with a server of their own first: the others join theirs.
+    std::stable_partition(services.begin(), services.end(),
+                          [](const auto &service) { return service->sharesServerWith().isEmpty(); });
     for (auto &service : services) {
         Entry entry;
-        entry.server = std::make_unique<StandinServer>();
-        // A sandbox runs for hours: keep what a test inspects, not every upload.
-        entry.server->setRecordLimit(20);
+        const Entry *host =
+            service->sharesServerWith().isEmpty() ? nullptr : find(service->sharesServerWith());
+        if (host) {
+            entry.server = host->server;
+        } else {
+            entry.server = std::make_shared<StandinServer>();
+            // A sandbox runs for hours: keep what a test inspects, not every upload.
+            entry.server->setRecordLimit(20);
+            const QString name = service->name();
+            entry.server->setListener(
+                [this, name](const StandinRequest &request, int status) { remember(name, request, status); });
+        }
         service->install(*entry.server, m_store);
-        const QString name = service->name();
-        entry.server->setListener(
-            [this, name](const StandinRequest &request, int status) { remember(name, request, status); });
         entry.service = std::move(service);
         m_entries.push_back(std::move(entry));
     }

@@ -84,7 +84,7 @@ private:
     struct Entry
     {
         std::unique_ptr<SandboxService> service;
-        std::unique_ptr<StandinServer> server;
+        std::shared_ptr<StandinServer> server;
     };
 
     void installHome();

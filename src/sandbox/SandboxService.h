@@ -38,4 +38,9 @@ public:
     // albums or folders, and the photos that arrived (thumbnails through
     // SandboxStore::fileUrl). Called from the server's thread.
     virtual QString pageSection(const SandboxStore &store) const = 0;
+
+    // The name of the service whose server this one's routes join, when the
+    // real service served them from the same host (an upload path beside
+    // the API it belongs to); empty for a server of its own.
+    virtual QString sharesServerWith() const { return {}; }
 };

@@ -2,6 +2,7 @@
 
 #include "sandbox/SandboxService.h"
 #include "sandbox/StandinServer.h"
+#include "sandbox/services/DropboxService.h"
 
 #include <atomic>
 #include <chrono>
@@ -18,8 +19,9 @@
 class DropboxContentService : public SandboxService
 {
 public:
-    static constexpr char kConsumerKey[] = "sbx0dropbox0key";
-    static constexpr char kConsumerSecret[] = "sbx0dropbox0sec";
+    // The sandbox's Dropbox application, as its API stand-in knows it.
+    static constexpr const char *kConsumerKey = DropboxService::ConsumerKey;
+    static constexpr const char *kConsumerSecret = DropboxService::ConsumerSecret;
 
     // The application credentials the calls are checked against: those the
     // sandbox's Dropbox API stand-in hands out.

@@ -16,6 +16,7 @@ class FacebookUploadService : public SandboxService
 {
 public:
     QString name() const override { return QStringLiteral("FacebookUpload"); }
+    QString sharesServerWith() const override { return QStringLiteral("Facebook"); }
     void install(StandinServer &server, SandboxStore &store) override;
     // The photo calls live on the Graph host, which the sign-in and albums
     // stand-in points at its server: nothing of its own to set.

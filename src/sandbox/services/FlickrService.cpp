@@ -1,4 +1,5 @@
 #include "sandbox/services/FlickrService.h"
+#include "sandbox/services/FlickrUploadService.h"
 
 #include "sandbox/SandboxStore.h"
 #include "sandbox/StandinServer.h"
@@ -184,6 +185,10 @@ void FlickrService::install(StandinServer &server, SandboxStore &store)
         if (auto refusal = checkSignature(pairs))
             return *refusal;
         const QByteArray method = param(pairs, "method");
+        // The uploader looks for a photo it may have sent already; the
+        // upload stand-in knows what arrived.
+        if (method == "flickr.photos.search")
+            return FlickrUploadService().search(store, r);
         if (method == "flickr.auth.getFrob") {
             const QString frob = QString::fromLatin1("72157" + digits(12) + '-' + hex(16) + '-' + digits(6));
             store.update(kService, [&](QJsonObject &state) {

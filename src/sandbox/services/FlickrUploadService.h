@@ -2,6 +2,7 @@
 
 #include "sandbox/SandboxService.h"
 #include "sandbox/StandinServer.h"
+#include "sandbox/services/FlickrService.h"
 
 #include <atomic>
 #include <chrono>
@@ -18,8 +19,9 @@
 class FlickrUploadService : public SandboxService
 {
 public:
-    static constexpr char kApiKey[] = "5b0f1a7c0d2e4f6a8b9c0d1e2f3a4b5c";
-    static constexpr char kSharedSecret[] = "0a1b2c3d4e5f6a7b";
+    // The sandbox's Flickr application, as its API stand-in knows it.
+    static constexpr const char *kApiKey = FlickrService::ApiKey;
+    static constexpr const char *kSharedSecret = FlickrService::SharedSecret;
 
     explicit FlickrUploadService(QString apiKey = QString::fromLatin1(kApiKey),
                                  QString sharedSecret = QString::fromLatin1(kSharedSecret));

@@ -19,6 +19,7 @@ class GoogleUploadService : public SandboxService
 {
 public:
     QString name() const override { return QStringLiteral("GoogleUpload"); }
+    QString sharesServerWith() const override { return QStringLiteral("Google"); }
     void install(StandinServer &server, SandboxStore &store) override;
     // The upload path lives on the Drive API host, which the sign-in and
     // listing stand-in points at its server: nothing of its own to set.

@@ -14,6 +14,7 @@ class LiveUploadService : public SandboxService
 {
 public:
     QString name() const override { return QStringLiteral("LiveUpload"); }
+    QString sharesServerWith() const override { return QStringLiteral("Live"); }
     void install(StandinServer &server, SandboxStore &store) override;
     // The file calls live on the API host, which the sign-in and listing
     // stand-in points at its server: nothing of its own to set.
