@@ -29,6 +29,7 @@ public:
                                    QString consumerSecret = QString::fromLatin1(kConsumerSecret));
 
     QString name() const override { return QStringLiteral("DropboxContent"); }
+    QString sharesServerWith() const override { return QStringLiteral("Dropbox"); }
     void install(StandinServer &server, SandboxStore &store) override;
     void configure(ServiceConfig &config, const QString &baseUrl) const override;
     QString pageSection(const SandboxStore &store) const override;
