@@ -66,10 +66,11 @@ std::function<std::unique_ptr<CloudConnector>()> connectorOf(AppState &state, co
 
 } // namespace
 
-ProgramWiring::ProgramWiring(AppState &state, UserPrompt &prompt, platform::Shell &shell,
-                             ServiceConfig services, QStringList uploaderArguments)
-    : m_state(state), m_prompt(prompt), m_shell(shell), m_services(std::move(services)),
-      m_queuePath(uploadQueuePath()), m_signIn(std::make_unique<QtSignIn>(state, m_services, shell)),
+ProgramWiring::ProgramWiring(AppState &state, UserPrompt &prompt, SkypeLocator &skypeLocator,
+                             platform::Shell &shell, ServiceConfig services, QStringList uploaderArguments)
+    : m_state(state), m_prompt(prompt), m_skypeLocator(skypeLocator), m_shell(shell),
+      m_services(std::move(services)), m_queuePath(uploadQueuePath()),
+      m_signIn(std::make_unique<QtSignIn>(state, m_services, shell)),
       m_chooser(std::make_unique<QtFolderChooser>(state, prompt)),
       m_notices(std::make_unique<QtCloudClientNotices>(state, m_services.desktopClients, shell)),
       m_uploader(std::make_unique<QueuedUploader>(m_queuePath, QueuedUploader::defaultProgram(),
@@ -106,7 +107,9 @@ std::unique_ptr<QWidget> ProgramWiring::makeMainWindow(frmLoad &host)
         m_flows.push_back(std::move(flow));
     };
     plug(Destination::Zip, std::make_unique<ZipExport>(m_state, *window, m_prompt, m_shell));
-    plug(Destination::Skype, std::make_unique<SkypeSender>(m_state, *window, m_prompt, m_shell));
+    auto skype = std::make_unique<SkypeSender>(m_state, *window, m_prompt, m_shell);
+    skype->setLocator(&m_skypeLocator);
+    plug(Destination::Skype, std::move(skype));
     plug(Destination::Printer,
          std::make_unique<PrintFlow>(m_state, *window, m_prompt, m_shell, m_services.lifePics,
                                      *m_printWindows, *m_localPrinter));

@@ -17,6 +17,7 @@ class QtLocalPrinter;
 class QtPrintWindows;
 class QtSignIn;
 class QueuedUploader;
+class SkypeLocator;
 class UserPrompt;
 class clsFacebook;
 class frmLoad;
@@ -37,8 +38,8 @@ class ProgramWiring
 public:
     // `uploaderArguments` go to the background uploader when it starts (the
     // services file, for one).
-    ProgramWiring(AppState &state, UserPrompt &prompt, platform::Shell &shell, ServiceConfig services,
-                  QStringList uploaderArguments = {});
+    ProgramWiring(AppState &state, UserPrompt &prompt, SkypeLocator &skypeLocator, platform::Shell &shell,
+                  ServiceConfig services, QStringList uploaderArguments = {});
     ~ProgramWiring();
 
     ProgramWiring(const ProgramWiring &) = delete;
@@ -63,6 +64,7 @@ private:
 
     AppState &m_state;
     UserPrompt &m_prompt;
+    SkypeLocator &m_skypeLocator;
     platform::Shell &m_shell;
     ServiceConfig m_services;
     QString m_queuePath;

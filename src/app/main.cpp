@@ -78,9 +78,9 @@ int main(int argc, char *argv[])
     ProcessObjects objects;
     QtUserPrompt prompt(state);
     platform::DesktopShell shell;
-    installSkypeLocator(prompt, state);
+    QtSkypeLocator skypeLocator(state, prompt);
     // Declared before the host: it owns the flows the main window runs.
-    ProgramWiring wiring(state, prompt, shell, services, uploaderArguments(app.arguments()));
+    ProgramWiring wiring(state, prompt, skypeLocator, shell, services, uploaderArguments(app.arguments()));
     prompt.setAuthBrowserShowing([&wiring] { return wiring.signInBrowserShowing(); });
 
     frmLoad host(state);

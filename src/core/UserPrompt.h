@@ -65,12 +65,6 @@ public:
     // The common file-open dialog; the chosen full paths, empty when cancelled.
     virtual QStringList openFiles(const FileDialogRequest &request) = 0;
 
-    // frmSkypePath: says that Skype could not be found; its one button opens
-    // the file dialog `request`. Returns after the window closed: the program
-    // chosen, or empty when none was. Without a locator window of its own a
-    // prompt goes straight to the dialog.
-    virtual QString locateSkype(const FileDialogRequest &request) { return openFiles(request).value(0); }
-
     // frmError: shows an error report; the program ends once it closes.
     // Prompts without windows have nothing to show: the report file is the
     // record.

@@ -1,5 +1,7 @@
 #include "photoset/SkypeSender.h"
 
+#include "photoset/SkypeLocator.h"
+
 #include "core/AppState.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
@@ -72,7 +74,9 @@ SkypeSender::SkypeSender(AppState &state, UploadWindow &window, UserPrompt &prom
 bool SkypeSender::ready()
 {
     if (!GetSkypePath(m_state)) {
-        const QString chosen = m_prompt.locateSkype(SkypeDialogRequest());
+        const FileDialogRequest request = SkypeDialogRequest();
+        const QString chosen =
+            m_locator ? m_locator->locateSkype(request) : m_prompt.openFiles(request).value(0);
         if (!chosen.isEmpty())
             RememberSkypePath(m_state, chosen);
     }

@@ -5,6 +5,7 @@
 #include <QString>
 
 struct FileDialogRequest;
+class SkypeLocator;
 
 // Finds the Skype program and sets SkypePath: the path stored in the settings
 // when that file exists, else the one Skype's installer left in the registry
@@ -34,6 +35,10 @@ public:
     SkypeSender(AppState &state, UploadWindow &window, UserPrompt &prompt, platform::Shell &shell,
                 Clock clock = {});
 
+    // Who asks the user where Skype is; without one, the file dialog opens
+    // straight away. Not owned.
+    void setLocator(SkypeLocator *locator) { m_locator = locator; }
+
 protected:
     // Skype located (asking the user when it is not found) and the internet
     // reachable.
@@ -41,4 +46,7 @@ protected:
     QString archiveFolder() const override;
     void showProgress(int photoCount) override;
     void finish(const QString &folder, const QString &archive, bool written) override;
+
+private:
+    SkypeLocator *m_locator = nullptr;
 };

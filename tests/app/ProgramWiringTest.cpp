@@ -35,7 +35,7 @@ class ProgramWiringTest : public ::testing::Test, protected PhotoSetWorld
 protected:
     ScriptedUserPrompt prompt{&state()};
     RecordingShell shell;
-    ProgramWiring wiring{state(), prompt, shell, offline()};
+    ProgramWiring wiring{state(), prompt, prompt, shell, offline()};
     frmLoad host{state()};
 
     static ServiceConfig offline()

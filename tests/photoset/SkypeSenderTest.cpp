@@ -21,6 +21,8 @@ const QString kRegistryKey = QStringLiteral("Software\\Skype\\Phone");
 
 struct SkypeWorld : FlowWorld<SkypeSender>
 {
+    SkypeWorld() { flow.setLocator(&prompt); }
+
     void addPhotos(int n)
     {
         for (int i = 0; i < n; ++i)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/UserPrompt.h"
+#include "photoset/SkypeLocator.h"
 
 #include <QList>
 #include <QString>
@@ -13,7 +14,7 @@ struct AppState;
 
 // A UserPrompt for tests: every call is recorded, and answers come from
 // queues filled in advance (a default answer when a queue runs dry).
-class ScriptedUserPrompt : public UserPrompt
+class ScriptedUserPrompt : public UserPrompt, public SkypeLocator
 {
 public:
     struct Call

@@ -183,8 +183,3 @@ void QtUserPrompt::errorReport(const QString &report)
     window.setEndProgram(m_errorEnd);
     ShowFormModal(m_state, window);
 }
-
-QString QtUserPrompt::locateSkype(const FileDialogRequest &request)
-{
-    return m_skypeLocator ? m_skypeLocator(request) : UserPrompt::locateSkype(request);
-}

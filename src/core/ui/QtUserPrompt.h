@@ -31,13 +31,6 @@ public:
     void uploadSizeNote() override;
     QStringList openFiles(const FileDialogRequest &request) override;
     void errorReport(const QString &report) override;
-    QString locateSkype(const FileDialogRequest &request) override;
-
-    // The Skype locator window lives with the photo set's windows, which
-    // hand it in here (installSkypeLocator). Until then the dialog opens
-    // directly.
-    using SkypeLocator = std::function<QString(const FileDialogRequest &request)>;
-    void setSkypeLocator(SkypeLocator locator) { m_skypeLocator = std::move(locator); }
 
     // The message box for a style of the system message box (buttons in the
     // low bits, icon in the next).
@@ -55,6 +48,5 @@ private:
     AppState &m_state;
     EndProgramAction m_errorEnd;
     EndProgramAction m_connectionEnd;
-    SkypeLocator m_skypeLocator;
     std::function<bool()> m_authBrowserShowing;
 };

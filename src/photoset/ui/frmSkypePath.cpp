@@ -1,7 +1,6 @@
 #include "photoset/ui/frmSkypePath.h"
 
 #include "core/ui/Gallery.h"
-#include "core/ui/QtUserPrompt.h"
 #include "core/ui/ShowFormModal.h"
 #include "core/ui/Twips.h"
 #include "platform/ui/WindowTools.h"
@@ -51,13 +50,11 @@ void frmSkypePath::btnSkype_Click()
     accept();
 }
 
-void installSkypeLocator(QtUserPrompt &prompt, AppState &state)
+QString QtSkypeLocator::locateSkype(const FileDialogRequest &request)
 {
-    prompt.setSkypeLocator([&prompt, &state](const FileDialogRequest &request) {
-        frmSkypePath window(state, &prompt, request, QApplication::activeWindow());
-        ShowFormModal(state, window);
-        return window.chosenPath();
-    });
+    frmSkypePath window(m_state, &m_dialogs, request, QApplication::activeWindow());
+    ShowFormModal(m_state, window);
+    return window.chosenPath();
 }
 
 void registerSkypeLocatorWindow(Gallery &gallery)

@@ -2,11 +2,11 @@
 
 #include "core/UserPrompt.h"
 #include "core/ui/SkinnedDialog.h"
+#include "photoset/SkypeLocator.h"
 
 class QLabel;
 class QPushButton;
 class Gallery;
-class QtUserPrompt;
 
 // The Skype locator: tells the user that Skype could not be found and lets
 // them point at the program with the "Skype" button. The window only finds
@@ -37,8 +37,18 @@ private:
     QString m_chosen;
 };
 
-// Lets `prompt` show this window when a flow asks the user to locate Skype.
-void installSkypeLocator(QtUserPrompt &prompt, AppState &state);
+// The Skype locator as the Skype button meets it: this window, over the
+// active window, with `dialogs` opening its file dialog.
+class QtSkypeLocator : public SkypeLocator
+{
+public:
+    QtSkypeLocator(AppState &state, UserPrompt &dialogs) : m_state(state), m_dialogs(dialogs) {}
+    QString locateSkype(const FileDialogRequest &request) override;
+
+private:
+    AppState &m_state;
+    UserPrompt &m_dialogs;
+};
 
 // The gallery's drawing of this window.
 void registerSkypeLocatorWindow(Gallery &gallery);
