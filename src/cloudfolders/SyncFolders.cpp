@@ -10,10 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QStringDecoder>
-#include <QUuid>
 #include <QVariant>
 
 namespace {
@@ -67,33 +64,24 @@ private:
     QString m_path;
 };
 
+// The client's database is read as plain bytes: the path follows the
+// entry's key and value names, after the four characters of the long-path
+// form "\\?\", and ends at the record separator (code 30).
 QString readSyncRoot(const QString &database)
 {
-    const QString connection = u"gdrive-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    QString root;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(database);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open()) {
-            QSqlQuery query(db);
-            // The first row wins when the client left more than one behind.
-            if (query.exec(
-                    QStringLiteral("SELECT data_value FROM data WHERE entry_key = 'local_sync_root_path' "
-                                   "AND data_key = 'value' ORDER BY rowid LIMIT 1")) &&
-                query.next())
-                root = query.value(0).toString();
-            query.finish();
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(connection);
-    // The client keeps the long-path form "\\?\C:\Users\...".
-    if (root.startsWith(u"\\\\?\\UNC\\"))
-        root = u"\\\\" + root.mid(8);
-    else if (root.startsWith(u"\\\\?\\"))
-        root = root.mid(4);
-    return root;
+    QFile file(database);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    static const QByteArray key = QByteArrayLiteral("local_sync_root_pathvalue");
+    const qsizetype found = bytes.indexOf(key);
+    if (found < 0)
+        return {};
+    const qsizetype start = found + key.size() + 4;
+    const qsizetype end = bytes.indexOf('\x1e', start);
+    if (start > bytes.size() || end < 0)
+        return {};
+    return QString::fromLatin1(bytes.mid(start, end - start));
 }
 
 } // namespace

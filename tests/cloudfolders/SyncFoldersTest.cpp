@@ -7,8 +7,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QVariant>
 
 #include <gtest/gtest.h>
@@ -24,29 +22,19 @@ QByteArray hostDb(const QByteArray &folder)
     return QByteArray(30, 'h').toBase64() + "\r\n" + folder.toBase64() + "\r\n";
 }
 
-// A client database as Google Drive keeps it.
+// A client database as Google Drive keeps it: records of key, value name
+// and value, the path in its long form, each record closed by code 30.
 QString writeSyncConfig(const QStringList &roots)
 {
     const QString folder = platform::shellFolder(platform::ShellFolder::LocalAppData) + u"/Google/Drive";
     QDir().mkpath(folder);
     const QString path = folder + u"/sync_config.db";
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
-        db.setDatabaseName(path);
-        EXPECT_TRUE(db.open());
-        QSqlQuery query(db);
-        query.exec(QStringLiteral("CREATE TABLE data (entry_key TEXT, data_key TEXT, data_value TEXT)"));
-        query.exec(
-            QStringLiteral("INSERT INTO data VALUES ('highest_app_version', 'value', '1.9.4536.8202')"));
-        for (const QString &root : roots) {
-            query.prepare(QStringLiteral("INSERT INTO data VALUES ('local_sync_root_path', 'value', ?)"));
-            query.addBindValue(root);
-            EXPECT_TRUE(query.exec());
-        }
-        query.finish();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+    QByteArray bytes("SQLite format 3 highest_app_versionvalue1.9.4536.8202\x1e");
+    for (const QString &root : roots)
+        bytes += "\x05\x17local_sync_root_pathvalue" + root.toLatin1() + "\x1e\x03";
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
     return path;
 }
 
@@ -123,14 +111,12 @@ TEST(SyncFolders, GoogleDriveFolderIsReadFromACopyThatNeverStays)
     EXPECT_FALSE(QFileInfo::exists(copy));
     EXPECT_EQ(readBytes(config), before);
 
-    // A database without the value, or a file that is no database, finds
+    // A database without the value, or a path that never ends, finds
     // nothing, and a stale copy from before is gone all the same.
-    for (const QByteArray &broken : {QByteArray(), QByteArray("local_sync_root_pathvalue\\\\?\\C:\\x\x1e")}) {
+    for (const QByteArray &broken :
+         {QByteArray("SQLite format 3"), QByteArray("local_sync_root_pathvalue\\\\?\\C:\\x")}) {
         QFile::remove(config);
-        if (broken.isEmpty())
-            writeSyncConfig({});
-        else
-            env.writeFile(QDir(env.root()).relativeFilePath(config), broken);
+        env.writeFile(QDir(env.root()).relativeFilePath(config), broken);
         env.writeFile(QDir(env.root()).relativeFilePath(copy), "stale");
         EXPECT_EQ(GetGoogleDriveFolder(env.state()), QString());
         EXPECT_FALSE(QFileInfo::exists(copy));
