@@ -252,15 +252,7 @@ bool Sandbox::setFault(const QString &service, const QString &fault, const QStri
 
     const QString name = entry->service->name();
     if (fault == u"expire-tokens") {
-        m_store.update(name, [](QJsonObject &state) {
-            QJsonObject tokens = state.value(u"tokens").toObject();
-            for (auto it = tokens.begin(); it != tokens.end(); ++it) {
-                QJsonObject token = it.value().toObject();
-                token[QStringLiteral("expired")] = true;
-                it.value() = token;
-            }
-            state[QStringLiteral("tokens")] = tokens;
-        });
+        m_store.expireTokens(name);
         return true;
     }
 

@@ -45,6 +45,38 @@ QJsonObject SandboxStore::update(const QString &service, const std::function<voi
     return state;
 }
 
+int SandboxStore::expire(const QString &service, const QString &token, int *stillGood)
+{
+    int found = 0;
+    update(service, [&](QJsonObject &state) {
+        QJsonObject tokens = state.value(u"tokens").toObject();
+        for (auto it = tokens.begin(); it != tokens.end(); ++it) {
+            if (!token.isEmpty() && it.key() != token)
+                continue;
+            QJsonObject entry = it.value().toObject();
+            if (stillGood && !entry.value(u"expired").toBool())
+                ++*stillGood;
+            entry.insert(QStringLiteral("expired"), true);
+            it.value() = entry;
+            ++found;
+        }
+        state.insert(QStringLiteral("tokens"), tokens);
+    });
+    return found;
+}
+
+int SandboxStore::expireTokens(const QString &service)
+{
+    int stillGood = 0;
+    expire(service, {}, &stillGood);
+    return stillGood;
+}
+
+bool SandboxStore::expireToken(const QString &service, const QString &token)
+{
+    return !token.isEmpty() && expire(service, token, nullptr) > 0;
+}
+
 QString SandboxStore::safeRelative(const QString &relativePath) const
 {
     QStringList parts;

@@ -27,6 +27,11 @@ public:
     // Runs `change` on the service's state under the store's lock and saves
     // the result atomically; returns the state as saved.
     QJsonObject update(const QString &service, const std::function<void(QJsonObject &)> &change);
+    // Marks every token of the service's "tokens" expired, so that the
+    // renewal paths run; returns how many were still good.
+    int expireTokens(const QString &service);
+    // Marks one token expired; false when the service never issued it.
+    bool expireToken(const QString &service, const QString &token);
 
     // Keeps `bytes` as `relativePath` under the service's files folder.
     // Path parts are made safe (no "..", no absolute paths, no empty parts);
@@ -42,6 +47,9 @@ public:
 private:
     QString serviceFolder(const QString &service) const;
     QString safeRelative(const QString &relativePath) const;
+    // Expires `token`, or every token when it is empty; returns how many
+    // were found.
+    int expire(const QString &service, const QString &token, int *stillGood);
 
     QString m_folder;
     mutable std::mutex m_mutex;

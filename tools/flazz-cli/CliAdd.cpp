@@ -2,6 +2,7 @@
 // code the drop zone uses, so the rules (content check, duplicates, the
 // 100-photo limit, folders searched depth first) are the program's own.
 
+#include "ConsolePrompt.h"
 #include "core/AppState.h"
 #include "core/UserPrompt.h"
 #include "imaging/cGDIpToken.h"
@@ -34,32 +35,6 @@ constexpr char kHelp[] = "Usage: flazz-cli add PATH...\n"
                          "\n"
                          "Exit status: 0 when at least one photo was added, 1 when none, 2 on a\n"
                          "usage error.\n";
-
-// Messages go to standard error; there is nobody to answer questions.
-class ConsolePrompt : public UserPrompt
-{
-public:
-    explicit ConsolePrompt(QTextStream &err) : m_err(err) {}
-
-    int systemMessage(const QString &text, int style, const QString &title) override
-    {
-        (void)style;
-        m_err << title << ": " << text << Qt::endl;
-        return MsgResult::Ok;
-    }
-    int confirm(const QString &message, bool, bool, bool) override
-    {
-        m_err << message << Qt::endl;
-        return MsgBoxCode::Cancel;
-    }
-    void done() override {}
-    void internetConnectionError() override {}
-    void uploadSizeNote() override {}
-    QStringList openFiles(const FileDialogRequest &) override { return {}; }
-
-private:
-    QTextStream &m_err;
-};
 
 class LineProgress : public AddProgress
 {

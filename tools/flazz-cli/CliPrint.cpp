@@ -2,6 +2,7 @@
 // sign-in and upload the print window runs (the same flow and connector);
 // --pdf writes the pages local printing would print.
 
+#include "ConsolePrompt.h"
 #include "core/AppState.h"
 #include "core/UserPrompt.h"
 #include "imaging/cGDIpToken.h"
@@ -33,23 +34,6 @@ QTextStream &err()
     static QTextStream stream(stderr);
     return stream;
 }
-
-// Messages go to standard error; nobody is there to answer, so every
-// question takes its default ("yes, go on").
-class ConsolePrompt : public UserPrompt
-{
-public:
-    int systemMessage(const QString &text, int style, const QString &) override
-    {
-        err() << QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << Qt::endl;
-        return (style & 0x7) == MsgStyle::YesNo ? MsgResult::Yes : MsgResult::Ok;
-    }
-    int confirm(const QString &, bool, bool, bool) override { return MsgBoxCode::Yes; }
-    void done() override {}
-    void internetConnectionError() override { err() << "No connection to the print service." << Qt::endl; }
-    void uploadSizeNote() override {}
-    QStringList openFiles(const FileDialogRequest &) override { return {}; }
-};
 
 class QuietAddProgress : public AddProgress
 {
@@ -182,7 +166,8 @@ int cliPrint(const QStringList &args)
     clsTray tray(state.DataFolder, &token, state.MaxPhotos);
     state.PhotoTray = &tray;
     state.GdiplusToken = &token;
-    ConsolePrompt prompt;
+    ConsolePrompt prompt(err(), ConsolePrompt::Questions::Accept,
+                         QStringLiteral("No connection to the print service."));
     QuietAddProgress adding;
     PhotoAdder(state, prompt, adding).AddDropped(paths, QString());
     if (tray.Count() == 0) {

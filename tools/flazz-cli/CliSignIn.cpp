@@ -3,6 +3,7 @@
 // standard input says the browser is done (the end of input is Cancel). The
 // token lands in the settings file exactly where the windows put it.
 
+#include "ConsolePrompt.h"
 #include "cloudfolders/clsDropbox.h"
 #include "core/AppState.h"
 #include "core/DataInstall.h"
@@ -34,35 +35,6 @@ constexpr char kHelp[] = "Usage: flazz-cli signin [--services FILE] SERVICE\n"
                          "\n"
                          "Exit status: 0 when signed in, 1 when the sign-in was refused, failed or\n"
                          "was cancelled, 2 on a usage error.\n";
-
-// Messages the windows would show go to standard error.
-class ConsolePrompt : public UserPrompt
-{
-public:
-    explicit ConsolePrompt(QTextStream &err) : m_err(err) {}
-
-    int systemMessage(const QString &text, int, const QString &title) override
-    {
-        m_err << title << ": " << text << Qt::endl;
-        ++m_messages;
-        return MsgResult::Ok;
-    }
-    int confirm(const QString &message, bool, bool, bool) override
-    {
-        m_err << message << Qt::endl;
-        return MsgBoxCode::Cancel;
-    }
-    void done() override {}
-    void internetConnectionError() override {}
-    void uploadSizeNote() override {}
-    QStringList openFiles(const FileDialogRequest &) override { return {}; }
-
-    int messages() const { return m_messages; }
-
-private:
-    QTextStream &m_err;
-    int m_messages = 0;
-};
 
 struct SignInContext
 {

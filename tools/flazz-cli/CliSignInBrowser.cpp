@@ -3,6 +3,7 @@
 // the window's own, so the token lands in the settings exactly as a sign-in
 // from the window leaves it.
 
+#include "ConsolePrompt.h"
 #include "cloudfolders/clsGoogle.h"
 #include "cloudfolders/clsSkydrive.h"
 #include "core/AppState.h"
@@ -33,31 +34,6 @@ constexpr char kHelp[] = "Usage: flazz-cli signin facebook|google|skydrive [--se
                          "FLAZZ_SERVICES) points the services elsewhere, e.g. at the sandbox.\n"
                          "\n"
                          "Exit status: 0 signed in, 1 not signed in, 2 on a usage error.\n";
-
-// Messages go to standard error; there is nobody to answer questions.
-class ConsolePrompt : public UserPrompt
-{
-public:
-    explicit ConsolePrompt(QTextStream &err) : m_err(err) {}
-
-    int systemMessage(const QString &text, int, const QString &title) override
-    {
-        m_err << title << ": " << text << Qt::endl;
-        return MsgResult::Ok;
-    }
-    int confirm(const QString &message, bool, bool, bool) override
-    {
-        m_err << message << Qt::endl;
-        return MsgBoxCode::Cancel;
-    }
-    void done() override {}
-    void internetConnectionError() override {}
-    void uploadSizeNote() override {}
-    QStringList openFiles(const FileDialogRequest &) override { return {}; }
-
-private:
-    QTextStream &m_err;
-};
 
 // SkyDrive keeps no user id of its own; the authentication token's claims
 // name the user.

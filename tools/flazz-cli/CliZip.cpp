@@ -2,6 +2,7 @@
 // (duplicates, the 100-photo limit, folders searched) and the same archive
 // writer as the main window, so what this prints is what the button makes.
 
+#include "ConsolePrompt.h"
 #include "core/AppState.h"
 #include "core/UserPrompt.h"
 #include "imaging/cGDIpToken.h"
@@ -29,23 +30,6 @@ QTextStream &err()
     static QTextStream stream(stderr);
     return stream;
 }
-
-// Questions have no one to answer them here: messages go to standard error
-// and every question takes its default.
-class ConsolePrompt : public UserPrompt
-{
-public:
-    int systemMessage(const QString &text, int style, const QString &) override
-    {
-        err() << text << Qt::endl;
-        return (style & 0x7) == MsgStyle::YesNo ? MsgResult::Yes : MsgResult::Ok;
-    }
-    int confirm(const QString &, bool, bool, bool) override { return MsgBoxCode::Yes; }
-    void done() override {}
-    void internetConnectionError() override {}
-    void uploadSizeNote() override {}
-    QStringList openFiles(const FileDialogRequest &) override { return {}; }
-};
 
 class QuietAddProgress : public AddProgress
 {
@@ -114,7 +98,7 @@ int cliZip(const QStringList &args)
     clsTray tray(state.DataFolder, &token, state.MaxPhotos);
     state.PhotoTray = &tray;
     state.GdiplusToken = &token;
-    ConsolePrompt prompt;
+    ConsolePrompt prompt(err(), ConsolePrompt::Questions::Accept);
     QuietAddProgress adding;
     PhotoAdder(state, prompt, adding).AddDropped(paths, QString());
     if (tray.Count() == 0) {

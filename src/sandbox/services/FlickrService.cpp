@@ -141,38 +141,12 @@ void FlickrService::configure(ServiceConfig &config, const QString &baseUrl) con
 
 bool FlickrService::expireToken(const QString &token)
 {
-    if (!m_store)
-        return false;
-    bool found = false;
-    m_store->update(kService, [&](QJsonObject &state) {
-        QJsonObject tokens = state.value(u"tokens").toObject();
-        if (!tokens.contains(token))
-            return;
-        QJsonObject entry = tokens.value(token).toObject();
-        entry.insert(QStringLiteral("expired"), true);
-        tokens.insert(token, entry);
-        state.insert(QStringLiteral("tokens"), tokens);
-        found = true;
-    });
-    return found;
+    return m_store && m_store->expireToken(kService, token);
 }
 
 int FlickrService::expireAllTokens()
 {
-    if (!m_store)
-        return 0;
-    int count = 0;
-    m_store->update(kService, [&](QJsonObject &state) {
-        QJsonObject tokens = state.value(u"tokens").toObject();
-        for (auto it = tokens.begin(); it != tokens.end(); ++it) {
-            QJsonObject entry = it.value().toObject();
-            entry.insert(QStringLiteral("expired"), true);
-            it.value() = entry;
-            ++count;
-        }
-        state.insert(QStringLiteral("tokens"), tokens);
-    });
-    return count;
+    return m_store ? m_store->expireTokens(kService) : 0;
 }
 
 void FlickrService::install(StandinServer &server, SandboxStore &store)

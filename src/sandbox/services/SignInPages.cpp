@@ -112,19 +112,7 @@ TokenState checkToken(const QJsonObject &state, const QString &token, QString *a
 
 int expireTokens(SandboxStore &store, const QString &service)
 {
-    int count = 0;
-    store.update(service, [&](QJsonObject &state) {
-        QJsonObject tokens = state.value(u"tokens").toObject();
-        for (auto it = tokens.begin(); it != tokens.end(); ++it) {
-            QJsonObject entry = it.value().toObject();
-            if (!entry.value(u"expired").toBool())
-                ++count;
-            entry.insert(QStringLiteral("expired"), true);
-            it.value() = entry;
-        }
-        state.insert(QStringLiteral("tokens"), tokens);
-    });
-    return count;
+    return store.expireTokens(service);
 }
 
 void installExpireControl(StandinServer &server, SandboxStore &store, const QString &service)

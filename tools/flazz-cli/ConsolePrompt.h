@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/UserPrompt.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+// What the program's windows would say goes to standard error, one line a
+// message; there is nobody to answer. Commands that run a whole flow accept
+// its questions (a script asked for the work); the others decline them.
+class ConsolePrompt : public UserPrompt
+{
+public:
+    enum class Questions
+    {
+        Decline,
+        Accept
+    };
+
+    explicit ConsolePrompt(QTextStream &err, Questions questions = Questions::Decline,
+                           QString noConnection = {})
+        : m_err(err), m_questions(questions), m_noConnection(std::move(noConnection))
+    {
+    }
+
+    int systemMessage(const QString &text, int style, const QString &title) override
+    {
+        m_err << (title.isEmpty() ? QString() : title + u": ")
+              << QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << Qt::endl;
+        ++m_messages;
+        if (m_questions == Questions::Accept && (style & 0x7) == MsgStyle::YesNo)
+            return MsgResult::Yes;
+        return MsgResult::Ok;
+    }
+    int confirm(const QString &message, bool, bool, bool) override
+    {
+        m_err << message << Qt::endl;
+        return m_questions == Questions::Accept ? MsgBoxCode::Yes : MsgBoxCode::Cancel;
+    }
+    void done() override {}
+    void internetConnectionError() override
+    {
+        if (!m_noConnection.isEmpty())
+            m_err << m_noConnection << Qt::endl;
+    }
+    void uploadSizeNote() override {}
+    QStringList openFiles(const FileDialogRequest &) override { return {}; }
+
+    // How many messages were shown so far.
+    int messages() const { return m_messages; }
+
+private:
+    QTextStream &m_err;
+    Questions m_questions;
+    QString m_noConnection;
+    int m_messages = 0;
+};
