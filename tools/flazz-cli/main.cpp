@@ -12,6 +12,8 @@ int cliAdd(const QStringList &args);
 int cliZip(const QStringList &args);
 int cliPrint(const QStringList &args);
 int cliSignIn(const QStringList &args);
+int cliSend(const QStringList &args);
+int cliQueue(const QStringList &args);
 
 namespace {
 
@@ -28,6 +30,11 @@ constexpr Command kCommands[] = {
     {u"zip", cliZip,
      u"zip [--size 0|800|1024|1600] [--out FOLDER] PATH...    pack photos as the Zip button does"},
     {u"print", cliPrint, u"print --cart EMAIL | --pdf FILE PATH...    order prints online or print to a PDF"},
+    {u"send", cliSend,
+     u"send SERVICE [--folder NAME] [--size PIXELS] [--description TEXT] [--no-wait] PATH...    upload as "
+     u"the "
+     u"button does"},
+    {u"queue", cliQueue, u"queue    list the background uploader's jobs and their photos"},
     {u"signin", cliSignIn,
      u"signin [--services FILE] dropbox|flickr|facebook|google|skydrive    sign in as the program does"},
 };

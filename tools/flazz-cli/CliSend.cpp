@@ -1,0 +1,382 @@
+// flazz-cli send and flazz-cli queue: a destination button's work from a
+// script, on the sign-in stored by the program (or by flazz-cli signin).
+
+#include "ConsolePrompt.h"
+#include "cloudfolders/CloudConnector.h"
+#include "cloudfolders/SyncFolders.h"
+#include "cloudfolders/clsDropbox.h"
+#include "cloudfolders/clsGoogle.h"
+#include "cloudfolders/clsSkydrive.h"
+#include "cloudfolders/flows/CloudFolderFlow.h"
+#include "cloudfolders/flows/UploadLists.h"
+#include "core/AppState.h"
+#include "core/DataInstall.h"
+#include "imaging/cGDIpToken.h"
+#include "photoset/AddProgress.h"
+#include "photoset/PhotoAdder.h"
+#include "photoset/PhotoCheck.h"
+#include "photoset/clsTray.h"
+#include "platform/ProcessInfo.h"
+#include "platform/ShellFolders.h"
+#include "uploader/QueuedUploader.h"
+#include "uploader/UploadQueue.h"
+#include "webkit/ServiceConfig.h"
+#include "webkit/SignIn.h"
+#include "webkit/ToolkitError.h"
+#include "webservices/clsFacebook.h"
+#include "webservices/clsFlickr.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QThread>
+
+#include <cstdio>
+#include <memory>
+
+int cliSend(const QStringList &args);
+int cliQueue(const QStringList &args);
+
+namespace {
+
+constexpr char kHelp[] =
+    "Usage: flazz-cli send SERVICE [--folder NAME] [--size 0|800|1024|1600] [--description TEXT]\n"
+    "                      [--no-wait] [--services FILE] PATH...\n"
+    "\n"
+    "Sends photos as the SERVICE button does (facebook, flickr, dropbox, google,\n"
+    "skydrive), on the sign-in stored before (flazz-cli signin SERVICE). PATH...\n"
+    "are added by the photo set's rules. --folder names the album or folder, found\n"
+    "or made; without it the service's default. With the service's desktop client\n"
+    "the photos are copied into its sync folder; otherwise the background uploader\n"
+    "takes them and this command follows the job to its end (--no-wait prints the\n"
+    "job's id once it is queued).\n"
+    "\n"
+    "Prints one tab-separated line per file:\n"
+    "  sent     REMOTE-ID    PATH\n"
+    "  copied   DESTINATION  PATH\n"
+    "  failed   REASON       PATH\n"
+    "  refused  REASON       PATH\n"
+    "Progress goes to standard error.\n"
+    "\n"
+    "Exit status: 0 when every photo arrived, 1 otherwise, 2 on a usage error or\n"
+    "when no sign-in is stored.\n";
+
+constexpr char kQueueHelp[] = "Usage: flazz-cli queue\n"
+                              "\n"
+                              "Lists the background uploader's jobs and their photos, tab-separated:\n"
+                              "  job    ID  SERVICE  STATE  REASON\n"
+                              "  photo  ID  SEQ      STATE  REMOTE-ID-OR-REASON  PATH\n";
+
+// A sign-in that never happens: send uses what is stored and says so when
+// nothing is.
+class NoSignIn : public SignIn
+{
+public:
+    QString browse(const SignInPage &) override { return {}; }
+    bool askAuthorize() override { return false; }
+    bool askCompleteAuthorization() override { return false; }
+    void openInBrowser(const QString &) override {}
+};
+
+class RefusalLines : public AddProgress
+{
+public:
+    explicit RefusalLines(QTextStream &out) : m_out(out) {}
+    void open() override {}
+    void close() override {}
+    void fileLookedAt(const QString &) override {}
+    void processEvents() override {}
+    void fileDone(const PhotoCheck &check) override
+    {
+        if (check.refusal != AddRefusal::None) {
+            m_out << "refused\t" << refusalText(check.refusal) << '\t' << check.FilePath << Qt::endl;
+            ++refused;
+        }
+    }
+    int refused = 0;
+
+private:
+    QTextStream &m_out;
+};
+
+struct Options
+{
+    QString service;
+    QString folder;
+    bool hasFolder = false;
+    int size = 0;
+    QString description;
+    bool noWait = false;
+    QStringList paths;
+};
+
+// Parses the command line; an empty text on success, else what was wrong.
+QString parse(const QStringList &args, Options &options)
+{
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        const auto value = [&](QString *into) {
+            if (++i == args.size())
+                return false;
+            *into = args.at(i);
+            return true;
+        };
+        if (arg == u"--folder") {
+            if (!value(&options.folder))
+                return QStringLiteral("--folder needs a name");
+            options.hasFolder = true;
+        } else if (arg == u"--size") {
+            QString size;
+            if (!value(&size) || !QStringList{QStringLiteral("0"), QStringLiteral("800"),
+                                              QStringLiteral("1024"), QStringLiteral("1600")}
+                                      .contains(size))
+                return QStringLiteral("--size takes 0, 800, 1024 or 1600");
+            options.size = size.toInt();
+        } else if (arg == u"--description") {
+            if (!value(&options.description))
+                return QStringLiteral("--description needs a text");
+        } else if (arg == u"--services") {
+            QString ignored;
+            if (!value(&ignored))
+                return QStringLiteral("--services needs a file");
+        } else if (arg.startsWith(u"--services=")) {
+        } else if (arg == u"--no-wait") {
+            options.noWait = true;
+        } else if (arg.startsWith(u"-")) {
+            return u"unknown option " + arg;
+        } else if (options.service.isEmpty()) {
+            options.service = arg.toLower();
+        } else {
+            options.paths << QDir::cleanPath(QFileInfo(arg).absoluteFilePath());
+        }
+    }
+    static const QStringList services{QStringLiteral("facebook"), QStringLiteral("flickr"),
+                                      QStringLiteral("dropbox"), QStringLiteral("google"),
+                                      QStringLiteral("skydrive")};
+    if (!services.contains(options.service))
+        return options.service.isEmpty() ? QStringLiteral("no service named")
+                                         : u"unknown service " + options.service;
+    if (options.paths.isEmpty())
+        return QStringLiteral("no photos named");
+    if (options.service == u"flickr" && options.hasFolder)
+        return QStringLiteral("flickr takes no --folder");
+    return {};
+}
+
+// The album or folder called `name`: found among the service's, else made.
+QString findOrCreate(AlbumSource &source, const QString &name)
+{
+    for (const AlbumEntry &entry : source.albums()) {
+        if (entry.text == name)
+            return entry.cargo;
+    }
+    return source.createAlbum(name);
+}
+
+QString uploaderProgram()
+{
+    QString program = QueuedUploader::defaultProgram();
+#ifdef FLAZZ_UPLOADER_BUILT
+    // In the build tree the uploader lives beside the program, not here.
+    if (!QFileInfo::exists(program) && qEnvironmentVariableIsEmpty("FLAZZ_UPLOADER"))
+        program = QStringLiteral(FLAZZ_UPLOADER_BUILT);
+#endif
+    return program;
+}
+
+// Follows job `id` until it ends or stops; prints a line per photo.
+bool follow(const QString &queuePath, const QString &id, QTextStream &out, QTextStream &err)
+{
+    UploadQueue queue(queuePath);
+    const bool terminal = platform::isTerminal(stderr);
+    QueuedJob job = queue.job(id);
+    while (job.state == u"open") {
+        QThread::msleep(300);
+        job = queue.job(id);
+        if (terminal) {
+            int done = 0;
+            const QList<QueuedPhoto> photos = queue.photos(id);
+            for (const QueuedPhoto &photo : photos)
+                done += photo.state == u"sent" || photo.state == u"failed";
+            err << "\rUploading " << done << " of " << photos.size() << " to " << job.service << Qt::flush;
+        }
+    }
+    if (terminal)
+        err << Qt::endl;
+    bool all = true;
+    for (const QueuedPhoto &photo : queue.photos(id)) {
+        if (photo.state == u"sent") {
+            out << "sent\t" << photo.remoteId << '\t' << photo.path << Qt::endl;
+        } else {
+            all = false;
+            const QString reason = photo.reason.isEmpty() ? job.reason : photo.reason;
+            out << "failed\t" << (reason.isEmpty() ? QStringLiteral("not sent") : reason) << '\t'
+                << photo.path << Qt::endl;
+        }
+    }
+    return all;
+}
+
+} // namespace
+
+int cliSend(const QStringList &args)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        out << kHelp;
+        return 0;
+    }
+    Options options;
+    if (const QString problem = parse(args, options); !problem.isEmpty()) {
+        err << "flazz-cli send: " << problem << "\n\n" << kHelp;
+        return 2;
+    }
+
+    const ServiceConfig config = ServiceConfig::load(args);
+    AppState state;
+    state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
+    provisionAppData(state.AppDataFolder);
+    state.UploadSize = options.size;
+    cGDIpToken imaging;
+    clsTray tray(state.DataFolder, &imaging, state.MaxPhotos);
+    state.GdiplusToken = &imaging;
+    state.PhotoTray = &tray;
+    ConsolePrompt prompt(err);
+    RefusalLines refusals(out);
+    PhotoAdder(state, prompt, refusals).AddDropped(options.paths, options.description);
+    if (tray.Count() == 0)
+        return 1;
+    for (int i = 0; i < tray.Count(); ++i)
+        tray.setPhotoInfo(i, PhotoField::Remarks, options.description);
+
+    NoSignIn signIn;
+    const auto notSignedIn = [&] {
+        err << "flazz-cli send: not signed in to " << options.service << "; run 'flazz-cli signin "
+            << options.service << "' first." << Qt::endl;
+        return 2;
+    };
+    const QString queuePath = UploadQueue::pathIn(state.DataFolder);
+    const QString servicesFile = ServiceConfig::overridePath(args);
+    QueuedUploader uploader(queuePath, uploaderProgram(),
+                            servicesFile.isEmpty() ? QStringList()
+                                                   : QStringList{QStringLiteral("--services"), servicesFile});
+    UploadLists lists;
+    for (int i = 0; i < tray.Count(); ++i)
+        lists.append(tray.PhotoInfo(i, PhotoField::FilePath), tray.PhotoInfo(i, PhotoField::Remarks));
+
+    QString job;
+    try {
+        if (options.service == u"facebook") {
+            clsFacebook facebook(state, config, signIn, prompt);
+            if (!facebook.IsAuthoriseUserExist())
+                return notSignedIn();
+            const QString album =
+                options.hasFolder ? findOrCreate(facebook, options.folder) : QStringLiteral("me");
+            if (album.isEmpty())
+                return 1;
+            job = uploader.UploadToFacebook(facebook.AccessToken(), lists.photoList, lists.remarksList,
+                                            state.UploadSize, QStringLiteral("ALL_FRIENDS"), album);
+        } else if (options.service == u"flickr") {
+            clsFlickr flickr(state, config, signIn, prompt);
+            const QString token = flickr.GetFlickrUserAuthCode();
+            if (token.isEmpty() || !flickr.CheckFlickrUser(token))
+                return notSignedIn();
+            job = uploader.UploadToFlickr(token, lists.photoList, lists.remarksList, state.UploadSize);
+        } else {
+            std::unique_ptr<CloudConnector> connector;
+            QString syncFolder;
+            if (options.service == u"dropbox") {
+                connector = std::make_unique<clsDropbox>(state, config, signIn, prompt);
+                syncFolder = GetDropboxFolder();
+            } else if (options.service == u"google") {
+                connector = std::make_unique<clsGoogle>(state, config, signIn, prompt);
+                syncFolder = GetGoogleDriveFolder(state);
+            } else {
+                connector = std::make_unique<clsSkydrive>(state, config, signIn, prompt);
+                syncFolder = GetSkyDriveFolder();
+            }
+            if (!connector->IsAuthoriseUserExist())
+                return notSignedIn();
+            if (!syncFolder.isEmpty()) {
+                // The desktop client uploads what lands in its folder.
+                const QString destination = QDir(syncFolder).filePath(options.folder);
+                QDir().mkpath(destination);
+                bool all = true;
+                for (int i = 0; i < tray.Count(); ++i) {
+                    const QString path = tray.PhotoInfo(i, PhotoField::FilePath);
+                    const QString copy =
+                        QDir(destination).filePath(CloudFolderFlow::FreeCopyName(destination, path));
+                    if (QFile::copy(path, copy)) {
+                        out << "copied\t" << copy << '\t' << path << Qt::endl;
+                    } else {
+                        out << "failed\tcould not be copied\t" << path << Qt::endl;
+                        all = false;
+                    }
+                }
+                return all && refusals.refused == 0 ? 0 : 1;
+            }
+            QString target;
+            if (options.hasFolder) {
+                target = findOrCreate(*connector, options.folder);
+                if (options.service == u"dropbox")
+                    target = options.folder; // Dropbox names its folders by path
+                if (target.isEmpty())
+                    return 1;
+            }
+            if (options.service == u"dropbox")
+                job = uploader.UploadToDropBox(connector->AccessToken(), connector->AccessTokenSecret(),
+                                               lists.photoList, state.UploadSize, target);
+            else if (options.service == u"google")
+                job = uploader.UploadToGoogle(connector->AccessToken(), lists.photoList, state.UploadSize,
+                                              target);
+            else
+                job = uploader.UploadToSkydrive(connector->AccessToken(), lists.photoList, state.UploadSize,
+                                                target);
+        }
+    } catch (const ToolkitError &error) {
+        err << "flazz-cli send: " << error.description() << Qt::endl;
+        return 1;
+    }
+
+    if (options.noWait) {
+        out << job << Qt::endl;
+        return 0;
+    }
+    const bool all = follow(queuePath, job, out, err);
+    return all && refusals.refused == 0 ? 0 : 1;
+}
+
+int cliQueue(const QStringList &args)
+{
+    QTextStream out(stdout);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        out << kQueueHelp;
+        return 0;
+    }
+    if (!args.isEmpty()) {
+        QTextStream(stderr) << kQueueHelp;
+        return 2;
+    }
+    AppState state;
+    state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
+    UploadQueue queue(UploadQueue::pathIn(state.DataFolder));
+    if (!queue.isOpen()) {
+        QTextStream(stderr) << "flazz-cli queue: " << queue.errorText() << Qt::endl;
+        return 1;
+    }
+    for (const QString &jobState :
+         {QStringLiteral("open"), QStringLiteral("stopped"), QStringLiteral("ended")}) {
+        for (const QueuedJob &job : queue.jobs(jobState)) {
+            out << "job\t" << job.id << '\t' << job.service << '\t' << job.state << '\t' << job.reason
+                << Qt::endl;
+            for (const QueuedPhoto &photo : queue.photos(job.id))
+                out << "photo\t" << job.id << '\t' << photo.seq << '\t' << photo.state << '\t'
+                    << (photo.state == u"sent" ? photo.remoteId : photo.reason) << '\t' << photo.path
+                    << Qt::endl;
+        }
+    }
+    return 0;
+}
