@@ -2,7 +2,7 @@
 // code the drop zone uses, so the rules (content check, duplicates, the
 // 100-photo limit, folders searched depth first) are the program's own.
 
-#include "ConsolePrompt.h"
+#include "CliSupport.h"
 #include "core/AppState.h"
 #include "core/UserPrompt.h"
 #include "imaging/cGDIpToken.h"
@@ -35,27 +35,6 @@ constexpr char kHelp[] = "Usage: flazz-cli add PATH...\n"
                          "\n"
                          "Exit status: 0 when at least one photo was added, 1 when none, 2 on a\n"
                          "usage error.\n";
-
-class LineProgress : public AddProgress
-{
-public:
-    explicit LineProgress(QTextStream &out) : m_out(out) {}
-
-    void open() override {}
-    void close() override {}
-    void fileLookedAt(const QString &) override {}
-    void processEvents() override {}
-    void fileDone(const PhotoCheck &check) override
-    {
-        if (check.refusal == AddRefusal::None)
-            m_out << "added\t" << check.ID << '\t' << check.FilePath << Qt::endl;
-        else
-            m_out << "refused\t" << refusalText(check.refusal) << '\t' << check.FilePath << Qt::endl;
-    }
-
-private:
-    QTextStream &m_out;
-};
 
 } // namespace
 
@@ -90,7 +69,12 @@ int cliAdd(const QStringList &args)
     state.GdiplusToken = &token;
     state.PhotoTray = &tray;
     ConsolePrompt prompt(err);
-    LineProgress progress(out);
+    FileProgress progress([&out](const PhotoCheck &check) {
+        if (check.refusal == AddRefusal::None)
+            out << "added\t" << check.ID << '\t' << check.FilePath << Qt::endl;
+        else
+            out << "refused\t" << refusalText(check.refusal) << '\t' << check.FilePath << Qt::endl;
+    });
 
     PhotoAdder adder(state, prompt, progress);
     const PhotoAdder::Summary summary = adder.AddDropped(paths, QString());

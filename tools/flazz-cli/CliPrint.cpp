@@ -2,7 +2,7 @@
 // sign-in and upload the print window runs (the same flow and connector);
 // --pdf writes the pages local printing would print.
 
-#include "ConsolePrompt.h"
+#include "CliSupport.h"
 #include "core/AppState.h"
 #include "core/UserPrompt.h"
 #include "imaging/cGDIpToken.h"
@@ -28,21 +28,6 @@
 int cliPrint(const QStringList &args);
 
 namespace {
-
-QTextStream &err()
-{
-    static QTextStream stream(stderr);
-    return stream;
-}
-
-class QuietAddProgress : public AddProgress
-{
-public:
-    void open() override {}
-    void close() override {}
-    void fileLookedAt(const QString &) override {}
-    void processEvents() override {}
-};
 
 // The cart is printed, not opened: the caller decides what to do with it.
 class NoShell : public platform::Shell
@@ -85,7 +70,7 @@ public:
     void setStatus(const QString &text) override
     {
         if (platform::isTerminal(stderr))
-            err() << text << Qt::endl;
+            standardError() << text << Qt::endl;
     }
     void setMeter(int, int, int) override {}
     void stepMeter() override {}
@@ -117,13 +102,17 @@ public:
 int usage(const QString &problem)
 {
     if (!problem.isEmpty())
-        err() << "flazz-cli print: " << problem << Qt::endl;
-    err() << "usage: flazz-cli print [--services FILE] --cart EMAIL PATH..." << Qt::endl
-          << "       flazz-cli print --pdf FILE PATH..." << Qt::endl
-          << "  --cart signs EMAIL in to the print service (the password is read as one line" << Qt::endl
-          << "  from standard input), uploads the photos in their original resolution, puts" << Qt::endl
-          << "  them into the cart and prints the cart's sign-in address as the last line." << Qt::endl
-          << "  --pdf writes the local print of the photos to FILE, one page per photo." << Qt::endl;
+        standardError() << "flazz-cli print: " << problem << Qt::endl;
+    standardError() << "usage: flazz-cli print [--services FILE] --cart EMAIL PATH..." << Qt::endl
+                    << "       flazz-cli print --pdf FILE PATH..." << Qt::endl
+                    << "  --cart signs EMAIL in to the print service (the password is read as one line"
+                    << Qt::endl
+                    << "  from standard input), uploads the photos in their original resolution, puts"
+                    << Qt::endl
+                    << "  them into the cart and prints the cart's sign-in address as the last line."
+                    << Qt::endl
+                    << "  --pdf writes the local print of the photos to FILE, one page per photo."
+                    << Qt::endl;
     return 2;
 }
 
@@ -166,19 +155,19 @@ int cliPrint(const QStringList &args)
     clsTray tray(state.DataFolder, &token, state.MaxPhotos);
     state.PhotoTray = &tray;
     state.GdiplusToken = &token;
-    ConsolePrompt prompt(err(), ConsolePrompt::Questions::Accept,
+    ConsolePrompt prompt(standardError(), ConsolePrompt::Questions::Accept,
                          QStringLiteral("No connection to the print service."));
-    QuietAddProgress adding;
+    FileProgress adding;
     PhotoAdder(state, prompt, adding).AddDropped(paths, QString());
     if (tray.Count() == 0) {
-        err() << "flazz-cli print: none of the paths holds a photo" << Qt::endl;
+        standardError() << "flazz-cli print: none of the paths holds a photo" << Qt::endl;
         return 1;
     }
 
     if (!pdf.isEmpty()) {
         QString problem;
         if (!PrintPhotosToPdf(pdf, PhotoPaths(tray), &problem)) {
-            err() << "flazz-cli print: " << problem << Qt::endl;
+            standardError() << "flazz-cli print: " << problem << Qt::endl;
             return 1;
         }
         QTextStream(stdout) << QDir::toNativeSeparators(QFileInfo(pdf).absoluteFilePath()) << Qt::endl;
@@ -202,10 +191,11 @@ int cliPrint(const QStringList &args)
 
     const PrintFlow::SendReport &report = flow.lastSend();
     for (const QString &file : report.leftOut)
-        err() << "flazz-cli print: not taken: " << file << Qt::endl;
+        standardError() << "flazz-cli print: not taken: " << file << Qt::endl;
     if (!report.signedIn || !report.uploaded || report.cart.isEmpty()) {
-        err() << "flazz-cli print: "
-              << (report.problem.isEmpty() ? QStringLiteral("stopped") : report.problem) << Qt::endl;
+        standardError() << "flazz-cli print: "
+                        << (report.problem.isEmpty() ? QStringLiteral("stopped") : report.problem)
+                        << Qt::endl;
         return 1;
     }
     QTextStream(stdout) << report.cart << Qt::endl;

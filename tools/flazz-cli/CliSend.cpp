@@ -1,7 +1,7 @@
 // flazz-cli send and flazz-cli queue: a destination button's work from a
 // script, on the sign-in stored by the program (or by flazz-cli signin).
 
-#include "ConsolePrompt.h"
+#include "CliSupport.h"
 #include "cloudfolders/CloudConnector.h"
 #include "cloudfolders/SyncFolders.h"
 #include "cloudfolders/clsDropbox.h"
@@ -78,27 +78,6 @@ public:
     bool askAuthorize() override { return false; }
     bool askCompleteAuthorization() override { return false; }
     void openInBrowser(const QString &) override {}
-};
-
-class RefusalLines : public AddProgress
-{
-public:
-    explicit RefusalLines(QTextStream &out) : m_out(out) {}
-    void open() override {}
-    void close() override {}
-    void fileLookedAt(const QString &) override {}
-    void processEvents() override {}
-    void fileDone(const PhotoCheck &check) override
-    {
-        if (check.refusal != AddRefusal::None) {
-            m_out << "refused\t" << refusalText(check.refusal) << '\t' << check.FilePath << Qt::endl;
-            ++refused;
-        }
-    }
-    int refused = 0;
-
-private:
-    QTextStream &m_out;
 };
 
 struct Options
@@ -245,7 +224,13 @@ int cliSend(const QStringList &args)
     state.GdiplusToken = &imaging;
     state.PhotoTray = &tray;
     ConsolePrompt prompt(err);
-    RefusalLines refusals(out);
+    int refused = 0;
+    FileProgress refusals([&out, &refused](const PhotoCheck &check) {
+        if (check.refusal == AddRefusal::None)
+            return;
+        out << "refused\t" << refusalText(check.refusal) << '\t' << check.FilePath << Qt::endl;
+        ++refused;
+    });
     PhotoAdder(state, prompt, refusals).AddDropped(options.paths, options.description);
     if (tray.Count() == 0)
         return 1;
@@ -316,7 +301,7 @@ int cliSend(const QStringList &args)
                         all = false;
                     }
                 }
-                return all && refusals.refused == 0 ? 0 : 1;
+                return all && refused == 0 ? 0 : 1;
             }
             QString target;
             if (options.hasFolder) {
@@ -346,7 +331,7 @@ int cliSend(const QStringList &args)
         return 0;
     }
     const bool all = follow(queuePath, job, out, err);
-    return all && refusals.refused == 0 ? 0 : 1;
+    return all && refused == 0 ? 0 : 1;
 }
 
 int cliQueue(const QStringList &args)

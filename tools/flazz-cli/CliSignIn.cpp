@@ -3,7 +3,7 @@
 // standard input says the browser is done (the end of input is Cancel). The
 // token lands in the settings file exactly where the windows put it.
 
-#include "ConsolePrompt.h"
+#include "CliSupport.h"
 #include "cloudfolders/clsDropbox.h"
 #include "core/AppState.h"
 #include "core/DataInstall.h"

@@ -3,7 +3,7 @@
 // the window's own, so the token lands in the settings exactly as a sign-in
 // from the window leaves it.
 
-#include "ConsolePrompt.h"
+#include "CliSupport.h"
 #include "cloudfolders/clsGoogle.h"
 #include "cloudfolders/clsSkydrive.h"
 #include "core/AppState.h"

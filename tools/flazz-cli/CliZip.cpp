@@ -2,7 +2,7 @@
 // (duplicates, the 100-photo limit, folders searched) and the same archive
 // writer as the main window, so what this prints is what the button makes.
 
-#include "ConsolePrompt.h"
+#include "CliSupport.h"
 #include "core/AppState.h"
 #include "core/UserPrompt.h"
 #include "imaging/cGDIpToken.h"
@@ -25,30 +25,18 @@ int cliZip(const QStringList &args);
 
 namespace {
 
-QTextStream &err()
-{
-    static QTextStream stream(stderr);
-    return stream;
-}
-
-class QuietAddProgress : public AddProgress
-{
-public:
-    void open() override {}
-    void close() override {}
-    void fileLookedAt(const QString &) override {}
-    void processEvents() override {}
-};
-
 int usage(const QString &problem)
 {
     if (!problem.isEmpty())
-        err() << "flazz-cli zip: " << problem << Qt::endl;
-    err() << "usage: flazz-cli zip [--size 0|800|1024|1600] [--out FOLDER] PATH..." << Qt::endl
-          << "  Packs the photos (files, or folders searched for photos) into a dated archive," << Qt::endl
-          << "  each scaled so that its longer side is at most SIZE pixels (0: original size)." << Qt::endl
-          << "  The archive goes to FOLDER (default: the desktop's \"Flazz\" folder); its full" << Qt::endl
-          << "  path is the last line printed." << Qt::endl;
+        standardError() << "flazz-cli zip: " << problem << Qt::endl;
+    standardError() << "usage: flazz-cli zip [--size 0|800|1024|1600] [--out FOLDER] PATH..." << Qt::endl
+                    << "  Packs the photos (files, or folders searched for photos) into a dated archive,"
+                    << Qt::endl
+                    << "  each scaled so that its longer side is at most SIZE pixels (0: original size)."
+                    << Qt::endl
+                    << "  The archive goes to FOLDER (default: the desktop's \"Flazz\" folder); its full"
+                    << Qt::endl
+                    << "  path is the last line printed." << Qt::endl;
     return 2;
 }
 
@@ -98,18 +86,18 @@ int cliZip(const QStringList &args)
     clsTray tray(state.DataFolder, &token, state.MaxPhotos);
     state.PhotoTray = &tray;
     state.GdiplusToken = &token;
-    ConsolePrompt prompt(err(), ConsolePrompt::Questions::Accept);
-    QuietAddProgress adding;
+    ConsolePrompt prompt(standardError(), ConsolePrompt::Questions::Accept);
+    FileProgress adding;
     PhotoAdder(state, prompt, adding).AddDropped(paths, QString());
     if (tray.Count() == 0) {
-        err() << "flazz-cli zip: none of the paths holds a photo" << Qt::endl;
+        standardError() << "flazz-cli zip: none of the paths holds a photo" << Qt::endl;
         return 1;
     }
 
     if (folder.isEmpty())
         folder = ZipFolder();
     if (!QDir().mkpath(folder)) {
-        err() << "flazz-cli zip: cannot create " << folder << Qt::endl;
+        standardError() << "flazz-cli zip: cannot create " << folder << Qt::endl;
         return 1;
     }
     const QString archive = QDir(folder).absoluteFilePath(ArchiveName(QDateTime::currentDateTime()));
@@ -117,14 +105,14 @@ int cliZip(const QStringList &args)
     ZipArchiveWriter::Hooks hooks;
     if (platform::isTerminal(stderr)) {
         hooks.progress = [](int written, int total) {
-            err() << "\r" << written << "/" << total << " photos" << (written == total ? "\n" : "")
-                  << Qt::flush;
+            standardError() << "\r" << written << "/" << total << " photos" << (written == total ? "\n" : "")
+                            << Qt::flush;
         };
     }
     ZipArchiveWriter writer(size);
     if (writer.write(archive, PhotoPaths(tray), hooks, PreparedCopies(tray, size)) !=
         ZipArchiveWriter::Outcome::Written) {
-        err() << "flazz-cli zip: " << writer.errorString() << Qt::endl;
+        standardError() << "flazz-cli zip: " << writer.errorString() << Qt::endl;
         return 1;
     }
     QTextStream(stdout) << QDir::toNativeSeparators(archive) << Qt::endl;

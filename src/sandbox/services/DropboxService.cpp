@@ -2,6 +2,7 @@
 
 #include "sandbox/SandboxStore.h"
 #include "sandbox/StandinServer.h"
+#include "sandbox/services/SignInPages.h"
 #include "webkit/Ansi.h"
 #include "webkit/ServiceConfig.h"
 
@@ -440,16 +441,7 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
         return html(200, QStringLiteral("Dropbox - Home"), QStringLiteral("<p>Your files.</p>"));
     });
 
-    server.answer("POST", "/sandbox/expire", [this](const StandinRequest &r) {
-        const QString token = r.formValue(QStringLiteral("token"));
-        const int count = token.isEmpty() ? expireAllTokens() : int(expireToken(token));
-        // A person pressed Expire on the sandbox page: back to that page.
-        const QByteArray from = r.header("Referer");
-        if (from.startsWith("http://127.0.0.1:"))
-            return StandinAnswer{303, {{"Location", from}}, {}, {}};
-        return html(200, QStringLiteral("Dropbox sandbox"),
-                    QStringLiteral("<p>%1 token(s) expired.</p>").arg(count));
-    });
+    SignInPages::installPageExpireControl(server, store, kService);
 }
 
 QString DropboxService::pageSection(const SandboxStore &store) const

@@ -3,6 +3,7 @@
 
 #include "sandbox/SandboxStore.h"
 #include "sandbox/StandinServer.h"
+#include "sandbox/services/SignInPages.h"
 #include "webkit/ServiceConfig.h"
 
 #include <QCryptographicHash>
@@ -278,16 +279,7 @@ void FlickrService::install(StandinServer &server, SandboxStore &store)
                     QStringLiteral("<p>You did not authorize Flazz. It cannot reach your account.</p>"));
     });
 
-    server.answer("POST", "/sandbox/expire", [this](const StandinRequest &r) {
-        const QString token = r.formValue(QStringLiteral("token"));
-        const int count = token.isEmpty() ? expireAllTokens() : int(expireToken(token));
-        // A person pressed Expire on the sandbox page: back to that page.
-        const QByteArray from = r.header("Referer");
-        if (from.startsWith("http://127.0.0.1:"))
-            return StandinAnswer{303, {{"Location", from}}, {}, {}};
-        return html(200, QStringLiteral("Flickr sandbox"),
-                    QStringLiteral("<p>%1 token(s) expired.</p>").arg(count));
-    });
+    SignInPages::installPageExpireControl(server, store, kService);
 }
 
 QString FlickrService::pageSection(const SandboxStore &store) const

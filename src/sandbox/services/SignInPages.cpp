@@ -124,6 +124,19 @@ void installExpireControl(StandinServer &server, SandboxStore &store, const QStr
     });
 }
 
+void installPageExpireControl(StandinServer &server, SandboxStore &store, const QString &service)
+{
+    server.answer("POST", "/sandbox/expire", [&store, service](const StandinRequest &r) {
+        const QString token = r.formValue(QStringLiteral("token"));
+        const int count =
+            token.isEmpty() ? store.expireTokens(service) : int(store.expireToken(service, token));
+        const QByteArray from = r.header("Referer");
+        if (from.startsWith("http://127.0.0.1:"))
+            return StandinAnswer{303, {{"Location", from}}, {}, {}};
+        return html(200, page(service + u" sandbox", QStringLiteral("%1 token(s) expired.").arg(count)));
+    });
+}
+
 QString bearerToken(const StandinRequest &request)
 {
     const QString header = QString::fromLatin1(request.header("Authorization")).trimmed();

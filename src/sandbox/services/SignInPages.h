@@ -56,6 +56,9 @@ int expireTokens(SandboxStore &store, const QString &service);
 // Answers POST /sandbox/expire-tokens on `server` by expiring every token, so
 // that renewal can be tried by hand as well as from tests.
 void installExpireControl(StandinServer &server, SandboxStore &store, const QString &service);
+// Answers POST /sandbox/expire on `server`: the form's "token", or every
+// token when it names none. Pressed on the sandbox page, it goes back there.
+void installPageExpireControl(StandinServer &server, SandboxStore &store, const QString &service);
 
 // The token of an "Authorization: Bearer …" header; empty when none.
 QString bearerToken(const StandinRequest &request);

@@ -1,10 +1,43 @@
 #pragma once
 
 #include "core/UserPrompt.h"
+#include "photoset/AddProgress.h"
+#include "photoset/PhotoCheck.h"
 
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+
+#include <cstdio>
+#include <functional>
+
+// What the commands tell on standard error (messages, progress).
+inline QTextStream &standardError()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+// Adding photos without a window: each verdict goes to `onFile`, when given.
+class FileProgress : public AddProgress
+{
+public:
+    explicit FileProgress(std::function<void(const PhotoCheck &)> onFile = {}) : m_onFile(std::move(onFile))
+    {
+    }
+    void open() override {}
+    void close() override {}
+    void fileLookedAt(const QString &) override {}
+    void processEvents() override {}
+    void fileDone(const PhotoCheck &check) override
+    {
+        if (m_onFile)
+            m_onFile(check);
+    }
+
+private:
+    std::function<void(const PhotoCheck &)> m_onFile;
+};
 
 // What the program's windows would say goes to standard error, one line a
 // message; there is nobody to answer. Commands that run a whole flow accept
