@@ -256,7 +256,11 @@ bool Sandbox::setFault(const QString &service, const QString &fault, const QStri
         return true;
     }
 
-    StandinFaults f;
+    // Switches add up (a latency and an upload cap make a slow link); only
+    // "none" takes them away. Faults on a path are set afresh each time.
+    StandinFaults f = pathPrefix.isEmpty() ? entry->server->faults() : StandinFaults();
+    if (!f.any() || f.count == 0)
+        f = StandinFaults();
     f.count = count > 0 ? count : -1;
     if (fault == u"latency")
         f.latency = std::chrono::milliseconds(number < 0 ? 2000 : number);
@@ -272,10 +276,14 @@ bool Sandbox::setFault(const QString &service, const QString &fault, const QStri
         f.closeAbruptly = true;
     else if (fault == u"oversize")
         f.oversizeBy = number <= 0 ? qint64(80) * 1024 * 1024 : number;
-    else if (fault == u"error")
+    else if (fault == u"error") {
         f.status = number < 500 || number > 599 ? 500 : int(number);
-    else if (fault == u"unavailable")
-        f = StandinFaults::unavailable(number < 0 ? 30 : int(number), f.count);
+        f.retryAfterSeconds = -1;
+    } else if (fault == u"unavailable") {
+        const StandinFaults unavailable = StandinFaults::unavailable(number < 0 ? 30 : int(number));
+        f.status = unavailable.status;
+        f.retryAfterSeconds = unavailable.retryAfterSeconds;
+    }
 
     if (fault == u"none" && pathPrefix.isEmpty())
         entry->server->clearFaults();

@@ -34,11 +34,14 @@ struct SandboxRequestLine
 // The home server's control endpoint, for scripts and tests:
 //   POST /control/faults  service=<name>&fault=<kind>[&value=<n>][&count=<n>][&path=<prefix>]
 //       kind: none, latency (ms), bandwidth (answer bytes/s),
-//             upload-bandwidth (request bytes/s), drip (ms per byte),
+//             upload-bandwidth (request bytes/s, all connections together),
+//             drip (ms per byte),
 //             truncate (body bytes sent), close, oversize (filler bytes added),
 //             error (status, 500),
 //             unavailable (Retry-After seconds, 30), expire-tokens
 //       count: the next n requests only; absent or 0 for all of them
+//       A service's switches add up (latency and upload-bandwidth make a slow
+//       link) until "none" clears them.
 //   GET  /control/faults  one line per service: "<name>\t<faults>"
 class Sandbox
 {

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QtDebug>
 
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -112,11 +113,17 @@ struct ServerState
     qsizetype received = 0;
     qsizetype recordLimit = -1;
     Listener listener;
+    // The request-reading cap stands for the client's uplink, so every
+    // connection draws on one budget: opening more connections buys no
+    // more bandwidth, as on a real link.
+    double upstreamTokens = 0;
+    std::chrono::steady_clock::time_point upstreamRefilled{};
 
     Handler route(const QByteArray &method, const QByteArray &path) const;
     StandinFaults takeFaults(const QByteArray &path);
     void record(const StandinRequest &request);
     void notify(const StandinRequest &request, int status);
+    qint64 takeUpstream(qint64 bytesPerSecond, qint64 wanted);
 };
 
 StandinServer::Handler ServerState::route(const QByteArray &method, const QByteArray &path) const
@@ -166,6 +173,24 @@ void ServerState::record(const StandinRequest &request)
         while (seen.size() > recordLimit)
             seen.removeFirst();
     }
+}
+
+qint64 ServerState::takeUpstream(qint64 bytesPerSecond, qint64 wanted)
+{
+    std::lock_guard lock(mutex);
+    const auto now = std::chrono::steady_clock::now();
+    // At most one pacing tick's worth piles up while nobody reads.
+    const double burst = std::max(1.0, double(bytesPerSecond) * kPaceMs / 1000.0);
+    if (upstreamRefilled == std::chrono::steady_clock::time_point{}) {
+        upstreamTokens = burst;
+    } else {
+        const double seconds = std::chrono::duration<double>(now - upstreamRefilled).count();
+        upstreamTokens = std::min(burst, upstreamTokens + seconds * double(bytesPerSecond));
+    }
+    upstreamRefilled = now;
+    const qint64 take = std::min<qint64>(wanted, qint64(upstreamTokens));
+    upstreamTokens -= double(take);
+    return take;
 }
 
 void ServerState::notify(const StandinRequest &request, int status)
@@ -220,7 +245,7 @@ private:
     bool m_keepAlive = true;
     bool m_http10 = false;
 
-    qint64 m_readAllowance = -1; // request bytes that may still be taken this tick; negative when unpaced
+    bool m_readPaced = false; // the body is taken at the pace of the server's upstream budget
     QTimer m_readTimer;
 
     QByteArray m_out;
@@ -247,10 +272,7 @@ Connection::Connection(ServerState &impl, QTcpSocket *socket, QObject *parent)
             deleteLater();
     });
     m_readTimer.setInterval(kPaceMs);
-    connect(&m_readTimer, &QTimer::timeout, this, [this] {
-        m_readAllowance = std::max<qint64>(1, m_faults.requestBytesPerSecond * kPaceMs / 1000);
-        pull();
-    });
+    connect(&m_readTimer, &QTimer::timeout, this, &Connection::pull);
     connect(&m_writeTimer, &QTimer::timeout, this, &Connection::pump);
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(kIdleMs);
@@ -267,7 +289,7 @@ Connection::Connection(ServerState &impl, QTcpSocket *socket, QObject *parent)
 void Connection::pull()
 {
     m_idleTimer.start();
-    const bool paced = m_readAllowance >= 0 && m_stage != Stage::Head && m_stage != Stage::Answering;
+    const bool paced = m_readPaced && m_stage != Stage::Head && m_stage != Stage::Answering;
     if (paced) {
         // Keep little in hand, so that the kernel holds the sender back.
         const qint64 room = 2 * m_socket->readBufferSize() - m_in.size();
@@ -284,10 +306,8 @@ qint64 Connection::takeable(qint64 wanted)
     qint64 take = std::min<qint64>(wanted, m_in.size());
     // Pacing counts what the request parser takes, not what the socket
     // delivered: bytes already buffered when the head arrived are paced too.
-    if (m_readAllowance >= 0) {
-        take = std::min(take, m_readAllowance);
-        m_readAllowance -= take;
-    }
+    if (m_readPaced && take > 0)
+        take = m_impl.takeUpstream(m_faults.requestBytesPerSecond, take);
     return take;
 }
 
@@ -465,18 +485,18 @@ bool Connection::parseHead(const QByteArray &head)
 
 void Connection::startReadPacing()
 {
-    m_readAllowance = std::max<qint64>(1, m_faults.requestBytesPerSecond * kPaceMs / 1000);
+    m_readPaced = true;
     // A small buffer makes the kernel push back on the sender.
-    m_socket->setReadBufferSize(m_readAllowance);
+    m_socket->setReadBufferSize(std::max<qint64>(1, m_faults.requestBytesPerSecond * kPaceMs / 1000));
     m_readTimer.start();
 }
 
 void Connection::dispatch()
 {
     m_stage = Stage::Answering;
-    if (m_readAllowance >= 0) {
+    if (m_readPaced) {
         m_readTimer.stop();
-        m_readAllowance = -1;
+        m_readPaced = false;
         m_socket->setReadBufferSize(0);
     }
     m_impl.record(m_request);

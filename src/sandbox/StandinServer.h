@@ -86,9 +86,9 @@ struct StandinAnswer
 // bandwidth cap answers late and slowly.
 struct StandinFaults
 {
-    std::chrono::milliseconds latency{0};      // added before answering
-    qint64 answerBytesPerSecond = 0;           // cap on the answer, 0 for none
-    qint64 requestBytesPerSecond = 0;          // cap on reading the request, 0 for none
+    std::chrono::milliseconds latency{0}; // added before answering
+    qint64 answerBytesPerSecond = 0;      // cap on the answer, 0 for none
+    qint64 requestBytesPerSecond = 0;     // cap on reading requests, all connections together; 0 for none
     std::chrono::milliseconds dripInterval{0}; // the answer goes out one `dripBytes` piece per interval
     qint64 dripBytes = 1;
     qint64 truncateBodyAt =

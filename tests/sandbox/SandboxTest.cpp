@@ -3,6 +3,7 @@
 #include "support/TestText.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QImage>
 #include <QJsonObject>
@@ -182,6 +183,17 @@ TEST(Sandbox, FaultSwitchesReachTheServiceThroughTheControlEndpoint)
     EXPECT_EQ(fetch(upload, "POST", "x").status, 502);
     EXPECT_EQ(fetch(control, "POST", "service=Photos&fault=none").body, "ok");
     EXPECT_EQ(fetch(upload, "POST", "x").status, 200);
+
+    // Switches add up to a slow link until "none" clears them.
+    EXPECT_EQ(fetch(control, "POST", "service=Photos&fault=latency&value=300").body, "ok");
+    EXPECT_EQ(fetch(control, "POST", "service=Photos&fault=upload-bandwidth&value=20000000").body, "ok");
+    EXPECT_TRUE(fetch(control).body.contains("Photos\tlatency 300 ms, requests read at 20000000 bytes/s"));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(fetch(upload, "POST", "x").status, 200);
+    EXPECT_GE(clock.elapsed(), 290);
+    EXPECT_EQ(fetch(control, "POST", "service=Photos&fault=none").body, "ok");
+    EXPECT_TRUE(fetch(control).body.contains("Photos\tnone"));
 
     EXPECT_EQ(fetch(control, "POST", "service=Nobody&fault=close").status, 400);
     EXPECT_EQ(fetch(control, "POST", "service=Photos&fault=melt").status, 400);

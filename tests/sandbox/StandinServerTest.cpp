@@ -280,6 +280,43 @@ TEST(StandinServer, DecodesParametersAsTheServiceDidAndKeepsDuplicates)
     EXPECT_FALSE(r.multipart().has_value());
 }
 
+TEST(StandinServer, TheUploadCapIsOneLinkSharedByEveryConnection)
+{
+    StandinServer server;
+    server.answer("POST", "/up", [](const StandinRequest &r) { return StandinAnswer{200, {}, r.body}; });
+    StandinFaults link;
+    link.requestBytesPerSecond = 400 * 1024;
+    server.setFaults(link);
+
+    // Three uploads at once, each on a connection of its own: together they
+    // get the link's 400 KB/s, not 400 KB/s each.
+    QNetworkAccessManager net;
+    QList<QByteArray> bodies;
+    QList<QNetworkReply *> replies;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 3; ++i) {
+        bodies << pattern(20 + i, 200 * 1024);
+        QNetworkRequest request{QUrl(server.baseUrl() + u"/up")};
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/octet-stream"));
+        replies << net.post(request, bodies.last());
+    }
+    QEventLoop loop;
+    int finished = 0;
+    for (QNetworkReply *reply : replies)
+        QObject::connect(reply, &QNetworkReply::finished, &loop, [&] {
+            if (++finished == 3)
+                loop.quit();
+        });
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_GE(clock.elapsed(), 1300);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(replies[i]->readAll(), bodies[i]);
+        delete replies[i];
+    }
+}
+
 TEST(StandinServer, EachFaultIsWhatAClientSees)
 {
     StandinServer server;
