@@ -326,6 +326,7 @@ void Sandbox::installHome()
     m_home->answerPrefix("GET", "/files/", [this](const StandinRequest &r) { return file(r); });
     m_home->answer("GET", "/control/faults", [this](const StandinRequest &r) { return control(r); });
     m_home->answer("POST", "/control/faults", [this](const StandinRequest &r) { return control(r); });
+    m_home->answer("GET", "/control/traffic", [this](const StandinRequest &) { return traffic(); });
     m_home->answer(
         "GET", "/howitworks.html",
         htmlAnswer(simplePage(
@@ -368,6 +369,17 @@ StandinAnswer Sandbox::file(const StandinRequest &request) const
     }
     return StandinAnswer{
         200, {{"Content-Type", contentTypeFor(relative)}, {"X-Content-Type-Options", "nosniff"}}, bytes};
+}
+
+StandinAnswer Sandbox::traffic() const
+{
+    QString text;
+    for (const Entry &entry : m_entries) {
+        text += entry.service->name() + u'\t' + QString::number(entry.server->port()) + u'\t' +
+                QString::number(entry.server->requestCount()) + u'\t' +
+                QString::number(entry.server->requestBytes()) + u'\n';
+    }
+    return textAnswer(text);
 }
 
 StandinAnswer Sandbox::control(const StandinRequest &request)

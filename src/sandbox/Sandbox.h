@@ -43,6 +43,8 @@ struct SandboxRequestLine
 //       A service's switches add up (latency and upload-bandwidth make a slow
 //       link) until "none" clears them.
 //   GET  /control/faults  one line per service: "<name>\t<faults>"
+//   GET  /control/traffic one line per service: "<name>\t<port>\t<requests>\t<request bytes>"
+//       (services that share a server show the same figures)
 class Sandbox
 {
 public:
@@ -94,6 +96,7 @@ private:
     void remember(const QString &service, const StandinRequest &request, int status);
     StandinAnswer page() const;
     StandinAnswer control(const StandinRequest &request);
+    StandinAnswer traffic() const;
     StandinAnswer file(const StandinRequest &request) const;
     const Entry *find(const QString &service) const;
 

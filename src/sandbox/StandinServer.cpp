@@ -111,6 +111,7 @@ struct ServerState
     std::vector<std::pair<QByteArray, StandinFaults>> pathFaults;
     QList<StandinRequest> seen;
     qsizetype received = 0;
+    qint64 receivedBytes = 0; // heads and bodies, as on the wire but for chunk framing
     qsizetype recordLimit = -1;
     Listener listener;
     // The request-reading cap stands for the client's uplink, so every
@@ -169,6 +170,9 @@ void ServerState::record(const StandinRequest &request)
     std::lock_guard lock(mutex);
     seen.append(request);
     ++received;
+    receivedBytes += request.requestLine.size() + 4 + request.body.size();
+    for (const auto &[name, value] : request.headers)
+        receivedBytes += name.size() + 2 + value.size() + 2;
     if (recordLimit >= 0) {
         while (seen.size() > recordLimit)
             seen.removeFirst();
@@ -788,6 +792,12 @@ qsizetype StandinServer::requestCount() const
     return d->received;
 }
 
+qint64 StandinServer::requestBytes() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->receivedBytes;
+}
+
 StandinRequest StandinServer::lastRequest() const
 {
     std::lock_guard lock(d->mutex);
@@ -799,6 +809,7 @@ void StandinServer::clearRequests()
     std::lock_guard lock(d->mutex);
     d->seen.clear();
     d->received = 0;
+    d->receivedBytes = 0;
 }
 
 void StandinServer::setRecordLimit(qsizetype count)

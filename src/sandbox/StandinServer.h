@@ -151,6 +151,7 @@ public:
     // have arrived; false when `timeoutMs` passed first.
     bool waitForRequests(qsizetype count, int timeoutMs = 5000) const;
     qsizetype requestCount() const;
+    qint64 requestBytes() const;        // of every request counted by requestCount()
     StandinRequest lastRequest() const; // empty when none came
     void clearRequests();
     // Keeps only the last `count` requests (a long-running sandbox must not

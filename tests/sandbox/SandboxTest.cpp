@@ -195,6 +195,10 @@ TEST(Sandbox, FaultSwitchesReachTheServiceThroughTheControlEndpoint)
     EXPECT_EQ(fetch(control, "POST", "service=Photos&fault=none").body, "ok");
     EXPECT_TRUE(fetch(control).body.contains("Photos\tnone"));
 
+    const int port = sandbox.server(QStringLiteral("Photos"))->port();
+    EXPECT_TRUE(fetch(sandbox.homeUrl() + u"/control/traffic")
+                    .body.contains(QStringLiteral("Photos\t%1\t5\t").arg(port).toUtf8()));
+
     EXPECT_EQ(fetch(control, "POST", "service=Nobody&fault=close").status, 400);
     EXPECT_EQ(fetch(control, "POST", "service=Photos&fault=melt").status, 400);
 
