@@ -78,6 +78,9 @@ ProgramWiring::ProgramWiring(AppState &state, UserPrompt &prompt, SkypeLocator &
       m_printWindows(std::make_unique<QtPrintWindows>(state, m_services.lifePics.serviceName)),
       m_localPrinter(std::make_unique<QtLocalPrinter>(state))
 {
+    m_uploader->setPreparedCopies([&state](const QString &path, int uploadSize) {
+        return state.PhotoTray ? state.PhotoTray->PreparedCopyOf(path, uploadSize) : QByteArray();
+    });
 }
 
 ProgramWiring::~ProgramWiring() = default;

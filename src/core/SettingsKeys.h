@@ -23,4 +23,7 @@ inline constexpr char GoogleID[] = "//Settings//Google//GoogleID";
 inline constexpr char SkydriveAccessToken[] = "//Settings//Skydrive//access_token";
 inline constexpr char SkydriveAuthenticationToken[] = "//Settings//Skydrive//authentication_token";
 inline constexpr char SkydriveRefreshToken[] = "//Settings//Skydrive//refresh_token";
+// Photos the background uploader sends at once to each service (1 to 16;
+// absent or anything else: its default).
+inline constexpr char UploadConnections[] = "//Settings//Uploader//Connections";
 } // namespace SettingsKey

@@ -242,6 +242,15 @@ QString clsTray::LookUpAttribution(const QString &ID) const
     }
 }
 
+QByteArray clsTray::PreparedCopyOf(const QString &FilePath, int uploadSize) const
+{
+    for (int i = 0; i < Count(); ++i) {
+        if (m_photos.at(i).FilePath == FilePath)
+            return PreparedCopy(i, uploadSize);
+    }
+    return {};
+}
+
 QByteArray clsTray::PreparedCopy(int Index, int uploadSize) const
 {
     if (Index < 0 || Index >= Count())

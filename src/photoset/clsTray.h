@@ -71,6 +71,8 @@ public:
     // empty when none was made, when it was made for another size, or when
     // the file changed since.
     QByteArray PreparedCopy(int Index, int uploadSize) const;
+    // The same for the photo at `FilePath`; empty when it is not in the set.
+    QByteArray PreparedCopyOf(const QString &FilePath, int uploadSize) const;
 
     // True for the five accepted extensions, in any case.
     static bool HasPhotoExtension(const QString &FilePath);

@@ -3,14 +3,12 @@
 #include <QByteArray>
 #include <QString>
 
+struct QueuedPhoto;
+
 // The bytes a photo goes out with, and the name it goes out under. The same
 // preparation as the Zip export (PrepareImage): scaled to the upload size
 // in the photo's own format, the original file never touched; size 0 sends
 // the file's own bytes. Runs on any thread.
-//
-// The engine calls this from its worker tasks. When the photo set's shared
-// worker-pipeline helper lands, the engine's pool moves onto it and this
-// stays the one step it runs per photo.
 struct PreparedPhoto
 {
     QByteArray bytes; // empty when the file cannot be read
@@ -18,3 +16,16 @@ struct PreparedPhoto
 };
 
 PreparedPhoto preparePhoto(const QString &path, int uploadSize);
+
+// The copy the photo set scaled for a queued photo when its job was queued,
+// when it is still there and whole; empty bytes otherwise (the photo is then
+// scaled afresh). The photo set read and decoded every photo when it was
+// added: sending its copy spares reading 24 MP from the disk and decoding
+// them a second time.
+PreparedPhoto preparedCopy(const QueuedPhoto &photo, int uploadSize);
+
+// Keeps a copy scaled by the photo set in `folder` for the uploader, readable
+// by its owner only, under a name that lets the uploader tell whether it came
+// through whole; returns its path, or an empty text when it could not be
+// written (the uploader then scales the photo itself).
+QString keepPreparedCopy(const QString &folder, const QByteArray &bytes);

@@ -1,10 +1,13 @@
 #include "uploader/QueuedUploader.h"
 
+#include "uploader/PhotoPreparation.h"
 #include "uploader/UploadQueue.h"
 #include "webkit/ToolkitError.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QProcess>
+#include <QUuid>
 
 QueuedUploader::QueuedUploader(QString queuePath, QString program, QStringList arguments)
     : m_queuePath(std::move(queuePath)), m_program(std::move(program)), m_arguments(std::move(arguments))
@@ -61,11 +64,58 @@ QString QueuedUploader::queueJob(const QString &service, const QString &token, c
     spec.uploadSize = qMax(0, uploadSize);
     spec.target = target;
     spec.privacy = privacy;
-    const QString id = queue().addJob(spec); // raises when the job cannot be kept
+    // The copies are on disk before the job is: the uploader never sees a
+    // job whose copies are still being written.
+    const QString preparedFolder =
+        QDir(UploadQueue::preparedFolderOf(m_queuePath)).filePath(QUuid::createUuid().toString(QUuid::Id128));
+    spec.prepared = keepCopies(preparedFolder, spec.photos, spec.uploadSize);
+    QString id;
+    try {
+        id = queue().addJob(spec); // raises when the job cannot be kept
+    } catch (...) {
+        QDir(preparedFolder).removeRecursively();
+        throw;
+    }
     // The job is safe on disk; an uploader that fails to start now picks it
     // up at its next start.
     startUploader();
     return id;
+}
+
+QStringList QueuedUploader::keepCopies(const QString &folder, const QStringList &paths, int uploadSize) const
+{
+    QStringList kept;
+    if (!m_preparedCopies || uploadSize <= 0)
+        return kept;
+    for (const QString &path : paths)
+        kept << keepPreparedCopy(folder, m_preparedCopies(path, uploadSize));
+    return kept;
+}
+
+QString QueuedUploader::openJob(UploadJobSpec spec)
+{
+    spec.photos.clear();
+    spec.remarks.clear();
+    spec.prepared.clear();
+    spec.open = true;
+    return queue().addJob(spec);
+}
+
+void QueuedUploader::appendToJob(const QString &id, const QStringList &paths, const QStringList &remarks)
+{
+    const QueuedJob job = queue().job(id);
+    // One folder per job: its copies go with its last photo.
+    const QString folder = QDir(UploadQueue::preparedFolderOf(m_queuePath)).filePath(id);
+    queue().appendPhotos(id, paths, remarks, keepCopies(folder, paths, job.uploadSize));
+    if (!m_started)
+        m_started = startUploader();
+}
+
+void QueuedUploader::sealJob(const QString &id)
+{
+    queue().sealJob(id);
+    // In case the one started with the first photos is gone.
+    startUploader();
 }
 
 bool QueuedUploader::startUploader()

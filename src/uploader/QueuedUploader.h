@@ -5,9 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class UploadQueue;
+struct UploadJobSpec;
 
 // Flazz's side of the background uploader: every operation commits the job
 // to the queue and makes sure flazz-uploader runs, then returns the job's id.
@@ -24,6 +26,13 @@ public:
     // flazz-uploader beside the running program, unless FLAZZ_UPLOADER names one.
     static QString defaultProgram();
 
+    // The photo set's copy of the photo at `path`, scaled for `uploadSize`
+    // when it was added; empty when it has none.
+    using PreparedCopies = std::function<QByteArray(const QString &path, int uploadSize)>;
+    // Each job then hands the uploader those copies, so that it sends them
+    // rather than reading and scaling every photo again.
+    void setPreparedCopies(PreparedCopies copies) { m_preparedCopies = std::move(copies); }
+
     QString UploadToDropBox(const QString &accessToken, const QString &tokenSecret, const QString &photoList,
                             int uploadSize, const QString &folder) override;
     QString UploadToGoogle(const QString &accessToken, const QString &photoList, int uploadSize,
@@ -34,6 +43,15 @@ public:
                              int uploadSize, const QString &privacy, const QString &albumId) override;
     QString UploadToFlickr(const QString &token, const QString &photoList, const QString &remarksList,
                            int uploadSize) override;
+
+    // A job whose photos come while the photo set is still being filled
+    // (the command line adds and sends at once): opened without photos,
+    // given the next ones in order as they are added, sealed after the last.
+    // The uploader sends what is there meanwhile. Each raises ToolkitError
+    // when the queue cannot keep what it is given.
+    QString openJob(UploadJobSpec spec);
+    void appendToJob(const QString &id, const QStringList &paths, const QStringList &remarks);
+    void sealJob(const QString &id);
 
     // Starts the uploader when the queue holds jobs left by an earlier run;
     // true when it was started.
@@ -49,9 +67,12 @@ private:
                      const QString &target, const QString &privacy);
     bool startUploader();
     UploadQueue &queue();
+    QStringList keepCopies(const QString &folder, const QStringList &paths, int uploadSize) const;
 
     QString m_queuePath;
     QString m_program;
     QStringList m_arguments;
     std::unique_ptr<UploadQueue> m_queue;
+    PreparedCopies m_preparedCopies;
+    bool m_started = false; // an open job has started the uploader
 };

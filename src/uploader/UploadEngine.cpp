@@ -4,6 +4,10 @@
 #include "uploader/QueueUploadContext.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QThread>
 #include <QtDebug>
 
 namespace {
@@ -21,7 +25,7 @@ QString keyOf(const QueuedPhoto &photo)
 
 // One photo, on a worker thread.
 UploadOutcome runOne(const ServiceConfig &config, int timeoutMs, const QueuedJob &job,
-                     const QueuedPhoto &photo, bool verify, UploadContext *context)
+                     const QueuedPhoto &photo, bool verify, UploadContext *context, QSemaphore &scaling)
 {
     using Kind = UploadOutcome::Kind;
     const auto protocol = makeUploadProtocol(job.service, config, timeoutMs);
@@ -33,18 +37,35 @@ UploadOutcome runOne(const ServiceConfig &config, int timeoutMs, const QueuedJob
         if (found.kind != Kind::NotFound)
             return found;
     }
-    const PreparedPhoto prepared = preparePhoto(photo.path, job.uploadSize);
+    PreparedPhoto prepared = preparedCopy(photo, job.uploadSize);
+    if (prepared.bytes.isEmpty()) {
+        scaling.acquire();
+        const QSemaphoreReleaser slot(scaling);
+        prepared = preparePhoto(photo.path, job.uploadSize);
+    }
     if (prepared.bytes.isEmpty())
         return {Kind::PhotoRefused, {}, QStringLiteral("The photo cannot be read")};
     return protocol->send(job, photo, prepared.fileName, prepared.bytes);
 }
 
+// A folder of copies nobody wrote to for this long belongs to no job being
+// queued right now.
+constexpr qint64 kPreparedLeftoverMs = 3600 * 1000;
+
 } // namespace
+
+int EngineOptions::perServiceFrom(const QString &setting)
+{
+    bool number = false;
+    const int n = setting.trimmed().toInt(&number);
+    return number && n >= 1 && n <= 16 ? n : EngineOptions().perService;
+}
 
 UploadEngine::UploadEngine(UploadQueue &queue, ServiceConfig config, EngineOptions options, QObject *parent)
     : QObject(parent), m_queue(queue), m_config(std::move(config)), m_options(options)
 {
     m_pool.setMaxThreadCount(qMax(1, m_options.threads));
+    m_scaling.release(m_options.scalers > 0 ? m_options.scalers : qMax(1, QThread::idealThreadCount()));
     m_poll.setInterval(m_options.pollMs);
     connect(&m_poll, &QTimer::timeout, this, &UploadEngine::pump);
 }
@@ -58,6 +79,7 @@ UploadEngine::~UploadEngine()
 
 void UploadEngine::start()
 {
+    sweepPrepared();
     m_started = true;
     m_closing = false;
     m_poll.start();
@@ -96,6 +118,8 @@ void UploadEngine::pump()
         const QList<QueuedPhoto> pending = m_queue.pendingPhotos(job.id);
         if (pending.isEmpty()) {
             m_queue.endJobIfDone(job.id);
+            // Still open: its photos are still being added.
+            waiting = waiting || m_queue.job(job.id).state == u"open";
             continue;
         }
         for (const QueuedPhoto &photo : pending) {
@@ -132,7 +156,7 @@ void UploadEngine::dispatch(const QueuedJob &job, const QueuedPhoto &photo, bool
     const QString settingsFile = m_options.settingsFile;
     m_pool.start([this, config, timeoutMs, job, photo, verify, queuePath, settingsFile] {
         QueueUploadContext context(queuePath, settingsFile);
-        const UploadOutcome outcome = runOne(config, timeoutMs, job, photo, verify, &context);
+        const UploadOutcome outcome = runOne(config, timeoutMs, job, photo, verify, &context, m_scaling);
         QMetaObject::invokeMethod(
             this, [this, job, photo, outcome] { settle(job, photo, outcome); }, Qt::QueuedConnection);
     });
@@ -148,9 +172,11 @@ void UploadEngine::settle(const QueuedJob &job, const QueuedPhoto &photo, const 
     switch (outcome.kind) {
     case Kind::Sent:
         recorded = m_queue.markSent(job.id, photo.seq, outcome.remoteId);
+        discardPrepared(photo);
         break;
     case Kind::PhotoRefused:
         recorded = m_queue.markFailed(job.id, photo.seq, outcome.reason);
+        discardPrepared(photo);
         break;
     case Kind::JobRefused:
         recorded = m_queue.stopJob(job.id, outcome.reason);
@@ -160,6 +186,7 @@ void UploadEngine::settle(const QueuedJob &job, const QueuedPhoto &photo, const 
         const int attempts = photo.attempts + 1;
         if (m_options.retry.givesUp(attempts)) {
             recorded = m_queue.markFailed(job.id, photo.seq, outcome.reason);
+            discardPrepared(photo);
         } else {
             const qint64 wait = m_options.retry.delayMs(attempts, outcome.retryAfterSeconds);
             recorded = m_queue.markRetry(job.id, photo.seq, QDateTime::currentMSecsSinceEpoch() + wait,
@@ -177,4 +204,50 @@ void UploadEngine::settle(const QueuedJob &job, const QueuedPhoto &photo, const 
         qWarning().noquote() << "upload queue:" << m_queue.errorText();
     m_queue.endJobIfDone(job.id);
     pump();
+}
+
+bool UploadEngine::isPreparedCopy(const QString &path) const
+{
+    // Only ever a file of our own folder: the queue names it, and nothing
+    // else is deleted on its word.
+    const QString folder = QDir::cleanPath(UploadQueue::preparedFolderOf(m_queue.path())) + u'/';
+    return !path.isEmpty() && QDir::cleanPath(QFileInfo(path).absoluteFilePath()).startsWith(folder);
+}
+
+void UploadEngine::discardPrepared(const QueuedPhoto &photo)
+{
+    if (!isPreparedCopy(photo.prepared))
+        return;
+    QFile::remove(photo.prepared);
+    QDir().rmdir(QFileInfo(photo.prepared).absolutePath()); // once the job's last copy is gone
+}
+
+void UploadEngine::sweepPrepared()
+{
+    // Copies of photos still to send (stopped jobs go on after a new
+    // sign-in) stay; the rest were left by a crash or a job that failed to
+    // queue.
+    QSet<QString> wanted;
+    for (const QString &state : {QStringLiteral("open"), QStringLiteral("stopped")}) {
+        for (const QueuedJob &job : m_queue.jobs(state)) {
+            for (const QueuedPhoto &photo : m_queue.pendingPhotos(job.id))
+                wanted.insert(QFileInfo(photo.prepared).absoluteFilePath());
+        }
+    }
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    QDirIterator folders(UploadQueue::preparedFolderOf(m_queue.path()), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (folders.hasNext()) {
+        const QFileInfo folder(folders.next());
+        if (now - folder.lastModified().toMSecsSinceEpoch() < kPreparedLeftoverMs)
+            continue;
+        bool kept = false;
+        for (const QFileInfo &file : QDir(folder.filePath()).entryInfoList(QDir::Files)) {
+            if (wanted.contains(file.absoluteFilePath()))
+                kept = true;
+            else
+                QFile::remove(file.absoluteFilePath());
+        }
+        if (!kept)
+            QDir().rmdir(folder.absoluteFilePath());
+    }
 }

@@ -7,20 +7,33 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSemaphore>
 #include <QSet>
 #include <QThreadPool>
 #include <QTimer>
 
 struct EngineOptions
 {
-    int perService = 3; // photos in flight per service
-    int threads = 4;    // scaling and sending, all services together
+    // Photos in flight per service, each on a connection of its own: six, as
+    // browsers open per host, keeps a link with a long round trip busy.
+    int perService = 6;
+    // Worker threads, all services together: mostly waiting on the network,
+    // so two services can go at full width at once.
+    int threads = 12;
+    // Photos scaled at once, when the photo set left no copy: one per core,
+    // which is what bounds the uploader's memory (a 24 MP photo decodes to
+    // tens of MB) whatever the number of connections.
+    int scalers = 0; // 0: one per core
     int timeoutMs = 120000;
-    int pollMs = 1000; // how often the queue is looked at for new jobs
+    int pollMs = 250; // how often the queue is looked at for new jobs and photos
     RetryPolicy retry;
     // The program's "Settings.xml", where the sign-ins keep what renewing a
     // token needs.
     QString settingsFile;
+
+    // `perService` as the settings give it: a whole number from 1 to 16;
+    // anything else leaves the default.
+    static int perServiceFrom(const QString &setting);
 };
 
 // Sends the queue's photos. Lives on the thread of its queue (the
@@ -59,11 +72,18 @@ private:
     void pump();
     void dispatch(const QueuedJob &job, const QueuedPhoto &photo, bool verify);
     void settle(const QueuedJob &job, const QueuedPhoto &photo, const UploadOutcome &outcome);
+    // The photo set's scaled copies (see QueuedUploader::setPreparedCopies):
+    // each goes once its photo is done, and what a crash left behind goes at
+    // the next start.
+    bool isPreparedCopy(const QString &path) const;
+    void discardPrepared(const QueuedPhoto &photo);
+    void sweepPrepared();
 
     UploadQueue &m_queue;
     ServiceConfig m_config;
     EngineOptions m_options;
     QThreadPool m_pool;
+    QSemaphore m_scaling;
     QTimer m_poll;
     QSet<QString> m_inFlight; // "<job>/<seq>"
     QHash<QString, int> m_perService;

@@ -20,12 +20,13 @@ const char *const kSchema[] = {
     " id TEXT PRIMARY KEY, service TEXT NOT NULL, token TEXT NOT NULL, secret TEXT NOT NULL,"
     " size INTEGER NOT NULL, target TEXT NOT NULL, privacy TEXT NOT NULL,"
     " state TEXT NOT NULL, reason TEXT NOT NULL DEFAULT '', created INTEGER NOT NULL,"
-    " announced INTEGER NOT NULL DEFAULT 0)",
+    " announced INTEGER NOT NULL DEFAULT 0, sealed INTEGER NOT NULL DEFAULT 1,"
+    " touched INTEGER NOT NULL DEFAULT 0)",
     "CREATE TABLE IF NOT EXISTS photos("
     " job TEXT NOT NULL, seq INTEGER NOT NULL, path TEXT NOT NULL, remarks TEXT NOT NULL,"
     " state TEXT NOT NULL, remote_id TEXT NOT NULL DEFAULT '', reason TEXT NOT NULL DEFAULT '',"
     " attempts INTEGER NOT NULL DEFAULT 0, not_before INTEGER NOT NULL DEFAULT 0,"
-    " PRIMARY KEY(job, seq))",
+    " prepared TEXT NOT NULL DEFAULT '', PRIMARY KEY(job, seq))",
     // What an upload call keeps beside a photo across attempts and runs (an
     // open resumable session, when an attempt started).
     "CREATE TABLE IF NOT EXISTS notes("
@@ -59,13 +60,14 @@ QueuedPhoto photoFrom(const QSqlQuery &q)
     p.reason = q.value(6).toString();
     p.attempts = q.value(7).toInt();
     p.notBefore = q.value(8).toLongLong();
+    p.prepared = q.value(9).toString();
     return p;
 }
 
 const QString kJobColumns =
     QStringLiteral("id, service, token, secret, size, target, privacy, state, reason");
 const QString kPhotoColumns =
-    QStringLiteral("job, seq, path, remarks, state, remote_id, reason, attempts, not_before");
+    QStringLiteral("job, seq, path, remarks, state, remote_id, reason, attempts, not_before, prepared");
 
 } // namespace
 
@@ -73,7 +75,7 @@ UploadQueue::UploadQueue(const QString &path)
     : m_path(path), m_connection(QStringLiteral("uploads-") + QUuid::createUuid().toString(QUuid::Id128))
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    // Created owner-only before SQLite sees it: SQLite gives its journal the
+    // Created owner-only before SQLite sees it: SQLite gives its log and journal the
     // database file's permissions, so nothing of the queue is ever readable
     // by others, not even for a moment.
     QFile file(path);
@@ -88,12 +90,41 @@ UploadQueue::UploadQueue(const QString &path)
         m_error = db.lastError().text();
         return;
     }
-    // A rollback journal with a full sync: a commit is on the disk when it
-    // returns, which is what "the job is stored" promises.
+    // A write-ahead log with a full sync: a commit is on the disk when it
+    // returns, which is what "the job is stored" promises, and a reader (the
+    // tray's look at the queue, on the window's thread) never waits for the
+    // uploader's commits.
     m_open =
-        exec(QStringLiteral("PRAGMA journal_mode=DELETE")) && exec(QStringLiteral("PRAGMA synchronous=FULL"));
+        exec(QStringLiteral("PRAGMA journal_mode=WAL")) && exec(QStringLiteral("PRAGMA synchronous=FULL"));
     for (const char *sql : kSchema)
         m_open = m_open && exec(QLatin1String(sql));
+    // A queue kept by an earlier version lacks the later columns.
+    const struct
+    {
+        const char *table;
+        const char *column;
+        const char *definition;
+    } added[] = {{"photos", "prepared", "TEXT NOT NULL DEFAULT ''"},
+                 {"jobs", "sealed", "INTEGER NOT NULL DEFAULT 1"},
+                 {"jobs", "touched", "INTEGER NOT NULL DEFAULT 0"}};
+    for (const auto &a : added) {
+        if (m_open && !hasColumn(QLatin1String(a.table), QLatin1String(a.column)))
+            m_open =
+                exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                         .arg(QLatin1String(a.table), QLatin1String(a.column), QLatin1String(a.definition)));
+    }
+}
+
+bool UploadQueue::hasColumn(const QString &table, const QString &column) const
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table)))
+        return false;
+    while (q.next()) {
+        if (q.value(1).toString() == column)
+            return true;
+    }
+    return false;
 }
 
 UploadQueue::~UploadQueue()
@@ -108,6 +139,11 @@ UploadQueue::~UploadQueue()
 QString UploadQueue::pathIn(const QString &dataFolder)
 {
     return dataFolder + QStringLiteral("Uploads.db");
+}
+
+QString UploadQueue::preparedFolderOf(const QString &queuePath)
+{
+    return QFileInfo(queuePath).absoluteDir().filePath(QStringLiteral("Prepared"));
 }
 
 bool UploadQueue::exec(const QString &sql, const QVariantList &values) const
@@ -155,15 +191,16 @@ QString UploadQueue::addJob(const UploadJobSpec &spec)
                            QStringLiteral("The upload queue cannot be opened: ") + m_error);
     const QString id = QUuid::createUuid().toString(QUuid::Id128);
     const bool stored = transaction([&] {
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
         if (!exec(QStringLiteral("INSERT INTO jobs(id, service, token, secret, size, target, privacy, state, "
-                                 "created) VALUES(?, ?, ?, ?, ?, ?, ?, 'open', ?)"),
+                                 "created, sealed, touched) VALUES(?, ?, ?, ?, ?, ?, ?, 'open', ?, ?, ?)"),
                   {id, spec.service, spec.token, spec.tokenSecret, spec.uploadSize, spec.target, spec.privacy,
-                   QDateTime::currentMSecsSinceEpoch()}))
+                   now, spec.open ? 0 : 1, now}))
             return false;
         for (qsizetype i = 0; i < spec.photos.size(); ++i) {
-            if (!exec(QStringLiteral(
-                          "INSERT INTO photos(job, seq, path, remarks, state) VALUES(?, ?, ?, ?, 'queued')"),
-                      {id, int(i), spec.photos.at(i), spec.remarks.value(i)}))
+            if (!exec(QStringLiteral("INSERT INTO photos(job, seq, path, remarks, prepared, state) "
+                                     "VALUES(?, ?, ?, ?, ?, 'queued')"),
+                      {id, int(i), spec.photos.at(i), spec.remarks.value(i), spec.prepared.value(i)}))
                 return false;
         }
         return exec(QStringLiteral(
@@ -278,17 +315,53 @@ bool UploadQueue::stopJob(const QString &job, const QString &reason)
     });
 }
 
+void UploadQueue::appendPhotos(const QString &job, const QStringList &photos, const QStringList &remarks,
+                               const QStringList &prepared)
+{
+    const bool stored =
+        m_open && transaction([&] {
+            QSqlQuery q(QSqlDatabase::database(m_connection, false));
+            q.prepare(QStringLiteral("SELECT COALESCE(MAX(seq) + 1, 0) FROM photos WHERE job = ?"));
+            q.addBindValue(job);
+            if (!q.exec() || !q.next()) {
+                m_error = q.lastError().text();
+                return false;
+            }
+            const int first = q.value(0).toInt();
+            for (qsizetype i = 0; i < photos.size(); ++i) {
+                if (!exec(QStringLiteral("INSERT INTO photos(job, seq, path, remarks, prepared, state) "
+                                         "VALUES(?, ?, ?, ?, ?, 'queued')"),
+                          {job, first + int(i), photos.at(i), remarks.value(i), prepared.value(i)}))
+                    return false;
+            }
+            return exec(QStringLiteral("UPDATE jobs SET touched = ? WHERE id = ?"),
+                        {QDateTime::currentMSecsSinceEpoch(), job});
+        });
+    if (!stored)
+        throw ToolkitError(ErrQueue, QStringLiteral("UploadQueue.appendPhotos"),
+                           QStringLiteral("The upload cannot be queued: ") + m_error);
+}
+
+void UploadQueue::sealJob(const QString &job)
+{
+    if (!m_open ||
+        !transaction([&] { return exec(QStringLiteral("UPDATE jobs SET sealed = 1 WHERE id = ?"), {job}); }))
+        throw ToolkitError(ErrQueue, QStringLiteral("UploadQueue.sealJob"),
+                           QStringLiteral("The upload cannot be finished: ") + m_error);
+}
+
 bool UploadQueue::endJobIfDone(const QString &job)
 {
+    constexpr qint64 kUnsealedGiveUpMs = 5 * 60 * 1000;
     return transaction([&] {
         // An ended job needs its token no more: it is not kept a day longer
         // than the upload.
         return exec(
             QStringLiteral(
                 "UPDATE jobs SET state = 'ended', token = '', secret = '' WHERE id = ? AND state = 'open' "
-                "AND NOT EXISTS "
+                "AND (sealed = 1 OR touched < ?) AND NOT EXISTS "
                 "(SELECT 1 FROM photos WHERE job = ? AND state IN ('queued', 'sending'))"),
-            {job, job});
+            {job, QDateTime::currentMSecsSinceEpoch() - kUnsealedGiveUpMs, job});
     });
 }
 

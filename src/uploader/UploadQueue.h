@@ -15,9 +15,15 @@ struct UploadJobSpec
     QString tokenSecret; // OAuth 1.0 services only
     QStringList photos;  // paths, in photo-set order
     QStringList remarks; // one per photo (may be shorter: the rest have none)
-    int uploadSize = 0;  // longer side in pixels; 0 sends the original bytes
-    QString target;      // folder or album
+    // Per photo, a file holding the copy already scaled to `uploadSize`
+    // (may be shorter, or hold empty entries: those are scaled when sent).
+    QStringList prepared;
+    int uploadSize = 0; // longer side in pixels; 0 sends the original bytes
+    QString target;     // folder or album
     QString privacy;
+    // More photos follow (appendPhotos) until sealJob: the uploader sends
+    // what is there and waits for the rest.
+    bool open = false;
 };
 
 // A job as the queue keeps it.
@@ -41,7 +47,8 @@ struct QueuedPhoto
     int seq = 0;
     QString path;
     QString remarks;
-    QString state; // "queued", "sending", "sent", "failed"
+    QString prepared; // the copy made for the upload size when the job was queued; empty for none
+    QString state;    // "queued", "sending", "sent", "failed"
     QString remoteId;
     QString reason;
     int attempts = 0;
@@ -80,6 +87,9 @@ public:
 
     // "<data folder>Uploads.db".
     static QString pathIn(const QString &dataFolder);
+    // Where the copies scaled when a job was queued wait for the uploader:
+    // "Prepared" beside the queue file, a folder per job.
+    static QString preparedFolderOf(const QString &queuePath);
 
     bool isOpen() const { return m_open; }
     QString errorText() const { return m_error; }
@@ -106,7 +116,16 @@ public:
     // The service refused the job's credentials: nothing of it moves until a
     // new token comes; photos being sent go back to "queued".
     bool stopJob(const QString &job, const QString &reason);
-    // Ends the job when none of its photos is left to do.
+    // The next photos of a job added open, after those it has; raises
+    // ToolkitError when they cannot be stored.
+    void appendPhotos(const QString &job, const QStringList &photos, const QStringList &remarks,
+                      const QStringList &prepared);
+    // No more photos come to the job; raises ToolkitError when that cannot
+    // be stored.
+    void sealJob(const QString &job);
+    // Ends the job when none of its photos is left to do and none is to come.
+    // A job left open by a program that died while adding ends all the same
+    // once it has heard nothing for a while.
     bool endJobIfDone(const QString &job);
 
     QList<JobSummary> summaries() const;
@@ -122,6 +141,7 @@ public:
 
 private:
     bool exec(const QString &sql, const QVariantList &values = {}) const;
+    bool hasColumn(const QString &table, const QString &column) const;
     bool transaction(const std::function<bool()> &work);
 
     QString m_path;

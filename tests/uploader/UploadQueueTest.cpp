@@ -5,8 +5,12 @@
 #include "uploader/UploadQueue.h"
 #include "webkit/ToolkitError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include <gtest/gtest.h>
 
@@ -121,4 +125,78 @@ TEST(UploadQueue, WatchShowsProgressAndAnnouncesEachEndOnce)
     ASSERT_EQ(notices.notices.size(), 1);
     EXPECT_EQ(notices.notices[0].toStdString(),
               "99 of 100 photos sent to Dropbox. Not sent: p99.jpg: Filetype was not recognised.");
+}
+
+// A queue kept by an earlier version, before jobs could be filled while
+// adding and photos come with copies, opens with those columns added and its
+// job as it was.
+TEST(UploadQueue, AnEarlierQueueGainsTheNewColumnsAndKeepsItsJob)
+{
+    TestEnvironment env;
+    const QString path = env.path(QStringLiteral("data/Uploads.db"));
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("earlier"));
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        for (const char *sql :
+             {"CREATE TABLE jobs(id TEXT PRIMARY KEY, service TEXT NOT NULL, token TEXT NOT NULL, secret "
+              "TEXT "
+              "NOT NULL, size INTEGER NOT NULL, target TEXT NOT NULL, privacy TEXT NOT NULL, state TEXT NOT "
+              "NULL, reason TEXT NOT NULL DEFAULT '', created INTEGER NOT NULL, announced INTEGER NOT NULL "
+              "DEFAULT 0)",
+              "CREATE TABLE photos(job TEXT NOT NULL, seq INTEGER NOT NULL, path TEXT NOT NULL, remarks TEXT "
+              "NOT NULL, state TEXT NOT NULL, remote_id TEXT NOT NULL DEFAULT '', reason TEXT NOT NULL "
+              "DEFAULT "
+              "'', attempts INTEGER NOT NULL DEFAULT 0, not_before INTEGER NOT NULL DEFAULT 0, PRIMARY "
+              "KEY(job, seq))",
+              "INSERT INTO jobs VALUES('j1', 'Dropbox', 't', 's', 800, '', '', 'open', '', 1, 0)",
+              "INSERT INTO photos(job, seq, path, remarks, state) VALUES('j1', 0, '/p/a.jpg', '', 'queued')"})
+            ASSERT_TRUE(q.exec(QLatin1String(sql))) << qPrintable(q.lastError().text());
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("earlier"));
+
+    UploadQueue queue(path);
+    ASSERT_TRUE(queue.isOpen()) << qPrintable(queue.errorText());
+    const QList<QueuedPhoto> pending = queue.pendingPhotos(QStringLiteral("j1"));
+    ASSERT_EQ(pending.size(), 1);
+    EXPECT_EQ(pending[0].path, u"/p/a.jpg");
+    EXPECT_TRUE(pending[0].prepared.isEmpty());
+    ASSERT_TRUE(queue.markSent(QStringLiteral("j1"), 0, QStringLiteral("/a.jpg")));
+    ASSERT_TRUE(queue.endJobIfDone(QStringLiteral("j1")));
+    EXPECT_EQ(queue.job(QStringLiteral("j1")).state, u"ended"); // an earlier job is a sealed one
+}
+
+// A job filled while its photos are being added takes them in order, and
+// does not end between two handfuls, only once it is sealed and done.
+TEST(UploadQueue, AnOpenJobTakesPhotosInOrderAndEndsOnlyOnceSealed)
+{
+    TestEnvironment env;
+    UploadQueue queue(env.path(QStringLiteral("data/Uploads.db")));
+    UploadJobSpec s = spec(QStringLiteral("Google"), QStringLiteral("t"), 0);
+    s.open = true;
+    const QString id = queue.addJob(s);
+    queue.appendPhotos(id, {QStringLiteral("/p/1.jpg"), QStringLiteral("/p/2.jpg")},
+                       {QStringLiteral("one"), QString()}, {});
+    for (int seq : {0, 1})
+        ASSERT_TRUE(queue.markSent(id, seq, QStringLiteral("r%1").arg(seq)));
+    ASSERT_TRUE(queue.endJobIfDone(id));
+    EXPECT_EQ(queue.job(id).state, u"open"); // more are coming
+
+    queue.appendPhotos(id, {QStringLiteral("/p/3.jpg")}, {QStringLiteral("three")}, {});
+    const QList<QueuedPhoto> photos = queue.photos(id);
+    ASSERT_EQ(photos.size(), 3);
+    EXPECT_EQ(photos[2].seq, 2);
+    EXPECT_EQ(photos[2].path, u"/p/3.jpg");
+    EXPECT_EQ(photos[2].remarks, u"three");
+    EXPECT_EQ(photos[0].remarks, u"one");
+
+    queue.sealJob(id);
+    ASSERT_TRUE(queue.endJobIfDone(id));
+    EXPECT_EQ(queue.job(id).state, u"open"); // the third is still to go
+    ASSERT_TRUE(queue.markSent(id, 2, QStringLiteral("r2")));
+    ASSERT_TRUE(queue.endJobIfDone(id));
+    EXPECT_EQ(queue.job(id).state, u"ended");
 }

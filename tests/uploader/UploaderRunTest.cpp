@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonObject>
 #include <QRandomGenerator>
@@ -139,7 +140,8 @@ TEST_P(KilledUploader, DeliversEveryPhotoExactlyOnce)
     QRandomGenerator random(20131205);
     int kills = 0;
     for (int round = 0; round < 60 && world.queue().job(id).state != u"ended"; ++round) {
-        const auto process = world.startUploader();
+        // Three at a time, so that a job of 30 lasts long enough to be cut often.
+        const auto process = world.startUploader({QStringLiteral("--per-service"), QStringLiteral("3")});
         if (process->waitForFinished(int(random.bounded(30, 400))))
             continue;
         process->kill();
@@ -311,4 +313,79 @@ TEST(Uploader, CompanionCloseFinishesInFlightAndKeepsTheRest)
     ASSERT_TRUE(world.runUploader());
     EXPECT_EQ(states(world.queue().photos(id)), QStringList(12, QStringLiteral("sent")));
     EXPECT_EQ(world.store.files(kDropboxStore).size(), 12);
+}
+
+// The photo set's scaled copies go out as they are and are gone once sent,
+// with nothing of them readable by others meanwhile; a copy that no longer
+// matches what was written is not trusted, and its photo is scaled afresh.
+TEST(Uploader, SendsThePhotoSetsCopiesAndScalesAfreshWhenOneIsDamaged)
+{
+    UploaderWorld world;
+    const QStringList photos = world.makePhotos(2, 400, 300);
+    // Copies unlike what scaling would make, to tell which was sent.
+    const QByteArray copy0 = jpegBytes(100, 75, 71);
+    const QByteArray copy1 = jpegBytes(100, 75, 72);
+    QueuedUploader uploader(world.queuePath(), QStringLiteral("/nonexistent/flazz-uploader"));
+    uploader.setPreparedCopies([&](const QString &path, int size) {
+        EXPECT_EQ(size, 100);
+        return path == photos[0] ? copy0 : copy1;
+    });
+    const QString id = uploader.UploadToDropBox(QString::fromLatin1(UploaderWorld::kDropboxToken),
+                                                QString::fromLatin1(UploaderWorld::kDropboxSecret),
+                                                photos.join(u'\t'), 100, QStringLiteral("Trip (2013)"));
+    const QList<QueuedPhoto> queued = world.queue().photos(id);
+    ASSERT_EQ(queued.size(), 2);
+    for (const QueuedPhoto &photo : queued) {
+        ASSERT_FALSE(photo.prepared.isEmpty());
+        EXPECT_EQ(QFileInfo(photo.prepared).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+                  QFileDevice::Permissions());
+    }
+    {
+        QFile damaged(queued[1].prepared);
+        ASSERT_TRUE(damaged.open(QIODevice::Append));
+        damaged.write("x");
+    }
+
+    ASSERT_TRUE(world.runUploader());
+    const QList<QueuedPhoto> done = world.queue().photos(id);
+    ASSERT_EQ(states(done), QStringList(2, QStringLiteral("sent")));
+    EXPECT_EQ(world.store.fileBytes(kDropboxStore, QStringLiteral("1001") + done[0].remoteId), copy0);
+    EXPECT_EQ(world.store.fileBytes(kDropboxStore, QStringLiteral("1001") + done[1].remoteId),
+              PrepareImage(photos[1], 100));
+    EXPECT_FALSE(QFileInfo::exists(queued[0].prepared));
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(queued[0].prepared).absolutePath())); // the job's folder too
+}
+
+// Photos handed to an open job while the uploader runs go out in that same
+// job; the uploader waits for more until the job is sealed, then ends.
+TEST(Uploader, AnOpenJobIsSentAsItFillsAndEndsOnceSealed)
+{
+    UploaderWorld world;
+    const QStringList photos = world.makePhotos(3);
+    UploadJobSpec s = job(kDropbox, {});
+    s.open = true;
+    const QString id = world.queue().addJob(s);
+    world.queue().appendPhotos(id, photos.mid(0, 2), {}, {});
+
+    const auto process = world.startUploader();
+    const auto sentCount = [&] {
+        int sent = 0;
+        for (const QueuedPhoto &photo : world.queue().photos(id))
+            sent += photo.state == u"sent";
+        return sent;
+    };
+    QDeadlineTimer deadline(20000);
+    while (sentCount() < 2 && !deadline.hasExpired())
+        QThread::msleep(50);
+    ASSERT_EQ(sentCount(), 2);
+    EXPECT_FALSE(process->waitForFinished(600)); // waits for the rest
+    EXPECT_EQ(world.queue().job(id).state, u"open");
+
+    world.queue().appendPhotos(id, photos.mid(2), {}, {});
+    world.queue().sealJob(id);
+    ASSERT_TRUE(process->waitForFinished(20000));
+    const QList<QueuedPhoto> done = world.queue().photos(id);
+    EXPECT_EQ(states(done), QStringList(3, QStringLiteral("sent")));
+    EXPECT_EQ(done[2].remoteId, u"/Trip (2013)/photo 3.jpg");
+    EXPECT_EQ(world.queue().job(id).state, u"ended");
 }

@@ -8,7 +8,6 @@
 #include "cloudfolders/clsGoogle.h"
 #include "cloudfolders/clsSkydrive.h"
 #include "cloudfolders/flows/CloudFolderFlow.h"
-#include "cloudfolders/flows/UploadLists.h"
 #include "core/AppState.h"
 #include "core/DataInstall.h"
 #include "imaging/cGDIpToken.h"
@@ -28,6 +27,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
@@ -172,7 +172,7 @@ bool follow(const QString &queuePath, const QString &id, QTextStream &out, QText
     const bool terminal = platform::isTerminal(stderr);
     QueuedJob job = queue.job(id);
     while (job.state == u"open") {
-        QThread::msleep(300);
+        QThread::msleep(100);
         job = queue.job(id);
         if (terminal) {
             int done = 0;
@@ -224,19 +224,6 @@ int cliSend(const QStringList &args)
     state.GdiplusToken = &imaging;
     state.PhotoTray = &tray;
     ConsolePrompt prompt(err);
-    int refused = 0;
-    FileProgress refusals([&out, &refused](const PhotoCheck &check) {
-        if (check.refusal == AddRefusal::None)
-            return;
-        out << "refused\t" << refusalText(check.refusal) << '\t' << check.FilePath << Qt::endl;
-        ++refused;
-    });
-    PhotoAdder(state, prompt, refusals).AddDropped(options.paths, options.description);
-    if (tray.Count() == 0)
-        return 1;
-    for (int i = 0; i < tray.Count(); ++i)
-        tray.setPhotoInfo(i, PhotoField::Remarks, options.description);
-
     NoSignIn signIn;
     const auto notSignedIn = [&] {
         err << "flazz-cli send: not signed in to " << options.service << "; run 'flazz-cli signin "
@@ -248,82 +235,138 @@ int cliSend(const QStringList &args)
     QueuedUploader uploader(queuePath, uploaderProgram(),
                             servicesFile.isEmpty() ? QStringList()
                                                    : QStringList{QStringLiteral("--services"), servicesFile});
-    UploadLists lists;
-    for (int i = 0; i < tray.Count(); ++i)
-        lists.append(tray.PhotoInfo(i, PhotoField::FilePath), tray.PhotoInfo(i, PhotoField::Remarks));
+    uploader.setPreparedCopies(
+        [&tray](const QString &path, int uploadSize) { return tray.PreparedCopyOf(path, uploadSize); });
 
-    QString job;
+    // Where the photos go is settled before any is added: a missing sign-in
+    // or folder is told at once, and the uploader can send the first photos
+    // while the rest are still being read.
+    UploadJobSpec spec;
+    spec.uploadSize = state.UploadSize;
+    QString syncDestination; // the desktop client's folder, when it is there
     try {
         if (options.service == u"facebook") {
             clsFacebook facebook(state, config, signIn, prompt);
             if (!facebook.IsAuthoriseUserExist())
                 return notSignedIn();
-            const QString album =
-                options.hasFolder ? findOrCreate(facebook, options.folder) : QStringLiteral("me");
-            if (album.isEmpty())
+            spec.service = QStringLiteral("Facebook");
+            spec.token = facebook.AccessToken();
+            spec.target = options.hasFolder ? findOrCreate(facebook, options.folder) : QStringLiteral("me");
+            spec.privacy = QStringLiteral("ALL_FRIENDS");
+            if (spec.target.isEmpty())
                 return 1;
-            job = uploader.UploadToFacebook(facebook.AccessToken(), lists.photoList, lists.remarksList,
-                                            state.UploadSize, QStringLiteral("ALL_FRIENDS"), album);
         } else if (options.service == u"flickr") {
             clsFlickr flickr(state, config, signIn, prompt);
-            const QString token = flickr.GetFlickrUserAuthCode();
-            if (token.isEmpty() || !flickr.CheckFlickrUser(token))
+            spec.service = QStringLiteral("Flickr");
+            spec.token = flickr.GetFlickrUserAuthCode();
+            if (spec.token.isEmpty() || !flickr.CheckFlickrUser(spec.token))
                 return notSignedIn();
-            job = uploader.UploadToFlickr(token, lists.photoList, lists.remarksList, state.UploadSize);
         } else {
             std::unique_ptr<CloudConnector> connector;
             QString syncFolder;
             if (options.service == u"dropbox") {
                 connector = std::make_unique<clsDropbox>(state, config, signIn, prompt);
                 syncFolder = GetDropboxFolder();
+                spec.service = QStringLiteral("Dropbox");
             } else if (options.service == u"google") {
                 connector = std::make_unique<clsGoogle>(state, config, signIn, prompt);
                 syncFolder = GetGoogleDriveFolder(state);
+                spec.service = QStringLiteral("Google");
             } else {
                 connector = std::make_unique<clsSkydrive>(state, config, signIn, prompt);
                 syncFolder = GetSkyDriveFolder();
+                spec.service = QStringLiteral("Live");
             }
             if (!connector->IsAuthoriseUserExist())
                 return notSignedIn();
             if (!syncFolder.isEmpty()) {
                 // The desktop client uploads what lands in its folder.
-                const QString destination = QDir(syncFolder).filePath(options.folder);
-                QDir().mkpath(destination);
-                bool all = true;
-                for (int i = 0; i < tray.Count(); ++i) {
-                    const QString path = tray.PhotoInfo(i, PhotoField::FilePath);
-                    const QString copy =
-                        QDir(destination).filePath(CloudFolderFlow::FreeCopyName(destination, path));
-                    if (QFile::copy(path, copy)) {
-                        out << "copied\t" << copy << '\t' << path << Qt::endl;
-                    } else {
-                        out << "failed\tcould not be copied\t" << path << Qt::endl;
-                        all = false;
-                    }
+                syncDestination = QDir(syncFolder).filePath(options.folder);
+            } else {
+                if (options.hasFolder) {
+                    spec.target = findOrCreate(*connector, options.folder);
+                    if (options.service == u"dropbox")
+                        spec.target = options.folder; // Dropbox names its folders by path
+                    if (spec.target.isEmpty())
+                        return 1;
                 }
-                return all && refused == 0 ? 0 : 1;
-            }
-            QString target;
-            if (options.hasFolder) {
-                target = findOrCreate(*connector, options.folder);
+                spec.token = connector->AccessToken();
                 if (options.service == u"dropbox")
-                    target = options.folder; // Dropbox names its folders by path
-                if (target.isEmpty())
-                    return 1;
+                    spec.tokenSecret = connector->AccessTokenSecret();
             }
-            if (options.service == u"dropbox")
-                job = uploader.UploadToDropBox(connector->AccessToken(), connector->AccessTokenSecret(),
-                                               lists.photoList, state.UploadSize, target);
-            else if (options.service == u"google")
-                job = uploader.UploadToGoogle(connector->AccessToken(), lists.photoList, state.UploadSize,
-                                              target);
-            else
-                job = uploader.UploadToSkydrive(connector->AccessToken(), lists.photoList, state.UploadSize,
-                                                target);
         }
     } catch (const ToolkitError &error) {
         err << "flazz-cli send: " << error.description() << Qt::endl;
         return 1;
+    }
+
+    // Photos go to the uploader a few at a time while they are added, in
+    // the photo set's order.
+    constexpr int kHandOverPhotos = 8;
+    constexpr int kHandOverMs = 500;
+    QString job;
+    QString queueProblem;
+    int handed = 0;
+    QElapsedTimer sinceHanded;
+    sinceHanded.start();
+    const auto handOver = [&](bool last) {
+        const int count = tray.Count();
+        if (!syncDestination.isEmpty() || !queueProblem.isEmpty() || count == handed ||
+            (!last && count - handed < kHandOverPhotos && sinceHanded.elapsed() < kHandOverMs))
+            return;
+        QStringList paths;
+        for (int i = handed; i < count; ++i)
+            paths << tray.PhotoInfo(i, PhotoField::FilePath);
+        try {
+            if (job.isEmpty())
+                job = uploader.openJob(spec);
+            uploader.appendToJob(job, paths, QStringList(paths.size(), options.description));
+            handed = count;
+            sinceHanded.restart();
+        } catch (const ToolkitError &error) {
+            queueProblem = error.description();
+        }
+    };
+
+    int refused = 0;
+    FileProgress progress([&](const PhotoCheck &check) {
+        if (check.refusal != AddRefusal::None) {
+            out << "refused\t" << refusalText(check.refusal) << '\t' << check.FilePath << Qt::endl;
+            ++refused;
+        }
+        handOver(false);
+    });
+    PhotoAdder(state, prompt, progress).AddDropped(options.paths, options.description);
+    handOver(true);
+    try {
+        if (!job.isEmpty())
+            uploader.sealJob(job);
+    } catch (const ToolkitError &error) {
+        queueProblem = error.description();
+    }
+    if (!queueProblem.isEmpty()) {
+        // What was queued still goes; the job ends by itself when no more come.
+        err << "flazz-cli send: " << queueProblem << Qt::endl;
+        return 1;
+    }
+    if (tray.Count() == 0)
+        return 1;
+
+    if (!syncDestination.isEmpty()) {
+        QDir().mkpath(syncDestination);
+        bool all = true;
+        for (int i = 0; i < tray.Count(); ++i) {
+            const QString path = tray.PhotoInfo(i, PhotoField::FilePath);
+            const QString copy =
+                QDir(syncDestination).filePath(CloudFolderFlow::FreeCopyName(syncDestination, path));
+            if (QFile::copy(path, copy)) {
+                out << "copied\t" << copy << '\t' << path << Qt::endl;
+            } else {
+                out << "failed\tcould not be copied\t" << path << Qt::endl;
+                all = false;
+            }
+        }
+        return all && refused == 0 ? 0 : 1;
     }
 
     if (options.noWait) {

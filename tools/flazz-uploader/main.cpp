@@ -8,6 +8,8 @@
 // companion ("FlazzCom"): "close" lets the photos in flight finish and keeps
 // the rest queued for the next start.
 #include "core/AppState.h"
+#include "core/SettingsKeys.h"
+#include "core/SettingsStore.h"
 #include "platform/CompanionWindow.h"
 #include "platform/InstanceGuard.h"
 #include "platform/ShellFolders.h"
@@ -44,8 +46,12 @@ int main(int argc, char *argv[])
                                          QStringLiteral("ms"));
     const QCommandLineOption timeoutOption(QStringLiteral("timeout-ms"), QStringLiteral("Request time-out."),
                                            QStringLiteral("ms"));
-    const QCommandLineOption perServiceOption(QStringLiteral("per-service"),
-                                              QStringLiteral("Photos in flight."), QStringLiteral("n"));
+    const QCommandLineOption perServiceOption(
+        QStringLiteral("per-service"),
+        QStringLiteral("Photos sent at once to each service (default %1, or the setting %2).")
+            .arg(EngineOptions().perService)
+            .arg(QLatin1String(SettingsKey::UploadConnections)),
+        QStringLiteral("n"));
     parser.addOptions(
         {queueOption, servicesOption, companionOption, retryOption, timeoutOption, perServiceOption});
     parser.addHelpOption();
@@ -76,10 +82,13 @@ int main(int argc, char *argv[])
         options.retry.baseMs = qMax(1, parser.value(retryOption).toInt());
     if (parser.isSet(timeoutOption))
         options.timeoutMs = qMax(100, parser.value(timeoutOption).toInt());
-    if (parser.isSet(perServiceOption))
-        options.perService = qMax(1, parser.value(perServiceOption).toInt());
     // The queue lives in the data folder, beside the settings the sign-ins keep.
     options.settingsFile = QFileInfo(queuePath).absoluteDir().filePath(QStringLiteral("Settings.xml"));
+    if (parser.isSet(perServiceOption))
+        options.perService = qMax(1, parser.value(perServiceOption).toInt());
+    else
+        options.perService = EngineOptions::perServiceFrom(
+            SettingsStore(options.settingsFile).readOr(QLatin1String(SettingsKey::UploadConnections)));
     UploadEngine engine(queue, ServiceConfig::load(app.arguments()), options);
 
     QLocalServer companion;
