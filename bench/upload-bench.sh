@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# Uploads at the speed of the link: 100 photos of 24 MP sent at 1600 px
+# through the background uploader to the sandbox's Google Drive and Dropbox,
+# over a played link with 100 ms added to every request and a 20 MB/s upload
+# cap, timed against two floors measured in the same run:
+#   scaling alone   flazz-cli zip --size 1600 on the same photos
+#   transfer alone  request bytes / cap + latency x requests / connections
+# with the uploader's peak memory and the longest the window's thread stood
+# still while the job ran (flazz-upload-watch-bench).
+#
+#   bash bench/upload-bench.sh [BUILD_DIR]
+#
+# Environment: PHOTOS (100), LATENCY_MS (100), CAP_BYTES (20000000; 0 for
+# no cap, and then the transfer floor counts the latency alone),
+# CONNECTIONS (the uploader's default), SERVICES ("google dropbox"),
+# PHOTO_DIR (where the 24 MP photos are made once and kept).
+# Needs curl and GNU time (/usr/bin/time); prints tab-separated figures.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+photos=${PHOTOS:-100}
+latency=${LATENCY_MS:-100}
+cap=${CAP_BYTES:-20000000}
+services=${SERVICES:-google dropbox}
+photo_dir=${PHOTO_DIR:-${TMPDIR:-/tmp}/flazz-bench/photos-24mp-$photos}
+
+cli=$build/tools/flazz-cli/flazz-cli
+sandbox=$build/tools/flazz-sandbox/flazz-sandbox
+uploader=$build/src/app/flazz-uploader
+watchbench=$build/bench/flazz-upload-watch-bench
+for exe in "$cli" "$sandbox" "$uploader" "$watchbench" "$build/bench/flazz-photoset-bench"; do
+    [[ -x $exe ]] || { echo "upload-bench: $exe is missing; build first" >&2; exit 2; }
+done
+for tool in curl /usr/bin/time; do
+    command -v "$tool" >/dev/null || { echo "upload-bench: $tool is missing" >&2; exit 2; }
+done
+
+if [[ $(find "$photo_dir" -name '*.jpg' 2>/dev/null | wc -l) -ne $photos ]]; then
+    rm -rf "$photo_dir"
+    "$build/bench/flazz-photoset-bench" --make "$photos" "$photo_dir" >&2
+fi
+mapfile -t files < <(find "$photo_dir" -name '*.jpg' | sort)
+
+work=$(mktemp -d)
+sandbox_pid=
+cleanup() {
+    [[ -n $sandbox_pid ]] && kill "$sandbox_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Everything the program keeps (settings, queue, desktop, instance locks)
+# stays in this run's folder.
+export FLAZZ_SHELL_ROOT=$work/root
+mkdir -p "$FLAZZ_SHELL_ROOT"
+now() { date +%s.%N; }
+seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
+
+printf 'photos\t%d\nlatency-ms\t%d\ncap-bytes-per-s\t%d\ncores\t%d\n' "$photos" "$latency" "$cap" "$(nproc)"
+
+# Floor 1: scaling alone, as the Zip button does it.
+start=$(now)
+"$cli" zip --size 1600 --out "$work/zip" "${files[@]}" >/dev/null 2>&1
+scale_s=$(seconds "$start" "$(now)")
+printf 'scaling-floor-s\t%s\n' "$scale_s"
+rm -rf "$work/zip"
+
+"$sandbox" --store "$work/store" --services-out "$work/services.ini" >"$work/sandbox.out" 2>&1 &
+sandbox_pid=$!
+for _ in $(seq 100); do
+    grep -q '^Services file' "$work/sandbox.out" 2>/dev/null && break
+    sleep 0.1
+done
+home=$(sed -n 's/^Flazz sandbox: \(http[^ ]*\)\/$/\1/p' "$work/sandbox.out")
+[[ -n $home ]] || { echo "upload-bench: the sandbox did not start" >&2; cat "$work/sandbox.out" >&2; exit 1; }
+
+# Approves Flazz on a sandbox sign-in page, as a person would, and prints
+# the title of the page it ends on.
+approve() {
+    local url=$1 page action base
+    page=$(curl -sfL "$url")
+    base=$(sed -E 's#^(https?://[^/]+).*#\1#' <<<"$url")
+    action=$(grep -o '<form method="post" action="[^"]*"' <<<"$page" | sed 's/.*action="//; s/"$//')
+    local -a fields=()
+    while IFS= read -r field; do
+        fields+=(--data-urlencode "$field")
+    done < <(grep -o 'type="hidden" name="[^"]*" value="[^"]*"' <<<"$page" |
+        sed -E 's/.*name="([^"]*)" value="([^"]*)"/\1=\2/' | sed 's/&amp;/\&/g')
+    curl -sfL "${fields[@]}" --data decision=approve "$base$action" |
+        sed -n 's:.*<title>\(.*\)</title>.*:\1:p' | head -1
+}
+
+signin() {
+    local service=$1 url title pid
+    rm -f "$work/signin-in" "$work/signin-out"
+    mkfifo "$work/signin-in" "$work/signin-out"
+    "$cli" signin "$service" --services "$work/services.ini" <"$work/signin-in" >"$work/signin-out" 2>&1 &
+    pid=$!
+    exec 7>"$work/signin-in" 8<"$work/signin-out"
+    read -r url <&8
+    title=$(approve "$url")
+    if [[ $service == google ]]; then
+        echo "$title" >&7
+    else
+        echo >&7
+    fi
+    exec 7>&-
+    cat <&8 >"$work/signin-$service.out" || true
+    exec 8<&-
+    wait "$pid" || { echo "upload-bench: no sign-in to $service" >&2; cat "$work/signin-$service.out" >&2; exit 1; }
+}
+
+# The link, on the service's servers: every request answered 100 ms late,
+# request bodies read at the cap shared by all connections.
+slow_link() {
+    local service
+    for service in "$@"; do
+        if ((latency > 0)); then
+            curl -sf -d "service=$service&fault=latency&value=$latency" "$home/control/faults" >/dev/null
+        fi
+        if ((cap > 0)); then
+            curl -sf -d "service=$service&fault=upload-bandwidth&value=$cap" "$home/control/faults" >/dev/null
+        fi
+    done
+}
+
+# Requests and request bytes the named services' servers have had, each
+# server counted once.
+traffic() {
+    curl -sf "$home/control/traffic" | awk -v names=" $* " '
+        index(names, " " $1 " ") && !seen[$2]++ { requests += $3; bytes += $4 }
+        END { printf "%d %d\n", requests, bytes }'
+}
+
+# Peak memory of every uploader started during the run, in KB.
+cat >"$work/uploader" <<EOF
+#!/bin/sh
+exec /usr/bin/time -a -o "$work/uploader-memory" -f "%M" "$uploader" ${CONNECTIONS:+--per-service $CONNECTIONS} "\$@"
+EOF
+chmod +x "$work/uploader"
+export FLAZZ_UPLOADER=$work/uploader
+connections=${CONNECTIONS:-$("$uploader" --help | sed -n 's/.*--per-service <n>.*default \([0-9]*\).*/\1/p')}
+connections=${connections:-3}
+
+status=0
+for service in $services; do
+    case $service in
+    google) servers=(Google GoogleUpload) ;;
+    dropbox) servers=(Dropbox DropboxContent) ;;
+    *) echo "upload-bench: no bench for $service" >&2; exit 2 ;;
+    esac
+    signin "$service"
+    slow_link "${servers[@]}"
+    read -r requests_before bytes_before <<<"$(traffic "${servers[@]}")"
+    : >"$work/uploader-memory"
+
+    "$watchbench" >"$work/watch.out" 2>&1 &
+    watch_pid=$!
+    start=$(now)
+    if ! "$cli" send "$service" --size 1600 --folder "Bench" --services "$work/services.ini" "${files[@]}" \
+        >"$work/send.out" 2>"$work/send.err"; then
+        status=1
+        echo "upload-bench: not every photo reached $service" >&2
+        grep -v '^sent' "$work/send.out" | head -5 >&2 || true
+        tail -3 "$work/send.err" >&2
+    fi
+    total_s=$(seconds "$start" "$(now)")
+    wait "$watch_pid" || true
+
+    read -r requests_after bytes_after <<<"$(traffic "${servers[@]}")"
+    requests=$((requests_after - requests_before))
+    bytes=$((bytes_after - bytes_before))
+    sent=$(grep -c '^sent' "$work/send.out" || true)
+    transfer_s=$(awk -v b="$bytes" -v c="$cap" -v l="$latency" -v r="$requests" -v n="$connections" \
+        'BEGIN { printf "%.2f", (c > 0 ? b / c : 0) + l / 1000 * r / n }')
+    floor_s=$(awk -v a="$scale_s" -v b="$transfer_s" 'BEGIN { printf "%.2f", (a > b ? a : b) }')
+    memory_mb=$(awk '$1 ~ /^[0-9]+$/ && $1 > m { m = $1 } END { printf "%.0f", m / 1024 }' "$work/uploader-memory")
+
+    printf '%s-sent\t%d of %d\n' "$service" "$sent" "$photos"
+    printf '%s-requests\t%d\n' "$service" "$requests"
+    printf '%s-request-mb\t%.1f\n' "$service" "$(awk -v b="$bytes" 'BEGIN { print b / 1e6 }')"
+    printf '%s-connections\t%d\n' "$service" "$connections"
+    printf '%s-transfer-floor-s\t%s\n' "$service" "$transfer_s"
+    printf '%s-floor-s\t%s\n' "$service" "$floor_s"
+    printf '%s-total-s\t%s\n' "$service" "$total_s"
+    printf '%s-ratio\t%s\n' "$service" "$(awk -v t="$total_s" -v f="$floor_s" 'BEGIN { printf "%.2f", t / f }')"
+    printf '%s-uploader-peak-mb\t%s\n' "$service" "$memory_mb"
+    sed -n "s/^still-max-ms/$service-window-still-max-ms/p; s/^still-over-100ms/$service-window-still-over-100ms/p" \
+        "$work/watch.out"
+done
+exit $status
