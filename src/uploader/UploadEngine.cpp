@@ -10,6 +10,8 @@
 #include <QThread>
 #include <QtDebug>
 
+#include <future>
+
 namespace {
 
 bool speaks(const QString &service)
@@ -25,7 +27,7 @@ QString keyOf(const QueuedPhoto &photo)
 
 // One photo, on a worker thread.
 UploadOutcome runOne(const ServiceConfig &config, int timeoutMs, const QueuedJob &job,
-                     const QueuedPhoto &photo, bool verify, UploadContext *context, QSemaphore &scaling)
+                     const QueuedPhoto &photo, bool verify, UploadContext *context, QThreadPool &scalers)
 {
     using Kind = UploadOutcome::Kind;
     const auto protocol = makeUploadProtocol(job.service, config, timeoutMs);
@@ -39,9 +41,13 @@ UploadOutcome runOne(const ServiceConfig &config, int timeoutMs, const QueuedJob
     }
     PreparedPhoto prepared = preparedCopy(photo, job.uploadSize);
     if (prepared.bytes.isEmpty()) {
-        scaling.acquire();
-        const QSemaphoreReleaser slot(scaling);
-        prepared = preparePhoto(photo.path, job.uploadSize);
+        // Scaling runs on a few threads of its own: the tens of MB a large
+        // photo decodes to stay with those threads' allocator arenas rather
+        // than pile up in every sending thread's.
+        std::promise<PreparedPhoto> scaled;
+        std::future<PreparedPhoto> result = scaled.get_future();
+        scalers.start([&] { scaled.set_value(preparePhoto(photo.path, job.uploadSize)); });
+        prepared = result.get();
     }
     if (prepared.bytes.isEmpty())
         return {Kind::PhotoRefused, {}, QStringLiteral("The photo cannot be read")};
@@ -65,7 +71,8 @@ UploadEngine::UploadEngine(UploadQueue &queue, ServiceConfig config, EngineOptio
     : QObject(parent), m_queue(queue), m_config(std::move(config)), m_options(options)
 {
     m_pool.setMaxThreadCount(qMax(1, m_options.threads));
-    m_scaling.release(m_options.scalers > 0 ? m_options.scalers : qMax(1, QThread::idealThreadCount()));
+    m_scalers.setMaxThreadCount(m_options.scalers > 0 ? m_options.scalers
+                                                      : qMax(1, QThread::idealThreadCount()));
     m_poll.setInterval(m_options.pollMs);
     connect(&m_poll, &QTimer::timeout, this, &UploadEngine::pump);
 }
@@ -156,7 +163,7 @@ void UploadEngine::dispatch(const QueuedJob &job, const QueuedPhoto &photo, bool
     const QString settingsFile = m_options.settingsFile;
     m_pool.start([this, config, timeoutMs, job, photo, verify, queuePath, settingsFile] {
         QueueUploadContext context(queuePath, settingsFile);
-        const UploadOutcome outcome = runOne(config, timeoutMs, job, photo, verify, &context, m_scaling);
+        const UploadOutcome outcome = runOne(config, timeoutMs, job, photo, verify, &context, m_scalers);
         QMetaObject::invokeMethod(
             this, [this, job, photo, outcome] { settle(job, photo, outcome); }, Qt::QueuedConnection);
     });

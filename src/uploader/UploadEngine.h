@@ -7,7 +7,6 @@
 
 #include <QHash>
 #include <QObject>
-#include <QSemaphore>
 #include <QSet>
 #include <QThreadPool>
 #include <QTimer>
@@ -83,7 +82,7 @@ private:
     ServiceConfig m_config;
     EngineOptions m_options;
     QThreadPool m_pool;
-    QSemaphore m_scaling;
+    QThreadPool m_scalers; // scales for the tasks of m_pool, which wait for it
     QTimer m_poll;
     QSet<QString> m_inFlight; // "<job>/<seq>"
     QHash<QString, int> m_perService;
