@@ -166,9 +166,11 @@ bool clsDropbox::CreateAccount()
         if (m_ok) {
             // The request token travels in the address the user's browser
             // opens; it is worth nothing without the consumer secret.
-            m_signIn.openInBrowser(m_config.dropbox.web + QStringLiteral("/1/oauth/authorize?oauth_token=") +
-                                   requestTokenValue);
-            m_ok = m_signIn.askCompleteAuthorization();
+            if (m_signIn.openInBrowser(m_config.dropbox.web +
+                                       QStringLiteral("/1/oauth/authorize?oauth_token=") + requestTokenValue))
+                m_ok = m_signIn.askCompleteAuthorization();
+            else // the token exchange is still tried: it tells whether access was granted after all
+                funcMessageDisplay(m_state, m_ui, MessageNo::AuthorizationFailed);
         }
         if (m_ok)
             success = accessToken(requestTokenValue, requestSecret);

@@ -46,8 +46,9 @@ public:
     // when the user pressed Complete Authorization.
     virtual bool askCompleteAuthorization() = 0;
 
-    // Opens an authorization page in the user's default browser.
-    virtual void openInBrowser(const QString &url) = 0;
+    // Opens an authorization page in the user's default browser; false when
+    // the browser could not be started.
+    virtual bool openInBrowser(const QString &url) = 0;
 
     // A Facebook page sign-in that ended on its own leaves a busy indicator
     // up while the connector finishes the account; the connector takes it

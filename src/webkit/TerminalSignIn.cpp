@@ -35,8 +35,10 @@ bool TerminalSignIn::askCompleteAuthorization()
     return readLine(&line);
 }
 
-void TerminalSignIn::openInBrowser(const QString &url)
+bool TerminalSignIn::openInBrowser(const QString &url)
 {
+    // The person at the terminal is the browser: the address is for them.
     m_out << url << '\n';
     m_out.flush();
+    return true;
 }

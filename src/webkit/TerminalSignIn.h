@@ -18,7 +18,7 @@ public:
     QString browse(const SignInPage &page) override;
     bool askAuthorize() override { return true; }
     bool askCompleteAuthorization() override;
-    void openInBrowser(const QString &url) override;
+    bool openInBrowser(const QString &url) override;
 
 private:
     bool readLine(QString *line);

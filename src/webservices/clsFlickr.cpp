@@ -119,7 +119,10 @@ bool clsFlickr::SignInWithFrob()
     m_ok = m_signIn.askAuthorize();
     if (!m_ok)
         return false;
-    m_signIn.openInBrowser(m_authUrl);
+    if (!m_signIn.openInBrowser(m_authUrl)) {
+        funcMessageDisplay(m_state, m_ui, MessageNo::FlickrAuthorizationFailed);
+        return false;
+    }
     m_ok = m_signIn.askCompleteAuthorization();
     if (!m_ok)
         return false;

@@ -248,6 +248,20 @@ TEST(Dropbox, RefusingOrCancellingEndsQuietlyWithoutAToken)
     EXPECT_TRUE(w.stored(SettingsKey::DropBoxUid).isEmpty());
 }
 
+// A browser that cannot be started says so, and the token exchange is still
+// tried: the service refuses the request token nobody approved.
+TEST(Dropbox, ABrowserThatCannotStartSays571AndTheExchangeIsStillTried)
+{
+    DropboxWorld w;
+    auto dropbox = w.connect();
+    w.signIn.browserStarts = false;
+    EXPECT_FALSE(dropbox->CreateAccount());
+    EXPECT_EQ(w.messages(), QStringList{QStringLiteral("Authorization failed.")});
+    EXPECT_FALSE(w.signIn.calls.contains(QStringLiteral("complete")));
+    EXPECT_EQ(w.requestsTo("/1/oauth/access_token").size(), 1);
+    EXPECT_TRUE(w.stored(SettingsKey::DropBoxUid).isEmpty());
+}
+
 TEST(Dropbox, NoRequestWithoutInternetAndMessage602WithoutService)
 {
     DropboxWorld w;

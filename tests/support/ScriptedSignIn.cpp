@@ -180,9 +180,12 @@ bool ScriptedSignIn::askCompleteAuthorization()
     return answer;
 }
 
-void ScriptedSignIn::openInBrowser(const QString &url)
+bool ScriptedSignIn::openInBrowser(const QString &url)
 {
     calls.append(u"open " + url);
+    if (!browserStarts)
+        return false;
     if (approveInBrowser)
         walk(url, {});
+    return true;
 }

@@ -29,6 +29,7 @@ public:
     // Whether openInBrowser walks the page (the user approves in the
     // browser) or only records it (the user never gets there).
     bool approveInBrowser = true;
+    bool browserStarts = true; // false: openInBrowser reports a browser that cannot be started
 
     // Every call in order: "browse <url>", "authorize", "complete",
     // "open <url>".
@@ -39,7 +40,7 @@ public:
     QString browse(const SignInPage &page) override;
     bool askAuthorize() override;
     bool askCompleteAuthorization() override;
-    void openInBrowser(const QString &url) override;
+    bool openInBrowser(const QString &url) override;
 
     // Walks from `url` until `stopPrefixes` (compared without regard to
     // case) or a page with nothing to press; returns the last address and

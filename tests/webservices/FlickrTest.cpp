@@ -127,6 +127,17 @@ TEST(Flickr, AWrongSecretIsRefusedAsInvalidSignature)
     EXPECT_EQ(w.storedToken(), u"kept");
 }
 
+TEST(Flickr, ABrowserThatCannotStartIsMessage570AndNoExchange)
+{
+    FlickrWorld w;
+    auto flickr = w.connect();
+    w.signIn.browserStarts = false;
+    EXPECT_FALSE(flickr->CreateFlickrAccount());
+    EXPECT_EQ(w.messages(), QStringList{QStringLiteral("Flickr returned an error. Authorization failed.")});
+    EXPECT_FALSE(w.signIn.calls.contains(QStringLiteral("complete")));
+    EXPECT_EQ(w.restBodies().size(), 1); // the frob, and no token exchange
+}
+
 TEST(Flickr, CancellingEndsQuietlyAndNoServiceIsMessage478)
 {
     FlickrWorld w;

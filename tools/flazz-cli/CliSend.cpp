@@ -77,7 +77,7 @@ public:
     QString browse(const SignInPage &) override { return {}; }
     bool askAuthorize() override { return false; }
     bool askCompleteAuthorization() override { return false; }
-    void openInBrowser(const QString &) override {}
+    bool openInBrowser(const QString &) override { return false; }
 };
 
 struct Options

@@ -54,9 +54,9 @@ bool QtSignIn::askCompleteAuthorization()
     return prompt.OK();
 }
 
-void QtSignIn::openInBrowser(const QString &url)
+bool QtSignIn::openInBrowser(const QString &url)
 {
-    m_shell.open(url);
+    return m_shell.open(url);
 }
 
 void QtSignIn::closeBusy()

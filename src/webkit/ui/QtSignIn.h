@@ -26,7 +26,7 @@ public:
     QString browse(const SignInPage &page) override;
     bool askAuthorize() override;
     bool askCompleteAuthorization() override;
-    void openInBrowser(const QString &url) override;
+    bool openInBrowser(const QString &url) override;
     void closeBusy() override;
 
     // Esc in the browser ends the program through this.
