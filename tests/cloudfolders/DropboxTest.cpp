@@ -214,7 +214,7 @@ TEST(Dropbox, AnExpiredTokenLeadsToSigningInAgain)
     auto first = w.connect();
     ASSERT_TRUE(first->CreateAccount());
     const QString oldToken = first->AccessToken();
-    ASSERT_TRUE(w.service.expireToken(oldToken));
+    ASSERT_TRUE(w.store.expireToken(QStringLiteral("Dropbox"), oldToken));
 
     auto dropbox = w.connect();
     EXPECT_FALSE(dropbox->IsAuthoriseUserExist());

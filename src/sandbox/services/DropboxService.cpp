@@ -149,16 +149,6 @@ void DropboxService::configure(ServiceConfig &config, const QString &baseUrl) co
     config.dropbox.consumerSecret = QLatin1String(ConsumerSecret);
 }
 
-bool DropboxService::expireToken(const QString &token)
-{
-    return m_store && m_store->expireToken(kService, token);
-}
-
-int DropboxService::expireAllTokens()
-{
-    return m_store ? m_store->expireTokens(kService) : 0;
-}
-
 DropboxService::Verified DropboxService::verify(const StandinRequest &r, const QString &tokens)
 {
     Verified v;

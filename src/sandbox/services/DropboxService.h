@@ -67,11 +67,6 @@ public:
     // alone). Other stand-ins of this service (file uploads) check with it too.
     Verified verify(const StandinRequest &request, const QString &tokens);
 
-    // Makes `token` (an access token) expire; false when it was never issued.
-    bool expireToken(const QString &token);
-    // Makes every access token expire; returns how many there were.
-    int expireAllTokens();
-
 private:
     bool nonceIsFresh(const QByteArray &consumerKey, const QByteArray &timestamp, const QByteArray &nonce);
 

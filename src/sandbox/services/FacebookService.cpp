@@ -81,7 +81,7 @@ void FacebookService::configure(ServiceConfig &config, const QString &baseUrl) c
 void FacebookService::expireTokens()
 {
     if (m_store)
-        SignInPages::expireTokens(*m_store, kService);
+        m_store->expireTokens(kService);
 }
 
 void FacebookService::install(StandinServer &server, SandboxStore &store)

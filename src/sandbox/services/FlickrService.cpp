@@ -140,16 +140,6 @@ void FlickrService::configure(ServiceConfig &config, const QString &baseUrl) con
     config.flickr.sharedSecret = QLatin1String(SharedSecret);
 }
 
-bool FlickrService::expireToken(const QString &token)
-{
-    return m_store && m_store->expireToken(kService, token);
-}
-
-int FlickrService::expireAllTokens()
-{
-    return m_store ? m_store->expireTokens(kService) : 0;
-}
-
 void FlickrService::install(StandinServer &server, SandboxStore &store)
 {
     m_store = &store;

@@ -30,11 +30,6 @@ public:
     void configure(ServiceConfig &config, const QString &baseUrl) const override;
     QString pageSection(const SandboxStore &store) const override;
 
-    // Makes `token` expire; false when it was never issued.
-    bool expireToken(const QString &token);
-    // Makes every token expire; returns how many there were.
-    int expireAllTokens();
-
 private:
     SandboxStore *m_store = nullptr;
     QString m_baseUrl;

@@ -84,7 +84,7 @@ void GoogleService::configure(ServiceConfig &config, const QString &baseUrl) con
 void GoogleService::expireTokens()
 {
     if (m_store)
-        SignInPages::expireTokens(*m_store, kService);
+        m_store->expireTokens(kService);
 }
 
 void GoogleService::install(StandinServer &server, SandboxStore &store)

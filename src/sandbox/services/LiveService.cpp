@@ -101,7 +101,7 @@ void LiveService::configure(ServiceConfig &config, const QString &baseUrl) const
 void LiveService::expireTokens()
 {
     if (m_store)
-        SignInPages::expireTokens(*m_store, kService);
+        m_store->expireTokens(kService);
 }
 
 void LiveService::install(StandinServer &server, SandboxStore &store)

@@ -110,15 +110,10 @@ TokenState checkToken(const QJsonObject &state, const QString &token, QString *a
     return TokenState::Valid;
 }
 
-int expireTokens(SandboxStore &store, const QString &service)
-{
-    return store.expireTokens(service);
-}
-
 void installExpireControl(StandinServer &server, SandboxStore &store, const QString &service)
 {
     server.answer("POST", "/sandbox/expire-tokens", [&store, service](const StandinRequest &) {
-        const int count = expireTokens(store, service);
+        const int count = store.expireTokens(service);
         return StandinAnswer{
             200, {{"Content-Type", "text/plain"}}, "expired " + QByteArray::number(count) + '\n'};
     });

@@ -51,8 +51,6 @@ enum class TokenState
 // How a presented token stands; the account and scopes of a valid one.
 TokenState checkToken(const QJsonObject &state, const QString &token, QString *account = nullptr,
                       QStringList *scope = nullptr);
-// Marks every token of the service expired; returns how many.
-int expireTokens(SandboxStore &store, const QString &service);
 // Answers POST /sandbox/expire-tokens on `server` by expiring every token, so
 // that renewal can be tried by hand as well as from tests.
 void installExpireControl(StandinServer &server, SandboxStore &store, const QString &service);
