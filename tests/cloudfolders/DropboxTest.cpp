@@ -25,7 +25,6 @@ struct DropboxWorld : SandboxWorld<DropboxService>
     {
         return std::make_unique<clsDropbox>(state(), config, signIn, prompt);
     }
-    QString stored(const char *key) { return SettingsStore(state().SettingsFile).readOr(QLatin1String(key)); }
     QStringList folders()
     {
         QStringList out;
@@ -38,15 +37,6 @@ struct DropboxWorld : SandboxWorld<DropboxService>
                                     .toArray();
         for (const QJsonValue &v : list)
             out << v.toString();
-        return out;
-    }
-    QList<StandinRequest> requestsTo(const QByteArray &path) const
-    {
-        QList<StandinRequest> out;
-        for (const StandinRequest &r : server.requests()) {
-            if (r.path == path)
-                out << r;
-        }
         return out;
     }
 };

@@ -6,6 +6,7 @@
 #include "sandbox/SandboxStore.h"
 #include "sandbox/StandinServer.h"
 #include "sandbox/services/GoogleService.h"
+#include "support/SandboxWorld.h"
 #include "support/ScriptedSignIn.h"
 #include "support/ScriptedUserPrompt.h"
 #include "support/TestEnvironment.h"
@@ -28,23 +29,14 @@ public:
     }
 };
 
-class GoogleTest : public ::testing::Test
+class GoogleTest : public ::testing::Test, protected SandboxWorld<GoogleService>
 {
 protected:
-    GoogleTest() : store(env.path(s(u"sandbox"))), settings(env.state().SettingsFile), ui(&env.state())
-    {
-        service.install(server, store);
-        config = ServiceConfig::defaults();
-        service.configure(config, server.baseUrl());
-    }
-
     std::unique_ptr<clsGoogle> connector(SignIn &through)
     {
-        return std::make_unique<clsGoogle>(env.state(), config, through, ui);
+        return std::make_unique<clsGoogle>(state(), config, through, ui);
     }
     std::unique_ptr<clsGoogle> connector() { return connector(signIn); }
-
-    QString stored(const char *key) const { return settings.readOr(QString::fromLatin1(key)); }
 
     QList<StandinRequest> tokenRequests(const QString &grant) const
     {
@@ -56,14 +48,7 @@ protected:
         return out;
     }
 
-    TestEnvironment env;
-    StandinServer server;
-    SandboxStore store;
-    GoogleService service;
-    ServiceConfig config;
-    SettingsStore settings;
-    ScriptedSignIn signIn;
-    ScriptedUserPrompt ui;
+    ScriptedUserPrompt &ui = prompt;
 };
 
 TEST_F(GoogleTest, SignsInThroughTheApprovalTitleAndStoresTheProfile)

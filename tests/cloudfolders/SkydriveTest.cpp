@@ -6,6 +6,7 @@
 #include "sandbox/SandboxStore.h"
 #include "sandbox/StandinServer.h"
 #include "sandbox/services/LiveService.h"
+#include "support/SandboxWorld.h"
 #include "support/ScriptedSignIn.h"
 #include "support/ScriptedUserPrompt.h"
 #include "support/TestEnvironment.h"
@@ -29,42 +30,16 @@ public:
     }
 };
 
-class SkydriveTest : public ::testing::Test
+class SkydriveTest : public ::testing::Test, protected SandboxWorld<LiveService>
 {
 protected:
-    SkydriveTest() : store(env.path(s(u"sandbox"))), settings(env.state().SettingsFile), ui(&env.state())
-    {
-        service.install(server, store);
-        config = ServiceConfig::defaults();
-        service.configure(config, server.baseUrl());
-    }
-
     std::unique_ptr<clsSkydrive> connector(SignIn &through)
     {
-        return std::make_unique<clsSkydrive>(env.state(), config, through, ui);
+        return std::make_unique<clsSkydrive>(state(), config, through, ui);
     }
     std::unique_ptr<clsSkydrive> connector() { return connector(signIn); }
 
-    QString stored(const char *key) const { return settings.readOr(QString::fromLatin1(key)); }
-
-    QList<StandinRequest> requestsTo(const QByteArray &path) const
-    {
-        QList<StandinRequest> out;
-        for (const StandinRequest &r : server.requests()) {
-            if (r.path == path)
-                out.append(r);
-        }
-        return out;
-    }
-
-    TestEnvironment env;
-    StandinServer server;
-    SandboxStore store;
-    LiveService service;
-    ServiceConfig config;
-    SettingsStore settings;
-    ScriptedSignIn signIn;
-    ScriptedUserPrompt ui;
+    ScriptedUserPrompt &ui = prompt;
 };
 
 TEST_F(SkydriveTest, SignsInThroughTheDesktopRedirectAndChecksThePermissions)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/SettingsStore.h"
 #include "sandbox/SandboxStore.h"
 #include "sandbox/StandinServer.h"
 #include "support/ScriptedSignIn.h"
@@ -37,6 +38,20 @@ template<class Service> struct SandboxWorld
         for (const auto &call : prompt.callsOf(QStringLiteral("message")))
             texts << call.text;
         return texts;
+    }
+
+    // A value the connector keeps in the settings file; empty when absent.
+    QString stored(const char *key) { return SettingsStore(state().SettingsFile).readOr(QLatin1String(key)); }
+
+    // The requests that came to `path`, of `method` when one is given, in order.
+    QList<StandinRequest> requestsTo(const QByteArray &path, const QByteArray &method = {}) const
+    {
+        QList<StandinRequest> out;
+        for (const StandinRequest &r : server.requests()) {
+            if (r.path == path && (method.isEmpty() || r.method == method))
+                out << r;
+        }
+        return out;
     }
 
     // An INI file that points the program's services where `config` does.

@@ -6,6 +6,7 @@
 #include "sandbox/SandboxStore.h"
 #include "sandbox/StandinServer.h"
 #include "sandbox/services/FacebookService.h"
+#include "support/SandboxWorld.h"
 #include "support/ScriptedSignIn.h"
 #include "support/ScriptedUserPrompt.h"
 #include "support/TestEnvironment.h"
@@ -23,31 +24,12 @@ const QString kPermissionMessage =
       u"Please "
       u"grant all the required rights to proceed. Flazz will now exit. Please retry.");
 
-class FacebookTest : public ::testing::Test
+class FacebookTest : public ::testing::Test, protected SandboxWorld<FacebookService>
 {
 protected:
-    FacebookTest() : store(env.path(s(u"sandbox"))), settings(env.state().SettingsFile), ui(&env.state())
-    {
-        service.install(server, store);
-        config = ServiceConfig::defaults();
-        service.configure(config, server.baseUrl());
-    }
-
     std::unique_ptr<clsFacebook> connector()
     {
-        return std::make_unique<clsFacebook>(env.state(), config, signIn, ui);
-    }
-
-    QString stored(const char *key) const { return settings.readOr(QString::fromLatin1(key)); }
-
-    QList<StandinRequest> requestsTo(const QByteArray &method, const QByteArray &path) const
-    {
-        QList<StandinRequest> out;
-        for (const StandinRequest &r : server.requests()) {
-            if (r.method == method && r.path == path)
-                out.append(r);
-        }
-        return out;
+        return std::make_unique<clsFacebook>(state(), config, signIn, ui);
     }
 
     // A signed-in user as the sign-in leaves them, through the real pages.
@@ -59,14 +41,7 @@ protected:
         return stored(SettingsKey::FacebookAccessToken);
     }
 
-    TestEnvironment env;
-    StandinServer server;
-    SandboxStore store;
-    FacebookService service;
-    ServiceConfig config;
-    SettingsStore settings;
-    ScriptedSignIn signIn;
-    ScriptedUserPrompt ui;
+    ScriptedUserPrompt &ui = prompt;
 };
 
 TEST_F(FacebookTest, SignsInStoresTokenAndIdAndChecksPermissions)
@@ -89,14 +64,14 @@ TEST_F(FacebookTest, SignsInStoresTokenAndIdAndChecksPermissions)
 
     // The profile and the permissions both go through FQL, the latter as the
     // callback object's GET with the form content type.
-    const QList<StandinRequest> fql = requestsTo("GET", "/method/fql.query");
+    const QList<StandinRequest> fql = requestsTo("/method/fql.query", "GET");
     ASSERT_EQ(fql.size(), 2);
     EXPECT_TRUE(
         fql.at(0).queryValue(s(u"query")).endsWith(u"FROM user where uid=" + s(FacebookService::AccountId)));
     EXPECT_EQ(fql.at(1).queryValue(s(u"query")),
               s(u"select user_photos, publish_stream, read_stream from permissions where uid = me()"));
     EXPECT_EQ(fql.at(1).header("Content-Type"), "application/x-www-form-urlencoded");
-    EXPECT_EQ(requestsTo("GET", "/me").size(), 1);
+    EXPECT_EQ(requestsTo("/me", "GET").size(), 1);
 
     // A later connector finds the stored sign-in still good.
     server.clearRequests();
@@ -111,7 +86,7 @@ TEST_F(FacebookTest, RefusedSignInStoresNothingAndSaysNothing)
     EXPECT_FALSE(fb->CreateFacebookAccount());
     EXPECT_TRUE(stored(SettingsKey::FacebookAccessToken).isEmpty());
     EXPECT_TRUE(signIn.visited.last().endsWith(u"/login_failure.html"));
-    EXPECT_TRUE(requestsTo("GET", "/me").isEmpty());
+    EXPECT_TRUE(requestsTo("/me", "GET").isEmpty());
     EXPECT_TRUE(ui.calls.isEmpty());
 }
 
@@ -123,7 +98,7 @@ TEST_F(FacebookTest, AMissingPermissionSignsOutRevokesAndTellsTheUser)
 
     EXPECT_TRUE(stored(SettingsKey::FacebookAccessToken).isEmpty());
     EXPECT_TRUE(stored(SettingsKey::FacebookID).isEmpty());
-    const QList<StandinRequest> revoke = requestsTo("DELETE", "/me/permissions");
+    const QList<StandinRequest> revoke = requestsTo("/me/permissions", "DELETE");
     ASSERT_EQ(revoke.size(), 1);
     EXPECT_EQ(revoke.first().queryValue(s(u"access_token")), fb->AccessToken());
     EXPECT_TRUE(store.state(s(u"Facebook")).value(u"tokens").toObject().isEmpty());
@@ -142,7 +117,7 @@ TEST_F(FacebookTest, AnErrorResponseRefusesQuietlyAndKeepsTheToken)
 
     EXPECT_FALSE(connector()->IsAuthoriseUserExist());
     EXPECT_EQ(stored(SettingsKey::FacebookAccessToken), token);
-    EXPECT_TRUE(requestsTo("DELETE", "/me/permissions").isEmpty());
+    EXPECT_TRUE(requestsTo("/me/permissions", "DELETE").isEmpty());
     EXPECT_TRUE(ui.calls.isEmpty());
 }
 
@@ -176,7 +151,7 @@ TEST_F(FacebookTest, AlbumNamesTravelAsUtf8BytesAndComeBackInTheList)
 
     const QString id = fb->CreateAlbum(s(u"Café 2026"));
     ASSERT_FALSE(id.isEmpty());
-    const QList<StandinRequest> created = requestsTo("POST", "/me/albums");
+    const QList<StandinRequest> created = requestsTo("/me/albums", "POST");
     ASSERT_EQ(created.size(), 1);
     EXPECT_TRUE(created.first().query.startsWith("name=Caf%C3%A9%202026&access_token="));
 
