@@ -13,8 +13,6 @@
 //   still-over-100ms how many gaps were longer than 100 ms
 //   notices          what the tray was told (status lines and notifications)
 
-#include "core/AppState.h"
-#include "platform/ShellFolders.h"
 #include "uploader/UploadProgress.h"
 #include "uploader/UploadQueue.h"
 
@@ -54,11 +52,8 @@ int main(int argc, char **argv)
     parser.process(app);
 
     QString queuePath = parser.value(queueOption);
-    if (queuePath.isEmpty()) {
-        AppState state;
-        state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
-        queuePath = UploadQueue::pathIn(state.DataFolder);
-    }
+    if (queuePath.isEmpty())
+        queuePath = UploadQueue::defaultPath();
 
     CountingNotices notices;
     UploadWatch watch(queuePath, notices, 2000);

@@ -15,7 +15,6 @@
 #include "photoset/ZipExport.h"
 #include "photoset/clsTray.h"
 #include "photoset/ui/frmUploadTo.h"
-#include "platform/ShellFolders.h"
 #include "settingsui/ui/frmCallOut.h"
 #include "settingsui/ui/frmSettings.h"
 #include "uploader/QueuedUploader.h"
@@ -47,13 +46,6 @@ private:
 
 // The queue lives in the data folder start-up lays out, which is known before
 // start-up has run.
-QString uploadQueuePath()
-{
-    AppState folders;
-    folders.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
-    return UploadQueue::pathIn(folders.DataFolder);
-}
-
 // A fresh connector for each run of a cloud-folder button.
 template<class Connector>
 std::function<std::unique_ptr<CloudConnector>()> connectorOf(AppState &state, const ServiceConfig &services,
@@ -69,7 +61,7 @@ std::function<std::unique_ptr<CloudConnector>()> connectorOf(AppState &state, co
 ProgramWiring::ProgramWiring(AppState &state, UserPrompt &prompt, SkypeLocator &skypeLocator,
                              platform::Shell &shell, ServiceConfig services, QStringList uploaderArguments)
     : m_state(state), m_prompt(prompt), m_skypeLocator(skypeLocator), m_shell(shell),
-      m_services(std::move(services)), m_queuePath(uploadQueuePath()),
+      m_services(std::move(services)), m_queuePath(UploadQueue::defaultPath()),
       m_signIn(std::make_unique<QtSignIn>(state, m_services, shell)),
       m_chooser(std::make_unique<QtFolderChooser>(state, prompt)),
       m_notices(std::make_unique<QtCloudClientNotices>(state, m_services.desktopClients, shell)),

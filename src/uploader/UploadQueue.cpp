@@ -1,5 +1,7 @@
 #include "uploader/UploadQueue.h"
 
+#include "core/AppState.h"
+#include "platform/ShellFolders.h"
 #include "webkit/ToolkitError.h"
 
 #include <QDateTime>
@@ -139,6 +141,13 @@ UploadQueue::~UploadQueue()
 QString UploadQueue::pathIn(const QString &dataFolder)
 {
     return dataFolder + QStringLiteral("Uploads.db");
+}
+
+QString UploadQueue::defaultPath()
+{
+    AppState folders;
+    folders.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
+    return pathIn(folders.DataFolder);
 }
 
 QString UploadQueue::preparedFolderOf(const QString &queuePath)

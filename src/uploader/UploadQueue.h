@@ -87,6 +87,9 @@ public:
 
     // "<data folder>Uploads.db".
     static QString pathIn(const QString &dataFolder);
+    // The queue in this machine's Flazz data folder, the one the program,
+    // the uploader and the command line share.
+    static QString defaultPath();
     // Where the copies scaled when a job was queued wait for the uploader:
     // "Prepared" beside the queue file, a folder per job.
     static QString preparedFolderOf(const QString &queuePath);

@@ -18,18 +18,6 @@
 
 namespace {
 
-// A browser that ends where the test says, without loading anything.
-class EndingSignIn : public ScriptedSignIn
-{
-public:
-    QString ending;
-    QString browse(const SignInPage &page) override
-    {
-        calls.append(u"browse " + page.actionUrl);
-        return ending;
-    }
-};
-
 class SkydriveTest : public ::testing::Test, protected SandboxWorld<LiveService>
 {
 protected:

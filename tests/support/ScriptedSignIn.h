@@ -50,3 +50,15 @@ public:
 private:
     QString nextDecision();
 };
+
+// A browser that ends where the test says, without loading anything.
+class EndingSignIn : public ScriptedSignIn
+{
+public:
+    QString ending;
+    QString browse(const SignInPage &page) override
+    {
+        calls.append(u"browse " + page.actionUrl);
+        return ending;
+    }
+};

@@ -7,12 +7,10 @@
 // One copy runs at a time; a second one ends at once. It listens as the
 // companion ("FlazzCom"): "close" lets the photos in flight finish and keeps
 // the rest queued for the next start.
-#include "core/AppState.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "platform/CompanionWindow.h"
 #include "platform/InstanceGuard.h"
-#include "platform/ShellFolders.h"
 #include "uploader/UploadEngine.h"
 #include "uploader/UploadQueue.h"
 #include "webkit/ServiceConfig.h"
@@ -58,11 +56,8 @@ int main(int argc, char *argv[])
     parser.process(app);
 
     QString queuePath = parser.value(queueOption);
-    if (queuePath.isEmpty()) {
-        AppState state;
-        state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
-        queuePath = UploadQueue::pathIn(state.DataFolder);
-    }
+    if (queuePath.isEmpty())
+        queuePath = UploadQueue::defaultPath();
 
     // The lock, not the companion socket, decides who runs: a socket left by
     // a killed copy must not keep the next one out.
