@@ -79,7 +79,7 @@ TEST_F(GoogleTest, EveryNewConnectorRenewsAndStoresTheAccessToken)
     ASSERT_TRUE(connector()->CreateAccount());
     const QString refresh = stored(SettingsKey::GoogleRefreshToken);
     const QString first = stored(SettingsKey::GoogleAccessToken);
-    service.expireTokens();
+    store.expireTokens(QStringLiteral("Google"));
     server.clearRequests();
 
     auto one = connector();

@@ -328,7 +328,7 @@ TEST_F(WebUploadTest, DriveTokenExpiredMidJobRenewsFromTheSettingsAndGoesOn)
     // A sign-in revoked in the program's settings is not renewed behind its back.
     SettingsStore(env.state().SettingsFile).write(QString::fromLatin1(SettingsKey::GoogleRefreshToken), {});
     const QString next = addJob(QStringLiteral("Google"), photos(1), kDriveFolder);
-    google.expireTokens();
+    store.expireTokens(QStringLiteral("Google"));
     runEngine();
     EXPECT_EQ(queue.job(next).state, u"stopped");
     EXPECT_EQ(states(next), QStringList{QStringLiteral("queued")});

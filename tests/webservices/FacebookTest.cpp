@@ -112,7 +112,7 @@ TEST_F(FacebookTest, AMissingPermissionSignsOutRevokesAndTellsTheUser)
 TEST_F(FacebookTest, AnErrorResponseRefusesQuietlyAndKeepsTheToken)
 {
     const QString token = signInWith(s(u"approve"));
-    service.expireTokens();
+    store.expireTokens(QStringLiteral("Facebook"));
     server.clearRequests();
 
     EXPECT_FALSE(connector()->IsAuthoriseUserExist());

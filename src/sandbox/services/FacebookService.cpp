@@ -78,15 +78,8 @@ void FacebookService::configure(ServiceConfig &config, const QString &baseUrl) c
     config.facebook.appId = QString::fromUtf16(AppId);
 }
 
-void FacebookService::expireTokens()
-{
-    if (m_store)
-        m_store->expireTokens(kService);
-}
-
 void FacebookService::install(StandinServer &server, SandboxStore &store)
 {
-    m_store = &store;
     const QString base = server.baseUrl();
     const QString success = base + u"/connect/login_success.html";
     const QString appId = QString::fromUtf16(AppId);
@@ -277,12 +270,8 @@ void FacebookService::install(StandinServer &server, SandboxStore &store)
 QString FacebookService::pageSection(const SandboxStore &store) const
 {
     const QJsonObject state = store.state(kService);
-    QString out = QStringLiteral("<h3>Accounts</h3><ul>");
-    const QJsonObject accounts = state.value(u"accounts").toObject();
-    for (auto it = accounts.begin(); it != accounts.end(); ++it)
-        out += u"<li>" + htmlEscape(it.value().toObject().value(u"name").toString()) + u" (" +
-               htmlEscape(it.key()) + u")</li>";
-    out += u"</ul><p>Tokens issued: " + QString::number(state.value(u"tokens").toObject().size()) +
+    QString out = accountsList(state);
+    out += u"<p>Tokens issued: " + QString::number(state.value(u"tokens").toObject().size()) +
            u"; revoked: " + QString::number(state.value(u"revocations").toInt()) + u"</p><h3>Albums</h3><ul>";
     for (const QJsonValue &value : state.value(u"albums").toArray()) {
         const QJsonObject album = value.toObject();

@@ -21,11 +21,4 @@ public:
     void install(StandinServer &server, SandboxStore &store) override;
     void configure(ServiceConfig &config, const QString &baseUrl) const override;
     QString pageSection(const SandboxStore &store) const override;
-
-    // Every token issued so far is refused from now on as an expired
-    // session (also POST /sandbox/expire-tokens on the server).
-    void expireTokens();
-
-private:
-    SandboxStore *m_store = nullptr;
 };

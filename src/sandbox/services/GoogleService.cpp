@@ -81,15 +81,8 @@ void GoogleService::configure(ServiceConfig &config, const QString &baseUrl) con
     config.google.clientSecret = QString::fromUtf16(ClientSecret);
 }
 
-void GoogleService::expireTokens()
-{
-    if (m_store)
-        m_store->expireTokens(kService);
-}
-
 void GoogleService::install(StandinServer &server, SandboxStore &store)
 {
-    m_store = &store;
     const QString clientId = QString::fromUtf16(ClientId);
     const QString clientSecret = QString::fromUtf16(ClientSecret);
 
@@ -265,12 +258,8 @@ void GoogleService::install(StandinServer &server, SandboxStore &store)
 QString GoogleService::pageSection(const SandboxStore &store) const
 {
     const QJsonObject state = store.state(kService);
-    QString out = QStringLiteral("<h3>Accounts</h3><ul>");
-    const QJsonObject accounts = state.value(u"accounts").toObject();
-    for (auto it = accounts.begin(); it != accounts.end(); ++it)
-        out += u"<li>" + htmlEscape(it.value().toObject().value(u"name").toString()) + u" (" +
-               htmlEscape(it.key()) + u")</li>";
-    out += u"</ul><p>Access tokens issued: " + QString::number(state.value(u"tokens").toObject().size()) +
+    QString out = accountsList(state);
+    out += u"<p>Access tokens issued: " + QString::number(state.value(u"tokens").toObject().size()) +
            u"; renewals: " + QString::number(state.value(u"renewals").toInt()) + u"</p><h3>Folders</h3><ul>";
     for (const QJsonValue &value : state.value(u"folders").toArray()) {
         const QJsonObject folder = value.toObject();

@@ -98,15 +98,8 @@ void LiveService::configure(ServiceConfig &config, const QString &baseUrl) const
     config.live.clientId = QString::fromUtf16(ClientId);
 }
 
-void LiveService::expireTokens()
-{
-    if (m_store)
-        m_store->expireTokens(kService);
-}
-
 void LiveService::install(StandinServer &server, SandboxStore &store)
 {
-    m_store = &store;
     const QString desktop = server.baseUrl() + u"/oauth20_desktop.srf";
     const QString clientId = QString::fromUtf16(ClientId);
 
@@ -290,12 +283,8 @@ void LiveService::install(StandinServer &server, SandboxStore &store)
 QString LiveService::pageSection(const SandboxStore &store) const
 {
     const QJsonObject state = store.state(kService);
-    QString out = QStringLiteral("<h3>Accounts</h3><ul>");
-    const QJsonObject accounts = state.value(u"accounts").toObject();
-    for (auto it = accounts.begin(); it != accounts.end(); ++it)
-        out += u"<li>" + htmlEscape(it.value().toObject().value(u"name").toString()) + u" (" +
-               htmlEscape(it.key()) + u")</li>";
-    out += u"</ul><p>Access tokens issued: " + QString::number(state.value(u"tokens").toObject().size()) +
+    QString out = accountsList(state);
+    out += u"<p>Access tokens issued: " + QString::number(state.value(u"tokens").toObject().size()) +
            u"; renewals: " + QString::number(state.value(u"renewals").toInt()) +
            u"</p><h3>Folders in Pictures</h3><ul>";
     for (const QJsonValue &value : state.value(u"folders").toArray()) {

@@ -22,11 +22,4 @@ public:
     void install(StandinServer &server, SandboxStore &store) override;
     void configure(ServiceConfig &config, const QString &baseUrl) const override;
     QString pageSection(const SandboxStore &store) const override;
-
-    // Every access token issued so far is answered as expired from now on;
-    // refresh tokens keep working (also POST /sandbox/expire-tokens).
-    void expireTokens();
-
-private:
-    SandboxStore *m_store = nullptr;
 };

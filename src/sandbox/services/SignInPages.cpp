@@ -13,6 +13,16 @@ QString htmlEscape(const QString &text)
     return text.toHtmlEscaped().replace(u'\'', QStringLiteral("&#39;"));
 }
 
+QString accountsList(const QJsonObject &state)
+{
+    QString out = QStringLiteral("<h3>Accounts</h3><ul>");
+    const QJsonObject accounts = state.value(u"accounts").toObject();
+    for (auto it = accounts.begin(); it != accounts.end(); ++it)
+        out += u"<li>" + htmlEscape(it.value().toObject().value(u"name").toString()) + u" (" +
+               htmlEscape(it.key()) + u")</li>";
+    return out + u"</ul>";
+}
+
 QString page(const QString &title, const QString &text)
 {
     return u"<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + htmlEscape(title) +

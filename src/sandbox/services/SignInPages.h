@@ -25,6 +25,9 @@ QString formPage(const QString &title, const QString &text, const QString &actio
                  const QList<std::pair<QString, QString>> &buttons);
 QString page(const QString &title, const QString &text);
 QString htmlEscape(const QString &text);
+// The page's list of a service's accounts: "<h3>Accounts</h3>" and each
+// account's name and id, from the state's "accounts".
+QString accountsList(const QJsonObject &state);
 
 StandinAnswer html(int status, const QString &body);
 StandinAnswer json(int status, const QByteArray &body);
