@@ -116,6 +116,16 @@ StandinPairs StandinRequest::splitPairs(const QByteArray &encoded)
     return out;
 }
 
+StandinPairs StandinRequest::percentDecodedPairs(const QByteArray &encoded)
+{
+    StandinPairs out = splitPairs(encoded);
+    for (auto &[name, value] : out) {
+        name = QByteArray::fromPercentEncoding(name.replace('+', ' '));
+        value = QByteArray::fromPercentEncoding(value.replace('+', ' '));
+    }
+    return out;
+}
+
 QString StandinRequest::decodeComponent(const QByteArray &encoded, StandinCharset charset)
 {
     QByteArray bytes = encoded;

@@ -67,6 +67,9 @@ struct StandinRequest
     std::optional<QList<StandinPart>> multipart() const;
 
     static StandinPairs splitPairs(const QByteArray &encoded);
+    // The same pairs percent-decoded ("+" is a blank) but kept as bytes, as
+    // a signature is computed over them.
+    static StandinPairs percentDecodedPairs(const QByteArray &encoded);
     static QString decodeComponent(const QByteArray &encoded, StandinCharset charset);
     static std::optional<QList<StandinPart>> parseMultipart(const QByteArray &body,
                                                             const QByteArray &boundary);

@@ -25,22 +25,6 @@ constexpr qint64 kClockSkewSeconds = 15 * 60;
 
 using Pair = std::pair<QByteArray, QByteArray>;
 
-// Form and query parameters as raw bytes, in the order they came.
-QList<Pair> decodePairs(const QByteArray &encoded)
-{
-    QList<Pair> pairs;
-    for (const QByteArray &part : encoded.split('&')) {
-        if (part.isEmpty())
-            continue;
-        const qsizetype eq = part.indexOf('=');
-        QByteArray name = eq < 0 ? part : part.left(eq);
-        QByteArray value = eq < 0 ? QByteArray() : part.mid(eq + 1);
-        pairs.append({QByteArray::fromPercentEncoding(name.replace('+', ' ')),
-                      QByteArray::fromPercentEncoding(value.replace('+', ' '))});
-    }
-    return pairs;
-}
-
 // OAuth parameters sent as 'Authorization: OAuth name="value", ...'; the
 // realm is not signed.
 QList<Pair> authorizationPairs(const QByteArray &header)
@@ -152,10 +136,10 @@ void DropboxService::configure(ServiceConfig &config, const QString &baseUrl) co
 DropboxService::Verified DropboxService::verify(const StandinRequest &r, const QString &tokens)
 {
     Verified v;
-    v.params = authorizationPairs(r.header("Authorization")) + decodePairs(r.query);
+    v.params = authorizationPairs(r.header("Authorization")) + StandinRequest::percentDecodedPairs(r.query);
     // A form body is signed; any other body (an uploaded file) is not.
     if (r.header("Content-Type").startsWith("application/x-www-form-urlencoded"))
-        v.params += decodePairs(r.body);
+        v.params += StandinRequest::percentDecodedPairs(r.body);
     const QByteArray signature = v.param("oauth_signature");
     if (v.param("oauth_consumer_key") != ConsumerKey) {
         v.refusal = error(403, QStringLiteral("Invalid consumer key."));

@@ -19,21 +19,6 @@ const QString kService = QStringLiteral("Flickr");
 
 using Pair = std::pair<QByteArray, QByteArray>;
 
-QList<Pair> decodePairs(const QByteArray &encoded)
-{
-    QList<Pair> pairs;
-    for (const QByteArray &part : encoded.split('&')) {
-        if (part.isEmpty())
-            continue;
-        const qsizetype eq = part.indexOf('=');
-        QByteArray name = eq < 0 ? part : part.left(eq);
-        QByteArray value = eq < 0 ? QByteArray() : part.mid(eq + 1);
-        pairs.append({QByteArray::fromPercentEncoding(name.replace('+', ' ')),
-                      QByteArray::fromPercentEncoding(value.replace('+', ' '))});
-    }
-    return pairs;
-}
-
 QByteArray param(const QList<Pair> &pairs, const QByteArray &name)
 {
     for (const Pair &p : pairs) {
@@ -46,9 +31,9 @@ QByteArray param(const QList<Pair> &pairs, const QByteArray &name)
 // The REST endpoint takes its arguments from the query and the form body.
 QList<Pair> arguments(const StandinRequest &r)
 {
-    QList<Pair> pairs = decodePairs(r.query);
+    QList<Pair> pairs = StandinRequest::percentDecodedPairs(r.query);
     if (!r.body.isEmpty())
-        pairs += decodePairs(r.body);
+        pairs += StandinRequest::percentDecodedPairs(r.body);
     return pairs;
 }
 
@@ -224,12 +209,13 @@ void FlickrService::install(StandinServer &server, SandboxStore &store)
                         u"<button name=\"decision\" value=\"approve\">OK, I'll authorize it</button> "
                         u"<button name=\"decision\" value=\"refuse\">No thanks</button></form>");
     };
-    server.answer("GET", "/services/auth/",
-                  [authPage](const StandinRequest &r) { return authPage(decodePairs(r.query)); });
+    server.answer("GET", "/services/auth/", [authPage](const StandinRequest &r) {
+        return authPage(StandinRequest::percentDecodedPairs(r.query));
+    });
     server.answer("POST", "/services/auth/", [authPage, &store](const StandinRequest &r) {
         QList<Pair> pairs;
         QByteArray decision;
-        for (const Pair &p : decodePairs(r.body)) {
+        for (const Pair &p : StandinRequest::percentDecodedPairs(r.body)) {
             if (p.first == "decision")
                 decision = p.second;
             else
