@@ -108,11 +108,6 @@ QString normalizedPath(QString path)
     return parts.isEmpty() ? QString() : u'/' + parts.join(u'/');
 }
 
-QString shortToken(const QString &token)
-{
-    return token.left(4) + QStringLiteral("…");
-}
-
 } // namespace
 
 bool DropboxService::nonceIsFresh(const QByteArray &consumerKey, const QByteArray &timestamp,
@@ -444,23 +439,7 @@ QString DropboxService::pageSection(const SandboxStore &store) const
         if (!files.isEmpty())
             out += u"<p>Files:</p><ul>" + files.join(QString()) + u"</ul>";
     }
-    const QJsonObject tokens = state.value(u"tokens").toObject();
-    if (!tokens.isEmpty()) {
-        out += QStringLiteral("<p>Access tokens:</p><ul>");
-        for (auto it = tokens.begin(); it != tokens.end(); ++it) {
-            const QJsonObject entry = it.value().toObject();
-            out += u"<li>" + shortToken(it.key()).toHtmlEscaped() + u" for uid " +
-                   entry.value(u"account").toString().toHtmlEscaped();
-            if (entry.value(u"expired").toBool())
-                out += QStringLiteral(" (expired)");
-            else
-                out += u" <form style=\"display:inline\" method=\"post\" action=\"" +
-                       m_baseUrl.toHtmlEscaped() +
-                       u"/sandbox/expire\"><input type=\"hidden\" name=\"token\" value=\"" +
-                       it.key().toHtmlEscaped() + u"\"><button>Expire</button></form>";
-            out += QStringLiteral("</li>");
-        }
-        out += QStringLiteral("</ul>");
-    }
+    out += SignInPages::tokensWithExpireButtons(state, m_baseUrl, QStringLiteral("Access tokens:"),
+                                                QStringLiteral("uid "));
     return out;
 }

@@ -276,23 +276,6 @@ QString FlickrService::pageSection(const SandboxStore &store) const
                    file.toHtmlEscaped() + u"</a></li>";
         out += QStringLiteral("</ul>");
     }
-    const QJsonObject tokens = state.value(u"tokens").toObject();
-    if (!tokens.isEmpty()) {
-        out += QStringLiteral("<p>Tokens:</p><ul>");
-        for (auto it = tokens.begin(); it != tokens.end(); ++it) {
-            const QJsonObject entry = it.value().toObject();
-            out += u"<li>" + it.key().left(8).toHtmlEscaped() + u"… for " +
-                   entry.value(u"account").toString().toHtmlEscaped();
-            if (entry.value(u"expired").toBool())
-                out += QStringLiteral(" (expired)");
-            else
-                out += u" <form style=\"display:inline\" method=\"post\" action=\"" +
-                       m_baseUrl.toHtmlEscaped() +
-                       u"/sandbox/expire\"><input type=\"hidden\" name=\"token\" value=\"" +
-                       it.key().toHtmlEscaped() + u"\"><button>Expire</button></form>";
-            out += QStringLiteral("</li>");
-        }
-        out += QStringLiteral("</ul>");
-    }
+    out += SignInPages::tokensWithExpireButtons(state, m_baseUrl, QStringLiteral("Tokens:"), QString());
     return out;
 }

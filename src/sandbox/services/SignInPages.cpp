@@ -142,6 +142,29 @@ void installPageExpireControl(StandinServer &server, SandboxStore &store, const 
     });
 }
 
+QString tokensWithExpireButtons(const QJsonObject &state, const QString &baseUrl, const QString &heading,
+                                const QString &accountLabel)
+{
+    const QJsonObject tokens = state.value(u"tokens").toObject();
+    if (tokens.isEmpty())
+        return {};
+    QString out = u"<p>" + heading.toHtmlEscaped() + u"</p><ul>";
+    for (auto it = tokens.begin(); it != tokens.end(); ++it) {
+        const QJsonObject entry = it.value().toObject();
+        // Enough of the token to tell it apart on the page, not to use it.
+        out += u"<li>" + it.key().left(4).toHtmlEscaped() + u"… for " + accountLabel.toHtmlEscaped() +
+               entry.value(u"account").toString().toHtmlEscaped();
+        if (entry.value(u"expired").toBool())
+            out += QStringLiteral(" (expired)");
+        else
+            out += u" <form style=\"display:inline\" method=\"post\" action=\"" + baseUrl.toHtmlEscaped() +
+                   u"/sandbox/expire\"><input type=\"hidden\" name=\"token\" value=\"" +
+                   it.key().toHtmlEscaped() + u"\"><button>Expire</button></form>";
+        out += QStringLiteral("</li>");
+    }
+    return out + u"</ul>";
+}
+
 QString bearerToken(const StandinRequest &request)
 {
     const QString header = QString::fromLatin1(request.header("Authorization")).trimmed();

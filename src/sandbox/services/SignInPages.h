@@ -60,6 +60,11 @@ void installExpireControl(StandinServer &server, SandboxStore &store, const QStr
 // Answers POST /sandbox/expire on `server`: the form's "token", or every
 // token when it names none. Pressed on the sandbox page, it goes back there.
 void installPageExpireControl(StandinServer &server, SandboxStore &store, const QString &service);
+// The page's list of the tokens in `state`, each shortened, with its account
+// ("for <accountLabel><id>") and, unless expired, a button that posts to that
+// control on the server at `baseUrl`. Empty when there are none.
+QString tokensWithExpireButtons(const QJsonObject &state, const QString &baseUrl, const QString &heading,
+                                const QString &accountLabel);
 
 // The token of an "Authorization: Bearer …" header; empty when none.
 QString bearerToken(const StandinRequest &request);
