@@ -6,6 +6,7 @@
 #include "photoset/UploadWindow.h"
 #include "photoset/clsTray.h"
 #include "support/RecordingShell.h"
+#include "support/RecordingUploadWindow.h"
 #include "webkit/WebRequest.h"
 #include "webservices/flows/PrintFlow.h"
 #include "webservices/flows/PrintWindows.h"
@@ -15,25 +16,6 @@
 #include <functional>
 
 namespace {
-
-class QuietUploadWindow : public UploadWindow
-{
-public:
-    int descriptions = 0;
-    QList<bool> enabled;
-    void ApplyDescription() override { ++descriptions; }
-    void setWindowEnabled(bool on) override { enabled << on; }
-    void ShowProgressPanel(bool) override {}
-    void setUpdateCaption(const QString &) override {}
-    void setPbrCaption(const QString &) override {}
-    void setProgressRange(int, int) override {}
-    void setProgressValue(int) override {}
-    int progressValue() const override { return 0; }
-    int progressMaximum() const override { return 0; }
-    void StepProgress() override {}
-    bool progressCancelled() const override { return false; }
-    void processEvents() override {}
-};
 
 // frmLifePics as a record of what the flow did to it.
 struct FakeLifePicsView : LifePicsView
@@ -113,7 +95,7 @@ protected:
     LifePicsWorld world;
     cGDIpToken token;
     clsTray tray{world.state().DataFolder, &token};
-    QuietUploadWindow window;
+    RecordingUploadWindow window;
     RecordingShell shell;
     ScriptedPrintWindows windows;
     RecordingLocalPrinter local;
@@ -145,8 +127,8 @@ TEST_F(PrintFlowTest, ThreePhotosReachTheCartWhichOpensInTheBrowser)
     windows.printerPresses = {ScriptedPrintWindows::Press::Online};
     flow.run();
 
-    EXPECT_EQ(window.descriptions, 1);
-    EXPECT_EQ(window.enabled, (QList<bool>{false, true}));
+    EXPECT_EQ(window.descriptionsApplied, 1);
+    EXPECT_EQ(window.enabledHistory, (std::vector<bool>{false, true}));
     // The meter: 4 steps for 3 photos, at 1 once signed in, 4 at the end.
     EXPECT_EQ(windows.view.maximum, 4);
     EXPECT_EQ(windows.view.values, (QList<int>{0, 1, 2, 3, 4}));
@@ -196,7 +178,7 @@ TEST_F(PrintFlowTest, CancelAfterTheSecondPhotoLeavesNoHalfCart)
     EXPECT_TRUE(sessions().begin().value().toObject().value(u"expired").toBool());
     // The windows close with the confirmation window all the same.
     EXPECT_EQ(world.prompt.calls.last().kind, QStringLiteral("done"));
-    EXPECT_EQ(window.enabled.last(), true);
+    EXPECT_EQ(window.enabledHistory.back(), true);
 }
 
 TEST_F(PrintFlowTest, RefusedSignInStaysInTheSignInViewUntilItSucceeds)
@@ -242,7 +224,7 @@ TEST_F(PrintFlowTest, ServiceOutOfReachOrNoInternetStopsBeforeTheSession)
     EXPECT_EQ(windows.view.busy, (QList<bool>{true, false}));
     // No "Done!" when nothing was sent; the main window comes back.
     EXPECT_TRUE(world.prompt.callsOf(QStringLiteral("done")).isEmpty());
-    EXPECT_EQ(window.enabled, (QList<bool>{false, true, false, true}));
+    EXPECT_EQ(window.enabledHistory, (std::vector<bool>{false, true, false, true}));
 }
 
 TEST_F(PrintFlowTest, LocalPrintingGetsThePhotosInSetOrderAndKeepsThePrintWindow)

@@ -5,6 +5,7 @@
 #include "photoset/UploadWindow.h"
 #include "photoset/clsTray.h"
 #include "support/RecordingShell.h"
+#include "support/RecordingUploadWindow.h"
 #include "webservices/flows/PrintFlow.h"
 #include "webservices/ui/QtPrintWindows.h"
 #include "webservices/ui/frmLifePics.h"
@@ -25,24 +26,6 @@
 #include <functional>
 
 namespace {
-
-class QuietUploadWindow : public UploadWindow
-{
-public:
-    QList<bool> enabled;
-    void ApplyDescription() override {}
-    void setWindowEnabled(bool on) override { enabled << on; }
-    void ShowProgressPanel(bool) override {}
-    void setUpdateCaption(const QString &) override {}
-    void setPbrCaption(const QString &) override {}
-    void setProgressRange(int, int) override {}
-    void setProgressValue(int) override {}
-    int progressValue() const override { return 0; }
-    int progressMaximum() const override { return 0; }
-    void StepProgress() override {}
-    bool progressCancelled() const override { return false; }
-    void processEvents() override {}
-};
 
 struct CountingPrinter : LocalPrinter
 {
@@ -72,7 +55,7 @@ protected:
     LifePicsWorld world;
     cGDIpToken token;
     clsTray tray{world.state().DataFolder, &token};
-    QuietUploadWindow window;
+    RecordingUploadWindow window;
     RecordingShell shell;
     QtPrintWindows windows{world.state(), world.config.lifePics.serviceName};
     CountingPrinter local;
@@ -110,7 +93,7 @@ TEST_F(PrintWindowsTest, PrintOnlineSignsInUploadsAndClosesBothWindows)
     EXPECT_EQ(world.prompt.calls.last().kind, QStringLiteral("done"));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_FALSE(world.state().ModalFormOpen);
-    EXPECT_EQ(window.enabled, (QList<bool>{false, true}));
+    EXPECT_EQ(window.enabledHistory, (std::vector<bool>{false, true}));
 }
 
 TEST_F(PrintWindowsTest, ClosingTheSignInBringsThePrintWindowBackAndLocalPrintingKeepsIt)
@@ -139,7 +122,7 @@ TEST_F(PrintWindowsTest, ClosingTheSignInBringsThePrintWindowBackAndLocalPrintin
     EXPECT_EQ(local.prints, 1);
     EXPECT_EQ(world.server.requestCount(), 0);
     EXPECT_TRUE(world.prompt.calls.isEmpty());
-    EXPECT_EQ(window.enabled, (QList<bool>{false, true}));
+    EXPECT_EQ(window.enabledHistory, (std::vector<bool>{false, true}));
 }
 
 TEST_F(PrintWindowsTest, LocalPrintingPreviewsOnePagePerPhoto)
