@@ -124,29 +124,18 @@ void clsSkydrive::CheckPermissions()
 {
     m_authorized = false;
     m_permissions = std::make_unique<clsFBCallback>(m_state);
-    clsFBCallback *check = m_permissions.get();
-    // The answer arrives inside Post; it is judged once Post has returned,
-    // so that the renewal it may call for never runs inside the check's own
-    // event handling.
-    bool answered = false;
-    QString answer;
-    const QMetaObject::Connection listening =
-        QObject::connect(check, &clsFBCallback::Response, check,
-                         [&](const QString &responseText, const QString &, bool, qint32, const QString &) {
-                             answered = true;
-                             answer = responseText;
-                         });
-    // The object outlives this call; what it would report later has nowhere to go.
-    const auto stopListening = qScopeGuard([&listening] { QObject::disconnect(listening); });
-    check->setCurrentOperation(clsFBCallback::OperationPermissionCheck);
+    m_permissions->setCurrentOperation(clsFBCallback::OperationPermissionCheck);
+    std::optional<QString> answer;
     try {
-        check->Post(m_config.live.apis + u"/v5.0/me/permissions?access_token=" + m_accessToken, QString(),
-                    QStringLiteral("GET"), QStringLiteral("blank"), QString(), false, QString());
+        answer = m_permissions->PostForAnswer(m_config.live.apis + u"/v5.0/me/permissions?access_token=" +
+                                                  m_accessToken,
+                                              QStringLiteral("GET"), QStringLiteral("blank"));
     } catch (const WebRequestError &) {
         return;
     }
-    if (answered)
-        XMLIsAppUser_Response(answer);
+    // Judged here, after the request: the renewal it may call for sends requests of its own.
+    if (answer)
+        XMLIsAppUser_Response(*answer);
 }
 
 void clsSkydrive::XMLIsAppUser_Response(const QString &answer)

@@ -2,6 +2,8 @@
 
 #include "core/AppState.h"
 
+#include <QScopeGuard>
+
 clsFBCallback::clsFBCallback(AppState &state, QObject *parent)
     : QObject(parent), m_state(state), m_request(this)
 {
@@ -65,4 +67,19 @@ void clsFBCallback::OnReadyStateChange()
     if (m_operation == OperationInternetCheck)
         m_state.InternetAvailable = m_request.status() == 400;
     emit Response(text, m_method, m_flag, m_operation, m_tag);
+}
+
+std::optional<QString> clsFBCallback::PostForAnswer(const QString &url, const QString &method,
+                                                    const QString &contentType)
+{
+    std::optional<QString> answer;
+    const QMetaObject::Connection listening =
+        connect(this, &clsFBCallback::Response, this,
+                [&answer](const QString &responseText, const QString &, bool, qint32, const QString &) {
+                    answer = responseText;
+                });
+    // This object outlives the call; what it would report later has nowhere to go.
+    const auto stopListening = qScopeGuard([&listening] { QObject::disconnect(listening); });
+    Post(url, QString(), method, contentType, QString(), false, QString());
+    return answer;
 }

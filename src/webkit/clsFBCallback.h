@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 struct AppState;
 
 // One HTTP request whose outcome arrives as signals: the internet probe
@@ -36,6 +38,13 @@ public:
     // authorization is sent as the "Authorization" header.
     void Post(const QString &url, const QString &body, const QString &method, const QString &contentType,
               const QString &tag, bool async, const QString &authorization);
+
+    // A synchronous GET or POST without a body whose answer comes back
+    // rather than through Response: nothing when none came. The caller judges
+    // it once Post has returned, outside the request's own event handling
+    // (where a verdict that signs out or renews must not run).
+    std::optional<QString> PostForAnswer(const QString &url, const QString &method,
+                                         const QString &contentType);
 
     // The request object itself, e.g. to shorten its time-out.
     WebRequest &request() { return m_request; }

@@ -232,24 +232,12 @@ bool clsFacebook::IsAppUser()
                         carried(text(kPermissionsFql)) + u"&access_token=" + carried(m_accessToken);
     m_isAppUser = false;
     m_xmlIsAppUser = std::make_unique<clsFBCallback>(m_state);
-    clsFBCallback *check = m_xmlIsAppUser.get();
-    // The answer arrives inside Post; it is judged once Post has returned, so
-    // that the sign-out the verdict may call for never runs inside the
-    // check's own event handling.
-    bool answered = false;
-    QString answer;
-    const QMetaObject::Connection listening =
-        QObject::connect(check, &clsFBCallback::Response, check,
-                         [&](const QString &responseText, const QString &, bool, qint32, const QString &) {
-                             answered = true;
-                             answer = responseText;
-                         });
-    // The object outlives this call; what it would report later has nowhere to go.
-    const auto stopListening = qScopeGuard([&listening] { QObject::disconnect(listening); });
-    check->setCurrentOperation(clsFBCallback::OperationPermissionCheck);
-    check->Post(url, QString(), QStringLiteral("GET"), text(kFormType), QString(), false, QString());
-    if (answered)
-        XMLIsAppUser_Response(answer);
+    m_xmlIsAppUser->setCurrentOperation(clsFBCallback::OperationPermissionCheck);
+    // Judged here, after the request: the sign-out the verdict may call for
+    // must not run inside the check's own event handling.
+    if (const std::optional<QString> answer =
+            m_xmlIsAppUser->PostForAnswer(url, QStringLiteral("GET"), text(kFormType)))
+        XMLIsAppUser_Response(*answer);
     return m_isAppUser;
 }
 
