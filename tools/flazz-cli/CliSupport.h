@@ -12,6 +12,23 @@
 #include <functional>
 
 // What the commands tell on standard error (messages, progress).
+// The value of `option` at args[i], written "--option VALUE" or
+// "--option=VALUE"; steps i past a separate value. False when args[i] is
+// another argument or the value is missing.
+inline bool optionValue(const QStringList &args, int &i, const QString &option, QString &out)
+{
+    const QString &a = args.at(i);
+    if (a.startsWith(option + QLatin1Char('='))) {
+        out = a.mid(option.size() + 1);
+        return true;
+    }
+    if (a == option && i + 1 < args.size()) {
+        out = args.at(++i);
+        return true;
+    }
+    return false;
+}
+
 inline QTextStream &standardError()
 {
     static QTextStream stream(stderr);

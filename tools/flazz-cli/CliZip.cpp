@@ -49,17 +49,7 @@ int cliZip(const QStringList &args)
     QStringList paths;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args.at(i);
-        auto value = [&](const QString &option, QString &out) {
-            if (a.startsWith(option + QLatin1Char('='))) {
-                out = a.mid(option.size() + 1);
-                return true;
-            }
-            if (a == option && i + 1 < args.size()) {
-                out = args.at(++i);
-                return true;
-            }
-            return false;
-        };
+        auto value = [&](const QString &option, QString &out) { return optionValue(args, i, option, out); };
         QString text;
         if (a == QLatin1String("--help") || a == QLatin1String("-h"))
             return usage({}), 0;
