@@ -1,10 +1,14 @@
-# flazz_add_ui_library(<name> DEPENDS ... [QT ...])
+# flazz_add_ui_library(<name> DEPENDS ... [QT ...] [NOT_DRAWN <window>...])
 # A windows-layer library built from every source in its folder, with the
 # pictures under art/ compiled in as resources ":/<name>/<file>". A folder
 # without sources is a mistake (a misspelt or emptied folder), not a library
 # to leave out quietly.
+#
+# Its windows are its frm*.h headers, as every window of the program is
+# named; the gallery draws each of them (see flazz_declared_windows) except
+# the NOT_DRAWN ones, which are never on screen.
 function(flazz_add_ui_library name)
-  cmake_parse_arguments(ARG "" "" "DEPENDS;QT" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPENDS;QT;NOT_DRAWN" ${ARGN})
   if(ARG_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "${name}: unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
   endif()
@@ -18,6 +22,39 @@ function(flazz_add_ui_library name)
   if(art)
     qt_add_resources(${name} "${name}_art" PREFIX "/${name}" BASE "${CMAKE_CURRENT_SOURCE_DIR}/art" FILES ${art})
   endif()
+  set_target_properties(${name} PROPERTIES FLAZZ_NOT_DRAWN "${ARG_NOT_DRAWN}")
+  set_property(GLOBAL APPEND PROPERTY FLAZZ_WINDOW_LIBRARIES ${name})
+endfunction()
+
+# flazz_declared_windows(<library> <windows-var> <gallery-header-var>)
+# The windows <library> declares, and the one <Name>Gallery.h of its folder
+# whose register<Name>Windows(Gallery &) draws them (empty for a library
+# without windows). A library with windows and no such header stops the
+# configure step: its windows would silently never be drawn.
+function(flazz_declared_windows library windows_var header_var)
+  get_target_property(dir ${library} SOURCE_DIR)
+  get_target_property(not_drawn ${library} FLAZZ_NOT_DRAWN)
+  file(GLOB headers CONFIGURE_DEPENDS RELATIVE "${dir}" "${dir}/frm*.h")
+  set(windows "")
+  foreach(header IN LISTS headers)
+    get_filename_component(window "${header}" NAME_WE)
+    if(NOT window IN_LIST not_drawn)
+      list(APPEND windows ${window})
+    endif()
+  endforeach()
+  set(header "")
+  if(windows)
+    file(GLOB galleries CONFIGURE_DEPENDS RELATIVE "${PROJECT_SOURCE_DIR}/src" "${dir}/*Gallery.h")
+    list(FILTER galleries INCLUDE REGEX "/[^/]+Gallery\\.h$") # not the gallery's own Gallery.h
+    list(LENGTH galleries count)
+    if(NOT count EQUAL 1)
+      message(FATAL_ERROR "${library} has windows (${windows}) but ${count} *Gallery.h headers in ${dir}; "
+                          "it needs exactly one, declaring register<Name>Windows(Gallery &)")
+    endif()
+    set(header "${galleries}")
+  endif()
+  set(${windows_var} "${windows}" PARENT_SCOPE)
+  set(${header_var} "${header}" PARENT_SCOPE)
 endfunction()
 
 # flazz_add_subdirectories(<folder>...)

@@ -4,44 +4,22 @@
 // OUTDIR/<window>-skin<N>.png (default OUTDIR: "gallery"), and writes an
 // index.html that shows them side by side. A NAME-FILTER keeps only the
 // windows whose name contains it. Nothing of the user's own data is touched:
-// the windows see a scratch data folder.
+// the windows see a scratch data folder. Exits 1 unless every picture was
+// drawn and written.
 
 #include "core/AppState.h"
 #include "core/DataInstall.h"
 #include "core/Skin.h"
-#include "core/ui/CoreGallery.h"
 #include "core/ui/Gallery.h"
 #include "platform/ShellFolders.h"
 
-// Window libraries register here, one include and one call each.
-#if FLAZZ_GALLERY_PHOTOSET_UI
-#include "photoset/ui/PhotosetGallery.h"
-#define FLAZZ_GALLERY_HAS_PHOTOSET 1
-#endif
-#if FLAZZ_GALLERY_SETTINGSUI_UI
-#include "settingsui/ui/SettingsGallery.h"
-#define FLAZZ_GALLERY_HAS_SETTINGS 1
-#endif
-#if FLAZZ_GALLERY_WEBKIT_UI
-#include "webkit/ui/WebkitGallery.h"
-#define FLAZZ_GALLERY_HAS_WEBKIT 1
-#endif
-#if FLAZZ_GALLERY_CLOUDFOLDERS_UI
-#include "cloudfolders/ui/CloudFoldersGallery.h"
-#define FLAZZ_GALLERY_HAS_CLOUDFOLDERS 1
-#endif
-#if FLAZZ_GALLERY_WEBSERVICES_UI
-#include "webservices/ui/WebServicesGallery.h"
-#define FLAZZ_GALLERY_HAS_WEBSERVICES 1
-#endif
-#if FLAZZ_GALLERY_UNICODEINPUT_UI
-#include "unicodeinput/ui/UnicodeInputGallery.h"
-#define FLAZZ_GALLERY_HAS_UNICODEINPUT 1
-#endif
+// Every window library's register function, gathered by the build.
+#include "GalleryLibraries.inc"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -51,27 +29,20 @@
 
 namespace {
 
-void registerAll(Gallery &gallery)
+// A window that drew nothing (an empty size, or one colour from edge to
+// edge) is a failure to draw, not a picture.
+bool isBlank(const QImage &picture)
 {
-    registerCoreWindows(gallery);
-#ifdef FLAZZ_GALLERY_HAS_PHOTOSET
-    registerPhotosetWindows(gallery);
-#endif
-#ifdef FLAZZ_GALLERY_HAS_SETTINGS
-    registerSettingsWindows(gallery);
-#endif
-#ifdef FLAZZ_GALLERY_HAS_WEBKIT
-    registerWebkitWindows(gallery);
-#endif
-#ifdef FLAZZ_GALLERY_HAS_CLOUDFOLDERS
-    registerCloudFoldersWindows(gallery);
-#endif
-#ifdef FLAZZ_GALLERY_HAS_WEBSERVICES
-    registerWebServicesWindows(gallery);
-#endif
-#ifdef FLAZZ_GALLERY_HAS_UNICODEINPUT
-    registerUnicodeInputWindows(gallery);
-#endif
+    if (picture.isNull())
+        return true;
+    const QRgb first = picture.pixel(0, 0);
+    for (int y = 0; y < picture.height(); y += 3) {
+        for (int x = 0; x < picture.width(); x += 3) {
+            if (picture.pixel(x, y) != first)
+                return false;
+        }
+    }
+    return true;
 }
 
 QString fileName(const QString &window, int skin)
@@ -108,6 +79,10 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The sign-in windows hold a web engine, whose sandbox refuses to start
+    // as root; the gallery loads no page at all.
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox");
     QTemporaryDir scratch;
     qputenv("FLAZZ_SHELL_ROOT", scratch.path().toUtf8());
     qputenv("FLAZZ_REGISTRY_FILE", scratch.filePath(QStringLiteral("HKEY_CURRENT_USER.ini")).toUtf8());
@@ -122,10 +97,11 @@ int main(int argc, char *argv[])
     }
 
     Gallery gallery;
-    registerAll(gallery);
+    registerEveryWindowLibrary(gallery);
 
     QStringList drawn;
     int files = 0;
+    int failures = 0;
     for (const Gallery::Entry &entry : gallery.entries()) {
         if (!filter.isEmpty() && !entry.name.contains(filter, Qt::CaseInsensitive))
             continue;
@@ -135,18 +111,27 @@ int main(int argc, char *argv[])
             state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
             provisionAppData(state.AppDataFolder);
             state.Skin = skin;
+            const QString path = QDir(outDir).filePath(fileName(entry.name, skin));
             std::unique_ptr<QWidget> window = entry.make(state);
-            if (!window)
+            if (!window) {
+                std::fprintf(stderr, "flazz-gallery: %s was not made\n", qPrintable(path));
+                ++failures;
                 continue;
+            }
             // Round corners come out transparent instead of window-grey.
             window->setAttribute(Qt::WA_TranslucentBackground);
             window->show();
             QApplication::processEvents();
-            const QString path = QDir(outDir).filePath(fileName(entry.name, skin));
-            if (window->grab().save(path))
+            const QImage picture = window->grab().toImage();
+            if (isBlank(picture)) {
+                std::fprintf(stderr, "flazz-gallery: %s drew nothing\n", qPrintable(path));
+                ++failures;
+            } else if (picture.save(path)) {
                 ++files;
-            else
+            } else {
                 std::fprintf(stderr, "flazz-gallery: cannot write %s\n", qPrintable(path));
+                ++failures;
+            }
             // Hidden, not closed: closing would run the window's unload rule.
             window->hide();
         }
@@ -154,5 +139,5 @@ int main(int argc, char *argv[])
     writeIndex(outDir, drawn);
     std::printf("flazz-gallery: %d windows, %d pictures in %s\n", int(drawn.size()), files,
                 qPrintable(QDir(outDir).absolutePath()));
-    return files > 0 ? 0 : 1;
+    return failures == 0 && files > 0 ? 0 : 1;
 }
