@@ -15,9 +15,9 @@ void AppStartupWindows::showSplash()
     m_splash.exec();
 }
 
-void AppStartupWindows::loadHost()
+void AppStartupWindows::loadHost(bool showMainWindow)
 {
-    m_host.Form_Load();
+    m_host.Form_Load(showMainWindow);
 }
 
 void AppStartupWindows::enableInternetCheck()

@@ -15,7 +15,7 @@ public:
 
     void setSplashMode(const QString &mode) override;
     void showSplash() override;
-    void loadHost() override;
+    void loadHost(bool showMainWindow) override;
     void enableInternetCheck() override;
 
 private:

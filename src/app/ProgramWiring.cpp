@@ -27,6 +27,10 @@
 #include "webservices/flows/WebUploadFlows.h"
 #include "webservices/ui/QtPrintWindows.h"
 
+#include <QTimer>
+
+#include <utility>
+
 namespace {
 
 // The background uploads as the tray shows them.
@@ -86,6 +90,31 @@ void ProgramWiring::plugInto(frmLoad &host)
 bool ProgramWiring::signInBrowserShowing() const
 {
     return m_signIn->browserShowing();
+}
+
+void ProgramWiring::openPaths(frmLoad &host, const QStringList &paths)
+{
+    auto *window = qobject_cast<frmUploadTo *>(host.mainWindow());
+    if (!window)
+        return;
+    m_pathsToOpen += paths;
+    if (m_pathsToOpen.isEmpty())
+        return;
+    if (m_state.ModalFormOpen || !window->windowEnabled()) {
+        if (!m_openWaiting) {
+            m_openWaiting = true;
+            QTimer::singleShot(500, window, [this, &host] {
+                m_openWaiting = false;
+                openPaths(host, {});
+            });
+        }
+        return;
+    }
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    window->picDropZone_Drop(std::exchange(m_pathsToOpen, {}));
 }
 
 void ProgramWiring::resumeUploads()

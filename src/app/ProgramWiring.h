@@ -54,6 +54,12 @@ public:
     // background uploads.
     std::unique_ptr<QObject> makeTray(frmLoad &host);
 
+    // Files and folders given to this start or handed over by a later one:
+    // added to the set as a drop adds them, with the main window brought
+    // forward. While a flow or a dialog has the window they wait, so the set
+    // never changes under it.
+    void openPaths(frmLoad &host, const QStringList &paths);
+
     // Photos a previous run left queued go on (closed, killed or stopped).
     void resumeUploads();
     // True while the sign-in browser is on screen.
@@ -77,4 +83,6 @@ private:
     // The main window's Facebook connector, kept for its whole life.
     std::unique_ptr<clsFacebook> m_facebook;
     std::vector<std::unique_ptr<DestinationFlow>> m_flows;
+    QStringList m_pathsToOpen;
+    bool m_openWaiting = false;
 };

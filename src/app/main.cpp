@@ -37,11 +37,12 @@ struct ProcessObjects
     }
 };
 
-// The command line as the program sees it: without the options that only
-// point the build at other service addresses.
-QString programCommandLine(QStringList arguments)
+// The arguments as start-up sees them: after the program's name, without the
+// options that only point the build at other service addresses.
+QStringList programArguments(QStringList arguments)
 {
-    for (int i = 1; i < arguments.size();) {
+    arguments.removeFirst();
+    for (int i = 0; i < arguments.size();) {
         if (arguments.at(i) == QLatin1String("--services")) {
             arguments.remove(i, qMin(2, int(arguments.size()) - i));
         } else if (arguments.at(i).startsWith(QLatin1String("--services="))) {
@@ -50,7 +51,7 @@ QString programCommandLine(QStringList arguments)
             ++i;
         }
     }
-    return Startup::commandLineOf(arguments);
+    return arguments;
 }
 
 // The background uploader is pointed at the same services as the program.
@@ -68,6 +69,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Flazz"));
     QApplication::setOrganizationName(QStringLiteral("Korvantis"));
     QApplication::setApplicationVersion(QLatin1String(Version::Text));
+    // Ties the windows and the tray icon to the installed menu entry.
+    QApplication::setDesktopFileName(QLatin1String(Version::AppId));
     QApplication::setWindowIcon(SkinArt::appIcon());
     // The program lives on in the tray when its last window is hidden; it
     // ends only through Exit.
@@ -90,7 +93,8 @@ int main(int argc, char *argv[])
     AppStartupWindows windows(state, host);
     Startup startup(state, prompt, windows);
     startup.setCreateProcessObjects([&objects](AppState &s) { objects.create(s); });
-    if (startup.Main(programCommandLine(app.arguments())) == Startup::Outcome::Ended)
+    startup.setOpenPaths([&wiring, &host](const QStringList &paths) { wiring.openPaths(host, paths); });
+    if (startup.Main(programArguments(app.arguments())) == Startup::Outcome::Ended)
         return 0;
     wiring.resumeUploads();
     return app.exec();

@@ -1,6 +1,7 @@
 #include "core/DataInstall.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/InstallLayout.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -16,7 +17,11 @@ QStringList provisionAppData(const QString &appDataFolder)
     for (const char *folder : {"Resources", "Data", "log"})
         base.mkpath(QString::fromLatin1(folder));
 
-    const QString source = QStringLiteral(":/install");
+    // An installed program lays out what its package installed; one run from
+    // the build folder has the same files compiled in.
+    QString source = platform::installedDataFolder();
+    if (source.isEmpty())
+        source = QStringLiteral(":/install");
     QDirIterator it(source, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString from = it.next();
@@ -25,8 +30,10 @@ QStringList provisionAppData(const QString &appDataFolder)
         if (QFileInfo::exists(to))
             continue;
         base.mkpath(QFileInfo(relative).path());
+        // The pages and the initial settings are small; anything else there is
+        // not ours to copy into every user's data folder.
         QFile in(from);
-        if (!in.open(QIODevice::ReadOnly))
+        if (in.size() > 8 * 1024 * 1024 || !in.open(QIODevice::ReadOnly))
             continue;
         // The settings file will hold tokens: keep it private from the start.
         const auto access = relative.endsWith(QLatin1String("Settings.xml")) ? platform::FileAccess::OwnerOnly

@@ -18,6 +18,8 @@ QString subfolderName(ShellFolder which)
     case ShellFolder::Desktop:
     case ShellFolder::DesktopDirectory:
         return QStringLiteral("Desktop");
+    case ShellFolder::Startup:
+        return QStringLiteral("Startup");
     case ShellFolder::LocalAppData:
         return QStringLiteral("LocalAppData");
     case ShellFolder::InternetCache:
@@ -36,6 +38,13 @@ QString standardFolder(ShellFolder which)
     case ShellFolder::Desktop:
     case ShellFolder::DesktopDirectory:
         return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    case ShellFolder::Startup:
+#ifdef Q_OS_WIN
+        return QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation) + u"/Startup";
+#else
+        // The desktops' shared convention (XDG autostart).
+        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/autostart";
+#endif
     case ShellFolder::LocalAppData:
         return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     case ShellFolder::InternetCache:

@@ -9,6 +9,7 @@ namespace platform {
 enum class ShellFolder : int
 {
     Desktop = 0,
+    Startup = 7, // the programs started when the user logs in
     DesktopDirectory = 16,
     LocalAppData = 28,
     InternetCache = 32,

@@ -1,10 +1,10 @@
 #include "uploader/QueuedUploader.h"
 
+#include "platform/InstallLayout.h"
 #include "uploader/PhotoPreparation.h"
 #include "uploader/UploadQueue.h"
 #include "webkit/ToolkitError.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QUuid>
@@ -21,7 +21,7 @@ QString QueuedUploader::defaultProgram()
     const QString named = qEnvironmentVariable("FLAZZ_UPLOADER");
     if (!named.isEmpty())
         return named;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/flazz-uploader");
+    return platform::helperProgram(QStringLiteral("flazz-uploader"));
 }
 
 UploadQueue &QueuedUploader::queue()

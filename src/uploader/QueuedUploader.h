@@ -23,7 +23,8 @@ public:
     QueuedUploader(QString queuePath, QString program, QStringList arguments = {});
     ~QueuedUploader() override;
 
-    // flazz-uploader beside the running program, unless FLAZZ_UPLOADER names one.
+    // The installed flazz-uploader helper (or the one beside the running
+    // program), unless FLAZZ_UPLOADER names one.
     static QString defaultProgram();
 
     // The photo set's copy of the photo at `path`, scaled for `uploadSize`

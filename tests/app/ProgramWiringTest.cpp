@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -38,6 +39,7 @@ protected:
     ProgramWiring wiring{state(), prompt, prompt, shell, offline()};
     frmLoad host{state()};
 
+public:
     static ServiceConfig offline()
     {
         ServiceConfig services = ServiceConfig::defaults();
@@ -45,6 +47,7 @@ protected:
         return services;
     }
 
+protected:
     frmUploadTo &load()
     {
         wiring.plugInto(host);
@@ -159,7 +162,7 @@ TEST(AppStartupWindows, TheSplashWearsTheSkinOfTheSettingsInTheRealStartupOrder)
         shown = splash->grab().toImage();
         splash->accept();
     });
-    ASSERT_EQ(startup.Main(QString()), Startup::Outcome::Running);
+    ASSERT_EQ(startup.Main({}), Startup::Outcome::Running);
 
     EXPECT_EQ(state.Skin, 3);
     EXPECT_EQ(text, Skin::textColor(3));
@@ -170,6 +173,43 @@ TEST(AppStartupWindows, TheSplashWearsTheSkinOfTheSettingsInTheRealStartupOrder)
     const QPoint corner(12, 12);
     EXPECT_EQ(shown.pixelColor(corner), skin3.pixelColor(corner));
     EXPECT_NE(shown.pixelColor(corner), skin0.pixelColor(corner));
+}
+
+// The real program started again with photos, as a file manager's "Open
+// with" starts it, while this copy runs in the tray: the photos land in this
+// copy's set, its window comes forward, and the second start just ends.
+TEST(SecondStart, PhotosGivenToASecondStartLandInTheRunningCopysSet)
+{
+    TestEnvironment env; // the second start shares it through the environment
+    AppState state;
+    ScriptedUserPrompt prompt(&state);
+    RecordingShell shell;
+    ProgramWiring wiring(state, prompt, prompt, shell, ProgramWiringTest::offline());
+    frmLoad host(state);
+    wiring.plugInto(host);
+    host.setTrayAvailable([] { return true; });
+    AppStartupWindows windows(state, host);
+    Startup startup(state, prompt, windows);
+    cGDIpToken token;
+    std::unique_ptr<clsTray> photos;
+    startup.setCreateProcessObjects([&](AppState &s) {
+        photos = std::make_unique<clsTray>(s.DataFolder, &token, s.MaxPhotos);
+        s.PhotoTray = photos.get();
+        s.GdiplusToken = &token;
+    });
+    startup.setOpenPaths([&](const QStringList &paths) { wiring.openPaths(host, paths); });
+    ASSERT_EQ(startup.Main({Startup::TrayOption}), Startup::Outcome::Running);
+    ASSERT_FALSE(host.mainWindow()->isVisible());
+
+    const QString photo = env.writeFile(QStringLiteral("in/a.png"), testimages::encoded("png"));
+    env.writeFile(QStringLiteral("in/more/b.jpg"), testimages::encoded("jpeg"));
+    QProcess second;
+    second.start(QStringLiteral(FLAZZ_PROGRAM), {photo, env.path(QStringLiteral("in/more"))});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 60000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().constData();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return photos->Count() == 2; }, 30000));
+    EXPECT_TRUE(host.mainWindow()->isVisible());
 }
 
 } // namespace

@@ -26,7 +26,10 @@ public:
 
     void setSplashMode(const QString &mode) override { steps << QStringLiteral("mode:") + mode; }
     void showSplash() override { steps << QStringLiteral("splash"); }
-    void loadHost() override { steps << QStringLiteral("host"); }
+    void loadHost(bool showMainWindow) override
+    {
+        steps << (showMainWindow ? QStringLiteral("host") : QStringLiteral("host:hidden"));
+    }
     void enableInternetCheck() override { steps << QStringLiteral("timer"); }
 };
 
@@ -54,7 +57,7 @@ TEST_F(StartupTest, ErrorArgumentShowsOnlyTheAdministratorMessage)
 {
     writeSettings("<Settings><UploadSize>800</UploadSize><Skin>3</Skin><UploadPrompt>True</UploadPrompt>"
                   "<StartupPrompt>True</StartupPrompt></Settings>");
-    EXPECT_EQ(startup.Main(QStringLiteral("Error")), Startup::Outcome::Ended);
+    EXPECT_EQ(startup.Main({QStringLiteral("Error")}), Startup::Outcome::Ended);
 
     ASSERT_EQ(prompt.calls.size(), 1);
     EXPECT_EQ(prompt.calls[0].text, Startup::AdminMessage);
@@ -70,13 +73,13 @@ TEST_F(StartupTest, ErrorArgumentShowsOnlyTheAdministratorMessage)
 
 TEST_F(StartupTest, ErrorIsMatchedExactly)
 {
-    EXPECT_EQ(startup.Main(QStringLiteral("error")), Startup::Outcome::Running);
+    EXPECT_EQ(startup.Main({QStringLiteral("error")}), Startup::Outcome::Running);
     EXPECT_TRUE(prompt.calls.isEmpty());
 }
 
 TEST_F(StartupTest, FirstInstanceShowsSplashThenHostThenStartsTheCheck)
 {
-    EXPECT_EQ(startup.Main(QString()), Startup::Outcome::Running);
+    EXPECT_EQ(startup.Main({}), Startup::Outcome::Running);
     EXPECT_TRUE(prompt.calls.isEmpty());
     EXPECT_EQ(windows.steps, (QStringList{QStringLiteral("mode:Splash"), QStringLiteral("splash"),
                                           QStringLiteral("host"), QStringLiteral("timer")}));
@@ -91,7 +94,7 @@ TEST_F(StartupTest, FirstInstanceShowsSplashThenHostThenStartsTheCheck)
     ScriptedStartupWindows laterWindows;
     Startup later(laterState, laterPrompt, laterWindows);
     later.setInstanceName(lockName);
-    EXPECT_EQ(later.Main(QString()), Startup::Outcome::Ended);
+    EXPECT_EQ(later.Main({}), Startup::Outcome::Ended);
     ASSERT_EQ(laterPrompt.calls.size(), 1);
     EXPECT_EQ(laterPrompt.calls[0].text, Startup::AlreadyOpenMessage);
     EXPECT_TRUE(laterWindows.steps.isEmpty());
@@ -100,7 +103,8 @@ TEST_F(StartupTest, FirstInstanceShowsSplashThenHostThenStartsTheCheck)
 TEST_F(StartupTest, SecondInstanceWithArgumentsGoesOnInBusyModeWithoutMessage)
 {
     platform::InstanceGuard running(lockName);
-    EXPECT_EQ(startup.Main(QStringLiteral("/upload C:\\photo.jpg")), Startup::Outcome::Running);
+    EXPECT_EQ(startup.Main({QStringLiteral("/upload"), QStringLiteral("C:\\photo.jpg")}),
+              Startup::Outcome::Running);
     EXPECT_TRUE(prompt.calls.isEmpty());
     EXPECT_EQ(windows.steps,
               (QStringList{QStringLiteral("mode:Busy"), QStringLiteral("host"), QStringLiteral("timer")}));
@@ -108,15 +112,74 @@ TEST_F(StartupTest, SecondInstanceWithArgumentsGoesOnInBusyModeWithoutMessage)
 
 TEST_F(StartupTest, ArgumentsWithoutOtherInstanceShowTheSplash)
 {
-    EXPECT_EQ(startup.Main(QStringLiteral("anything")), Startup::Outcome::Running);
+    EXPECT_EQ(startup.Main({QStringLiteral("anything")}), Startup::Outcome::Running);
     EXPECT_TRUE(windows.steps.contains(QStringLiteral("splash")));
+}
+
+TEST_F(StartupTest, ATrayStartShowsNoSplashNorWindowAndEndsQuietlyBesideARunningCopy)
+{
+    EXPECT_EQ(startup.Main({Startup::TrayOption}), Startup::Outcome::Running);
+    EXPECT_EQ(windows.steps, (QStringList{QStringLiteral("host:hidden"), QStringLiteral("timer")}));
+    EXPECT_TRUE(state.CommandLine.isEmpty());
+
+    AppState laterState;
+    ScriptedUserPrompt laterPrompt;
+    ScriptedStartupWindows laterWindows;
+    Startup later(laterState, laterPrompt, laterWindows);
+    later.setInstanceName(lockName);
+    EXPECT_EQ(later.Main({Startup::TrayOption}), Startup::Outcome::Ended);
+    EXPECT_TRUE(laterPrompt.calls.isEmpty());
+    EXPECT_TRUE(laterWindows.steps.isEmpty());
+}
+
+TEST_F(StartupTest, PathsAreOpenedOnceTheHostIsUpOnlyWhenEveryArgumentIsOne)
+{
+    const QString photo = env.writeFile(QStringLiteral("in/a b.jpg"), "not looked at here");
+    QStringList opened;
+    QStringList stepsWhenOpened;
+    startup.setOpenPaths([&](const QStringList &paths) {
+        opened += paths;
+        stepsWhenOpened = windows.steps;
+    });
+    // A relative path means the folder the start was made in.
+    const QString started = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(env.root()));
+    const Startup::Outcome outcome = startup.Main({photo, QStringLiteral("in")});
+    QDir::setCurrent(started);
+    EXPECT_EQ(outcome, Startup::Outcome::Running);
+    EXPECT_EQ(opened, (QStringList{photo, env.path(QStringLiteral("in"))}));
+    EXPECT_TRUE(stepsWhenOpened.contains(QStringLiteral("host")));
+
+    // Beside a path, an argument that names nothing keeps its old meaning.
+    AppState otherState;
+    ScriptedUserPrompt otherPrompt;
+    ScriptedStartupWindows otherWindows;
+    Startup other(otherState, otherPrompt, otherWindows);
+    other.setInstanceName(QStringLiteral("FlazzStartupTestOther"));
+    other.setOpenPaths([&](const QStringList &paths) { opened += paths; });
+    opened.clear();
+    EXPECT_EQ(other.Main({photo, QStringLiteral("/upload")}), Startup::Outcome::Running);
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(StartupTest, PathsNoRunningCopyTakesAreOpenedByTheStartThatWasGivenThem)
+{
+    platform::InstanceGuard running(lockName); // a copy that does not listen
+    const QString photo = env.writeFile(QStringLiteral("in/a.jpg"), "not looked at here");
+    QStringList opened;
+    startup.setOpenPaths([&](const QStringList &paths) { opened += paths; });
+    EXPECT_EQ(startup.Main({photo}), Startup::Outcome::Running);
+    EXPECT_TRUE(prompt.calls.isEmpty());
+    EXPECT_EQ(windows.steps,
+              (QStringList{QStringLiteral("mode:Busy"), QStringLiteral("host"), QStringLiteral("timer")}));
+    EXPECT_EQ(opened, QStringList{photo});
 }
 
 TEST_F(StartupTest, ReadsTheFourSettingsStrictly)
 {
     writeSettings("<Settings><UploadSize>1024</UploadSize><Skin>4</Skin><UploadPrompt>True</UploadPrompt>"
                   "<StartupPrompt>true</StartupPrompt></Settings>");
-    startup.Main(QString());
+    startup.Main({});
     EXPECT_EQ(state.UploadSize, 1024);
     EXPECT_EQ(state.Skin, 4);
     EXPECT_TRUE(state.UploadPromptEnabled);
@@ -127,7 +190,7 @@ TEST_F(StartupTest, UnreadableValuesFallBackToDefaults)
 {
     writeSettings("<Settings><UploadSize>big</UploadSize><Skin></Skin><UploadPrompt> True</UploadPrompt>"
                   "</Settings>");
-    EXPECT_EQ(startup.Main(QString()), Startup::Outcome::Running);
+    EXPECT_EQ(startup.Main({}), Startup::Outcome::Running);
     EXPECT_EQ(state.UploadSize, 0);
     EXPECT_EQ(state.Skin, 0);
     EXPECT_FALSE(state.UploadPromptEnabled);
@@ -137,7 +200,7 @@ TEST_F(StartupTest, UnreadableValuesFallBackToDefaults)
 TEST_F(StartupTest, BrokenSettingsFileIsNotRepairedOrReported)
 {
     writeSettings("<Settings><Skin>2</Skin>");
-    EXPECT_EQ(startup.Main(QString()), Startup::Outcome::Running);
+    EXPECT_EQ(startup.Main({}), Startup::Outcome::Running);
     EXPECT_EQ(state.Skin, 0);
     EXPECT_TRUE(prompt.calls.isEmpty());
     EXPECT_EQ(readBytes(env.state().SettingsFile), QByteArray("<Settings><Skin>2</Skin>"));
@@ -149,7 +212,7 @@ TEST_F(StartupTest, MissingDataIsProvisionedBeforeTheSettingsAreRead)
     bool createdWithFolders = false;
     startup.setCreateProcessObjects(
         [&](AppState &s) { createdWithFolders = !s.DataFolder.isEmpty() && QFile::exists(s.SettingsFile); });
-    startup.Main(QString());
+    startup.Main({});
     EXPECT_TRUE(QFile::exists(state.SettingsFile));
     EXPECT_TRUE(createdWithFolders);
 }
@@ -209,7 +272,8 @@ TEST(StartupCopy, RunsUntilItsInputCloses)
     ScriptedStartupWindows windows;
     Startup startup(state, prompt, windows);
     startup.setInstanceName(QStringLiteral("FlazzCopies"));
-    const Startup::Outcome outcome = startup.Main(qEnvironmentVariable("FLAZZ_STARTUP_COMMAND_LINE"));
+    const Startup::Outcome outcome =
+        startup.Main(qEnvironmentVariable("FLAZZ_STARTUP_COMMAND_LINE").split(u' ', Qt::SkipEmptyParts));
     std::printf("outcome:%s\n", outcome == Startup::Outcome::Running ? "Running" : "Ended");
     std::fflush(stdout);
     QFile input;
@@ -250,15 +314,6 @@ TEST(StartupAcrossProcesses, ACopyThatWasKilledLeavesNoLockBehindThatCounts)
 
     RunningCopy next{QString()};
     EXPECT_EQ(next.outcome(), QStringLiteral("Running"));
-}
-
-TEST(StartupCommandLine, JoinsTheArgumentsAfterTheProgramName)
-{
-    EXPECT_EQ(Startup::commandLineOf({QStringLiteral("flazz")}), QString());
-    EXPECT_EQ(Startup::commandLineOf({QStringLiteral("flazz"), QStringLiteral("Error")}),
-              QStringLiteral("Error"));
-    EXPECT_EQ(Startup::commandLineOf({QStringLiteral("flazz"), QStringLiteral("a"), QStringLiteral("b")}),
-              QStringLiteral("a b"));
 }
 
 } // namespace

@@ -147,6 +147,22 @@ TEST(frmLoad, LoadsTrayThenMainWindowAndReleasesThemWhenItGoes)
     EXPECT_FALSE(tray);
 }
 
+// A start at log-in waits behind the icon; with no notification area to come
+// back from, the window shows all the same.
+TEST(frmLoad, AStartInTheTrayKeepsTheWindowHiddenOnlyWhenThereIsATray)
+{
+    for (const bool trayAvailable : {true, false}) {
+        AppState state;
+        frmLoad host(state);
+        host.setTrayFactory([](frmLoad &) { return std::make_unique<QObject>(); });
+        host.setMainWindowFactory([](frmLoad &) { return std::make_unique<QWidget>(); });
+        host.setTrayAvailable([trayAvailable] { return trayAvailable; });
+        host.Form_Load(false);
+        ASSERT_NE(host.mainWindow(), nullptr);
+        EXPECT_EQ(host.mainWindow()->isVisible(), !trayAvailable);
+    }
+}
+
 } // namespace
 
 namespace {

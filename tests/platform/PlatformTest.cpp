@@ -1,20 +1,30 @@
 #include "platform/AtomicFile.h"
+#include "platform/Autostart.h"
+#include "platform/InstallLayout.h"
 #include "platform/InstanceGuard.h"
 #include "platform/OrderedWork.h"
+#include "platform/PathHandOff.h"
 #include "platform/Registry.h"
 #include "platform/ShellFolders.h"
 #include "support/TestEnvironment.h"
 #include "support/TestText.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocalSocket>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <thread>
 
 using namespace platform;
 
@@ -161,6 +171,107 @@ TEST(InstanceGuard, EveryGuardCountsUntilItGoes)
     EXPECT_TRUE(InstanceGuard(QStringLiteral("FlazzTest")).PrevInstance()); // the second still runs
     second.reset();
     EXPECT_FALSE(InstanceGuard(QStringLiteral("FlazzTest")).PrevInstance());
+}
+
+TEST(InstallLayout, AnInstalledTreeIsFoundFromItsProgramsFolderAndABuildFolderBesideThem)
+{
+    QTemporaryDir tree;
+    const QString bin = tree.filePath(QStringLiteral("usr/bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    EXPECT_EQ(helperProgram(QStringLiteral("flazz-uploader"), bin), bin + QStringLiteral("/flazz-uploader"));
+    EXPECT_TRUE(installedDataFolder(bin).isEmpty());
+
+    const QString helper = tree.filePath(QStringLiteral("usr/libexec/flazz/flazz-uploader"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(helper).path()));
+    ASSERT_TRUE(QDir().mkpath(tree.filePath(QStringLiteral("usr/share/flazz"))));
+    QFile file(helper);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_NE(helperProgram(QStringLiteral("flazz-uploader"), bin), helper); // not a program yet
+    ASSERT_TRUE(file.setPermissions(file.permissions() | QFile::ExeOwner));
+    EXPECT_EQ(helperProgram(QStringLiteral("flazz-uploader"), bin), helper);
+    EXPECT_EQ(installedDataFolder(bin), tree.filePath(QStringLiteral("usr/share/flazz")));
+}
+
+TEST(Autostart, TheEntryStartsTheProgramAsGivenAndCountsAsOffWhereverTheDesktopSaysSo)
+{
+    TestEnvironment env;
+    const Autostart entry(QStringLiteral("com.example.Test"), QStringLiteral("Flazz"),
+                          {QStringLiteral("/opt/My Programs/flazz$1%"), QStringLiteral("--tray")});
+    EXPECT_EQ(entry.entryPath(),
+              shellFolder(ShellFolder::Startup) + QStringLiteral("/com.example.Test.desktop"));
+    EXPECT_FALSE(entry.enabled());
+    ASSERT_TRUE(entry.setEnabled(true));
+    EXPECT_TRUE(entry.enabled());
+    // Quoted for the command line, then escaped again as the value of a key.
+    const QByteArray text = readBytes(entry.entryPath());
+    EXPECT_TRUE(text.startsWith("[Desktop Entry]\n")) << text.constData();
+    EXPECT_TRUE(text.contains("\nExec=\"/opt/My Programs/flazz\\\\$1%%\" --tray\n")) << text.constData();
+
+    // The desktop's own start-up settings switch it off in place.
+    ASSERT_TRUE(writeFileAtomically(entry.entryPath(), entry.entry() + "Hidden=true\n"));
+    EXPECT_FALSE(entry.enabled());
+    ASSERT_TRUE(entry.setEnabled(false));
+    EXPECT_FALSE(QFile::exists(entry.entryPath()));
+    EXPECT_TRUE(entry.setEnabled(false));
+}
+
+// A later start in a thread of its own, as it would be a process of its own,
+// while this thread runs the listening copy's event loop.
+bool handOverFromAnotherStart(const std::function<bool()> &start)
+{
+    std::atomic<int> result{-1};
+    std::thread later([&] { result = start() ? 1 : 0; });
+    const bool ended = QTest::qWaitFor([&] { return result != -1; }, 30000);
+    later.join();
+    return ended && result == 1;
+}
+
+TEST(PathHandOff, PathsReachTheListeningCopyWholeAndNothingElseGetsIn)
+{
+    TestEnvironment env;
+    const QString dataFolder = env.state().AppDataFolder;
+    PathHandOff running(QStringLiteral("FlazzTest"), dataFolder);
+    {
+        QFile left(running.socketPath()); // by a copy that died
+        ASSERT_TRUE(left.open(QIODevice::WriteOnly));
+    }
+    QList<QStringList> received;
+    ASSERT_TRUE(running.listen([&](const QStringList &paths) { received << paths; }));
+    EXPECT_EQ(QFileInfo(running.socketPath()).permissions() &
+                  (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+              QFile::Permissions());
+
+    const QStringList paths{QStringLiteral("/photos/a b.jpg"), QStringLiteral("/photos/two\nlines.png"),
+                            QString::fromUtf8("/fotos/\xc3\xbcn \xe6\xb0\xb4.gif")};
+    EXPECT_TRUE(handOverFromAnotherStart(
+        [&] { return PathHandOff(QStringLiteral("FlazzTest"), dataFolder).handOver(paths); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !received.isEmpty(); }, 10000));
+    EXPECT_EQ(received, QList<QStringList>{paths});
+
+    // Another data folder, or another program, is another copy's door.
+    EXPECT_FALSE(
+        PathHandOff(QStringLiteral("FlazzTest"), dataFolder + QStringLiteral("x")).handOver(paths, 2000));
+    EXPECT_FALSE(PathHandOff(QStringLiteral("Other"), dataFolder).handOver(paths, 2000));
+
+    // A message past the limit is cut off unanswered, and the door stays open.
+    EXPECT_TRUE(handOverFromAnotherStart([&] {
+        QLocalSocket socket;
+        socket.connectToServer(running.socketPath());
+        if (!socket.waitForConnected(5000))
+            return false;
+        socket.write(QByteArray(PathHandOff::MaxBytes + 1, 'x'));
+        while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(5000)) {
+        }
+        const bool cutOff =
+            socket.state() == QLocalSocket::UnconnectedState || socket.waitForDisconnected(5000);
+        return cutOff && socket.readAll().isEmpty();
+    }));
+    EXPECT_TRUE(handOverFromAnotherStart([&] {
+        return PathHandOff(QStringLiteral("FlazzTest"), dataFolder).handOver({QStringLiteral("/b.png")});
+    }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 2; }, 10000));
+    EXPECT_EQ(received.size(), 2);
 }
 
 } // namespace

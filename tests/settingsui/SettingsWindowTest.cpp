@@ -4,12 +4,17 @@
 #include "core/app/Startup.h"
 #include "core/app/StartupWindows.h"
 #include "core/ui/LinkLabel.h"
+#include "platform/Autostart.h"
 #include "settingsui/ui/frmSettings.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedUserPrompt.h"
 #include "support/TestEnvironment.h"
+#include "support/TestText.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -149,16 +154,40 @@ TEST_F(SettingsWindowTest, OkStoresAndAppliesTheSkinWhichSurvivesARestart)
     {
         void setSplashMode(const QString &) override {}
         void showSplash() override {}
-        void loadHost() override {}
+        void loadHost(bool) override {}
         void enableInternetCheck() override {}
     } windows;
     AppState restarted;
     ScriptedUserPrompt quiet;
     Startup startup(restarted, quiet, windows);
     startup.setInstanceName(QStringLiteral("FlazzSettingsWindowTest"));
-    startup.Main(QString());
+    startup.Main({});
     EXPECT_EQ(restarted.Skin, 2);
     EXPECT_EQ(restarted.UploadSize, 1600);
+}
+
+TEST_F(SettingsWindowTest, TheLogInSwitchShowsTheEntryAndOnlyOkWritesOrRemovesIt)
+{
+    const platform::Autostart entry = Startup::loginStart();
+    auto window = open();
+    EXPECT_FALSE(window->chkStartAtLogin()->isChecked());
+    window->chkStartAtLogin()->setChecked(true);
+    QTest::mouseClick(window->cmdCancel(), Qt::LeftButton);
+    EXPECT_FALSE(entry.enabled());
+
+    window = open();
+    window->chkStartAtLogin()->setChecked(true);
+    QTest::mouseClick(window->btnAction(), Qt::LeftButton);
+    ASSERT_TRUE(entry.enabled());
+    // The entry starts this very program, in the tray.
+    const QByteArray exec = "Exec=" + QCoreApplication::applicationFilePath().toUtf8() + " --tray\n";
+    EXPECT_TRUE(readBytes(entry.entryPath()).contains(exec));
+
+    window = open();
+    EXPECT_TRUE(window->chkStartAtLogin()->isChecked());
+    window->chkStartAtLogin()->setChecked(false);
+    QTest::mouseClick(window->btnAction(), Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(entry.entryPath()));
 }
 
 TEST_F(SettingsWindowTest, CancelAndRightClickedCloseStoreNothing)

@@ -65,10 +65,36 @@ TEST_F(TrayTest, IconSaysHowToUseIt)
 
 TEST_F(TrayTest, DoubleClickTogglesTheMainWindow)
 {
-    tray.ctTray1_DoubleClick();
+    tray.setStatusNotifierHost(false);
+    emit tray.icon()->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_FALSE(mainWindow.isVisible());
-    tray.ctTray1_DoubleClick();
+    emit tray.icon()->activated(QSystemTrayIcon::Trigger); // the first click of the two
+    EXPECT_FALSE(mainWindow.isVisible());
+    emit tray.icon()->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(mainWindow.isVisible());
+}
+
+// The host of a StatusNotifierItem reports single clicks only, and shows the
+// menu the icon publishes: the guard runs as it asks for the menu.
+TEST_F(TrayTest, AStatusNotifierHostTogglesOnAClickAndOpensTheGuardedMenuItself)
+{
+    tray.setStatusNotifierHost(true);
+    emit tray.icon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(mainWindow.isVisible());
+    emit tray.icon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(mainWindow.isVisible());
+
+    ASSERT_EQ(tray.icon()->contextMenu(), tray.menu());
+    emit tray.menu()->aboutToShow();
+    EXPECT_EQ(tray.menu()->actions().size(), 3);
+    state.ModalFormOpen = true;
+    emit tray.menu()->aboutToShow();
+    EXPECT_TRUE(tray.menu()->actions().isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return callOuts == 1; }, 10000));
+    EXPECT_EQ(callOutTexts.value(1), kModalMessage);
+
+    tray.setStatusNotifierHost(false);
+    EXPECT_EQ(tray.icon()->contextMenu(), nullptr);
 }
 
 TEST_F(TrayTest, RightClickOpensTheMenuLeftClickDoesNot)

@@ -5,9 +5,17 @@
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "core/UserPrompt.h"
+#include "core/Version.h"
 #include "core/app/StartupWindows.h"
+#include "platform/Autostart.h"
 #include "platform/InstanceGuard.h"
+#include "platform/PathHandOff.h"
 #include "platform/ShellFolders.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <utility>
 
 namespace {
 
@@ -16,6 +24,20 @@ constexpr auto kTitle = u"Flazz";
 QString key(const char *name)
 {
     return QString::fromLatin1(name);
+}
+
+// The arguments as absolute paths when every one names a file or folder
+// that exists; none otherwise (any other argument keeps its old meaning).
+QStringList existingPaths(const QStringList &arguments)
+{
+    QStringList paths;
+    for (const QString &argument : arguments) {
+        const QFileInfo info(argument);
+        if (argument.isEmpty() || !info.exists())
+            return {};
+        paths << info.absoluteFilePath();
+    }
+    return paths;
 }
 
 } // namespace
@@ -27,13 +49,10 @@ Startup::Startup(AppState &state, UserPrompt &prompt, StartupWindows &windows)
 
 Startup::~Startup() = default;
 
-QString Startup::commandLineOf(const QStringList &arguments)
+Startup::Outcome Startup::Main(QStringList arguments)
 {
-    return arguments.mid(1).join(QLatin1Char(' '));
-}
-
-Startup::Outcome Startup::Main(const QString &commandLine)
-{
+    const bool trayStart = arguments.removeAll(TrayOption) > 0;
+    const QString commandLine = arguments.join(u' ');
     m_state.CommandLine = commandLine;
 
     // The browser add-in starts us with "Error" when it lacks the rights it
@@ -49,10 +68,22 @@ Startup::Outcome Startup::Main(const QString &commandLine)
 
     m_guard = std::make_unique<platform::InstanceGuard>(m_instanceName);
     const bool otherInstance = m_guard->PrevInstance();
-    if (commandLine.isEmpty() && otherInstance) {
-        m_prompt.systemMessage(AlreadyOpenMessage, MsgStyle::Information, QString::fromUtf16(kTitle));
-        return Outcome::Ended;
+    m_handOff = std::make_unique<platform::PathHandOff>(m_instanceName, m_state.AppDataFolder);
+    const QStringList paths = existingPaths(arguments);
+    if (otherInstance) {
+        if (!paths.isEmpty() && m_handOff->handOver(paths))
+            return Outcome::Ended;
+        if (commandLine.isEmpty()) {
+            // The log-in entry of a user who had started the program already.
+            if (!trayStart)
+                m_prompt.systemMessage(AlreadyOpenMessage, MsgStyle::Information, QString::fromUtf16(kTitle));
+            return Outcome::Ended;
+        }
+    } else if (!m_handOff->listen([this](const QStringList &received) { open(received); })) {
+        qWarning("Files given to later starts cannot reach this one: %s",
+                 qPrintable(m_handOff->socketPath()));
     }
+    m_waitingPaths = paths;
 
     // A first start, or one after the user tidied the data folder away, finds
     // the settings and pages where it expects them.
@@ -65,14 +96,35 @@ Startup::Outcome Startup::Main(const QString &commandLine)
         // Started by another program to do one job while we already run:
         // no splash, only the busy mode for whoever shows the window next.
         m_windows.setSplashMode(QStringLiteral("Busy"));
-    } else {
+    } else if (!trayStart) {
+        // A start at log-in stays out of sight: no splash over the desktop.
         m_windows.setSplashMode(QStringLiteral("Splash"));
         m_windows.showSplash();
     }
 
-    m_windows.loadHost();
+    m_windows.loadHost(!trayStart);
     m_windows.enableInternetCheck();
+    m_hostLoaded = true;
+    open(std::exchange(m_waitingPaths, {}));
     return Outcome::Running;
+}
+
+void Startup::open(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    if (!m_hostLoaded) {
+        m_waitingPaths += paths;
+        return;
+    }
+    if (m_openPaths)
+        m_openPaths(paths);
+}
+
+platform::Autostart Startup::loginStart()
+{
+    return platform::Autostart(QString::fromLatin1(Version::AppId), QString::fromUtf16(kTitle),
+                               {QCoreApplication::applicationFilePath(), TrayOption});
 }
 
 void Startup::readSettings()

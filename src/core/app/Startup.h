@@ -11,8 +11,10 @@ class StartupWindows;
 class UserPrompt;
 
 namespace platform {
+class Autostart;
 class InstanceGuard;
-}
+class PathHandOff;
+} // namespace platform
 
 // The process entry's work, from the command line to the running host
 // window. It owns the single-instance lock, so it lives as long as the
@@ -30,6 +32,10 @@ public:
         QStringLiteral("To enable this feature, please run I.E. as an Admin.");
     inline static const QString AlreadyOpenMessage =
         QStringLiteral("Flazz is already open. Please access it from the Task Bar.");
+    // Starts the program in the notification area without its window, as
+    // the log-in entry does. It is ours, not an argument in the command
+    // line's sense: it changes nothing of how a second start behaves.
+    inline static const QString TrayOption = QStringLiteral("--tray");
 
     Startup(AppState &state, UserPrompt &prompt, StartupWindows &windows);
     ~Startup();
@@ -47,20 +53,35 @@ public:
         m_createProcessObjects = std::move(create);
     }
 
-    // `commandLine` is what followed the program's name, blanks between
-    // arguments. Runs every step up to the internet check's first enable.
-    Outcome Main(const QString &commandLine);
+    // Adds files and folders to the photo set as a drop would and brings the
+    // main window forward: those this start was given, and those every later
+    // start hands over while this copy runs. Runs once the host is loaded.
+    void setOpenPaths(std::function<void(const QStringList &paths)> open) { m_openPaths = std::move(open); }
 
-    // The arguments after the program's name, as one command line.
-    static QString commandLineOf(const QStringList &arguments);
+    // `arguments` are those that followed the program's name. Runs every
+    // step up to the internet check's first enable.
+    //
+    // A later start while a copy runs, given only files and folders that
+    // exist, hands them to the running copy and ends without a word (what a
+    // file manager's "Open with" needs); should nobody take them, it goes on
+    // as any start with arguments does and adds them itself.
+    Outcome Main(QStringList arguments);
+
+    // The entry that starts this program at log-in, in the tray.
+    static platform::Autostart loginStart();
 
 private:
     void readSettings();
+    void open(const QStringList &paths);
 
     AppState &m_state;
     UserPrompt &m_prompt;
     StartupWindows &m_windows;
     QString m_instanceName = QStringLiteral("Flazz");
     std::function<void(AppState &)> m_createProcessObjects;
+    std::function<void(const QStringList &)> m_openPaths;
     std::unique_ptr<platform::InstanceGuard> m_guard;
+    std::unique_ptr<platform::PathHandOff> m_handOff;
+    bool m_hostLoaded = false;
+    QStringList m_waitingPaths; // arrived before the host was loaded
 };

@@ -14,8 +14,10 @@ public:
     virtual void setSplashMode(const QString &mode) = 0;
     // Shows the splash window modally; returns once it has unloaded itself.
     virtual void showSplash() = 0;
-    // Loads frmLoad: the tray icon appears and the main window opens.
-    virtual void loadHost() = 0;
+    // Loads frmLoad: the tray icon appears and the main window opens, or
+    // waits behind the icon when `showMainWindow` is false and there is an
+    // icon to come back from.
+    virtual void loadHost(bool showMainWindow) = 0;
     // Enables frmLoad.Timer1, the periodic internet check.
     virtual void enableInternetCheck() = 0;
 };

@@ -4,6 +4,7 @@
 #include "core/UserPrompt.h"
 #include "core/ui/SkinArt.h"
 #include "platform/Shell.h"
+#include "platform/StatusNotifier.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -75,18 +76,22 @@ TrayIcon::TrayIcon(AppState &state, UserPrompt &ui, platform::Shell &shell, QStr
     m_icon->setToolTip(toolTip());
     m_menu->setObjectName(QStringLiteral("mnuSystrayMenu"));
 
-    // The menu is not handed to the icon: the guard must run before any menu
-    // appears, so the right button is handled here.
+    // On the classic tray the menu is not handed to the icon: the guard must
+    // run before any menu appears, so the right button is handled here.
     connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         switch (reason) {
         case QSystemTrayIcon::DoubleClick:
             ctTray1_DoubleClick();
             break;
         case QSystemTrayIcon::Context:
-            ctTray1_MouseUp(Qt::RightButton);
+            if (!m_statusNotifier)
+                ctTray1_MouseUp(Qt::RightButton);
             break;
         case QSystemTrayIcon::Trigger:
-            ctTray1_MouseUp(Qt::LeftButton);
+            if (m_statusNotifier)
+                ctTray1_DoubleClick();
+            else
+                ctTray1_MouseUp(Qt::LeftButton);
             break;
         default:
             break;
@@ -94,6 +99,31 @@ TrayIcon::TrayIcon(AppState &state, UserPrompt &ui, platform::Shell &shell, QStr
     });
     connect(m_menu, &QMenu::triggered, this,
             [this](QAction *action) { mnuSystrayMenu_Click(action->text()); });
+    connect(m_menu, &QMenu::aboutToShow, this, [this] {
+        if (m_statusNotifier)
+            hostOpensMenu();
+    });
+    setStatusNotifierHost(platform::statusNotifierHostRegistered());
+}
+
+void TrayIcon::setStatusNotifierHost(bool statusNotifier)
+{
+    m_statusNotifier = statusNotifier;
+    if (statusNotifier)
+        BuildTrayMenu();
+    m_icon->setContextMenu(statusNotifier ? m_menu : nullptr);
+}
+
+void TrayIcon::hostOpensMenu()
+{
+    // The host asks over the bus and waits for the menu: the call-out must
+    // not hold it up, and the menu it gets meanwhile is empty.
+    if (m_state.TrayBusy || m_state.ModalFormOpen) {
+        m_menu->clear();
+        QTimer::singleShot(0, this, [this] { passesGuard(); });
+        return;
+    }
+    BuildTrayMenu();
 }
 
 TrayIcon::~TrayIcon()

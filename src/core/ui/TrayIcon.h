@@ -39,6 +39,12 @@ public:
     // the menu has gone, because it destroys this icon. By default the event
     // loop is left.
     void setExitAction(std::function<void()> action) { m_exit = std::move(action); }
+    // How the desktop shows the icon; by default the session bus is asked.
+    // A StatusNotifierItem host (today's desktops) reports a click and never
+    // a double click, so there one click shows or hides the window, and it
+    // draws the menu itself from the one the icon publishes. The classic
+    // tray reports both clicks and leaves the menu to the program.
+    void setStatusNotifierHost(bool statusNotifier);
 
     void show();
 
@@ -65,6 +71,7 @@ private:
     // False when the event must be ignored (busy, or a modal window is open).
     bool passesGuard();
     void exitFlazz();
+    void hostOpensMenu();
 
     AppState &m_state;
     UserPrompt &m_ui;
@@ -75,4 +82,5 @@ private:
     MainWindow m_mainWindow;
     CallOut m_callOut;
     std::function<void()> m_exit;
+    bool m_statusNotifier = false;
 };

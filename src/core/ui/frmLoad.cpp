@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 frmLoad::frmLoad(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
@@ -27,7 +28,7 @@ void frmLoad::setInternetCheck(std::unique_ptr<InternetCheck> check)
     m_check = std::move(check);
 }
 
-void frmLoad::Form_Load()
+void frmLoad::Form_Load(bool showMainWindow)
 {
     if (m_makeTray && !m_tray)
         m_tray = m_makeTray(*this);
@@ -44,6 +45,9 @@ void frmLoad::Form_Load()
             m_mainWindow->move(frame.topLeft());
         }
     }
+    const bool trayAvailable = m_trayAvailable ? m_trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
+    if (!showMainWindow && m_tray && trayAvailable)
+        return;
     m_mainWindow->show();
 }
 

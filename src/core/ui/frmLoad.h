@@ -30,9 +30,14 @@ public:
     void setTrayFactory(TrayFactory factory) { m_makeTray = std::move(factory); }
     // The check that keeps InternetAvailable current; its timer is Timer1.
     void setInternetCheck(std::unique_ptr<InternetCheck> check);
+    // Whether the desktop shows the tray icon; by default the desktop is asked.
+    void setTrayAvailable(std::function<bool()> available) { m_trayAvailable = std::move(available); }
 
-    // Makes the tray icon visible and shows the main window.
-    void Form_Load();
+    // Makes the tray icon visible and shows the main window. Without
+    // `showMainWindow` the window waits behind the icon, unless the desktop
+    // has no notification area: a window nobody could bring back would
+    // strand the user.
+    void Form_Load(bool showMainWindow = true);
 
     QWidget *mainWindow() const { return m_mainWindow.get(); }
     QObject *tray() const { return m_tray.get(); }
@@ -52,6 +57,7 @@ private:
     AppState &m_state;
     MainWindowFactory m_makeMainWindow;
     TrayFactory m_makeTray;
+    std::function<bool()> m_trayAvailable;
     std::unique_ptr<InternetCheck> m_check;
     std::unique_ptr<QObject> m_tray;
     std::unique_ptr<QWidget> m_mainWindow;

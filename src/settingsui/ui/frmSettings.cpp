@@ -7,11 +7,14 @@
 #include "core/Skin.h"
 #include "core/UserPrompt.h"
 #include "core/Version.h"
+#include "core/app/Startup.h"
 #include "core/ui/LinkLabel.h"
 #include "core/ui/SkinArt.h"
+#include "platform/Autostart.h"
 #include "platform/Shell.h"
 #include "platform/ui/WindowTools.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -150,6 +153,10 @@ frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &s
              "Note: Flazzing Photos in their original size is a time consuming activity, and depends on "
              "their size/internet connection speed. To Flazz quickly, use the 1024 pixels setting."),
          uploadPage, QRect(12, 108, kPageWidth - 24, 70));
+    m_chkStartAtLogin =
+        new QCheckBox(QStringLiteral("Start Flazz in the notification area when I log in"), uploadPage);
+    m_chkStartAtLogin->setObjectName(QStringLiteral("chkStartAtLogin"));
+    m_chkStartAtLogin->setGeometry(12, 186, kPageWidth - 24, 24);
     m_pages[UploadPage] = uploadPage;
 
     QFrame *authPage = addPage(QStringLiteral("fraAuth"), QStringLiteral("Authorization"));
@@ -259,6 +266,7 @@ void frmSettings::FillSettingsLists()
     for (const Entry &entry : kSkins)
         m_cboSkin->addItem(QString::fromUtf16(entry.text), entry.data);
     m_cboSkin->setCurrentIndex(m_cboSkin->findData(state().Skin));
+    m_chkStartAtLogin->setChecked(Startup::loginStart().enabled());
 }
 
 void frmSettings::btnMode_Click(int index)
@@ -290,6 +298,10 @@ void frmSettings::btnAction_Click()
     // A skin out of range left the list without a choice; it stays as it was.
     if (m_cboSkin->currentIndex() >= 0)
         s.Skin = m_cboSkin->currentData().toInt();
+    const platform::Autostart loginStart = Startup::loginStart();
+    if (m_chkStartAtLogin->isChecked() != loginStart.enabled() &&
+        !loginStart.setEnabled(m_chkStartAtLogin->isChecked()))
+        qWarning("The log-in entry %s could not be changed", qPrintable(loginStart.entryPath()));
     SettingsStore store(s.SettingsFile);
     if (store.write({{QString::fromLatin1(SettingsKey::UploadSize), QString::number(s.UploadSize)},
                      {QString::fromLatin1(SettingsKey::Skin), QString::number(s.Skin)}})) {

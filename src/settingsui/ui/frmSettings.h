@@ -8,6 +8,7 @@
 #include <functional>
 
 class LinkLabel;
+class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -64,6 +65,8 @@ public:
 
     QComboBox *cboSkin() const { return m_cboSkin; }
     QComboBox *cboUploadSize() const { return m_cboUploadSize; }
+    // Starting Flazz in the tray at log-in; OK writes or removes the entry.
+    QCheckBox *chkStartAtLogin() const { return m_chkStartAtLogin; }
     QPushButton *btnMode(int index) const;
     QPushButton *btnRevoke(int index) const { return m_btnRevoke.at(size_t(index)); }
     QPushButton *btnAction() const { return m_btnAction; }
@@ -93,6 +96,7 @@ private:
     std::array<QFrame *, 6> m_pages{};
     QComboBox *m_cboSkin = nullptr;
     QComboBox *m_cboUploadSize = nullptr;
+    QCheckBox *m_chkStartAtLogin = nullptr;
     std::array<QPushButton *, ServiceCount> m_btnRevoke{};
     QPushButton *m_btnAction = nullptr;
     QPushButton *m_cmdCancel = nullptr;
