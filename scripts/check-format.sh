@@ -19,7 +19,7 @@ if [ -z "$formatter" ]; then
 fi
 
 mapfile -t files < <(git ls-files -- 'src/*.h' 'src/*.cpp' 'tools/*.h' 'tools/*.cpp' 'tests/*.h' 'tests/*.cpp' \
-  'bench/*.h' 'bench/*.cpp' 'fuzz/*.h' 'fuzz/*.cpp')
+  'bench/*.h' 'bench/*.cpp' 'fuzz/*.h' 'fuzz/*.cpp' 'packaging/*.cpp')
 if [ "${1:-}" = "--fix" ]; then
   "$formatter" -i "${files[@]}"
   exit 0
