@@ -11,8 +11,13 @@ id=com.korvantis.Flazz
 work=$(mktemp -d)
 first=""
 cleanup() {
-  [ -n "$first" ] && kill "$first" 2>/dev/null && wait "$first" 2>/dev/null
+  local status=$?
+  if [ -n "$first" ]; then
+    kill "$first" 2>/dev/null || true
+    wait "$first" 2>/dev/null || true # its end by the signal is no failure
+  fi
   rm -rf "$work"
+  exit "$status"
 }
 trap cleanup EXIT
 fail() {
