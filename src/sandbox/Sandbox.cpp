@@ -1,6 +1,7 @@
 #include "sandbox/Sandbox.h"
 
 #include "platform/AtomicFile.h"
+#include "sandbox/services/Pages.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -15,16 +16,6 @@ namespace {
 
 constexpr size_t kRecentKept = 200;
 constexpr int kRecentShown = 15;
-
-QString html(const QString &text)
-{
-    return text.toHtmlEscaped();
-}
-
-QString html(const QByteArray &text)
-{
-    return QString::fromUtf8(text).toHtmlEscaped();
-}
 
 // What the page may show of a request target: the path, and the names of the
 // query's parameters. Values go: they are tokens, signatures and frobs.
@@ -54,20 +45,11 @@ QByteArray contentTypeFor(const QString &path)
     return "application/octet-stream";
 }
 
-StandinAnswer htmlAnswer(const QString &body, int status = 200)
-{
-    return StandinAnswer{status, {{"Content-Type", "text/html; charset=utf-8"}}, body.toUtf8()};
-}
+using Pages::escape;
 
-StandinAnswer textAnswer(const QString &body, int status = 200)
+QString escape(const QByteArray &text)
 {
-    return StandinAnswer{status, {{"Content-Type", "text/plain; charset=utf-8"}}, body.toUtf8()};
-}
-
-QString simplePage(const QString &title, const QString &body)
-{
-    return u"<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + html(title) +
-           u"</title></head><body><h1>" + html(title) + u"</h1>" + body + u"</body></html>";
+    return escape(QString::fromUtf8(text));
 }
 
 const QStringList &faultKinds()
@@ -96,7 +78,9 @@ Sandbox::Sandbox(const QString &storeFolder, std::vector<std::unique_ptr<Sandbox
             service->sharesServerWith().isEmpty() ? nullptr : find(service->sharesServerWith());
         if (host) {
             entry.server = host->server;
+            entry.host = host->service->name();
         } else {
+            entry.host = service->name();
             entry.server = std::make_shared<StandinServer>();
             // A sandbox runs for hours: keep what a test inspects, not every upload.
             entry.server->setRecordLimit(20);
@@ -203,35 +187,6 @@ bool Sandbox::writeServicesFile(const QString &path) const
     return platform::writeFileAtomically(path, servicesFile(), platform::FileAccess::OwnerOnly);
 }
 
-QString Sandbox::describe(const StandinFaults &f)
-{
-    if (!f.any() || f.count == 0)
-        return QStringLiteral("none");
-    QStringList parts;
-    if (f.latency.count() > 0)
-        parts << QStringLiteral("latency %1 ms").arg(f.latency.count());
-    if (f.answerBytesPerSecond > 0)
-        parts << QStringLiteral("answers at %1 bytes/s").arg(f.answerBytesPerSecond);
-    if (f.requestBytesPerSecond > 0)
-        parts << QStringLiteral("requests read at %1 bytes/s").arg(f.requestBytesPerSecond);
-    if (f.dripInterval.count() > 0)
-        parts << QStringLiteral("drip %1 byte per %2 ms").arg(f.dripBytes).arg(f.dripInterval.count());
-    if (f.truncateBodyAt >= 0)
-        parts << QStringLiteral("answers cut after %1 bytes").arg(f.truncateBodyAt);
-    if (f.closeAbruptly)
-        parts << QStringLiteral("connection dropped");
-    if (f.oversizeBy > 0)
-        parts << QStringLiteral("answers %1 bytes longer").arg(f.oversizeBy);
-    if (f.status != 0)
-        parts << (f.retryAfterSeconds >= 0
-                      ? QStringLiteral("status %1, Retry-After %2").arg(f.status).arg(f.retryAfterSeconds)
-                      : QStringLiteral("status %1").arg(f.status));
-    QString text = parts.join(u", ");
-    if (f.count > 0)
-        text += QStringLiteral(" (next %1 requests)").arg(f.count);
-    return text;
-}
-
 bool Sandbox::setFault(const QString &service, const QString &fault, const QString &value, int count,
                        const QByteArray &pathPrefix, QString *error)
 {
@@ -250,9 +205,9 @@ bool Sandbox::setFault(const QString &service, const QString &fault, const QStri
     if (!numeric)
         return fail(QStringLiteral("the value \"%1\" is not a number").arg(value));
 
-    const QString name = entry->service->name();
+    // An upload host checks the tokens its service's sign-in issued.
     if (fault == u"expire-tokens") {
-        m_store.expireTokens(name);
+        m_store.expireTokens(entry->host);
         return true;
     }
 
@@ -292,11 +247,11 @@ bool Sandbox::setFault(const QString &service, const QString &fault, const QStri
     else
         entry->server->setFaults(pathPrefix, f);
     std::lock_guard lock(m_mutex);
-    QString &note = m_faultNotes[name];
+    QString &note = m_faultNotes[entry->host];
     if (fault == u"none" && pathPrefix.isEmpty())
         note.clear();
     else
-        note = describe(f) + (pathPrefix.isEmpty() ? QString() : u" on " + QString::fromUtf8(pathPrefix));
+        note = f.describe() + (pathPrefix.isEmpty() ? QString() : u" on " + QString::fromUtf8(pathPrefix));
     return true;
 }
 
@@ -315,27 +270,22 @@ QList<SandboxRequestLine> Sandbox::recentRequests() const
     return QList<SandboxRequestLine>(m_recent.begin(), m_recent.end());
 }
 
-QString Sandbox::thumbnailUrl(const QString &service, const QString &relativePath, int size)
-{
-    return SandboxStore::fileUrl(service, relativePath) + u"?thumb=" + QString::number(size);
-}
-
 void Sandbox::installHome()
 {
     m_home->answer("GET", "/", [this](const StandinRequest &) { return page(); });
     m_home->answerPrefix("GET", "/files/", [this](const StandinRequest &r) { return file(r); });
     m_home->answer("GET", "/control/faults", [this](const StandinRequest &r) { return control(r); });
     m_home->answer("POST", "/control/faults", [this](const StandinRequest &r) { return control(r); });
+    m_home->answer("POST", "/control/expire", [this](const StandinRequest &r) { return expire(r); });
     m_home->answer("GET", "/control/traffic", [this](const StandinRequest &) { return traffic(); });
     m_home->answer(
         "GET", "/howitworks.html",
-        htmlAnswer(simplePage(
-            QStringLiteral("How Flazz works"),
-            QStringLiteral(
-                "<p>Drop photos on Flazz, type one description, pick a size and press a destination. "
-                "In the sandbox every destination is played on this machine.</p>"))));
-    m_home->answer("GET", "/flazzads.html", htmlAnswer(simplePage(QStringLiteral("Flazz"), QString())));
-    m_home->answer("GET", "/brand", htmlAnswer(simplePage(QStringLiteral("Korvantis"), QString())));
+        Pages::htmlPage(200, QStringLiteral("How Flazz works"),
+                        QStringLiteral("<p>Drop photos on Flazz, type one description, pick a size "
+                                       "and press a destination. In the sandbox every destination "
+                                       "is played on this machine.</p>")));
+    m_home->answer("GET", "/flazzads.html", Pages::htmlPage(200, QStringLiteral("Flazz"), QString()));
+    m_home->answer("GET", "/brand", Pages::htmlPage(200, QStringLiteral("Korvantis"), QString()));
 }
 
 StandinAnswer Sandbox::file(const StandinRequest &request) const
@@ -344,12 +294,12 @@ StandinAnswer Sandbox::file(const StandinRequest &request) const
     const QString rest = QUrl::fromPercentEncoding(request.path.mid(7));
     const qsizetype slash = rest.indexOf(u'/');
     if (slash <= 0)
-        return textAnswer(QStringLiteral("no such file"), 404);
+        return Pages::text(404, QStringLiteral("no such file"));
     const QString service = rest.left(slash);
     const QString relative = rest.mid(slash + 1);
     const QByteArray bytes = m_store.fileBytes(service, relative);
     if (bytes.isEmpty())
-        return textAnswer(QStringLiteral("no such file"), 404);
+        return Pages::text(404, QStringLiteral("no such file"));
     const int thumb = request.queryValue(QStringLiteral("thumb")).toInt();
     if (thumb > 0) {
         QBuffer buffer;
@@ -379,7 +329,7 @@ StandinAnswer Sandbox::traffic() const
                 QString::number(entry.server->requestCount()) + u'\t' +
                 QString::number(entry.server->requestBytes()) + u'\n';
     }
-    return textAnswer(text);
+    return Pages::text(200, text);
 }
 
 StandinAnswer Sandbox::control(const StandinRequest &request)
@@ -388,14 +338,13 @@ StandinAnswer Sandbox::control(const StandinRequest &request)
         QString text;
         std::lock_guard lock(m_mutex);
         for (const Entry &entry : m_entries) {
-            const QString name = entry.service->name();
-            const auto note = m_faultNotes.find(name);
-            text += name + u'\t' +
+            const auto note = m_faultNotes.find(entry.host);
+            text += entry.service->name() + u'\t' +
                     (note == m_faultNotes.end() || note->second.isEmpty() ? QStringLiteral("none")
                                                                           : note->second) +
                     u'\n';
         }
-        return textAnswer(text);
+        return Pages::text(200, text);
     }
     QString error;
     const bool ok = setFault(
@@ -403,11 +352,56 @@ StandinAnswer Sandbox::control(const StandinRequest &request)
         request.formValue(QStringLiteral("value")), request.formValue(QStringLiteral("count")).toInt(),
         request.formValue(QStringLiteral("path")).toUtf8(), &error);
     if (!ok)
-        return textAnswer(error, 400);
+        return Pages::text(400, error);
+    return done(request, QStringLiteral("ok"));
+}
+
+StandinAnswer Sandbox::expire(const StandinRequest &request)
+{
+    const Entry *entry = find(request.formValue(QStringLiteral("service")));
+    if (!entry)
+        return Pages::text(400, QStringLiteral("no such service"));
+    const QString token = request.formValue(QStringLiteral("token"));
+    const QString service = entry->service->name();
+    const int count =
+        token.isEmpty() ? m_store.expireTokens(service) : int(m_store.expireToken(service, token));
+    return done(request, QStringLiteral("expired %1").arg(count));
+}
+
+StandinAnswer Sandbox::done(const StandinRequest &request, const QString &text) const
+{
     // The page's forms come back to the page; scripts get a plain answer.
     if (!request.formValue(QStringLiteral("page")).isNull())
         return StandinAnswer{303, {{"Location", "/"}}, {}};
-    return textAnswer(QStringLiteral("ok"));
+    return Pages::text(200, text);
+}
+
+QString Sandbox::tokensList(const QString &service) const
+{
+    const QJsonObject tokens = m_store.state(service).value(u"tokens").toObject();
+    if (tokens.isEmpty())
+        return {};
+    QString out = u"<p>" + escape(service) + u" tokens:</p><ul>";
+    for (auto it = tokens.begin(); it != tokens.end(); ++it) {
+        const QJsonObject entry = it.value().toObject();
+        // Enough of the token to tell it apart on the page, not to use it.
+        out += u"<li>" + escape(it.key().left(4)) + u"… for " + escape(entry.value(u"account").toString());
+        if (entry.value(u"expired").toBool())
+            out += QStringLiteral(" (expired)");
+        else
+            out += u" <form class=\"inline\" method=\"post\" action=\"/control/expire\">" +
+                   hiddenFields(service) + u"<input type=\"hidden\" name=\"token\" value=\"" +
+                   escape(it.key()) + u"\"><button>Expire</button></form>";
+        out += QStringLiteral("</li>");
+    }
+    return out + u"</ul>";
+}
+
+QString Sandbox::hiddenFields(const QString &service) const
+{
+    return u"<input type=\"hidden\" name=\"page\" value=\"1\"><input type=\"hidden\" name=\"service\" "
+           u"value=\"" +
+           escape(service) + u"\">";
 }
 
 StandinAnswer Sandbox::page() const
@@ -415,7 +409,7 @@ StandinAnswer Sandbox::page() const
     QString body;
     body += u"<p>Every destination of Flazz is played here, on this machine only. What arrives is kept in "
             u"<code>" +
-            html(m_store.folder()) + u"</code>.</p>";
+            escape(m_store.folder()) + u"</code>.</p>";
     if (m_entries.empty())
         body += u"<p>No service stand-ins are built into this sandbox yet.</p>";
 
@@ -425,22 +419,25 @@ StandinAnswer Sandbox::page() const
         std::lock_guard lock(m_mutex);
         notes = m_faultNotes;
     }
-    for (const Entry &entry : m_entries) {
-        const QString name = entry.service->name();
-        body += u"<section><h2>" + html(name) + u"</h2><p class=\"base\">" + html(entry.server->baseUrl()) +
-                u"</p>";
-        body += entry.service->pageSection(m_store);
+    // One section per server: a service's upload host shows beside its API.
+    for (const Entry &host : m_entries) {
+        const QString name = host.service->name();
+        if (host.host != name)
+            continue;
+        body += u"<section><h2>" + escape(name) + u"</h2><p class=\"base\">" +
+                escape(host.server->baseUrl()) + u"</p>";
+        for (const Entry &entry : m_entries) {
+            if (entry.host == name)
+                body += entry.service->pageSection(m_store) + tokensList(entry.service->name());
+        }
 
-        body += u"<form method=\"post\" action=\"/control/faults\"><input type=\"hidden\" name=\"page\" "
-                u"value=\"1\">"
-                u"<input type=\"hidden\" name=\"service\" value=\"" +
-                html(name) + u"\">Faults: <select name=\"fault\">";
+        body += u"<form method=\"post\" action=\"/control/faults\">" + hiddenFields(name) +
+                u"Faults: <select name=\"fault\">";
         for (const QString &kind : faultKinds())
             body += u"<option>" + kind + u"</option>";
         body += u"</select> value <input name=\"value\" size=\"6\"> for the next <input name=\"count\" "
-                u"size=\"3\"> "
-                u"requests (empty: all) <button>Set</button> <span class=\"faults\">now: " +
-                html(notes.count(name) && !notes[name].isEmpty() ? notes[name] : QStringLiteral("none")) +
+                u"size=\"3\"> requests (empty: all) <button>Set</button> <span class=\"faults\">now: " +
+                escape(notes.count(name) && !notes[name].isEmpty() ? notes[name] : QStringLiteral("none")) +
                 u"</span></form>";
 
         QString rows;
@@ -450,7 +447,7 @@ StandinAnswer Sandbox::page() const
                 continue;
             ++shown;
             rows += u"<tr><td>" + it->time.toString(QStringLiteral("HH:mm:ss")) + u"</td><td>" +
-                    html(it->method) + u"</td><td>" + html(it->target) + u"</td><td>" +
+                    escape(it->method) + u"</td><td>" + escape(it->target) + u"</td><td>" +
                     (it->status == 0 ? QStringLiteral("dropped") : QString::number(it->status)) +
                     u"</td></tr>";
         }
@@ -463,7 +460,9 @@ StandinAnswer Sandbox::page() const
     const QString style = QStringLiteral(
         "<style>body{font-family:sans-serif;margin:2em}section{border-top:1px solid #ccc;margin-top:1.5em}"
         "img{max-width:160px;max-height:160px;margin:4px}table.recent{border-collapse:collapse;font-size:90%}"
-        "table.recent td,table.recent th{padding:2px 8px;text-align:left}.base{color:#666}</style>");
-    return htmlAnswer(u"<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Flazz sandbox</title>" +
-                      style + u"</head><body><h1>Flazz sandbox</h1>" + body + u"</body></html>");
+        "table.recent td,table.recent th{padding:2px 8px;text-align:left}.base{color:#666}"
+        "form.inline{display:inline}</style>");
+    return Pages::html(200,
+                       u"<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Flazz sandbox</title>" +
+                           style + u"</head><body><h1>Flazz sandbox</h1>" + body + u"</body></html>");
 }

@@ -42,6 +42,7 @@ struct SandboxRequestLine
 //       count: the next n requests only; absent or 0 for all of them
 //       A service's switches add up (latency and upload-bandwidth make a slow
 //       link) until "none" clears them.
+//   POST /control/expire  service=<name>[&token=<token>]: that token, or every one, expires
 //   GET  /control/faults  one line per service: "<name>\t<faults>"
 //   GET  /control/traffic one line per service: "<name>\t<port>\t<requests>\t<request bytes>"
 //       (services that share a server show the same figures)
@@ -78,24 +79,25 @@ public:
     // a reason in *error when the service or the fault is unknown.
     bool setFault(const QString &service, const QString &fault, const QString &value, int count,
                   const QByteArray &pathPrefix = {}, QString *error = nullptr);
-    static QString describe(const StandinFaults &faults);
 
     QList<SandboxRequestLine> recentRequests() const; // newest last
-
-    // Where the page shows a kept image scaled down to `size` pixels.
-    static QString thumbnailUrl(const QString &service, const QString &relativePath, int size = 160);
 
 private:
     struct Entry
     {
         std::unique_ptr<SandboxService> service;
         std::shared_ptr<StandinServer> server;
+        QString host; // the service whose server this is
     };
 
     void installHome();
     void remember(const QString &service, const StandinRequest &request, int status);
     StandinAnswer page() const;
     StandinAnswer control(const StandinRequest &request);
+    StandinAnswer expire(const StandinRequest &request);
+    StandinAnswer done(const StandinRequest &request, const QString &text) const;
+    QString tokensList(const QString &service) const;
+    QString hiddenFields(const QString &service) const;
     StandinAnswer traffic() const;
     StandinAnswer file(const StandinRequest &request) const;
     const Entry *find(const QString &service) const;

@@ -1,4 +1,4 @@
-#include "sandbox/StandinServer.h"
+#include "sandbox/StandinRequest.h"
 
 #include "webkit/Ansi.h"
 

@@ -1,8 +1,9 @@
 #include "sandbox/StandinServer.h"
 
+#include "sandbox/StandinHttp.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -17,9 +18,6 @@
 
 namespace {
 
-// Limits that keep a hostile or broken client from eating the machine.
-constexpr qsizetype kMaxHead = 64 * 1024;
-constexpr qint64 kMaxBody = qint64(512) * 1024 * 1024;
 constexpr qint64 kWriteChunk = 64 * 1024;
 constexpr int kPaceMs = 20;
 constexpr int kIdleMs = 120 * 1000;
@@ -30,73 +28,6 @@ struct Route
     QByteArray path;
     StandinServer::Handler handler;
 };
-
-QByteArray reasonPhrase(int status)
-{
-    switch (status) {
-    case 100:
-        return "Continue";
-    case 200:
-        return "OK";
-    case 201:
-        return "Created";
-    case 204:
-        return "No Content";
-    case 301:
-        return "Moved Permanently";
-    case 302:
-        return "Found";
-    case 303:
-        return "See Other";
-    case 304:
-        return "Not Modified";
-    case 307:
-        return "Temporary Redirect";
-    case 400:
-        return "Bad Request";
-    case 401:
-        return "Unauthorized";
-    case 403:
-        return "Forbidden";
-    case 404:
-        return "Not Found";
-    case 405:
-        return "Method Not Allowed";
-    case 409:
-        return "Conflict";
-    case 411:
-        return "Length Required";
-    case 413:
-        return "Content Too Large";
-    case 415:
-        return "Unsupported Media Type";
-    case 429:
-        return "Too Many Requests";
-    case 431:
-        return "Request Header Fields Too Large";
-    case 500:
-        return "Internal Server Error";
-    case 501:
-        return "Not Implemented";
-    case 502:
-        return "Bad Gateway";
-    case 503:
-        return "Service Unavailable";
-    case 504:
-        return "Gateway Timeout";
-    default:
-        return "Status";
-    }
-}
-
-bool hasToken(const QByteArray &value, const QByteArray &token)
-{
-    for (const QByteArray &part : value.split(',')) {
-        if (part.trimmed().compare(token, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
 
 // What the server's thread and its callers share, under `mutex`.
 struct ServerState
@@ -121,7 +52,7 @@ struct ServerState
     std::chrono::steady_clock::time_point upstreamRefilled{};
 
     Handler route(const QByteArray &method, const QByteArray &path) const;
-    StandinFaults takeFaults(const QByteArray &path);
+    StandinFaults takeFaults(const QByteArray &method, const QByteArray &path);
     void record(const StandinRequest &request);
     void notify(const StandinRequest &request, int status);
     qint64 takeUpstream(qint64 bytesPerSecond, qint64 wanted);
@@ -144,18 +75,18 @@ StandinServer::Handler ServerState::route(const QByteArray &method, const QByteA
     return best ? best->handler : Handler();
 }
 
-StandinFaults ServerState::takeFaults(const QByteArray &path)
+StandinFaults ServerState::takeFaults(const QByteArray &method, const QByteArray &path)
 {
     std::lock_guard lock(mutex);
     StandinFaults *chosen = nullptr;
     qsizetype chosenLength = -1;
     for (auto &[prefix, faults] : pathFaults) {
-        if (faults.any() && faults.count != 0 && path.startsWith(prefix) && prefix.size() > chosenLength) {
+        if (faults.appliesTo(method) && path.startsWith(prefix) && prefix.size() > chosenLength) {
             chosen = &faults;
             chosenLength = prefix.size();
         }
     }
-    if (!chosen && serverFaults.any() && serverFaults.count != 0)
+    if (!chosen && serverFaults.appliesTo(method))
         chosen = &serverFaults;
     if (!chosen)
         return {};
@@ -210,44 +141,32 @@ void ServerState::notify(const StandinRequest &request, int status)
 
 // One client connection: reads requests one after another (pipelined ones
 // wait in the buffer until the answer before them is queued), answers each
-// in order and applies the faults chosen for it.
+// in order and plays the faults chosen for it: a paced read, a late, slow,
+// cut, padded or replaced answer, or none at all.
 class Connection : public QObject
 {
 public:
     Connection(ServerState &impl, QTcpSocket *socket, QObject *parent);
 
 private:
-    enum class Stage
-    {
-        Head,
-        Body,
-        ChunkSize,
-        ChunkData,
-        ChunkTrailer,
-        Answering
-    };
-
     void pull();
     void process();
-    bool parseHead(const QByteArray &head);
-    void dispatch();
+    void started();
+    void dispatch(const StandinRequest &request);
     void send(const StandinAnswer &answer);
     void pump();
     void finishAnswer();
     void refuse(int status);
-    void startReadPacing();
-    qint64 takeable(qint64 wanted);
+    void stopReadPacing();
 
     ServerState &m_impl;
     QTcpSocket *m_socket;
     QByteArray m_in;
-    Stage m_stage = Stage::Head;
-    StandinRequest m_request;
+    StandinRequestReader m_reader;
+    StandinRequest m_request; // the one being answered
     StandinFaults m_faults;
-    qint64 m_bodyLeft = 0;
-    qint64 m_chunkLeft = 0;
-    bool m_keepAlive = true;
-    bool m_http10 = false;
+    bool m_answering = false;
+    bool m_refused = false; // the connection closes after the refusal
 
     bool m_readPaced = false; // the body is taken at the pace of the server's upstream budget
     QTimer m_readTimer;
@@ -281,7 +200,7 @@ Connection::Connection(ServerState &impl, QTcpSocket *socket, QObject *parent)
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(kIdleMs);
     connect(&m_idleTimer, &QTimer::timeout, this, [this] {
-        if (m_stage == Stage::Head && m_in.isEmpty())
+        if (!m_answering && m_reader.idle() && m_in.isEmpty())
             m_socket->disconnectFromHost();
         else
             m_idleTimer.start();
@@ -293,8 +212,7 @@ Connection::Connection(ServerState &impl, QTcpSocket *socket, QObject *parent)
 void Connection::pull()
 {
     m_idleTimer.start();
-    const bool paced = m_readPaced && m_stage != Stage::Head && m_stage != Stage::Answering;
-    if (paced) {
+    if (m_readPaced && !m_answering) {
         // Keep little in hand, so that the kernel holds the sender back.
         const qint64 room = 2 * m_socket->readBufferSize() - m_in.size();
         if (room > 0)
@@ -305,204 +223,58 @@ void Connection::pull()
     process();
 }
 
-qint64 Connection::takeable(qint64 wanted)
-{
-    qint64 take = std::min<qint64>(wanted, m_in.size());
-    // Pacing counts what the request parser takes, not what the socket
-    // delivered: bytes already buffered when the head arrived are paced too.
-    if (m_readPaced && take > 0)
-        take = m_impl.takeUpstream(m_faults.requestBytesPerSecond, take);
-    return take;
-}
-
 void Connection::process()
 {
-    for (;;) {
-        switch (m_stage) {
-        case Stage::Head: {
-            const qsizetype end = m_in.indexOf("\r\n\r\n");
-            if (end < 0) {
-                if (m_in.size() > kMaxHead)
-                    refuse(431);
-                return;
-            }
-            const QByteArray head = m_in.left(end);
-            m_in.remove(0, end + 4);
-            if (!parseHead(head))
-                return;
+    const StandinRequestReader::Budget budget = [this](qint64 wanted) {
+        return m_readPaced ? m_impl.takeUpstream(m_faults.requestBytesPerSecond, wanted) : wanted;
+    };
+    while (!m_answering) {
+        switch (m_reader.read(m_in, budget)) {
+        case StandinRequestReader::Step::More:
+            return; // more arrives with readyRead, or with the read timer when paced
+        case StandinRequestReader::Step::Head:
+            started();
             break;
-        }
-        case Stage::Body: {
-            const qint64 take = takeable(m_bodyLeft);
-            m_request.body.append(m_in.constData(), take);
-            m_in.remove(0, take);
-            m_bodyLeft -= take;
-            if (m_bodyLeft > 0)
-                return; // more arrives with readyRead, or with the read timer when paced
-            dispatch();
-            break;
-        }
-        case Stage::ChunkSize: {
-            const qsizetype end = m_in.indexOf("\r\n");
-            if (end < 0) {
-                if (m_in.size() > 1024)
-                    refuse(400);
-                return;
-            }
-            QByteArray line = m_in.left(end);
-            m_in.remove(0, end + 2);
-            const qsizetype ext = line.indexOf(';');
-            if (ext >= 0)
-                line.truncate(ext);
-            bool ok = false;
-            const qint64 size = line.trimmed().toLongLong(&ok, 16);
-            if (!ok || size < 0 || m_request.body.size() + size > kMaxBody) {
-                refuse(ok ? 413 : 400);
-                return;
-            }
-            m_chunkLeft = size;
-            m_stage = size == 0 ? Stage::ChunkTrailer : Stage::ChunkData;
-            break;
-        }
-        case Stage::ChunkData: {
-            const qint64 take = takeable(m_chunkLeft);
-            m_request.body.append(m_in.constData(), take);
-            m_in.remove(0, take);
-            m_chunkLeft -= take;
-            if (m_chunkLeft > 0 || m_in.size() < 2)
-                return;
-            if (!m_in.startsWith("\r\n")) {
-                refuse(400);
-                return;
-            }
-            m_in.remove(0, 2);
-            m_stage = Stage::ChunkSize;
-            break;
-        }
-        case Stage::ChunkTrailer: {
-            const qsizetype end = m_in.indexOf("\r\n");
-            if (end < 0) {
-                if (m_in.size() > kMaxHead)
-                    refuse(431);
-                return;
-            }
-            m_in.remove(0, end + 2);
-            if (end == 0)
-                dispatch();
-            break;
-        }
-        case Stage::Answering:
+        case StandinRequestReader::Step::Request:
+            dispatch(m_reader.take());
+            return;
+        case StandinRequestReader::Step::Refused:
+            refuse(m_reader.refusal());
             return;
         }
     }
 }
 
-bool Connection::parseHead(const QByteArray &head)
+void Connection::started()
 {
-    m_request = StandinRequest();
-    const QList<QByteArray> lines = head.split('\n');
-    QByteArray requestLine = lines.value(0);
-    if (requestLine.endsWith('\r'))
-        requestLine.chop(1);
-    const QList<QByteArray> parts = requestLine.split(' ');
-    if (parts.size() != 3 || parts[0].isEmpty() || parts[1].isEmpty() || !parts[2].startsWith("HTTP/1.")) {
-        refuse(400);
-        return false;
-    }
-    m_request.requestLine = requestLine;
-    m_request.method = parts[0];
-    QByteArray target = parts[1];
-    if (!target.startsWith('/')) {
-        // The absolute form a proxy would see: keep the path and query.
-        const qsizetype scheme = target.indexOf("://");
-        const qsizetype slash = scheme < 0 ? -1 : target.indexOf('/', scheme + 3);
-        target = slash < 0 ? QByteArray("/") : target.mid(slash);
-    }
-    const qsizetype q = target.indexOf('?');
-    m_request.path = q < 0 ? target : target.left(q);
-    m_request.query = q < 0 ? QByteArray() : target.mid(q + 1);
-    m_http10 = parts[2] == "HTTP/1.0";
-
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        QByteArray line = lines[i];
-        if (line.endsWith('\r'))
-            line.chop(1);
-        const qsizetype colon = line.indexOf(':');
-        if (line.startsWith(' ') || line.startsWith('\t') || colon <= 0) {
-            refuse(400);
-            return false;
-        }
-        const QByteArray name = line.left(colon);
-        if (name.contains(' ') || name.contains('\t')) {
-            refuse(400);
-            return false;
-        }
-        m_request.headers.append({name, line.mid(colon + 1).trimmed()});
-    }
-
-    const QByteArray connection = m_request.header("Connection");
-    m_keepAlive = m_http10 ? hasToken(connection, "keep-alive") : !hasToken(connection, "close");
-
-    m_faults = m_impl.takeFaults(m_request.path);
-
-    const QByteArray encoding = m_request.header("Transfer-Encoding");
-    bool hasBody = false;
-    if (!encoding.isNull()) {
-        if (!encoding.trimmed().toLower().endsWith("chunked")) {
-            refuse(501);
-            return false;
-        }
-        m_stage = Stage::ChunkSize;
-        hasBody = true;
-    } else {
-        QByteArray length;
-        for (const auto &h : m_request.headers) {
-            if (h.first.compare("Content-Length", Qt::CaseInsensitive) != 0)
-                continue;
-            if (!length.isNull() && length != h.second) {
-                refuse(400);
-                return false;
-            }
-            length = h.second;
-        }
-        bool ok = true;
-        const qint64 size = length.isNull() ? 0 : length.toLongLong(&ok);
-        if (!ok || size < 0) {
-            refuse(400);
-            return false;
-        }
-        if (size > kMaxBody) {
-            refuse(413);
-            return false;
-        }
-        m_bodyLeft = size;
-        m_request.body.reserve(std::min<qint64>(size, 8 * 1024 * 1024)); // a claim is not yet bytes
-        m_stage = Stage::Body;
-        hasBody = size > 0;
-    }
-    if (hasBody && hasToken(m_request.header("Expect"), "100-continue"))
+    const StandinRequest &request = m_reader.request();
+    m_faults = m_impl.takeFaults(request.method.toUpper(), request.path);
+    if (!m_reader.hasBody())
+        return;
+    if (StandinHttp::hasToken(request.header("Expect"), "100-continue"))
         m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
-    if (hasBody && m_faults.requestBytesPerSecond > 0)
-        startReadPacing();
-    return true;
-}
-
-void Connection::startReadPacing()
-{
-    m_readPaced = true;
-    // A small buffer makes the kernel push back on the sender.
-    m_socket->setReadBufferSize(std::max<qint64>(1, m_faults.requestBytesPerSecond * kPaceMs / 1000));
-    m_readTimer.start();
-}
-
-void Connection::dispatch()
-{
-    m_stage = Stage::Answering;
-    if (m_readPaced) {
-        m_readTimer.stop();
-        m_readPaced = false;
-        m_socket->setReadBufferSize(0);
+    if (m_faults.requestBytesPerSecond > 0) {
+        m_readPaced = true;
+        // A small buffer makes the kernel push back on the sender.
+        m_socket->setReadBufferSize(std::max<qint64>(1, m_faults.requestBytesPerSecond * kPaceMs / 1000));
+        m_readTimer.start();
     }
+}
+
+void Connection::stopReadPacing()
+{
+    if (!m_readPaced)
+        return;
+    m_readTimer.stop();
+    m_readPaced = false;
+    m_socket->setReadBufferSize(0);
+}
+
+void Connection::dispatch(const StandinRequest &request)
+{
+    m_answering = true;
+    m_request = request;
+    stopReadPacing();
     m_impl.record(m_request);
 
     if (m_faults.closeAbruptly) {
@@ -517,7 +289,7 @@ void Connection::dispatch()
         answer.status = m_faults.status;
         if (m_faults.retryAfterSeconds >= 0)
             answer.headers.append({"Retry-After", QByteArray::number(m_faults.retryAfterSeconds)});
-        answer.body = reasonPhrase(m_faults.status);
+        answer.body = StandinHttp::reasonPhrase(m_faults.status);
     } else {
         const QByteArray method = m_request.method.toUpper();
         StandinServer::Handler handler = m_impl.route(method, m_request.path);
@@ -546,37 +318,17 @@ void Connection::dispatch()
 void Connection::send(const StandinAnswer &answer)
 {
     const bool head = m_request.method.compare("HEAD", Qt::CaseInsensitive) == 0;
-    const bool bodyless = answer.status == 204 || answer.status == 304 || answer.status < 200;
-    QByteArray out =
-        "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reasonPhrase(answer.status) + "\r\n";
-    bool typed = false;
-    for (const auto &[name, value] : answer.headers) {
-        // The server owns the framing.
-        if (name.compare("Content-Length", Qt::CaseInsensitive) == 0 ||
-            name.compare("Transfer-Encoding", Qt::CaseInsensitive) == 0 ||
-            name.compare("Connection", Qt::CaseInsensitive) == 0)
-            continue;
-        typed = typed || name.compare("Content-Type", Qt::CaseInsensitive) == 0;
-        out += name + ": " + value + "\r\n";
-    }
-    if (!bodyless) {
-        if (!typed)
-            out += "Content-Type: text/plain\r\n";
-        out += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
-    }
-    if (!m_keepAlive)
-        out += "Connection: close\r\n";
-    else if (m_http10)
-        out += "Connection: keep-alive\r\n";
-    out += "\r\n";
+    const bool keepAlive = m_reader.keepAlive() && !m_refused;
+    QByteArray out = StandinHttp::answerHead(answer.status, answer.headers, answer.body.size(), keepAlive,
+                                             m_reader.http10());
     const qint64 headSize = out.size();
-    if (!head && !bodyless)
+    if (!head && !StandinHttp::bodyless(answer.status))
         out += answer.body;
 
     m_out = std::move(out);
     m_outPos = 0;
     m_outEnd = m_out.size();
-    m_closeAfterAnswer = !m_keepAlive;
+    m_closeAfterAnswer = !keepAlive;
     if (m_faults.truncateBodyAt >= 0 && headSize + m_faults.truncateBodyAt < m_outEnd) {
         m_outEnd = headSize + m_faults.truncateBodyAt;
         m_closeAfterAnswer = true;
@@ -596,7 +348,7 @@ void Connection::send(const StandinAnswer &answer)
 
 void Connection::pump()
 {
-    if (m_stage != Stage::Answering || m_outPos >= m_outEnd)
+    if (!m_answering || m_outPos >= m_outEnd)
         return;
     if (m_paceBytes > 0) {
         const qint64 n = std::min(m_paceBytes, m_outEnd - m_outPos);
@@ -625,23 +377,27 @@ void Connection::finishAnswer()
         m_socket->disconnectFromHost();
         return;
     }
-    m_stage = Stage::Head;
+    m_answering = false;
+    m_reader.reset();
+    m_request = StandinRequest();
     m_faults = StandinFaults();
     // A pipelined request may already be waiting; let the event loop breathe
     // first so one client cannot hold the thread.
     QTimer::singleShot(0, this, [this] {
-        if (m_stage == Stage::Head)
+        if (!m_answering)
             pull();
     });
 }
 
 void Connection::refuse(int status)
 {
-    m_stage = Stage::Answering;
-    m_keepAlive = false;
+    m_answering = true;
+    m_refused = true;
+    m_request = m_reader.take();
     m_faults = StandinFaults();
+    stopReadPacing();
     m_in.clear();
-    send(StandinAnswer{status, {}, reasonPhrase(status), {}});
+    send(StandinAnswer{status, {}, StandinHttp::reasonPhrase(status)});
 }
 
 } // namespace
@@ -652,29 +408,6 @@ struct StandinServer::Impl : ServerState
     QObject *engine = nullptr; // lives on `thread`, parent of the listening socket and every connection
     quint16 port = 0;
 };
-
-bool StandinFaults::any() const
-{
-    return latency.count() > 0 || answerBytesPerSecond > 0 || requestBytesPerSecond > 0 ||
-           dripInterval.count() > 0 || truncateBodyAt >= 0 || closeAbruptly || oversizeBy > 0 || status != 0;
-}
-
-StandinFaults StandinFaults::unavailable(int retryAfterSeconds, int count)
-{
-    StandinFaults f;
-    f.status = 503;
-    f.retryAfterSeconds = retryAfterSeconds;
-    f.count = count;
-    return f;
-}
-
-StandinFaults StandinFaults::serverError(int status, int count)
-{
-    StandinFaults f;
-    f.status = status;
-    f.count = count;
-    return f;
-}
 
 StandinServer::StandinServer(quint16 port) : d(std::make_unique<Impl>())
 {

@@ -85,7 +85,7 @@ public:
     {
         QString section = QStringLiteral("<p>account: Ann</p>");
         for (const QString &file : store.files(name()))
-            section += u"<img src=\"" + Sandbox::thumbnailUrl(name(), file) + u"\">";
+            section += u"<img src=\"" + SandboxStore::fileUrl(name(), file) + u"?thumb=160\">";
         return section;
     }
 };
@@ -149,9 +149,9 @@ TEST(Sandbox, ThePageShowsArrivalsAndRequestsButNoCredentials)
     EXPECT_TRUE(page.body.contains("/upload?name=…&amp;oauth_token=…&amp;oauth_signature=…"));
     EXPECT_FALSE(page.body.contains("SECRET"));
 
-    EXPECT_TRUE(page.body.contains(
-        Sandbox::thumbnailUrl(QStringLiteral("Photos"), QStringLiteral("beach.png")).toUtf8()));
-    const QString thumb = Sandbox::thumbnailUrl(QStringLiteral("Photos"), QStringLiteral("beach.png"), 40);
+    const QString beach = SandboxStore::fileUrl(QStringLiteral("Photos"), QStringLiteral("beach.png"));
+    EXPECT_TRUE(page.body.contains(beach.toUtf8() + "?thumb=160"));
+    const QString thumb = beach + u"?thumb=40";
     const Fetched small = fetch(sandbox.homeUrl() + thumb);
     EXPECT_EQ(small.contentType, "image/jpeg");
     EXPECT_EQ(QImage::fromData(small.body).size(), QSize(40, 20));

@@ -131,9 +131,10 @@ TEST_P(KilledUploader, DeliversEveryPhotoExactlyOnce)
     // Each answer lags behind the keeping of the photo, so kills often land
     // between the two.
     if (service == kDropbox)
-        world.dropbox.setAnswerDelay(std::chrono::milliseconds(120));
+        world.dropboxServer.setFaults("/1/files_put/", StandinFaults::late(std::chrono::milliseconds(120)));
     else
-        world.flickr.setAnswerDelay(std::chrono::milliseconds(120));
+        world.flickrServer.setFaults("/services/upload/",
+                                     StandinFaults::late(std::chrono::milliseconds(120)));
     const QStringList photos = world.makePhotos(30);
     const QString id = world.queue().addJob(job(service, photos));
 
@@ -296,7 +297,7 @@ TEST(Uploader, RefusedTypeFailsThatPhotoOnly)
 TEST(Uploader, CompanionCloseFinishesInFlightAndKeepsTheRest)
 {
     UploaderWorld world;
-    world.dropbox.setAnswerDelay(std::chrono::milliseconds(400));
+    world.dropboxServer.setFaults("/1/files_put/", StandinFaults::late(std::chrono::milliseconds(400)));
     const QString id = world.queue().addJob(job(kDropbox, world.makePhotos(12)));
 
     const auto process = world.startUploader({QStringLiteral("--per-service"), QStringLiteral("2")});

@@ -7,7 +7,6 @@
 #include "sandbox/services/FacebookUploadService.h"
 #include "sandbox/services/GoogleUploadService.h"
 #include "sandbox/services/LiveUploadService.h"
-#include "sandbox/services/UploadFaults.h"
 #include "support/TestEnvironment.h"
 #include "uploader/FacebookUpload.h"
 #include "uploader/GoogleUpload.h"
@@ -32,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <ostream>
 
 // Readable failures: QString and its lists as text.
@@ -115,6 +115,19 @@ protected:
                               r.queryValue(QStringLiteral("redirect_uri")) ==
                                   liveServer.baseUrl() + u"/oauth20_desktop.srf";
             return renewal(QStringLiteral("Live"), good);
+        });
+    }
+
+    // Every token of `service` expires as the first upload is answered, as
+    // a token that runs out in the middle of a job does.
+    void expireTokensAfterUpload(StandinServer &server, const QString &service, const QByteArray &method,
+                                 const QByteArray &pathPrefix)
+    {
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        server.setListener([=, this](const StandinRequest &r, int status) {
+            if ((status == 200 || status == 201) && r.method == method && r.path.startsWith(pathPrefix) &&
+                !done->exchange(true))
+                store.expireTokens(service);
         });
     }
 
@@ -312,7 +325,7 @@ TEST_F(WebUploadTest, DriveSessionIsNotResumedWhenItEndedOrTheBytesChanged)
 TEST_F(WebUploadTest, DriveTokenExpiredMidJobRenewsFromTheSettingsAndGoesOn)
 {
     const QString id = addJob(QStringLiteral("Google"), photos(3), kDriveFolder);
-    google.expireTokensAfter(1);
+    expireTokensAfterUpload(googleServer, QStringLiteral("Google"), "POST", "/upload/");
     runEngine();
 
     EXPECT_EQ(states(id), QStringList(3, QStringLiteral("sent")));
@@ -338,7 +351,7 @@ TEST_F(WebUploadTest, DriveTokenExpiredMidJobRenewsFromTheSettingsAndGoesOn)
 TEST_F(WebUploadTest, SkyDriveTokenExpiredMidJobRenewsOnceAndGoesOn)
 {
     const QString id = addJob(QStringLiteral("Live"), photos(3), kLiveFolder);
-    live.expireTokensAfter(1);
+    expireTokensAfterUpload(liveServer, QStringLiteral("Live"), "PUT", "/v5.0/");
     runEngine();
 
     EXPECT_EQ(states(id), QStringList(3, QStringLiteral("sent")));
@@ -354,7 +367,7 @@ TEST_F(WebUploadTest, SkyDriveTokenExpiredMidJobRenewsOnceAndGoesOn)
 TEST_F(WebUploadTest, FacebookExpiredTokenStopsTheJobWithTheReasonAndKeepsItQueued)
 {
     const QString id = addJob(QStringLiteral("Facebook"), photos(3), QStringLiteral("me"));
-    facebook.expireTokensAfter(1);
+    expireTokensAfterUpload(facebookServer, QStringLiteral("Facebook"), "POST", "/");
     runEngine();
 
     const QueuedJob job = queue.job(id);
@@ -409,20 +422,20 @@ TEST_F(WebUploadTest, FacebookDefaultAlbumIsMeWithCaptionAndPrivacy)
     const QList<StandinRequest> all = facebookServer.requests();
     ASSERT_EQ(all.size(), 2);
     EXPECT_EQ(all.at(0).path, "/me/photos");
-    const QList<FormPart> parts = multipartParts(all.at(0).header("Content-Type"), all.at(0).body);
-    QStringList names;
-    for (const FormPart &p : parts)
+    const QList<StandinPart> parts = all.at(0).multipart().value_or(QList<StandinPart>());
+    QList<QByteArray> names;
+    for (const StandinPart &p : parts)
         names << p.name;
-    EXPECT_EQ(names, (QStringList{QStringLiteral("access_token"), QStringLiteral("message"),
-                                  QStringLiteral("privacy"), QStringLiteral("source")}));
-    EXPECT_EQ(parts.at(1).data, "Beach at dusk");
-    EXPECT_EQ(QJsonDocument::fromJson(parts.at(2).data).object(),
+    EXPECT_EQ(names, (QList<QByteArray>{"access_token", "message", "privacy", "source"}));
+    ASSERT_EQ(parts.size(), 4);
+    EXPECT_EQ(parts.at(1).body, "Beach at dusk");
+    EXPECT_EQ(QJsonDocument::fromJson(parts.at(2).body).object(),
               (QJsonObject{{QStringLiteral("value"), QStringLiteral("ALL_FRIENDS")}}));
-    EXPECT_EQ(parts.at(3).fileName, u"photo 1.jpg");
-    EXPECT_EQ(parts.at(3).data, sent.at(0));
+    EXPECT_EQ(parts.at(3).filename, "photo 1.jpg");
+    EXPECT_EQ(parts.at(3).body, sent.at(0));
     // No remarks, no caption.
-    for (const FormPart &p : multipartParts(all.at(1).header("Content-Type"), all.at(1).body))
-        EXPECT_NE(p.name, u"message");
+    for (const StandinPart &p : all.at(1).multipart().value_or(QList<StandinPart>()))
+        EXPECT_NE(p.name, "message");
 
     const QJsonArray kept = store.state(facebook.name()).value(u"photos").toArray();
     ASSERT_EQ(kept.size(), 2);
@@ -436,8 +449,9 @@ TEST_F(WebUploadTest, FacebookDefaultAlbumIsMeWithCaptionAndPrivacy)
 TEST_F(WebUploadTest, PhotosWhoseAnswerWasLostAreFoundInsteadOfSentTwice)
 {
     using namespace std::chrono_literals;
-    for (UploadFaults *faults : {&google.faults(), &live.faults(), &facebook.faults()})
-        faults->setAnswerDelay(1500ms);
+    googleServer.setFaults("/upload/", StandinFaults::late(1500ms));
+    liveServer.setFaults("/v5.0/", StandinFaults::late(1500ms, "PUT"));
+    facebookServer.setFaults("/", StandinFaults::late(1500ms, "POST"));
     const QString drive = addJob(QStringLiteral("Google"), photos(2), kDriveFolder);
     const QString skydrive = addJob(QStringLiteral("Live"), photos(2), kLiveFolder);
     const QString fb = addJob(QStringLiteral("Facebook"), photos(2), QStringLiteral("me"),
@@ -466,7 +480,11 @@ TEST_F(WebUploadTest, FacebookPhotosThatCouldClaimTheSameArrivalAreSentAgainRath
         for (int i = 0; i < 2; ++i) {
             queue.markSending(id, i);
             if (i == 1 && !secondArrives)
-                facebook.faults().failNext(1, 503);
+                facebookServer.setFaults("/", [] {
+                    StandinFaults lost = StandinFaults::serverError(503, 1);
+                    lost.method = "POST";
+                    return lost;
+                }());
             upload.send(job, both.at(i), QStringLiteral("photo.jpg"), sent.at(sent.size() - 2 + i));
         }
         return std::pair{upload.findSent(job, both.at(0)).kind, upload.findSent(job, both.at(1)).kind};

@@ -1,7 +1,7 @@
 #include "sandbox/services/DropboxContentService.h"
 
 #include "sandbox/SandboxStore.h"
-#include "sandbox/services/UploadPages.h"
+#include "sandbox/services/Pages.h"
 #include "webkit/ServiceConfig.h"
 
 #include <QCryptographicHash>
@@ -17,18 +17,11 @@
 
 namespace {
 
-StandinAnswer jsonAnswer(int status, const QJsonObject &body)
-{
-    StandinAnswer a;
-    a.status = status;
-    a.headers.append({QByteArray("Content-Type"), QByteArray("application/json")});
-    a.body = QJsonDocument(body).toJson(QJsonDocument::Compact);
-    return a;
-}
+using Pages::json;
 
 StandinAnswer error(int status, const QString &text)
 {
-    return jsonAnswer(status, {{QStringLiteral("error"), text}});
+    return json(status, QJsonObject{{QStringLiteral("error"), text}});
 }
 
 QByteArray pct(const QString &text)
@@ -85,11 +78,7 @@ void DropboxContentService::configure(ServiceConfig &config, const QString &base
 
 void DropboxContentService::install(StandinServer &server, SandboxStore &store)
 {
-    const auto handler = [this, &store](const StandinRequest &r) {
-        StandinAnswer a = filesPut(store, r);
-        a.delay = std::chrono::milliseconds(m_answerDelayMs.load());
-        return a;
-    };
+    const auto handler = [this, &store](const StandinRequest &r) { return filesPut(store, r); };
     server.answerPrefix("PUT", "/1/files_put/", handler);
     server.answerPrefix("POST", "/1/files_put/", handler);
 }
@@ -164,17 +153,17 @@ StandinAnswer DropboxContentService::filesPut(SandboxStore &store, const Standin
         const bool sameName = rest == stem + ext || (rest.startsWith(stem + u" (") &&
                                                      rest.endsWith(u')' + ext) && !rest.contains(u'/'));
         if (sameName && store.fileBytes(name(), kept) == request.body)
-            return jsonAnswer(200, metadata(u'/' + kept.mid(prefix.size()), request.body));
+            return json(200, metadata(u'/' + kept.mid(prefix.size()), request.body));
     }
     const QString chosen = store.keepFile(name(), prefix + path.mid(1), request.body);
     if (chosen.isEmpty())
         return error(500, QStringLiteral("The file could not be kept."));
-    return jsonAnswer(200, metadata(u'/' + chosen.mid(prefix.size()), request.body));
+    return json(200, metadata(u'/' + chosen.mid(prefix.size()), request.body));
 }
 
 QString DropboxContentService::pageSection(const SandboxStore &store) const
 {
     const QStringList files = store.files(name());
     return QStringLiteral("<h3>Dropbox uploads</h3><p>%1 files arrived.</p>").arg(files.size()) +
-           thumbnailRow(name(), files);
+           Pages::thumbnails(name(), files);
 }

@@ -4,9 +4,6 @@
 #include "sandbox/StandinServer.h"
 #include "sandbox/services/DropboxService.h"
 
-#include <atomic>
-#include <chrono>
-
 #include <mutex>
 
 // Dropbox's content host, version 1: files_put into the application folder.
@@ -34,15 +31,10 @@ public:
     void configure(ServiceConfig &config, const QString &baseUrl) const override;
     QString pageSection(const SandboxStore &store) const override;
 
-    // Every answer waits this long after the upload was kept, which widens
-    // the moment in which a sender can die between the two.
-    void setAnswerDelay(std::chrono::milliseconds delay) { m_answerDelayMs = int(delay.count()); }
-
 private:
     StandinAnswer filesPut(SandboxStore &store, const StandinRequest &request);
 
     QString m_consumerKey;
     QString m_consumerSecret;
-    std::atomic<int> m_answerDelayMs{0};
     std::mutex m_putMutex; // a clash check and the keeping go together
 };

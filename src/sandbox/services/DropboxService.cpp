@@ -2,7 +2,7 @@
 
 #include "sandbox/SandboxStore.h"
 #include "sandbox/StandinServer.h"
-#include "sandbox/services/SignInPages.h"
+#include "sandbox/services/Pages.h"
 #include "webkit/Ansi.h"
 #include "webkit/ServiceConfig.h"
 
@@ -68,23 +68,11 @@ QString jsonText(const QString &text)
     return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
-StandinAnswer json(int status, const QByteArray &body)
-{
-    return {status, {{"Content-Type", "application/json"}}, body, {}};
-}
+using Pages::json;
 
 StandinAnswer error(int status, const QString &message)
 {
     return json(status, "{\"error\": " + jsonText(message).toUtf8() + '}');
-}
-
-StandinAnswer html(int status, const QString &title, const QString &body)
-{
-    const QString page = u"<!doctype html><html><head><meta charset=\"utf-8\"><title>" +
-                         title.toHtmlEscaped() +
-                         u"</title></head><body style=\"font:14px sans-serif;margin:40px\"><h1>" +
-                         title.toHtmlEscaped() + u"</h1>" + body + u"</body></html>";
-    return {status, {{"Content-Type", "text/html; charset=utf-8"}}, page.toUtf8(), {}};
 }
 
 // The service read paths as UTF-8; a client that sent its ANSI code page
@@ -212,22 +200,21 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
         // The secret comes first: the service's own order.
         return StandinAnswer{200,
                              {{"Content-Type", "text/plain"}},
-                             "oauth_token_secret=" + secret.toLatin1() + "&oauth_token=" + token.toLatin1(),
-                             {}};
+                             "oauth_token_secret=" + secret.toLatin1() + "&oauth_token=" + token.toLatin1()};
     });
 
     auto authorizePage = [&store](const QString &token) {
         const QJsonObject pending =
             store.state(kService).value(u"requestTokens").toObject().value(token).toObject();
         if (token.isEmpty() || pending.isEmpty())
-            return html(
+            return Pages::htmlPage(
                 400, QStringLiteral("Dropbox - Invalid request"),
                 QStringLiteral("<p>This authorization request is not valid any more. Please go back to "
                                "the application and try again.</p>"));
         if (!pending.value(u"decision").toString().isEmpty())
-            return html(400, QStringLiteral("Dropbox - Already answered"),
-                        QStringLiteral("<p>This request has already been answered.</p>"));
-        return html(
+            return Pages::htmlPage(400, QStringLiteral("Dropbox - Already answered"),
+                                   QStringLiteral("<p>This request has already been answered.</p>"));
+        return Pages::htmlPage(
             200, QStringLiteral("Dropbox - API Request Authorization"),
             u"<p>The application <b>Flazz</b> would like to connect with your Dropbox. It will have access "
             u"to its own folder, Apps/Flazz.</p><form method=\"post\" action=\"/1/oauth/authorize\">"
@@ -268,12 +255,12 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
         if (!answered)
             return authorizePage(token);
         if (decision == u"approve")
-            return html(
+            return Pages::htmlPage(
                 200, QStringLiteral("Dropbox - Success"),
                 QStringLiteral("<p>Success! Flazz is now connected to your Dropbox. Return to Flazz to "
                                "complete the process.</p>"));
-        return html(200, QStringLiteral("Dropbox - Access denied"),
-                    QStringLiteral("<p>Flazz was not allowed to connect to your Dropbox.</p>"));
+        return Pages::htmlPage(200, QStringLiteral("Dropbox - Access denied"),
+                               QStringLiteral("<p>Flazz was not allowed to connect to your Dropbox.</p>"));
     });
 
     server.answer("POST", "/1/oauth/access_token", [this, &store](const StandinRequest &r) {
@@ -304,8 +291,7 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
         return StandinAnswer{200,
                              {{"Content-Type", "text/plain"}},
                              "oauth_token_secret=" + secret.toLatin1() + "&oauth_token=" + token.toLatin1() +
-                                 "&uid=" + account.toLatin1(),
-                             {}};
+                                 "&uid=" + account.toLatin1()};
     });
 
     auto accountInfo = [this, &store](const StandinRequest &r) {
@@ -407,10 +393,8 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
     });
 
     server.answer("GET", "/home", [](const StandinRequest &) {
-        return html(200, QStringLiteral("Dropbox - Home"), QStringLiteral("<p>Your files.</p>"));
+        return Pages::htmlPage(200, QStringLiteral("Dropbox - Home"), QStringLiteral("<p>Your files.</p>"));
     });
-
-    SignInPages::installPageExpireControl(server, store, kService);
 }
 
 QString DropboxService::pageSection(const SandboxStore &store) const
@@ -439,7 +423,5 @@ QString DropboxService::pageSection(const SandboxStore &store) const
         if (!files.isEmpty())
             out += u"<p>Files:</p><ul>" + files.join(QString()) + u"</ul>";
     }
-    out += SignInPages::tokensWithExpireButtons(state, m_baseUrl, QStringLiteral("Access tokens:"),
-                                                QStringLiteral("uid "));
     return out;
 }

@@ -26,9 +26,6 @@
 // (access tokens, the shared schema), "requestTokens" {token: {secret,
 // decision, account}}. Files that arrive for an account are kept as
 // "<uid>/<path>" and listed like folders.
-//
-// Controls for people and tests: POST /sandbox/expire with the form field
-// "token" (or none: every token) makes tokens expire.
 class DropboxService : public SandboxService
 {
 public:

@@ -2,14 +2,16 @@
 
 #include "sandbox/SandboxStore.h"
 #include "sandbox/StandinServer.h"
-#include "sandbox/services/SignInPages.h"
+#include "sandbox/services/Pages.h"
+#include "sandbox/services/Tokens.h"
 #include "webkit/ServiceConfig.h"
 #include "webkit/WebText.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
 
-using namespace SignInPages;
+using namespace Pages;
+using namespace Tokens;
 
 namespace {
 
@@ -19,7 +21,7 @@ const QStringList kPermissions = {QStringLiteral("offline_access"), QStringLiter
 
 StandinAnswer dialogError(const QString &text)
 {
-    return html(400, page(QStringLiteral("Error"), u"An error occurred with this application: " + text));
+    return html(400, textPage(QStringLiteral("Error"), u"An error occurred with this application: " + text));
 }
 
 StandinAnswer graphError(const QString &message, int code = 190)
@@ -139,9 +141,10 @@ void FacebookService::install(StandinServer &server, SandboxStore &store)
     });
 
     server.answer("GET", "/connect/login_success.html",
-                  html(200, page(QStringLiteral("Success"), QStringLiteral("Success"))));
-    server.answer("GET", "/login_failure.html",
-                  html(200, page(QStringLiteral("Facebook"), QStringLiteral("You did not allow Flazz."))));
+                  html(200, textPage(QStringLiteral("Success"), QStringLiteral("Success"))));
+    server.answer(
+        "GET", "/login_failure.html",
+        html(200, textPage(QStringLiteral("Facebook"), QStringLiteral("You did not allow Flazz."))));
 
     server.answer("GET", "/me", [&store](const StandinRequest &r) {
         const QJsonObject state = store.state(kService);
@@ -263,8 +266,6 @@ void FacebookService::install(StandinServer &server, SandboxStore &store)
         }
         return fqlError(601, u"Parser error: unexpected query " + query);
     });
-
-    installExpireControl(server, store, kService);
 }
 
 QString FacebookService::pageSection(const SandboxStore &store) const
@@ -275,8 +276,8 @@ QString FacebookService::pageSection(const SandboxStore &store) const
            u"; revoked: " + QString::number(state.value(u"revocations").toInt()) + u"</p><h3>Albums</h3><ul>";
     for (const QJsonValue &value : state.value(u"albums").toArray()) {
         const QJsonObject album = value.toObject();
-        out += u"<li>" + htmlEscape(album.value(u"name").toString()) + u" (" +
-               htmlEscape(album.value(u"id").toString()) + u")</li>";
+        out += u"<li>" + escape(album.value(u"name").toString()) + u" (" +
+               escape(album.value(u"id").toString()) + u")</li>";
     }
     return out + u"</ul>";
 }

@@ -1,12 +1,14 @@
 #include "sandbox/services/FacebookUploadService.h"
 
 #include "sandbox/SandboxStore.h"
-#include "sandbox/services/UploadChecks.h"
+#include "sandbox/services/Pages.h"
+#include "sandbox/services/Tokens.h"
 
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <QSize>
 #include <QUrl>
 
 #include <algorithm>
@@ -24,7 +26,7 @@ StandinAnswer graphError(const QString &message, int code, int subcode = 0)
                       {QStringLiteral("code"), code}};
     if (subcode)
         error.insert(QStringLiteral("error_subcode"), subcode);
-    StandinAnswer a = UploadChecks::json(400, {{QStringLiteral("error"), error}});
+    StandinAnswer a = Pages::json(400, QJsonObject{{QStringLiteral("error"), error}});
     a.headers.append({QByteArray("WWW-Authenticate"),
                       "OAuth \"Facebook Platform\" \"invalid_token\" \"" + message.toUtf8() + '"'});
     return a;
@@ -32,17 +34,17 @@ StandinAnswer graphError(const QString &message, int code, int subcode = 0)
 
 std::optional<StandinAnswer> tokenError(const SandboxStore &store, const QString &token, QString *account)
 {
-    switch (UploadChecks::check(store, kTokens, token, account)) {
-    case UploadChecks::Token::Valid:
+    switch (Tokens::checkToken(store, kTokens, token, account)) {
+    case Tokens::TokenState::Valid:
         return std::nullopt;
-    case UploadChecks::Token::Expired:
+    case Tokens::TokenState::Expired:
         return graphError(
             QStringLiteral("Error validating access token: Session has expired at unix time %1. "
                            "The current unix time is %2.")
                 .arg(QDateTime::currentSecsSinceEpoch() - 3600)
                 .arg(QDateTime::currentSecsSinceEpoch()),
             190, 463);
-    case UploadChecks::Token::Unknown:
+    case Tokens::TokenState::Unknown:
         break;
     }
     return graphError(QStringLiteral("Invalid OAuth access token."), 190);
@@ -70,6 +72,40 @@ QString albumOfAccount(const SandboxStore &store, const QString &album, const QS
     return {};
 }
 
+int be16(const QByteArray &b, qsizetype at)
+{
+    return (uchar(b.at(at)) << 8) | uchar(b.at(at + 1));
+}
+
+// The pixel size of a JPEG, PNG or GIF from its header, as the service
+// measured what it kept; invalid when the bytes are none of those.
+QSize imageSize(const QByteArray &b)
+{
+    if (b.startsWith("\x89PNG\r\n\x1a\n") && b.size() >= 24)
+        return QSize(be16(b, 18), be16(b, 22)); // IHDR, the high halves are 0 for any photo we meet
+    if ((b.startsWith("GIF87a") || b.startsWith("GIF89a")) && b.size() >= 10)
+        return QSize(uchar(b.at(6)) | (uchar(b.at(7)) << 8), uchar(b.at(8)) | (uchar(b.at(9)) << 8));
+    if (!b.startsWith("\xff\xd8"))
+        return {};
+    // Walk the segments to the first frame header.
+    qsizetype at = 2;
+    while (at + 9 < b.size()) {
+        if (uchar(b.at(at)) != 0xff)
+            return {};
+        const uchar marker = uchar(b.at(at + 1));
+        if (marker == 0xff) {
+            ++at;
+            continue;
+        }
+        const bool frame =
+            marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
+        if (frame)
+            return QSize(be16(b, at + 7), be16(b, at + 5));
+        at += 2 + be16(b, at + 2);
+    }
+    return {};
+}
+
 QString graphTime(qint64 secs)
 {
     return QDateTime::fromSecsSinceEpoch(secs, Qt::UTC).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss+0000"));
@@ -84,55 +120,40 @@ void FacebookUploadService::install(StandinServer &server, SandboxStore &store)
     server.answerPrefix("GET", "/", [this](const StandinRequest &r) { return list(r); });
 }
 
-void FacebookUploadService::expireTokensAfter(int uploads)
-{
-    std::lock_guard lock(m_mutex);
-    m_expireAfter = uploads;
-}
-
-int FacebookUploadService::expireTokens()
-{
-    return UploadChecks::expireAll(*m_store, kTokens);
-}
-
 StandinAnswer FacebookUploadService::post(const StandinRequest &r)
 {
     const QString album = albumOfPath(r.path);
     if (album.isEmpty())
         return graphError(QStringLiteral("Unknown path components: ") + QString::fromUtf8(r.path), 2500);
-    const QList<FormPart> parts = multipartParts(r.header("Content-Type"), r.body);
-    auto field = [&parts](const QString &name) -> const FormPart * {
-        for (const FormPart &p : parts) {
+    const QList<StandinPart> parts = r.multipart().value_or(QList<StandinPart>());
+    auto field = [&parts](const QByteArray &name) -> const StandinPart * {
+        for (const StandinPart &p : parts) {
             if (p.name == name)
                 return &p;
         }
         return nullptr;
     };
     QString token = r.queryValue(QStringLiteral("access_token"));
-    if (const FormPart *t = field(QStringLiteral("access_token")))
-        token = QString::fromUtf8(t->data);
+    if (const StandinPart *t = field("access_token"))
+        token = QString::fromUtf8(t->body);
     QString account;
     if (auto refused = tokenError(*m_store, token, &account))
         return *refused;
-    if (auto fault = m_faults.arrive(
-            "application/json; charset=UTF-8",
-            R"({"error":{"message":"An unknown error has occurred.","type":"OAuthException","code":1}})"))
-        return *fault;
 
     const QString target = albumOfAccount(*m_store, album, account);
     if (target.isEmpty())
         return graphError(QStringLiteral("(#120) Invalid album id"), 120);
-    const FormPart *source = field(QStringLiteral("source"));
-    if (!source || source->fileName.isNull() || source->data.isEmpty())
+    const StandinPart *source = field("source");
+    if (!source || source->filename.isNull() || source->body.isEmpty())
         return graphError(QStringLiteral("(#324) Requires upload file"), 324);
-    if (source->data.size() > kMaxPhoto)
+    if (source->body.size() > kMaxPhoto)
         return graphError(QStringLiteral("(#100) The photo is larger than 4 MB."), 100, 1366046);
-    const QSize size = UploadChecks::imageSize(source->data);
+    const QSize size = imageSize(source->body);
     if (!size.isValid())
         return graphError(QStringLiteral("(#324) Missing or invalid image file"), 324);
     QString privacy;
-    if (const FormPart *p = field(QStringLiteral("privacy"))) {
-        const QJsonObject value = QJsonDocument::fromJson(p->data).object();
+    if (const StandinPart *p = field("privacy")) {
+        const QJsonObject value = QJsonDocument::fromJson(p->body).object();
         static const QStringList known = {QStringLiteral("EVERYONE"), QStringLiteral("ALL_FRIENDS"),
                                           QStringLiteral("FRIENDS_OF_FRIENDS"), QStringLiteral("SELF"),
                                           QStringLiteral("CUSTOM")};
@@ -140,16 +161,15 @@ StandinAnswer FacebookUploadService::post(const StandinRequest &r)
         if (!known.contains(privacy))
             return graphError(QStringLiteral("(#100) Invalid privacy setting"), 100);
     }
-    const FormPart *message = field(QStringLiteral("message"));
+    const StandinPart *message = field("message");
 
-    bool expire = false;
     QString id;
     {
         std::lock_guard lock(m_mutex);
         QJsonArray photos = m_store->state(name()).value(u"photos").toArray();
         id = QString::number(kFirstPhotoId + photos.size() + 1);
         const QString kept =
-            m_store->keepFile(name(), account + u'/' + target + u'/' + id + u".jpg", source->data);
+            m_store->keepFile(name(), account + u'/' + target + u'/' + id + u".jpg", source->body);
         if (kept.isEmpty())
             return graphError(
                 QStringLiteral("An unexpected error has occurred. Please retry your request later."), 2);
@@ -161,20 +181,14 @@ StandinAnswer FacebookUploadService::post(const StandinRequest &r)
                           {QStringLiteral("created_time"), graphTime(QDateTime::currentSecsSinceEpoch())},
                           {QStringLiteral("privacy"), privacy},
                           {QStringLiteral("kept"), kept}};
-        if (message && !message->data.isEmpty())
-            photo.insert(QStringLiteral("name"), QString::fromUtf8(message->data));
+        if (message && !message->body.isEmpty())
+            photo.insert(QStringLiteral("name"), QString::fromUtf8(message->body));
         photos.append(photo);
         m_store->update(name(),
                         [&photos](QJsonObject &state) { state.insert(QStringLiteral("photos"), photos); });
-        if (m_expireAfter > 0)
-            expire = --m_expireAfter == 0;
     }
-    if (expire)
-        expireTokens();
-    StandinAnswer a = UploadChecks::json(
-        200, {{QStringLiteral("id"), id}, {QStringLiteral("post_id"), QString(account + u'_' + id)}});
-    a.delay = m_faults.answerDelay();
-    return a;
+    return Pages::json(200, QJsonObject{{QStringLiteral("id"), id},
+                                        {QStringLiteral("post_id"), QString(account + u'_' + id)}});
 }
 
 StandinAnswer FacebookUploadService::list(const StandinRequest &r)
@@ -206,12 +220,12 @@ StandinAnswer FacebookUploadService::list(const StandinRequest &r)
         p.remove(QStringLiteral("album"));
         data.append(p);
     }
-    return UploadChecks::json(200, {{QStringLiteral("data"), data}});
+    return Pages::json(200, QJsonObject{{QStringLiteral("data"), data}});
 }
 
 QString FacebookUploadService::pageSection(const SandboxStore &store) const
 {
     const QStringList files = store.files(name());
     return QStringLiteral("<h3>Facebook photos</h3><p>%1 photos arrived.</p>").arg(files.size()) +
-           thumbnailRow(name(), files);
+           Pages::thumbnails(name(), files);
 }

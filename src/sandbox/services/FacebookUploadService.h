@@ -1,7 +1,7 @@
 #pragma once
 
 #include "sandbox/SandboxService.h"
-#include "sandbox/services/UploadFaults.h"
+#include "sandbox/StandinServer.h"
 
 #include <mutex>
 
@@ -23,17 +23,10 @@ public:
     void configure(ServiceConfig &, const QString &) const override {}
     QString pageSection(const SandboxStore &store) const override;
 
-    UploadFaults &faults() { return m_faults; }
-    // Every token issued so far expires once `uploads` more photos arrived.
-    void expireTokensAfter(int uploads);
-    int expireTokens();
-
 private:
     StandinAnswer post(const StandinRequest &request);
     StandinAnswer list(const StandinRequest &request);
 
     SandboxStore *m_store = nullptr;
-    UploadFaults m_faults;
-    std::mutex m_mutex;
-    int m_expireAfter = -1;
+    std::mutex m_mutex; // a photo's id and its keeping go together
 };

@@ -3,7 +3,7 @@
 
 #include "sandbox/SandboxStore.h"
 #include "sandbox/StandinServer.h"
-#include "sandbox/services/SignInPages.h"
+#include "sandbox/services/Pages.h"
 #include "webkit/ServiceConfig.h"
 
 #include <QCryptographicHash>
@@ -57,8 +57,7 @@ StandinAnswer rsp(const QByteArray &inner)
 {
     return {200,
             {{"Content-Type", "text/xml; charset=utf-8"}},
-            "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<rsp stat=\"ok\">\n" + inner + "</rsp>\n",
-            {}};
+            "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<rsp stat=\"ok\">\n" + inner + "</rsp>\n"};
 }
 
 StandinAnswer fail(int code, const QByteArray &message)
@@ -66,17 +65,7 @@ StandinAnswer fail(int code, const QByteArray &message)
     return {200,
             {{"Content-Type", "text/xml; charset=utf-8"}},
             "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<rsp stat=\"fail\">\n\t<err code=\"" +
-                QByteArray::number(code) + "\" msg=\"" + message + "\" />\n</rsp>\n",
-            {}};
-}
-
-StandinAnswer html(int status, const QString &title, const QString &body)
-{
-    const QString page = u"<!doctype html><html><head><meta charset=\"utf-8\"><title>" +
-                         title.toHtmlEscaped() +
-                         u"</title></head><body style=\"font:14px sans-serif;margin:40px\"><h1>" +
-                         title.toHtmlEscaped() + u"</h1>" + body + u"</body></html>";
-    return {status, {{"Content-Type", "text/html; charset=utf-8"}}, page.toUtf8(), {}};
+                QByteArray::number(code) + "\" msg=\"" + message + "\" />\n</rsp>\n"};
 }
 
 // The key and the signature, as every call and the authorization page
@@ -127,8 +116,6 @@ void FlickrService::configure(ServiceConfig &config, const QString &baseUrl) con
 
 void FlickrService::install(StandinServer &server, SandboxStore &store)
 {
-    m_store = &store;
-    m_baseUrl = server.baseUrl();
 
     auto rest = [&store](const StandinRequest &r) {
         const QList<Pair> pairs = arguments(r);
@@ -190,24 +177,26 @@ void FlickrService::install(StandinServer &server, SandboxStore &store)
 
     auto authPage = [&store](const QList<Pair> &pairs) {
         if (auto refusal = checkSignature(pairs))
-            return html(400, QStringLiteral("Flickr: Oops!"),
-                        u"<p>Flickr cannot authorize this application.</p><p>" +
-                            QString::fromUtf8(refusal->body).toHtmlEscaped() + u"</p>");
+            return Pages::htmlPage(400, QStringLiteral("Flickr: Oops!"),
+                                   u"<p>Flickr cannot authorize this application.</p><p>" +
+                                       QString::fromUtf8(refusal->body).toHtmlEscaped() + u"</p>");
         const QString frob = QString::fromLatin1(param(pairs, "frob"));
         const QJsonObject entry = store.state(kService).value(u"frobs").toObject().value(frob).toObject();
         if (frob.isEmpty() || entry.isEmpty() || !entry.value(u"decision").toString().isEmpty())
-            return html(400, QStringLiteral("Flickr: Oops!"),
-                        QStringLiteral("<p>This authorization request is not valid any more.</p>"));
+            return Pages::htmlPage(
+                400, QStringLiteral("Flickr: Oops!"),
+                QStringLiteral("<p>This authorization request is not valid any more.</p>"));
         QString hidden;
         for (const char *name : {"api_key", "perms", "frob", "api_sig"})
             hidden += u"<input type=\"hidden\" name=\"" + QLatin1String(name) + u"\" value=\"" +
                       QString::fromUtf8(param(pairs, name)).toHtmlEscaped() + u"\">";
-        return html(200, QStringLiteral("Flickr: Authorize Flazz"),
-                    u"<p>Flazz would like to link to your Flickr account with permission to <b>" +
-                        QString::fromUtf8(param(pairs, "perms")).toHtmlEscaped() +
-                        u"</b>.</p><form method=\"post\" action=\"/services/auth/\">" + hidden +
-                        u"<button name=\"decision\" value=\"approve\">OK, I'll authorize it</button> "
-                        u"<button name=\"decision\" value=\"refuse\">No thanks</button></form>");
+        return Pages::htmlPage(
+            200, QStringLiteral("Flickr: Authorize Flazz"),
+            u"<p>Flazz would like to link to your Flickr account with permission to <b>" +
+                QString::fromUtf8(param(pairs, "perms")).toHtmlEscaped() +
+                u"</b>.</p><form method=\"post\" action=\"/services/auth/\">" + hidden +
+                u"<button name=\"decision\" value=\"approve\">OK, I'll authorize it</button> "
+                u"<button name=\"decision\" value=\"refuse\">No thanks</button></form>");
     };
     server.answer("GET", "/services/auth/", [authPage](const StandinRequest &r) {
         return authPage(StandinRequest::percentDecodedPairs(r.query));
@@ -247,15 +236,14 @@ void FlickrService::install(StandinServer &server, SandboxStore &store)
         if (!answered)
             return authPage(pairs);
         if (approve)
-            return html(
+            return Pages::htmlPage(
                 200, QStringLiteral("Flickr: Success!"),
                 QStringLiteral("<p>You have successfully authorized the application Flazz to use your "
                                "credentials. You can now close this window.</p>"));
-        return html(200, QStringLiteral("Flickr: Not authorized"),
-                    QStringLiteral("<p>You did not authorize Flazz. It cannot reach your account.</p>"));
+        return Pages::htmlPage(
+            200, QStringLiteral("Flickr: Not authorized"),
+            QStringLiteral("<p>You did not authorize Flazz. It cannot reach your account.</p>"));
     });
-
-    SignInPages::installPageExpireControl(server, store, kService);
 }
 
 QString FlickrService::pageSection(const SandboxStore &store) const
@@ -276,6 +264,5 @@ QString FlickrService::pageSection(const SandboxStore &store) const
                    file.toHtmlEscaped() + u"</a></li>";
         out += QStringLiteral("</ul>");
     }
-    out += SignInPages::tokensWithExpireButtons(state, m_baseUrl, QStringLiteral("Tokens:"), QString());
     return out;
 }

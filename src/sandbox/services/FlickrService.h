@@ -14,9 +14,6 @@
 //
 // State: "accounts" {nsid: {name}}, "tokens" (the shared schema, no
 // secrets), "frobs" {frob: {decision, account}}.
-//
-// Controls for people and tests: POST /sandbox/expire with the form field
-// "token" (or none: every token) makes tokens expire.
 class FlickrService : public SandboxService
 {
 public:
@@ -29,8 +26,4 @@ public:
     void install(StandinServer &server, SandboxStore &store) override;
     void configure(ServiceConfig &config, const QString &baseUrl) const override;
     QString pageSection(const SandboxStore &store) const override;
-
-private:
-    SandboxStore *m_store = nullptr;
-    QString m_baseUrl;
 };

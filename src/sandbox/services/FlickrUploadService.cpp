@@ -1,7 +1,7 @@
 #include "sandbox/services/FlickrUploadService.h"
 
 #include "sandbox/SandboxStore.h"
-#include "sandbox/services/UploadPages.h"
+#include "sandbox/services/Pages.h"
 #include "webkit/ServiceConfig.h"
 
 #include <QCryptographicHash>
@@ -61,11 +61,8 @@ void FlickrUploadService::configure(ServiceConfig &config, const QString &baseUr
 
 void FlickrUploadService::install(StandinServer &server, SandboxStore &store)
 {
-    server.answer("POST", "/services/upload/", [this, &store](const StandinRequest &r) {
-        StandinAnswer a = upload(store, r);
-        a.delay = std::chrono::milliseconds(m_answerDelayMs.load());
-        return a;
-    });
+    server.answer("POST", "/services/upload/",
+                  [this, &store](const StandinRequest &r) { return upload(store, r); });
     server.answer("POST", "/services/rest/",
                   [this, &store](const StandinRequest &r) { return search(store, r); });
 }
@@ -213,5 +210,5 @@ QString FlickrUploadService::pageSection(const SandboxStore &store) const
 {
     const QStringList files = store.files(name());
     return QStringLiteral("<h3>Flickr uploads</h3><p>%1 photos arrived.</p>").arg(files.size()) +
-           thumbnailRow(name(), files);
+           Pages::thumbnails(name(), files);
 }

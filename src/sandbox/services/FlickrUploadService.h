@@ -4,9 +4,6 @@
 #include "sandbox/StandinServer.h"
 #include "sandbox/services/FlickrService.h"
 
-#include <atomic>
-#include <chrono>
-
 // Flickr's upload host: the multipart upload call, checked as Flickr checked
 // it (the API key, api_sig as MD5 over the shared secret and the sorted
 // fields, the token from the "Flickr" state), answering <rsp stat="ok">
@@ -32,10 +29,6 @@ public:
     void configure(ServiceConfig &config, const QString &baseUrl) const override;
     QString pageSection(const SandboxStore &store) const override;
 
-    // Every answer waits this long after the upload was kept, which widens
-    // the moment in which a sender can die between the two.
-    void setAnswerDelay(std::chrono::milliseconds delay) { m_answerDelayMs = int(delay.count()); }
-
     StandinAnswer upload(SandboxStore &store, const StandinRequest &request);
     // flickr.photos.search (user_id "me", machine_tags), signed like any call.
     StandinAnswer search(const SandboxStore &store, const StandinRequest &request) const;
@@ -43,5 +36,4 @@ public:
 private:
     QString m_apiKey;
     QString m_sharedSecret;
-    std::atomic<int> m_answerDelayMs{0};
 };

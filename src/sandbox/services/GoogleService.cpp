@@ -2,13 +2,15 @@
 
 #include "sandbox/SandboxStore.h"
 #include "sandbox/StandinServer.h"
-#include "sandbox/services/SignInPages.h"
+#include "sandbox/services/Pages.h"
+#include "sandbox/services/Tokens.h"
 #include "webkit/ServiceConfig.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 
-using namespace SignInPages;
+using namespace Pages;
+using namespace Tokens;
 
 namespace {
 
@@ -104,7 +106,7 @@ void GoogleService::install(StandinServer &server, SandboxStore &store)
             checkAuth(r.queryValue(QStringLiteral("client_id")), r.queryValue(QStringLiteral("redirect_uri")),
                       r.queryValue(QStringLiteral("response_type")), r.queryValue(QStringLiteral("scope")));
         if (!problem.isEmpty())
-            return html(400, page(QStringLiteral("Error: ") + problem, u"Error: " + problem));
+            return html(400, textPage(QStringLiteral("Error: ") + problem, u"Error: " + problem));
         QList<std::pair<QString, QString>> hidden;
         for (const char16_t *name :
              {u"client_id", u"redirect_uri", u"response_type", u"scope", u"access_type"})
@@ -122,7 +124,7 @@ void GoogleService::install(StandinServer &server, SandboxStore &store)
             checkAuth(r.formValue(QStringLiteral("client_id")), r.formValue(QStringLiteral("redirect_uri")),
                       r.formValue(QStringLiteral("response_type")), r.formValue(QStringLiteral("scope")));
         if (!problem.isEmpty())
-            return html(400, page(QStringLiteral("Error: ") + problem, u"Error: " + problem));
+            return html(400, textPage(QStringLiteral("Error: ") + problem, u"Error: " + problem));
         if (!r.formValue(QStringLiteral("decision")).startsWith(u"approve"))
             return redirect(QStringLiteral("/o/oauth2/approval?error=access_denied"));
         const QString code = newToken(QStringLiteral("4/"), 30);
@@ -142,13 +144,13 @@ void GoogleService::install(StandinServer &server, SandboxStore &store)
     server.answer("GET", "/o/oauth2/approval", [](const StandinRequest &r) {
         const QString code = r.queryValue(QStringLiteral("code"));
         if (!code.isEmpty())
-            return html(200,
-                        page(u"Success code=" + code,
-                             QStringLiteral("Please copy this code, switch to your application and paste it "
-                                            "there: ") +
-                                 code));
-        return html(200, page(u"Denied error=" + r.queryValue(QStringLiteral("error")),
-                              QStringLiteral("You denied access to Flazz.")));
+            return html(
+                200, textPage(u"Success code=" + code,
+                              QStringLiteral("Please copy this code, switch to your application and paste it "
+                                             "there: ") +
+                                  code));
+        return html(200, textPage(u"Denied error=" + r.queryValue(QStringLiteral("error")),
+                                  QStringLiteral("You denied access to Flazz.")));
     });
 
     server.answer("POST", "/o/oauth2/token", [clientId, clientSecret, &store](const StandinRequest &r) {
@@ -251,8 +253,6 @@ void GoogleService::install(StandinServer &server, SandboxStore &store)
         });
         return json(200, fileResource(folder));
     });
-
-    installExpireControl(server, store, kService);
 }
 
 QString GoogleService::pageSection(const SandboxStore &store) const
@@ -263,8 +263,8 @@ QString GoogleService::pageSection(const SandboxStore &store) const
            u"; renewals: " + QString::number(state.value(u"renewals").toInt()) + u"</p><h3>Folders</h3><ul>";
     for (const QJsonValue &value : state.value(u"folders").toArray()) {
         const QJsonObject folder = value.toObject();
-        out += u"<li>" + htmlEscape(folder.value(u"title").toString()) + u" (" +
-               htmlEscape(folder.value(u"id").toString()) + u")</li>";
+        out += u"<li>" + escape(folder.value(u"title").toString()) + u" (" +
+               escape(folder.value(u"id").toString()) + u")</li>";
     }
     return out + u"</ul>";
 }

@@ -1,7 +1,8 @@
 #include "sandbox/services/GoogleUploadService.h"
 
 #include "sandbox/SandboxStore.h"
-#include "sandbox/services/UploadChecks.h"
+#include "sandbox/services/Pages.h"
+#include "sandbox/services/Tokens.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -13,7 +14,7 @@
 
 namespace {
 
-using UploadChecks::json;
+using Pages::json;
 
 constexpr qint64 kGranule = 256 * 1024;
 const QString kTokens = QStringLiteral("Google");
@@ -23,9 +24,10 @@ StandinAnswer driveError(int status, const QString &reason, const QString &messa
     const QJsonObject error{{QStringLiteral("domain"), QStringLiteral("global")},
                             {QStringLiteral("reason"), reason},
                             {QStringLiteral("message"), message}};
-    return json(status, {{QStringLiteral("error"), QJsonObject{{QStringLiteral("errors"), QJsonArray{error}},
-                                                               {QStringLiteral("code"), status},
-                                                               {QStringLiteral("message"), message}}}});
+    return json(status, QJsonObject{{QStringLiteral("error"),
+                                     QJsonObject{{QStringLiteral("errors"), QJsonArray{error}},
+                                                 {QStringLiteral("code"), status},
+                                                 {QStringLiteral("message"), message}}}});
 }
 
 StandinAnswer authError()
@@ -34,61 +36,6 @@ StandinAnswer authError()
     a.headers.append({QByteArray("WWW-Authenticate"),
                       QByteArray("Bearer realm=\"https://www.google.com/accounts/AuthSubRequest\"")});
     return a;
-}
-
-QByteArray parameterOf(const QByteArray &header, const QByteArray &name)
-{
-    for (QByteArray piece : header.split(';')) {
-        piece = piece.trimmed();
-        if (piece.toLower().startsWith(QByteArray(name + "="))) {
-            QByteArray value = piece.mid(name.size() + 1);
-            if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
-                value = value.mid(1, value.size() - 2);
-            return value;
-        }
-    }
-    return {};
-}
-
-struct RelatedPart
-{
-    QByteArray contentType;
-    QByteArray data;
-};
-
-// The parts of a multipart/related body; nothing when it is not one.
-QList<RelatedPart> relatedParts(const QByteArray &contentType, const QByteArray &body)
-{
-    QList<RelatedPart> parts;
-    if (!contentType.trimmed().toLower().startsWith("multipart/related"))
-        return parts;
-    const QByteArray boundary = parameterOf(contentType, "boundary");
-    if (boundary.isEmpty())
-        return parts;
-    const QByteArray delimiter = "--" + boundary;
-    if (!body.startsWith(delimiter))
-        return {};
-    qsizetype at = 0;
-    while (true) {
-        at += delimiter.size();
-        if (body.mid(at, 2) == "--")
-            return parts;
-        if (body.mid(at, 2) != "\r\n")
-            return {};
-        at += 2;
-        const qsizetype headEnd = body.indexOf("\r\n\r\n", at);
-        const qsizetype next = headEnd < 0 ? -1 : body.indexOf(QByteArray("\r\n" + delimiter), headEnd + 4);
-        if (next < 0)
-            return {}; // an unterminated part: the body is not whole
-        RelatedPart part;
-        for (const QByteArray &line : body.mid(at, headEnd - at).split('\n')) {
-            if (line.trimmed().toLower().startsWith("content-type:"))
-                part.contentType = line.mid(line.indexOf(':') + 1).trimmed();
-        }
-        part.data = body.mid(headEnd + 4, next - headEnd - 4);
-        parts.append(part);
-        at = next + 2;
-    }
 }
 
 QString folderOf(const QJsonObject &metadata)
@@ -117,29 +64,6 @@ void GoogleUploadService::forgetSessions()
 {
     std::lock_guard lock(m_mutex);
     m_sessions.clear();
-}
-
-void GoogleUploadService::expireTokensAfter(int uploads)
-{
-    std::lock_guard lock(m_mutex);
-    m_expireAfter = uploads;
-}
-
-int GoogleUploadService::expireTokens()
-{
-    return UploadChecks::expireAll(*m_store, kTokens);
-}
-
-void GoogleUploadService::arrived()
-{
-    bool expire = false;
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_expireAfter > 0)
-            expire = --m_expireAfter == 0;
-    }
-    if (expire)
-        expireTokens();
 }
 
 StandinAnswer GoogleUploadService::keep(const QString &account, const QJsonObject &metadata,
@@ -193,35 +117,30 @@ StandinAnswer GoogleUploadService::keep(const QString &account, const QJsonObjec
         files.append(entry);
         state.insert(QStringLiteral("files"), files);
     });
-    arrived();
-    // A late answer to a kept file is what a sender cut off meets.
-    StandinAnswer a = json(200, file);
-    a.delay = m_faults.answerDelay();
-    return a;
+    return json(200, file);
 }
 
 StandinAnswer GoogleUploadService::insert(const StandinRequest &r)
 {
     QString account;
-    if (UploadChecks::check(*m_store, kTokens, UploadChecks::bearer(r), &account) !=
-        UploadChecks::Token::Valid)
+    if (Tokens::checkToken(*m_store, kTokens, Tokens::bearerToken(r), &account) != Tokens::TokenState::Valid)
         return authError();
-    if (auto fault =
-            m_faults.arrive("application/json", R"({"error":{"code":503,"message":"Backend Error"}})"))
-        return *fault;
     const QString type = r.queryValue(QStringLiteral("uploadType"));
     if (type == u"multipart") {
-        const QList<RelatedPart> parts = relatedParts(r.header("Content-Type"), r.body);
+        const bool related = r.header("Content-Type").trimmed().toLower().startsWith("multipart/related");
+        const QList<StandinPart> parts =
+            related ? r.multipart().value_or(QList<StandinPart>()) : QList<StandinPart>();
         if (parts.size() != 2)
             return driveError(400, QStringLiteral("badContent"),
                               QStringLiteral("Multipart content has too few or too many parts."));
         QJsonParseError error;
-        const QJsonDocument meta = QJsonDocument::fromJson(parts.at(0).data, &error);
-        if (!parts.at(0).contentType.toLower().startsWith("application/json") || !meta.isObject())
+        const QJsonDocument meta = QJsonDocument::fromJson(parts.at(0).body, &error);
+        if (!parts.at(0).header("Content-Type").toLower().startsWith("application/json") || !meta.isObject())
             return driveError(400, QStringLiteral("parseError"), QStringLiteral("Parse Error"));
-        if (parts.at(1).contentType.isEmpty() || parts.at(1).data.isEmpty())
+        const QByteArray mediaType = parts.at(1).header("Content-Type");
+        if (mediaType.isEmpty() || parts.at(1).body.isEmpty())
             return driveError(400, QStringLiteral("badContent"), QStringLiteral("Media type is missing."));
-        return keep(account, meta.object(), QString::fromLatin1(parts.at(1).contentType), parts.at(1).data);
+        return keep(account, meta.object(), QString::fromLatin1(mediaType), parts.at(1).body);
     }
     if (type == u"resumable") {
         const QJsonDocument meta = QJsonDocument::fromJson(r.body);
@@ -258,7 +177,7 @@ StandinAnswer GoogleUploadService::put(const StandinRequest &r)
 {
     // The session's address carries the authority; a token sent along must be good.
     if (r.hasHeader("Authorization") &&
-        UploadChecks::check(*m_store, kTokens, UploadChecks::bearer(r)) != UploadChecks::Token::Valid)
+        Tokens::checkToken(*m_store, kTokens, Tokens::bearerToken(r)) != Tokens::TokenState::Valid)
         return authError();
     const QString id = r.queryValue(QStringLiteral("upload_id"));
     const QByteArray range = r.header("Content-Range").trimmed();
@@ -328,8 +247,7 @@ StandinAnswer GoogleUploadService::put(const StandinRequest &r)
 StandinAnswer GoogleUploadService::children(const StandinRequest &r)
 {
     QString account;
-    if (UploadChecks::check(*m_store, kTokens, UploadChecks::bearer(r), &account) !=
-        UploadChecks::Token::Valid)
+    if (Tokens::checkToken(*m_store, kTokens, Tokens::bearerToken(r), &account) != Tokens::TokenState::Valid)
         return authError();
     static const QRegularExpression path(QStringLiteral("^/drive/v2/files/([^/]+)/children$"));
     const auto m = path.match(QString::fromUtf8(r.path));
@@ -360,13 +278,13 @@ StandinAnswer GoogleUploadService::children(const StandinRequest &r)
             items.append(QJsonObject{{QStringLiteral("kind"), QStringLiteral("drive#childReference")},
                                      {QStringLiteral("id"), f.value(u"id")}});
     }
-    return json(
-        200, {{QStringLiteral("kind"), QStringLiteral("drive#childList")}, {QStringLiteral("items"), items}});
+    return json(200, QJsonObject{{QStringLiteral("kind"), QStringLiteral("drive#childList")},
+                                 {QStringLiteral("items"), items}});
 }
 
 QString GoogleUploadService::pageSection(const SandboxStore &store) const
 {
     const QStringList files = store.files(name());
     return QStringLiteral("<h3>Google Drive uploads</h3><p>%1 files arrived.</p>").arg(files.size()) +
-           thumbnailRow(name(), files);
+           Pages::thumbnails(name(), files);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "sandbox/SandboxService.h"
-#include "sandbox/services/UploadFaults.h"
+#include "sandbox/StandinServer.h"
 
 #include <QHash>
 #include <QJsonObject>
@@ -26,17 +26,12 @@ public:
     void configure(ServiceConfig &, const QString &) const override {}
     QString pageSection(const SandboxStore &store) const override;
 
-    UploadFaults &faults() { return m_faults; }
     // The next resumable chunk that reaches `fraction` of its file is cut
     // there (to the 256 KiB below) and answered 503, as a dropped
     // connection leaves a session.
     void cutNextChunkAt(double fraction);
     // Open sessions end, as the service ends them after a week.
     void forgetSessions();
-    // Every token issued so far expires once `uploads` more files arrived.
-    void expireTokensAfter(int uploads);
-    // Expires every token of the account's service now.
-    int expireTokens();
 
 private:
     struct Session
@@ -55,13 +50,10 @@ private:
     // Checks the parents and keeps the file; the file resource or an error.
     StandinAnswer keep(const QString &account, const QJsonObject &metadata, const QString &mimeType,
                        const QByteArray &bytes);
-    void arrived();
 
     SandboxStore *m_store = nullptr;
-    UploadFaults m_faults;
     std::mutex m_mutex;
     QHash<QString, Session> m_sessions;
     double m_cutAt = -1;
-    int m_expireAfter = -1;
     int m_nextId = 1;
 };

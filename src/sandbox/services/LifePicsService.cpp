@@ -2,6 +2,7 @@
 
 #include "sandbox/SandboxStore.h"
 #include "sandbox/StandinServer.h"
+#include "sandbox/services/Pages.h"
 #include "webkit/ServiceConfig.h"
 #include "webkit/WebText.h"
 
@@ -69,19 +70,6 @@ StandinAnswer soapFault(int status, const char *code, const QString &reason)
              "</soap:Value></soap:Code><soap:Reason><soap:Text xml:lang=\"en\">" +
              XmlEscape(reason).toUtf8() +
              "</soap:Text></soap:Reason></soap:Fault></soap:Body></soap:Envelope>";
-    return a;
-}
-
-StandinAnswer htmlPage(const QString &title, const QString &body)
-{
-    StandinAnswer a;
-    a.headers = {{"Content-Type", "text/html; charset=utf-8"}};
-    a.body = (u"<!doctype html><html><head><meta charset=\"utf-8\"><title>" + XmlEscape(title) +
-              u"</title><style>body{font:14px sans-serif;margin:24px}li{margin:6px 0}"
-              u"img{max-width:160px;max-height:120px;vertical-align:middle;margin-right:12px}</style></head>"
-              u"<body><h1>" +
-              XmlEscape(title) + u"</h1>" + body + u"</body></html>")
-                 .toUtf8();
     return a;
 }
 
@@ -405,12 +393,9 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
         const QString token = r.queryValue(QStringLiteral("token"));
         const QJsonObject state = store.state(kService);
         const QString account = state.value(u"logins").toObject().value(token).toString();
-        if (token.isEmpty() || account.isEmpty()) {
-            StandinAnswer a =
-                htmlPage(QStringLiteral("Sign in"), QStringLiteral("<p>This sign-in link is not valid.</p>"));
-            a.status = 403;
-            return a;
-        }
+        if (token.isEmpty() || account.isEmpty())
+            return Pages::htmlPage(403, QStringLiteral("Sign in"),
+                                   QStringLiteral("<p>This sign-in link is not valid.</p>"));
         const QJsonObject user = state.value(u"accounts").toObject().value(account).toObject();
         const QJsonObject images = state.value(u"images").toObject();
         const QJsonArray cart = state.value(u"carts").toObject().value(account).toArray();
@@ -425,7 +410,7 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
         const QString body = u"<p>Signed in as " + XmlEscape(user.value(u"email").toString()) + u".</p><p>" +
                              QString::number(cart.size()) + u" photo(s) in your cart.</p><ol id=\"cart\">" +
                              list + u"</ol>";
-        return htmlPage(QStringLiteral("Your print cart"), body);
+        return Pages::htmlPage(200, QStringLiteral("Your print cart"), body);
     });
 
     server.answer("GET", "/CartImage.aspx", [&store](const StandinRequest &r) {
@@ -446,15 +431,15 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
     });
 
     server.answer("GET", "/Order-Prints.asp", [](const StandinRequest &r) {
-        return htmlPage(QStringLiteral("Create an account"),
-                        u"<p>Sandbox accounts are made on the sandbox page. Partner source " +
-                            XmlEscape(r.queryValue(QStringLiteral("psrc"))) + u".</p><p>Or sign in as <b>" +
-                            QLatin1String(DemoEmail) + u"</b>.</p>");
+        return Pages::htmlPage(200, QStringLiteral("Create an account"),
+                               u"<p>Sandbox accounts are made on the sandbox page. Partner source " +
+                                   XmlEscape(r.queryValue(QStringLiteral("psrc"))) +
+                                   u".</p><p>Or sign in as <b>" + QLatin1String(DemoEmail) + u"</b>.</p>");
     });
     server.answer("GET", "/Help/passwordfinder.aspx", [](const StandinRequest &) {
-        return htmlPage(QStringLiteral("Password finder"),
-                        u"<p>The sandbox account " + QLatin1String(DemoEmail) + u" has the password <b>" +
-                            QLatin1String(DemoPassword) + u"</b>.</p>");
+        return Pages::htmlPage(200, QStringLiteral("Password finder"),
+                               u"<p>The sandbox account " + QLatin1String(DemoEmail) +
+                                   u" has the password <b>" + QLatin1String(DemoPassword) + u"</b>.</p>");
     });
 }
 

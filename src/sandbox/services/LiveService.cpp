@@ -2,14 +2,16 @@
 
 #include "sandbox/SandboxStore.h"
 #include "sandbox/StandinServer.h"
-#include "sandbox/services/SignInPages.h"
+#include "sandbox/services/Pages.h"
+#include "sandbox/services/Tokens.h"
 #include "webkit/ServiceConfig.h"
 
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 
-using namespace SignInPages;
+using namespace Pages;
+using namespace Tokens;
 
 namespace {
 
@@ -119,7 +121,7 @@ void LiveService::install(StandinServer &server, SandboxStore &store)
                                                r.queryValue(QStringLiteral("redirect_uri")),
                                                r.queryValue(QStringLiteral("response_type")));
         if (!problem.isEmpty())
-            return html(400, page(QStringLiteral("Sign in"), problem));
+            return html(400, textPage(QStringLiteral("Sign in"), problem));
         QList<std::pair<QString, QString>> hidden;
         for (const char16_t *name : {u"client_id", u"redirect_uri", u"scope", u"response_type", u"display"})
             hidden.append({QString::fromUtf16(name), r.queryValue(QString::fromUtf16(name))});
@@ -141,7 +143,7 @@ void LiveService::install(StandinServer &server, SandboxStore &store)
                                                    r.formValue(QStringLiteral("redirect_uri")),
                                                    r.formValue(QStringLiteral("response_type")));
             if (!problem.isEmpty())
-                return html(400, page(QStringLiteral("Sign in"), problem));
+                return html(400, textPage(QStringLiteral("Sign in"), problem));
             const QString decision = r.formValue(QStringLiteral("decision"));
             if (!decision.startsWith(u"approve"))
                 return redirect(
@@ -164,7 +166,7 @@ void LiveService::install(StandinServer &server, SandboxStore &store)
             return redirect(desktop + u"?code=" + code + u"&lc=1033");
         });
 
-    server.answer("GET", "/oauth20_desktop.srf", html(200, page(QString(), QString())));
+    server.answer("GET", "/oauth20_desktop.srf", html(200, textPage(QString(), QString())));
 
     // The desktop flow asks for tokens with a GET and its values in the query.
     server.answer("GET", "/oauth20_token.srf", [clientId, desktop, &store](const StandinRequest &r) {
@@ -276,8 +278,6 @@ void LiveService::install(StandinServer &server, SandboxStore &store)
         });
         return json(201, folderResource(folder));
     });
-
-    installExpireControl(server, store, kService);
 }
 
 QString LiveService::pageSection(const SandboxStore &store) const
@@ -289,8 +289,8 @@ QString LiveService::pageSection(const SandboxStore &store) const
            u"</p><h3>Folders in Pictures</h3><ul>";
     for (const QJsonValue &value : state.value(u"folders").toArray()) {
         const QJsonObject folder = value.toObject();
-        out += u"<li>" + htmlEscape(folder.value(u"name").toString()) + u" (" +
-               htmlEscape(folder.value(u"id").toString()) + u")</li>";
+        out += u"<li>" + escape(folder.value(u"name").toString()) + u" (" +
+               escape(folder.value(u"id").toString()) + u")</li>";
     }
     return out + u"</ul>";
 }

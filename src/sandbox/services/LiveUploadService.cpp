@@ -1,7 +1,8 @@
 #include "sandbox/services/LiveUploadService.h"
 
 #include "sandbox/SandboxStore.h"
-#include "sandbox/services/UploadChecks.h"
+#include "sandbox/services/Pages.h"
+#include "sandbox/services/Tokens.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -11,26 +12,27 @@
 
 namespace {
 
-using UploadChecks::json;
+using Pages::json;
 
 const QString kTokens = QStringLiteral("Live");
 constexpr qint64 kMaxFile = 100LL * 1024 * 1024;
 
 StandinAnswer liveError(int status, const QString &code, const QString &message)
 {
-    return json(status, {{QStringLiteral("error"), QJsonObject{{QStringLiteral("code"), code},
-                                                               {QStringLiteral("message"), message}}}});
+    return json(status,
+                QJsonObject{{QStringLiteral("error"), QJsonObject{{QStringLiteral("code"), code},
+                                                                  {QStringLiteral("message"), message}}}});
 }
 
 std::optional<StandinAnswer> tokenError(const SandboxStore &store, const StandinRequest &r, QString *account)
 {
-    switch (UploadChecks::check(store, kTokens, r.queryValue(QStringLiteral("access_token")), account)) {
-    case UploadChecks::Token::Valid:
+    switch (Tokens::checkToken(store, kTokens, r.queryValue(QStringLiteral("access_token")), account)) {
+    case Tokens::TokenState::Valid:
         return std::nullopt;
-    case UploadChecks::Token::Expired:
+    case Tokens::TokenState::Expired:
         return liveError(401, QStringLiteral("request_token_expired"),
                          QStringLiteral("The provided access token has expired."));
-    case UploadChecks::Token::Unknown:
+    case Tokens::TokenState::Unknown:
         break;
     }
     return liveError(401, QStringLiteral("request_token_invalid"),
@@ -81,26 +83,11 @@ void LiveUploadService::install(StandinServer &server, SandboxStore &store)
     server.answerPrefix("GET", "/v5.0/", [this](const StandinRequest &r) { return listFiles(r); });
 }
 
-void LiveUploadService::expireTokensAfter(int uploads)
-{
-    std::lock_guard lock(m_mutex);
-    m_expireAfter = uploads;
-}
-
-int LiveUploadService::expireTokens()
-{
-    return UploadChecks::expireAll(*m_store, kTokens);
-}
-
 StandinAnswer LiveUploadService::putFile(const StandinRequest &r)
 {
     QString account;
     if (auto refused = tokenError(*m_store, r, &account))
         return *refused;
-    if (auto fault = m_faults.arrive(
-            "application/json",
-            R"({"error":{"code":"server_internal_error","message":"The service is unavailable."}})"))
-        return *fault;
     QString folder;
     QString fileName;
     if (!splitPath(r.path, &folder, &fileName) || fileName.isEmpty() || fileName.contains(u'/'))
@@ -120,7 +107,6 @@ StandinAnswer LiveUploadService::putFile(const StandinRequest &r)
         return liveError(400, QStringLiteral("request_parameter_invalid"),
                          QStringLiteral("The value of 'overwrite' isn't valid."));
 
-    bool expire = false;
     QJsonObject file;
     {
         std::lock_guard lock(m_mutex);
@@ -177,14 +163,8 @@ StandinAnswer LiveUploadService::putFile(const StandinRequest &r)
         files.append(file);
         m_store->update(name(),
                         [&files](QJsonObject &state) { state.insert(QStringLiteral("files"), files); });
-        if (m_expireAfter > 0)
-            expire = --m_expireAfter == 0;
     }
-    if (expire)
-        expireTokens();
-    StandinAnswer a = json(201, fileResource(file));
-    a.delay = m_faults.answerDelay();
-    return a;
+    return json(201, fileResource(file));
 }
 
 StandinAnswer LiveUploadService::listFiles(const StandinRequest &r)
@@ -206,12 +186,12 @@ StandinAnswer LiveUploadService::listFiles(const StandinRequest &r)
         if (f.value(u"account").toString() == account && f.value(u"parent_id").toString() == folder)
             data.append(fileResource(f));
     }
-    return json(200, {{QStringLiteral("data"), data}});
+    return json(200, QJsonObject{{QStringLiteral("data"), data}});
 }
 
 QString LiveUploadService::pageSection(const SandboxStore &store) const
 {
     const QStringList files = store.files(name());
     return QStringLiteral("<h3>SkyDrive uploads</h3><p>%1 files arrived.</p>").arg(files.size()) +
-           thumbnailRow(name(), files);
+           Pages::thumbnails(name(), files);
 }

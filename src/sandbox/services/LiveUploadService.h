@@ -1,7 +1,7 @@
 #pragma once
 
 #include "sandbox/SandboxService.h"
-#include "sandbox/services/UploadFaults.h"
+#include "sandbox/StandinServer.h"
 
 #include <mutex>
 
@@ -21,17 +21,10 @@ public:
     void configure(ServiceConfig &, const QString &) const override {}
     QString pageSection(const SandboxStore &store) const override;
 
-    UploadFaults &faults() { return m_faults; }
-    // Every token issued so far expires once `uploads` more files arrived.
-    void expireTokensAfter(int uploads);
-    int expireTokens();
-
 private:
     StandinAnswer putFile(const StandinRequest &request);
     StandinAnswer listFiles(const StandinRequest &request);
 
     SandboxStore *m_store = nullptr;
-    UploadFaults m_faults;
     std::mutex m_mutex; // a name check and the keeping go together
-    int m_expireAfter = -1;
 };
