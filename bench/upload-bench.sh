@@ -74,6 +74,8 @@ for _ in $(seq 100); do
 done
 home=$(sed -n 's/^Flazz sandbox: \(http[^ ]*\)\/$/\1/p' "$work/sandbox.out")
 [[ -n $home ]] || { echo "upload-bench: the sandbox did not start" >&2; cat "$work/sandbox.out" >&2; exit 1; }
+# Every /control call carries the run's token, which the sandbox leaves beside the services file.
+control_token=$(cat "$work/services.ini.token")
 
 # Approves Flazz on a sandbox sign-in page, as a person would, and prints
 # the title of the page it ends on.
@@ -117,10 +119,12 @@ slow_link() {
     local service
     for service in "$@"; do
         if ((latency > 0)); then
-            curl -sf -d "service=$service&fault=latency&value=$latency" "$home/control/faults" >/dev/null
+            curl -sf -d "token=$control_token&service=$service&fault=latency&value=$latency" \
+                "$home/control/faults" >/dev/null
         fi
         if ((cap > 0)); then
-            curl -sf -d "service=$service&fault=upload-bandwidth&value=$cap" "$home/control/faults" >/dev/null
+            curl -sf -d "token=$control_token&service=$service&fault=upload-bandwidth&value=$cap" \
+                "$home/control/faults" >/dev/null
         fi
     done
 }
@@ -128,7 +132,7 @@ slow_link() {
 # Requests and request bytes the named services' servers have had, each
 # server counted once.
 traffic() {
-    curl -sf "$home/control/traffic" | awk -v names=" $* " '
+    curl -sf "$home/control/traffic?token=$control_token" | awk -v names=" $* " '
         index(names, " " $1 " ") && !seen[$2]++ { requests += $3; bytes += $4 }
         END { printf "%d %d\n", requests, bytes }'
 }

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QUrl>
 
 #include <algorithm>
@@ -16,6 +17,9 @@ namespace {
 
 constexpr size_t kRecentKept = 200;
 constexpr int kRecentShown = 15;
+// A sandbox runs for hours: keep what a test inspects, not every upload.
+constexpr qsizetype kRequestsKept = 20;
+constexpr qint64 kRequestBodyKept = 64 * 1024;
 
 // What the page may show of a request target: the path, and the names of the
 // query's parameters. Values go: they are tokens, signatures and frobs.
@@ -45,6 +49,41 @@ QByteArray contentTypeFor(const QString &path)
     return "application/octet-stream";
 }
 
+// GET /files/<service>/<relative path>, as SandboxStore::fileUrl builds it:
+// a photo one of `services` kept, or its thumbnail (?thumb=<pixels>).
+StandinAnswer keptFile(const SandboxStore &store, const QStringList &services, const StandinRequest &request)
+{
+    const QString rest = QUrl::fromPercentEncoding(request.path.mid(7));
+    const qsizetype slash = rest.indexOf(u'/');
+    const QString service = rest.left(slash);
+    const QByteArray bytes = slash > 0 && services.contains(service)
+                                 ? store.fileBytes(service, rest.mid(slash + 1))
+                                 : QByteArray();
+    if (bytes.isEmpty())
+        return Pages::text(404, QStringLiteral("no such file"));
+    // A kept file never changes: a page that reloads itself need not fetch it again.
+    const StandinPairs cached = {{"Cache-Control", "private, max-age=600"},
+                                 {"X-Content-Type-Options", "nosniff"}};
+    const int thumb = std::min(request.queryValue(QStringLiteral("thumb")).toInt(), 1024);
+    if (thumb > 0) {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        QImageReader reader(&buffer);
+        reader.setAutoTransform(true);
+        const QSize size = reader.size();
+        if (size.isValid() && (size.width() > thumb || size.height() > thumb))
+            reader.setScaledSize(size.scaled(thumb, thumb, Qt::KeepAspectRatio));
+        const QImage image = reader.read();
+        if (!image.isNull()) {
+            QBuffer out;
+            out.open(QIODevice::WriteOnly);
+            image.save(&out, "JPEG", 85);
+            return StandinAnswer{200, cached + StandinPairs{{"Content-Type", "image/jpeg"}}, out.data()};
+        }
+    }
+    return StandinAnswer{200, cached + StandinPairs{{"Content-Type", contentTypeFor(rest)}}, bytes};
+}
+
 using Pages::escape;
 
 QString escape(const QByteArray &text)
@@ -67,7 +106,9 @@ const QStringList &faultKinds()
 
 Sandbox::Sandbox(const QString &storeFolder, std::vector<std::unique_ptr<SandboxService>> services,
                  quint16 homePort)
-    : m_store(storeFolder)
+    : m_store(storeFolder),
+      m_controlToken(QString::fromLatin1(QByteArray::number(QRandomGenerator::system()->generate64(), 16) +
+                                         QByteArray::number(QRandomGenerator::system()->generate64(), 16)))
 {
     // Services with a server of their own first: the others join theirs.
     std::stable_partition(services.begin(), services.end(),
@@ -82,8 +123,7 @@ Sandbox::Sandbox(const QString &storeFolder, std::vector<std::unique_ptr<Sandbox
         } else {
             entry.host = service->name();
             entry.server = std::make_shared<StandinServer>();
-            // A sandbox runs for hours: keep what a test inspects, not every upload.
-            entry.server->setRecordLimit(20);
+            entry.server->setRecordLimit(kRequestsKept, kRequestBodyKept);
             const QString name = service->name();
             entry.server->setListener(
                 [this, name](const StandinRequest &request, int status) { remember(name, request, status); });
@@ -92,8 +132,17 @@ Sandbox::Sandbox(const QString &storeFolder, std::vector<std::unique_ptr<Sandbox
         entry.service = std::move(service);
         m_entries.push_back(std::move(entry));
     }
+    // A service's web site shows the photos its stand-ins kept from its own
+    // server (Flickr's come from its upload host's store).
+    for (const Entry &entry : m_entries) {
+        if (entry.host == entry.service->name())
+            entry.server->answerPrefix("GET", "/files/",
+                                       [this, names = serviceNames()](const StandinRequest &r) {
+                                           return keptFile(m_store, names, r);
+                                       });
+    }
     m_home = std::make_unique<StandinServer>(homePort);
-    m_home->setRecordLimit(20);
+    m_home->setRecordLimit(kRequestsKept, kRequestBodyKept);
     installHome();
 }
 
@@ -154,9 +203,6 @@ ServiceConfig Sandbox::config() const
         if (config.value(key).startsWith(u"http") && !key.endsWith(u"/ApiNamespace"))
             config.setValue(key, home);
     }
-    config.product.brandSite = home + u"/brand";
-    config.product.howItWorks = home + u"/howitworks.html";
-    config.product.ads = home + u"/flazzads.html";
     for (const Entry &entry : m_entries)
         entry.service->configure(config, entry.server->baseUrl());
     return config;
@@ -273,52 +319,21 @@ QList<SandboxRequestLine> Sandbox::recentRequests() const
 void Sandbox::installHome()
 {
     m_home->answer("GET", "/", [this](const StandinRequest &) { return page(); });
-    m_home->answerPrefix("GET", "/files/", [this](const StandinRequest &r) { return file(r); });
-    m_home->answer("GET", "/control/faults", [this](const StandinRequest &r) { return control(r); });
-    m_home->answer("POST", "/control/faults", [this](const StandinRequest &r) { return control(r); });
-    m_home->answer("POST", "/control/expire", [this](const StandinRequest &r) { return expire(r); });
-    m_home->answer("GET", "/control/traffic", [this](const StandinRequest &) { return traffic(); });
-    m_home->answer(
-        "GET", "/howitworks.html",
-        Pages::htmlPage(200, QStringLiteral("How Flazz works"),
-                        QStringLiteral("<p>Drop photos on Flazz, type one description, pick a size "
-                                       "and press a destination. In the sandbox every destination "
-                                       "is played on this machine.</p>")));
-    m_home->answer("GET", "/flazzads.html", Pages::htmlPage(200, QStringLiteral("Flazz"), QString()));
-    m_home->answer("GET", "/brand", Pages::htmlPage(200, QStringLiteral("Korvantis"), QString()));
-}
-
-StandinAnswer Sandbox::file(const StandinRequest &request) const
-{
-    // /files/<service>/<relative path>, as SandboxStore::fileUrl builds it.
-    const QString rest = QUrl::fromPercentEncoding(request.path.mid(7));
-    const qsizetype slash = rest.indexOf(u'/');
-    if (slash <= 0)
-        return Pages::text(404, QStringLiteral("no such file"));
-    const QString service = rest.left(slash);
-    const QString relative = rest.mid(slash + 1);
-    const QByteArray bytes = m_store.fileBytes(service, relative);
-    if (bytes.isEmpty())
-        return Pages::text(404, QStringLiteral("no such file"));
-    const int thumb = request.queryValue(QStringLiteral("thumb")).toInt();
-    if (thumb > 0) {
-        QBuffer buffer;
-        buffer.setData(bytes);
-        QImageReader reader(&buffer);
-        reader.setAutoTransform(true);
-        const QSize size = reader.size();
-        if (size.isValid() && (size.width() > thumb || size.height() > thumb))
-            reader.setScaledSize(size.scaled(thumb, thumb, Qt::KeepAspectRatio));
-        const QImage image = reader.read();
-        if (!image.isNull()) {
-            QBuffer out;
-            out.open(QIODevice::WriteOnly);
-            image.save(&out, "JPEG", 85);
-            return StandinAnswer{200, {{"Content-Type", "image/jpeg"}}, out.data()};
-        }
-    }
-    return StandinAnswer{
-        200, {{"Content-Type", contentTypeFor(relative)}, {"X-Content-Type-Options", "nosniff"}}, bytes};
+    m_home->answerPrefix("GET", "/files/", [this, names = serviceNames()](const StandinRequest &r) {
+        return keptFile(m_store, names, r);
+    });
+    m_home->answerPrefix("*", "/control/", [this](const StandinRequest &r) {
+        if (!authorized(r))
+            return Pages::text(403, QStringLiteral("The sandbox's control token is missing or wrong."));
+        const QByteArray method = r.method.toUpper();
+        if (r.path == "/control/faults" && (method == "GET" || method == "POST"))
+            return control(r);
+        if (r.path == "/control/expire" && method == "POST")
+            return expire(r);
+        if (r.path == "/control/traffic" && method == "GET")
+            return traffic();
+        return Pages::text(404, QStringLiteral("no such control"));
+    });
 }
 
 StandinAnswer Sandbox::traffic() const
@@ -361,11 +376,19 @@ StandinAnswer Sandbox::expire(const StandinRequest &request)
     const Entry *entry = find(request.formValue(QStringLiteral("service")));
     if (!entry)
         return Pages::text(400, QStringLiteral("no such service"));
-    const QString token = request.formValue(QStringLiteral("token"));
+    const QString token = request.formValue(QStringLiteral("access_token"));
     const QString service = entry->service->name();
     const int count =
         token.isEmpty() ? m_store.expireTokens(service) : int(m_store.expireToken(service, token));
     return done(request, QStringLiteral("expired %1").arg(count));
+}
+
+bool Sandbox::authorized(const StandinRequest &request) const
+{
+    const bool form = request.method.compare("POST", Qt::CaseInsensitive) == 0;
+    const QString token =
+        form ? request.formValue(QStringLiteral("token")) : request.queryValue(QStringLiteral("token"));
+    return token == m_controlToken;
 }
 
 StandinAnswer Sandbox::done(const StandinRequest &request, const QString &text) const
@@ -390,7 +413,7 @@ QString Sandbox::tokensList(const QString &service) const
             out += QStringLiteral(" (expired)");
         else
             out += u" <form class=\"inline\" method=\"post\" action=\"/control/expire\">" +
-                   hiddenFields(service) + u"<input type=\"hidden\" name=\"token\" value=\"" +
+                   hiddenFields(service) + u"<input type=\"hidden\" name=\"access_token\" value=\"" +
                    escape(it.key()) + u"\"><button>Expire</button></form>";
         out += QStringLiteral("</li>");
     }
@@ -399,19 +422,20 @@ QString Sandbox::tokensList(const QString &service) const
 
 QString Sandbox::hiddenFields(const QString &service) const
 {
-    return u"<input type=\"hidden\" name=\"page\" value=\"1\"><input type=\"hidden\" name=\"service\" "
+    return u"<input type=\"hidden\" name=\"page\" value=\"1\"><input type=\"hidden\" name=\"token\" "
            u"value=\"" +
-           escape(service) + u"\">";
+           m_controlToken + u"\"><input type=\"hidden\" name=\"service\" value=\"" + escape(service) + u"\">";
 }
 
 StandinAnswer Sandbox::page() const
 {
-    QString body;
-    body += u"<p>Every destination of Flazz is played here, on this machine only. What arrives is kept in "
-            u"<code>" +
-            escape(m_store.folder()) + u"</code>.</p>";
+    QString body = u"<section><p>Every destination of Flazz is played here, on this machine only: sign in "
+                   u"with the buttons each service's pages offer, and watch the photos arrive. What arrives "
+                   u"is kept in <code>" +
+                   escape(m_store.folder()) + u"</code>.</p>";
     if (m_entries.empty())
         body += u"<p>No service stand-ins are built into this sandbox yet.</p>";
+    body += u"</section>";
 
     const QList<SandboxRequestLine> recent = recentRequests();
     std::map<QString, QString> notes;
@@ -457,12 +481,17 @@ StandinAnswer Sandbox::page() const
                                      rows + u"</table>";
         body += u"</section>";
     }
-    const QString style = QStringLiteral(
-        "<style>body{font-family:sans-serif;margin:2em}section{border-top:1px solid #ccc;margin-top:1.5em}"
-        "img{max-width:160px;max-height:160px;margin:4px}table.recent{border-collapse:collapse;font-size:90%}"
-        "table.recent td,table.recent th{padding:2px 8px;text-align:left}.base{color:#666}"
-        "form.inline{display:inline}</style>");
-    return Pages::html(200,
-                       u"<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Flazz sandbox</title>" +
-                           style + u"</head><body><h1>Flazz sandbox</h1>" + body + u"</body></html>");
+    return Pages::html(200, Pages::sitePage(Pages::Look{QStringLiteral("Flazz"), QStringLiteral("#5b5b5b")},
+                                            QStringLiteral("Flazz sandbox"), body, busy(recent)));
+}
+
+bool Sandbox::busy(const QList<SandboxRequestLine> &recent) const
+{
+    if (m_store.changedLately(serviceNames()))
+        return true;
+    // Pages and their pictures are looked at, not worked on.
+    const QDateTime since = QDateTime::currentDateTime().addSecs(-30);
+    return std::any_of(recent.begin(), recent.end(), [&since](const SandboxRequestLine &line) {
+        return line.time >= since && line.target != u"/" && !line.target.startsWith(u"/files/");
+    });
 }

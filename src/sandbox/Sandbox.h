@@ -26,12 +26,17 @@ struct SandboxRequestLine
     int status = 0; // 0 when the connection was dropped on purpose
 };
 
-// Every service's stand-in on 127.0.0.1, one StandinServer each, beside a
-// home server that plays the product's own web site and shows the sandbox
-// page: per service its accounts, albums and arrived photos, its recent
-// requests and its fault switches. Nothing listens beyond the loopback.
+// Every service's stand-in on 127.0.0.1, one StandinServer each (a service's
+// upload host joins its API's), beside a home server that shows the sandbox
+// page: per server its services' accounts, albums and arrived photos, its
+// recent requests and its fault switches. Each server also serves the photos
+// its services kept, for their own pages. Nothing listens beyond the
+// loopback, and nothing answers a request addressed elsewhere.
 //
-// The home server's control endpoint, for scripts and tests:
+// The home server's control endpoint, for scripts and tests. Every call
+// carries the run's control token (controlToken(), which the page's own
+// forms carry too) as the field or query parameter "token"; without it the
+// answer is 403, so that no other web page can switch the sandbox.
 //   POST /control/faults  service=<name>&fault=<kind>[&value=<n>][&count=<n>][&path=<prefix>]
 //       kind: none, latency (ms), bandwidth (answer bytes/s),
 //             upload-bandwidth (request bytes/s, all connections together),
@@ -42,7 +47,7 @@ struct SandboxRequestLine
 //       count: the next n requests only; absent or 0 for all of them
 //       A service's switches add up (latency and upload-bandwidth make a slow
 //       link) until "none" clears them.
-//   POST /control/expire  service=<name>[&token=<token>]: that token, or every one, expires
+//   POST /control/expire  service=<name>[&access_token=<token>]: that token, or every one, expires
 //   GET  /control/faults  one line per service: "<name>\t<faults>"
 //   GET  /control/traffic one line per service: "<name>\t<port>\t<requests>\t<request bytes>"
 //       (services that share a server show the same figures)
@@ -60,6 +65,8 @@ public:
     bool listening() const;
     // "http://127.0.0.1:<port>", the sandbox page's address without the "/".
     QString homeUrl() const;
+    // The secret of this run that /control calls must carry.
+    QString controlToken() const { return m_controlToken; }
     QStringList serviceNames() const;
     StandinServer *server(const QString &service) const;
     SandboxStore &store() { return m_store; }
@@ -93,16 +100,19 @@ private:
     void installHome();
     void remember(const QString &service, const StandinRequest &request, int status);
     StandinAnswer page() const;
+    // Whether photos are arriving or requests coming, so the page reloads itself.
+    bool busy(const QList<SandboxRequestLine> &recent) const;
     StandinAnswer control(const StandinRequest &request);
     StandinAnswer expire(const StandinRequest &request);
     StandinAnswer done(const StandinRequest &request, const QString &text) const;
+    bool authorized(const StandinRequest &request) const;
     QString tokensList(const QString &service) const;
     QString hiddenFields(const QString &service) const;
     StandinAnswer traffic() const;
-    StandinAnswer file(const StandinRequest &request) const;
     const Entry *find(const QString &service) const;
 
     SandboxStore m_store;
+    const QString m_controlToken;
     std::vector<Entry> m_entries;
     std::unique_ptr<StandinServer> m_home;
 

@@ -36,7 +36,8 @@ public:
 
     // This service's part of the sandbox page, an HTML fragment: accounts,
     // albums or folders, and the photos that arrived (thumbnails through
-    // SandboxStore::fileUrl). Called from the server's thread.
+    // SandboxStore::fileUrl); empty when the stand-in whose server it joins
+    // shows what it keeps. Called from the server's thread.
     virtual QString pageSection(const SandboxStore &store) const = 0;
 
     // The name of the service whose server this one's routes join, when the

@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -9,9 +10,38 @@
 #include <QJsonDocument>
 #include <QUrl>
 
+namespace {
+
+constexpr auto kOwnerOnlyFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+
+void makeFolder(const QString &path)
+{
+    QDir().mkpath(path);
+    QFile::setPermissions(path, kOwnerOnlyFolder);
+}
+
+} // namespace
+
 SandboxStore::SandboxStore(QString folder) : m_folder(std::move(folder))
 {
-    QDir().mkpath(m_folder);
+    makeFolder(m_folder);
+}
+
+void SandboxStore::changed(const QString &service)
+{
+    m_changed[service] = QDateTime::currentMSecsSinceEpoch();
+}
+
+bool SandboxStore::changedLately(const QStringList &services, int seconds) const
+{
+    std::lock_guard lock(m_mutex);
+    const qint64 since = QDateTime::currentMSecsSinceEpoch() - qint64(seconds) * 1000;
+    for (const QString &service : services) {
+        const auto it = m_changed.find(service);
+        if (it != m_changed.end() && it->second >= since)
+            return true;
+    }
+    return false;
 }
 
 QString SandboxStore::serviceFolder(const QString &service) const
@@ -32,7 +62,7 @@ QJsonObject SandboxStore::update(const QString &service, const std::function<voi
 {
     std::lock_guard lock(m_mutex);
     const QString folder = serviceFolder(service);
-    QDir().mkpath(folder);
+    makeFolder(folder);
     QJsonObject state;
     {
         QFile file(folder + u"/state.json");
@@ -40,6 +70,7 @@ QJsonObject SandboxStore::update(const QString &service, const std::function<voi
             state = QJsonDocument::fromJson(file.readAll()).object();
     }
     change(state);
+    changed(service);
     platform::writeFileAtomically(folder + u"/state.json", QJsonDocument(state).toJson(),
                                   platform::FileAccess::OwnerOnly);
     return state;
@@ -96,6 +127,7 @@ QString SandboxStore::keepFile(const QString &service, const QString &relativePa
     if (safe.isEmpty())
         return {};
     std::lock_guard lock(m_mutex);
+    makeFolder(serviceFolder(service));
     const QString root = serviceFolder(service) + u"/files/";
     const QFileInfo wanted(root + safe);
     QDir().mkpath(wanted.absolutePath());
@@ -106,8 +138,10 @@ QString SandboxStore::keepFile(const QString &service, const QString &relativePa
     for (int n = 1; QFileInfo::exists(root + chosen); ++n)
         chosen = dir + base + u" (" + QString::number(n) + u')' + suffix;
     QFile file(root + chosen);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(bytes) != bytes.size())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner) ||
+        file.write(bytes) != bytes.size())
         return {};
+    changed(service);
     return chosen;
 }
 
@@ -126,10 +160,15 @@ QStringList SandboxStore::files(const QString &service) const
 QByteArray SandboxStore::fileBytes(const QString &service, const QString &relativePath) const
 {
     const QString safe = safeRelative(relativePath);
-    if (safe.isEmpty())
+    if (safe.isEmpty() || service.isEmpty() || service.contains(u'/') || service.contains(u'\\') ||
+        service.startsWith(u'.'))
         return {};
     std::lock_guard lock(m_mutex);
-    QFile file(serviceFolder(service) + u"/files/" + safe);
+    const QString root = QFileInfo(serviceFolder(service) + u"/files").canonicalFilePath();
+    const QString path = QFileInfo(serviceFolder(service) + u"/files/" + safe).canonicalFilePath();
+    if (root.isEmpty() || !path.startsWith(root + u'/'))
+        return {};
+    QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 

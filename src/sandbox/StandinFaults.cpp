@@ -62,10 +62,11 @@ StandinFaults StandinFaults::serverError(int status, int count)
     return f;
 }
 
-StandinFaults StandinFaults::late(std::chrono::milliseconds latency, const QByteArray &method)
+StandinFaults StandinFaults::late(std::chrono::milliseconds latency, const QByteArray &method, int count)
 {
     StandinFaults f;
     f.latency = latency;
     f.method = method;
+    f.count = count;
     return f;
 }

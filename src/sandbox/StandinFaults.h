@@ -31,8 +31,9 @@ struct StandinFaults
 
     static StandinFaults unavailable(int retryAfterSeconds, int count = -1);
     static StandinFaults serverError(int status = 500, int count = -1);
-    // Every answer (to `method` requests only, when given) comes `latency`
+    // The answers (to `method` requests only, when given) come `latency`
     // late, after the request was handled: a sender that gives up meanwhile
     // leaves behind what the service kept.
-    static StandinFaults late(std::chrono::milliseconds latency, const QByteArray &method = {});
+    static StandinFaults late(std::chrono::milliseconds latency, const QByteArray &method = {},
+                              int count = -1);
 };

@@ -44,7 +44,9 @@ struct ServerState
     qsizetype received = 0;
     qint64 receivedBytes = 0; // heads and bodies, as on the wire but for chunk framing
     qsizetype recordLimit = -1;
+    qint64 recordBodyLimit = -1;
     Listener listener;
+    quint16 port = 0;
     // The request-reading cap stands for the client's uplink, so every
     // connection draws on one budget: opening more connections buys no
     // more bandwidth, as on a real link.
@@ -54,6 +56,7 @@ struct ServerState
     Handler route(const QByteArray &method, const QByteArray &path) const;
     StandinFaults takeFaults(const QByteArray &method, const QByteArray &path);
     void record(const StandinRequest &request);
+    bool addressedHere(const QByteArray &authority) const;
     void notify(const StandinRequest &request, int status);
     qint64 takeUpstream(qint64 bytesPerSecond, qint64 wanted);
 };
@@ -100,6 +103,8 @@ void ServerState::record(const StandinRequest &request)
 {
     std::lock_guard lock(mutex);
     seen.append(request);
+    if (recordBodyLimit >= 0 && request.body.size() > recordBodyLimit)
+        seen.last().body.truncate(recordBodyLimit);
     ++received;
     receivedBytes += request.requestLine.size() + 4 + request.body.size();
     for (const auto &[name, value] : request.headers)
@@ -108,6 +113,13 @@ void ServerState::record(const StandinRequest &request)
         while (seen.size() > recordLimit)
             seen.removeFirst();
     }
+}
+
+bool ServerState::addressedHere(const QByteArray &authority) const
+{
+    const QByteArray suffix = ':' + QByteArray::number(port);
+    const QByteArray name = authority.toLower();
+    return port != 0 && (name == "127.0.0.1" + suffix || name == "localhost" + suffix);
 }
 
 qint64 ServerState::takeUpstream(qint64 bytesPerSecond, qint64 wanted)
@@ -234,7 +246,7 @@ void Connection::process()
             return; // more arrives with readyRead, or with the read timer when paced
         case StandinRequestReader::Step::Head:
             started();
-            break;
+            break; // a refusal there ends the loop
         case StandinRequestReader::Step::Request:
             dispatch(m_reader.take());
             return;
@@ -248,6 +260,10 @@ void Connection::process()
 void Connection::started()
 {
     const StandinRequest &request = m_reader.request();
+    if (!m_impl.addressedHere(request.authority)) {
+        refuse(421);
+        return;
+    }
     m_faults = m_impl.takeFaults(request.method.toUpper(), request.path);
     if (!m_reader.hasBody())
         return;
@@ -406,7 +422,6 @@ struct StandinServer::Impl : ServerState
 {
     QThread thread;
     QObject *engine = nullptr; // lives on `thread`, parent of the listening socket and every connection
-    quint16 port = 0;
 };
 
 StandinServer::StandinServer(quint16 port) : d(std::make_unique<Impl>())
@@ -545,10 +560,11 @@ void StandinServer::clearRequests()
     d->receivedBytes = 0;
 }
 
-void StandinServer::setRecordLimit(qsizetype count)
+void StandinServer::setRecordLimit(qsizetype count, qint64 bodyBytes)
 {
     std::lock_guard lock(d->mutex);
     d->recordLimit = count;
+    d->recordBodyLimit = bodyBytes;
     if (count >= 0) {
         while (d->seen.size() > count)
             d->seen.removeFirst();

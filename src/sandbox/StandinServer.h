@@ -27,6 +27,10 @@ struct StandinAnswer
 // Content-Length or chunked, after "Expect: 100-continue" or not. Safe to
 // script and inspect from the test thread while requests arrive. Services'
 // stand-ins build on it by scripting their endpoints.
+//
+// It answers only requests addressed to itself (Host 127.0.0.1:<port> or
+// localhost:<port>), so that a web page whose name was pointed at the
+// loopback cannot read it: others get 421.
 class StandinServer
 {
 public:
@@ -69,9 +73,11 @@ public:
     qint64 requestBytes() const;        // of every request counted by requestCount()
     StandinRequest lastRequest() const; // empty when none came
     void clearRequests();
-    // Keeps only the last `count` requests (a long-running sandbox must not
-    // hold every upload in memory); negative keeps all, the default.
-    void setRecordLimit(qsizetype count);
+    // Keeps only the last `count` requests, and of each at most the first
+    // `bodyBytes` of its body (a long-running sandbox must not hold every
+    // upload in memory); negative keeps all, the default. Handlers always
+    // see the whole body.
+    void setRecordLimit(qsizetype count, qint64 bodyBytes = -1);
     void setListener(Listener listener);
 
 private:

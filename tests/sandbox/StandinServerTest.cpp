@@ -1,5 +1,6 @@
 #include "sandbox/StandinServer.h"
 
+#include "RawHttp.h"
 #include "support/TestText.h"
 
 #include <QElapsedTimer>
@@ -60,27 +61,6 @@ QByteArray pattern(int seed, qsizetype size)
     for (qsizetype i = size / 4 * 4; i < size; ++i)
         bytes[i] = char(i);
     return bytes;
-}
-
-// Talks to the server byte for byte, for what a client library hides.
-QByteArray exchange(int port, const QByteArray &wire, int expectAnswers, int timeoutMs = 5000)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, quint16(port));
-    EXPECT_TRUE(socket.waitForConnected(timeoutMs));
-    socket.write(wire);
-    QByteArray got;
-    QElapsedTimer clock;
-    clock.start();
-    while (got.count("HTTP/1.1 ") < expectAnswers && clock.elapsed() < timeoutMs) {
-        if (socket.waitForReadyRead(100))
-            got += socket.readAll();
-        if (socket.state() != QAbstractSocket::ConnectedState)
-            break;
-    }
-    socket.waitForReadyRead(100);
-    got += socket.readAll();
-    return got;
 }
 
 } // namespace
@@ -181,10 +161,12 @@ TEST(StandinServer, ReadsChunkedAndContinuedBodiesAndAnswersPipelinedRequestsInO
     server.answer("POST", "/echo", [](const StandinRequest &r) { return StandinAnswer{200, {}, r.body}; });
     server.answer("GET", "/page", StandinAnswer{200, {{"Content-Type", "text/html"}}, "<p>hello</p>"});
 
-    const QByteArray wire = "POST /echo?a=1 HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\nX-B: 2\r\n"
+    const QByteArray host = "Host: " + hostOf(server.port()) + "\r\n";
+    const QByteArray wire = "POST /echo?a=1 HTTP/1.1\r\n" + host +
+                            "Transfer-Encoding: chunked\r\nX-B: 2\r\n"
                             "X-A: 1\r\n\r\n5;ext=1\r\nhello\r\n6\r\n world\r\n0\r\nTrailer: t\r\n\r\n"
-                            "HEAD /page HTTP/1.1\r\nHost: x\r\n\r\n"
-                            "GET /page HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+                            "HEAD /page HTTP/1.1\r\n" +
+                            host + "\r\nGET /page HTTP/1.1\r\n" + host + "Connection: close\r\n\r\n";
     const QByteArray got = exchange(server.port(), wire, 3);
     const qsizetype first = got.indexOf("hello world");
     const qsizetype head = got.indexOf("HTTP/1.1 200", first);
@@ -207,7 +189,7 @@ TEST(StandinServer, ReadsChunkedAndContinuedBodiesAndAnswersPipelinedRequestsInO
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, quint16(server.port()));
     ASSERT_TRUE(socket.waitForConnected());
-    socket.write("POST /echo HTTP/1.1\r\nHost: x\r\nContent-Length: 4\r\nExpect: 100-continue\r\n\r\n");
+    socket.write("POST /echo HTTP/1.1\r\n" + host + "Content-Length: 4\r\nExpect: 100-continue\r\n\r\n");
     ASSERT_TRUE(socket.waitForReadyRead(3000));
     EXPECT_EQ(socket.readAll(), "HTTP/1.1 100 Continue\r\n\r\n");
     socket.write("body");

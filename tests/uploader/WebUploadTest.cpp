@@ -449,9 +449,10 @@ TEST_F(WebUploadTest, FacebookDefaultAlbumIsMeWithCaptionAndPrivacy)
 TEST_F(WebUploadTest, PhotosWhoseAnswerWasLostAreFoundInsteadOfSentTwice)
 {
     using namespace std::chrono_literals;
-    googleServer.setFaults("/upload/", StandinFaults::late(1500ms));
-    liveServer.setFaults("/v5.0/", StandinFaults::late(1500ms, "PUT"));
-    facebookServer.setFaults("/", StandinFaults::late(1500ms, "POST"));
+    // The first send of each photo; what the retries ask is answered at once.
+    googleServer.setFaults("/upload/", StandinFaults::late(1500ms, "POST", 2));
+    liveServer.setFaults("/v5.0/", StandinFaults::late(1500ms, "PUT", 2));
+    facebookServer.setFaults("/", StandinFaults::late(1500ms, "POST", 2));
     const QString drive = addJob(QStringLiteral("Google"), photos(2), kDriveFolder);
     const QString skydrive = addJob(QStringLiteral("Live"), photos(2), kLiveFolder);
     const QString fb = addJob(QStringLiteral("Facebook"), photos(2), QStringLiteral("me"),

@@ -3,6 +3,7 @@
 // address of its page, writes the service configuration that points Flazz at
 // it, and runs until it is told to stop.
 
+#include "platform/AtomicFile.h"
 #include "platform/ShellFolders.h"
 #include "platform/StopRequests.h"
 #include "sandbox/Sandbox.h"
@@ -32,7 +33,8 @@ int main(int argc, char **argv)
     const QCommandLineOption servicesOption(
         QStringLiteral("services-out"),
         QStringLiteral("Write the service configuration that points Flazz at the sandbox to FILE "
-                       "(for \"flazz --services FILE\")."),
+                       "(for \"flazz --services FILE\"), and the token its /control calls need to "
+                       "FILE.token."),
         QStringLiteral("FILE"));
     const QCommandLineOption portOption(
         QStringLiteral("port"), QStringLiteral("Serve the page on this port (default: any free one)."),
@@ -68,17 +70,27 @@ int main(int argc, char **argv)
         err << "flazz-sandbox: cannot listen on 127.0.0.1\n";
         return 1;
     }
-    if (parser.isSet(servicesOption) && !sandbox.writeServicesFile(parser.value(servicesOption))) {
-        err << "flazz-sandbox: cannot write " << parser.value(servicesOption) << '\n';
-        return 1;
+    if (parser.isSet(servicesOption)) {
+        const QString services = parser.value(servicesOption);
+        const QString token = services + u".token";
+        // Owner-only, as the page that also carries it is the owner's: no
+        // other web page may switch the sandbox.
+        if (!sandbox.writeServicesFile(services) ||
+            !platform::writeFileAtomically(token, sandbox.controlToken().toLatin1() + '\n',
+                                           platform::FileAccess::OwnerOnly)) {
+            err << "flazz-sandbox: cannot write " << services << " or " << token << '\n';
+            return 1;
+        }
     }
 
     out << "Flazz sandbox: " << sandbox.homeUrl() << "/\n";
     out << "Store: " << store << '\n';
     const QStringList names = sandbox.serviceNames();
     out << "Services: " << (names.isEmpty() ? QStringLiteral("none yet") : names.join(u", ")) << '\n';
-    if (parser.isSet(servicesOption))
+    if (parser.isSet(servicesOption)) {
+        out << "Control token: " << parser.value(servicesOption) << ".token\n";
         out << "Services file: " << parser.value(servicesOption) << '\n';
+    }
     out.flush();
 
     const int code = app.exec();

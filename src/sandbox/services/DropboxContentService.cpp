@@ -161,9 +161,7 @@ StandinAnswer DropboxContentService::filesPut(SandboxStore &store, const Standin
     return json(200, metadata(u'/' + chosen.mid(prefix.size()), request.body));
 }
 
-QString DropboxContentService::pageSection(const SandboxStore &store) const
+QString DropboxContentService::pageSection(const SandboxStore &) const
 {
-    const QStringList files = store.files(name());
-    return QStringLiteral("<h3>Dropbox uploads</h3><p>%1 files arrived.</p>").arg(files.size()) +
-           Pages::thumbnails(name(), files);
+    return {}; // the photos show in their albums or folders, on the service's part of the page
 }

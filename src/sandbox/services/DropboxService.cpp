@@ -8,6 +8,7 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -96,6 +97,45 @@ QString normalizedPath(QString path)
     return parts.isEmpty() ? QString() : u'/' + parts.join(u'/');
 }
 
+const Pages::Look kLook{QStringLiteral("Dropbox"), QStringLiteral("#007ee5")};
+const QString kFiles = QStringLiteral("DropboxContent"); // where the content host keeps them
+
+// Each account's folders in Apps/Flazz with the files that arrived in them.
+QString folders(const SandboxStore &store)
+{
+    const QJsonObject accounts = store.state(kService).value(u"accounts").toObject();
+    const QStringList files = store.files(kFiles);
+    QString out;
+    for (auto it = accounts.begin(); it != accounts.end(); ++it) {
+        const QString uid = it.key();
+        out += u"<h2>" + Pages::escape(it.value().toObject().value(u"name").toString()) + u" (uid " +
+               Pages::escape(uid) + u")</h2>";
+        // A folder made by the program, or one a file arrived in.
+        QStringList paths = {QString()};
+        for (const QJsonValue &folder : it.value().toObject().value(u"folders").toArray())
+            paths.append(folder.toString());
+        for (const QString &file : files) {
+            const QString folder = QFileInfo(u'/' + file.mid(uid.size() + 1)).path();
+            if (file.startsWith(uid + u'/') && folder != u"/" && !paths.contains(folder, Qt::CaseInsensitive))
+                paths.append(folder);
+        }
+        for (const QString &path : std::as_const(paths)) {
+            QList<Pages::Photo> inside;
+            for (const QString &file : files) {
+                const QString rest = file.mid(uid.size() + 1);
+                if (file.startsWith(uid + u'/') &&
+                    QFileInfo(u'/' + rest)
+                            .path()
+                            .compare(path.isEmpty() ? QStringLiteral("/") : path, Qt::CaseInsensitive) == 0)
+                    inside.append({file, QFileInfo(rest).fileName()});
+            }
+            if (!path.isEmpty() || !inside.isEmpty())
+                out += Pages::album(u"Apps/Flazz" + path, kFiles, inside, QStringLiteral("Empty folder."));
+        }
+    }
+    return out.isEmpty() ? QStringLiteral("<p class=\"muted\">No account has signed in yet.</p>") : out;
+}
+
 } // namespace
 
 bool DropboxService::nonceIsFresh(const QByteArray &consumerKey, const QByteArray &timestamp,
@@ -114,6 +154,7 @@ void DropboxService::configure(ServiceConfig &config, const QString &baseUrl) co
     config.dropbox.web = baseUrl;
     config.dropbox.consumerKey = QLatin1String(ConsumerKey);
     config.dropbox.consumerSecret = QLatin1String(ConsumerSecret);
+    config.desktopClients.dropbox = baseUrl + u"/downloading";
 }
 
 DropboxService::Verified DropboxService::verify(const StandinRequest &r, const QString &tokens)
@@ -392,6 +433,16 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
         return json(200, body.toUtf8());
     });
 
+    // The site the program opens once the photos are on their way.
+    server.answer("GET", "/", [&store](const StandinRequest &) {
+        return Pages::html(200, Pages::sitePage(kLook, QStringLiteral("Apps/Flazz"), folders(store),
+                                                store.changedLately({kService, kFiles})));
+    });
+    server.answer("GET", "/downloading", [](const StandinRequest &) {
+        return Pages::html(200, Pages::sitePage(kLook, QStringLiteral("Dropbox for your computer"),
+                                                Pages::desktopClientNote(QStringLiteral("Dropbox"))));
+    });
+
     server.answer("GET", "/home", [](const StandinRequest &) {
         return Pages::htmlPage(200, QStringLiteral("Dropbox - Home"), QStringLiteral("<p>Your files.</p>"));
     });
@@ -399,29 +450,5 @@ void DropboxService::install(StandinServer &server, SandboxStore &store)
 
 QString DropboxService::pageSection(const SandboxStore &store) const
 {
-    const QJsonObject state = store.state(kService);
-    QString out;
-    const QJsonObject accounts = state.value(u"accounts").toObject();
-    if (accounts.isEmpty())
-        out += QStringLiteral("<p>No account has signed in yet.</p>");
-    for (auto it = accounts.begin(); it != accounts.end(); ++it) {
-        const QJsonObject account = it.value().toObject();
-        out += u"<h3>" + account.value(u"name").toString().toHtmlEscaped() + u" (uid " +
-               it.key().toHtmlEscaped() + u")</h3><p>Folders in Apps/Flazz:</p><ul>";
-        const QJsonArray folders = account.value(u"folders").toArray();
-        for (const QJsonValue &folder : folders)
-            out += u"<li>" + folder.toString().toHtmlEscaped() + u"</li>";
-        if (folders.isEmpty())
-            out += QStringLiteral("<li>none yet</li>");
-        out += QStringLiteral("</ul>");
-        QStringList files;
-        for (const QString &file : store.files(kService)) {
-            if (file.startsWith(it.key() + u'/'))
-                files.append(u"<li><a href=\"" + SandboxStore::fileUrl(kService, file).toHtmlEscaped() +
-                             u"\">" + file.mid(it.key().size() + 1).toHtmlEscaped() + u"</a></li>");
-        }
-        if (!files.isEmpty())
-            out += u"<p>Files:</p><ul>" + files.join(QString()) + u"</ul>";
-    }
-    return out;
+    return folders(store);
 }

@@ -69,6 +69,36 @@ QJsonArray albumsOf(const QJsonObject &state, const QString &account)
     return out;
 }
 
+const Pages::Look kLook{QStringLiteral("facebook"), QStringLiteral("#3b5998")};
+const QString kPhotos = QStringLiteral("FacebookUpload"); // where the upload stand-in keeps them
+
+// Every account's albums with the photos that arrived in each, the
+// application's own album (the uploads to "me") first when it has any.
+QString albums(const SandboxStore &store)
+{
+    const QJsonObject state = store.state(kService);
+    const QJsonArray photos = store.state(kPhotos).value(u"photos").toArray();
+    const auto photosIn = [&photos](const QString &album) {
+        return Pages::photosOf(photos, QStringLiteral("name"), [&album](const QJsonObject &photo) {
+            return photo.value(u"album").toString() == album;
+        });
+    };
+    QString out;
+    const QJsonObject accounts = state.value(u"accounts").toObject();
+    for (auto it = accounts.begin(); it != accounts.end(); ++it) {
+        const QList<Pages::Photo> own = photosIn(it.key() + u"_app");
+        if (!own.isEmpty())
+            out += Pages::album(QStringLiteral("Flazz Photos"), kPhotos, own);
+        for (const QJsonValue &value : albumsOf(state, it.key())) {
+            const QJsonObject album = value.toObject();
+            out +=
+                Pages::album(album.value(u"name").toString() + u" (" + album.value(u"id").toString() + u')',
+                             kPhotos, photosIn(album.value(u"id").toString()));
+        }
+    }
+    return out.isEmpty() ? QStringLiteral("<p class=\"muted\">No albums yet.</p>") : out;
+}
+
 } // namespace
 
 void FacebookService::configure(ServiceConfig &config, const QString &baseUrl) const
@@ -138,6 +168,15 @@ void FacebookService::install(StandinServer &server, SandboxStore &store)
         });
         return redirect(r.formValue(QStringLiteral("redirect_uri")) + u"#access_token=" + token +
                         u"&expires_in=0");
+    });
+
+    // The site the program opens once the photos are handed over.
+    server.answer("GET", "/", [&store](const StandinRequest &) {
+        const QJsonObject accounts = store.state(kService).value(u"accounts").toObject();
+        const QString title =
+            accounts.isEmpty() ? QStringLiteral("Photos")
+                               : accounts.begin().value().toObject().value(u"name").toString() + u"'s photos";
+        return html(200, sitePage(kLook, title, albums(store), store.changedLately({kService, kPhotos})));
     });
 
     server.answer("GET", "/connect/login_success.html",
@@ -271,13 +310,7 @@ void FacebookService::install(StandinServer &server, SandboxStore &store)
 QString FacebookService::pageSection(const SandboxStore &store) const
 {
     const QJsonObject state = store.state(kService);
-    QString out = accountsList(state);
-    out += u"<p>Tokens issued: " + QString::number(state.value(u"tokens").toObject().size()) +
-           u"; revoked: " + QString::number(state.value(u"revocations").toInt()) + u"</p><h3>Albums</h3><ul>";
-    for (const QJsonValue &value : state.value(u"albums").toArray()) {
-        const QJsonObject album = value.toObject();
-        out += u"<li>" + escape(album.value(u"name").toString()) + u" (" +
-               escape(album.value(u"id").toString()) + u")</li>";
-    }
-    return out + u"</ul>";
+    return accountsList(state) + u"<p>Tokens issued: " +
+           QString::number(state.value(u"tokens").toObject().size()) + u"; revoked: " +
+           QString::number(state.value(u"revocations").toInt()) + u"</p>" + albums(store);
 }

@@ -223,9 +223,7 @@ StandinAnswer FacebookUploadService::list(const StandinRequest &r)
     return Pages::json(200, QJsonObject{{QStringLiteral("data"), data}});
 }
 
-QString FacebookUploadService::pageSection(const SandboxStore &store) const
+QString FacebookUploadService::pageSection(const SandboxStore &) const
 {
-    const QStringList files = store.files(name());
-    return QStringLiteral("<h3>Facebook photos</h3><p>%1 photos arrived.</p>").arg(files.size()) +
-           Pages::thumbnails(name(), files);
+    return {}; // the photos show in their albums or folders, on the service's part of the page
 }

@@ -103,6 +103,29 @@ QByteArray authBlock(const QString &token, const QJsonObject &account, const QSt
            "\" fullname=\"Sandbox User\" />\n\t</auth>\n";
 }
 
+const Pages::Look kLook{QStringLiteral("flickr"), QStringLiteral("#0063dc")};
+const QString kPhotos = QStringLiteral("FlickrUpload"); // where the upload stand-in keeps them
+
+// Each account's photos, newest first, under their titles.
+QString photostreams(const SandboxStore &store)
+{
+    const QJsonObject accounts = store.state(kService).value(u"accounts").toObject();
+    const QJsonObject photos = store.state(kPhotos).value(u"photos").toObject();
+    QString out;
+    for (auto account = accounts.begin(); account != accounts.end(); ++account) {
+        QList<Pages::Photo> stream;
+        for (auto it = photos.begin(); it != photos.end(); ++it) {
+            const QJsonObject photo = it.value().toObject();
+            if (photo.value(u"account").toString() == account.key())
+                stream.prepend({photo.value(u"file").toString(), photo.value(u"title").toString(it.key())});
+        }
+        out +=
+            Pages::album(account.value().toObject().value(u"name").toString() + u" (" + account.key() + u')',
+                         kPhotos, stream);
+    }
+    return out.isEmpty() ? QStringLiteral("<p class=\"muted\">No account has signed in yet.</p>") : out;
+}
+
 } // namespace
 
 void FlickrService::configure(ServiceConfig &config, const QString &baseUrl) const
@@ -174,6 +197,12 @@ void FlickrService::install(StandinServer &server, SandboxStore &store)
     };
     server.answer("POST", "/services/rest/", rest);
     server.answer("GET", "/services/rest/", rest);
+
+    // The site the program opens once the photos are handed over.
+    server.answer("GET", "/", [&store](const StandinRequest &) {
+        return Pages::html(200, Pages::sitePage(kLook, QStringLiteral("Photostream"), photostreams(store),
+                                                store.changedLately({kService, kPhotos})));
+    });
 
     auto authPage = [&store](const QList<Pair> &pairs) {
         if (auto refusal = checkSignature(pairs))
@@ -248,21 +277,5 @@ void FlickrService::install(StandinServer &server, SandboxStore &store)
 
 QString FlickrService::pageSection(const SandboxStore &store) const
 {
-    const QJsonObject state = store.state(kService);
-    QString out;
-    const QJsonObject accounts = state.value(u"accounts").toObject();
-    if (accounts.isEmpty())
-        out += QStringLiteral("<p>No account has signed in yet.</p>");
-    for (auto it = accounts.begin(); it != accounts.end(); ++it)
-        out += u"<h3>" + it.value().toObject().value(u"name").toString().toHtmlEscaped() + u" (" +
-               it.key().toHtmlEscaped() + u")</h3>";
-    const QStringList files = store.files(kService);
-    if (!files.isEmpty()) {
-        out += QStringLiteral("<p>Photos:</p><ul>");
-        for (const QString &file : files)
-            out += u"<li><a href=\"" + SandboxStore::fileUrl(kService, file).toHtmlEscaped() + u"\">" +
-                   file.toHtmlEscaped() + u"</a></li>";
-        out += QStringLiteral("</ul>");
-    }
-    return out;
+    return photostreams(store);
 }

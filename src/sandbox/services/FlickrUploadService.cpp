@@ -65,6 +65,19 @@ void FlickrUploadService::install(StandinServer &server, SandboxStore &store)
                   [this, &store](const StandinRequest &r) { return upload(store, r); });
     server.answer("POST", "/services/rest/",
                   [this, &store](const StandinRequest &r) { return search(store, r); });
+    // The upload host's own address shows what it took, newest first.
+    server.answer("GET", "/", [this, &store](const StandinRequest &) {
+        QList<Pages::Photo> photos;
+        const QJsonObject kept = store.state(name()).value(u"photos").toObject();
+        for (auto it = kept.begin(); it != kept.end(); ++it)
+            photos.prepend({it.value().toObject().value(u"file").toString(),
+                            it.value().toObject().value(u"title").toString(it.key())});
+        return Pages::html(200,
+                           Pages::sitePage({QStringLiteral("flickr"), QStringLiteral("#0063dc")},
+                                           QStringLiteral("Uploads"),
+                                           Pages::thumbnails(name(), photos, QStringLiteral("Nothing yet.")),
+                                           store.changedLately({name()})));
+    });
 }
 
 namespace {
@@ -206,9 +219,7 @@ StandinAnswer FlickrUploadService::search(const SandboxStore &store, const Stand
                          .arg(found));
 }
 
-QString FlickrUploadService::pageSection(const SandboxStore &store) const
+QString FlickrUploadService::pageSection(const SandboxStore &) const
 {
-    const QStringList files = store.files(name());
-    return QStringLiteral("<h3>Flickr uploads</h3><p>%1 photos arrived.</p>").arg(files.size()) +
-           Pages::thumbnails(name(), files);
+    return {}; // the photos show in their albums or folders, on the service's part of the page
 }

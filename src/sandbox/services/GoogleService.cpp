@@ -71,6 +71,29 @@ QJsonObject issueAccess(QJsonObject &state, const QString &account, bool withRef
     return answer;
 }
 
+const Pages::Look kLook{QStringLiteral("Google Drive"), QStringLiteral("#4285f4")};
+const QString kFiles = QStringLiteral("GoogleUpload"); // where the upload stand-in keeps them
+
+// My Drive and each folder the program made, with the files that arrived.
+QString folders(const SandboxStore &store)
+{
+    const QJsonArray files = store.state(kFiles).value(u"files").toArray();
+    const auto filesIn = [&files](const QString &folder) {
+        return Pages::photosOf(files, QStringLiteral("title"), [&folder](const QJsonObject &file) {
+            return file.value(u"parents").toArray().at(0).toObject().value(u"id").toString() == folder;
+        });
+    };
+    QString out;
+    if (const QList<Pages::Photo> root = filesIn(QStringLiteral("root")); !root.isEmpty())
+        out += Pages::album(QStringLiteral("My Drive"), kFiles, root);
+    for (const QJsonValue &value : store.state(kService).value(u"folders").toArray()) {
+        const QJsonObject folder = value.toObject();
+        out += Pages::album(folder.value(u"title").toString() + u" (" + folder.value(u"id").toString() + u')',
+                            kFiles, filesIn(folder.value(u"id").toString()), QStringLiteral("Empty folder."));
+    }
+    return out.isEmpty() ? QStringLiteral("<p class=\"muted\">No folders yet.</p>") : out;
+}
+
 } // namespace
 
 void GoogleService::configure(ServiceConfig &config, const QString &baseUrl) const
@@ -81,6 +104,7 @@ void GoogleService::configure(ServiceConfig &config, const QString &baseUrl) con
     config.google.site = baseUrl;
     config.google.clientId = QString::fromUtf16(ClientId);
     config.google.clientSecret = QString::fromUtf16(ClientSecret);
+    config.desktopClients.googleDrive = baseUrl + u"/dlpage/drive";
 }
 
 void GoogleService::install(StandinServer &server, SandboxStore &store)
@@ -194,6 +218,16 @@ void GoogleService::install(StandinServer &server, SandboxStore &store)
         return json(200, answer);
     });
 
+    // The site the program opens once the photos are on their way.
+    server.answer("GET", "/", [&store](const StandinRequest &) {
+        return html(200, sitePage(kLook, QStringLiteral("My Drive"), folders(store),
+                                  store.changedLately({kService, kFiles})));
+    });
+    server.answer("GET", "/dlpage/drive", [](const StandinRequest &) {
+        return html(200, sitePage(kLook, QStringLiteral("Google Drive for your computer"),
+                                  desktopClientNote(QStringLiteral("Google Drive"))));
+    });
+
     server.answer("GET", "/oauth2/v1/userinfo", [&store](const StandinRequest &r) {
         const QJsonObject state = store.state(kService);
         QString account;
@@ -258,13 +292,7 @@ void GoogleService::install(StandinServer &server, SandboxStore &store)
 QString GoogleService::pageSection(const SandboxStore &store) const
 {
     const QJsonObject state = store.state(kService);
-    QString out = accountsList(state);
-    out += u"<p>Access tokens issued: " + QString::number(state.value(u"tokens").toObject().size()) +
-           u"; renewals: " + QString::number(state.value(u"renewals").toInt()) + u"</p><h3>Folders</h3><ul>";
-    for (const QJsonValue &value : state.value(u"folders").toArray()) {
-        const QJsonObject folder = value.toObject();
-        out += u"<li>" + escape(folder.value(u"title").toString()) + u" (" +
-               escape(folder.value(u"id").toString()) + u")</li>";
-    }
-    return out + u"</ul>";
+    return accountsList(state) + u"<p>Access tokens issued: " +
+           QString::number(state.value(u"tokens").toObject().size()) + u"; renewals: " +
+           QString::number(state.value(u"renewals").toInt()) + u"</p>" + folders(store);
 }

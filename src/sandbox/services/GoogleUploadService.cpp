@@ -282,9 +282,7 @@ StandinAnswer GoogleUploadService::children(const StandinRequest &r)
                                  {QStringLiteral("items"), items}});
 }
 
-QString GoogleUploadService::pageSection(const SandboxStore &store) const
+QString GoogleUploadService::pageSection(const SandboxStore &) const
 {
-    const QStringList files = store.files(name());
-    return QStringLiteral("<h3>Google Drive uploads</h3><p>%1 files arrived.</p>").arg(files.size()) +
-           Pages::thumbnails(name(), files);
+    return {}; // the photos show in their albums or folders, on the service's part of the page
 }

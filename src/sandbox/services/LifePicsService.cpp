@@ -95,6 +95,16 @@ bool openSession(const QJsonObject &state, const QString &sessionId, QString *ac
     return true;
 }
 
+const Pages::Look kLook{QStringLiteral("LifePics"), QStringLiteral("#e35205")};
+
+// Where a person trying the sandbox finds how to sign in.
+QString accountNote()
+{
+    return u"<section><p>Sign in to print as <b>" + QLatin1String(LifePicsService::DemoEmail) +
+           u"</b> with the password <b>" + QLatin1String(LifePicsService::DemoPassword) +
+           u"</b>: the sandbox's print account.</p></section>";
+}
+
 void seedDemoAccount(SandboxStore &store)
 {
     if (!store.state(kService).value(u"accounts").toObject().isEmpty())
@@ -402,15 +412,16 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
         QString list;
         for (const QJsonValue &id : cart) {
             const QJsonObject image = images.value(id.toString()).toObject();
-            list += u"<li><img src=\"/CartImage.aspx?token=" + token + u"&amp;id=" + id.toString() +
-                    u"\" alt=\"\">" + XmlEscape(image.value(u"name").toString()) + u" <small>(image " +
-                    id.toString() + u", " + QString::number(qint64(image.value(u"bytes").toDouble())) +
-                    u" bytes)</small></li>";
+            list += u"<figure><img src=\"/CartImage.aspx?token=" + token + u"&amp;id=" + id.toString() +
+                    u"\" alt=\"\"><figcaption>" + XmlEscape(image.value(u"name").toString()) +
+                    u"</figcaption><figcaption class=\"muted\">4&times;6 glossy &middot; image " +
+                    id.toString() + u"</figcaption></figure>";
         }
-        const QString body = u"<p>Signed in as " + XmlEscape(user.value(u"email").toString()) + u".</p><p>" +
-                             QString::number(cart.size()) + u" photo(s) in your cart.</p><ol id=\"cart\">" +
-                             list + u"</ol>";
-        return Pages::htmlPage(200, QStringLiteral("Your print cart"), body);
+        const QString body = u"<section><p>Signed in as " + XmlEscape(user.value(u"email").toString()) +
+                             u".</p><p>" + QString::number(cart.size()) +
+                             u" photo(s) in your cart.</p><div class=\"grid\" id=\"cart\">" + list +
+                             u"</div></section>";
+        return Pages::html(200, Pages::sitePage(kLook, QStringLiteral("Your print cart"), body));
     });
 
     server.answer("GET", "/CartImage.aspx", [&store](const StandinRequest &r) {
@@ -430,47 +441,45 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
             200, {{"Content-Type", type}}, store.fileBytes(kService, image.value(u"file").toString())};
     });
 
+    // The print shop's own pages: its home, and the two the Print window links to.
+    server.answer("GET", "/", [&store](const StandinRequest &) {
+        const qsizetype photos = store.state(kService).value(u"images").toObject().size();
+        return Pages::html(200, Pages::sitePage(kLook, QStringLiteral("Prints of your photos, at your door"),
+                                                accountNote() + u"<section><p>" + QString::number(photos) +
+                                                    u" photo(s) uploaded for printing so far.</p></section>",
+                                                store.changedLately({kService})));
+    });
     server.answer("GET", "/Order-Prints.asp", [](const StandinRequest &r) {
-        return Pages::htmlPage(200, QStringLiteral("Create an account"),
-                               u"<p>Sandbox accounts are made on the sandbox page. Partner source " +
-                                   XmlEscape(r.queryValue(QStringLiteral("psrc"))) +
-                                   u".</p><p>Or sign in as <b>" + QLatin1String(DemoEmail) + u"</b>.</p>");
+        return Pages::html(200,
+                           Pages::sitePage(kLook, QStringLiteral("Create an account"),
+                                           u"<section><p>The sandbox makes no new accounts (partner source " +
+                                               XmlEscape(r.queryValue(QStringLiteral("psrc"))) +
+                                               u").</p></section>" + accountNote()));
     });
     server.answer("GET", "/Help/passwordfinder.aspx", [](const StandinRequest &) {
-        return Pages::htmlPage(200, QStringLiteral("Password finder"),
-                               u"<p>The sandbox account " + QLatin1String(DemoEmail) +
-                                   u" has the password <b>" + QLatin1String(DemoPassword) + u"</b>.</p>");
+        return Pages::html(200, Pages::sitePage(kLook, QStringLiteral("Password finder"), accountNote()));
     });
 }
 
 QString LifePicsService::pageSection(const SandboxStore &store) const
 {
     const QJsonObject state = store.state(kService);
-    QString html = QStringLiteral("<h3>Accounts</h3><ul>");
+    QString html = accountNote() + u"<h3>Accounts</h3><ul>";
     const QJsonObject accounts = state.value(u"accounts").toObject();
-    for (auto it = accounts.begin(); it != accounts.end(); ++it) {
-        const QJsonObject account = it.value().toObject();
-        const QString email = account.value(u"email").toString();
-        html += u"<li>" + XmlEscape(email) + u" (user " + it.key() + u")";
-        if (email == QLatin1String(DemoEmail))
-            html += u", password <b>" + QLatin1String(DemoPassword) + u"</b>";
-        html += u"</li>";
-    }
-    html += u"</ul><h3>Carts</h3>";
+    for (auto it = accounts.begin(); it != accounts.end(); ++it)
+        html += u"<li>" + XmlEscape(it.value().toObject().value(u"email").toString()) + u" (user " +
+                it.key() + u")</li>";
+    html += u"</ul>";
     const QJsonObject images = state.value(u"images").toObject();
     const QJsonObject carts = state.value(u"carts").toObject();
-    if (carts.isEmpty())
-        html += u"<p>No cart holds a photo yet.</p>";
     for (auto it = carts.begin(); it != carts.end(); ++it) {
-        html +=
-            u"<p>" + XmlEscape(accounts.value(it.key()).toObject().value(u"email").toString()) + u"</p><div>";
+        QList<Pages::Photo> cart;
         for (const QJsonValue &id : it.value().toArray()) {
             const QJsonObject image = images.value(id.toString()).toObject();
-            html += u"<img height=\"90\" title=\"" + XmlEscape(image.value(u"name").toString()) +
-                    u"\" src=\"" + SandboxStore::fileUrl(kService, image.value(u"file").toString()) + u"\">";
+            cart.append({image.value(u"file").toString(), image.value(u"name").toString()});
         }
-        html += u"</div>";
+        html += Pages::album(u"Cart of " + accounts.value(it.key()).toObject().value(u"email").toString(),
+                             kService, cart);
     }
-    html += u"<p>" + QString::number(images.size()) + u" photo(s) uploaded in all.</p>";
-    return html;
+    return html + u"<p>" + QString::number(images.size()) + u" photo(s) uploaded in all.</p>";
 }

@@ -90,6 +90,35 @@ QJsonObject folderResource(const QJsonObject &folder)
                        {QStringLiteral("count"), 0}};
 }
 
+const Pages::Look kLook{QStringLiteral("SkyDrive"), QStringLiteral("#094ab2")};
+const QString kFiles = QStringLiteral("LiveUpload"); // where the upload stand-in keeps them
+
+// The folders in Pictures, with the files that arrived; files put straight
+// into SkyDrive or Pictures under those names.
+QString folders(const SandboxStore &store)
+{
+    const QJsonArray files = store.state(kFiles).value(u"files").toArray();
+    const auto filesIn = [&files](const QString &folder) {
+        return Pages::photosOf(files, QStringLiteral("name"), [&folder](const QJsonObject &file) {
+            return file.value(u"parent_id").toString() == folder;
+        });
+    };
+    QString out;
+    for (const auto &[id, title] :
+         {std::pair{QStringLiteral("me/skydrive"), QStringLiteral("SkyDrive")},
+          std::pair{QStringLiteral("me/skydrive/my_photos"), QStringLiteral("Pictures")}}) {
+        if (const QList<Pages::Photo> loose = filesIn(id); !loose.isEmpty())
+            out += Pages::album(title, kFiles, loose);
+    }
+    for (const QJsonValue &value : store.state(kService).value(u"folders").toArray()) {
+        const QJsonObject folder = value.toObject();
+        out += Pages::album(u"Pictures/" + folder.value(u"name").toString() + u" (" +
+                                folder.value(u"id").toString() + u')',
+                            kFiles, filesIn(folder.value(u"id").toString()), QStringLiteral("Empty folder."));
+    }
+    return out.isEmpty() ? QStringLiteral("<p class=\"muted\">No folders yet.</p>") : out;
+}
+
 } // namespace
 
 void LiveService::configure(ServiceConfig &config, const QString &baseUrl) const
@@ -98,6 +127,7 @@ void LiveService::configure(ServiceConfig &config, const QString &baseUrl) const
     config.live.apis = baseUrl;
     config.live.site = baseUrl;
     config.live.clientId = QString::fromUtf16(ClientId);
+    config.desktopClients.skyDrive = baseUrl + u"/skydrive";
 }
 
 void LiveService::install(StandinServer &server, SandboxStore &store)
@@ -165,6 +195,16 @@ void LiveService::install(StandinServer &server, SandboxStore &store)
             });
             return redirect(desktop + u"?code=" + code + u"&lc=1033");
         });
+
+    // The site the program opens once the photos are on their way.
+    server.answer("GET", "/", [&store](const StandinRequest &) {
+        return html(200, sitePage(kLook, QStringLiteral("Pictures"), folders(store),
+                                  store.changedLately({kService, kFiles})));
+    });
+    server.answer("GET", "/skydrive", [](const StandinRequest &) {
+        return html(200, sitePage(kLook, QStringLiteral("SkyDrive for your computer"),
+                                  desktopClientNote(QStringLiteral("SkyDrive"))));
+    });
 
     server.answer("GET", "/oauth20_desktop.srf", html(200, textPage(QString(), QString())));
 
@@ -283,14 +323,7 @@ void LiveService::install(StandinServer &server, SandboxStore &store)
 QString LiveService::pageSection(const SandboxStore &store) const
 {
     const QJsonObject state = store.state(kService);
-    QString out = accountsList(state);
-    out += u"<p>Access tokens issued: " + QString::number(state.value(u"tokens").toObject().size()) +
-           u"; renewals: " + QString::number(state.value(u"renewals").toInt()) +
-           u"</p><h3>Folders in Pictures</h3><ul>";
-    for (const QJsonValue &value : state.value(u"folders").toArray()) {
-        const QJsonObject folder = value.toObject();
-        out += u"<li>" + escape(folder.value(u"name").toString()) + u" (" +
-               escape(folder.value(u"id").toString()) + u")</li>";
-    }
-    return out + u"</ul>";
+    return accountsList(state) + u"<p>Access tokens issued: " +
+           QString::number(state.value(u"tokens").toObject().size()) + u"; renewals: " +
+           QString::number(state.value(u"renewals").toInt()) + u"</p>" + folders(store);
 }

@@ -189,9 +189,7 @@ StandinAnswer LiveUploadService::listFiles(const StandinRequest &r)
     return json(200, QJsonObject{{QStringLiteral("data"), data}});
 }
 
-QString LiveUploadService::pageSection(const SandboxStore &store) const
+QString LiveUploadService::pageSection(const SandboxStore &) const
 {
-    const QStringList files = store.files(name());
-    return QStringLiteral("<h3>SkyDrive uploads</h3><p>%1 files arrived.</p>").arg(files.size()) +
-           Pages::thumbnails(name(), files);
+    return {}; // the photos show in their albums or folders, on the service's part of the page
 }

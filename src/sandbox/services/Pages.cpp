@@ -61,11 +61,16 @@ QString sitePage(const Look &look, const QString &title, const QString &body, bo
         u"h2{font-size:17px;margin:0 0 10px}section{background:#fff;border:1px solid #dde1e6;"
         u"border-radius:6px;padding:16px;margin-bottom:16px}a{color:" +
         look.colour +
-        u"}.grid{display:flex;flex-wrap:wrap;gap:12px}figure{margin:0;width:160px}"
+        u"}h3{font-size:15px;margin:0 0 10px}.album{background:#fff;border:1px solid "
+        u"#dde1e6;border-radius:6px;"
+        u"padding:16px;margin-bottom:16px}.grid{display:flex;flex-wrap:wrap;gap:12px}figure{margin:0;width:"
+        u"160px}"
         u"figure img{width:160px;height:120px;object-fit:cover;border-radius:4px;background:#e6e8eb;"
         u"display:block}figcaption{font-size:12px;color:#555;margin-top:4px;overflow:hidden;"
         u"text-overflow:ellipsis;white-space:nowrap}.muted{color:#777}"
-        u"footer{max-width:980px;margin:0 auto 24px;padding:0 24px;color:#888;font-size:12px}</style>";
+        u"footer{max-width:980px;margin:0 auto 24px;padding:0 24px;color:#888;font-size:12px}"
+        u"table{border-collapse:collapse;font-size:90%}td,th{padding:2px 8px;text-align:left}"
+        u"form.inline{display:inline}.base{color:#777}</style>";
     // Photos go on arriving after the program opened the page: it looks
     // again while they do, and stays still otherwise (a form being filled in
     // is not wiped).
@@ -90,12 +95,31 @@ QString thumbnails(const QString &service, const QList<Photo> &photos, const QSt
     return out + u"</div>";
 }
 
-QString thumbnails(const QString &service, const QStringList &files)
+QList<Photo> photosOf(const QJsonArray &records, const QString &captionKey,
+                      const std::function<bool(const QJsonObject &)> &in)
 {
-    QList<Photo> photos;
-    for (const QString &file : files)
-        photos.append({file, file});
-    return thumbnails(service, photos);
+    QList<Photo> out;
+    for (const QJsonValue &value : records) {
+        const QJsonObject record = value.toObject();
+        if (in(record))
+            out.append({record.value(u"kept").toString(),
+                        record.value(captionKey).toString(record.value(u"id").toString())});
+    }
+    return out;
+}
+
+QString album(const QString &title, const QString &service, const QList<Photo> &photos, const QString &empty)
+{
+    return u"<div class=\"album\"><h3>" + escape(title) + u"</h3>" + thumbnails(service, photos, empty) +
+           u"</div>";
+}
+
+QString desktopClientNote(const QString &client)
+{
+    return u"<section><p>In the sandbox there is nothing to install. Without the " + escape(client) +
+           u" desktop client, Flazz hands your photos to its background uploader, which sends them to the "
+           u"sandbox's " +
+           escape(client) + u"; they show up on its site and on the sandbox page.</p></section>";
 }
 
 QString accountsList(const QJsonObject &state)

@@ -3,11 +3,13 @@
 #include "sandbox/StandinServer.h"
 
 #include <QByteArray>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <utility>
 
 // What the stand-ins show and answer: small, self-contained HTML pages (no
@@ -51,8 +53,16 @@ struct Photo
 // each linked to the whole photo; `empty` when there are none.
 QString thumbnails(const QString &service, const QList<Photo> &photos,
                    const QString &empty = QStringLiteral("No photos yet."));
-// The same for files known only by their paths, captioned with them.
-QString thumbnails(const QString &service, const QStringList &files);
+// The photos among a stand-in's records of what it kept (each with its file
+// under "kept") that `in` picks, captioned by `captionKey` (else the "id").
+QList<Photo> photosOf(const QJsonArray &records, const QString &captionKey,
+                      const std::function<bool(const QJsonObject &)> &in);
+// One album or folder: its name over its photos.
+QString album(const QString &title, const QString &service, const QList<Photo> &photos,
+              const QString &empty = QStringLiteral("No photos yet."));
+
+// What the page behind a desktop client's download link says in the sandbox.
+QString desktopClientNote(const QString &client);
 
 // The sandbox page's list of a service's accounts: "<h3>Accounts</h3>" and
 // each account's name and id, from the state's "accounts".
