@@ -436,6 +436,8 @@ StandinAnswer Sandbox::page() const
     if (m_entries.empty())
         body += u"<p>No service stand-ins are built into this sandbox yet.</p>";
     body += u"</section>";
+    for (const Entry &entry : m_entries)
+        body += entry.service->notice();
 
     const QList<SandboxRequestLine> recent = recentRequests();
     std::map<QString, QString> notes;
@@ -489,9 +491,9 @@ bool Sandbox::busy(const QList<SandboxRequestLine> &recent) const
 {
     if (m_store.changedLately(serviceNames()))
         return true;
-    // Pages and their pictures are looked at, not worked on.
+    // Pages and their pictures are looked at; sign-ins and uploads post.
     const QDateTime since = QDateTime::currentDateTime().addSecs(-30);
     return std::any_of(recent.begin(), recent.end(), [&since](const SandboxRequestLine &line) {
-        return line.time >= since && line.target != u"/" && !line.target.startsWith(u"/files/");
+        return line.time >= since && line.method != "GET" && line.method != "HEAD";
     });
 }

@@ -40,6 +40,11 @@ public:
     // shows what it keeps. Called from the server's thread.
     virtual QString pageSection(const SandboxStore &store) const = 0;
 
+    // What a person needs to try the service (an account to sign in with,
+    // say), shown at the top of the sandbox page as an HTML fragment; empty
+    // for most.
+    virtual QString notice() const { return {}; }
+
     // The name of the service whose server this one's routes join, when the
     // real service served them from the same host (an upload path beside
     // the API it belongs to); empty for a server of its own.

@@ -365,6 +365,7 @@ TEST(SandboxProgram, ServesItsPageWritesTheServicesFileAndEndsWhenItsParentGoes)
     const Fetched page = fetch(home);
     EXPECT_EQ(page.status, 200);
     EXPECT_TRUE(page.body.contains("<h1>Flazz sandbox</h1>"));
+    EXPECT_TRUE(page.body.contains("prints@sandbox.example")); // the print account, where a user looks first
 
     ServiceConfig config = ServiceConfig::defaults();
     QString error;

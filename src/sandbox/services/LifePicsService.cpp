@@ -461,10 +461,15 @@ void LifePicsService::install(StandinServer &server, SandboxStore &store)
     });
 }
 
+QString LifePicsService::notice() const
+{
+    return accountNote();
+}
+
 QString LifePicsService::pageSection(const SandboxStore &store) const
 {
     const QJsonObject state = store.state(kService);
-    QString html = accountNote() + u"<h3>Accounts</h3><ul>";
+    QString html = QStringLiteral("<h3>Accounts</h3><ul>");
     const QJsonObject accounts = state.value(u"accounts").toObject();
     for (auto it = accounts.begin(); it != accounts.end(); ++it)
         html += u"<li>" + XmlEscape(it.value().toObject().value(u"email").toString()) + u" (user " +

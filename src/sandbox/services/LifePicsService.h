@@ -33,6 +33,7 @@ public:
     void install(StandinServer &server, SandboxStore &store) override;
     void configure(ServiceConfig &config, const QString &baseUrl) const override;
     QString pageSection(const SandboxStore &store) const override;
+    QString notice() const override;
 
     // The namespace the upload envelope must declare.
     static QString apiNamespace();

@@ -59,7 +59,7 @@ QString sitePage(const Look &look, const QString &title, const QString &body, bo
         u"header span{font-size:13px;font-weight:normal;opacity:.85;margin-left:12px;letter-spacing:0}"
         u"main{max-width:980px;margin:24px auto;padding:0 24px}h1{font-size:22px;margin:0 0 16px}"
         u"h2{font-size:17px;margin:0 0 10px}section{background:#fff;border:1px solid #dde1e6;"
-        u"border-radius:6px;padding:16px;margin-bottom:16px}a{color:" +
+        u"border-radius:6px;padding:16px;margin-bottom:16px}section>p:first-child{margin-top:0}a{color:" +
         look.colour +
         u"}h3{font-size:15px;margin:0 0 10px}.album{background:#fff;border:1px solid "
         u"#dde1e6;border-radius:6px;"

@@ -64,7 +64,7 @@ QString advert()
         "<body><table class=\"ad\"><tr>"
         "<td class=\"stack\"><span class=\"photo p1\"></span><span class=\"photo p2\"></span></td>"
         "<td><div class=\"big\">Your photos, printed</div>"
-        "<div class=\"small\">Glossy prints from 19&cent; &middot; at your door in 3 days</div>"
+        "<div class=\"small\">Glossy prints from 19&cent;, at your door</div>"
         "<div class=\"tag\">Ad &middot; sandbox</div></td>"
         "<td><span class=\"button\">Press Print</span></td>"
         "</tr></table></body></html>\n");
