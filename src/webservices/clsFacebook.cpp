@@ -112,6 +112,7 @@ QString clsFacebook::exchange(const QString &method, const QString &url)
 
 bool clsFacebook::CreateFacebookAccount()
 {
+    const SignInBusy busy(m_signIn);
     status(QStringLiteral("Please wait- Communicating with Facebook..."));
     // The sign-in window leaves a busy indicator up once its page ended;
     // it comes down whatever becomes of the rest.
