@@ -126,18 +126,21 @@ int cliSignIn(const QStringList &args)
         return 2;
     }
 
-    const ServiceConfig config = ServiceConfig::load(args);
+    const std::optional<ServiceConfig> config = commandServices(args, "signin");
+    if (!config)
+        return 2;
     AppState state;
     state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
     provisionAppData(state.AppDataFolder);
     QTextStream in(stdin);
-    TerminalSignIn terminal(out, in);
+    TerminalSignIn terminal(out, in, &err);
     ConsolePrompt prompt(err);
-    SignInContext context{state, config, terminal, prompt};
+    SignInContext context{state, *config, terminal, prompt};
 
     const SignInOutcome outcome = service->run(context);
     if (outcome.signedIn) {
-        out << "signed in\t" << QString::fromUtf16(service->name) << '\t' << outcome.account << Qt::endl;
+        out << "signed in\t" << QString::fromUtf16(service->name) << '\t' << tsvField(outcome.account)
+            << Qt::endl;
         return 0;
     }
     if (!outcome.serviceMessage.isEmpty())

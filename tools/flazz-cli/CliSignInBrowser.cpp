@@ -70,13 +70,16 @@ int cliSignInBrowser(const QStringList &args)
         return 2;
     }
     const QString service = services.first();
+    const std::optional<ServiceConfig> configured = commandServices(args, "signin");
+    if (!configured)
+        return 2;
+    const ServiceConfig &config = *configured;
 
     AppState state;
     state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
     provisionAppData(state.AppDataFolder);
-    const ServiceConfig config = ServiceConfig::load(args);
     ConsolePrompt prompt(err);
-    TerminalSignIn signIn(out, in);
+    TerminalSignIn signIn(out, in, &err);
 
     bool signedIn = false;
     QString account;
@@ -102,6 +105,6 @@ int cliSignInBrowser(const QStringList &args)
         err << "flazz-cli signin: not signed in to " << service << Qt::endl;
         return 1;
     }
-    out << "signed in\t" << service << '\t' << account << Qt::endl;
+    out << "signed in\t" << service << '\t' << tsvField(account) << Qt::endl;
     return 0;
 }

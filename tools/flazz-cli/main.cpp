@@ -44,7 +44,9 @@ void usage(QTextStream &out)
     out << "Usage: flazz-cli COMMAND [ARGS...]\n\nCommands:\n";
     for (const Command &command : kCommands)
         out << "  " << QString::fromUtf16(command.summary) << '\n';
-    out << "\n'flazz-cli COMMAND --help' tells more about a command.\n";
+    out << "\nCommands print tab-separated lines; a TAB, CR, LF or backslash inside a field\n"
+           "(a file name, say) is written as \\t, \\r, \\n or \\\\.\n"
+           "\n'flazz-cli COMMAND --help' tells more about a command.\n";
 }
 
 } // namespace
