@@ -213,7 +213,9 @@ void clsDropbox::IsAppUser()
     try {
         const Answer answer = signedRequest(QStringLiteral("POST"), QStringLiteral("/1/account/info"),
                                             m_oauthToken, m_oauthTokenSecret);
-        m_publicAppUrl = ParseJson(answer.text).value.Item(u"public_app_url").toString();
+        const JsonValue info = ParseJson(answer.text).value;
+        m_publicAppUrl = info.Item(u"public_app_url").toString();
+        m_displayName = info.Item(u"display_name").toString();
         m_authorized = !m_publicAppUrl.isEmpty();
     } catch (const std::exception &) {
         // No answer: not authorized, as with a refused token.

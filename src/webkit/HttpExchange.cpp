@@ -41,7 +41,8 @@ bool isToken(QByteArrayView name)
 
 bool allDigits(QByteArrayView text)
 {
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 WebRequestError::Kind kindOf(QAbstractSocket::SocketError error)
@@ -117,7 +118,8 @@ ConnectionPool &poolForThisThread()
         pools().setLocalData(new ConnectionPool);
         // The main thread's connections would otherwise close after the
         // application object, when a TLS goodbye can no longer be sent.
-        if (QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread())
+        if (QCoreApplication::instance() &&
+            QThread::currentThread() == QCoreApplication::instance()->thread())
             qAddPostRoutine([] { pools().setLocalData(nullptr); });
     }
     return *pools().localData();
@@ -186,10 +188,11 @@ void HttpExchange::connectSocket()
         m_silence.start();
         writeMoreBody();
     });
-    connect(socket, &QAbstractSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError error) {
-        if (socket == m_socket)
-            onSocketEnded(true, int(error), socket->errorString());
-    });
+    connect(socket, &QAbstractSocket::errorOccurred, this,
+            [this, socket](QAbstractSocket::SocketError error) {
+                if (socket == m_socket)
+                    onSocketEnded(true, int(error), socket->errorString());
+            });
     connect(socket, &QAbstractSocket::disconnected, this, [this, socket] {
         if (socket == m_socket)
             onSocketEnded(false, 0, QString());
@@ -217,8 +220,8 @@ void HttpExchange::writeRequest()
     m_silence.start();
     m_stage = Stage::StatusLine;
     QUrl url = m_request.url;
-    QUrl::FormattingOptions format = QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment |
-                                     QUrl::FullyEncoded;
+    QUrl::FormattingOptions format =
+        QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment | QUrl::FullyEncoded;
     if (url.path().isEmpty())
         url.setPath(QStringLiteral("/"));
     else
@@ -297,14 +300,14 @@ void HttpExchange::onSocketEnded(bool error, int socketError, const QString &err
         return;
     }
     if (closed)
-        fail(WebRequestError::Kind::Other, m_heardBack
-                                               ? QStringLiteral("%1 closed the connection before the answer was "
-                                                                "complete")
-                                                     .arg(where())
-                                               : QStringLiteral("%1 closed the connection without an answer")
-                                                     .arg(where()));
+        fail(WebRequestError::Kind::Other,
+             m_heardBack ? QStringLiteral("%1 closed the connection before the answer was "
+                                          "complete")
+                               .arg(where())
+                         : QStringLiteral("%1 closed the connection without an answer").arg(where()));
     else
-        fail(kindOf(QAbstractSocket::SocketError(socketError)), QStringLiteral("%1: %2").arg(where(), errorText));
+        fail(kindOf(QAbstractSocket::SocketError(socketError)),
+             QStringLiteral("%1: %2").arg(where(), errorText));
 }
 
 bool HttpExchange::takeLine(QByteArray *line, bool head)
@@ -315,7 +318,9 @@ bool HttpExchange::takeLine(QByteArray *line, bool head)
         if (m_in.size() > limit) {
             if (head)
                 fail(WebRequestError::Kind::TooLarge,
-                     QStringLiteral("The answer from %1 has a head larger than %2 bytes").arg(where()).arg(MaxHeadBytes));
+                     QStringLiteral("The answer from %1 has a head larger than %2 bytes")
+                         .arg(where())
+                         .arg(MaxHeadBytes));
             else
                 fail(WebRequestError::Kind::Other,
                      QStringLiteral("The answer from %1 has a malformed chunk size").arg(where()));
@@ -325,7 +330,9 @@ bool HttpExchange::takeLine(QByteArray *line, bool head)
     if (end + 1 > limit) {
         if (head)
             fail(WebRequestError::Kind::TooLarge,
-                 QStringLiteral("The answer from %1 has a head larger than %2 bytes").arg(where()).arg(MaxHeadBytes));
+                 QStringLiteral("The answer from %1 has a head larger than %2 bytes")
+                     .arg(where())
+                     .arg(MaxHeadBytes));
         else
             fail(WebRequestError::Kind::Other,
                  QStringLiteral("The answer from %1 has a malformed chunk size").arg(where()));
@@ -366,7 +373,8 @@ bool HttpExchange::readHeaderLine(const QByteArray &line, Fields &into)
     }
     const qsizetype colon = line.indexOf(':');
     if (colon <= 0 || !isToken(QByteArrayView(line).first(colon))) {
-        fail(WebRequestError::Kind::Other, QStringLiteral("The answer from %1 has a malformed header").arg(where()));
+        fail(WebRequestError::Kind::Other,
+             QStringLiteral("The answer from %1 has a malformed header").arg(where()));
         return false;
     }
     into.append({line.left(colon), line.mid(colon + 1).trimmed()});
@@ -451,9 +459,10 @@ bool HttpExchange::readChunkSize(const QByteArray &line)
     if (extension >= 0)
         size.truncate(extension);
     size = size.trimmed();
-    const bool hex = !size.isEmpty() && size.size() <= 15 && std::all_of(size.begin(), size.end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-    });
+    const bool hex =
+        !size.isEmpty() && size.size() <= 15 && std::all_of(size.begin(), size.end(), [](char c) {
+            return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        });
     if (!hex) {
         fail(WebRequestError::Kind::Other,
              QStringLiteral("The answer from %1 has a malformed chunk size").arg(where()));

@@ -39,11 +39,12 @@ TEST(SignInRule, OnlyTheSuccessPageHandsOverItsAddress)
     }
     // Another site, a look-alike host, another port, the success address
     // carried inside another address, the failure page: all end nowhere.
-    for (const char16_t *elsewhere : {u"http://evil.example/connect/login_success.html",
-                                      u"http://www.fb.example.evil.example/connect/login_success.html",
-                                      u"http://www.fb.example:8080/connect/login_success.html",
-                                      u"http://evil.example/?next=http://www.fb.example/connect/login_success.html",
-                                      u"http://www.fb.example/login_failure.html"}) {
+    for (const char16_t *elsewhere :
+         {u"http://evil.example/connect/login_success.html",
+          u"http://www.fb.example.evil.example/connect/login_success.html",
+          u"http://www.fb.example:8080/connect/login_success.html",
+          u"http://evil.example/?next=http://www.fb.example/connect/login_success.html",
+          u"http://www.fb.example/login_failure.html"}) {
         const QString address = QString::fromUtf16(elsewhere) + token;
         EXPECT_TRUE(page.result(address, s(u"t")).isEmpty()) << address.toStdString();
     }
@@ -54,7 +55,8 @@ TEST(SignInRule, OnlyTheSuccessPageHandsOverItsAddress)
     SignInPage open = page;
     open.successUrl.clear();
     EXPECT_FALSE(open.endsAt(s(u"http://www.fb.example/login_failure.html")));
-    EXPECT_TRUE(open.result(s(u"http://www.fb.example/connect/login_success.html#access_token=t"), {}).isEmpty());
+    EXPECT_TRUE(
+        open.result(s(u"http://www.fb.example/connect/login_success.html#access_token=t"), {}).isEmpty());
 }
 
 TEST(SignInRule, GooglesTitleCountsOnlyOnTheAccountsSite)
@@ -64,7 +66,8 @@ TEST(SignInRule, GooglesTitleCountsOnlyOnTheAccountsSite)
     EXPECT_EQ(page.result(s(u"https://accounts.g.example/o/oauth2/approval?code=4/real"), title), title);
     EXPECT_EQ(page.result(s(u"https://ACCOUNTS.g.example/signin"), s(u"Sign in")), s(u"Sign in"));
     EXPECT_TRUE(page.result(s(u"https://evil.example/o/oauth2/approval?code=4/evil"), title).isEmpty());
-    EXPECT_TRUE(page.result(s(u"http://accounts.g.example/o/oauth2/approval?"), title).isEmpty()); // no downgrade
+    EXPECT_TRUE(
+        page.result(s(u"http://accounts.g.example/o/oauth2/approval?"), title).isEmpty()); // no downgrade
     EXPECT_TRUE(page.result(s(u"https://accounts.g.example:444/x"), title).isEmpty());
 
     EXPECT_TRUE(onSiteOf(s(u"https://a.example/x"), s(u"http://A.example/y")));
@@ -89,7 +92,8 @@ TEST(SignInRule, TheTerminalTakesBackOnlyWhatTheWindowWould)
     const SignInPage facebook = facebookPage();
     const QString good = s(u"http://www.fb.example/connect/login_success.html#access_token=tok1");
     EXPECT_EQ(typed(facebook, good), good);
-    EXPECT_TRUE(typed(facebook, s(u"http://evil.example/connect/login_success.html#access_token=tok1")).isEmpty());
+    EXPECT_TRUE(
+        typed(facebook, s(u"http://evil.example/connect/login_success.html#access_token=tok1")).isEmpty());
 
     const SignInPage google = googlePage();
     EXPECT_EQ(typed(google, s(u"https://accounts.g.example/o/oauth2/approval?code=4%2Freal")),

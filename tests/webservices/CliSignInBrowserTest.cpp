@@ -97,19 +97,21 @@ TEST_F(SignInCli, EachPageSignInEndsSignedInWithTheTokenStored)
                       facebookServer.baseUrl() + u"/connect/login_success.html", fbFailed, s(u"approve"));
     EXPECT_EQ(fb.exitCode, 0);
     EXPECT_TRUE(fb.lines.first().startsWith(facebookServer.baseUrl() + u"/dialog/oauth?client_id="));
-    EXPECT_EQ(fb.lines.last(), u"signed in\tfacebook\t" + s(FacebookService::AccountId));
+    EXPECT_EQ(fb.lines.last(), u"signed in\tfacebook\t" + s(FacebookService::AccountId) + u'\t' +
+                                   s(FacebookService::AccountName));
     EXPECT_FALSE(stored(SettingsKey::FacebookAccessToken).isEmpty());
 
     Finished g = run(s(u"google"), SignInModule::Google, googleServer.baseUrl() + u"/o/oauth2/approval?",
                      fbFailed, s(u"approve"));
     EXPECT_EQ(g.exitCode, 0);
-    EXPECT_EQ(g.lines.last(), u"signed in\tgoogle\t" + s(GoogleService::AccountId));
+    EXPECT_EQ(g.lines.last(),
+              u"signed in\tgoogle\t" + s(GoogleService::AccountId) + u'\t' + s(GoogleService::AccountName));
     EXPECT_FALSE(stored(SettingsKey::GoogleRefreshToken).isEmpty());
 
     Finished sky = run(s(u"skydrive"), SignInModule::SkyDrive, liveServer.baseUrl() + u"/oauth20_desktop.srf",
                        fbFailed, s(u"approve"));
     EXPECT_EQ(sky.exitCode, 0);
-    EXPECT_EQ(sky.lines.last(), u"signed in\tskydrive\t" + s(LiveService::AccountId));
+    EXPECT_EQ(sky.lines.last(), u"signed in\tskydrive\t" + s(LiveService::AccountId) + u'\t');
     EXPECT_FALSE(stored(SettingsKey::SkydriveAccessToken).isEmpty());
 }
 
