@@ -235,6 +235,8 @@ void HttpExchange::writeRequest()
     QByteArray head = m_request.method + ' ' + url.toEncoded(format) + " HTTP/1.1\r\nHost: " + host + "\r\n";
     bool hasLength = false, hasAgent = false;
     for (const auto &h : m_request.headers) {
+        if (h.second.isNull())
+            continue; // unset, as against set to nothing
         head += h.first + ": " + h.second + "\r\n";
         hasLength = hasLength || h.first.compare("Content-Length", Qt::CaseInsensitive) == 0;
         hasAgent = hasAgent || h.first.compare("User-Agent", Qt::CaseInsensitive) == 0;

@@ -41,7 +41,7 @@ public:
     {
         QUrl url; // http or https
         QByteArray method;
-        Fields headers;                 // sent in this order, after Host
+        Fields headers;                 // sent in this order, after Host; null values are left out
         std::optional<QByteArray> body; // none: no body and no Content-Length
         int silenceMs = 120000;         // the longest wait for the next byte either way
     };

@@ -172,7 +172,7 @@ TEST(ParseJson, BoundsNestingDepthAndTheNumberOfValues)
 
     // Empty containers cost the reader far more than their three characters:
     // past the budget the text reads as no JSON at all.
-    const auto flood = [](qsizetype count) {
+    const auto flood = [](qsizetype count) -> QString {
         return u'[' + QStringLiteral("[],").repeated(count - 1) + u"[]]";
     };
     const JsonResult over = ParseJson(flood(MaxJsonValues));
