@@ -69,6 +69,14 @@ WebRequestError::Kind kindOf(QAbstractSocket::SocketError error)
 class ConnectionPool : public QObject
 {
 public:
+    ~ConnectionPool() override
+    {
+        // The sockets go with the pool; what they say while closing has
+        // nobody left to hear it.
+        for (QAbstractSocket *socket : std::as_const(m_idle))
+            socket->disconnect(this);
+    }
+
     QAbstractSocket *take(const QString &site)
     {
         while (QAbstractSocket *socket = m_idle.take(site)) {

@@ -107,7 +107,9 @@ int usage(const QString &problem)
                     << "       flazz-cli print --pdf FILE PATH..." << Qt::endl
                     << "  --cart signs EMAIL in to the print service (the password is read as one line"
                     << Qt::endl
-                    << "  from standard input), uploads the photos in their original resolution, puts"
+                    << "  from standard input, unechoed at a terminal), uploads the photos in their"
+                    << Qt::endl
+                    << "  original resolution, puts"
                     << Qt::endl
                     << "  them into the cart and prints the cart's sign-in address as the last line."
                     << Qt::endl
