@@ -324,20 +324,8 @@ bool HttpExchange::takeLine(QByteArray *line, bool head)
 {
     const qsizetype end = m_in.indexOf('\n');
     const qsizetype limit = head ? MaxHeadBytes - m_headBytes : kMaxChunkLine;
-    if (end < 0) {
-        if (m_in.size() > limit) {
-            if (head)
-                fail(WebRequestError::Kind::TooLarge,
-                     QStringLiteral("The answer from %1 has a head larger than %2 bytes")
-                         .arg(where())
-                         .arg(MaxHeadBytes));
-            else
-                fail(WebRequestError::Kind::Other,
-                     QStringLiteral("The answer from %1 has a malformed chunk size").arg(where()));
-        }
-        return false;
-    }
-    if (end + 1 > limit) {
+    // A line may not outgrow its bound, whether or not it has ended yet.
+    if ((end < 0 ? m_in.size() : end + 1) > limit) {
         if (head)
             fail(WebRequestError::Kind::TooLarge,
                  QStringLiteral("The answer from %1 has a head larger than %2 bytes")
@@ -348,6 +336,8 @@ bool HttpExchange::takeLine(QByteArray *line, bool head)
                  QStringLiteral("The answer from %1 has a malformed chunk size").arg(where()));
         return false;
     }
+    if (end < 0)
+        return false;
     *line = m_in.left(end);
     if (line->endsWith('\r'))
         line->chop(1);

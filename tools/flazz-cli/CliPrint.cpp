@@ -109,8 +109,7 @@ int usage(const QString &problem)
                     << Qt::endl
                     << "  from standard input, unechoed at a terminal), uploads the photos in their"
                     << Qt::endl
-                    << "  original resolution, puts"
-                    << Qt::endl
+                    << "  original resolution, puts" << Qt::endl
                     << "  them into the cart and prints the cart's sign-in address as the last line."
                     << Qt::endl
                     << "  --pdf writes the local print of the photos to FILE, one page per photo."
