@@ -5,13 +5,11 @@
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "webkit/Json.h"
+#include "webkit/OAuth1Signature.h"
 #include "webkit/SignIn.h"
 #include "webkit/WebRequest.h"
 #include "webkit/WebText.h"
-#include "webkit/hs1.h"
 
-#include <QDateTime>
-#include <QRandomGenerator>
 #include <QStringList>
 
 namespace {
@@ -21,15 +19,12 @@ QString settingsKey(const char *key)
     return QLatin1String(key);
 }
 
-// Nonces come from 123400 to 9999999: six or seven digits, never fewer.
-QString newNonce()
+// The service has always been sent its parameters in the program's own
+// percent-encoding (Windows-1252 bytes, "~" encoded too), in the query and so
+// in the base string.
+QByteArray ansiEncoded(const QString &text)
 {
-    return QString::number(QRandomGenerator::global()->bounded(9876600) + 123400);
-}
-
-QString timestampNow()
-{
-    return QString::number(QDateTime::currentSecsSinceEpoch());
+    return UrlEncode(text).toLatin1();
 }
 
 // What follows the first "=" of one "name=value" part; a part without "="
@@ -55,47 +50,17 @@ clsDropbox::clsDropbox(AppState &state, ServiceConfig config, SignIn &signIn, Us
 
 clsDropbox::~clsDropbox() = default;
 
-QString clsDropbox::SignatureBase(const QString &method, const QString &url, const QString &consumerKey,
-                                  const QString &nonce, const QString &timestamp, const QString &token,
-                                  const QString &ownParameters)
-{
-    // The parameters are already in alphabetical order; "=" and "&" inside
-    // the parameter string appear encoded, as the base string wants them.
-    QString base = method + u'&' + UrlEncode(url) + u'&' + QStringLiteral("oauth_consumer_key%3D") +
-                   consumerKey + QStringLiteral("%26oauth_nonce%3D") + nonce +
-                   QStringLiteral("%26oauth_signature_method%3DHMAC-SHA1") +
-                   QStringLiteral("%26oauth_timestamp%3D") + timestamp;
-    if (!token.isEmpty())
-        base += QStringLiteral("%26oauth_token%3D") + token;
-    base += QStringLiteral("%26oauth_version%3D1.0") + ownParameters;
-    return base;
-}
-
 clsDropbox::Answer clsDropbox::signedRequest(const QString &method, const QString &path, const QString &token,
-                                             const QString &tokenSecret, const QString &baseParameters,
-                                             const QString &queryParameters)
+                                             const QString &tokenSecret,
+                                             const QList<std::pair<QString, QString>> &ownParameters)
 {
     const QString url = m_config.dropbox.api + path;
-    const QString nonce = newNonce();
-    const QString timestamp = timestampNow();
-    const QString base =
-        SignatureBase(method, url, m_config.dropbox.consumerKey, nonce, timestamp, token, baseParameters);
+    OAuth1Signature signature(method, url, m_config.dropbox.consumerSecret, tokenSecret);
+    signature.setEncoder(&ansiEncoded);
+    const QByteArray query = signature.signedQuery(
+        OAuth1Signature::protocolParameters(m_config.dropbox.consumerKey, token) + ownParameters);
 
-    hs1 hmac;
-    hmac.InitHmac(hs1::ToUTF8(m_config.dropbox.consumerSecret + u'&' + tokenSecret));
-    QString signature = hs1::Encode(hmac.HmacSha1(hs1::ToUTF8(base)), hs1::Base64, hs1::NoBreaks);
-    signature.remove(u'\r');
-    signature.remove(u'\n');
-
-    QString query = QStringLiteral("oauth_consumer_key=") + m_config.dropbox.consumerKey +
-                    QStringLiteral("&oauth_nonce=") + nonce;
-    if (!token.isEmpty())
-        query += QStringLiteral("&oauth_token=") + token;
-    query += QStringLiteral("&oauth_timestamp=") + timestamp +
-             QStringLiteral("&oauth_signature_method=HMAC-SHA1&oauth_version=1.0") + queryParameters +
-             QStringLiteral("&oauth_signature=") + UrlEncode(signature);
-
-    m_request->open(method, url + u'?' + query);
+    m_request->open(method, url + u'?' + QString::fromLatin1(query));
     m_request->setRequestHeader(QStringLiteral("Content-Type"),
                                 QStringLiteral("application/x-www-form-urlencoded"));
     if (method == u"GET")
@@ -237,14 +202,11 @@ bool clsDropbox::IsAuthoriseUserExist()
 
 void clsDropbox::CreateFolder(const QString &name)
 {
-    // The path's value is encoded once in the query and twice in the base
-    // string, where the whole parameter string is encoded again.
     try {
-        signedRequest(QStringLiteral("POST"), QStringLiteral("/1/fileops/create_folder"), m_oauthToken,
-                      m_oauthTokenSecret,
-                      QStringLiteral("%26path%3D%252F") + UrlEncode(UrlEncode(name)) +
-                          QStringLiteral("%26root%3Dsandbox"),
-                      QStringLiteral("&root=sandbox&path=%2F") + UrlEncode(name));
+        signedRequest(
+            QStringLiteral("POST"), QStringLiteral("/1/fileops/create_folder"), m_oauthToken,
+            m_oauthTokenSecret,
+            {{QStringLiteral("root"), QStringLiteral("sandbox")}, {QStringLiteral("path"), u'/' + name}});
     } catch (const std::exception &) {
         // The caller goes on with the name; the local folder is what counts.
     }

@@ -73,27 +73,18 @@ public:
     // sign-in starts.
     std::function<void(const QString &)> onStatus;
 
-    // The text HMAC-SHA1 signs for `method` on `url` (scheme, host, path):
-    // the OAuth parameters in the program's fixed order, then `ownParameters`
-    // (already encoded for the base string). No token means the request
-    // token's form. Public so tests can compare against an independent
-    // verifier.
-    static QString SignatureBase(const QString &method, const QString &url, const QString &consumerKey,
-                                 const QString &nonce, const QString &timestamp, const QString &token,
-                                 const QString &ownParameters);
-
 private:
     struct Answer
     {
         int status = 0;
         QString text;
     };
-    // One signed request. `baseParameters` and `queryParameters` are the
-    // request's own parameters as they appear in the base string and the
-    // query. Throws WebRequestError when no answer came.
+    // One signed request, every parameter in the query: the protocol's own,
+    // then `ownParameters` in their order. Throws WebRequestError when no
+    // answer came.
     Answer signedRequest(const QString &method, const QString &path, const QString &token,
-                         const QString &tokenSecret, const QString &baseParameters = {},
-                         const QString &queryParameters = {});
+                         const QString &tokenSecret,
+                         const QList<std::pair<QString, QString>> &ownParameters = {});
     void noteRefusal(const Answer &answer);
     bool requestToken(QString *token, QString *secret);
     bool accessToken(const QString &requestToken, const QString &requestSecret);

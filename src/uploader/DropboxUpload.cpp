@@ -1,20 +1,13 @@
 #include "uploader/DropboxUpload.h"
 
+#include "webkit/OAuth1Signature.h"
 #include "webkit/WebRequest.h"
-#include "webkit/hs1.h"
 
-#include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRandomGenerator>
 #include <QUrl>
 
 namespace {
-
-QByteArray pct(const QByteArray &text)
-{
-    return QUrl::toPercentEncoding(QString::fromUtf8(text));
-}
 
 QByteArray encodedPath(const QString &target, const QString &fileName)
 {
@@ -32,38 +25,20 @@ DropboxUpload::DropboxUpload(ServiceConfig::Dropbox config, int timeoutMs)
 {
 }
 
-QByteArray DropboxUpload::signedQuery(const ServiceConfig::Dropbox &config, const QString &token,
-                                      const QString &tokenSecret, const QByteArray &url,
-                                      const QByteArray &nonce, const QByteArray &timestamp)
-{
-    const QByteArray key = pct(config.consumerKey.toUtf8());
-    const QByteArray tok = pct(token.toUtf8());
-    // Sorted by name, as the signature base wants them.
-    const QByteArray params = "oauth_consumer_key=" + key + "&oauth_nonce=" + nonce +
-                              "&oauth_signature_method=HMAC-SHA1&oauth_timestamp=" + timestamp +
-                              "&oauth_token=" + tok + "&oauth_version=1.0&overwrite=false";
-    const QByteArray base = "PUT&" + pct(url) + '&' + pct(params);
-    hs1 mac;
-    mac.InitHmac(pct(config.consumerSecret.toUtf8()) + '&' + pct(tokenSecret.toUtf8()));
-    const QByteArray signature = mac.HmacSha1(base).toBase64();
-    return "oauth_consumer_key=" + key + "&oauth_nonce=" + nonce + "&oauth_token=" + tok +
-           "&oauth_timestamp=" + timestamp +
-           "&oauth_signature_method=HMAC-SHA1&oauth_version=1.0&overwrite=false" +
-           "&oauth_signature=" + pct(signature);
-}
-
 UploadOutcome DropboxUpload::send(const QueuedJob &job, const QueuedPhoto &, const QString &fileName,
                                   const QByteArray &bytes)
 {
-    const QByteArray url =
-        m_config.apiContent.toUtf8() + "/1/files_put/sandbox" + encodedPath(job.target, fileName);
-    const QByteArray nonce = QByteArray::number(QRandomGenerator::global()->bounded(123400, 10000000));
-    const QByteArray timestamp = QByteArray::number(QDateTime::currentSecsSinceEpoch());
-    const QByteArray query = signedQuery(m_config, job.token, job.tokenSecret, url, nonce, timestamp);
+    const QString url = m_config.apiContent + u"/1/files_put/sandbox" +
+                        QString::fromLatin1(encodedPath(job.target, fileName));
+    OAuth1Signature signature(QStringLiteral("PUT"), url, m_config.consumerSecret, job.tokenSecret);
+    // overwrite=false: a taken name gets the service's renamed copy.
+    const QByteArray query = signature.signedQuery(
+        OAuth1Signature::protocolParameters(m_config.consumerKey, job.token) +
+        QList<std::pair<QString, QString>>{{QStringLiteral("overwrite"), QStringLiteral("false")}});
 
     WebRequest request;
     request.setTimeoutMs(m_timeoutMs);
-    request.open(QStringLiteral("PUT"), QString::fromUtf8(url + '?' + query));
+    request.open(QStringLiteral("PUT"), url + u'?' + QString::fromLatin1(query));
     request.setRequestHeader(QStringLiteral("Content-Type"), QStringLiteral("application/octet-stream"));
     try {
         request.sendBytes(bytes);

@@ -21,13 +21,6 @@ public:
         return {UploadOutcome::Kind::NotFound};
     }
 
-    // The query string (signature last) of a files_put of `path` (already
-    // percent-encoded, starting with "/"); `nonce` and `timestamp` given so
-    // tests can pin them.
-    static QByteArray signedQuery(const ServiceConfig::Dropbox &config, const QString &token,
-                                  const QString &tokenSecret, const QByteArray &url, const QByteArray &nonce,
-                                  const QByteArray &timestamp);
-
 private:
     ServiceConfig::Dropbox m_config;
     int m_timeoutMs;
