@@ -1,13 +1,11 @@
 #include "uploader/FlickrUpload.h"
 
-#include "webkit/Md5.h"
+#include "webkit/FlickrSignature.h"
 #include "webkit/WebRequest.h"
 
 #include <QRandomGenerator>
 #include <QUrl>
 #include <QXmlStreamReader>
-
-#include <algorithm>
 
 namespace {
 
@@ -62,15 +60,6 @@ QString FlickrUpload::machineTag(const QueuedPhoto &photo)
     return QStringLiteral("flazz:upload=") + photo.job + u'.' + QString::number(photo.seq);
 }
 
-QString FlickrUpload::signature(const QString &secret, QList<std::pair<QString, QString>> fields)
-{
-    std::sort(fields.begin(), fields.end());
-    QByteArray base = secret.toUtf8();
-    for (const auto &[name, value] : fields)
-        base += name.toUtf8() + value.toUtf8();
-    return Md5HexOfBytes(base);
-}
-
 UploadOutcome FlickrUpload::outcomeOf(int status, const QByteArray &retryAfter, const QByteArray &body,
                                       bool search) const
 {
@@ -112,7 +101,7 @@ UploadOutcome FlickrUpload::send(const QueuedJob &job, const QueuedPhoto &photo,
     };
     if (!photo.remarks.trimmed().isEmpty())
         fields.append({QStringLiteral("title"), photo.remarks.trimmed()});
-    const QString sig = signature(m_config.sharedSecret, fields);
+    const QString sig = SignFlickrCall(m_config.sharedSecret, fields);
     fields.append({QStringLiteral("api_sig"), sig});
 
     const QByteArray boundary =
@@ -150,7 +139,7 @@ UploadOutcome FlickrUpload::findSent(const QueuedJob &job, const QueuedPhoto &ph
         {QStringLiteral("user_id"), QStringLiteral("me")},
         {QStringLiteral("machine_tags"), machineTag(photo)},
     };
-    const QString sig = signature(m_config.sharedSecret, fields);
+    const QString sig = SignFlickrCall(m_config.sharedSecret, fields);
     fields.append({QStringLiteral("api_sig"), sig});
     QByteArray body;
     for (const auto &[name, value] : fields)

@@ -22,8 +22,6 @@ public:
 
     // "flazz:upload=<job>.<seq>".
     static QString machineTag(const QueuedPhoto &photo);
-    // MD5 over the secret and the sorted names and values (UTF-8), upper-case hex.
-    static QString signature(const QString &secret, QList<std::pair<QString, QString>> fields);
 
 private:
     UploadOutcome outcomeOf(int status, const QByteArray &retryAfter, const QByteArray &body,

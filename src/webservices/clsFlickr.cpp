@@ -5,13 +5,11 @@
 #include "core/MessageCatalog.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
-#include "webkit/Md5.h"
+#include "webkit/FlickrSignature.h"
 #include "webkit/SignIn.h"
 #include "webkit/WebRequest.h"
 
 #include <pugixml.hpp>
-
-#include <algorithm>
 
 namespace {
 
@@ -40,16 +38,6 @@ clsFlickr::clsFlickr(AppState &state, ServiceConfig config, SignIn &signIn, User
 }
 
 clsFlickr::~clsFlickr() = default;
-
-QString clsFlickr::SignFlickrCall(const QString &sharedSecret, std::vector<std::pair<QString, QString>> pairs)
-{
-    std::stable_sort(pairs.begin(), pairs.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
-    QString base = sharedSecret;
-    for (const auto &[name, value] : pairs)
-        base += name + value;
-    return Md5Hex(base);
-}
 
 void clsFlickr::status(const QString &text)
 {

@@ -44,11 +44,6 @@ public:
     // Flickr's own words for the last "fail" answer; empty otherwise.
     QString lastServiceError() const { return m_lastServiceError; }
 
-    // The signature of a call: MD5 over the shared secret followed by each
-    // name and value, sorted by name, as 32 upper-case hex digits.
-    static QString SignFlickrCall(const QString &sharedSecret,
-                                  std::vector<std::pair<QString, QString>> pairs);
-
     // Raised with a status text while the sign-in or the check runs.
     std::function<void(const QString &)> StatusChange;
 

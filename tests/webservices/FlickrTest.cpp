@@ -5,6 +5,7 @@
 #include "core/SettingsStore.h"
 #include "sandbox/services/FlickrService.h"
 #include "support/SandboxWorld.h"
+#include "webkit/FlickrSignature.h"
 #include "webkit/WebRequest.h"
 #include "webservices/clsFlickr.h"
 
@@ -41,17 +42,19 @@ struct FlickrWorld : SandboxWorld<FlickrService>
 
 } // namespace
 
-TEST(Flickr, SignatureIsTheMd5OfTheSecretAndTheSortedPairs)
+TEST(Flickr, SignatureIsTheMd5OfTheSecretAndTheSortedPairsInUtf8)
 {
-    const QString signature =
-        clsFlickr::SignFlickrCall(QStringLiteral("0a1b2c3d4e5f6a7b"),
-                                  {{QStringLiteral("method"), QStringLiteral("flickr.auth.getFrob")},
-                                   {QStringLiteral("api_key"), QStringLiteral("k1")}});
-    const QByteArray expected = QCryptographicHash::hash("0a1b2c3d4e5f6a7bapi_keyk1methodflickr.auth.getFrob",
-                                                         QCryptographicHash::Md5)
-                                    .toHex()
-                                    .toUpper();
-    EXPECT_EQ(signature, QString::fromLatin1(expected));
+    const auto md5 = [](const QByteArray &base) {
+        return QString::fromLatin1(QCryptographicHash::hash(base, QCryptographicHash::Md5).toHex().toUpper());
+    };
+    EXPECT_EQ(SignFlickrCall(QStringLiteral("0a1b2c3d4e5f6a7b"),
+                             {{QStringLiteral("method"), QStringLiteral("flickr.auth.getFrob")},
+                              {QStringLiteral("api_key"), QStringLiteral("k1")}}),
+              md5("0a1b2c3d4e5f6a7bapi_keyk1methodflickr.auth.getFrob"));
+    // A caption beyond ASCII is signed as the UTF-8 it travels as.
+    EXPECT_EQ(
+        SignFlickrCall(QStringLiteral("s"), {{QStringLiteral("title"), QStringLiteral("\u00C9t\u00E9")}}),
+        md5("stitle\xC3\x89t\xC3\xA9"));
 }
 
 TEST(Flickr, SignInStoresTheTokenAndTheServiceAcceptsIt)
