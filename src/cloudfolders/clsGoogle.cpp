@@ -6,6 +6,7 @@
 #include "core/UserPrompt.h"
 #include "webkit/Json.h"
 #include "webkit/SignIn.h"
+#include "webkit/TokenRenewal.h"
 #include "webkit/WebText.h"
 
 #include <QFile>
@@ -57,18 +58,6 @@ void clsGoogle::LoadCredentials()
     }
 }
 
-QString clsGoogle::postForm(const QString &body, bool renewal)
-{
-    m_request.open(QStringLiteral("POST"), m_config.google.accounts + u"/o/oauth2/token");
-    m_request.setRequestHeader(QStringLiteral("Content-Type"),
-                               QStringLiteral("application/x-www-form-urlencoded"));
-    m_request.setRequestHeader(QStringLiteral("Content-Length"), QString::number(body.size()));
-    if (renewal)
-        m_request.setRequestHeader(QStringLiteral("GData-Version"), QStringLiteral("1.4"));
-    m_request.send(body);
-    return m_request.responseText();
-}
-
 void clsGoogle::GetAuthGoogleUserInfoFromDB()
 {
     const std::optional<QString> stored = m_settings.read(key(SettingsKey::GoogleAccessToken));
@@ -90,14 +79,10 @@ void clsGoogle::GetAuthGoogleUserInfoFromDB()
 
 void clsGoogle::RenewAccessToken()
 {
-    // The values go in as they are: Google's tokens and ids need no escaping.
-    const JsonValue answer =
-        ParseJson(postForm(u"refresh_token=" + m_refreshToken + u"&client_id=" + m_clientId +
-                               u"&client_secret=" + m_clientSecret + u"&grant_type=refresh_token",
-                           true))
-            .value;
-    m_accessToken = answer.Item(u"access_token").toString();
-    m_expiresIn = answer.Item(u"expires_in").toInt();
+    const RenewedTokens renewed =
+        renewGoogleToken(m_request, m_config.google.accounts, m_clientId, m_clientSecret, m_refreshToken);
+    m_accessToken = renewed.accessToken;
+    m_expiresIn = renewed.expiresIn;
 }
 
 bool clsGoogle::CreateAccount()
@@ -141,14 +126,17 @@ bool clsGoogle::SignInAndStore()
         return false;
     const QString code = pieces.at(1);
 
-    const JsonValue tokens = ParseJson(postForm(u"code=" + code + u"&client_id=" + m_clientId +
-                                                    u"&client_secret=" + m_clientSecret + u"&redirect_uri=" +
-                                                    text(kOutOfBand) + u"&grant_type=authorization_code",
-                                                false))
-                                 .value;
-    m_accessToken = tokens.Item(u"access_token").toString();
-    m_expiresIn = tokens.Item(u"expires_in").toInt();
-    m_refreshToken = tokens.Item(u"refresh_token").toString();
+    const QString body = u"code=" + code + u"&client_id=" + m_clientId + u"&client_secret=" + m_clientSecret +
+                         u"&redirect_uri=" + text(kOutOfBand) + u"&grant_type=authorization_code";
+    m_request.open(QStringLiteral("POST"), m_config.google.accounts + u"/o/oauth2/token");
+    m_request.setRequestHeader(QStringLiteral("Content-Type"),
+                               QStringLiteral("application/x-www-form-urlencoded"));
+    m_request.setRequestHeader(QStringLiteral("Content-Length"), QString::number(body.size()));
+    m_request.send(body);
+    const RenewedTokens tokens = tokenAnswer(m_request);
+    m_accessToken = tokens.accessToken;
+    m_expiresIn = tokens.expiresIn;
+    m_refreshToken = tokens.refreshToken;
     if (m_accessToken.isEmpty())
         return false;
 

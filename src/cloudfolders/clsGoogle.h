@@ -52,7 +52,6 @@ private:
     void LoadCredentials();
     void RenewAccessToken();
     bool SignInAndStore();
-    QString postForm(const QString &body, bool renewal);
 
     AppState &m_state;
     ServiceConfig m_config;

@@ -6,6 +6,7 @@
 #include "core/UserPrompt.h"
 #include "webkit/Json.h"
 #include "webkit/SignIn.h"
+#include "webkit/TokenRenewal.h"
 #include "webkit/WebText.h"
 #include "webkit/clsFBCallback.h"
 
@@ -49,12 +50,11 @@ void clsSkydrive::GetAuthUserInfoFromDB()
     m_refreshToken = m_settings.readOr(key(SettingsKey::SkydriveRefreshToken));
 }
 
-void clsSkydrive::takeTokens(const QString &answer)
+void clsSkydrive::takeTokens(const RenewedTokens &tokens)
 {
-    const JsonValue tokens = ParseJson(answer).value;
-    m_accessToken = tokens.Item(u"access_token").toString();
-    m_authenticationToken = tokens.Item(u"authentication_token").toString();
-    m_refreshToken = tokens.Item(u"refresh_token").toString();
+    m_accessToken = tokens.accessToken;
+    m_authenticationToken = tokens.authenticationToken;
+    m_refreshToken = tokens.refreshToken;
 }
 
 bool clsSkydrive::CreateAccount()
@@ -112,7 +112,7 @@ bool clsSkydrive::SignInAndStore()
                                QStringLiteral("application/x-www-form-urlencoded"));
     m_request.setRequestHeader(QStringLiteral("Content-Length"), QString::number(address.size()));
     m_request.send();
-    takeTokens(m_request.responseText());
+    takeTokens(tokenAnswer(m_request));
     if (m_accessToken.isEmpty())
         return false;
     m_settings.write({{key(SettingsKey::SkydriveAccessToken), m_accessToken},
@@ -156,21 +156,12 @@ void clsSkydrive::XMLIsAppUser_Response(const QString &answer)
 
 void clsSkydrive::RefeshToken()
 {
-    const QString address = m_config.live.login + u"/oauth20_token.srf?client_id=" + m_config.live.clientId +
-                            u"&redirect_uri=" + desktopRedirect() +
-                            u"&grant_type=refresh_token&refresh_token=" + m_refreshToken;
     try {
-        m_request.open(QStringLiteral("get"), address);
-        m_request.setRequestHeader(QStringLiteral("Content-Type"),
-                                   QStringLiteral("application/x-www-form-urlencoded"));
-        m_request.setRequestHeader(QStringLiteral("Content-Length"), QString::number(address.size()));
-        m_request.send();
+        takeTokens(renewLiveToken(m_request, m_config.live, m_refreshToken));
     } catch (const WebRequestError &) {
         // Without a renewal the expired token is of no use to anyone.
         m_accessToken.clear();
-        return;
     }
-    takeTokens(m_request.responseText());
 }
 
 bool clsSkydrive::IsAuthoriseUserExist()

@@ -14,6 +14,7 @@ struct AppState;
 class SignIn;
 class UserPrompt;
 class clsFBCallback;
+struct RenewedTokens;
 
 // The program's link to SkyDrive: signs the user in inside the program (the
 // sign-in ends on the desktop redirect address, which carries the code),
@@ -63,7 +64,7 @@ public:
 private:
     bool SignInAndStore();
     void CheckPermissions();
-    void takeTokens(const QString &answer);
+    void takeTokens(const RenewedTokens &tokens);
     QString desktopRedirect() const;
 
     AppState &m_state;

@@ -1,6 +1,8 @@
 #include "uploader/GoogleUpload.h"
 
 #include "core/SettingsKeys.h"
+#include "webkit/TokenRenewal.h"
+#include "webkit/WebRequest.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -103,16 +105,19 @@ bool GoogleUpload::renew(const QueuedJob &job)
             QStringLiteral("Google Drive refused the sign-in and it cannot be renewed; sign in again");
         return false;
     }
-    const QByteArray body = "refresh_token=" + pct(refresh) + "&client_id=" + pct(m_config.clientId) +
-                            "&client_secret=" + pct(m_config.clientSecret) + "&grant_type=refresh_token";
-    const UploadAnswer answer =
-        exchangeUpload("POST", m_config.accounts + u"/o/oauth2/token",
-                       {{"Content-Type", "application/x-www-form-urlencoded"}}, body, m_timeoutMs);
-    const QString token = QJsonDocument::fromJson(answer.body).object().value(u"access_token").toString();
-    if (answer.status != 200 || token.isEmpty()) {
-        m_renewalFailure = answer.transportFailed
-                               ? answer.failure
-                               : QStringLiteral("Google refused to renew the sign-in; sign in again");
+    WebRequest request;
+    request.setTimeoutMs(m_timeoutMs);
+    RenewedTokens renewed;
+    try {
+        renewed =
+            renewGoogleToken(request, m_config.accounts, m_config.clientId, m_config.clientSecret, refresh);
+    } catch (const WebRequestError &e) {
+        m_renewalFailure = e.description();
+        return false;
+    }
+    const QString token = renewed.accessToken;
+    if (renewed.status != 200 || token.isEmpty()) {
+        m_renewalFailure = QStringLiteral("Google refused to renew the sign-in; sign in again");
         return false;
     }
     m_token = token;

@@ -1,6 +1,8 @@
 #include "uploader/LiveUpload.h"
 
 #include "core/SettingsKeys.h"
+#include "webkit/TokenRenewal.h"
+#include "webkit/WebRequest.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -70,16 +72,18 @@ bool LiveUpload::renew(const QueuedJob &job)
             QStringLiteral("The SkyDrive sign-in has expired and cannot be renewed; sign in again");
         return false;
     }
-    const QString address = m_config.login + u"/oauth20_token.srf?client_id=" + pct(m_config.clientId) +
-                            u"&redirect_uri=" + m_config.login + u"/oauth20_desktop.srf" +
-                            u"&grant_type=refresh_token&refresh_token=" + pct(refresh);
-    const UploadAnswer answer = exchangeUpload(
-        "GET", address, {{"Content-Type", "application/x-www-form-urlencoded"}}, {}, m_timeoutMs);
-    const QString token = QJsonDocument::fromJson(answer.body).object().value(u"access_token").toString();
-    if (answer.status != 200 || token.isEmpty()) {
-        m_renewalFailure = answer.transportFailed
-                               ? answer.failure
-                               : QStringLiteral("SkyDrive refused to renew the sign-in; sign in again");
+    WebRequest request;
+    request.setTimeoutMs(m_timeoutMs);
+    RenewedTokens renewed;
+    try {
+        renewed = renewLiveToken(request, m_config, refresh);
+    } catch (const WebRequestError &e) {
+        m_renewalFailure = e.description();
+        return false;
+    }
+    const QString token = renewed.accessToken;
+    if (renewed.status != 200 || token.isEmpty()) {
+        m_renewalFailure = QStringLiteral("SkyDrive refused to renew the sign-in; sign in again");
         return false;
     }
     m_token = token;

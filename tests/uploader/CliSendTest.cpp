@@ -2,8 +2,12 @@
 // background uploader started on demand, a line per photo.
 
 #include "cloudfolders/clsDropbox.h"
+#include "cloudfolders/clsGoogle.h"
+#include "core/SettingsKeys.h"
 #include "sandbox/services/DropboxContentService.h"
 #include "sandbox/services/DropboxService.h"
+#include "sandbox/services/GoogleService.h"
+#include "sandbox/services/GoogleUploadService.h"
 #include "support/SandboxWorld.h"
 
 #include <QBuffer>
@@ -95,6 +99,32 @@ TEST(CliSend, DropboxPhotosGoThroughTheUploaderIntoTheNamedFolderEachOnce)
     EXPECT_TRUE(queue.lines.at(0).startsWith(u"job\t"));
     EXPECT_TRUE(queue.lines.at(0).contains(u"\tDropbox\tended\t"));
     EXPECT_TRUE(queue.lines.at(1).startsWith(u"photo\t"));
+}
+
+// A sign-in made in the window may have left only its refresh token stored;
+// send renews the access token first, as every Google connector does.
+TEST(CliSend, GoogleGoesOnTheRefreshTokenAlone)
+{
+    SandboxWorld<GoogleService> w;
+    GoogleUploadService upload;
+    upload.install(w.server, w.store);
+    const ServiceConfig &c = w.config;
+    const QString services =
+        w.writeServicesFile({QStringLiteral("[Google]"), u"Accounts=" + c.google.accounts,
+                             u"Drive=" + c.google.drive, u"UserInfo=" + c.google.userInfo,
+                             u"ClientId=" + c.google.clientId, u"ClientSecret=" + c.google.clientSecret});
+    clsGoogle google(w.state(), w.config, w.signIn, w.prompt);
+    ASSERT_TRUE(google.CreateAccount());
+    SettingsStore(w.state().SettingsFile).write(QLatin1String(SettingsKey::GoogleAccessToken), {});
+    w.store.expireTokens(QStringLiteral("Google"));
+    const QString a = photo(w.env, QStringLiteral("in/a.png"), 1);
+
+    const CliRun run =
+        runCli({QStringLiteral("send"), QStringLiteral("google"), QStringLiteral("--services"), services, a});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.errors);
+    ASSERT_EQ(run.lines.size(), 1) << qPrintable(run.errors);
+    EXPECT_TRUE(run.lines.at(0).startsWith(u"sent\t")) << qPrintable(run.lines.at(0));
+    EXPECT_FALSE(w.stored(SettingsKey::GoogleAccessToken).isEmpty());
 }
 
 TEST(CliSend, WithoutAStoredSignInOrWithABadCommandNothingIsSent)
