@@ -6,7 +6,7 @@
 #include "cloudfolders/clsSkydrive.h"
 #include "cloudfolders/flows/CloudFolderFlow.h"
 #include "cloudfolders/ui/QtCloudClientNotices.h"
-#include "cloudfolders/ui/frmAlbums.h"
+#include "cloudfolders/ui/QtFolderChooser.h"
 #include "core/AppState.h"
 #include "core/ui/ShowFormModal.h"
 #include "core/ui/TrayIcon.h"
@@ -126,46 +126,42 @@ std::unique_ptr<QWidget> ProgramWiring::makeMainWindow(frmLoad &host)
 {
     auto window = std::make_unique<frmUploadTo>(m_state, m_prompt, m_shell, m_services);
     window->setExitHandler([&host] { host.Unload(); });
-    const auto plug = [&](Destination destination, std::unique_ptr<DestinationFlow> flow) {
+    const auto plug = [&](auto destination, std::unique_ptr<DestinationFlow> flow) {
         window->setFlow(destination, flow.get());
         m_flows.push_back(std::move(flow));
     };
-    plug(Destination::Zip, std::make_unique<ZipExport>(m_state, *window, m_prompt, m_shell));
+    const auto site = [this](Service service) { return describe(service).site(m_services); };
+    plug(LocalDestination::Zip, std::make_unique<ZipExport>(m_state, *window, m_prompt, m_shell));
     auto skype = std::make_unique<SkypeSender>(m_state, *window, m_prompt, m_shell);
     skype->setLocator(&m_skypeLocator);
-    plug(Destination::Skype, std::move(skype));
-    plug(Destination::Printer,
+    plug(LocalDestination::Skype, std::move(skype));
+    plug(LocalDestination::Printer,
          std::make_unique<PrintFlow>(m_state, *window, m_prompt, m_shell, m_services.lifePics,
                                      *m_printWindows, *m_localPrinter));
 
     m_facebook = std::make_unique<clsFacebook>(m_state, m_services, *m_signIn, m_prompt);
     const WebUploadParts web{m_state, *window, m_prompt, m_shell, *m_notices, *m_uploader};
-    plug(Destination::Facebook,
-         std::make_unique<FacebookFlow>(web, *m_facebook, *m_chooser, m_services.facebook.web));
-    plug(Destination::Flickr, std::make_unique<FlickrFlow>(
-                                  web,
-                                  [this]() -> std::unique_ptr<FlickrAccount> {
-                                      return std::make_unique<clsFlickr>(m_state, m_services, *m_signIn,
-                                                                         m_prompt);
-                                  },
-                                  m_services.flickr.site));
+    plug(Service::Facebook,
+         std::make_unique<FacebookFlow>(web, *m_facebook, *m_chooser, site(Service::Facebook)));
+    plug(Service::Flickr, std::make_unique<FlickrFlow>(
+                              web,
+                              [this]() -> std::unique_ptr<FlickrAccount> {
+                                  return std::make_unique<clsFlickr>(m_state, m_services, *m_signIn,
+                                                                     m_prompt);
+                              },
+                              site(Service::Flickr)));
 
     const SyncFolderLocator locator{[] { return GetDropboxFolder(); }, [] { return GetSkyDriveFolder(); },
                                     [this] { return GetGoogleDriveFolder(m_state); }};
     const CloudFolderFlow::Parts cloud{m_state,    *window,    m_prompt,    m_shell,
                                        *m_chooser, *m_notices, *m_uploader, locator};
-    plug(Destination::Dropbox,
-         std::make_unique<CloudFolderFlow>(CloudFolderFlow::Service::Dropbox, cloud,
-                                           connectorOf<clsDropbox>(m_state, m_services, *m_signIn, m_prompt),
-                                           m_services.dropbox.web));
-    plug(Destination::SkyDrive,
-         std::make_unique<CloudFolderFlow>(CloudFolderFlow::Service::SkyDrive, cloud,
-                                           connectorOf<clsSkydrive>(m_state, m_services, *m_signIn, m_prompt),
-                                           m_services.live.site));
-    plug(Destination::Google,
-         std::make_unique<CloudFolderFlow>(CloudFolderFlow::Service::Google, cloud,
-                                           connectorOf<clsGoogle>(m_state, m_services, *m_signIn, m_prompt),
-                                           m_services.google.site));
+    const auto cloudFlow = [&](Service service, auto makeConnector) {
+        plug(service,
+             std::make_unique<CloudFolderFlow>(service, cloud, std::move(makeConnector), site(service)));
+    };
+    cloudFlow(Service::Dropbox, connectorOf<clsDropbox>(m_state, m_services, *m_signIn, m_prompt));
+    cloudFlow(Service::SkyDrive, connectorOf<clsSkydrive>(m_state, m_services, *m_signIn, m_prompt));
+    cloudFlow(Service::Google, connectorOf<clsGoogle>(m_state, m_services, *m_signIn, m_prompt));
 
     window->setSettingsHandler([this, main = window.get()] { showSettings(main); });
     return window;
@@ -179,23 +175,23 @@ void ProgramWiring::showSettings(QWidget *mainWindow)
             main->ApplySkin();
     });
     // Each re-authorization signs in afresh once its stored keys are gone.
-    settings.setSignIn(frmSettings::Facebook, [this] {
+    settings.setSignIn(Service::Facebook, [this] {
         return m_facebook && m_facebook->CreateFacebookAccount() && m_facebook->IsAuthoriseUserExist();
     });
-    settings.setSignIn(frmSettings::Flickr, [this] {
+    settings.setSignIn(Service::Flickr, [this] {
         clsFlickr flickr(m_state, m_services, *m_signIn, m_prompt);
         flickr.CreateFlickrAccount();
         return !flickr.GetFlickrUserAuthCode().isEmpty();
     });
-    settings.setSignIn(frmSettings::Dropbox, [this] {
+    settings.setSignIn(Service::Dropbox, [this] {
         clsDropbox dropbox(m_state, m_services, *m_signIn, m_prompt);
         return dropbox.CreateAccount();
     });
-    settings.setSignIn(frmSettings::Google, [this] {
+    settings.setSignIn(Service::Google, [this] {
         clsGoogle google(m_state, m_services, *m_signIn, m_prompt);
         return google.CreateAccount();
     });
-    settings.setSignIn(frmSettings::SkyDrive, [this] {
+    settings.setSignIn(Service::SkyDrive, [this] {
         clsSkydrive skyDrive(m_state, m_services, *m_signIn, m_prompt);
         return skyDrive.CreateAccount();
     });

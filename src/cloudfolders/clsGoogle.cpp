@@ -102,7 +102,7 @@ bool clsGoogle::CreateAccount()
 bool clsGoogle::SignInAndStore()
 {
     SignInPage page;
-    page.module = SignInModule::Google;
+    page.service = Service::Google;
     page.actionUrl = m_config.google.accounts + u"/o/oauth2/auth?redirect_uri=" + text(kOutOfBand) +
                      u"&response_type=code&client_id=" + m_clientId + u"&approval_prompt=force&scope=" +
                      UrlEncode(QStringLiteral("https://www.googleapis.com/auth/drive")) + u'+' +

@@ -80,7 +80,7 @@ bool clsSkydrive::CreateAccount()
 bool clsSkydrive::SignInAndStore()
 {
     SignInPage page;
-    page.module = SignInModule::SkyDrive;
+    page.service = Service::SkyDrive;
     page.actionUrl = m_config.live.login + u"/oauth20_authorize.srf?client_id=" + m_config.live.clientId +
                      u"&redirect_uri=" + desktopRedirect() +
                      u"&scope=wl.offline_access,wl.skydrive_update&response_type=code&display=popup";

@@ -1,16 +1,13 @@
 #pragma once
 
-// The eight destinations, in the order of the main window's buttons.
-enum class Destination
+// The main window's destinations that are not online services, numbered by
+// their places among its eight buttons; each service's place is in its
+// descriptor.
+enum class LocalDestination
 {
-    Facebook,
-    Flickr,
-    Zip,
-    Printer,
-    SkyDrive,
-    Skype,
-    Dropbox,
-    Google
+    Zip = 2,
+    Printer = 3,
+    Skype = 5
 };
 
 // One destination's flow, run to its end when its button is pressed and the

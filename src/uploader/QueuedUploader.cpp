@@ -51,7 +51,7 @@ QStringList QueuedUploader::splitRemarksList(const QString &remarksList)
     return out;
 }
 
-QString QueuedUploader::queueJob(const QString &service, const QString &token, const QString &secret,
+QString QueuedUploader::queueJob(Service service, const QString &token, const QString &secret,
                                  const QString &photoList, const QString &remarksList, int uploadSize,
                                  const QString &target, const QString &privacy)
 {
@@ -131,32 +131,30 @@ bool QueuedUploader::resumePending()
 QString QueuedUploader::UploadToDropBox(const QString &accessToken, const QString &tokenSecret,
                                         const QString &photoList, int uploadSize, const QString &folder)
 {
-    return queueJob(QStringLiteral("Dropbox"), accessToken, tokenSecret, photoList, {}, uploadSize, folder,
-                    {});
+    return queueJob(Service::Dropbox, accessToken, tokenSecret, photoList, {}, uploadSize, folder, {});
 }
 
 QString QueuedUploader::UploadToGoogle(const QString &accessToken, const QString &photoList, int uploadSize,
                                        const QString &folder)
 {
-    return queueJob(QStringLiteral("Google"), accessToken, {}, photoList, {}, uploadSize, folder, {});
+    return queueJob(Service::Google, accessToken, {}, photoList, {}, uploadSize, folder, {});
 }
 
 QString QueuedUploader::UploadToSkydrive(const QString &accessToken, const QString &photoList, int uploadSize,
                                          const QString &folder)
 {
-    return queueJob(QStringLiteral("Live"), accessToken, {}, photoList, {}, uploadSize, folder, {});
+    return queueJob(Service::SkyDrive, accessToken, {}, photoList, {}, uploadSize, folder, {});
 }
 
 QString QueuedUploader::UploadToFacebook(const QString &accessToken, const QString &photoList,
                                          const QString &remarksList, int uploadSize, const QString &privacy,
                                          const QString &albumId)
 {
-    return queueJob(QStringLiteral("Facebook"), accessToken, {}, photoList, remarksList, uploadSize, albumId,
-                    privacy);
+    return queueJob(Service::Facebook, accessToken, {}, photoList, remarksList, uploadSize, albumId, privacy);
 }
 
 QString QueuedUploader::UploadToFlickr(const QString &token, const QString &photoList,
                                        const QString &remarksList, int uploadSize)
 {
-    return queueJob(QStringLiteral("Flickr"), token, {}, photoList, remarksList, uploadSize, {}, {});
+    return queueJob(Service::Flickr, token, {}, photoList, remarksList, uploadSize, {}, {});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "webkit/BackgroundUploader.h"
+#include "webkit/Service.h"
 
 #include <QString>
 #include <QStringList>
@@ -63,9 +64,9 @@ public:
     static QStringList splitRemarksList(const QString &remarksList);
 
 private:
-    QString queueJob(const QString &service, const QString &token, const QString &secret,
-                     const QString &photoList, const QString &remarksList, int uploadSize,
-                     const QString &target, const QString &privacy);
+    QString queueJob(Service service, const QString &token, const QString &secret, const QString &photoList,
+                     const QString &remarksList, int uploadSize, const QString &target,
+                     const QString &privacy);
     bool startUploader();
     UploadQueue &queue();
     QStringList keepCopies(const QString &folder, const QStringList &paths, int uploadSize) const;

@@ -14,10 +14,11 @@
 
 namespace {
 
-bool speaks(const QString &service)
+// Every service of the table has an upload here; a text this version does
+// not know is left for the uploader that does.
+bool speaks(const ServiceId &service)
 {
-    return service == u"Dropbox" || service == u"Flickr" || service == u"Google" || service == u"Live" ||
-           service == u"Facebook";
+    return service.service().has_value();
 }
 
 QString keyOf(const QueuedPhoto &photo)
@@ -32,7 +33,9 @@ UploadOutcome runOne(const ServiceConfig &config, int timeoutMs, const QueuedJob
     using Kind = UploadOutcome::Kind;
     const auto protocol = makeUploadProtocol(job.service, config, timeoutMs);
     if (!protocol)
-        return {Kind::PhotoRefused, {}, QStringLiteral("No upload to %1 is possible").arg(job.service)};
+        return {Kind::PhotoRefused,
+                {},
+                QStringLiteral("No upload to %1 is possible").arg(job.service.displayName())};
     protocol->setContext(context);
     if (verify) {
         const UploadOutcome found = protocol->findSent(job, photo);
@@ -136,7 +139,7 @@ void UploadEngine::pump()
                 waiting = true;
                 continue;
             }
-            if (m_perService.value(job.service) >= m_options.perService) {
+            if (m_perService.value(job.service.text()) >= m_options.perService) {
                 waiting = true;
                 break;
             }
@@ -156,7 +159,7 @@ void UploadEngine::pump()
 void UploadEngine::dispatch(const QueuedJob &job, const QueuedPhoto &photo, bool verify)
 {
     m_inFlight.insert(keyOf(photo));
-    ++m_perService[job.service];
+    ++m_perService[job.service.text()];
     const ServiceConfig config = m_config;
     const int timeoutMs = m_options.timeoutMs;
     const QString queuePath = m_queue.path();
@@ -173,7 +176,7 @@ void UploadEngine::settle(const QueuedJob &job, const QueuedPhoto &photo, const 
 {
     using Kind = UploadOutcome::Kind;
     m_inFlight.remove(keyOf(photo));
-    --m_perService[job.service];
+    --m_perService[job.service.text()];
 
     bool recorded = true;
     switch (outcome.kind) {

@@ -4,15 +4,6 @@
 
 namespace UploadTexts {
 
-QString serviceName(const QString &service)
-{
-    if (service == u"Google")
-        return QStringLiteral("Google Drive");
-    if (service == u"Live")
-        return QStringLiteral("SkyDrive");
-    return service;
-}
-
 QString status(const QList<JobSummary> &jobs)
 {
     QStringList lines;
@@ -23,14 +14,14 @@ QString status(const QList<JobSummary> &jobs)
         lines << QStringLiteral("Uploading %1 of %2 to %3")
                      .arg(current)
                      .arg(job.total)
-                     .arg(serviceName(job.service));
+                     .arg(job.service.displayName());
     }
     return lines.join(u'\n');
 }
 
 QString notice(const JobSummary &job)
 {
-    const QString service = serviceName(job.service);
+    const QString service = job.service.displayName();
     if (job.state == u"stopped") {
         const int left = job.total - job.sent - job.failed;
         QString reason = job.reason.trimmed();

@@ -20,8 +20,6 @@ public:
 
 // The texts, from the queue's job summaries.
 namespace UploadTexts {
-// "Dropbox", "Flickr", "Google Drive", "SkyDrive", "Facebook".
-QString serviceName(const QString &service);
 // One line per running job: "Uploading 23 of 100 to Dropbox".
 QString status(const QList<JobSummary> &jobs);
 // What the user is told when a job has ended or stopped; names the failures.

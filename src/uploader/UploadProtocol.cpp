@@ -29,19 +29,23 @@ int retryAfterSeconds(const QByteArray &value)
 
 } // namespace
 
-std::unique_ptr<UploadProtocol> makeUploadProtocol(const QString &service, const ServiceConfig &config,
+std::unique_ptr<UploadProtocol> makeUploadProtocol(const ServiceId &service, const ServiceConfig &config,
                                                    int timeoutMs)
 {
-    if (service == u"Dropbox")
+    if (!service.service())
+        return nullptr;
+    switch (*service.service()) {
+    case Service::Dropbox:
         return std::make_unique<DropboxUpload>(config.dropbox, timeoutMs);
-    if (service == u"Flickr")
+    case Service::Flickr:
         return std::make_unique<FlickrUpload>(config.flickr, timeoutMs);
-    if (service == u"Google")
+    case Service::Google:
         return std::make_unique<GoogleUpload>(config.google, timeoutMs);
-    if (service == u"Live")
+    case Service::SkyDrive:
         return std::make_unique<LiveUpload>(config.live, timeoutMs);
-    if (service == u"Facebook")
+    case Service::Facebook:
         return std::make_unique<FacebookUpload>(config.facebook, timeoutMs);
+    }
     return nullptr;
 }
 

@@ -76,7 +76,7 @@ private:
 
 // The protocol for a job's service; null for a service this uploader does
 // not speak (yet).
-std::unique_ptr<UploadProtocol> makeUploadProtocol(const QString &service, const ServiceConfig &config,
+std::unique_ptr<UploadProtocol> makeUploadProtocol(const ServiceId &service, const ServiceConfig &config,
                                                    int timeoutMs);
 
 // How a plain HTTP answer is taken when the service's own error shape gave

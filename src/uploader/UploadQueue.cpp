@@ -39,7 +39,7 @@ QueuedJob jobFrom(const QSqlQuery &q)
 {
     QueuedJob j;
     j.id = q.value(0).toString();
-    j.service = q.value(1).toString();
+    j.service = ServiceId::fromText(q.value(1).toString());
     j.token = q.value(2).toString();
     j.tokenSecret = q.value(3).toString();
     j.uploadSize = q.value(4).toInt();
@@ -203,8 +203,8 @@ QString UploadQueue::addJob(const UploadJobSpec &spec)
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         if (!exec(QStringLiteral("INSERT INTO jobs(id, service, token, secret, size, target, privacy, state, "
                                  "created, sealed, touched) VALUES(?, ?, ?, ?, ?, ?, ?, 'open', ?, ?, ?)"),
-                  {id, spec.service, spec.token, spec.tokenSecret, spec.uploadSize, spec.target, spec.privacy,
-                   now, spec.open ? 0 : 1, now}))
+                  {id, spec.service.text(), spec.token, spec.tokenSecret, spec.uploadSize, spec.target,
+                   spec.privacy, now, spec.open ? 0 : 1, now}))
             return false;
         for (qsizetype i = 0; i < spec.photos.size(); ++i) {
             if (!exec(QStringLiteral("INSERT INTO photos(job, seq, path, remarks, prepared, state) "
@@ -215,7 +215,7 @@ QString UploadQueue::addJob(const UploadJobSpec &spec)
         return exec(QStringLiteral(
                         "UPDATE jobs SET token = ?, secret = ?, state = 'open', reason = '', announced = 0 "
                         "WHERE service = ? AND state = 'stopped'"),
-                    {spec.token, spec.tokenSecret, spec.service});
+                    {spec.token, spec.tokenSecret, spec.service.text()});
     });
     if (!stored)
         throw ToolkitError(ErrQueue, QStringLiteral("UploadQueue.addJob"),
@@ -384,7 +384,7 @@ QList<JobSummary> UploadQueue::summaries() const
     while (q.next()) {
         JobSummary s;
         s.id = q.value(0).toString();
-        s.service = q.value(1).toString();
+        s.service = ServiceId::fromText(q.value(1).toString());
         s.state = q.value(2).toString();
         s.reason = q.value(3).toString();
         s.announced = q.value(4).toBool();

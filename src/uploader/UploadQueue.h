@@ -1,5 +1,7 @@
 #pragma once
 
+#include "webkit/ServiceId.h"
+
 #include <QList>
 #include <QVariantList>
 
@@ -10,7 +12,7 @@
 // What Flazz hands the uploader for one click on a destination.
 struct UploadJobSpec
 {
-    QString service; // "Dropbox", "Flickr", ...
+    ServiceId service;
     QString token;
     QString tokenSecret; // OAuth 1.0 services only
     QStringList photos;  // paths, in photo-set order
@@ -30,7 +32,7 @@ struct UploadJobSpec
 struct QueuedJob
 {
     QString id;
-    QString service;
+    ServiceId service;
     QString token;
     QString tokenSecret;
     int uploadSize = 0;
@@ -59,7 +61,7 @@ struct QueuedPhoto
 struct JobSummary
 {
     QString id;
-    QString service;
+    ServiceId service;
     QString state;
     QString reason;
     int total = 0;

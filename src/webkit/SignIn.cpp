@@ -65,7 +65,7 @@ QString SignInPage::result(const QString &address, const QString &title) const
     // Only the page the sign-in was sent back to may hand over a token or a
     // code: one read from wherever else the browser was lured would sign
     // the program in to somebody else's account.
-    if (module == SignInModule::Google)
+    if (service == Service::Google)
         return !successUrl.isEmpty() && onSiteOf(address, successUrl) ? title : QString();
     return succeededAt(address) ? address : QString();
 }

@@ -1,19 +1,13 @@
 #pragma once
 
+#include "webkit/Service.h"
+
 #include <QString>
 #include <QStringList>
 
-// Which service a page sign-in belongs to; it picks the window's texts and
-// whether the result is the address the browser ended on or, for Google, the
-// title of the page it ended on.
-enum class SignInModule
-{
-    Facebook = 0,
-    Google = 1,
-    SkyDrive = 2
-};
-
-// A sign-in inside the program: the page to open first and the address
+// A sign-in inside the program: whose it is (which picks the window's texts,
+// and whether the result is the address the browser ended on or, for Google,
+// the title of the page it ended on), the page to open first and the address
 // prefixes that end it. An empty successUrl means no page ends the sign-in;
 // only the user can close the window.
 //
@@ -22,7 +16,7 @@ enum class SignInModule
 // a page that lured the browser elsewhere hands the connector nothing.
 struct SignInPage
 {
-    SignInModule module = SignInModule::Facebook;
+    Service service = Service::Facebook;
     QString actionUrl;
     QString successUrl;
     QString failedUrl;

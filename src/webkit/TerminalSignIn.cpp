@@ -23,7 +23,7 @@ void TerminalSignIn::note(const char *text)
 
 QString TerminalSignIn::browse(const SignInPage &page)
 {
-    note(page.module == SignInModule::Google
+    note(page.service == Service::Google
              ? "Open this address in a web browser and sign in; then type the title of the page it ends on "
                "(or paste its address) and press Enter:"
              : "Open this address in a web browser and sign in; then paste the address the browser ends on "
@@ -33,11 +33,11 @@ QString TerminalSignIn::browse(const SignInPage &page)
     if (!readLine(&line))
         return {};
     if (!line.startsWith(u"http", Qt::CaseInsensitive))
-        return page.module == SignInModule::Google ? line : QString();
+        return page.service == Service::Google ? line : QString();
     // Google's sign-in ends on a page whose title carries the code; a user
     // who copied the address of that page instead means the same thing.
     // Either way the address must be one the sign-in could have ended on.
-    if (page.module == SignInModule::Google) {
+    if (page.service == Service::Google) {
         if (page.result(line, line).isEmpty())
             return {};
         const QString code = QUrlQuery(QUrl(line)).queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);

@@ -132,7 +132,7 @@ bool clsFacebook::SignInWithBrowser()
         m_accessToken.clear();
         const QString success = m_config.facebook.loginPages + u"/connect/login_success.html";
         SignInPage page;
-        page.module = SignInModule::Facebook;
+        page.service = Service::Facebook;
         page.actionUrl = m_config.facebook.web + u"/dialog/oauth?client_id=" + m_appId + u"&redirect_uri=" +
                          success + u"&scope=" + text(kScope) + u"&response_type=token&display=popup";
         page.successUrl = success;

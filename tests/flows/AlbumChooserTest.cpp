@@ -46,34 +46,34 @@ TEST_F(AlbumChooserTest, ReservedFoldersHideAsEachServiceHidesThem)
                       {QStringLiteral("Download Images"), QStringLiteral("2")},
                       {QStringLiteral("moon"), QStringLiteral("3")}};
 
-    AlbumChooser dropboxLocal(env.state(), prompt, ChooserMode::Dropbox, local, &service);
+    AlbumChooser dropboxLocal(env.state(), prompt, Service::Dropbox, local, &service);
     dropboxLocal.load();
     EXPECT_EQ(texts(dropboxLocal.entries()),
               (QStringList{QStringLiteral(".hidden"), QStringLiteral("beach"), QStringLiteral("Zoo")}));
     EXPECT_EQ(dropboxLocal.entries().at(1).cargo, QDir(local).filePath(QStringLiteral("beach")));
 
-    AlbumChooser skyDriveLocal(env.state(), prompt, ChooserMode::SkyDrive, local, &service);
+    AlbumChooser skyDriveLocal(env.state(), prompt, Service::SkyDrive, local, &service);
     skyDriveLocal.load();
     EXPECT_EQ(skyDriveLocal.entries().size(), 5);
 
-    AlbumChooser skyDriveOnline(env.state(), prompt, ChooserMode::SkyDrive, {}, &service);
+    AlbumChooser skyDriveOnline(env.state(), prompt, Service::SkyDrive, {}, &service);
     skyDriveOnline.load();
     EXPECT_EQ(texts(skyDriveOnline.entries()), QStringList{QStringLiteral("moon")});
 
-    AlbumChooser googleOnline(env.state(), prompt, ChooserMode::Google, {}, &service);
+    AlbumChooser googleOnline(env.state(), prompt, Service::Google, {}, &service);
     googleOnline.load();
     EXPECT_EQ(googleOnline.entries().size(), 3);
 }
 
 TEST_F(AlbumChooserTest, FacebookAlwaysOffersTheDefaultAlbumAndAnEmptyFolderOnlyANewOne)
 {
-    AlbumChooser facebook(env.state(), prompt, ChooserMode::Facebook, {}, &service);
+    AlbumChooser facebook(env.state(), prompt, Service::Facebook, {}, &service);
     facebook.load();
     ASSERT_EQ(facebook.entries().size(), 1);
     EXPECT_EQ(facebook.entries().at(0).text, QStringLiteral(" --Default (Flazz)--"));
     EXPECT_EQ(facebook.ok(false, 0, {}), QStringLiteral("me"));
 
-    AlbumChooser empty(env.state(), prompt, ChooserMode::Google, syncFolder({}), &service);
+    AlbumChooser empty(env.state(), prompt, Service::Google, syncFolder({}), &service);
     empty.load();
     EXPECT_FALSE(empty.existingEnabled());
 }
@@ -83,7 +83,7 @@ TEST_F(AlbumChooserTest, OkAnswersPerModeAndStaysOpenWithoutANameOrAConnection)
     const QString local = syncFolder({QStringLiteral("beach")});
     service.listed = {{QStringLiteral("moon"), QStringLiteral("id-moon")}};
 
-    AlbumChooser dropbox(env.state(), prompt, ChooserMode::Dropbox, {}, &service);
+    AlbumChooser dropbox(env.state(), prompt, Service::Dropbox, {}, &service);
     dropbox.load();
     EXPECT_EQ(dropbox.ok(true, 0, dropbox.texts().placeholder), std::nullopt);
     EXPECT_EQ(dropbox.ok(true, 0, QStringLiteral("   ")), std::nullopt);
@@ -95,12 +95,12 @@ TEST_F(AlbumChooserTest, OkAnswersPerModeAndStaysOpenWithoutANameOrAConnection)
     EXPECT_EQ(service.created, QStringList{QStringLiteral("Été 2026")});
     EXPECT_EQ(dropbox.ok(false, 0, {}), QStringLiteral("id-moon"));
 
-    AlbumChooser skyDrive(env.state(), prompt, ChooserMode::SkyDrive, {}, &service);
+    AlbumChooser skyDrive(env.state(), prompt, Service::SkyDrive, {}, &service);
     skyDrive.load();
     EXPECT_EQ(skyDrive.ok(true, 0, QStringLiteral("New")), QStringLiteral("new-id"));
 
     // With the desktop client, nothing is made online and names travel.
-    AlbumChooser googleLocal(env.state(), prompt, ChooserMode::Google, local, &service);
+    AlbumChooser googleLocal(env.state(), prompt, Service::Google, local, &service);
     googleLocal.load();
     EXPECT_EQ(googleLocal.ok(true, 0, QStringLiteral("Fresh")), QStringLiteral("Fresh"));
     EXPECT_EQ(googleLocal.ok(false, 0, {}), QStringLiteral("beach"));

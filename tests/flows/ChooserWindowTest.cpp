@@ -23,13 +23,14 @@ TEST(ChooserWindow, ShowsTheListAndHandsOnTheChoiceUntilItIsAnswered)
                                     {QStringLiteral("moon"), QStringLiteral("id-2")}};
     std::vector<std::tuple<bool, int, QString>> asked;
     std::optional<QString> reply; // nothing: the window stays open
-    frmAlbums window(env.state(), ChooserMode::SkyDrive, folders, true,
+    frmAlbums window(env.state(), Service::SkyDrive, folders, true,
                      [&](bool createNew, int selected, const QString &name) {
                          asked.emplace_back(createNew, selected, name);
                          return reply;
                      });
     window.show();
     EXPECT_EQ(window.titleLabel()->text(), QStringLiteral("SkyDrive Albums"));
+    EXPECT_EQ(window.LoadAs(), 2);
     EXPECT_TRUE(window.rdoExisiting()->isChecked());
     EXPECT_EQ(window.uccboAlbum()->ListCount(), 2);
     EXPECT_EQ(window.uccboAlbum()->ListCargo(1), QStringLiteral("id-2"));
@@ -56,7 +57,7 @@ TEST(ChooserWindow, ShowsTheListAndHandsOnTheChoiceUntilItIsAnswered)
 TEST(ChooserWindow, AnEmptyListLeavesOnlyANewFolderAndCancelAnswersNothing)
 {
     TestEnvironment env;
-    frmAlbums window(env.state(), ChooserMode::Dropbox, {}, false,
+    frmAlbums window(env.state(), Service::Dropbox, {}, false,
                      [](bool, int, const QString &) { return std::optional<QString>(QStringLiteral("x")); });
     window.show();
     EXPECT_FALSE(window.rdoExisiting()->isEnabled());

@@ -30,7 +30,7 @@ protected:
     QString dropboxFolder, skyDriveFolder, googleFolder;
     QStringList lookups;
 
-    CloudFolderFlow flow(CloudFolderFlow::Service service)
+    CloudFolderFlow flow(Service service)
     {
         SyncFolderLocator locator{[this] { return lookups << QStringLiteral("dropbox"), dropboxFolder; },
                                   [this] { return lookups << QStringLiteral("skydrive"), skyDriveFolder; },
@@ -82,7 +82,7 @@ TEST_F(CloudFolderFlowTest, WithTheClientPhotosAreCopiedUnderFreeNamesIntoANewFo
     photo(QStringLiteral("two/a.jpg"), 2);
     photo(QStringLiteral("three/a.jpg"), 3);
 
-    flow(CloudFolderFlow::Service::Dropbox).run();
+    flow(Service::Dropbox).run();
 
     const QString destination = QDir(dropboxFolder).filePath(QStringLiteral("Trip"));
     EXPECT_EQ(
@@ -92,7 +92,7 @@ TEST_F(CloudFolderFlowTest, WithTheClientPhotosAreCopiedUnderFreeNamesIntoANewFo
     ASSERT_TRUE(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(original.readAll(), copy.readAll());
     EXPECT_EQ(window.value, 3);
-    EXPECT_EQ(chooser.mode, ChooserMode::Dropbox);
+    EXPECT_EQ(chooser.service, Service::Dropbox);
     EXPECT_EQ(chooser.syncFolder, dropboxFolder);
     EXPECT_EQ(prompt.callsOf(QStringLiteral("done")).size(), 1);
     EXPECT_EQ(shell.opened, QList<QString>{destination});
@@ -109,7 +109,7 @@ TEST_F(CloudFolderFlowTest, WithoutTheClientTheUploaderTakesThePhotosAndTheSiteO
     const QString a = photo(QStringLiteral("p/a.png"), 1);
     const QString b = photo(QStringLiteral("p/b.png"), 2);
 
-    flow(CloudFolderFlow::Service::Dropbox).run();
+    flow(Service::Dropbox).run();
 
     ASSERT_EQ(notices.plugins.size(), 1); // the Dropbox client is the one missing
     EXPECT_EQ(notices.plugins.at(0).skyDrive, skyDriveFolder);
@@ -128,7 +128,7 @@ TEST_F(CloudFolderFlowTest, WithoutTheClientTheUploaderTakesThePhotosAndTheSiteO
 TEST_F(CloudFolderFlowTest, WithThePromptOffOnlyTheOwnFolderIsLookedUp)
 {
     photo(QStringLiteral("p/a.png"), 1);
-    flow(CloudFolderFlow::Service::Google).run();
+    flow(Service::Google).run();
     EXPECT_EQ(lookups, QStringList{QStringLiteral("google")});
     ASSERT_EQ(uploader.calls.size(), 1);
     EXPECT_TRUE(uploader.calls.at(0).startsWith(u"UploadToGoogle|token|"));
@@ -140,7 +140,7 @@ TEST_F(CloudFolderFlowTest, FailedSignInOrCancelledChooserEndWithTheWindowBack)
 {
     photo(QStringLiteral("p/a.png"), 1);
     authorized = {false, false};
-    flow(CloudFolderFlow::Service::SkyDrive).run();
+    flow(Service::SkyDrive).run();
     ASSERT_NE(lastConnector, nullptr);
     const auto messages = prompt.callsOf(QStringLiteral("message"));
     ASSERT_EQ(messages.size(), 1);
@@ -150,14 +150,14 @@ TEST_F(CloudFolderFlowTest, FailedSignInOrCancelledChooserEndWithTheWindowBack)
 
     authorized = {false, true}; // signed in on the way
     chooser.answer.clear();
-    flow(CloudFolderFlow::Service::SkyDrive).run();
+    flow(Service::SkyDrive).run();
     EXPECT_EQ(chooser.shown, 1);
     EXPECT_TRUE(uploader.calls.isEmpty());
     EXPECT_TRUE(shell.opened.isEmpty());
     EXPECT_TRUE(window.enabledAtEnd());
 
     env.state().InternetAvailable = false;
-    flow(CloudFolderFlow::Service::SkyDrive).run();
+    flow(Service::SkyDrive).run();
     EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 1);
     EXPECT_EQ(chooser.shown, 1);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cloudfolders/CloudConnector.h"
-#include "cloudfolders/flows/AlbumChooser.h"
 #include "cloudfolders/flows/CloudClientNotices.h"
+#include "cloudfolders/flows/FolderChooser.h"
 #include "webkit/BackgroundUploader.h"
 
 #include <QList>
@@ -60,14 +60,14 @@ class FakeChooser : public FolderChooser
 public:
     QString answer = QStringLiteral("Trip");
     int shown = 0;
-    ChooserMode mode = ChooserMode::Facebook;
+    Service service = Service::Facebook;
     QString syncFolder;
     AlbumSource *source = nullptr;
 
-    QString chooseAlbum(ChooserMode m, const QString &folder, AlbumSource *s) override
+    QString chooseAlbum(Service asked, const QString &folder, AlbumSource *s) override
     {
         ++shown;
-        mode = m;
+        service = asked;
         syncFolder = folder;
         source = s;
         return answer;

@@ -95,7 +95,7 @@ TEST_F(WebUploadFlowsTest, FacebookSendsPathsRemarksAndTheChosenAlbum)
     chooser.answer = QStringLiteral("me");
     FacebookFlow(parts, facebook, chooser, QStringLiteral("https://fb.example/")).run();
 
-    EXPECT_EQ(chooser.mode, ChooserMode::Facebook);
+    EXPECT_EQ(chooser.service, Service::Facebook);
     EXPECT_EQ(chooser.source, static_cast<AlbumSource *>(&facebook));
     ASSERT_EQ(uploader.calls.size(), 1);
     const QStringList call = uploader.calls.at(0).split(u'|');

@@ -104,11 +104,6 @@ protected:
 
 TEST_F(MainWindowTest, UploadSizeListMapsStoredSizesAndLoadsWithoutTheNote)
 {
-    EXPECT_EQ(frmUploadTo::uploadSizeIndex(0), 0);
-    EXPECT_EQ(frmUploadTo::uploadSizeIndex(1600), 1);
-    EXPECT_EQ(frmUploadTo::uploadSizeIndex(1024), 2);
-    EXPECT_EQ(frmUploadTo::uploadSizeIndex(800), 3);
-
     state().UploadSize = 1200;
     open();
     auto *list = control<QComboBox>("cboUploadSize");
@@ -216,10 +211,10 @@ TEST_F(MainWindowTest, AFlowThatThrowsEndsInAnErrorReportWithoutItsSecrets)
             QStringLiteral("Error transferring https://api.example/1/account/info?oauth_token=tok123"
                            "&oauth_signature=sig456 - server replied: Bearer abc789"));
     };
-    window->setFlow(Destination::Dropbox, &failing);
+    window->setFlow(Service::Dropbox, &failing);
     CountingFlow plain;
     plain.onRun = [] { throw std::runtime_error("out of disk space"); };
-    window->setFlow(Destination::Flickr, &plain);
+    window->setFlow(Service::Flickr, &plain);
 
     QTest::mouseClick(control<QToolButton>("btnDropbox"), Qt::LeftButton);
     QTest::mouseClick(control<QToolButton>("btnFlickr"), Qt::LeftButton);

@@ -219,31 +219,31 @@ TEST_F(SettingsWindowTest, CancelAndRightClickedCloseStoreNothing)
 
 TEST_F(SettingsWindowTest, ReauthorizeEmptiesExactlyItsKeysBeforeSigningIn)
 {
+    // By the index of each service's button.
     const std::map<int, QStringList> expected = {
-        {frmSettings::Facebook,
+        {0,
          {QString::fromLatin1(SettingsKey::FacebookID),
           QString::fromLatin1(SettingsKey::FacebookAccessToken)}},
-        {frmSettings::Flickr, {QString::fromLatin1(SettingsKey::FlickrAccessToken)}},
-        {frmSettings::SkyDrive,
+        {1, {QString::fromLatin1(SettingsKey::FlickrAccessToken)}},
+        {2,
          {QString::fromLatin1(SettingsKey::SkydriveRefreshToken),
           QString::fromLatin1(SettingsKey::SkydriveAccessToken)}},
-        {frmSettings::Google,
+        {3,
          {QString::fromLatin1(SettingsKey::GoogleRefreshToken),
           QString::fromLatin1(SettingsKey::GoogleAccessToken)}},
-        {frmSettings::Dropbox,
+        {4,
          {QString::fromLatin1(SettingsKey::DropBoxUid), QString::fromLatin1(SettingsKey::DropBoxToken),
           QString::fromLatin1(SettingsKey::DropBoxTokenSecret)}},
     };
     for (const auto &[service, keys] : expected) {
         SCOPED_TRACE(service);
-        EXPECT_EQ(frmSettings::authorizationKeys(frmSettings::Service(service)), keys);
         fillTokens();
         const auto before = tokens();
         auto window = open();
         std::map<QString, QString> seenAtSignIn;
-        for (int s = 0; s < frmSettings::ServiceCount; ++s)
-            window->setSignIn(frmSettings::Service(s), [&, s] {
-                EXPECT_EQ(s, service);
+        for (const ServiceDescriptor &each : serviceDescriptors())
+            window->setSignIn(each.service, [&, index = each.settingsRow] {
+                EXPECT_EQ(index, service);
                 seenAtSignIn = tokens();
                 return true;
             });
@@ -261,9 +261,9 @@ TEST_F(SettingsWindowTest, FailedSignInShows573AndLeavesOtherServicesAlone)
 {
     fillTokens();
     auto window = open();
-    window->setSignIn(frmSettings::Google, [] { return false; });
+    window->setSignIn(Service::Google, [] { return false; });
     const auto before = tokens();
-    window->btnRevoke_Click(frmSettings::Google);
+    window->btnRevoke_Click(3);
     ASSERT_EQ(prompt.calls.size(), 1);
     EXPECT_EQ(prompt.calls[0].text, QStringLiteral("Authorization process unsuccessful."));
     EXPECT_EQ(prompt.calls[0].title, QStringLiteral("Flazz"));
@@ -276,7 +276,7 @@ TEST_F(SettingsWindowTest, FailedSignInShows573AndLeavesOtherServicesAlone)
             EXPECT_EQ(after.at(key), before.at(key)) << qPrintable(key);
     }
     // A service the program has no sign-in for fails the same way.
-    window->btnRevoke_Click(frmSettings::Flickr);
+    window->btnRevoke_Click(1);
     EXPECT_EQ(prompt.calls.size(), 2);
     EXPECT_TRUE(store.readOr(QString::fromLatin1(SettingsKey::FlickrAccessToken)).isEmpty());
 }

@@ -19,7 +19,7 @@ namespace {
 UploadJobSpec spec(const QString &service, const QString &token, int photos)
 {
     UploadJobSpec s;
-    s.service = service;
+    s.service = ServiceId::fromText(service);
     s.token = token;
     for (int i = 0; i < photos; ++i)
         s.photos << QStringLiteral("/photos/p%1.jpg").arg(i);
@@ -69,6 +69,34 @@ TEST(UploadQueue, UnwritableQueueRaisesInTheCallingFlow)
     UploadQueue queue(env.path(QStringLiteral("blocker/Uploads.db")));
     EXPECT_FALSE(queue.isOpen());
     EXPECT_THROW(queue.addJob(spec(QStringLiteral("Dropbox"), QStringLiteral("t"), 1)), ToolkitError);
+}
+
+// Jobs name their service in text that outlives versions: SkyDrive's have
+// always said "Live", a remote of the rclone program is "rclone:NAME", and a
+// text this version does not know comes back as it was, for the one that does.
+TEST(UploadQueue, ServicesComeBackFromTheirStoredTexts)
+{
+    TestEnvironment env;
+    UploadQueue queue(env.path(QStringLiteral("data/Uploads.db")));
+    UploadJobSpec sky = spec({}, QStringLiteral("t"), 1);
+    sky.service = Service::SkyDrive;
+    UploadJobSpec remote = spec({}, QStringLiteral("t"), 1);
+    remote.service = ServiceId::rcloneRemote(QStringLiteral("holiday"));
+    const QString skyId = queue.addJob(sky);
+    const QString remoteId = queue.addJob(remote);
+    const QString laterId = queue.addJob(spec(QStringLiteral("Later"), QStringLiteral("t"), 1));
+
+    const ServiceId skyRead = UploadQueue(env.path(QStringLiteral("data/Uploads.db"))).job(skyId).service;
+    EXPECT_EQ(skyRead.text(), u"Live");
+    EXPECT_EQ(skyRead.service(), Service::SkyDrive);
+    EXPECT_EQ(skyRead.displayName(), u"SkyDrive");
+    const ServiceId remoteRead = queue.job(remoteId).service;
+    EXPECT_EQ(remoteRead.text(), u"rclone:holiday");
+    EXPECT_EQ(remoteRead.remote(), u"holiday");
+    EXPECT_FALSE(remoteRead.service());
+    const ServiceId laterRead = queue.job(laterId).service;
+    EXPECT_EQ(laterRead.text(), u"Later");
+    EXPECT_FALSE(laterRead.service());
 }
 
 // A job stopped for its token waits for a new sign-in to the same service;

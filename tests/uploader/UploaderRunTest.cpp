@@ -32,7 +32,7 @@ const QString kFlickrStore = QStringLiteral("FlickrUpload");
 UploadJobSpec job(const QString &service, const QStringList &photos, int size = 0)
 {
     UploadJobSpec s;
-    s.service = service;
+    s.service = ServiceId::fromText(service);
     s.token = service == kDropbox ? QString::fromLatin1(UploaderWorld::kDropboxToken)
                                   : QString::fromLatin1(UploaderWorld::kFlickrToken);
     s.tokenSecret = service == kDropbox ? QString::fromLatin1(UploaderWorld::kDropboxSecret) : QString();

@@ -177,7 +177,7 @@ protected:
                    const QStringList &remarks = {}, const QString &privacy = {})
     {
         UploadJobSpec spec;
-        spec.service = service;
+        spec.service = ServiceId::fromText(service);
         spec.token = service.toLower() + u"-token-1";
         spec.photos = paths;
         spec.remarks = remarks;
@@ -381,7 +381,7 @@ TEST_F(WebUploadTest, FacebookExpiredTokenStopsTheJobWithTheReasonAndKeepsItQueu
     // A new sign-in hands the stopped job its token, and the rest goes.
     seedToken(QStringLiteral("Facebook"), QStringLiteral("facebook-token-9"));
     UploadJobSpec again;
-    again.service = QStringLiteral("Facebook");
+    again.service = Service::Facebook;
     again.token = QStringLiteral("facebook-token-9");
     queue.addJob(again);
     runEngine();

@@ -10,7 +10,7 @@ namespace {
 SignInPage facebookPage()
 {
     SignInPage page;
-    page.module = SignInModule::Facebook;
+    page.service = Service::Facebook;
     page.actionUrl = s(u"https://www.fb.example/dialog/oauth?client_id=1");
     page.successUrl = s(u"http://www.fb.example/connect/login_success.html");
     page.failedUrl = s(u"http://www.fb.example/login_failure.html");
@@ -20,7 +20,7 @@ SignInPage facebookPage()
 SignInPage googlePage()
 {
     SignInPage page;
-    page.module = SignInModule::Google;
+    page.service = Service::Google;
     page.actionUrl = s(u"https://accounts.g.example/o/oauth2/auth?x");
     page.successUrl = s(u"https://accounts.g.example/o/oauth2/approval?");
     page.failedUrl = s(u"http://www.fb.example/login_failure.html");

@@ -43,8 +43,8 @@ TEST(QtSignIn, PageSignInsReturnWhereTheyEndedAndFacebookLeavesTheBusyWindowUp)
     signIn.setEndProgram([] { ADD_FAILURE() << "the program ended"; });
 
     allowOnceLoaded(QStringLiteral("/dialog/oauth"));
-    const QString facebook = signIn.browse(
-        {SignInModule::Facebook, pages.url("/dialog/oauth"), pages.successUrl(), pages.failedUrl()});
+    const QString facebook =
+        signIn.browse({Service::Facebook, pages.url("/dialog/oauth"), pages.successUrl(), pages.failedUrl()});
     EXPECT_EQ(facebook, pages.url("/CONNECT/Login_Success.html#access_token=tok1&expires_in=0"));
     EXPECT_FALSE(state.ModalFormOpen);
     ASSERT_NE(signIn.busyWindow(), nullptr);
@@ -55,8 +55,8 @@ TEST(QtSignIn, PageSignInsReturnWhereTheyEndedAndFacebookLeavesTheBusyWindowUp)
     EXPECT_EQ(signIn.busyWindow(), nullptr);
 
     allowOnceLoaded(QStringLiteral("/google/auth"));
-    const QString google = signIn.browse({SignInModule::Google, pages.url("/google/auth"),
-                                          pages.url("/o/oauth2/approval?"), pages.failedUrl()});
+    const QString google = signIn.browse(
+        {Service::Google, pages.url("/google/auth"), pages.url("/o/oauth2/approval?"), pages.failedUrl()});
     EXPECT_EQ(google, QStringLiteral("Success code=4/xyz"));
     EXPECT_EQ(signIn.busyWindow(), nullptr);
 }

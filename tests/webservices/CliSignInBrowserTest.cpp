@@ -50,7 +50,7 @@ protected:
 
     // Runs "signin SERVICE": the browser (a scripted one) walks the printed
     // address and the user types in where it ended.
-    Finished run(const QString &service, SignInModule module, const QString &success, const QString &failed,
+    Finished run(const QString &service, Service which, const QString &success, const QString &failed,
                  const QString &decision, const std::function<QString(QString)> &typed = {})
     {
         QProcess cli;
@@ -60,7 +60,7 @@ protected:
         ScriptedSignIn browser;
         browser.decisions = {decision};
         SignInPage page;
-        page.module = module;
+        page.service = which;
         page.actionUrl = address;
         page.successUrl = success;
         page.failedUrl = failed;
@@ -93,7 +93,7 @@ TEST_F(SignInCli, EachPageSignInEndsSignedInWithTheTokenStored)
 {
     const QString fbFailed = facebookServer.baseUrl() + u"/login_failure.html";
 
-    Finished fb = run(s(u"facebook"), SignInModule::Facebook,
+    Finished fb = run(s(u"facebook"), Service::Facebook,
                       facebookServer.baseUrl() + u"/connect/login_success.html", fbFailed, s(u"approve"));
     EXPECT_EQ(fb.exitCode, 0);
     EXPECT_TRUE(fb.lines.first().startsWith(facebookServer.baseUrl() + u"/dialog/oauth?client_id="));
@@ -101,14 +101,14 @@ TEST_F(SignInCli, EachPageSignInEndsSignedInWithTheTokenStored)
                                    s(FacebookService::AccountName));
     EXPECT_FALSE(stored(SettingsKey::FacebookAccessToken).isEmpty());
 
-    Finished g = run(s(u"google"), SignInModule::Google, googleServer.baseUrl() + u"/o/oauth2/approval?",
-                     fbFailed, s(u"approve"));
+    Finished g = run(s(u"google"), Service::Google, googleServer.baseUrl() + u"/o/oauth2/approval?", fbFailed,
+                     s(u"approve"));
     EXPECT_EQ(g.exitCode, 0);
     EXPECT_EQ(g.lines.last(),
               u"signed in\tgoogle\t" + s(GoogleService::AccountId) + u'\t' + s(GoogleService::AccountName));
     EXPECT_FALSE(stored(SettingsKey::GoogleRefreshToken).isEmpty());
 
-    Finished sky = run(s(u"skydrive"), SignInModule::SkyDrive, liveServer.baseUrl() + u"/oauth20_desktop.srf",
+    Finished sky = run(s(u"skydrive"), Service::SkyDrive, liveServer.baseUrl() + u"/oauth20_desktop.srf",
                        fbFailed, s(u"approve"));
     EXPECT_EQ(sky.exitCode, 0);
     EXPECT_EQ(sky.lines.last(), u"signed in\tskydrive\t" + s(LiveService::AccountId) + u'\t');
@@ -121,8 +121,8 @@ TEST_F(SignInCli, AGenuineTokenTypedBackFromAnotherSiteSignsNobodyIn)
     // service really issued.
     const QString success = facebookServer.baseUrl() + u"/connect/login_success.html";
     Finished lured =
-        run(s(u"facebook"), SignInModule::Facebook, success,
-            facebookServer.baseUrl() + u"/login_failure.html", s(u"approve"), [&](QString ended) {
+        run(s(u"facebook"), Service::Facebook, success, facebookServer.baseUrl() + u"/login_failure.html",
+            s(u"approve"), [&](QString ended) {
                 EXPECT_TRUE(ended.contains(u"#access_token="));
                 return ended.replace(facebookServer.baseUrl(), googleServer.baseUrl());
             });
@@ -133,7 +133,7 @@ TEST_F(SignInCli, AGenuineTokenTypedBackFromAnotherSiteSignsNobodyIn)
 TEST_F(SignInCli, ARefusalEndsWith1AndAStrangerWith2)
 {
     Finished refused =
-        run(s(u"facebook"), SignInModule::Facebook, facebookServer.baseUrl() + u"/connect/login_success.html",
+        run(s(u"facebook"), Service::Facebook, facebookServer.baseUrl() + u"/connect/login_success.html",
             facebookServer.baseUrl() + u"/login_failure.html", s(u"refuse"));
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(refused.lines.size(), 1); // only the address

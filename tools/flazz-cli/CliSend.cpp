@@ -10,6 +10,7 @@
 #include "cloudfolders/flows/CloudFolderFlow.h"
 #include "core/AppState.h"
 #include "core/DataInstall.h"
+#include "core/UploadSizes.h"
 #include "imaging/cGDIpToken.h"
 #include "photoset/AddProgress.h"
 #include "photoset/PhotoAdder.h"
@@ -19,6 +20,7 @@
 #include "platform/ShellFolders.h"
 #include "uploader/QueuedUploader.h"
 #include "uploader/UploadQueue.h"
+#include "webkit/Service.h"
 #include "webkit/ServiceConfig.h"
 #include "webkit/SignIn.h"
 #include "webkit/ToolkitError.h"
@@ -33,6 +35,7 @@
 #include <QTextStream>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -82,7 +85,8 @@ public:
 
 struct Options
 {
-    QString service;
+    QString named; // the SERVICE as given
+    std::optional<Service> service;
     QString folder;
     bool hasFolder = false;
     int size = 0;
@@ -108,11 +112,14 @@ QString parse(const QStringList &args, Options &options)
             options.hasFolder = true;
         } else if (arg == u"--size") {
             QString size;
-            if (!value(&size) || !QStringList{QStringLiteral("0"), QStringLiteral("800"),
-                                              QStringLiteral("1024"), QStringLiteral("1600")}
-                                      .contains(size))
+            bool number = false;
+            if (value(&size))
+                options.size = size.toInt(&number);
+            const auto offered = [&](const UploadSizeChoice &choice) {
+                return choice.pixels == options.size;
+            };
+            if (!number || std::none_of(kUploadSizes.begin(), kUploadSizes.end(), offered))
                 return QStringLiteral("--size takes 0, 800, 1024 or 1600");
-            options.size = size.toInt();
         } else if (arg == u"--description") {
             if (!value(&options.description))
                 return QStringLiteral("--description needs a text");
@@ -125,21 +132,19 @@ QString parse(const QStringList &args, Options &options)
             options.noWait = true;
         } else if (arg.startsWith(u"-")) {
             return u"unknown option " + arg;
-        } else if (options.service.isEmpty()) {
-            options.service = arg.toLower();
+        } else if (options.named.isEmpty()) {
+            options.named = arg.toLower();
+            options.service = serviceByCommandName(arg);
         } else {
             options.paths << QDir::cleanPath(QFileInfo(arg).absoluteFilePath());
         }
     }
-    static const QStringList services{QStringLiteral("facebook"), QStringLiteral("flickr"),
-                                      QStringLiteral("dropbox"), QStringLiteral("google"),
-                                      QStringLiteral("skydrive")};
-    if (!services.contains(options.service))
-        return options.service.isEmpty() ? QStringLiteral("no service named")
-                                         : u"unknown service " + options.service;
+    if (!options.service)
+        return options.named.isEmpty() ? QStringLiteral("no service named")
+                                       : u"unknown service " + options.named;
     if (options.paths.isEmpty())
         return QStringLiteral("no photos named");
-    if (options.service == u"flickr" && options.hasFolder)
+    if (options.service == Service::Flickr && options.hasFolder)
         return QStringLiteral("flickr takes no --folder");
     return {};
 }
@@ -179,7 +184,8 @@ bool follow(const QString &queuePath, const QString &id, QTextStream &out, QText
             const QList<QueuedPhoto> photos = queue.photos(id);
             for (const QueuedPhoto &photo : photos)
                 done += photo.state == u"sent" || photo.state == u"failed";
-            err << "\rUploading " << done << " of " << photos.size() << " to " << job.service << Qt::flush;
+            err << "\rUploading " << done << " of " << photos.size() << " to " << job.service.displayName()
+                << Qt::flush;
         }
     }
     if (terminal)
@@ -226,8 +232,8 @@ int cliSend(const QStringList &args)
     ConsolePrompt prompt(err);
     NoSignIn signIn;
     const auto notSignedIn = [&] {
-        err << "flazz-cli send: not signed in to " << options.service << "; run 'flazz-cli signin "
-            << options.service << "' first." << Qt::endl;
+        err << "flazz-cli send: not signed in to " << options.named << "; run 'flazz-cli signin "
+            << options.named << "' first." << Qt::endl;
         return 2;
     };
     const QString queuePath = UploadQueue::pathIn(state.DataFolder);
@@ -241,41 +247,38 @@ int cliSend(const QStringList &args)
     // Where the photos go is settled before any is added: a missing sign-in
     // or folder is told at once, and the uploader can send the first photos
     // while the rest are still being read.
+    const Service service = *options.service;
     UploadJobSpec spec;
+    spec.service = service;
     spec.uploadSize = state.UploadSize;
     QString syncDestination; // the desktop client's folder, when it is there
     try {
-        if (options.service == u"facebook") {
+        if (service == Service::Facebook) {
             clsFacebook facebook(state, config, signIn, prompt);
             if (!facebook.IsAuthoriseUserExist())
                 return notSignedIn();
-            spec.service = QStringLiteral("Facebook");
             spec.token = facebook.AccessToken();
             spec.target = options.hasFolder ? findOrCreate(facebook, options.folder) : QStringLiteral("me");
             spec.privacy = QStringLiteral("ALL_FRIENDS");
             if (spec.target.isEmpty())
                 return 1;
-        } else if (options.service == u"flickr") {
+        } else if (service == Service::Flickr) {
             clsFlickr flickr(state, config, signIn, prompt);
-            spec.service = QStringLiteral("Flickr");
             spec.token = flickr.GetFlickrUserAuthCode();
             if (spec.token.isEmpty() || !flickr.CheckFlickrUser(spec.token))
                 return notSignedIn();
         } else {
             std::unique_ptr<CloudConnector> connector;
             QString syncFolder;
-            if (options.service == u"dropbox") {
+            if (service == Service::Dropbox) {
                 connector = std::make_unique<clsDropbox>(state, config, signIn, prompt);
                 syncFolder = GetDropboxFolder();
-                spec.service = QStringLiteral("Dropbox");
-            } else if (options.service == u"google") {
+            } else if (service == Service::Google) {
                 connector = std::make_unique<clsGoogle>(state, config, signIn, prompt);
                 syncFolder = GetGoogleDriveFolder(state);
-                spec.service = QStringLiteral("Google");
             } else {
                 connector = std::make_unique<clsSkydrive>(state, config, signIn, prompt);
                 syncFolder = GetSkyDriveFolder();
-                spec.service = QStringLiteral("Live");
             }
             if (!connector->IsAuthoriseUserExist())
                 return notSignedIn();
@@ -285,13 +288,13 @@ int cliSend(const QStringList &args)
             } else {
                 if (options.hasFolder) {
                     spec.target = findOrCreate(*connector, options.folder);
-                    if (options.service == u"dropbox")
+                    if (service == Service::Dropbox)
                         spec.target = options.folder; // Dropbox names its folders by path
                     if (spec.target.isEmpty())
                         return 1;
                 }
                 spec.token = connector->AccessToken();
-                if (options.service == u"dropbox")
+                if (service == Service::Dropbox)
                     spec.tokenSecret = connector->AccessTokenSecret();
             }
         }
@@ -398,7 +401,7 @@ int cliQueue(const QStringList &args)
     for (const QString &jobState :
          {QStringLiteral("open"), QStringLiteral("stopped"), QStringLiteral("ended")}) {
         for (const QueuedJob &job : queue.jobs(jobState)) {
-            out << "job\t" << job.id << '\t' << job.service << '\t' << job.state << '\t' << job.reason
+            out << "job\t" << job.id << '\t' << job.service.text() << '\t' << job.state << '\t' << job.reason
                 << Qt::endl;
             for (const QueuedPhoto &photo : queue.photos(job.id))
                 out << "photo\t" << job.id << '\t' << photo.seq << '\t' << photo.state << '\t'

@@ -9,6 +9,7 @@
 #include "core/DataInstall.h"
 #include "core/UserPrompt.h"
 #include "platform/ShellFolders.h"
+#include "webkit/Service.h"
 #include "webkit/ServiceConfig.h"
 #include "webkit/TerminalSignIn.h"
 #include "webservices/clsFlickr.h"
@@ -66,16 +67,16 @@ SignInOutcome signInFlickr(SignInContext &c)
     return {ok, flickr.userId(), flickr.userName(), flickr.lastServiceError()};
 }
 
-struct Service
+struct TerminalService
 {
-    const char16_t *name;
+    Service service;
     SignInOutcome (*run)(SignInContext &);
 };
 
 // Add a service by adding its line here.
-constexpr Service kServices[] = {
-    {u"dropbox", signInDropbox},
-    {u"flickr", signInFlickr},
+constexpr TerminalService kServices[] = {
+    {Service::Dropbox, signInDropbox},
+    {Service::Flickr, signInFlickr},
 };
 
 } // namespace
@@ -85,10 +86,9 @@ int cliSignIn(const QStringList &args)
     // The services signed in inside the program's own browser window read
     // back where the browser ended; theirs is a sign-in of its own.
     for (const QString &arg : args) {
-        for (const char16_t *browserService : {u"facebook", u"google", u"skydrive"}) {
-            if (arg.compare(QString::fromUtf16(browserService), Qt::CaseInsensitive) == 0)
-                return cliSignInBrowser(args);
-        }
+        if (const std::optional<Service> named = serviceByCommandName(arg);
+            named && describe(*named).signInModule >= 0)
+            return cliSignInBrowser(args);
     }
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -114,10 +114,9 @@ int cliSignIn(const QStringList &args)
         }
         names << arg;
     }
-    const Service *service = nullptr;
-    for (const Service &candidate : kServices) {
-        if (names.size() == 1 &&
-            names.first().compare(QString::fromUtf16(candidate.name), Qt::CaseInsensitive) == 0)
+    const TerminalService *service = nullptr;
+    for (const TerminalService &candidate : kServices) {
+        if (names.size() == 1 && serviceByCommandName(names.first()) == candidate.service)
             service = &candidate;
     }
     if (!service) {
@@ -139,13 +138,14 @@ int cliSignIn(const QStringList &args)
     SignInContext context{state, *config, terminal, prompt};
 
     const SignInOutcome outcome = service->run(context);
+    const QString command = QString::fromUtf16(describe(service->service).commandName);
     if (outcome.signedIn) {
-        out << "signed in\t" << QString::fromUtf16(service->name) << '\t' << tsvField(outcome.account) << '\t'
-            << tsvField(outcome.name) << Qt::endl;
+        out << "signed in\t" << command << '\t' << tsvField(outcome.account) << '\t' << tsvField(outcome.name)
+            << Qt::endl;
         return 0;
     }
     if (!outcome.serviceMessage.isEmpty())
-        err << QString::fromUtf16(service->name) << ": " << outcome.serviceMessage << Qt::endl;
+        err << command << ": " << outcome.serviceMessage << Qt::endl;
     else if (prompt.messages() == 0)
         err << "flazz-cli signin: not signed in" << Qt::endl;
     return 1;

@@ -10,6 +10,7 @@
 #include "core/DataInstall.h"
 #include "core/UserPrompt.h"
 #include "platform/ShellFolders.h"
+#include "webkit/Service.h"
 #include "webkit/ServiceConfig.h"
 #include "webkit/TerminalSignIn.h"
 #include "webservices/clsFacebook.h"
@@ -63,13 +64,13 @@ int cliSignInBrowser(const QStringList &args)
             services << args.at(i);
         }
     }
-    const QStringList known = {QStringLiteral("facebook"), QStringLiteral("google"),
-                               QStringLiteral("skydrive")};
-    if (services.size() != 1 || !known.contains(services.first())) {
+    const std::optional<Service> named =
+        services.size() == 1 ? serviceByCommandName(services.first()) : std::nullopt;
+    if (!named || describe(*named).signInModule < 0) {
         err << kHelp;
         return 2;
     }
-    const QString service = services.first();
+    const QString service = QString::fromUtf16(describe(*named).commandName);
     const std::optional<ServiceConfig> configured = commandServices(args, "signin");
     if (!configured)
         return 2;
@@ -84,12 +85,12 @@ int cliSignInBrowser(const QStringList &args)
     bool signedIn = false;
     QString account, name;
     try {
-        if (service == u"facebook") {
+        if (*named == Service::Facebook) {
             clsFacebook facebook(state, config, signIn, prompt);
             signedIn = facebook.CreateFacebookAccount();
             account = facebook.FaceBookID();
             name = facebook.name();
-        } else if (service == u"google") {
+        } else if (*named == Service::Google) {
             clsGoogle google(state, config, signIn, prompt);
             signedIn = google.CreateAccount();
             account = google.GoogleID();

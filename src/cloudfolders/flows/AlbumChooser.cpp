@@ -18,25 +18,26 @@ bool isReserved(const QString &name)
 
 } // namespace
 
-ChooserTexts chooserTexts(ChooserMode mode)
+ChooserTexts chooserTexts(Service service)
 {
-    switch (mode) {
-    case ChooserMode::Dropbox:
+    switch (service) {
+    case Service::Dropbox:
         return {QStringLiteral("Dropbox Folders"),
                 QStringLiteral("You can Flazz Photos to existing or new Folders on Dropbox."),
                 QStringLiteral("Select Folder"), QStringLiteral("Create New Folder"),
                 QStringLiteral("Enter a Folder Name")};
-    case ChooserMode::SkyDrive:
+    case Service::SkyDrive:
         return {QStringLiteral("SkyDrive Albums"),
                 QStringLiteral("You can Flazz Photos to existing or new Folders on SkyDrive."),
                 QStringLiteral("Select Album"), QStringLiteral("Create New Album"),
                 QStringLiteral("Enter Album Name")};
-    case ChooserMode::Google:
+    case Service::Google:
         return {QStringLiteral("Google Drive Albums"),
                 QStringLiteral("You can Flazz Photos to existing or new Folders on Google Drive."),
                 QStringLiteral("Select Album"), QStringLiteral("Create New Album"),
                 QStringLiteral("Enter Album Name")};
-    case ChooserMode::Facebook:
+    case Service::Facebook:
+    case Service::Flickr:
         break;
     }
     return {QStringLiteral("Facebook Albums"),
@@ -47,9 +48,10 @@ ChooserTexts chooserTexts(ChooserMode mode)
             QStringLiteral("Enter Album Name")};
 }
 
-AlbumChooser::AlbumChooser(AppState &state, UserPrompt &prompt, ChooserMode mode, QString syncFolder,
+AlbumChooser::AlbumChooser(AppState &state, UserPrompt &prompt, Service service, QString syncFolder,
                            AlbumSource *source)
-    : m_state(state), m_prompt(prompt), m_mode(mode), m_syncFolder(std::move(syncFolder)), m_source(source)
+    : m_state(state), m_prompt(prompt), m_service(service), m_syncFolder(std::move(syncFolder)),
+      m_source(source)
 {
 }
 
@@ -81,8 +83,8 @@ void AlbumChooser::load()
     m_entries.clear();
     m_existingEnabled = true;
     const bool local = !m_syncFolder.trimmed().isEmpty();
-    switch (m_mode) {
-    case ChooserMode::Facebook: {
+    switch (m_service) {
+    case Service::Facebook: {
         static const QString defaultAlbum = QStringLiteral(" --Default (Flazz)--");
         m_entries.append({defaultAlbum, QStringLiteral("me")});
         if (m_source) {
@@ -94,20 +96,23 @@ void AlbumChooser::load()
         }
         break;
     }
-    case ChooserMode::Dropbox:
+    case Service::Dropbox:
         local ? addLocalFolders(true) : addOnline(true);
         break;
-    case ChooserMode::SkyDrive:
+    case Service::SkyDrive:
         local ? addLocalFolders(false) : addOnline(true);
         break;
-    case ChooserMode::Google:
+    case Service::Google:
         local ? addLocalFolders(false) : addOnline(false);
+        break;
+    case Service::Flickr: // no button opens it for Flickr: its albums as they are
+        addOnline(false);
         break;
     }
     std::stable_sort(m_entries.begin(), m_entries.end(), [](const AlbumEntry &a, const AlbumEntry &b) {
         return QString::compare(a.text, b.text, Qt::CaseInsensitive) < 0;
     });
-    if (m_mode != ChooserMode::Facebook && m_entries.isEmpty())
+    if (m_service != Service::Facebook && m_entries.isEmpty())
         m_existingEnabled = false;
 }
 
@@ -124,17 +129,18 @@ std::optional<QString> AlbumChooser::ok(bool createNew, int selected, const QStr
                                    MsgStyle::OkOnly | MsgStyle::Information, QStringLiteral("Flazz"));
             return std::nullopt;
         }
-        switch (m_mode) {
-        case ChooserMode::Facebook:
+        switch (m_service) {
+        case Service::Facebook:
+        case Service::Flickr:
             return m_source ? m_source->createAlbum(name) : QString();
-        case ChooserMode::Dropbox:
+        case Service::Dropbox:
             // The folder is named after what the user typed whether or not
             // the service made it: a local copy creates it itself.
             if (!local && m_source)
                 m_source->createAlbum(name);
             return name;
-        case ChooserMode::SkyDrive:
-        case ChooserMode::Google:
+        case Service::SkyDrive:
+        case Service::Google:
             if (local)
                 return name;
             return m_source ? m_source->createAlbum(name) : QString();
@@ -144,7 +150,7 @@ std::optional<QString> AlbumChooser::ok(bool createNew, int selected, const QStr
     if (selected < 0 || selected >= m_entries.size())
         return QString();
     const AlbumEntry &entry = m_entries.at(selected);
-    if (m_mode == ChooserMode::Facebook)
+    if (m_service == Service::Facebook)
         return entry.cargo;
     return local ? entry.text : entry.cargo;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cloudfolders/flows/ChooserMode.h"
+#include "cloudfolders/flows/ChooserTexts.h"
 #include "webkit/AlbumSource.h"
 
 #include <QList>
@@ -22,11 +22,11 @@ public:
     // client is missing. `source`: the service's connector, for the online
     // list and for creating; not owned, may be null when only the local list
     // is used.
-    AlbumChooser(AppState &state, UserPrompt &prompt, ChooserMode mode, QString syncFolder,
+    AlbumChooser(AppState &state, UserPrompt &prompt, Service service, QString syncFolder,
                  AlbumSource *source);
 
-    ChooserMode mode() const { return m_mode; }
-    ChooserTexts texts() const { return chooserTexts(m_mode); }
+    Service service() const { return m_service; }
+    ChooserTexts texts() const { return chooserTexts(m_service); }
 
     // Fills the list; sorted, with the first entry to be selected.
     void load();
@@ -46,18 +46,9 @@ private:
 
     AppState &m_state;
     UserPrompt &m_prompt;
-    ChooserMode m_mode;
+    Service m_service;
     QString m_syncFolder;
     AlbumSource *m_source;
     QList<AlbumEntry> m_entries;
     bool m_existingEnabled = true;
-};
-
-// The chooser as flows see it: shows it for `mode` and returns the answer,
-// empty when the user cancelled. frmAlbums implements it.
-class FolderChooser
-{
-public:
-    virtual ~FolderChooser() = default;
-    virtual QString chooseAlbum(ChooserMode mode, const QString &syncFolder, AlbumSource *source) = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "cloudfolders/CloudConnector.h"
 #include "cloudfolders/flows/CloudClientNotices.h"
+#include "cloudfolders/flows/FolderChooser.h"
 #include "cloudfolders/flows/UploadLists.h"
 #include "core/AppState.h"
 #include "core/MessageCatalog.h"
@@ -25,32 +26,10 @@ CloudFolderFlow::CloudFolderFlow(Service service, Parts parts,
 
 QString CloudFolderFlow::locate() const
 {
-    const std::function<QString()> *find = nullptr;
-    switch (m_service) {
-    case Service::Dropbox:
-        find = &m_parts.locator.dropbox;
-        break;
-    case Service::SkyDrive:
-        find = &m_parts.locator.skyDrive;
-        break;
-    case Service::Google:
-        find = &m_parts.locator.google;
-        break;
-    }
-    return (find && *find) ? (*find)() : QString();
-}
-
-ChooserMode CloudFolderFlow::chooserMode() const
-{
-    switch (m_service) {
-    case Service::Dropbox:
-        return ChooserMode::Dropbox;
-    case Service::SkyDrive:
-        return ChooserMode::SkyDrive;
-    case Service::Google:
-        break;
-    }
-    return ChooserMode::Google;
+    const std::function<QString()> &find = m_service == Service::Dropbox    ? m_parts.locator.dropbox
+                                           : m_service == Service::SkyDrive ? m_parts.locator.skyDrive
+                                                                            : m_parts.locator.google;
+    return find ? find() : QString();
 }
 
 void CloudFolderFlow::run()
@@ -94,7 +73,7 @@ void CloudFolderFlow::run()
     }
 
     const QString syncFolder = locate();
-    const QString chosen = m_parts.chooser.chooseAlbum(chooserMode(), syncFolder, connector.get());
+    const QString chosen = m_parts.chooser.chooseAlbum(m_service, syncFolder, connector.get());
     window.setWindowEnabled(true);
     if (chosen.isEmpty())
         return;
@@ -103,7 +82,7 @@ void CloudFolderFlow::run()
     window.setProgressValue(0);
     window.ShowProgressPanel(true);
     window.setUpdateCaption(QStringLiteral("Progress..."));
-    if (m_service != Service::Google)
+    if (describe(m_service).pleaseWait)
         window.setPbrCaption(QStringLiteral("Please wait..."));
 
     if (!syncFolder.trimmed().isEmpty()) {
@@ -186,6 +165,9 @@ void CloudFolderFlow::handToUploader(CloudConnector &connector, const QString &c
     case Service::Google:
         m_parts.uploader.UploadToGoogle(connector.AccessToken(), lists.photoList, state.UploadSize, chosen);
         break;
+    case Service::Facebook:
+    case Service::Flickr:
+        break; // not cloud folders: their own flows hand them over
     }
     if (state.UploadPromptEnabled)
         m_parts.notices.showUploadPrompt();

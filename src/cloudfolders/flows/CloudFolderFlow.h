@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cloudfolders/flows/AlbumChooser.h"
 #include "photoset/DestinationFlow.h"
+#include "webkit/Service.h"
 
 #include <QString>
 
@@ -12,6 +12,7 @@ struct AppState;
 class BackgroundUploader;
 class CloudClientNotices;
 class CloudConnector;
+class FolderChooser;
 class UploadWindow;
 class UserPrompt;
 namespace platform {
@@ -34,13 +35,6 @@ struct SyncFolderLocator
 class CloudFolderFlow : public DestinationFlow
 {
 public:
-    enum class Service
-    {
-        Dropbox,
-        SkyDrive,
-        Google
-    };
-
     struct Parts
     {
         AppState &state;
@@ -53,8 +47,9 @@ public:
         SyncFolderLocator locator;
     };
 
-    // `connector` makes a fresh connector for one run; `site` is the web site
-    // opened after a background upload.
+    // `service` is Dropbox, Google or SkyDrive; `connector` makes a fresh
+    // connector for one run; `site` is the web site opened after a
+    // background upload.
     CloudFolderFlow(Service service, Parts parts, std::function<std::unique_ptr<CloudConnector>()> connector,
                     QString site);
 
@@ -67,7 +62,6 @@ public:
 
 private:
     QString locate() const;
-    ChooserMode chooserMode() const;
     void copyLocally(const QString &syncFolder, const QString &chosen);
     void handToUploader(CloudConnector &connector, const QString &chosen);
 

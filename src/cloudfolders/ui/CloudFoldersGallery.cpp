@@ -39,10 +39,10 @@ void registerCloudFoldersWindows(Gallery &gallery)
     gallery.add(QStringLiteral("frmAlbums"), [](AppState &state) -> std::unique_ptr<QWidget> {
         const QList<AlbumEntry> albums{{QStringLiteral(" --Default (Flazz)--"), QStringLiteral("me")},
                                        {QStringLiteral("Holidays 2026"), QStringLiteral("1")}};
-        return std::make_unique<frmAlbums>(state, ChooserMode::Facebook, albums, true, nullptr);
+        return std::make_unique<frmAlbums>(state, Service::Facebook, albums, true, nullptr);
     });
     gallery.add(QStringLiteral("frmAlbums-Dropbox"), [](AppState &state) -> std::unique_ptr<QWidget> {
-        return std::make_unique<frmAlbums>(state, ChooserMode::Dropbox, QList<AlbumEntry>{}, false, nullptr);
+        return std::make_unique<frmAlbums>(state, Service::Dropbox, QList<AlbumEntry>{}, false, nullptr);
     });
     // Drawn as the Dropbox button shows it: only Dropbox's client is missing.
     gallery.add(QStringLiteral("frmPluginsPrompt"), [](AppState &state) -> std::unique_ptr<QWidget> {

@@ -1,34 +1,31 @@
 #include "cloudfolders/ui/frmAlbums.h"
 
 #include "core/AppState.h"
-#include "core/ui/ShowFormModal.h"
 #include "core/ui/Twips.h"
-#include "core/ui/frmSck.h"
 #include "platform/ui/WindowTools.h"
 #include "unicodeinput/ui/ctlUnicodeCombo.h"
 #include "unicodeinput/ui/ctlUnicodeTextBox.h"
 
-#include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
-frmAlbums::frmAlbums(AppState &state, ChooserMode mode, const QList<AlbumEntry> &entries,
-                     bool existingEnabled, OkHandler ok, QWidget *parent)
-    : SkinnedDialog(state, parent), m_okHandler(std::move(ok)), m_help(new QLabel(this)),
+frmAlbums::frmAlbums(AppState &state, Service service, const QList<AlbumEntry> &entries, bool existingEnabled,
+                     OkHandler ok, QWidget *parent)
+    : SkinnedDialog(state, parent), m_service(service), m_okHandler(std::move(ok)), m_help(new QLabel(this)),
       m_existing(new QRadioButton(this)), m_new(new QRadioButton(this)), m_albums(new ctlUnicodeCombo(this)),
       m_name(new ctlUnicodeTextBox(this)), m_ok(new QPushButton(QStringLiteral("OK"), this)),
       m_cancel(new QPushButton(QStringLiteral("Cancel"), this))
 {
-    const ChooserTexts texts = chooserTexts(mode);
+    const ChooserTexts texts = chooserTexts(service);
     setObjectName(QStringLiteral("frmAlbums"));
     setWindowTitle(QStringLiteral("Flazz"));
     titleLabel()->setText(texts.title);
     const int width = twips(6600);
     const int margin = twips(300);
     // Dropbox's help is one line shorter, so everything below moves up.
-    const bool dropbox = mode == ChooserMode::Dropbox;
+    const bool dropbox = service == Service::Dropbox;
     const int helpHeight = dropbox ? twips(560) : twips(800);
     int y = TitleBarHeight + twips(150);
 
@@ -108,25 +105,4 @@ void frmAlbums::btnCancel_Click()
 {
     m_answer.clear();
     reject();
-}
-
-QString QtFolderChooser::chooseAlbum(ChooserMode mode, const QString &syncFolder, AlbumSource *source)
-{
-    AlbumChooser chooser(m_state, m_prompt, mode, syncFolder, source);
-    {
-        // Listing may ask the service; the busy window says so meanwhile.
-        frmSck busy(m_state, QApplication::activeWindow());
-        busy.SetMessage(frmSck::Busy);
-        busy.show();
-        QApplication::processEvents();
-        chooser.load();
-    }
-    frmAlbums window(
-        m_state, mode, chooser.entries(), chooser.existingEnabled(),
-        [&chooser](bool createNew, int selected, const QString &name) {
-            return chooser.ok(createNew, selected, name);
-        },
-        QApplication::activeWindow());
-    ShowFormModal(m_state, window);
-    return window.FBUploadAlbumID();
 }

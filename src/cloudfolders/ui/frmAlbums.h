@@ -9,7 +9,6 @@
 class QLabel;
 class QPushButton;
 class QRadioButton;
-class UserPrompt;
 class ctlUnicodeCombo;
 class ctlUnicodeTextBox;
 
@@ -24,10 +23,14 @@ public:
     using OkHandler =
         std::function<std::optional<QString>(bool createNew, int selected, const QString &name)>;
 
-    // Shows `entries` with the texts of `mode`; `existingEnabled` false
+    // Shows `entries` with the texts of `service`; `existingEnabled` false
     // leaves only "create new".
-    frmAlbums(AppState &state, ChooserMode mode, const QList<AlbumEntry> &entries, bool existingEnabled,
+    frmAlbums(AppState &state, Service service, const QList<AlbumEntry> &entries, bool existingEnabled,
               OkHandler ok, QWidget *parent = nullptr);
+
+    // The mode the window was opened in, numbered as its callers have
+    // always numbered it.
+    int LoadAs() const { return describe(m_service).chooserMode; }
 
     // The answer written by OK or Cancel; empty when cancelled.
     QString FBUploadAlbumID() const { return m_answer; }
@@ -41,6 +44,7 @@ public:
     ctlUnicodeTextBox *uctxtAlbum() const { return m_name; }
 
 private:
+    Service m_service;
     OkHandler m_okHandler;
     QLabel *m_help;
     QRadioButton *m_existing;
@@ -50,17 +54,4 @@ private:
     QPushButton *m_ok;
     QPushButton *m_cancel;
     QString m_answer;
-};
-
-// The chooser as the flows use it: loads the list behind the busy window,
-// then shows frmAlbums modally.
-class QtFolderChooser : public FolderChooser
-{
-public:
-    QtFolderChooser(AppState &state, UserPrompt &prompt) : m_state(state), m_prompt(prompt) {}
-    QString chooseAlbum(ChooserMode mode, const QString &syncFolder, AlbumSource *source) override;
-
-private:
-    AppState &m_state;
-    UserPrompt &m_prompt;
 };

@@ -5,6 +5,7 @@
 #include "core/FormatSize.h"
 #include "core/MessageCatalog.h"
 #include "core/Skin.h"
+#include "core/UploadSizes.h"
 #include "core/UserPrompt.h"
 #include "core/ui/SkinArt.h"
 #include "photoset/PhotoAdder.h"
@@ -35,6 +36,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kWidth = 780;
@@ -54,19 +57,6 @@ const QString kIntro = QStringLiteral(
 
 const QString kDescriptionPrompt =
     QStringLiteral("Description applies for Flazzing photos to Facebook and Flickr only");
-
-struct UploadSizeEntry
-{
-    const char *text;
-    int pixels;
-};
-
-constexpr UploadSizeEntry kUploadSizes[] = {
-    {"Original size (slowest upload)", 0},
-    {"Large: 1600 pixels", 1600},
-    {"Recommended: 1024 pixels", 1024},
-    {"Small: 800 pixels", 800},
-};
 
 QFont uiFont(int pixelSize, bool bold = false)
 {
@@ -133,19 +123,20 @@ QLabel *frmUploadTo::addLink(const QString &name, const QString &text, const QRe
     return link;
 }
 
-QToolButton *frmUploadTo::addDestinationButton(Destination destination, const QString &name,
-                                               const QString &toolTip, const QPoint &at)
+QToolButton *frmUploadTo::addDestinationButton(int place, const QString &name, const QString &toolTip)
 {
+    // Two rows of four across the right column.
+    const int step = 72 + (kRightWidth - 4 * 72) / 3;
     auto *button = new QToolButton(m_body);
     button->setObjectName(name);
     button->setToolTip(toolTip);
     button->setIcon(QIcon(QStringLiteral(":/flazz_photoset_ui/%1.svg").arg(name)));
     button->setIconSize(QSize(60, 60));
-    button->setGeometry(QRect(at, QSize(72, 72)));
+    button->setGeometry(QRect(QPoint(kRight + (place % 4) * step, 126 + (place / 4) * 86), QSize(72, 72)));
     button->setCursor(Qt::PointingHandCursor);
     button->setStyleSheet(kPictureButtonStyle);
-    connect(button, &QToolButton::clicked, this, [this, destination] { destination_Click(destination); });
-    m_destinationButtons[size_t(destination)] = button;
+    connect(button, &QToolButton::clicked, this, [this, place] { destination_Click(place); });
+    m_destinationButtons[size_t(place)] = button;
     return button;
 }
 
@@ -221,34 +212,29 @@ void frmUploadTo::buildControls()
     m_cboUploadSize->setGeometry(kLeft + 124, 442, kLeftWidth - 124, 26);
     {
         const QSignalBlocker quiet(m_cboUploadSize);
-        for (const UploadSizeEntry &entry : kUploadSizes)
-            m_cboUploadSize->addItem(QString::fromLatin1(entry.text), entry.pixels);
+        for (const UploadSizeChoice &size : kUploadSizes)
+            m_cboUploadSize->addItem(QString::fromUtf16(size.caption), size.pixels);
     }
     connect(m_cboUploadSize, &QComboBox::activated, this, &frmUploadTo::chooseUploadSize);
 
-    // Right column: where the photos go.
-    const int step = 72 + (kRightWidth - 4 * 72) / 3;
+    // Right column: where the photos go, made in their order so Tab follows it.
     struct Button
     {
-        Destination destination;
-        const char *name;
-        const char *toolTip;
+        int place;
+        QString name;
+        QString toolTip;
     };
-    const Button buttons[] = {
-        {Destination::Facebook, "btnFacebook", "Flazz to Facebook"},
-        {Destination::Flickr, "btnFlickr", "Flazz to Flickr"},
-        {Destination::Zip, "btnZip", "Zip"},
-        {Destination::Printer, "btnPrinter", "Print"},
-        {Destination::SkyDrive, "btnSkyDrive", "Flazz to Skydrive"},
-        {Destination::Skype, "btnSkype", "Share via Skype"},
-        {Destination::Dropbox, "btnDropbox", "Flazz to Dropbox"},
-        {Destination::Google, "btnGoogle", "Flazz to Google Drive"},
-    };
-    for (int i = 0; i < 8; ++i) {
-        const QPoint at(kRight + (i % 4) * step, 126 + (i / 4) * 86);
-        addDestinationButton(buttons[i].destination, QString::fromLatin1(buttons[i].name),
-                             QString::fromLatin1(buttons[i].toolTip), at);
-    }
+    QList<Button> buttons{
+        {int(LocalDestination::Zip), QStringLiteral("btnZip"), QStringLiteral("Zip")},
+        {int(LocalDestination::Printer), QStringLiteral("btnPrinter"), QStringLiteral("Print")},
+        {int(LocalDestination::Skype), QStringLiteral("btnSkype"), QStringLiteral("Share via Skype")}};
+    for (const ServiceDescriptor &service : serviceDescriptors())
+        buttons.append(
+            {service.button, QString::fromUtf16(service.buttonName), QString::fromUtf16(service.toolTip)});
+    std::sort(buttons.begin(), buttons.end(),
+              [](const Button &a, const Button &b) { return a.place < b.place; });
+    for (const Button &button : std::as_const(buttons))
+        addDestinationButton(button.place, button.name, button.toolTip);
 
     QLabel *note =
         addLabel(QStringLiteral("lblHCBottom"),
@@ -329,7 +315,12 @@ void frmUploadTo::buildProgressPanel()
     });
 }
 
-void frmUploadTo::setFlow(Destination destination, DestinationFlow *flow)
+void frmUploadTo::setFlow(Service service, DestinationFlow *flow)
+{
+    m_flows[size_t(describe(service).button)] = flow;
+}
+
+void frmUploadTo::setFlow(LocalDestination destination, DestinationFlow *flow)
 {
     m_flows[size_t(destination)] = flow;
 }
@@ -359,20 +350,6 @@ void frmUploadTo::setLinkColor(QLabel *link, const QColor &color)
     QPalette palette = link->palette();
     palette.setColor(QPalette::WindowText, color);
     link->setPalette(palette);
-}
-
-int frmUploadTo::uploadSizeIndex(int uploadSize)
-{
-    switch (uploadSize) {
-    case 0:
-        return 0;
-    case 1600:
-        return 1;
-    case 1024:
-        return 2;
-    default:
-        return 3;
-    }
 }
 
 void frmUploadTo::selectUploadSize()
@@ -518,18 +495,18 @@ void frmUploadTo::btnSettings_Click()
     selectUploadSize();
 }
 
-void frmUploadTo::destination_Click(Destination destination)
+void frmUploadTo::destination_Click(int place)
 {
     if (photoCount() == 0) {
         funcMessageDisplay(m_state, m_ui, MessageNo::EmptyPhotoSet);
         return;
     }
-    DestinationFlow *flow = m_flows[size_t(destination)];
+    DestinationFlow *flow = m_flows[size_t(place)];
     if (!flow)
         return;
     // The flows' error trap: whatever a flow lets escape becomes an error
     // report, never an exception leaving a Qt slot.
-    const QString procedure = m_destinationButtons[size_t(destination)]->objectName() + u"_Click";
+    const QString procedure = m_destinationButtons[size_t(place)]->objectName() + u"_Click";
     try {
         flow->run();
     } catch (const ToolkitError &error) {

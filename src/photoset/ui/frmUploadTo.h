@@ -2,6 +2,7 @@
 
 #include "photoset/DestinationFlow.h"
 #include "photoset/UploadWindow.h"
+#include "webkit/Service.h"
 #include "webkit/ServiceConfig.h"
 
 #include <QObject>
@@ -43,7 +44,8 @@ public:
 
     // The flow a destination button runs once the photo set is not empty;
     // not owned. Without one the button stops after the empty-set check.
-    void setFlow(Destination destination, DestinationFlow *flow);
+    void setFlow(Service service, DestinationFlow *flow);
+    void setFlow(LocalDestination destination, DestinationFlow *flow);
     // Shows the Settings window modally (the start-up supplies it).
     void setSettingsHandler(std::function<void()> handler) { m_settingsHandler = std::move(handler); }
     // Ends the program after "Exit" was confirmed, from the event loop once
@@ -58,8 +60,6 @@ public:
     // Text and link colours and the background of the current skin.
     void ApplySkin();
 
-    // The upload-size entry that stands for `uploadSize` pixels.
-    static int uploadSizeIndex(int uploadSize);
     // Selects the entry for AppState::UploadSize without showing the note,
     // as at load and after the Settings window.
     void selectUploadSize();
@@ -75,7 +75,8 @@ public:
     void lblClearDesc_Click(Qt::MouseButton button);
     void lblLimitation_Click();
     void btnSettings_Click();
-    void destination_Click(Destination destination);
+    // The destination button at `place` (0 to 7, as the window lays them out).
+    void destination_Click(int place);
     // Items dropped on the drop zone (paths, or address texts).
     void picDropZone_Drop(const QStringList &items);
 
@@ -111,8 +112,7 @@ protected:
 private:
     void buildControls();
     void buildProgressPanel();
-    QToolButton *addDestinationButton(Destination destination, const QString &name, const QString &toolTip,
-                                      const QPoint &at);
+    QToolButton *addDestinationButton(int place, const QString &name, const QString &toolTip);
     QLabel *addLabel(const QString &name, const QString &text, const QRect &geometry);
     QLabel *addLink(const QString &name, const QString &text, const QRect &geometry);
     void refreshPhotoSet();

@@ -5,6 +5,7 @@
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "core/Skin.h"
+#include "core/UploadSizes.h"
 #include "core/UserPrompt.h"
 #include "core/Version.h"
 #include "core/app/Startup.h"
@@ -47,26 +48,8 @@ struct Entry
     int data;
 };
 
-constexpr Entry kUploadSizes[] = {{u"Original size (slowest upload)", 0},
-                                  {u"Large: 1600 pixels", 1600},
-                                  {u"Recommended: 1024 pixels", 1024},
-                                  {u"Small: 800 pixels", 800}};
 constexpr Entry kSkins[] = {{u"Blue", 1},  {u"Classic Grey", 0}, {u"Dark Grey", 5},
                             {u"Green", 4}, {u"Purple", 3},       {u"Red", 2}};
-
-int uploadSizeIndex(int uploadSize)
-{
-    switch (uploadSize) {
-    case 0:
-        return 0;
-    case 1600:
-        return 1;
-    case 1024:
-        return 2;
-    default:
-        return 3;
-    }
-}
 
 QLabel *text(const QString &content, QWidget *parent, const QRect &geometry, bool wrap = true)
 {
@@ -78,25 +61,6 @@ QLabel *text(const QString &content, QWidget *parent, const QRect &geometry, boo
 }
 
 } // namespace
-
-QStringList frmSettings::authorizationKeys(Service service)
-{
-    using namespace SettingsKey;
-    switch (service) {
-    case Facebook:
-        return {QString::fromLatin1(FacebookID), QString::fromLatin1(FacebookAccessToken)};
-    case Flickr:
-        return {QString::fromLatin1(FlickrAccessToken)};
-    case SkyDrive:
-        return {QString::fromLatin1(SkydriveRefreshToken), QString::fromLatin1(SkydriveAccessToken)};
-    case Google:
-        return {QString::fromLatin1(GoogleRefreshToken), QString::fromLatin1(GoogleAccessToken)};
-    case Dropbox:
-        return {QString::fromLatin1(DropBoxUid), QString::fromLatin1(DropBoxToken),
-                QString::fromLatin1(DropBoxTokenSecret)};
-    }
-    return {};
-}
 
 frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &shell, QString productSite,
                          QWidget *parent)
@@ -164,20 +128,18 @@ frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &s
              "For some reason, if the Service Authorization is lost or removed, you can re-authorize "
              "from here."),
          authPage, QRect(12, 36, kPageWidth - 24, 40));
-    const std::pair<Service, QString> rows[] = {{Dropbox, QStringLiteral("Dropbox:")},
-                                                {Google, QStringLiteral("Google Drive:")},
-                                                {SkyDrive, QStringLiteral("Skydrive:")},
-                                                {Flickr, QStringLiteral("Flickr:")},
-                                                {Facebook, QStringLiteral("Facebook:")}};
     y = 80;
-    for (const auto &[service, caption] : rows) {
-        text(caption, authPage, QRect(12, y + 5, 120, 20), false);
+    for (const Service service :
+         {Service::Dropbox, Service::Google, Service::SkyDrive, Service::Flickr, Service::Facebook}) {
+        const ServiceDescriptor &row = describe(service);
+        text(QString::fromUtf16(row.settingsLabel), authPage, QRect(12, y + 5, 120, 20), false);
         auto *button = new QPushButton(QStringLiteral("Authorize"), authPage);
-        button->setObjectName(QStringLiteral("btnRevoke%1").arg(int(service)));
+        button->setObjectName(QStringLiteral("btnRevoke%1").arg(row.settingsRow));
         skinButton(button);
         button->setGeometry(140, y, 100, 27);
-        connect(button, &QPushButton::clicked, this, [this, s = service] { btnRevoke_Click(s); });
-        m_btnRevoke[size_t(service)] = button;
+        connect(button, &QPushButton::clicked, this,
+                [this, index = row.settingsRow] { btnRevoke_Click(index); });
+        m_btnRevoke[size_t(row.settingsRow)] = button;
         y += 33;
     }
     m_pages[AuthorizationPage] = authPage;
@@ -259,8 +221,8 @@ void frmSettings::FillSettingsLists()
 {
     m_lblVersion->setText(QStringLiteral("Version: ") + u' ' + QString::fromLatin1(Version::Text));
     m_cboUploadSize->clear();
-    for (const Entry &entry : kUploadSizes)
-        m_cboUploadSize->addItem(QString::fromUtf16(entry.text), entry.data);
+    for (const UploadSizeChoice &size : kUploadSizes)
+        m_cboUploadSize->addItem(QString::fromUtf16(size.caption), size.pixels);
     m_cboUploadSize->setCurrentIndex(uploadSizeIndex(state().UploadSize));
     m_cboSkin->clear();
     for (const Entry &entry : kSkins)
@@ -313,15 +275,20 @@ void frmSettings::btnAction_Click()
 
 void frmSettings::btnRevoke_Click(int index)
 {
-    if (index < 0 || index >= ServiceCount)
+    const ServiceDescriptor *row = nullptr;
+    for (const ServiceDescriptor &service : serviceDescriptors()) {
+        if (service.settingsRow == index)
+            row = &service;
+    }
+    if (!row)
         return;
-    const auto service = Service(index);
     std::vector<std::pair<QString, QString>> emptied;
-    for (const QString &key : authorizationKeys(service))
+    for (const QString &key : row->authorizationKeyList())
         emptied.emplace_back(key, QString());
     // A settings file that does not load is left alone; the sign-in runs all the same.
     SettingsStore(state().SettingsFile).write(emptied);
-    const bool signedIn = m_signIns[size_t(index)] && m_signIns[size_t(index)]();
+    const std::function<bool()> &signIn = m_signIns[size_t(row->service)];
+    const bool signedIn = signIn && signIn();
     if (!signedIn)
         funcMessageDisplay(state(), m_prompt, MessageNo::AuthorizationUnsuccessful);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ui/SkinnedDialog.h"
+#include "webkit/Service.h"
 
 #include <QStringList>
 
@@ -25,17 +26,6 @@ class frmSettings : public SkinnedDialog
 {
     Q_OBJECT
 public:
-    // The services of the Authorization page, numbered as its buttons are.
-    enum Service
-    {
-        Facebook = 0,
-        Flickr = 1,
-        SkyDrive = 2,
-        Google = 3,
-        Dropbox = 4
-    };
-    static constexpr int ServiceCount = 5;
-
     // The menu's pages, numbered as its buttons are.
     enum Page
     {
@@ -53,14 +43,14 @@ public:
     // A fresh sign-in with `service`, run after its stored authorization
     // was emptied; returns whether it succeeded. Without one the button
     // only empties the keys and reports the failure.
-    void setSignIn(Service service, std::function<bool()> signIn) { m_signIns[service] = std::move(signIn); }
-
-    // The settings keys that hold a service's authorization, in the order
-    // they are emptied.
-    static QStringList authorizationKeys(Service service);
+    void setSignIn(Service service, std::function<bool()> signIn)
+    {
+        m_signIns[size_t(service)] = std::move(signIn);
+    }
 
     void btnMode_Click(int index);
     void btnAction_Click(); // OK
+    // `index` numbers the services as the Authorization page's buttons do.
     void btnRevoke_Click(int index);
 
     QComboBox *cboSkin() const { return m_cboSkin; }

@@ -51,7 +51,7 @@ QString QtSignIn::browse(const SignInPage &page)
     closeBusy();
     frmAuthBrowser window(m_state, m_config, m_shell, m_owner);
     window.setEndProgram(m_endProgram);
-    window.setModule(int(page.module));
+    window.setModule(describe(page.service).signInModule);
     window.setSuccessURL(page.successUrl);
     window.setFailedURL(page.failedUrl);
     window.setActionURL(page.actionUrl);
@@ -64,7 +64,7 @@ QString QtSignIn::browse(const SignInPage &page)
 
     // The Facebook account takes a few more requests after the last page;
     // the user sees that something is still going on.
-    if (window.endedByPage() && page.module == SignInModule::Facebook) {
+    if (window.endedByPage() && page.service == Service::Facebook) {
         m_busy = std::make_unique<frmSck>(m_state, m_owner);
         m_busy->SetMessage(frmSck::Busy);
         m_busy->show();

@@ -261,9 +261,10 @@ SignInPage frmAuthBrowser::page() const
 {
     SignInPage page;
     // Values other than the three services read as Facebook.
-    page.module = m_module == 1   ? SignInModule::Google
-                  : m_module == 2 ? SignInModule::SkyDrive
-                                  : SignInModule::Facebook;
+    for (const ServiceDescriptor &service : serviceDescriptors()) {
+        if (service.signInModule >= 0 && service.signInModule == m_module)
+            page.service = service.service;
+    }
     page.actionUrl = m_actionUrl;
     page.successUrl = m_successUrl;
     page.failedUrl = m_failedUrl;

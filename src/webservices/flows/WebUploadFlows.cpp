@@ -1,7 +1,7 @@
 #include "webservices/flows/WebUploadFlows.h"
 
-#include "cloudfolders/flows/AlbumChooser.h"
 #include "cloudfolders/flows/CloudClientNotices.h"
+#include "cloudfolders/flows/FolderChooser.h"
 #include "cloudfolders/flows/UploadLists.h"
 #include "core/AppState.h"
 #include "core/MessageCatalog.h"
@@ -94,7 +94,7 @@ void FacebookFlow::run()
         return;
     }
 
-    const QString album = m_chooser.chooseAlbum(ChooserMode::Facebook, {}, &m_facebook);
+    const QString album = m_chooser.chooseAlbum(Service::Facebook, {}, &m_facebook);
     window.setWindowEnabled(true);
     if (album.isEmpty())
         return;
