@@ -43,11 +43,11 @@ QString clsSkydrive::desktopRedirect() const
 
 void clsSkydrive::GetAuthUserInfoFromDB()
 {
-    if (!m_settings.read(key(SettingsKey::SkydriveAccessToken)))
+    if (!m_settings.read(key(SettingsKey::SkyDriveAccessToken)))
         return;
-    m_accessToken = m_settings.readOr(key(SettingsKey::SkydriveAccessToken));
-    m_authenticationToken = m_settings.readOr(key(SettingsKey::SkydriveAuthenticationToken));
-    m_refreshToken = m_settings.readOr(key(SettingsKey::SkydriveRefreshToken));
+    m_accessToken = m_settings.readOr(key(SettingsKey::SkyDriveAccessToken));
+    m_authenticationToken = m_settings.readOr(key(SettingsKey::SkyDriveAuthenticationToken));
+    m_refreshToken = m_settings.readOr(key(SettingsKey::SkyDriveRefreshToken));
 }
 
 void clsSkydrive::takeTokens(const RenewedTokens &tokens)
@@ -115,9 +115,9 @@ bool clsSkydrive::SignInAndStore()
     takeTokens(tokenAnswer(m_request));
     if (m_accessToken.isEmpty())
         return false;
-    m_settings.write({{key(SettingsKey::SkydriveAccessToken), m_accessToken},
-                      {key(SettingsKey::SkydriveAuthenticationToken), m_authenticationToken},
-                      {key(SettingsKey::SkydriveRefreshToken), m_refreshToken}});
+    m_settings.write({{key(SettingsKey::SkyDriveAccessToken), m_accessToken},
+                      {key(SettingsKey::SkyDriveAuthenticationToken), m_authenticationToken},
+                      {key(SettingsKey::SkyDriveRefreshToken), m_refreshToken}});
     return true;
 }
 
@@ -166,7 +166,7 @@ void clsSkydrive::RefeshToken()
 
 bool clsSkydrive::IsAuthoriseUserExist()
 {
-    if (m_settings.readOr(key(SettingsKey::SkydriveAccessToken)).isEmpty())
+    if (m_settings.readOr(key(SettingsKey::SkyDriveAccessToken)).isEmpty())
         return false;
     CheckPermissions();
     return m_authorized;

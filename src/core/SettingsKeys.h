@@ -20,9 +20,9 @@ inline constexpr char DropBoxTokenSecret[] = "//Settings//DropBox//oauth_token_s
 inline constexpr char GoogleAccessToken[] = "//Settings//Google//AccessToken";
 inline constexpr char GoogleRefreshToken[] = "//Settings//Google//RefreshToken";
 inline constexpr char GoogleID[] = "//Settings//Google//GoogleID";
-inline constexpr char SkydriveAccessToken[] = "//Settings//Skydrive//access_token";
-inline constexpr char SkydriveAuthenticationToken[] = "//Settings//Skydrive//authentication_token";
-inline constexpr char SkydriveRefreshToken[] = "//Settings//Skydrive//refresh_token";
+inline constexpr char SkyDriveAccessToken[] = "//Settings//Skydrive//access_token";
+inline constexpr char SkyDriveAuthenticationToken[] = "//Settings//Skydrive//authentication_token";
+inline constexpr char SkyDriveRefreshToken[] = "//Settings//Skydrive//refresh_token";
 // Photos the background uploader sends at once to each service (1 to 16;
 // absent or anything else: its default).
 inline constexpr char UploadConnections[] = "//Settings//Uploader//Connections";

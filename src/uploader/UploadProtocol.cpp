@@ -4,7 +4,7 @@
 #include "uploader/FacebookUpload.h"
 #include "uploader/FlickrUpload.h"
 #include "uploader/GoogleUpload.h"
-#include "uploader/LiveUpload.h"
+#include "uploader/SkyDriveUpload.h"
 #include "webkit/ServiceConfig.h"
 
 #include <QDateTime>
@@ -42,7 +42,7 @@ std::unique_ptr<UploadProtocol> makeUploadProtocol(const ServiceId &service, con
     case Service::Google:
         return std::make_unique<GoogleUpload>(config.google, timeoutMs);
     case Service::SkyDrive:
-        return std::make_unique<LiveUpload>(config.live, timeoutMs);
+        return std::make_unique<SkyDriveUpload>(config.live, timeoutMs);
     case Service::Facebook:
         return std::make_unique<FacebookUpload>(config.facebook, timeoutMs);
     }

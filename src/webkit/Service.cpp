@@ -78,7 +78,7 @@ const std::array<ServiceDescriptor, ServiceCount> kServices{{
      .pleaseWait = true,
      .settingsRow = 2,
      .settingsLabel = u"Skydrive:",
-     .authorizationKeys = {SkydriveRefreshToken, SkydriveAccessToken, nullptr},
+     .authorizationKeys = {SkyDriveRefreshToken, SkyDriveAccessToken, nullptr},
      .site = [](const ServiceConfig &c) { return c.live.site; }},
 }};
 

@@ -31,8 +31,8 @@ TEST_F(SettingsStoreTest, InstalledFileHoldsEveryKey)
           SettingsKey::SkypePath, SettingsKey::LifePicsMail, SettingsKey::FacebookAccessToken,
           SettingsKey::FacebookID, SettingsKey::FlickrAccessToken, SettingsKey::DropBoxUid,
           SettingsKey::DropBoxToken, SettingsKey::DropBoxTokenSecret, SettingsKey::GoogleAccessToken,
-          SettingsKey::GoogleRefreshToken, SettingsKey::GoogleID, SettingsKey::SkydriveAccessToken,
-          SettingsKey::SkydriveAuthenticationToken, SettingsKey::SkydriveRefreshToken}) {
+          SettingsKey::GoogleRefreshToken, SettingsKey::GoogleID, SettingsKey::SkyDriveAccessToken,
+          SettingsKey::SkyDriveAuthenticationToken, SettingsKey::SkyDriveRefreshToken}) {
         EXPECT_TRUE(store.read(QString::fromLatin1(key)).has_value()) << key;
     }
 }

@@ -97,7 +97,7 @@ protected:
         SettingsStore(env.state().SettingsFile)
             .write(
                 {{QString::fromLatin1(SettingsKey::GoogleRefreshToken), QStringLiteral("1/google-refresh")},
-                 {QString::fromLatin1(SettingsKey::SkydriveRefreshToken),
+                 {QString::fromLatin1(SettingsKey::SkyDriveRefreshToken),
                   QStringLiteral("Cs-live-refresh")}});
 
         // The token calls belong to the sign-in stand-ins; these do what they do.

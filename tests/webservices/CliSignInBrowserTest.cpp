@@ -112,7 +112,7 @@ TEST_F(SignInCli, EachPageSignInEndsSignedInWithTheTokenStored)
                        fbFailed, s(u"approve"));
     EXPECT_EQ(sky.exitCode, 0);
     EXPECT_EQ(sky.lines.last(), u"signed in\tskydrive\t" + s(LiveService::AccountId) + u'\t');
-    EXPECT_FALSE(stored(SettingsKey::SkydriveAccessToken).isEmpty());
+    EXPECT_FALSE(stored(SettingsKey::SkyDriveAccessToken).isEmpty());
 }
 
 TEST_F(SignInCli, AGenuineTokenTypedBackFromAnotherSiteSignsNobodyIn)

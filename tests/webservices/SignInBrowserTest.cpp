@@ -39,7 +39,7 @@ void allowOnceLoaded(const QString &path)
     });
 }
 
-TEST(SignInBrowser, FacebookGoogleAndSkydriveSignInThroughTheRealWindow)
+TEST(SignInBrowser, FacebookGoogleAndSkyDriveSignInThroughTheRealWindow)
 {
     TestEnvironment env;
     SandboxStore store(env.path(s(u"sandbox")));
@@ -78,7 +78,7 @@ TEST(SignInBrowser, FacebookGoogleAndSkydriveSignInThroughTheRealWindow)
     clsSkydrive sky(env.state(), config, signIn, ui);
     allowOnceLoaded(s(u"/oauth20_authorize.srf"));
     EXPECT_TRUE(sky.CreateAccount());
-    EXPECT_EQ(stored(SettingsKey::SkydriveAccessToken), sky.AccessToken());
+    EXPECT_EQ(stored(SettingsKey::SkyDriveAccessToken), sky.AccessToken());
 
     EXPECT_TRUE(ui.calls.isEmpty());
     EXPECT_TRUE(shell.opened.isEmpty());

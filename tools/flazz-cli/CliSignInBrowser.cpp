@@ -96,9 +96,9 @@ int cliSignInBrowser(const QStringList &args)
             account = google.GoogleID();
             name = google.name();
         } else {
-            clsSkydrive skydrive(state, config, signIn, prompt);
-            signedIn = skydrive.CreateAccount();
-            account = liveUser(skydrive.AuthenticationToken());
+            clsSkydrive skyDrive(state, config, signIn, prompt);
+            signedIn = skyDrive.CreateAccount();
+            account = liveUser(skyDrive.AuthenticationToken());
         }
     } catch (const std::exception &e) {
         err << "flazz-cli signin: " << e.what() << Qt::endl;

@@ -11,10 +11,10 @@
 // the photo goes in beside it under a name the service chooses. An expired
 // token ("request_token_expired") is renewed once per call from the refresh
 // token the sign-in keeps in the settings.
-class LiveUpload : public UploadProtocol
+class SkyDriveUpload : public UploadProtocol
 {
 public:
-    LiveUpload(ServiceConfig::Live config, int timeoutMs);
+    SkyDriveUpload(ServiceConfig::Live config, int timeoutMs);
 
     UploadOutcome send(const QueuedJob &job, const QueuedPhoto &photo, const QString &fileName,
                        const QByteArray &bytes) override;

@@ -1,4 +1,4 @@
-#include "uploader/LiveUpload.h"
+#include "uploader/SkyDriveUpload.h"
 
 #include "core/SettingsKeys.h"
 #include "webkit/TokenRenewal.h"
@@ -33,13 +33,13 @@ QString errorCode(const UploadAnswer &answer)
 
 } // namespace
 
-LiveUpload::LiveUpload(ServiceConfig::Live config, int timeoutMs)
+SkyDriveUpload::SkyDriveUpload(ServiceConfig::Live config, int timeoutMs)
     : m_config(std::move(config)), m_timeoutMs(timeoutMs)
 {
 }
 
-UploadAnswer LiveUpload::call(const QueuedJob &job, const QByteArray &method, const QString &address,
-                              const QByteArray &body)
+UploadAnswer SkyDriveUpload::call(const QueuedJob &job, const QByteArray &method, const QString &address,
+                                  const QByteArray &body)
 {
     // The token goes last in the query, as the service's examples put it.
     const QChar glue = address.contains(u'?') ? u'&' : u'?';
@@ -55,7 +55,7 @@ UploadAnswer LiveUpload::call(const QueuedJob &job, const QByteArray &method, co
                           m_timeoutMs);
 }
 
-bool LiveUpload::renew(const QueuedJob &job)
+bool SkyDriveUpload::renew(const QueuedJob &job)
 {
     m_renewed = true;
     UploadContext *ctx = context();
@@ -66,7 +66,7 @@ bool LiveUpload::renew(const QueuedJob &job)
         m_token = current;
         return true;
     }
-    const QString refresh = ctx->setting(QString::fromLatin1(SettingsKey::SkydriveRefreshToken));
+    const QString refresh = ctx->setting(QString::fromLatin1(SettingsKey::SkyDriveRefreshToken));
     if (refresh.isEmpty()) {
         m_renewalFailure =
             QStringLiteral("The SkyDrive sign-in has expired and cannot be renewed; sign in again");
@@ -91,7 +91,7 @@ bool LiveUpload::renew(const QueuedJob &job)
     return true;
 }
 
-UploadOutcome LiveUpload::outcomeOf(const UploadAnswer &answer) const
+UploadOutcome SkyDriveUpload::outcomeOf(const UploadAnswer &answer) const
 {
     if (answer.transportFailed)
         return {Kind::Transient, {}, answer.failure};
@@ -108,8 +108,8 @@ UploadOutcome LiveUpload::outcomeOf(const UploadAnswer &answer) const
     return outcomeOfStatus(answer.status, answer.header("Retry-After"), message);
 }
 
-UploadOutcome LiveUpload::send(const QueuedJob &job, const QueuedPhoto &, const QString &fileName,
-                               const QByteArray &bytes)
+UploadOutcome SkyDriveUpload::send(const QueuedJob &job, const QueuedPhoto &, const QString &fileName,
+                                   const QByteArray &bytes)
 {
     m_token = context() ? context()->token(job) : job.token;
     const QString folder = job.target.isEmpty() ? QStringLiteral("me/skydrive") : job.target;
@@ -131,7 +131,7 @@ UploadOutcome LiveUpload::send(const QueuedJob &job, const QueuedPhoto &, const 
     return outcomeOf(answer);
 }
 
-UploadOutcome LiveUpload::lookUp(const QueuedJob &job, const QString &fileName, qint64 size)
+UploadOutcome SkyDriveUpload::lookUp(const QueuedJob &job, const QString &fileName, qint64 size)
 {
     const QString folder = job.target.isEmpty() ? QStringLiteral("me/skydrive") : job.target;
     const UploadAnswer answer =

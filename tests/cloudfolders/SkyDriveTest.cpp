@@ -18,7 +18,7 @@
 
 namespace {
 
-class SkydriveTest : public ::testing::Test, protected SandboxWorld<LiveService>
+class SkyDriveTest : public ::testing::Test, protected SandboxWorld<LiveService>
 {
 protected:
     std::unique_ptr<clsSkydrive> connector(SignIn &through)
@@ -30,7 +30,7 @@ protected:
     ScriptedUserPrompt &ui = prompt;
 };
 
-TEST_F(SkydriveTest, SignsInThroughTheDesktopRedirectAndChecksThePermissions)
+TEST_F(SkyDriveTest, SignsInThroughTheDesktopRedirectAndChecksThePermissions)
 {
     auto sky = connector();
     ASSERT_TRUE(sky->CreateAccount());
@@ -50,10 +50,10 @@ TEST_F(SkydriveTest, SignsInThroughTheDesktopRedirectAndChecksThePermissions)
                                        code + u"&grant_type=authorization_code")
                                           .toUtf8());
 
-    EXPECT_EQ(stored(SettingsKey::SkydriveAccessToken), sky->AccessToken());
+    EXPECT_EQ(stored(SettingsKey::SkyDriveAccessToken), sky->AccessToken());
     EXPECT_TRUE(sky->AccessToken().startsWith(u"EwB"));
-    EXPECT_EQ(stored(SettingsKey::SkydriveAuthenticationToken), sky->AuthenticationToken());
-    EXPECT_EQ(stored(SettingsKey::SkydriveRefreshToken), sky->RefreshToken());
+    EXPECT_EQ(stored(SettingsKey::SkyDriveAuthenticationToken), sky->AuthenticationToken());
+    EXPECT_EQ(stored(SettingsKey::SkyDriveRefreshToken), sky->RefreshToken());
 
     // The permissions check goes out with an empty content type.
     const QList<StandinRequest> permissions = requestsTo("/v5.0/me/permissions");
@@ -64,7 +64,7 @@ TEST_F(SkydriveTest, SignsInThroughTheDesktopRedirectAndChecksThePermissions)
     EXPECT_TRUE(connector()->IsAuthoriseUserExist());
 }
 
-TEST_F(SkydriveTest, TheCodeIsReadFromTheDecodedAddress)
+TEST_F(SkyDriveTest, TheCodeIsReadFromTheDecodedAddress)
 {
     EndingSignIn ending;
     const QString desktop = server.baseUrl() + u"/oauth20_desktop.srf";
@@ -80,7 +80,7 @@ TEST_F(SkydriveTest, TheCodeIsReadFromTheDecodedAddress)
     EXPECT_TRUE(ui.calls.isEmpty());
 }
 
-TEST_F(SkydriveTest, TheVerdictNeedsBothPermissions)
+TEST_F(SkyDriveTest, TheVerdictNeedsBothPermissions)
 {
     auto sky = connector();
     const struct
@@ -102,11 +102,11 @@ TEST_F(SkydriveTest, TheVerdictNeedsBothPermissions)
     }
 }
 
-TEST_F(SkydriveTest, WithheldSkydriveAccessIsNotAuthorized)
+TEST_F(SkyDriveTest, WithheldSkyDriveAccessIsNotAuthorized)
 {
     signIn.decisions = {s(u"approve:wl.offline_access")};
     EXPECT_FALSE(connector()->CreateAccount());
-    EXPECT_FALSE(stored(SettingsKey::SkydriveAccessToken).isEmpty());
+    EXPECT_FALSE(stored(SettingsKey::SkyDriveAccessToken).isEmpty());
     EXPECT_FALSE(connector()->IsAuthoriseUserExist());
 
     signIn.decisions = {s(u"refuse")};
@@ -114,11 +114,11 @@ TEST_F(SkydriveTest, WithheldSkydriveAccessIsNotAuthorized)
     EXPECT_TRUE(ui.calls.isEmpty());
 }
 
-TEST_F(SkydriveTest, AnExpiredTokenIsRenewedInMemoryOnly)
+TEST_F(SkyDriveTest, AnExpiredTokenIsRenewedInMemoryOnly)
 {
     ASSERT_TRUE(connector()->CreateAccount());
-    const QString expired = stored(SettingsKey::SkydriveAccessToken);
-    const QString refresh = stored(SettingsKey::SkydriveRefreshToken);
+    const QString expired = stored(SettingsKey::SkyDriveAccessToken);
+    const QString refresh = stored(SettingsKey::SkyDriveRefreshToken);
     // Expired the way a person trying it by hand would.
     EXPECT_EQ(store.expireTokens(s(u"Live")), 1);
     server.clearRequests();
@@ -132,7 +132,7 @@ TEST_F(SkydriveTest, AnExpiredTokenIsRenewedInMemoryOnly)
                u"/oauth20_desktop.srf&grant_type=refresh_token&refresh_token=" + refresh)
                   .toUtf8());
     EXPECT_NE(sky->AccessToken(), expired);
-    EXPECT_EQ(stored(SettingsKey::SkydriveAccessToken), expired);
+    EXPECT_EQ(stored(SettingsKey::SkyDriveAccessToken), expired);
 
     // The renewed token does the work, and the next connector, starting
     // from the stored expired one, renews again.
@@ -141,7 +141,7 @@ TEST_F(SkydriveTest, AnExpiredTokenIsRenewedInMemoryOnly)
     EXPECT_EQ(requestsTo("/oauth20_token.srf").size(), 2);
 }
 
-TEST_F(SkydriveTest, FoldersAreListedAndCreatedInThePhotosFolder)
+TEST_F(SkyDriveTest, FoldersAreListedAndCreatedInThePhotosFolder)
 {
     ASSERT_TRUE(connector()->CreateAccount());
     auto sky = connector();
@@ -160,7 +160,7 @@ TEST_F(SkydriveTest, FoldersAreListedAndCreatedInThePhotosFolder)
     EXPECT_TRUE(service.pageSection(store).contains(s(u"Été")));
 }
 
-TEST_F(SkydriveTest, OfflineNothingIsLoadedOrAsked)
+TEST_F(SkyDriveTest, OfflineNothingIsLoadedOrAsked)
 {
     ASSERT_TRUE(connector()->CreateAccount());
     server.clearRequests();
