@@ -23,8 +23,10 @@
 #include "webkit/ui/QtSignIn.h"
 #include "webservices/clsFacebook.h"
 #include "webservices/clsFlickr.h"
+#include "webservices/flows/FacebookFlow.h"
+#include "webservices/flows/FlickrFlow.h"
 #include "webservices/flows/PrintFlow.h"
-#include "webservices/flows/WebUploadFlows.h"
+#include "webservices/ui/QtLocalPrinter.h"
 #include "webservices/ui/QtPrintWindows.h"
 
 #include <QTimer>

@@ -13,7 +13,7 @@
 
 #include "imaging/cGDIpToken.h"
 #include "photoset/clsTray.h"
-#include "photoset/ui/frmSkypePath.h"
+#include "photoset/ui/QtSkypeLocator.h"
 
 #include <QApplication>
 

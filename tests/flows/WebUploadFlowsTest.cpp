@@ -1,4 +1,5 @@
-#include "webservices/flows/WebUploadFlows.h"
+#include "webservices/flows/FacebookFlow.h"
+#include "webservices/flows/FlickrFlow.h"
 
 #include "FlowFakes.h"
 #include "core/MessageCatalog.h"

@@ -8,6 +8,8 @@
 #include "support/RecordingShell.h"
 #include "support/RecordingUploadWindow.h"
 #include "webkit/WebRequest.h"
+#include "webservices/flows/LifePicsView.h"
+#include "webservices/flows/LocalPrinter.h"
 #include "webservices/flows/PrintFlow.h"
 #include "webservices/flows/PrintWindows.h"
 

@@ -7,6 +7,7 @@
 #include "support/RecordingShell.h"
 #include "support/RecordingUploadWindow.h"
 #include "webservices/flows/PrintFlow.h"
+#include "webservices/ui/QtLocalPrinter.h"
 #include "webservices/ui/QtPrintWindows.h"
 #include "webservices/ui/frmLifePics.h"
 #include "webservices/ui/frmPrinter.h"

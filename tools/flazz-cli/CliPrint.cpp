@@ -15,6 +15,8 @@
 #include "platform/Shell.h"
 #include "platform/ShellFolders.h"
 #include "webkit/ServiceConfig.h"
+#include "webservices/flows/LifePicsView.h"
+#include "webservices/flows/LocalPrinter.h"
 #include "webservices/flows/PhotoPrint.h"
 #include "webservices/flows/PrintFlow.h"
 #include "webservices/flows/PrintWindows.h"

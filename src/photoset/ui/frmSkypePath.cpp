@@ -1,11 +1,9 @@
 #include "photoset/ui/frmSkypePath.h"
 
 #include "core/ui/Gallery.h"
-#include "core/ui/ShowFormModal.h"
 #include "core/ui/Twips.h"
 #include "platform/ui/WindowTools.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 
@@ -48,13 +46,6 @@ void frmSkypePath::btnSkype_Click()
         return; // the window stays, so the user may look again or close it
     m_chosen = chosen;
     accept();
-}
-
-QString QtSkypeLocator::locateSkype(const FileDialogRequest &request)
-{
-    frmSkypePath window(m_state, &m_dialogs, request, QApplication::activeWindow());
-    ShowFormModal(m_state, window);
-    return window.chosenPath();
 }
 
 void registerSkypeLocatorWindow(Gallery &gallery)

@@ -37,18 +37,5 @@ private:
     QString m_chosen;
 };
 
-// The Skype locator as the Skype button meets it: this window, over the
-// active window, with `dialogs` opening its file dialog.
-class QtSkypeLocator : public SkypeLocator
-{
-public:
-    QtSkypeLocator(AppState &state, UserPrompt &dialogs) : m_state(state), m_dialogs(dialogs) {}
-    QString locateSkype(const FileDialogRequest &request) override;
-
-private:
-    AppState &m_state;
-    UserPrompt &m_dialogs;
-};
-
 // The gallery's drawing of this window.
 void registerSkypeLocatorWindow(Gallery &gallery);

@@ -10,6 +10,8 @@
 #include "photoset/clsTray.h"
 #include "platform/Shell.h"
 #include "webservices/clsLifePics.h"
+#include "webservices/flows/LifePicsView.h"
+#include "webservices/flows/LocalPrinter.h"
 #include "webservices/flows/PrintWindows.h"
 
 #include <QScopeGuard>

@@ -2,14 +2,9 @@
 
 #include "core/AppState.h"
 #include "core/ui/ShowFormModal.h"
-#include "webservices/flows/PhotoPrint.h"
 #include "webservices/flows/PrintFlow.h"
 #include "webservices/ui/frmLifePics.h"
 #include "webservices/ui/frmPrinter.h"
-
-#include <QPrintPreviewDialog>
-#include <QPrinter>
-#include <QtDebug>
 
 QtPrintWindows::QtPrintWindows(AppState &state, QString serviceName, QWidget *parent)
     : m_state(state), m_serviceName(std::move(serviceName)), m_parent(parent)
@@ -31,21 +26,4 @@ void QtPrintWindows::showLifePics(PrintFlow &flow)
 {
     frmLifePics window(m_state, &flow, m_serviceName, m_parent);
     ShowFormModal(m_state, window);
-}
-
-QtLocalPrinter::QtLocalPrinter(AppState &state, QWidget *parent) : m_state(state), m_parent(parent) {}
-
-void QtLocalPrinter::print(const QStringList &paths)
-{
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Flazz"));
-    printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-    QPrintPreviewDialog preview(&printer, m_parent);
-    preview.setWindowTitle(QStringLiteral("Print"));
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [paths](QPrinter *target) {
-        QString problem;
-        if (!PrintPhotos(*target, paths, &problem))
-            qWarning("Printing stopped: %s", qPrintable(problem));
-    });
-    ShowFormModal(m_state, preview);
 }

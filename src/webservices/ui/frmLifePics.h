@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/ui/SkinnedDialog.h"
-#include "webservices/flows/PrintWindows.h"
+#include "webservices/flows/LifePicsView.h"
 
 class LinkLabel;
 class PrintFlow;

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+struct AppState;
+class BackgroundUploader;
+class CloudClientNotices;
+class UploadWindow;
+class UserPrompt;
+struct UploadLists;
+namespace platform {
+class Shell;
+}
+
+// What the Facebook and Flickr buttons share: the main window, the user,
+// the notices and the background uploader.
+struct WebUploadParts
+{
+    AppState &state;
+    UploadWindow &window;
+    UserPrompt &prompt;
+    platform::Shell &shell;
+    CloudClientNotices &notices;
+    BackgroundUploader &uploader;
+};
+
+// The steps both buttons take alike.
+namespace WebUpload {
+// True when the photo set has photos; otherwise says so (message 65).
+bool hasPhotos(WebUploadParts &parts);
+// The progress panel, from 0 to `maximum`, saying "Please wait...".
+void showProgress(UploadWindow &window, int maximum);
+// The photo and remarks lists, one step of the bar per photo, as the window
+// expects to see them being gathered.
+UploadLists gatherLists(AppState &state, UploadWindow &window);
+// Hides the panel, tells the user the photos are on their way and opens `site`.
+void closeUpload(WebUploadParts &parts, const QString &site);
+} // namespace WebUpload
