@@ -73,9 +73,10 @@ private:
 // returns at once and emits completed() on this thread; a transport failure
 // then shows as failed() with status() 0.
 //
-// Headers go out in the order they were set (a header set to the empty text
-// is left out); a name or value with CR, LF or NUL, or a name that is not an
-// HTTP token, is refused by setRequestHeader with an InvalidRequest error.
+// Headers go out in the order they were set, one set to the empty text as an
+// empty header (a "blank" content type is still named); a name or value with
+// CR, LF or NUL, or a name that is not an HTTP token, is refused by
+// setRequestHeader with an InvalidRequest error.
 // Method names are compared without regard to case. A text body travels as
 // UTF-8, and the body's real byte count always replaces a "Content-Length"
 // the caller computed in characters. Only http and https addresses are

@@ -156,7 +156,6 @@ frmAuthBrowser::frmAuthBrowser(AppState &state, const ServiceConfig &config, pla
       m_imgRight(new QLabel(m_bottom)), m_label1(new QLabel(m_bottom)), m_label10(new QLabel(m_bottom)),
       m_closeTimer(new QTimer(this)), m_endProgram(endProgramAction(0))
 {
-    // frmInternetConnection looks for this window by name.
     setObjectName(QStringLiteral("frmAuthBrowser"));
     setWindowTitle(QStringLiteral("Authorize"));
     titleLabel()->setText(QStringLiteral("Authorize"));
