@@ -1,8 +1,6 @@
 #include "uploader/GoogleUpload.h"
 
 #include "core/SettingsKeys.h"
-#include "webkit/TokenRenewal.h"
-#include "webkit/WebRequest.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -65,7 +63,14 @@ QString fileIdOf(const UploadAnswer &answer)
 GoogleUpload::GoogleUpload(ServiceConfig::Google config, int timeoutMs, qint64 resumableAbove,
                            qint64 chunkBytes)
     : m_config(std::move(config)), m_timeoutMs(timeoutMs), m_resumableAbove(resumableAbove),
-      m_chunkBytes(qMax<qint64>(256 * 1024, chunkBytes / (256 * 1024) * (256 * 1024)))
+      m_chunkBytes(qMax<qint64>(256 * 1024, chunkBytes / (256 * 1024) * (256 * 1024))),
+      m_renewal(
+          Service::Google, SettingsKey::GoogleRefreshToken,
+          [config = m_config](WebRequest &request, const QString &refresh) {
+              return renewGoogleToken(request, config.accounts, config.clientId, config.clientSecret,
+                                      refresh);
+          },
+          timeoutMs)
 {
 }
 
@@ -79,50 +84,10 @@ UploadAnswer GoogleUpload::call(const QueuedJob &job, const QByteArray &method, 
 {
     headers.prepend({QByteArray("Authorization"), "Bearer " + m_token.toUtf8()});
     UploadAnswer answer = exchangeUpload(method, url, headers, body, m_timeoutMs);
-    if (answer.status != 401 || m_renewed || !renew(job))
+    if (answer.status != 401 || !m_renewal.renew(context(), job, m_token))
         return answer;
     headers.first().second = "Bearer " + m_token.toUtf8();
     return exchangeUpload(method, url, headers, body, m_timeoutMs);
-}
-
-bool GoogleUpload::renew(const QueuedJob &job)
-{
-    m_renewed = true;
-    UploadContext *ctx = context();
-    if (!ctx) {
-        m_renewalFailure = QStringLiteral("Google Drive refused the sign-in; sign in again");
-        return false;
-    }
-    // Another photo of the job may have renewed it meanwhile.
-    const QString current = ctx->token(job);
-    if (!current.isEmpty() && current != m_token) {
-        m_token = current;
-        return true;
-    }
-    const QString refresh = ctx->setting(QString::fromLatin1(SettingsKey::GoogleRefreshToken));
-    if (refresh.isEmpty()) {
-        m_renewalFailure =
-            QStringLiteral("Google Drive refused the sign-in and it cannot be renewed; sign in again");
-        return false;
-    }
-    WebRequest request;
-    request.setTimeoutMs(m_timeoutMs);
-    RenewedTokens renewed;
-    try {
-        renewed =
-            renewGoogleToken(request, m_config.accounts, m_config.clientId, m_config.clientSecret, refresh);
-    } catch (const WebRequestError &e) {
-        m_renewalFailure = e.description();
-        return false;
-    }
-    const QString token = renewed.accessToken;
-    if (renewed.status != 200 || token.isEmpty()) {
-        m_renewalFailure = QStringLiteral("Google refused to renew the sign-in; sign in again");
-        return false;
-    }
-    m_token = token;
-    ctx->keepToken(job, token);
-    return true;
 }
 
 QByteArray GoogleUpload::metadata(const QueuedJob &job, const QueuedPhoto &photo,
@@ -147,7 +112,7 @@ UploadOutcome GoogleUpload::outcomeOf(const UploadAnswer &answer) const
     const QString message = error.value(u"message").toString();
     const QString reason = error.value(u"errors").toArray().at(0).toObject().value(u"reason").toString();
     if (answer.status == 401)
-        return {Kind::JobRefused, {}, m_renewalFailure.isEmpty() ? message : m_renewalFailure};
+        return {Kind::JobRefused, {}, m_renewal.failure().isEmpty() ? message : m_renewal.failure()};
     if (answer.status == 403) {
         if (reason == u"userRateLimitExceeded" || reason == u"rateLimitExceeded")
             return outcomeOfStatus(429, answer.header("Retry-After"), message);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uploader/JobTokenRenewal.h"
 #include "uploader/UploadExchange.h"
 #include "uploader/UploadProtocol.h"
 #include "webkit/ServiceConfig.h"
@@ -32,7 +33,6 @@ public:
 private:
     UploadAnswer call(const QueuedJob &job, const QByteArray &method, const QString &url,
                       QList<std::pair<QByteArray, QByteArray>> headers, const QByteArray &body);
-    bool renew(const QueuedJob &job);
     UploadOutcome sendMultipart(const QueuedJob &job, const QueuedPhoto &photo, const QString &fileName,
                                 const QByteArray &bytes);
     UploadOutcome sendResumable(const QueuedJob &job, const QueuedPhoto &photo, const QString &fileName,
@@ -48,6 +48,5 @@ private:
     qint64 m_resumableAbove;
     qint64 m_chunkBytes;
     QString m_token;
-    bool m_renewed = false;
-    QString m_renewalFailure;
+    JobTokenRenewal m_renewal;
 };

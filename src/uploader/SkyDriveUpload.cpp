@@ -1,8 +1,6 @@
 #include "uploader/SkyDriveUpload.h"
 
 #include "core/SettingsKeys.h"
-#include "webkit/TokenRenewal.h"
-#include "webkit/WebRequest.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -34,7 +32,13 @@ QString errorCode(const UploadAnswer &answer)
 } // namespace
 
 SkyDriveUpload::SkyDriveUpload(ServiceConfig::Live config, int timeoutMs)
-    : m_config(std::move(config)), m_timeoutMs(timeoutMs)
+    : m_config(std::move(config)), m_timeoutMs(timeoutMs),
+      m_renewal(
+          Service::SkyDrive, SettingsKey::SkyDriveRefreshToken,
+          [config = m_config](WebRequest &request, const QString &refresh) {
+              return renewLiveToken(request, config, refresh);
+          },
+          timeoutMs)
 {
 }
 
@@ -49,46 +53,11 @@ UploadAnswer SkyDriveUpload::call(const QueuedJob &job, const QByteArray &method
             : QList<std::pair<QByteArray, QByteArray>>{};
     UploadAnswer answer =
         exchangeUpload(method, address + glue + u"access_token=" + pct(m_token), headers, body, m_timeoutMs);
-    if (answer.status != 401 || errorCode(answer) != u"request_token_expired" || m_renewed || !renew(job))
+    if (answer.status != 401 || errorCode(answer) != u"request_token_expired" ||
+        !m_renewal.renew(context(), job, m_token))
         return answer;
     return exchangeUpload(method, address + glue + u"access_token=" + pct(m_token), headers, body,
                           m_timeoutMs);
-}
-
-bool SkyDriveUpload::renew(const QueuedJob &job)
-{
-    m_renewed = true;
-    UploadContext *ctx = context();
-    if (!ctx)
-        return false;
-    const QString current = ctx->token(job);
-    if (!current.isEmpty() && current != m_token) {
-        m_token = current;
-        return true;
-    }
-    const QString refresh = ctx->setting(QString::fromLatin1(SettingsKey::SkyDriveRefreshToken));
-    if (refresh.isEmpty()) {
-        m_renewalFailure =
-            QStringLiteral("The SkyDrive sign-in has expired and cannot be renewed; sign in again");
-        return false;
-    }
-    WebRequest request;
-    request.setTimeoutMs(m_timeoutMs);
-    RenewedTokens renewed;
-    try {
-        renewed = renewLiveToken(request, m_config, refresh);
-    } catch (const WebRequestError &e) {
-        m_renewalFailure = e.description();
-        return false;
-    }
-    const QString token = renewed.accessToken;
-    if (renewed.status != 200 || token.isEmpty()) {
-        m_renewalFailure = QStringLiteral("SkyDrive refused to renew the sign-in; sign in again");
-        return false;
-    }
-    m_token = token;
-    ctx->keepToken(job, token);
-    return true;
 }
 
 UploadOutcome SkyDriveUpload::outcomeOf(const UploadAnswer &answer) const
@@ -99,8 +68,9 @@ UploadOutcome SkyDriveUpload::outcomeOf(const UploadAnswer &answer) const
     const QString code = error.value(u"code").toString();
     const QString message = error.value(u"message").toString();
     if (answer.status == 401) {
-        const QString why =
-            code == u"request_token_expired" && !m_renewalFailure.isEmpty() ? m_renewalFailure : message;
+        const QString why = code == u"request_token_expired" && !m_renewal.failure().isEmpty()
+                                ? m_renewal.failure()
+                                : message;
         return {Kind::JobRefused, {}, why};
     }
     if (answer.status == 403 && code == u"request_token_missing_scopes")

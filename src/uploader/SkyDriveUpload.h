@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uploader/JobTokenRenewal.h"
 #include "uploader/UploadExchange.h"
 #include "uploader/UploadProtocol.h"
 #include "webkit/ServiceConfig.h"
@@ -26,7 +27,6 @@ public:
 private:
     UploadAnswer call(const QueuedJob &job, const QByteArray &method, const QString &address,
                       const QByteArray &body);
-    bool renew(const QueuedJob &job);
     UploadOutcome outcomeOf(const UploadAnswer &answer) const;
     // The file of the folder that is this photo: named `fileName` or the
     // service's renamed copy of it, of `size` bytes.
@@ -35,6 +35,5 @@ private:
     ServiceConfig::Live m_config;
     int m_timeoutMs;
     QString m_token;
-    bool m_renewed = false;
-    QString m_renewalFailure;
+    JobTokenRenewal m_renewal;
 };
