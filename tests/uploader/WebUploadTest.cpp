@@ -179,8 +179,7 @@ protected:
         UploadJobSpec spec;
         spec.service = service;
         spec.token = service.toLower() + u"-token-1";
-        spec.photos = paths;
-        spec.remarks = remarks;
+        spec.items = uncheckedItems(paths, remarks);
         spec.target = target;
         spec.privacy = privacy;
         return queue.addJob(spec);
@@ -191,7 +190,7 @@ protected:
     {
         EngineOptions options;
         options.perService = 1; // one photo after the other, so "mid-job" is one place
-        options.timeoutMs = timeoutMs;
+        options.limits.silenceMs = timeoutMs;
         options.pollMs = 50;
         options.retry.baseMs = 20;
         options.settingsFile = env.state().SettingsFile;
@@ -255,7 +254,7 @@ TEST_F(WebUploadTest, DriveResumableUploadCutAt60PercentResumesWhereTheServiceSt
 
     {
         QueueUploadContext context(queue.path(), env.state().SettingsFile);
-        GoogleUpload upload(config.google, 10000, 256 * 1024, 256 * 1024);
+        GoogleUpload upload(config.google, UploadLimits{10000}, 256 * 1024, 256 * 1024);
         upload.setContext(&context);
         EXPECT_EQ(upload.send(job, photo, QStringLiteral("photo 1.jpg"), bytes).kind,
                   UploadOutcome::Kind::Transient);
@@ -266,7 +265,7 @@ TEST_F(WebUploadTest, DriveResumableUploadCutAt60PercentResumesWhereTheServiceSt
 
     // A new uploader: it asks the session where it stands and sends the rest.
     QueueUploadContext context(queue.path(), env.state().SettingsFile);
-    GoogleUpload upload(config.google, 10000, 256 * 1024, 256 * 1024);
+    GoogleUpload upload(config.google, UploadLimits{10000}, 256 * 1024, 256 * 1024);
     upload.setContext(&context);
     EXPECT_EQ(upload.findSent(job, photo).kind, UploadOutcome::Kind::NotFound);
     const UploadOutcome outcome = upload.send(job, photo, QStringLiteral("photo 1.jpg"), bytes);
@@ -302,7 +301,7 @@ TEST_F(WebUploadTest, DriveSessionIsNotResumedWhenItEndedOrTheBytesChanged)
     const QueuedPhoto photo = queue.photos(id).first();
     QueueUploadContext context(queue.path(), env.state().SettingsFile);
     auto attempt = [&](const QByteArray &what) {
-        GoogleUpload upload(config.google, 10000, 256 * 1024, 256 * 1024);
+        GoogleUpload upload(config.google, UploadLimits{10000}, 256 * 1024, 256 * 1024);
         upload.setContext(&context);
         return upload.send(job, photo, QStringLiteral("photo 1.jpg"), what).kind;
     };
@@ -476,7 +475,7 @@ TEST_F(WebUploadTest, FacebookPhotosThatCouldClaimTheSameArrivalAreSentAgainRath
         const QueuedJob job = queue.job(id);
         const QList<QueuedPhoto> both = queue.photos(id);
         QueueUploadContext context(queue.path(), env.state().SettingsFile);
-        FacebookUpload upload(config.facebook, 10000);
+        FacebookUpload upload(config.facebook, UploadLimits{10000});
         upload.setContext(&context);
         for (int i = 0; i < 2; ++i) {
             queue.markSending(id, i);
