@@ -291,6 +291,22 @@ TEST_F(WebUploadTest, DriveResumableUploadCutAt60PercentResumesWhereTheServiceSt
     EXPECT_TRUE(queue.note(id, 0).isEmpty());
 }
 
+// An answer that comes a byte a second never falls silent: the deadline,
+// which grows with the body, ends the attempt as a passing failure.
+TEST_F(WebUploadTest, AnUploadPastItsDeadlineFailsForNow)
+{
+    const QString id = addJob(QStringLiteral("Google"), photos(1), kDriveFolder);
+    StandinFaults drip;
+    drip.dripInterval = std::chrono::milliseconds(1000);
+    drip.count = 1;
+    googleServer.setFaults("/upload/drive/v2/files", drip);
+    GoogleUpload upload(config.google, UploadLimits{120000, 1500, qint64(1) << 30});
+    const UploadOutcome outcome =
+        upload.send(queue.job(id), queue.photos(id).first(), QStringLiteral("photo 1.jpg"), sent.first());
+    EXPECT_EQ(outcome.kind, UploadOutcome::Kind::Transient);
+    EXPECT_TRUE(outcome.reason.startsWith(u"No complete answer from")) << outcome.reason.toStdString();
+}
+
 TEST_F(WebUploadTest, DriveSessionIsNotResumedWhenItEndedOrTheBytesChanged)
 {
     photos(1, 1400, 1000);

@@ -175,9 +175,15 @@ QString uploaderProgram()
 // Follows job `id` until it ends or stops: a line per photo as it is
 // settled, and on standard error each retry as it is decided and, at a
 // terminal, where the job stands (photos on their way included).
-bool follow(const QString &queuePath, const QString &id, QTextStream &out, QTextStream &err)
+bool follow(const QString &queuePath, QueuedUploader &uploader, const QString &id, QTextStream &out,
+            QTextStream &err)
 {
+    // Looks at the uploader this often; two looks in a row without one (a
+    // single one may catch it starting) start it again.
+    constexpr int kLooksBetweenChecks = 20;
     UploadQueue queue(queuePath);
+    int looks = 0;
+    int missed = 0;
     const bool terminal = platform::isTerminal(stderr);
     QSet<int> settled;
     QHash<int, int> retriesTold; // seq -> attempts already told
@@ -193,10 +199,12 @@ bool follow(const QString &queuePath, const QString &id, QTextStream &out, QText
         const QueuedJob job = queue.job(id);
         int sent = 0;
         int onTheirWay = 0;
+        int pending = 0;
         const QList<QueuedPhoto> photos = queue.photos(id);
         for (const QueuedPhoto &photo : photos) {
             sent += photo.state == u"sent";
             onTheirWay += photo.state == u"sending";
+            pending += photo.state == u"queued" || photo.state == u"sending";
             if (settled.contains(photo.seq))
                 continue;
             if (photo.state == u"sent") {
@@ -227,6 +235,18 @@ bool follow(const QString &queuePath, const QString &id, QTextStream &out, QText
                 out << "failed\t" << tsvField(reason) << '\t' << tsvField(photo.path) << Qt::endl;
             }
             break;
+        }
+        if (++looks % kLooksBetweenChecks == 0 && pending > 0) {
+            missed = uploader.uploaderRunning() ? 0 : missed + 1;
+            if (missed == 2) {
+                missed = 0;
+                event() << "flazz-cli send: the uploader is not running; starting it again" << Qt::endl;
+                if (!uploader.startUploader()) {
+                    event() << "flazz-cli send: the uploader cannot be started; the photos stay queued"
+                            << Qt::endl;
+                    return false;
+                }
+            }
         }
         if (terminal) {
             err << "\rUploading to " << job.service << ": " << sent << " of " << photos.size() << " sent, "
@@ -415,7 +435,7 @@ int cliSend(const QStringList &args)
         out << job << Qt::endl;
         return 0;
     }
-    const bool all = follow(queuePath, job, out, err);
+    const bool all = follow(queuePath, uploader, job, out, err);
     return all && refused == 0 ? 0 : 1;
 }
 
