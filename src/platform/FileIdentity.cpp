@@ -55,34 +55,20 @@ GuardedFile::GuardedFile(const QString &path) : m_handle(std::make_unique<Handle
     m_status = Status::Open;
 }
 
-QByteArray GuardedFile::read(qint64 maxBytes, bool *complete)
+qint64 GuardedFile::readAt(qint64 offset, char *into, qint64 length)
 {
-    if (complete)
-        *complete = false;
-    if (!isOpen() || maxBytes < 0)
-        return {};
-    QByteArray bytes(qsizetype(maxBytes), Qt::Uninitialized);
     qint64 got = 0;
-    while (got < maxBytes) {
-        const ssize_t n = ::pread(m_handle->fd, bytes.data() + got, size_t(maxBytes - got), off_t(got));
+    while (got < length) {
+        const ssize_t n = ::pread(m_handle->fd, into + got, size_t(length - got), off_t(offset + got));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return {};
+            return -1;
         if (n == 0)
             break;
         got += n;
     }
-    bytes.truncate(qsizetype(got));
-    if (complete) {
-        char probe = 0;
-        ssize_t n = 0;
-        do
-            n = ::pread(m_handle->fd, &probe, 1, off_t(got));
-        while (n < 0 && errno == EINTR);
-        *complete = n == 0;
-    }
-    return bytes;
+    return got;
 }
 #else
 // Elsewhere Qt's file is the portable stand-in: links and non-files are
@@ -118,20 +104,63 @@ GuardedFile::GuardedFile(const QString &path) : m_handle(std::make_unique<Handle
     m_status = Status::Open;
 }
 
-QByteArray GuardedFile::read(qint64 maxBytes, bool *complete)
+qint64 GuardedFile::readAt(qint64 offset, char *into, qint64 length)
 {
-    if (complete)
-        *complete = false;
-    if (!isOpen() || !m_handle->file.seek(0))
-        return {};
-    QByteArray bytes = m_handle->file.read(maxBytes);
-    if (complete)
-        *complete = m_handle->file.atEnd();
-    return bytes;
+    if (!m_handle->file.seek(offset))
+        return -1;
+    return m_handle->file.read(into, length);
 }
 #endif
 
 GuardedFile::~GuardedFile() = default;
+
+QByteArray GuardedFile::read(qint64 maxBytes, bool *complete)
+{
+    if (complete)
+        *complete = false;
+    if (!isOpen() || maxBytes < 0)
+        return {};
+    QByteArray bytes(qsizetype(maxBytes), Qt::Uninitialized);
+    const qint64 got = readAt(0, bytes.data(), maxBytes);
+    if (got < 0)
+        return {};
+    bytes.truncate(qsizetype(got));
+    if (complete) {
+        char probe = 0;
+        *complete = readAt(got, &probe, 1) == 0;
+    }
+    return bytes;
+}
+
+QByteArray GuardedFile::digest(qint64 length, bool *complete)
+{
+    if (complete)
+        *complete = false;
+    if (!isOpen() || length < 0)
+        return {};
+    // A piece at a time: hashing a large original costs no more memory
+    // than the piece.
+    constexpr qint64 kPiece = 1024 * 1024;
+    QByteArray piece(qsizetype(qMin(kPiece, qMax<qint64>(1, length))), Qt::Uninitialized);
+    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+    if (!context || !EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr))
+        return {};
+    for (qint64 offset = 0; offset < length;) {
+        const qint64 got = readAt(offset, piece.data(), qMin<qint64>(piece.size(), length - offset));
+        if (got <= 0 || !EVP_DigestUpdate(context.get(), piece.constData(), size_t(got)))
+            return {};
+        offset += got;
+    }
+    unsigned char md[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (!EVP_DigestFinal_ex(context.get(), md, &size))
+        return {};
+    if (complete) {
+        char probe = 0;
+        *complete = readAt(length, &probe, 1) == 0;
+    }
+    return QByteArray(reinterpret_cast<const char *>(md), int(size)).toHex();
+}
 
 QByteArray contentDigest(const QByteArray &bytes)
 {
@@ -176,10 +205,9 @@ FileIdentity recordIdentity(const QString &path, qint64 maxBytes, QString *probl
     if (identity.size > maxBytes)
         return refuse(QStringLiteral("The photo is too large to send"));
     bool complete = false;
-    const QByteArray bytes = file.read(identity.size, &complete);
-    if (!complete || bytes.size() != identity.size)
+    identity.digest = file.digest(identity.size, &complete);
+    if (!complete || identity.digest.isEmpty())
         return refuse(QStringLiteral("The photo changed while it was read"));
-    identity.digest = contentDigest(bytes);
     if (problem)
         problem->clear();
     return identity;

@@ -56,8 +56,15 @@ public:
     // Up to `maxBytes` from the start; `complete` tells whether the file
     // ended there (nothing more to read). Empty on a read error.
     QByteArray read(qint64 maxBytes, bool *complete = nullptr);
+    // The SHA-256 (hex) of the first `length` bytes, read a piece at a time;
+    // empty when the file ends before them or cannot be read. `complete`
+    // as for read().
+    QByteArray digest(qint64 length, bool *complete = nullptr);
 
 private:
+    // Up to `length` bytes at `offset` into `into`; the count, -1 on an error.
+    qint64 readAt(qint64 offset, char *into, qint64 length);
+
     struct Handle;
     std::unique_ptr<Handle> m_handle;
     Status m_status = Status::Unreadable;
