@@ -139,12 +139,18 @@ UploadQueue::UploadQueue(const QString &path)
                  {"photos", "bytes", "INTEGER NOT NULL DEFAULT -1"},
                  {"photos", "modified", "INTEGER NOT NULL DEFAULT 0"},
                  {"photos", "digest", "TEXT NOT NULL DEFAULT ''"}};
-    for (const auto &a : added) {
-        if (m_open && !hasColumn(QLatin1String(a.table), QLatin1String(a.column)))
-            m_open =
-                exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
-                         .arg(QLatin1String(a.table), QLatin1String(a.column), QLatin1String(a.definition)));
-    }
+    // Under the write lock: the program, the command line and the uploader
+    // open a new queue at the same moment, and only one may add a column.
+    m_open = m_open && transaction([&] {
+                 for (const auto &a : added) {
+                     if (!hasColumn(QLatin1String(a.table), QLatin1String(a.column)) &&
+                         !exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                                   .arg(QLatin1String(a.table), QLatin1String(a.column),
+                                        QLatin1String(a.definition))))
+                         return false;
+                 }
+                 return true;
+             });
 }
 
 bool UploadQueue::hasColumn(const QString &table, const QString &column) const

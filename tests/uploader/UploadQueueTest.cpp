@@ -15,6 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 namespace {
 
 UploadJobSpec spec(const QString &service, const QString &token, int photos)
@@ -63,6 +67,21 @@ TEST(UploadQueue, CommittedJobIsSeenByAnotherConnectionAndFileIsOwnerOnly)
                                             QFileDevice::WriteOther | QFileDevice::ExeOther;
     EXPECT_EQ(QFileInfo(path).permissions() & others, QFileDevice::Permissions());
     EXPECT_TRUE(QFileInfo(path).permissions() & QFileDevice::WriteOwner);
+}
+
+// The program, the command line and the uploader may open a new queue at
+// the same moment: each of them opens it.
+TEST(UploadQueue, ANewQueueOpenedByManyAtOnceOpensForEach)
+{
+    TestEnvironment env;
+    const QString path = env.path(QStringLiteral("data/Uploads.db"));
+    std::atomic<int> opened{0};
+    std::vector<std::thread> openers;
+    for (int i = 0; i < 6; ++i)
+        openers.emplace_back([&] { opened += UploadQueue(path).isOpen(); });
+    for (std::thread &t : openers)
+        t.join();
+    EXPECT_EQ(opened.load(), 6);
 }
 
 TEST(UploadQueue, UnwritableQueueRaisesInTheCallingFlow)
