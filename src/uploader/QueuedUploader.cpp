@@ -61,6 +61,10 @@ QStringList QueuedUploader::splitRemarksList(const QString &remarksList)
 
 void QueuedUploader::checkItems(QList<UploadItem> &items, const QString &preparedFolder, int uploadSize) const
 {
+    // Handing over takes the time to read every photo once more (a hash at
+    // memory speed) instead of returning at once: without a record of what
+    // was chosen, whatever stands at the path when the uploader comes to it
+    // would be sent.
     for (UploadItem &item : items) {
         // What is sent later must be this file as it is now: a photo that
         // cannot be recorded fails alone, with its reason.
