@@ -188,7 +188,7 @@ QString guardedFileProblem(GuardedFile::Status status)
     return QStringLiteral("The photo cannot be read");
 }
 
-FileIdentity recordIdentity(const QString &path, qint64 maxBytes, QString *problem)
+FileIdentity recordIdentity(const QString &path, qint64 maxBytes, IdentityDigest digest, QString *problem)
 {
     const auto refuse = [&](const QString &why) {
         if (problem)
@@ -204,10 +204,12 @@ FileIdentity recordIdentity(const QString &path, qint64 maxBytes, QString *probl
     FileIdentity identity = file.stamp();
     if (identity.size > maxBytes)
         return refuse(QStringLiteral("The photo is too large to send"));
-    bool complete = false;
-    identity.digest = file.digest(identity.size, &complete);
-    if (!complete || identity.digest.isEmpty())
-        return refuse(QStringLiteral("The photo changed while it was read"));
+    if (digest == IdentityDigest::Whole) {
+        bool complete = false;
+        identity.digest = file.digest(identity.size, &complete);
+        if (!complete || identity.digest.isEmpty())
+            return refuse(QStringLiteral("The photo changed while it was read"));
+    }
     if (problem)
         problem->clear();
     return identity;

@@ -74,11 +74,18 @@ private:
 // SHA-256 of `bytes`, hex.
 QByteArray contentDigest(const QByteArray &bytes);
 
-// The identity of the file at `path` with the digest of its whole content,
-// the path's links resolved first (a link the user chose is theirs to
-// choose). Invalid, with `problem` set, for anything but a readable regular
-// file of at most `maxBytes`.
-FileIdentity recordIdentity(const QString &path, qint64 maxBytes, QString *problem = nullptr);
+enum class IdentityDigest
+{
+    Whole, // the content is read and hashed
+    None   // the file's stamp alone
+};
+
+// The identity of the file at `path`, the path's links resolved first (a
+// link the user chose is theirs to choose), with the digest of its whole
+// content when asked. Invalid, with `problem` set, for anything but a
+// readable regular file of at most `maxBytes`.
+FileIdentity recordIdentity(const QString &path, qint64 maxBytes, IdentityDigest digest,
+                            QString *problem = nullptr);
 
 // Why a guarded open refused, in the user's words.
 QString guardedFileProblem(GuardedFile::Status status);

@@ -51,8 +51,11 @@ QByteArray readOriginal(const QueuedPhoto &photo, QString *problem)
     const platform::FileIdentity now = file.stamp();
     bool complete = false;
     QByteArray bytes = now.size == recorded.size ? file.read(recorded.size, &complete) : QByteArray();
+    // Without a digest (the photo was to go as its scaled copy) nothing
+    // but the same stamp vouches for the file.
     if (!complete || bytes.size() != recorded.size ||
-        (!now.sameStamp(recorded) && platform::contentDigest(bytes) != recorded.digest)) {
+        (!now.sameStamp(recorded) &&
+         (recorded.digest.isEmpty() || platform::contentDigest(bytes) != recorded.digest))) {
         *problem = changed();
         return {};
     }

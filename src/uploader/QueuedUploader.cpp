@@ -61,19 +61,22 @@ QStringList QueuedUploader::splitRemarksList(const QString &remarksList)
 
 void QueuedUploader::checkItems(QList<UploadItem> &items, const QString &preparedFolder, int uploadSize) const
 {
-    // Handing over takes the time to read every photo once more (a hash at
-    // memory speed) instead of returning at once: without a record of what
-    // was chosen, whatever stands at the path when the uploader comes to it
-    // would be sent.
     for (UploadItem &item : items) {
+        QByteArray copy;
+        if (m_preparedCopies && uploadSize > 0)
+            copy = m_preparedCopies(item.path, uploadSize);
         // What is sent later must be this file as it is now: a photo that
-        // cannot be recorded fails alone, with its reason.
-        item.identity = platform::recordIdentity(item.path, kMaxOriginalBytes, &item.problem);
-        if (!item.problem.isEmpty() || !m_preparedCopies || uploadSize <= 0)
+        // cannot be recorded fails alone, with its reason. Handing over
+        // reads the photo once more to hash it, unless it goes as its scaled
+        // copy (whose name is its own digest): its original is then read
+        // again only when the copy is lost, and only when its file, size
+        // and time are still those recorded here. Hashing every original
+        // would cost the sending of a large set a good part of its time for
+        // a check that is rarely made.
+        const auto digest = copy.isEmpty() ? platform::IdentityDigest::Whole : platform::IdentityDigest::None;
+        item.identity = platform::recordIdentity(item.path, kMaxOriginalBytes, digest, &item.problem);
+        if (!item.problem.isEmpty() || copy.isEmpty())
             continue;
-        const QByteArray copy = m_preparedCopies(item.path, uploadSize);
-        if (copy.isEmpty())
-            continue; // the uploader scales it from the checked original
         item.prepared = keepPreparedCopy(preparedFolder, copy);
         // Told now, while the user is there, rather than sending the full
         // original in its place later.
