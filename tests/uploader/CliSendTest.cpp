@@ -128,7 +128,7 @@ TEST(CliSend, NoWaitHandsBackTheJobWhileTheUploaderSends)
     DropboxSandbox w;
     clsDropbox dropbox(w.state(), w.config, w.signIn, w.prompt);
     ASSERT_TRUE(dropbox.CreateAccount());
-    w.content.setAnswerDelay(std::chrono::seconds(20));
+    w.server.setFaults("/1/files_put/", StandinFaults::late(std::chrono::seconds(20)));
     const QString a = photo(w.env, QStringLiteral("in/a.png"), 1);
 
     QProcess shell;

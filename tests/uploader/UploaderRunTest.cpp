@@ -475,7 +475,7 @@ TEST(Uploader, ADrippingServerEndsAtTheDeadlineAndThePhotoGoesLater)
 TEST(Uploader, TwoDataFoldersSendAtOnce)
 {
     UploaderWorld world;
-    world.dropbox.setAnswerDelay(std::chrono::milliseconds(200));
+    world.dropboxServer.setFaults("/1/files_put/", StandinFaults::late(std::chrono::milliseconds(200)));
     const QStringList photos = world.makePhotos(4);
     const QString first = world.queue().addJob(job(kDropbox, photos.mid(0, 2)));
     const QString otherPath = world.env.path(QStringLiteral("other/Uploads.db"));
@@ -499,7 +499,7 @@ TEST(Uploader, TwoDataFoldersSendAtOnce)
 TEST(Uploader, TheTrayRestartsAnUploaderThatDied)
 {
     UploaderWorld world;
-    world.dropbox.setAnswerDelay(std::chrono::milliseconds(300));
+    world.dropboxServer.setFaults("/1/files_put/", StandinFaults::late(std::chrono::milliseconds(300)));
     const QString id = world.queue().addJob(job(kDropbox, world.makePhotos(4)));
     {
         const auto process = world.startUploader({QStringLiteral("--per-service"), QStringLiteral("1")});
