@@ -38,6 +38,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 int cliSend(const QStringList &args);
 int cliQueue(const QStringList &args);
@@ -276,7 +277,10 @@ int cliSend(const QStringList &args)
         return 2;
     }
 
-    const ServiceConfig config = ServiceConfig::load(args);
+    const std::optional<ServiceConfig> services = commandServices(args, "send");
+    if (!services)
+        return 2;
+    const ServiceConfig &config = *services;
     AppState state;
     state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
     provisionAppData(state.AppDataFolder);
