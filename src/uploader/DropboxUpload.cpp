@@ -20,8 +20,8 @@ QByteArray encodedPath(const QString &target, const QString &fileName)
 
 } // namespace
 
-DropboxUpload::DropboxUpload(ServiceConfig::Dropbox config, int timeoutMs)
-    : m_config(std::move(config)), m_timeoutMs(timeoutMs)
+DropboxUpload::DropboxUpload(ServiceConfig::Dropbox config, UploadLimits limits)
+    : m_config(std::move(config)), m_limits(limits)
 {
 }
 
@@ -37,7 +37,8 @@ UploadOutcome DropboxUpload::send(const QueuedJob &job, const QueuedPhoto &, con
         QList<std::pair<QString, QString>>{{QStringLiteral("overwrite"), QStringLiteral("false")}});
 
     WebRequest request;
-    request.setTimeoutMs(m_timeoutMs);
+    request.setTimeoutMs(m_limits.silenceMs);
+    request.setDeadlineMs(m_limits.deadlineFor(bytes.size()));
     request.open(QStringLiteral("PUT"), url + u'?' + QString::fromLatin1(query));
     request.setRequestHeader(QStringLiteral("Content-Type"), QStringLiteral("application/octet-stream"));
     try {

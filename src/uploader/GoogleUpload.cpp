@@ -60,9 +60,9 @@ QString fileIdOf(const UploadAnswer &answer)
 
 } // namespace
 
-GoogleUpload::GoogleUpload(ServiceConfig::Google config, int timeoutMs, qint64 resumableAbove,
+GoogleUpload::GoogleUpload(ServiceConfig::Google config, UploadLimits limits, qint64 resumableAbove,
                            qint64 chunkBytes)
-    : m_config(std::move(config)), m_timeoutMs(timeoutMs), m_resumableAbove(resumableAbove),
+    : m_config(std::move(config)), m_limits(limits), m_resumableAbove(resumableAbove),
       m_chunkBytes(qMax<qint64>(256 * 1024, chunkBytes / (256 * 1024) * (256 * 1024))),
       m_renewal(
           Service::Google, SettingsKey::GoogleRefreshToken,
@@ -70,7 +70,7 @@ GoogleUpload::GoogleUpload(ServiceConfig::Google config, int timeoutMs, qint64 r
               return renewGoogleToken(request, config.accounts, config.clientId, config.clientSecret,
                                       refresh);
           },
-          timeoutMs)
+          limits)
 {
 }
 
@@ -83,11 +83,11 @@ UploadAnswer GoogleUpload::call(const QueuedJob &job, const QByteArray &method, 
                                 QList<std::pair<QByteArray, QByteArray>> headers, const QByteArray &body)
 {
     headers.prepend({QByteArray("Authorization"), "Bearer " + m_token.toUtf8()});
-    UploadAnswer answer = exchangeUpload(method, url, headers, body, m_timeoutMs);
+    UploadAnswer answer = exchangeUpload(method, url, headers, body, m_limits);
     if (answer.status != 401 || !m_renewal.renew(context(), job, m_token))
         return answer;
     headers.first().second = "Bearer " + m_token.toUtf8();
-    return exchangeUpload(method, url, headers, body, m_timeoutMs);
+    return exchangeUpload(method, url, headers, body, m_limits);
 }
 
 QByteArray GoogleUpload::metadata(const QueuedJob &job, const QueuedPhoto &photo,

@@ -3,8 +3,8 @@
 #include "uploader/UploadProtocol.h"
 #include "webkit/WebRequest.h"
 
-JobTokenRenewal::JobTokenRenewal(Service service, const char *refreshKey, Renew renew, int timeoutMs)
-    : m_service(service), m_refreshKey(refreshKey), m_renew(std::move(renew)), m_timeoutMs(timeoutMs)
+JobTokenRenewal::JobTokenRenewal(Service service, const char *refreshKey, Renew renew, UploadLimits limits)
+    : m_service(service), m_refreshKey(refreshKey), m_renew(std::move(renew)), m_limits(limits)
 {
 }
 
@@ -29,7 +29,8 @@ bool JobTokenRenewal::renew(UploadContext *context, const QueuedJob &job, QStrin
         return false;
     }
     WebRequest request;
-    request.setTimeoutMs(m_timeoutMs);
+    request.setTimeoutMs(m_limits.silenceMs);
+    request.setDeadlineMs(m_limits.deadlineFor(0));
     RenewedTokens renewed;
     try {
         renewed = m_renew(request, refresh);

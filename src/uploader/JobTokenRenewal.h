@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uploader/UploadExchange.h"
 #include "webkit/Service.h"
 #include "webkit/TokenRenewal.h"
 
@@ -22,7 +23,7 @@ public:
     using Renew = std::function<RenewedTokens(WebRequest &request, const QString &refreshToken)>;
 
     // `refreshKey`: the settings key of the service's refresh token.
-    JobTokenRenewal(Service service, const char *refreshKey, Renew renew, int timeoutMs);
+    JobTokenRenewal(Service service, const char *refreshKey, Renew renew, UploadLimits limits);
 
     // Replaces `token` and answers true when a new one was had; only the
     // first call tries.
@@ -34,7 +35,7 @@ private:
     Service m_service;
     const char *m_refreshKey;
     Renew m_renew;
-    int m_timeoutMs;
+    UploadLimits m_limits;
     bool m_tried = false;
     QString m_failure;
 };

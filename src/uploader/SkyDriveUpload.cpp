@@ -31,14 +31,14 @@ QString errorCode(const UploadAnswer &answer)
 
 } // namespace
 
-SkyDriveUpload::SkyDriveUpload(ServiceConfig::Live config, int timeoutMs)
-    : m_config(std::move(config)), m_timeoutMs(timeoutMs),
+SkyDriveUpload::SkyDriveUpload(ServiceConfig::Live config, UploadLimits limits)
+    : m_config(std::move(config)), m_limits(limits),
       m_renewal(
           Service::SkyDrive, SettingsKey::SkyDriveRefreshToken,
           [config = m_config](WebRequest &request, const QString &refresh) {
               return renewLiveToken(request, config, refresh);
           },
-          timeoutMs)
+          limits)
 {
 }
 
@@ -52,12 +52,11 @@ UploadAnswer SkyDriveUpload::call(const QueuedJob &job, const QByteArray &method
             ? QList<std::pair<QByteArray, QByteArray>>{{"Content-Type", "application/octet-stream"}}
             : QList<std::pair<QByteArray, QByteArray>>{};
     UploadAnswer answer =
-        exchangeUpload(method, address + glue + u"access_token=" + pct(m_token), headers, body, m_timeoutMs);
+        exchangeUpload(method, address + glue + u"access_token=" + pct(m_token), headers, body, m_limits);
     if (answer.status != 401 || errorCode(answer) != u"request_token_expired" ||
         !m_renewal.renew(context(), job, m_token))
         return answer;
-    return exchangeUpload(method, address + glue + u"access_token=" + pct(m_token), headers, body,
-                          m_timeoutMs);
+    return exchangeUpload(method, address + glue + u"access_token=" + pct(m_token), headers, body, m_limits);
 }
 
 UploadOutcome SkyDriveUpload::outcomeOf(const UploadAnswer &answer) const

@@ -30,21 +30,21 @@ int retryAfterSeconds(const QByteArray &value)
 } // namespace
 
 std::unique_ptr<UploadProtocol> makeUploadProtocol(const ServiceId &service, const ServiceConfig &config,
-                                                   int timeoutMs)
+                                                   const UploadLimits &limits)
 {
     if (!service.service())
         return nullptr;
     switch (*service.service()) {
     case Service::Dropbox:
-        return std::make_unique<DropboxUpload>(config.dropbox, timeoutMs);
+        return std::make_unique<DropboxUpload>(config.dropbox, limits);
     case Service::Flickr:
-        return std::make_unique<FlickrUpload>(config.flickr, timeoutMs);
+        return std::make_unique<FlickrUpload>(config.flickr, limits);
     case Service::Google:
-        return std::make_unique<GoogleUpload>(config.google, timeoutMs);
+        return std::make_unique<GoogleUpload>(config.google, limits);
     case Service::SkyDrive:
-        return std::make_unique<SkyDriveUpload>(config.live, timeoutMs);
+        return std::make_unique<SkyDriveUpload>(config.live, limits);
     case Service::Facebook:
-        return std::make_unique<FacebookUpload>(config.facebook, timeoutMs);
+        return std::make_unique<FacebookUpload>(config.facebook, limits);
     }
     return nullptr;
 }
