@@ -2,6 +2,8 @@
 
 #include "photoset/GifWriter.h"
 
+#include "imaging/PhotoMetadata.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
@@ -13,7 +15,6 @@
 #include <turbojpeg.h>
 
 #include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -47,56 +48,6 @@ const char *qtFormatName(PhotoFormat format)
         break;
     }
     return nullptr;
-}
-
-quint16 be16(const uchar *p)
-{
-    return quint16(p[0] << 8 | p[1]);
-}
-
-// The orientation a JPEG's EXIF block asks viewers for (1 to 8), 1 when it
-// names none.
-int exifOrientation(const QByteArray &jpeg)
-{
-    const auto *bytes = reinterpret_cast<const uchar *>(jpeg.constData());
-    const qsizetype size = jpeg.size();
-    qsizetype at = 2;
-    while (at + 4 <= size && bytes[at] == 0xFF) {
-        const uchar marker = bytes[at + 1];
-        if (marker == 0xDA || marker == 0xD9) // image data follows: no more metadata
-            break;
-        const qsizetype length = be16(bytes + at + 2);
-        const qsizetype body = at + 4;
-        if (length < 2 || body + length - 2 > size)
-            break;
-        if (marker == 0xE1 && length >= 2 + 6 + 8 && std::memcmp(bytes + body, "Exif\0\0", 6) == 0) {
-            const uchar *tiff = bytes + body + 6;
-            const qsizetype tiffSize = length - 2 - 6;
-            const bool little = tiff[0] == 'I' && tiff[1] == 'I';
-            if (!little && !(tiff[0] == 'M' && tiff[1] == 'M'))
-                return 1;
-            const auto u16 = [&](qsizetype o) -> quint32 {
-                return little ? quint32(tiff[o] | tiff[o + 1] << 8) : quint32(tiff[o] << 8 | tiff[o + 1]);
-            };
-            const auto u32 = [&](qsizetype o) -> quint32 {
-                return little ? u16(o) | u16(o + 2) << 16 : u16(o) << 16 | u16(o + 2);
-            };
-            const qsizetype ifd = u32(4);
-            if (ifd + 2 > tiffSize)
-                return 1;
-            const quint32 count = u16(ifd);
-            for (quint32 i = 0; i < count && ifd + 2 + 12 * (i + 1) <= tiffSize; ++i) {
-                const qsizetype entry = ifd + 2 + 12 * i;
-                if (u16(entry) == 0x0112) {
-                    const int value = int(u16(entry + 8));
-                    return value >= 1 && value <= 8 ? value : 1;
-                }
-            }
-            return 1;
-        }
-        at = body + length - 2;
-    }
-    return 1;
 }
 
 // Turns the pixels as EXIF orientation `orientation` asks viewers to.
@@ -136,7 +87,7 @@ QByteArray encode(const QImage &image, PhotoFormat format);
 
 } // namespace
 
-QByteArray ScaledJpegCopy(const QByteArray &original, int UploadSize)
+QByteArray ScaledJpegPixels(const QByteArray &original, int UploadSize)
 {
     if (UploadSize < 1 || PhotoFormatOf(original) != PhotoFormat::Jpeg)
         return {};
@@ -175,9 +126,9 @@ QByteArray ScaledJpegCopy(const QByteArray &original, int UploadSize)
         return {};
     if (image.size() != target)
         image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    // The copy loses the EXIF block, so the orientation it asked viewers for
-    // is applied to the pixels instead.
-    return encode(upright(image, exifOrientation(original)), PhotoFormat::Jpeg);
+    // Viewers are told the copy stands as it is, so the orientation the
+    // original asked them for is applied to the pixels.
+    return encode(upright(image, PhotoOrientation(original)), PhotoFormat::Jpeg);
 }
 
 namespace {
@@ -240,65 +191,64 @@ QSize BoundedSize(const QSize &size, int bound)
     return wide ? QSize(bound, other) : QSize(other, bound);
 }
 
-QByteArray PrepareImage(const QString &FilePath, int UploadSize)
+QByteArray PrepareImage(const QString &FilePath, int UploadSize, MetadataRule rule)
 {
     QFile file(FilePath);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return PrepareImageBytes(file.readAll(), UploadSize);
+    return PrepareImageBytes(file.readAll(), UploadSize, rule);
 }
 
-QByteArray PrepareImageBytes(const QByteArray &original, int UploadSize, bool *scaled)
+QByteArray PrepareImageBytes(const QByteArray &original, int UploadSize, MetadataRule rule, bool *scaled)
 {
     if (scaled)
         *scaled = false;
+    const QByteArray copy = ScaledCopy(original, UploadSize);
+    if (copy.isEmpty())
+        return OriginalToSend(original, rule).bytes;
+    if (scaled)
+        *scaled = true;
+    return CopyToSend(original, copy, rule).bytes;
+}
+
+QByteArray ScaledCopy(const QByteArray &original, int UploadSize)
+{
     if (UploadSize < 1)
-        return original;
+        return {};
     const PhotoFormat format = PhotoFormatOf(original);
     if (format == PhotoFormat::Unknown)
-        return original;
+        return {};
 
     if (format == PhotoFormat::Jpeg) {
-        const QByteArray copy = ScaledJpegCopy(original, UploadSize);
-        if (!copy.isEmpty()) {
-            if (scaled)
-                *scaled = true;
+        const QByteArray copy = ScaledJpegPixels(original, UploadSize);
+        if (!copy.isEmpty())
             return copy;
-        }
     }
 
     QBuffer buffer;
     buffer.setData(original);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, qtFormatName(format));
-    // The copy loses the EXIF block, so the orientation it asked viewers for
-    // is applied to the pixels instead: the copy stands as the original did.
-    reader.setAutoTransform(true);
+    // The orientation is applied below, for every format alike: Qt's own
+    // reading of it stops at JPEG.
+    reader.setAutoTransform(false);
     reader.setQuality(kDecodeQuality);
 
     // The size as stored, before any orientation is applied. The bound is
     // square, so the stored and the upright image scale to the same box.
     const QSize stored = reader.size();
     if (!stored.isValid())
-        return original;
+        return {};
     const QSize target = BoundedSize(stored, UploadSize);
     if (target == stored)
-        return original; // never enlarged, never re-encoded
+        return {}; // never enlarged, never re-encoded
     if (format == PhotoFormat::Jpeg)
         reader.setScaledSize(target); // libjpeg decodes at 1/2, 1/4 or 1/8 first
 
     QImage image = reader.read();
     if (image.isNull())
-        return original;
-    const bool turned = (image.width() > image.height()) != (stored.width() > stored.height());
-    const QSize wanted = turned ? target.transposed() : target;
-    if (image.size() != wanted)
-        image = image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-
-    const QByteArray encoded = encode(image, format);
-    if (encoded.isEmpty())
-        return original;
-    if (scaled)
-        *scaled = true;
-    return encoded;
+        return {};
+    if (image.size() != target)
+        image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return encode(upright(image, PhotoOrientation(original)), format);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/PhotoMetadata.h"
+
 #include <QByteArray>
 #include <QSize>
 #include <QString>
@@ -25,22 +27,30 @@ bool IsWiaImage(const QString &FilePath);
 // ratio kept (the longer side becomes `bound`). Never larger than `size`.
 QSize BoundedSize(const QSize &size, int bound);
 
-// The bytes a photo goes out with: the file's own bytes when `UploadSize` is
-// below 1 ("Original size"), when the image already fits, or when it is not
-// one of the four formats; otherwise a copy scaled to fit, in the source's
-// format (an animated GIF keeps its first frame). Empty only when the file
-// cannot be read. Safe to call from several
-// threads at once: it writes no temporary file and reads no shared state.
-QByteArray PrepareImage(const QString &FilePath, int UploadSize);
+// The bytes a photo goes out with: a copy scaled to fit `UploadSize`, in the
+// source's format and turned upright (an animated GIF keeps its first frame),
+// when the photo is larger than that; otherwise the file's own bytes
+// (`UploadSize` below 1 is "Original size"; a photo that fits is never
+// re-encoded, nor one that is not of the four formats). Either way it carries
+// the metadata `rule` lets go (see OriginalToSend and CopyToSend). Empty only
+// when the file cannot be read. Safe to call from several threads at once:
+// it writes no temporary file and reads no shared state.
+QByteArray PrepareImage(const QString &FilePath, int UploadSize, MetadataRule rule = MetadataRule::StoryOnly);
 
 // The same for a photo already read into memory. `scaled` (when given) tells
 // whether a scaled copy came back. When scaling or encoding fails half-way,
-// the original bytes come back unchanged.
-QByteArray PrepareImageBytes(const QByteArray &original, int UploadSize, bool *scaled = nullptr);
+// the original goes as it would at "Original size".
+QByteArray PrepareImageBytes(const QByteArray &original, int UploadSize,
+                             MetadataRule rule = MetadataRule::StoryOnly, bool *scaled = nullptr);
+
+// The scaled copy's pixels alone, encoded, without any metadata; empty when
+// the photo is not scaled (see PrepareImage).
+QByteArray ScaledCopy(const QByteArray &original, int UploadSize);
 
 // The scaled copy of a clean JPEG that is larger than `UploadSize`, decoded
 // strictly: empty for anything else, and for a JPEG the decoder has any
 // complaint about (PrepareImageBytes then takes Qt's more forgiving road).
 // A copy that comes back therefore also proves the file whole, which lets
 // the photo set make it while it examines the file, once for both.
-QByteArray ScaledJpegCopy(const QByteArray &original, int UploadSize);
+// It comes without metadata: CopyToSend adds what a rule lets go.
+QByteArray ScaledJpegPixels(const QByteArray &original, int UploadSize);
