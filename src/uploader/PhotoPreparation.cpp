@@ -20,9 +20,9 @@ QString digestOf(const QByteArray &bytes)
 
 } // namespace
 
-PreparedPhoto preparePhoto(const QString &path, int uploadSize)
+PreparedPhoto preparePhoto(const QString &path, int uploadSize, MetadataRule rule)
 {
-    return {PrepareImage(path, uploadSize), QFileInfo(path).fileName()};
+    return {PrepareImage(path, uploadSize, rule), QFileInfo(path).fileName()};
 }
 
 PreparedPhoto preparedCopy(const QueuedPhoto &photo, int uploadSize)

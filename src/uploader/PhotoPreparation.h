@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/PhotoMetadata.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,14 +10,15 @@ struct QueuedPhoto;
 // The bytes a photo goes out with, and the name it goes out under. The same
 // preparation as the Zip export (PrepareImage): scaled to the upload size
 // in the photo's own format, the original file never touched; size 0 sends
-// the file's own bytes. Runs on any thread.
+// the file's own bytes; either way with the metadata `rule` lets go. Runs on
+// any thread.
 struct PreparedPhoto
 {
     QByteArray bytes; // empty when the file cannot be read
     QString fileName;
 };
 
-PreparedPhoto preparePhoto(const QString &path, int uploadSize);
+PreparedPhoto preparePhoto(const QString &path, int uploadSize, MetadataRule rule);
 
 // The copy the photo set scaled for a queued photo when its job was queued,
 // when it is still there and whole; empty bytes otherwise (the photo is then

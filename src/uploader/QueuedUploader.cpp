@@ -64,11 +64,12 @@ QString QueuedUploader::queueJob(const QString &service, const QString &token, c
     spec.uploadSize = qMax(0, uploadSize);
     spec.target = target;
     spec.privacy = privacy;
+    spec.keepMetadata = m_keepMetadata && m_keepMetadata();
     // The copies are on disk before the job is: the uploader never sees a
     // job whose copies are still being written.
     const QString preparedFolder =
         QDir(UploadQueue::preparedFolderOf(m_queuePath)).filePath(QUuid::createUuid().toString(QUuid::Id128));
-    spec.prepared = keepCopies(preparedFolder, spec.photos, spec.uploadSize);
+    spec.prepared = keepCopies(preparedFolder, spec.photos, spec.uploadSize, spec.keepMetadata);
     QString id;
     try {
         id = queue().addJob(spec); // raises when the job cannot be kept
@@ -82,13 +83,14 @@ QString QueuedUploader::queueJob(const QString &service, const QString &token, c
     return id;
 }
 
-QStringList QueuedUploader::keepCopies(const QString &folder, const QStringList &paths, int uploadSize) const
+QStringList QueuedUploader::keepCopies(const QString &folder, const QStringList &paths, int uploadSize,
+                                       bool keepMetadata) const
 {
     QStringList kept;
     if (!m_preparedCopies || uploadSize <= 0)
         return kept;
     for (const QString &path : paths)
-        kept << keepPreparedCopy(folder, m_preparedCopies(path, uploadSize));
+        kept << keepPreparedCopy(folder, m_preparedCopies(path, uploadSize, MetadataRuleFor(keepMetadata)));
     return kept;
 }
 
@@ -106,7 +108,7 @@ void QueuedUploader::appendToJob(const QString &id, const QStringList &paths, co
     const QueuedJob job = queue().job(id);
     // One folder per job: its copies go with its last photo.
     const QString folder = QDir(UploadQueue::preparedFolderOf(m_queuePath)).filePath(id);
-    queue().appendPhotos(id, paths, remarks, keepCopies(folder, paths, job.uploadSize));
+    queue().appendPhotos(id, paths, remarks, keepCopies(folder, paths, job.uploadSize, job.keepMetadata));
     if (!m_started)
         m_started = startUploader();
 }

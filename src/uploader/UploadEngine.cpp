@@ -46,7 +46,9 @@ UploadOutcome runOne(const ServiceConfig &config, int timeoutMs, const QueuedJob
         // than pile up in every sending thread's.
         std::promise<PreparedPhoto> scaled;
         std::future<PreparedPhoto> result = scaled.get_future();
-        scalers.start([&] { scaled.set_value(preparePhoto(photo.path, job.uploadSize)); });
+        scalers.start([&] {
+            scaled.set_value(preparePhoto(photo.path, job.uploadSize, MetadataRuleFor(job.keepMetadata)));
+        });
         prepared = result.get();
     }
     if (prepared.bytes.isEmpty())

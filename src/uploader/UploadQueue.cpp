@@ -23,7 +23,7 @@ const char *const kSchema[] = {
     " size INTEGER NOT NULL, target TEXT NOT NULL, privacy TEXT NOT NULL,"
     " state TEXT NOT NULL, reason TEXT NOT NULL DEFAULT '', created INTEGER NOT NULL,"
     " announced INTEGER NOT NULL DEFAULT 0, sealed INTEGER NOT NULL DEFAULT 1,"
-    " touched INTEGER NOT NULL DEFAULT 0)",
+    " touched INTEGER NOT NULL DEFAULT 0, keep_metadata INTEGER NOT NULL DEFAULT 0)",
     "CREATE TABLE IF NOT EXISTS photos("
     " job TEXT NOT NULL, seq INTEGER NOT NULL, path TEXT NOT NULL, remarks TEXT NOT NULL,"
     " state TEXT NOT NULL, remote_id TEXT NOT NULL DEFAULT '', reason TEXT NOT NULL DEFAULT '',"
@@ -47,6 +47,7 @@ QueuedJob jobFrom(const QSqlQuery &q)
     j.privacy = q.value(6).toString();
     j.state = q.value(7).toString();
     j.reason = q.value(8).toString();
+    j.keepMetadata = q.value(9).toBool();
     return j;
 }
 
@@ -67,7 +68,7 @@ QueuedPhoto photoFrom(const QSqlQuery &q)
 }
 
 const QString kJobColumns =
-    QStringLiteral("id, service, token, secret, size, target, privacy, state, reason");
+    QStringLiteral("id, service, token, secret, size, target, privacy, state, reason, keep_metadata");
 const QString kPhotoColumns =
     QStringLiteral("job, seq, path, remarks, state, remote_id, reason, attempts, not_before, prepared");
 
@@ -108,7 +109,8 @@ UploadQueue::UploadQueue(const QString &path)
         const char *definition;
     } added[] = {{"photos", "prepared", "TEXT NOT NULL DEFAULT ''"},
                  {"jobs", "sealed", "INTEGER NOT NULL DEFAULT 1"},
-                 {"jobs", "touched", "INTEGER NOT NULL DEFAULT 0"}};
+                 {"jobs", "touched", "INTEGER NOT NULL DEFAULT 0"},
+                 {"jobs", "keep_metadata", "INTEGER NOT NULL DEFAULT 0"}};
     for (const auto &a : added) {
         if (m_open && !hasColumn(QLatin1String(a.table), QLatin1String(a.column)))
             m_open =
@@ -202,9 +204,10 @@ QString UploadQueue::addJob(const UploadJobSpec &spec)
     const bool stored = transaction([&] {
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         if (!exec(QStringLiteral("INSERT INTO jobs(id, service, token, secret, size, target, privacy, state, "
-                                 "created, sealed, touched) VALUES(?, ?, ?, ?, ?, ?, ?, 'open', ?, ?, ?)"),
+                                 "created, sealed, touched, keep_metadata) "
+                                 "VALUES(?, ?, ?, ?, ?, ?, ?, 'open', ?, ?, ?, ?)"),
                   {id, spec.service, spec.token, spec.tokenSecret, spec.uploadSize, spec.target, spec.privacy,
-                   now, spec.open ? 0 : 1, now}))
+                   now, spec.open ? 0 : 1, now, spec.keepMetadata ? 1 : 0}))
             return false;
         for (qsizetype i = 0; i < spec.photos.size(); ++i) {
             if (!exec(QStringLiteral("INSERT INTO photos(job, seq, path, remarks, prepared, state) "
