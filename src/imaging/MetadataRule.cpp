@@ -21,7 +21,6 @@ namespace {
 constexpr std::array<const char *, KindCount> kKindNames = {"gps",       "serial",   "owner",     "makernote",
                                                             "thumbnail", "location", "unreadable"};
 
-
 void startExiv2()
 {
     // The XMP toolkit keeps process-wide tables and must be started once,

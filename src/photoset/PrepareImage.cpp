@@ -15,6 +15,7 @@
 #include <turbojpeg.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -87,7 +88,84 @@ QByteArray encode(const QImage &image, PhotoFormat format);
 
 } // namespace
 
-QByteArray ScaledJpegPixels(const QByteArray &original, int UploadSize)
+namespace {
+
+// Tiles of the mosaic: whole 4:2:0 blocks, spread in a grid over the picture.
+constexpr int kTile = 64;
+constexpr int kTilesAcross = 8;
+
+// What the encoder spends on its headers (tables and markers), whatever the
+// picture.
+qint64 jpegHeaderBytes()
+{
+    static const qint64 bytes = [] {
+        QImage tiny(16, 16, QImage::Format_RGB32);
+        tiny.fill(Qt::gray);
+        return qint64(encode(tiny, PhotoFormat::Jpeg).size());
+    }();
+    return bytes;
+}
+
+// Bytes a pixel of `decoded` (the whole photo at any scale) costs once the
+// photo is scaled to `target`.
+double sampledBytesPerPixel(const QImage &decoded, QSize target)
+{
+    // Tiles are cut at the decode's own scale and shrunk as the copy would
+    // be; a decode coarser than the target is taken as it is (see bytesFor).
+    const double shrink = std::min(1.0, double(target.width()) / decoded.width());
+    const int source = int(std::lround(kTile / shrink));
+    if (decoded.width() < source * kTilesAcross || decoded.height() < source * kTilesAcross)
+        return 0;
+    QImage mosaic(kTile * kTilesAcross, kTile * kTilesAcross, QImage::Format_RGB32);
+    for (int row = 0; row < kTilesAcross; ++row) {
+        for (int column = 0; column < kTilesAcross; ++column) {
+            const int x = (decoded.width() - source) * column / (kTilesAcross - 1);
+            const int y = (decoded.height() - source) * row / (kTilesAcross - 1);
+            QImage tile = decoded.copy(x, y, source, source);
+            if (source != kTile)
+                tile = tile.scaled(kTile, kTile, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            tile = tile.convertToFormat(QImage::Format_RGB32);
+            for (int line = 0; line < kTile; ++line)
+                std::memcpy(mosaic.scanLine(row * kTile + line) + column * kTile * 4,
+                            tile.constScanLine(line), size_t(kTile) * 4);
+        }
+    }
+    const qint64 bytes = encode(mosaic, PhotoFormat::Jpeg).size() - jpegHeaderBytes();
+    return bytes > 0 ? double(bytes) / (double(mosaic.width()) * mosaic.height()) : 0;
+}
+
+} // namespace
+
+qint64 EncodeRates::bytesFor(int uploadSize, QSize size) const
+{
+    // The nearest size learnt stands for the others.
+    size_t nearest = 0;
+    for (size_t i = 1; i < Sizes.size(); ++i) {
+        if (std::abs(Sizes[i] - uploadSize) < std::abs(Sizes[nearest] - uploadSize))
+            nearest = i;
+    }
+    double rate = bytesPerPixel[nearest];
+    if (rate <= 0)
+        return 0;
+    if (fromCoarser[nearest] && nearest == 2 && !fromCoarser[0] && !fromCoarser[1] && bytesPerPixel[0] > 0 &&
+        bytesPerPixel[1] > 0) {
+        // A sample of a decode coarser than the copy keeps grain the copy's
+        // own downscale would smooth, and overstates; the trend of the two
+        // smaller sizes carried on understates. Their middle holds on
+        // grainy and smooth pictures alike.
+        const auto pixelsAt = [](int bound) {
+            const QSize s = BoundedSize(QSize(3, 2), bound); // the ratio hardly matters to a slope
+            return double(s.width()) * s.height();
+        };
+        const double slope =
+            std::log(bytesPerPixel[1] / bytesPerPixel[0]) / std::log(pixelsAt(Sizes[1]) / pixelsAt(Sizes[0]));
+        const double trend = bytesPerPixel[1] * std::pow(pixelsAt(Sizes[2]) / pixelsAt(Sizes[1]), slope);
+        rate = std::sqrt(rate * trend);
+    }
+    return jpegHeaderBytes() + qint64(std::llround(rate * size.width() * size.height()));
+}
+
+QByteArray ScaledJpegPixels(const QByteArray &original, int UploadSize, EncodeRates *rates)
 {
     if (UploadSize < 1 || PhotoFormatOf(original) != PhotoFormat::Jpeg)
         return {};
@@ -124,6 +202,13 @@ QByteArray ScaledJpegPixels(const QByteArray &original, int UploadSize)
     if (tjDecompress2(tj.handle, data, length, image.bits(), image.width(), int(image.bytesPerLine()),
                       image.height(), pixelFormat, TJFLAG_STOPONWARNING) != 0)
         return {};
+    if (rates) {
+        for (size_t i = 0; i < EncodeRates::Sizes.size(); ++i) {
+            const QSize size = BoundedSize(stored, EncodeRates::Sizes[i]);
+            rates->bytesPerPixel[i] = sampledBytesPerPixel(image, size);
+            rates->fromCoarser[i] = size.width() > image.width();
+        }
+    }
     if (image.size() != target)
         image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     // Viewers are told the copy stands as it is, so the orientation the

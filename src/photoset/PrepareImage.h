@@ -6,6 +6,8 @@
 #include <QSize>
 #include <QString>
 
+#include <array>
+
 // The image formats a photo of the set may hold, told by its first bytes,
 // never by its name.
 enum class PhotoFormat
@@ -53,4 +55,22 @@ QByteArray ScaledCopy(const QByteArray &original, int UploadSize);
 // A copy that comes back therefore also proves the file whole, which lets
 // the photo set make it while it examines the file, once for both.
 // It comes without metadata: CopyToSend adds what a rule lets go.
-QByteArray ScaledJpegPixels(const QByteArray &original, int UploadSize);
+//
+// `rates`, when given, learns from the same decode what the encoder spends
+// on this photo at each of the main window's sizes (see EncodeRates).
+struct EncodeRates;
+QByteArray ScaledJpegPixels(const QByteArray &original, int UploadSize, EncodeRates *rates = nullptr);
+
+// What our JPEG encoder spends per pixel on one photo scaled to 800, 1024
+// and 1600 pixels, learnt by encoding a mosaic of small tiles taken across a
+// decode of it: a few hundredths of the work of encoding the copies, for
+// estimates of what leaves.
+struct EncodeRates
+{
+    static constexpr std::array<int, 3> Sizes{800, 1024, 1600};
+    std::array<double, 3> bytesPerPixel{}; // 0: not learnt
+    std::array<bool, 3> fromCoarser{};     // sampled from a decode smaller than the size
+    // The bytes of `size` pixels scaled to fit `uploadSize`, headers
+    // included; 0 when not learnt.
+    qint64 bytesFor(int uploadSize, QSize size) const;
+};

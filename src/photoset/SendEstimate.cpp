@@ -10,16 +10,6 @@
 
 namespace {
 
-// How an encoded picture's bytes grow with its pixel count: less than in
-// proportion, since a smaller picture of the same scene packs more detail
-// into each pixel. Fitted on photographs scaled between 800 and 1600 pixels
-// and from 24 megapixels (bench/EstimateBench.cpp).
-constexpr double kJpegGrowth = 0.80;
-constexpr double kPngGrowth = 0.90;
-// What our encoder (quality 90, 4:2:0) makes of a camera's picture at the
-// same pixel count, camera files being coded more generously.
-constexpr double kJpegFromOriginal = 1.0;
-
 double area(QSize size)
 {
     return double(size.width()) * double(size.height());
@@ -27,7 +17,8 @@ double area(QSize size)
 
 } // namespace
 
-PhotoFacts LearnPhotoFacts(const QByteArray &bytes, const QByteArray &pixels, int copySize)
+PhotoFacts LearnPhotoFacts(const QByteArray &bytes, const QByteArray &pixels, int copySize,
+                           const EncodeRates &rates)
 {
     PhotoFacts facts;
     facts.format = PhotoFormatOf(bytes);
@@ -47,6 +38,7 @@ PhotoFacts LearnPhotoFacts(const QByteArray &bytes, const QByteArray &pixels, in
         facts.referenceDims = BoundedSize(facts.upright, copySize);
         facts.referenceBytes = pixels.size();
     }
+    facts.rates = rates;
     return facts;
 }
 
@@ -63,23 +55,25 @@ PhotoEstimate EstimatePhoto(const PhotoFacts &facts, int uploadSize, MetadataRul
         return estimate;
     }
 
+    // Without samples, bytes follow the pixel count: how much more a pixel
+    // costs in a smaller picture depends on the scene, and in proportion is
+    // the middle of the road.
     const double pixels = area(estimate.size);
     double picture = 0;
-    if (facts.referenceBytes > 0) {
-        estimate.exact = facts.referenceSize == uploadSize;
-        picture = double(facts.referenceBytes) * std::pow(pixels / area(facts.referenceDims), kJpegGrowth);
+    if (facts.referenceBytes > 0 && facts.referenceSize == uploadSize) {
+        estimate.exact = true;
+        picture = double(facts.referenceBytes);
+    } else if (const qint64 sampled = facts.rates.bytesFor(uploadSize, estimate.size)) {
+        picture = double(sampled);
+    } else if (facts.referenceBytes > 0) {
+        picture = double(facts.referenceBytes) * pixels / area(facts.referenceDims);
     } else if (facts.format == PhotoFormat::Bmp) {
         // Rows of three bytes a pixel, padded to four, after the headers.
         const qint64 row = (qint64(estimate.size.width()) * 3 + 3) / 4 * 4;
         picture = double(54 + row * estimate.size.height());
-    } else if (facts.format == PhotoFormat::Gif) {
-        // Palette codes compress about as well at any size.
-        picture = double(facts.originalBytes[1]) * pixels / area(facts.upright);
     } else {
-        const bool jpeg = facts.format == PhotoFormat::Jpeg;
         const double source = double(std::max<qint64>(0, facts.originalBytes[1] - facts.copyMetadata[1]));
-        picture = source * std::pow(pixels / area(facts.upright), jpeg ? kJpegGrowth : kPngGrowth) *
-                  (jpeg ? kJpegFromOriginal : 1.0);
+        picture = source * pixels / area(facts.upright);
     }
     estimate.bytes = qint64(std::llround(picture)) + facts.copyMetadata[r];
     return estimate;

@@ -25,10 +25,11 @@ class clsTray;
 //
 // How good it is: at "Original size", and for a photo that already fits,
 // bytes are exact. A JPEG scaled at the size the photo set made its copy
-// for (the upload size at the time it was added) is exact too; at other
-// sizes, and for the other formats, bytes follow from that copy or from the
-// original by how JPEG sizes grow with the pixel count, within about a tenth
-// on photographs (see bench/EstimateBench.cpp for the figures).
+// for (the upload size when it was added) is exact too, and at the window's
+// other sizes it comes from small samples encoded while it was added, within
+// a few percent (flazz-metadata-bench prints the figures). A photo added at
+// "Original size", and PNG, GIF and BMP, are estimated in proportion to
+// their pixels: near for photographs, rough for anything else.
 
 // What examining one photo learnt, kept with it in the set.
 struct PhotoFacts
@@ -47,11 +48,16 @@ struct PhotoFacts
     int referenceSize = 0;
     QSize referenceDims;
     qint64 referenceBytes = 0;
+    // What the encoder spends on the photo at the window's sizes, learnt
+    // from the same decode (JPEGs that got a copy).
+    EncodeRates rates;
 };
 
 // Learns the facts of a photo from its bytes; `pixels` is the copy scaled
-// for `copySize` while examining it (metadata-free, or empty when none).
-PhotoFacts LearnPhotoFacts(const QByteArray &bytes, const QByteArray &pixels = {}, int copySize = 0);
+// for `copySize` while examining it (metadata-free, or empty when none),
+// `rates` what the decode that made it learnt.
+PhotoFacts LearnPhotoFacts(const QByteArray &bytes, const QByteArray &pixels = {}, int copySize = 0,
+                           const EncodeRates &rates = {});
 
 struct PhotoEstimate
 {

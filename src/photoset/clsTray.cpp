@@ -60,14 +60,15 @@ PhotoCheck examine(const QString &path, cGDIpToken *token, cGDIpImage &probe, in
     check.modified = QFileInfo(path).lastModified();
     // A photo bigger than the upload size is decoded once for both jobs:
     // the strict decode that makes its copy also proves it whole.
-    const QByteArray pixels = ScaledJpegPixels(bytes, uploadSize);
+    EncodeRates rates;
+    const QByteArray pixels = ScaledJpegPixels(bytes, uploadSize, &rates);
     if (!pixels.isEmpty()) {
         check.prepared = CopyToSend(bytes, pixels, rule).bytes;
         check.preparedFor = uploadSize;
         check.preparedRule = rule;
         check.imageType = cGDIpImage::Jpeg;
         check.ID = clsTray::HashOfContent(bytes);
-        check.facts = LearnPhotoFacts(bytes, pixels, uploadSize);
+        check.facts = LearnPhotoFacts(bytes, pixels, uploadSize, rates);
         return check;
     }
     if (!probe.LoadPicture_Bytes(bytes, token)) {
