@@ -160,10 +160,8 @@ QByteArray scanData(const QByteArray &jpeg)
     qsizetype at = 2;
     while (at + 4 <= jpeg.size() && uchar(jpeg[at + 1]) != 0xDA)
         at += 2 + ((uchar(jpeg[at + 2]) << 8) | uchar(jpeg[at + 3]));
-    // The preview appended after it ends with its own end marker.
-    qsizetype end = jpeg.indexOf("\xFF\xD9", at);
-    while (end >= 0 && end + 2 < jpeg.size() && !jpeg.mid(end + 2, 3).startsWith("\xFF\xD8\xFF"))
-        end = jpeg.indexOf("\xFF\xD9", end + 2);
+    // Coded data never holds the end marker: the first one is the picture's.
+    const qsizetype end = jpeg.indexOf("\xFF\xD9", at);
     return end < 0 ? QByteArray() : jpeg.mid(at, end + 2 - at);
 }
 
