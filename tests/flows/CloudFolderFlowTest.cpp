@@ -98,7 +98,8 @@ TEST(CopyPhoto, TheSyncFolderGetsTheWholePictureAndOnlyTheMetadataTheUserLetsGo)
     EXPECT_FALSE(tagged::readBack(story).contains(QStringLiteral("Exif.GPSInfo.GPSLatitude")));
     EXPECT_EQ(tagged::scanData(story), tagged::scanData(photo));
     EXPECT_EQ(copied(QStringLiteral("all.jpg"), MetadataRule::Everything), photo);
-    EXPECT_FALSE(CloudFolderFlow::CopyPhoto(from, dir.filePath(QStringLiteral("story.jpg")), MetadataRule::StoryOnly));
+    EXPECT_FALSE(
+        CloudFolderFlow::CopyPhoto(from, dir.filePath(QStringLiteral("story.jpg")), MetadataRule::StoryOnly));
 }
 
 TEST_F(CloudFolderFlowTest, WithTheClientPhotosAreCopiedUnderFreeNamesIntoANewFolder)

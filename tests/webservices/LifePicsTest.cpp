@@ -83,8 +83,9 @@ TEST_F(LifePicsTest, PrintsGetTheWholePictureAndOnlyTheMetadataTheUserLetsGo)
     ASSERT_EQ(lifePics.ImageIDs().size(), 3);
     const QJsonObject images = world.lifePics().value(u"images").toObject();
     const auto arrived = [&](int i) {
-        return world.store.fileBytes(QStringLiteral("LifePics"),
-                                     images.value(lifePics.ImageIDs().at(i)).toObject().value(u"file").toString());
+        return world.store.fileBytes(
+            QStringLiteral("LifePics"),
+            images.value(lifePics.ImageIDs().at(i)).toObject().value(u"file").toString());
     };
     EXPECT_FALSE(tagged::readBack(arrived(1)).contains(QStringLiteral("Exif.GPSInfo.GPSLatitude")));
     EXPECT_TRUE(tagged::readBack(arrived(1)).contains(QStringLiteral("Exif.Photo.DateTimeOriginal")));
