@@ -159,6 +159,7 @@ frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &s
     m_chkStartAtLogin->setGeometry(12, 186, kPageWidth - 24, 24);
     m_chkKeepMetadata = new QCheckBox(QStringLiteral("Send location and camera details"), uploadPage);
     m_chkKeepMetadata->setObjectName(QStringLiteral("chkKeepMetadata"));
+    m_chkKeepMetadata->setStyleSheet(SkinArt::checkBoxStyleSheet(skin()));
     m_chkKeepMetadata->setToolTip(
         QStringLiteral("Photos always keep their date, orientation, colours, artist, copyright and "
                        "description. Tick this to also send their GPS position, camera serial numbers, "
