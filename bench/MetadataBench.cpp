@@ -92,7 +92,7 @@ void measureCost(const QStringList &paths, int count)
     std::printf("cost\tcopy-share-%%\t%.2f\n", 100 * median(copy) / std::max(1e-9, median(scale)));
 }
 
-void measureEstimate(const QString &folder, const QStringList &paths, int addSize)
+void measureEstimate(const QString &folder, int addSize)
 {
     AppState state;
     cGDIpToken token;
@@ -160,6 +160,6 @@ int main(int argc, char **argv)
         return 1;
     }
     measureCost(paths, costPhotos);
-    measureEstimate(folder, paths, addSize);
+    measureEstimate(folder, addSize);
     return 0;
 }
