@@ -262,62 +262,63 @@ bool isJpeg(const QByteArray &b)
     return b.startsWith("\xFF\xD8\xFF");
 }
 
-SentPhoto originalJpeg(const QByteArray &b, MetadataRule rule)
+Rewrite originalJpeg(const QByteArray &b, MetadataRule rule)
 {
+    Rewrite rewrite;
     const Jpeg jpeg = parseJpeg(b);
     if (!jpeg.ok)
-        return {b, {}};
-    Carried carried = decide(metadataOfJpeg(b, jpeg), rule, {}, true);
-    bool changed = carried.changed;
-    QByteArray out;
-    out.reserve(b.size());
-    out.append(b.left(2));
+        return rewrite;
+    const Carried carried = decide(metadataOfJpeg(b, jpeg), rule, {}, true);
+    rewrite.changed = carried.changed;
+    rewrite.withheld = carried.withheld;
+    Pieces &out = rewrite.pieces;
+    out.keep(b, 0, 2);
     bool irbWritten = false;
     for (const Segment &s : jpeg.segments) {
+        QByteArray made;
         switch (s.role) {
         case Role::Structure:
         case Role::Icc:
         case Role::Comment:
-            out.append(b.mid(s.start, s.end - s.start));
+            out.keep(b, s.start, s.end);
             break;
         case Role::Jfif: {
             bool thumbnail = false;
-            out.append(jfifWithoutThumbnail(b, s, thumbnail));
+            out.add(jfifWithoutThumbnail(b, s, thumbnail));
             if (thumbnail) {
-                carried.withheld.add(Thumbnail);
-                changed = true;
+                rewrite.withheld.add(Thumbnail);
+                rewrite.changed = true;
             }
             break;
         }
         case Role::Exif:
             if (!carried.exif.isEmpty())
-                putSegment(out, 0xE1, QByteArray("Exif\0\0", 6), carried.exif);
+                putSegment(made, 0xE1, QByteArray("Exif\0\0", 6), carried.exif);
             break;
         case Role::Xmp:
             if (!carried.xmp.isEmpty())
-                putSegment(out, 0xE1, QByteArray("http://ns.adobe.com/xap/1.0/\0", 29), carried.xmp);
+                putSegment(made, 0xE1, QByteArray("http://ns.adobe.com/xap/1.0/\0", 29), carried.xmp);
             break;
         case Role::Photoshop:
             if (!irbWritten && !carried.irb.isEmpty())
-                putPhotoshop(out, carried.irb);
+                putPhotoshop(made, carried.irb);
             irbWritten = true;
             break;
         case Role::Withheld:
-            carried.withheld.add(s.kind);
-            changed = true;
+            rewrite.withheld.add(s.kind);
+            rewrite.changed = true;
             break;
         }
+        out.add(made);
     }
-    out.append(b.mid(jpeg.scan, jpeg.imageEnd - jpeg.scan));
+    out.keep(b, jpeg.scan, jpeg.imageEnd);
     // What follows the picture's end is no part of it: cameras append
     // their large previews there.
     if (jpeg.imageEnd < b.size()) {
-        carried.withheld.add(Thumbnail);
-        changed = true;
+        rewrite.withheld.add(Thumbnail);
+        rewrite.changed = true;
     }
-    if (!changed)
-        return {b, {}};
-    return {out, carried.withheld.names()};
+    return rewrite;
 }
 
 SentPhoto copyJpeg(const QByteArray &source, const QByteArray &copy, MetadataRule rule)
@@ -330,18 +331,18 @@ SentPhoto copyJpeg(const QByteArray &source, const QByteArray &copy, MetadataRul
     const Carried carried = decide(found, rule, jpegSize(copy, to), true);
     QByteArray out;
     out.reserve(copy.size() + 64 * 1024);
-    out.append(copy.left(2));
+    out.append(copy.constData(), 2);
     for (const Segment &s : to.segments) {
         if (s.role == Role::Jfif)
-            out.append(copy.mid(s.start, s.end - s.start));
+            out.append(copy.constData() + s.start, s.end - s.start);
     }
     out.append(jpegMetadata(found, carried));
     for (const Segment &s : to.segments) {
         // The encoder's own profile only stands when the source had none.
         if (s.role == Role::Structure || (s.role == Role::Icc && found.icc.isEmpty()))
-            out.append(copy.mid(s.start, s.end - s.start));
+            out.append(copy.constData() + s.start, s.end - s.start);
     }
-    out.append(copy.mid(to.scan, to.imageEnd - to.scan));
+    out.append(copy.constData() + to.scan, to.imageEnd - to.scan);
     Kinds withheld = carried.withheld;
     if (rule == MetadataRule::StoryOnly) {
         // A copy never takes the source's extra segments; say so as the

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/MetadataRule.h"
 #include "imaging/PhotoMetadata.h"
 
 #include <QByteArray>
@@ -9,7 +10,7 @@
 namespace metadata {
 
 bool isJpeg(const QByteArray &bytes);
-SentPhoto originalJpeg(const QByteArray &photo, MetadataRule rule);
+Rewrite originalJpeg(const QByteArray &photo, MetadataRule rule);
 SentPhoto copyJpeg(const QByteArray &source, const QByteArray &copy, MetadataRule rule);
 qint64 jpegCopyMetadataSize(const QByteArray &source, MetadataRule rule);
 // The Exif block (TIFF structure); empty when there is none.

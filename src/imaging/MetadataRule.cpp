@@ -376,6 +376,35 @@ int orientationOf(const QByteArray &exif)
     }
 }
 
+void Pieces::keep(const QByteArray &from, qsizetype start, qsizetype end)
+{
+    if (end <= start)
+        return;
+    m_pieces.append({&from, start, end, {}});
+    m_size += end - start;
+}
+
+void Pieces::add(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    m_pieces.append({nullptr, 0, 0, bytes});
+    m_size += bytes.size();
+}
+
+QByteArray Pieces::join() const
+{
+    QByteArray out;
+    out.reserve(qsizetype(m_size));
+    for (const Piece &p : m_pieces) {
+        if (p.from)
+            out.append(p.from->constData() + p.start, p.end - p.start);
+        else
+            out.append(p.bytes);
+    }
+    return out;
+}
+
 QStringList Kinds::names() const
 {
     QStringList out;

@@ -55,6 +55,36 @@ struct Carried
     Kinds withheld;
 };
 
+// An original as it is to leave: stretches of the original, kept as they
+// are, and blocks made afresh. Joined only when it is sent, so that weighing
+// it costs no copy of the picture.
+class Pieces
+{
+public:
+    void keep(const QByteArray &from, qsizetype start, qsizetype end);
+    void add(const QByteArray &bytes);
+    qint64 size() const { return m_size; }
+    QByteArray join() const;
+
+private:
+    struct Piece
+    {
+        const QByteArray *from = nullptr; // null: `bytes`
+        qsizetype start = 0;
+        qsizetype end = 0;
+        QByteArray bytes;
+    };
+    QList<Piece> m_pieces;
+    qint64 m_size = 0;
+};
+
+struct Rewrite
+{
+    bool changed = false; // false: the original goes as it is
+    Pieces pieces;
+    Kinds withheld;
+};
+
 // Applies `rule` to what was found. `copy` is the size of the copy the
 // metadata goes into; empty for the original itself. `jpeg` bounds blocks to
 // what one JPEG segment holds.

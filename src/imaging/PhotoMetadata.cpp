@@ -6,15 +6,33 @@
 
 using namespace metadata;
 
+namespace {
+
+Rewrite rewriteOf(const QByteArray &photo, MetadataRule rule)
+{
+    if (rule == MetadataRule::StoryOnly && isJpeg(photo))
+        return originalJpeg(photo, rule);
+    if (rule == MetadataRule::StoryOnly && isPng(photo))
+        return originalPng(photo, rule);
+    return {};
+}
+
+} // namespace
+
 SentPhoto OriginalToSend(const QByteArray &photo, MetadataRule rule)
 {
-    if (rule == MetadataRule::Everything)
+    const Rewrite rewrite = rewriteOf(photo, rule);
+    if (!rewrite.changed)
         return {photo, {}};
-    if (isJpeg(photo))
-        return originalJpeg(photo, rule);
-    if (isPng(photo))
-        return originalPng(photo, rule);
-    return {photo, {}};
+    return {rewrite.pieces.join(), rewrite.withheld.names()};
+}
+
+qint64 OriginalSizeToSend(const QByteArray &photo, MetadataRule rule, QStringList *withheld)
+{
+    const Rewrite rewrite = rewriteOf(photo, rule);
+    if (withheld)
+        *withheld = rewrite.changed ? rewrite.withheld.names() : QStringList();
+    return rewrite.changed ? rewrite.pieces.size() : photo.size();
 }
 
 SentPhoto CopyToSend(const QByteArray &source, const QByteArray &copy, MetadataRule rule)

@@ -46,6 +46,8 @@ struct SentPhoto
 // byte. A photo with nothing to withhold, a GIF or BMP (which carry no such
 // metadata), and anything not recognised come back as they are.
 SentPhoto OriginalToSend(const QByteArray &photo, MetadataRule rule);
+// Its size and what it withholds, without building it (for estimates).
+qint64 OriginalSizeToSend(const QByteArray &photo, MetadataRule rule, QStringList *withheld = nullptr);
 
 // `copy`, encoded afresh from `source`'s pixels and already turned upright,
 // with `source`'s metadata put in under `rule`: the orientation then says 1

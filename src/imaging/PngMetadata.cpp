@@ -259,51 +259,52 @@ bool isPng(const QByteArray &b)
     return b.startsWith("\x89PNG\r\n\x1A\n");
 }
 
-SentPhoto originalPng(const QByteArray &b, MetadataRule rule)
+Rewrite originalPng(const QByteArray &b, MetadataRule rule)
 {
+    Rewrite rewrite;
     const Png png = parsePng(b);
     if (!png.ok)
-        return {b, {}};
+        return rewrite;
     const Found found = metadataOfPng(b, png);
-    Carried carried = decide(found, rule, {}, false);
-    bool changed = carried.changed;
-    QByteArray out;
-    out.reserve(b.size());
-    out.append(b.left(8));
+    const Carried carried = decide(found, rule, {}, false);
+    rewrite.changed = carried.changed;
+    rewrite.withheld = carried.withheld;
+    Pieces &out = rewrite.pieces;
+    out.keep(b, 0, 8);
     bool exifWritten = false, xmpWritten = false;
     for (const Chunk &c : png.chunks) {
+        QByteArray made;
         switch (c.role) {
         case ChunkRole::Structure:
         case ChunkRole::Icc:
         case ChunkRole::Text:
-            out.append(b.mid(c.start, c.end - c.start));
+            out.keep(b, c.start, c.end);
             break;
         case ChunkRole::Exif:
         case ChunkRole::RawExif:
             // Exif found in an old text profile moves into its own chunk.
             if (!exifWritten && !carried.exif.isEmpty())
-                putChunk(out, "eXIf", carried.exif);
+                putChunk(made, "eXIf", carried.exif);
             exifWritten = true;
             break;
         case ChunkRole::Xmp:
         case ChunkRole::RawXmp:
             if (!xmpWritten && !carried.xmp.isEmpty())
-                putXmpChunk(out, carried.xmp);
+                putXmpChunk(made, carried.xmp);
             xmpWritten = true;
             break;
         case ChunkRole::RawOther:
-            carried.withheld.add(Unreadable);
-            changed = true;
+            rewrite.withheld.add(Unreadable);
+            rewrite.changed = true;
             break;
         }
+        out.add(made);
     }
     if (png.end < b.size()) {
-        carried.withheld.add(Thumbnail);
-        changed = true;
+        rewrite.withheld.add(Thumbnail);
+        rewrite.changed = true;
     }
-    if (!changed)
-        return {b, {}};
-    return {out, carried.withheld.names()};
+    return rewrite;
 }
 
 SentPhoto copyPng(const QByteArray &source, const QByteArray &copy, MetadataRule rule)
@@ -316,7 +317,7 @@ SentPhoto copyPng(const QByteArray &source, const QByteArray &copy, MetadataRule
     const Carried carried = decide(found, rule, pngSize(copy), false);
     QByteArray out = copy.left(8);
     const Chunk &header = to.chunks.first();
-    out.append(copy.mid(header.start, header.end - header.start));
+    out.append(copy.constData() + header.start, header.end - header.start);
     out.append(pngMetadata(found, carried));
     const bool ownColour = found.icc.isEmpty();
     for (const Chunk &c : to.chunks.mid(1)) {
@@ -324,7 +325,7 @@ SentPhoto copyPng(const QByteArray &source, const QByteArray &copy, MetadataRule
         // The encoder carried the source's texts over itself; they came
         // in above, under the rule.
         if (c.role == ChunkRole::Structure ? (!colour || ownColour) : (c.role == ChunkRole::Icc && ownColour))
-            out.append(copy.mid(c.start, c.end - c.start));
+            out.append(copy.constData() + c.start, c.end - c.start);
     }
     Kinds withheld = carried.withheld;
     if (rule == MetadataRule::StoryOnly) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/MetadataRule.h"
 #include "imaging/PhotoMetadata.h"
 
 #include <QByteArray>
@@ -9,7 +10,7 @@
 namespace metadata {
 
 bool isPng(const QByteArray &bytes);
-SentPhoto originalPng(const QByteArray &photo, MetadataRule rule);
+Rewrite originalPng(const QByteArray &photo, MetadataRule rule);
 SentPhoto copyPng(const QByteArray &source, const QByteArray &copy, MetadataRule rule);
 qint64 pngCopyMetadataSize(const QByteArray &source, MetadataRule rule);
 // The Exif block (TIFF structure); empty when there is none.

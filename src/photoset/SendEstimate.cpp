@@ -28,9 +28,7 @@ PhotoFacts LearnPhotoFacts(const QByteArray &bytes, const QByteArray &pixels, in
     const QSize stored = QImageReader(&buffer).size();
     facts.upright = stored.isValid() && PhotoOrientation(bytes) >= 5 ? stored.transposed() : stored;
 
-    const SentPhoto story = OriginalToSend(bytes, MetadataRule::StoryOnly);
-    facts.originalBytes = {story.bytes.size(), bytes.size()};
-    facts.withheld = story.withheld;
+    facts.originalBytes = {OriginalSizeToSend(bytes, MetadataRule::StoryOnly, &facts.withheld), bytes.size()};
     facts.copyMetadata = {CopyMetadataSize(bytes, MetadataRule::StoryOnly),
                           CopyMetadataSize(bytes, MetadataRule::Everything)};
     if (!pixels.isEmpty() && facts.upright.isValid()) {
