@@ -56,6 +56,12 @@ std::optional<QString> SettingsStore::read(const QString &key) const
     return QString::fromUtf8(node.text().get());
 }
 
+bool SettingsStore::loads() const
+{
+    pugi::xml_document doc;
+    return loadDocument(m_file, doc);
+}
+
 QString SettingsStore::readOr(const QString &key, const QString &fallback) const
 {
     return read(key).value_or(fallback);

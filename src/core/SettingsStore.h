@@ -19,6 +19,8 @@ public:
     // The element text of `key`; nullopt when the file is missing or not
     // well-formed, or when no element matches the key.
     std::optional<QString> read(const QString &key) const;
+    // Whether the file is there and well-formed, whatever it holds.
+    bool loads() const;
     QString readOr(const QString &key, const QString &fallback = {}) const;
 
     // Replaces the texts of existing elements and saves. Nothing is written
