@@ -1,6 +1,7 @@
 #include "cloudfolders/ui/frmAlbums.h"
 
 #include "core/AppState.h"
+#include "core/ui/ErrorBoundary.h"
 #include "core/ui/ShowFormModal.h"
 #include "core/ui/Twips.h"
 #include "core/ui/frmSck.h"
@@ -123,8 +124,16 @@ QString QtFolderChooser::chooseAlbum(ChooserMode mode, const QString &syncFolder
     }
     frmAlbums window(
         m_state, mode, chooser.entries(), chooser.existingEnabled(),
-        [&chooser](bool createNew, int selected, const QString &name) {
-            return chooser.ok(createNew, selected, name);
+        [this, &chooser](bool createNew, int selected, const QString &name) {
+            // Making a new album asks the service, which may fail in ways
+            // nobody foresaw: that is reported, and the chooser closes as if
+            // cancelled, so the flow stops instead of sending photos nowhere.
+            std::optional<QString> answer;
+            const ErrorSite site{QStringLiteral("Upload"), QStringLiteral("frmAlbums"),
+                                 QStringLiteral("btnOK_Click")};
+            if (!RunTrapped(m_state, m_prompt, site, [&] { answer = chooser.ok(createNew, selected, name); }))
+                answer = QString();
+            return answer;
         },
         QApplication::activeWindow());
     ShowFormModal(m_state, window);
