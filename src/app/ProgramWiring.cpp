@@ -180,7 +180,10 @@ void ProgramWiring::showSettings(QWidget *mainWindow)
     });
     // Each re-authorization signs in afresh once its stored keys are gone.
     settings.setSignIn(frmSettings::Facebook, [this] {
-        return m_facebook && m_facebook->CreateFacebookAccount() && m_facebook->IsAuthoriseUserExist();
+        // A connector of its own, as every service here: the sign-in's own
+        // permission check is the verdict, no second round trip.
+        clsFacebook facebook(m_state, m_services, *m_signIn, m_prompt);
+        return facebook.CreateFacebookAccount();
     });
     settings.setSignIn(frmSettings::Flickr, [this] {
         clsFlickr flickr(m_state, m_services, *m_signIn, m_prompt);

@@ -10,6 +10,7 @@
 #include "support/ScriptedUserPrompt.h"
 #include "support/TestEnvironment.h"
 #include "support/TestText.h"
+#include "webkit/ToolkitError.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -279,6 +280,34 @@ TEST_F(SettingsWindowTest, FailedSignInShows573AndLeavesOtherServicesAlone)
     window->btnRevoke_Click(frmSettings::Flickr);
     EXPECT_EQ(prompt.calls.size(), 2);
     EXPECT_TRUE(store.readOr(QString::fromLatin1(SettingsKey::FlickrAccessToken)).isEmpty());
+}
+
+TEST_F(SettingsWindowTest, EachServiceShowsItsAccountAndASignInThatThrowsIsReported)
+{
+    fillTokens();
+    auto window = open();
+    window->btnMode_Click(frmSettings::AuthorizationPage);
+    const auto shown = [&](frmSettings::Service service) { return window->lblAccount(service)->toolTip(); };
+    // The ids the sign-ins stored; a service that keeps none says only that
+    // it is signed in, and no token ever shows.
+    EXPECT_EQ(shown(frmSettings::Facebook), QStringLiteral("Signed in as FaceBookID-value"));
+    EXPECT_EQ(shown(frmSettings::Dropbox), QStringLiteral("Signed in as uid-value"));
+    EXPECT_EQ(shown(frmSettings::Google), QStringLiteral("Signed in as GoogleID-value"));
+    EXPECT_EQ(shown(frmSettings::Flickr), QStringLiteral("Signed in"));
+    EXPECT_EQ(shown(frmSettings::SkyDrive), QStringLiteral("Signed in"));
+
+    window->setSignIn(frmSettings::Google, []() -> bool {
+        throw ToolkitError(0x800C0005, QStringLiteral("WebRequest.send"), QStringLiteral("connection reset"));
+    });
+    QTest::mouseClick(window->btnRevoke(frmSettings::Google), Qt::LeftButton);
+    const auto reports = prompt.callsOf(QStringLiteral("error"));
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reports.at(0).text.contains(u"btnRevoke_Click"));
+    EXPECT_TRUE(reports.at(0).text.contains(u"connection reset"));
+    EXPECT_TRUE(prompt.callsOf(QStringLiteral("message")).isEmpty());
+    EXPECT_TRUE(window->isVisible());
+    // The id outlives the emptied tokens; it names no account any more.
+    EXPECT_EQ(shown(frmSettings::Google), QStringLiteral("Not signed in"));
 }
 
 TEST_F(SettingsWindowTest, WebsiteLinkOpensOnALeftClickOnly)

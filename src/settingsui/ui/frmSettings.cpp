@@ -8,6 +8,7 @@
 #include "core/UserPrompt.h"
 #include "core/Version.h"
 #include "core/app/Startup.h"
+#include "core/ui/ErrorBoundary.h"
 #include "core/ui/LinkLabel.h"
 #include "core/ui/SkinArt.h"
 #include "platform/Autostart.h"
@@ -22,7 +23,7 @@
 
 namespace {
 
-constexpr int kWidth = 540;
+constexpr int kWidth = 620; // wide enough to name the account beside each service
 constexpr int kHeight = 360;
 constexpr int kMenuLeft = 14;
 constexpr int kMenuWidth = 130;
@@ -68,6 +69,11 @@ int uploadSizeIndex(int uploadSize)
     }
 }
 
+QString settingsKey(const char *key)
+{
+    return QString::fromLatin1(key);
+}
+
 QLabel *text(const QString &content, QWidget *parent, const QRect &geometry, bool wrap = true)
 {
     auto *label = new QLabel(content, parent);
@@ -78,6 +84,43 @@ QLabel *text(const QString &content, QWidget *parent, const QRect &geometry, boo
 }
 
 } // namespace
+
+QString frmSettings::accountText(const QString &settingsFile, Service service)
+{
+    using namespace SettingsKey;
+    const SettingsStore settings(settingsFile);
+    const auto has = [&settings](const char *key) { return !settings.readOr(settingsKey(key)).isEmpty(); };
+    // Only what the sign-ins stored is shown: the id a service answered
+    // with, where it keeps one; never a token, and nothing is asked online.
+    bool signedIn = false;
+    QString account;
+    switch (service) {
+    case Facebook:
+        signedIn = has(FacebookAccessToken);
+        account = settings.readOr(settingsKey(FacebookID));
+        break;
+    case Flickr:
+        signedIn = has(FlickrAccessToken);
+        break;
+    case SkyDrive:
+        signedIn = has(SkydriveAccessToken) || has(SkydriveRefreshToken);
+        break;
+    case Google:
+        // The id outlives a re-authorization; it names the account only
+        // while a token is there.
+        signedIn = has(GoogleAccessToken) || has(GoogleRefreshToken);
+        account = settings.readOr(settingsKey(GoogleID));
+        break;
+    case Dropbox:
+        signedIn = has(DropBoxToken);
+        account = settings.readOr(settingsKey(DropBoxUid));
+        break;
+    }
+    if (!signedIn)
+        return QStringLiteral("Not signed in");
+    account = account.trimmed();
+    return account.isEmpty() ? QStringLiteral("Signed in") : QStringLiteral("Signed in as ") + account;
+}
 
 QStringList frmSettings::authorizationKeys(Service service)
 {
@@ -171,13 +214,16 @@ frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &s
                                                 {Facebook, QStringLiteral("Facebook:")}};
     y = 80;
     for (const auto &[service, caption] : rows) {
-        text(caption, authPage, QRect(12, y + 5, 120, 20), false);
+        text(caption, authPage, QRect(12, y + 5, 88, 20), false);
         auto *button = new QPushButton(QStringLiteral("Authorize"), authPage);
         button->setObjectName(QStringLiteral("btnRevoke%1").arg(int(service)));
         skinButton(button);
-        button->setGeometry(140, y, 100, 27);
+        button->setGeometry(100, y, 84, 27);
         connect(button, &QPushButton::clicked, this, [this, s = service] { btnRevoke_Click(s); });
         m_btnRevoke[size_t(service)] = button;
+        QLabel *account = text(QString(), authPage, QRect(192, y + 5, kPageWidth - 200, 20), false);
+        account->setObjectName(QStringLiteral("lblAccount%1").arg(int(service)));
+        m_lblAccount[size_t(service)] = account;
         y += 33;
     }
     m_pages[AuthorizationPage] = authPage;
@@ -251,6 +297,7 @@ void frmSettings::Form_Load()
 {
     m_filling = true;
     FillSettingsLists();
+    showAccounts();
     btnMode_Click(SkinPage);
     m_filling = false;
 }
@@ -267,6 +314,16 @@ void frmSettings::FillSettingsLists()
         m_cboSkin->addItem(QString::fromUtf16(entry.text), entry.data);
     m_cboSkin->setCurrentIndex(m_cboSkin->findData(state().Skin));
     m_chkStartAtLogin->setChecked(Startup::loginStart().enabled());
+}
+
+void frmSettings::showAccounts()
+{
+    for (int i = 0; i < ServiceCount; ++i) {
+        QLabel *label = m_lblAccount[size_t(i)];
+        const QString account = accountText(state().SettingsFile, Service(i));
+        label->setToolTip(account);
+        label->setText(label->fontMetrics().elidedText(account, Qt::ElideRight, label->width()));
+    }
 }
 
 void frmSettings::btnMode_Click(int index)
@@ -321,7 +378,13 @@ void frmSettings::btnRevoke_Click(int index)
         emptied.emplace_back(key, QString());
     // A settings file that does not load is left alone; the sign-in runs all the same.
     SettingsStore(state().SettingsFile).write(emptied);
-    const bool signedIn = m_signIns[size_t(index)] && m_signIns[size_t(index)]();
-    if (!signedIn)
+    bool signedIn = false;
+    const ErrorSite site{QStringLiteral("Settings"), QStringLiteral("frmSettings"),
+                         QStringLiteral("btnRevoke_Click")};
+    const bool finished = RunTrapped(state(), m_prompt, site, [this, index, &signedIn] {
+        signedIn = m_signIns[size_t(index)] && m_signIns[size_t(index)]();
+    });
+    if (finished && !signedIn)
         funcMessageDisplay(state(), m_prompt, MessageNo::AuthorizationUnsuccessful);
+    showAccounts();
 }

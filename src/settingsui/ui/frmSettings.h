@@ -58,6 +58,9 @@ public:
     // The settings keys that hold a service's authorization, in the order
     // they are emptied.
     static QStringList authorizationKeys(Service service);
+    // What the Authorization page says beside a service's button: whether
+    // it is signed in, and as which account where the settings keep one.
+    static QString accountText(const QString &settingsFile, Service service);
 
     void btnMode_Click(int index);
     void btnAction_Click(); // OK
@@ -69,6 +72,7 @@ public:
     QCheckBox *chkStartAtLogin() const { return m_chkStartAtLogin; }
     QPushButton *btnMode(int index) const;
     QPushButton *btnRevoke(int index) const { return m_btnRevoke.at(size_t(index)); }
+    QLabel *lblAccount(int index) const { return m_lblAccount.at(size_t(index)); }
     QPushButton *btnAction() const { return m_btnAction; }
     QPushButton *cmdCancel() const { return m_cmdCancel; }
     LinkLabel *btnClose() const { return m_btnClose; }
@@ -84,6 +88,7 @@ private:
     QFrame *addPage(const QString &name, const QString &title);
     void FillSettingsLists();
     void cboUploadSize_Click(int index);
+    void showAccounts();
 
     UserPrompt &m_prompt;
     platform::Shell &m_shell;
@@ -98,6 +103,7 @@ private:
     QComboBox *m_cboUploadSize = nullptr;
     QCheckBox *m_chkStartAtLogin = nullptr;
     std::array<QPushButton *, ServiceCount> m_btnRevoke{};
+    std::array<QLabel *, ServiceCount> m_lblAccount{};
     QPushButton *m_btnAction = nullptr;
     QPushButton *m_cmdCancel = nullptr;
     LinkLabel *m_btnClose = nullptr;
