@@ -120,6 +120,14 @@ int clsTray::Count() const
     return int(m_photos.size());
 }
 
+qint64 clsTray::TotalSize() const
+{
+    qint64 total = 0;
+    for (const Photo &photo : m_photos)
+        total += photo.size;
+    return total;
+}
+
 QString clsTray::GetMD5Hash(const QString &FilePath) const
 {
     QByteArray bytes;

@@ -41,6 +41,8 @@ public:
     bool AddPhoto(const QString &FilePath, const QString &Attribution, const QString &Remarks);
 
     int Count() const;
+    // The sizes of the photos in the set, as they were when added.
+    qint64 TotalSize() const;
 
     // The photo's ID: MD5 over the file, or over three sampled stretches of
     // files larger than 30000 bytes.

@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 
 CloudFolderFlow::CloudFolderFlow(Service service, Parts parts,
                                  std::function<std::unique_ptr<CloudConnector>()> connector, QString site)
@@ -113,7 +112,6 @@ void CloudFolderFlow::run()
     } else {
         handToUploader(*connector, chosen);
     }
-    window.ShowProgressPanel(false);
 }
 
 QString CloudFolderFlow::FreeCopyName(const QString &folder, const QString &sourcePath,
@@ -156,10 +154,12 @@ void CloudFolderFlow::copyLocally(const QString &syncFolder, const QString &chos
         const QString name = FreeCopyName(destination, path, yield);
         if (!QFile::copy(path, QDir(destination).filePath(name)))
             qWarning("A photo could not be copied into the sync folder");
-        yield();
         window.StepProgress();
         yield();
     }
+    // The meter closes before "Done!" shows, so they are never on screen
+    // together.
+    window.ShowProgressPanel(false);
     m_parts.prompt.done();
     m_parts.shell.open(destination);
 }
@@ -172,7 +172,6 @@ void CloudFolderFlow::handToUploader(CloudConnector &connector, const QString &c
     for (int i = 0; i < state.PhotoTray->Count(); ++i) {
         lists.append(state.PhotoTray->PhotoInfo(i, PhotoField::FilePath), {});
         window.StepProgress();
-        QThread::msleep(10);
         window.processEvents();
     }
     switch (m_service) {
@@ -187,6 +186,7 @@ void CloudFolderFlow::handToUploader(CloudConnector &connector, const QString &c
         m_parts.uploader.UploadToGoogle(connector.AccessToken(), lists.photoList, state.UploadSize, chosen);
         break;
     }
+    window.ShowProgressPanel(false);
     if (state.UploadPromptEnabled)
         m_parts.notices.showUploadPrompt();
     else

@@ -1,11 +1,11 @@
 #include "photoset/ui/frmUploadTo.h"
 
 #include "core/AppState.h"
-#include "core/ErrorReport.h"
 #include "core/FormatSize.h"
 #include "core/MessageCatalog.h"
 #include "core/Skin.h"
 #include "core/UserPrompt.h"
+#include "core/ui/ErrorBoundary.h"
 #include "core/ui/SkinArt.h"
 #include "photoset/PhotoAdder.h"
 #include "photoset/clsTray.h"
@@ -16,7 +16,6 @@
 #include "platform/Shell.h"
 #include "platform/ui/WindowTools.h"
 #include "unicodeinput/ui/ctlUMultilineTxtBox.h"
-#include "webkit/ToolkitError.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -29,7 +28,6 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QSvgRenderer>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -39,7 +37,9 @@ namespace {
 
 constexpr int kWidth = 780;
 constexpr int kHeight = 490;
-constexpr int kProgressHeight = 96;
+// The progress panel lies over the window's head (the mark, "Hide" and the
+// introduction), which says nothing while a destination works.
+constexpr int kProgressHeight = 122;
 constexpr int kLeft = 24; // left column
 constexpr int kLeftWidth = 360;
 constexpr int kRight = 408; // right column
@@ -95,6 +95,9 @@ frmUploadTo::frmUploadTo(AppState &state, UserPrompt &ui, platform::Shell &shell
     setFixedSize(kWidth, kHeight);
     setFont(uiFont(13));
     setMouseTracking(true);
+    // The buttons are pictures; their tips say where each one sends the
+    // photos, also before the window was first clicked.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     buildControls();
     buildProgressPanel();
@@ -292,25 +295,26 @@ void frmUploadTo::buildProgressPanel()
     m_fraProgress = new QFrame(this);
     m_fraProgress->setObjectName(QStringLiteral("fraProgress"));
     m_fraProgress->setGeometry(0, 0, kWidth, kProgressHeight);
-    m_fraProgress->setStyleSheet(QStringLiteral("QFrame#fraProgress { background: rgba(255, 255, 255, 150); "
-                                                "border-bottom: 1px solid rgba(0, 0, 0, 60); }"));
+    m_fraProgress->setStyleSheet(QStringLiteral(
+        "QFrame#fraProgress { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fbfbfc,"
+        " stop:1 #eceef1); border-bottom: 1px solid rgba(0, 0, 0, 70); }"));
     m_fraProgress->hide();
 
     m_lblUpdateCaption = new QLabel(QStringLiteral("Progress"), m_fraProgress);
     m_lblUpdateCaption->setObjectName(QStringLiteral("lblUpdateCaption"));
-    m_lblUpdateCaption->setGeometry(kLeft, 10, kWidth - 2 * kLeft, 24);
+    m_lblUpdateCaption->setGeometry(kLeft, 18, kWidth - 2 * kLeft, 26);
     m_lblUpdateCaption->setFont(uiFont(16, true));
     m_lblUpdateCaption->setStyleSheet(QStringLiteral("color: #3c3c3c;"));
     platform::DragHandle::install(m_lblUpdateCaption);
 
     m_lblPbrCaption = new QLabel(QStringLiteral("Please wait... "), m_fraProgress);
     m_lblPbrCaption->setObjectName(QStringLiteral("lblPbrCaption"));
-    m_lblPbrCaption->setGeometry(kLeft, 36, kWidth - 2 * kLeft - 110, 20);
+    m_lblPbrCaption->setGeometry(kLeft, 50, kWidth - 2 * kLeft - 110, 20);
     m_lblPbrCaption->setStyleSheet(QStringLiteral("color: #5b5b5b;"));
 
     m_pbrProgress = new QProgressBar(m_fraProgress);
     m_pbrProgress->setObjectName(QStringLiteral("pbrProgress"));
-    m_pbrProgress->setGeometry(kLeft, 62, kWidth - 2 * kLeft - 110, 18);
+    m_pbrProgress->setGeometry(kLeft, 80, kWidth - 2 * kLeft - 110, 18);
     m_pbrProgress->setTextVisible(false);
     m_pbrProgress->setRange(0, 100);
     m_pbrProgress->setValue(0);
@@ -321,7 +325,7 @@ void frmUploadTo::buildProgressPanel()
 
     m_btnProgressCancel = new QPushButton(QStringLiteral("Cancel"), m_fraProgress);
     m_btnProgressCancel->setObjectName(QStringLiteral("btnProgressCancel"));
-    m_btnProgressCancel->setGeometry(kWidth - kLeft - 86, 56, 86, 28);
+    m_btnProgressCancel->setGeometry(kWidth - kLeft - 86, 75, 86, 28);
     m_btnProgressCancel->setCursor(Qt::PointingHandCursor);
     connect(m_btnProgressCancel, &QPushButton::clicked, this, [this] {
         m_progressCancelled = true;
@@ -336,7 +340,8 @@ void frmUploadTo::setFlow(Destination destination, DestinationFlow *flow)
 
 void frmUploadTo::ApplySkin()
 {
-    const int skin = Skin::clamp(m_state.Skin);
+    m_skin = Skin::clamp(m_state.Skin);
+    const int skin = m_skin;
     const QColor text = Skin::textColor(skin);
     for (QLabel *label : std::as_const(m_texts)) {
         QPalette palette = label->palette();
@@ -411,9 +416,10 @@ void frmUploadTo::refreshPhotoSet()
     m_lblFileCount->setText(QString::number(count));
     m_lblFileCount->setVisible(count > 0);
     m_dropZone->setPicture(count > 0 ? DropZone::FullSet : DropZone::EmptySet);
-    if (m_state.TotalSize > 0)
-        m_lblTotalSize->setText(QStringLiteral("Total Size: ") + FormatSize(m_state.TotalSize));
-    m_lblTotalSize->setVisible(m_state.TotalSize > 0);
+    const double total = m_state.PhotoTray ? double(m_state.PhotoTray->TotalSize()) : 0;
+    if (total > 0)
+        m_lblTotalSize->setText(QStringLiteral("Total Size: ") + FormatSize(total));
+    m_lblTotalSize->setVisible(total > 0);
 }
 
 void frmUploadTo::btnAddImages_Click()
@@ -437,14 +443,12 @@ void frmUploadTo::addPhotos(const std::function<void(PhotoAdder &)> &work)
     setWindowEnabled(false);
     try {
         frmFilesCount progress(m_state, this);
-        PhotoAdder adder(m_state, m_ui, progress.progress());
+        PhotoAdder adder(m_state, m_ui, progress.progress(), &progress.cancelToken());
         work(adder);
     } catch (const std::exception &error) {
         // What was added stays; the window must come back whatever happened.
         qWarning("Adding photos stopped: %s", error.what());
     }
-    m_state.AddCancelled = false;
-    m_state.ShowFolderProgress = false;
     refreshPhotoSet();
     setWindowEnabled(true);
 }
@@ -457,7 +461,6 @@ void frmUploadTo::cmdClear_Click()
         m_state.PhotoTray->RemoveAll();
     m_lblFileCount->hide();
     m_lblTotalSize->hide();
-    m_state.TotalSize = 0;
 }
 
 void frmUploadTo::cmdCancel_Click()
@@ -513,8 +516,8 @@ void frmUploadTo::btnSettings_Click()
         return;
     if (m_settingsHandler)
         m_settingsHandler();
-    // The Settings window may have chosen another skin as well.
-    ApplySkin();
+    // A new skin is the Settings window's to apply, and only once it was
+    // stored: the window keeps the look it has until then.
     selectUploadSize();
 }
 
@@ -529,21 +532,20 @@ void frmUploadTo::destination_Click(Destination destination)
         return;
     // The flows' error trap: whatever a flow lets escape becomes an error
     // report, never an exception leaving a Qt slot.
-    const QString procedure = m_destinationButtons[size_t(destination)]->objectName() + u"_Click";
-    try {
-        flow->run();
-    } catch (const ToolkitError &error) {
+    const ErrorSite site{QStringLiteral("Upload"), QStringLiteral("frmUploadTo"),
+                         m_destinationButtons[size_t(destination)]->objectName() + u"_Click"};
+    ++m_flowsRunning;
+    RunTrapped(
+        m_state, m_ui, site, [flow] { flow->run(); }, [this] { ShowProgressPanel(false); });
+    --m_flowsRunning;
+    // Flows close their panel and enable the window when they finish; one
+    // that stopped early must not leave a stale meter or a dead window. A
+    // press that came while another flow was at work (the Zip button stays
+    // live) leaves that flow's panel alone.
+    if (m_flowsRunning == 0) {
         ShowProgressPanel(false);
-        LogError(m_state, m_ui, QStringLiteral("Upload"), QStringLiteral("frmUploadTo"), procedure,
-                 int(error.number()), error.description(), error.source());
-    } catch (const std::exception &error) {
-        ShowProgressPanel(false);
-        LogError(m_state, m_ui, QStringLiteral("Upload"), QStringLiteral("frmUploadTo"), procedure, 0,
-                 QString::fromLocal8Bit(error.what()), QStringLiteral("frmUploadTo"));
+        setWindowEnabled(true);
     }
-    // Flows enable the window when they finish; a flow that stopped early
-    // must not leave it dead.
-    setWindowEnabled(true);
 }
 
 void frmUploadTo::Form_Unload()
@@ -582,29 +584,22 @@ void frmUploadTo::setWindowEnabled(bool enabled)
 
 void frmUploadTo::ShowProgressPanel(bool show)
 {
+    // The panel covers the window's head instead of growing the window and
+    // centring it again: the window stays where the user put it, at its
+    // size, and nothing under the pointer moves when a flow starts or ends.
     if (show) {
         m_progressCancelled = false;
         m_fraProgress->move(0, 0);
         m_fraProgress->show();
         m_fraProgress->raise();
-        m_body->move(0, kProgressHeight);
-        setFixedSize(kWidth, kHeight + kProgressHeight);
     } else {
         m_fraProgress->hide();
-        m_body->move(0, 0);
-        setFixedSize(kWidth, kHeight);
     }
-    centreOnScreen();
-    update();
-}
-
-void frmUploadTo::centreOnScreen()
-{
-    const QScreen *where = screen();
-    if (!where)
-        return;
-    const QRect work = where->availableGeometry();
-    move(work.center() - QPoint(width() / 2, height() / 2));
+    // Painted now, not later: a note that comes next must not appear over
+    // a meter that is already gone. The web panel makes this a composited
+    // window, where repaint() alone may leave the painting for later.
+    repaint();
+    QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
 }
 
 void frmUploadTo::setUpdateCaption(const QString &text)
@@ -655,22 +650,21 @@ void frmUploadTo::loadAdvertising()
 
 void frmUploadTo::paintEvent(QPaintEvent *)
 {
-    const int skin = Skin::clamp(m_state.Skin);
+    const int skin = m_skin;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     SkinArt::paintWindow(painter, rect(), skin, 0);
 
     static QSvgRenderer light(QStringLiteral(":/flazz_photoset_ui/background.svg"));
-    const int top = m_fraProgress->isHidden() ? 0 : kProgressHeight;
-    light.render(&painter, QRectF(0, top, width(), kHeight));
+    light.render(&painter, QRectF(0, 0, width(), kHeight));
 
     // The program's mark and name in the top left corner, as on the splash.
-    SkinArt::paintLogo(painter, QRectF(kLeft, top + 9, 32, 32));
+    SkinArt::paintLogo(painter, QRectF(kLeft, 9, 32, 32));
     QFont mark = uiFont(28, true);
     mark.setItalic(true);
     painter.setFont(mark);
     painter.setPen(Skin::linkColor(skin));
-    painter.drawText(QRect(kLeft + 40, top + 4, 200, 42), Qt::AlignLeft | Qt::AlignVCenter,
+    painter.drawText(QRect(kLeft + 40, 4, 200, 42), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("Flazz"));
 }
 
@@ -698,7 +692,7 @@ bool frmUploadTo::eventFilter(QObject *watched, QEvent *event)
 {
     auto *link = qobject_cast<QLabel *>(watched);
     const bool isLink = link && (link == m_btnClose || link == m_lblClearDesc || link == m_lblLimitation);
-    const int skin = Skin::clamp(m_state.Skin);
+    const int skin = m_skin;
     switch (event->type()) {
     case QEvent::Enter:
     case QEvent::MouseMove:

@@ -55,7 +55,8 @@ public:
     // one "Hide" minimises the window instead. By default the desktop is asked.
     void setTrayAvailable(std::function<bool()> available) { m_trayAvailable = std::move(available); }
 
-    // Text and link colours and the background of the current skin.
+    // Text and link colours and the background of the current skin; the
+    // window keeps this look until the next call.
     void ApplySkin();
 
     // The upload-size entry that stands for `uploadSize` pixels.
@@ -123,7 +124,6 @@ private:
     void addPhotos(const std::function<void(PhotoAdder &)> &work);
     void setLinkColor(QLabel *link, const QColor &color);
     void loadAdvertising();
-    void centreOnScreen();
     int photoCount() const;
 
     AppState &m_state;
@@ -154,6 +154,8 @@ private:
     QProgressBar *m_pbrProgress = nullptr;
     QPushButton *m_btnProgressCancel = nullptr;
     bool m_progressCancelled = false;
+    int m_skin = 0; // the skin last applied
+    int m_flowsRunning = 0;
 
     std::array<DestinationFlow *, 8> m_flows{};
     std::function<void()> m_settingsHandler;

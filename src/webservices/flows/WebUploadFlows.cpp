@@ -13,12 +13,10 @@
 #include "webservices/FacebookAccount.h"
 #include "webservices/FlickrAccount.h"
 
-#include <QThread>
-
 namespace {
 
-// Steps the bar once per photo while the lists are built, as the window
-// expects to see them being gathered.
+// Steps the bar once per photo while the lists are built, letting the
+// window paint each step; nothing waits on purpose, the hand-over is quick.
 UploadLists gatherLists(AppState &state, UploadWindow &window)
 {
     UploadLists lists;
@@ -26,7 +24,6 @@ UploadLists gatherLists(AppState &state, UploadWindow &window)
         lists.append(state.PhotoTray->PhotoInfo(i, PhotoField::FilePath),
                      state.PhotoTray->PhotoInfo(i, PhotoField::Remarks));
         window.StepProgress();
-        QThread::msleep(10);
         window.processEvents();
     }
     return lists;
