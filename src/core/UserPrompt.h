@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Button and icon styles of the system message box, numbered as the platform
 // numbers them so that the message catalog's button codes carry over.
 namespace MsgStyle {
@@ -55,6 +57,15 @@ public:
 
     // frmMsgAutoClose: "Done!" for one second.
     virtual void done() = 0;
+    // "Done!" with where the result went beside it: `detail` on a line of
+    // its own and a link that runs `openFolder`. Without windows it is the
+    // plain note.
+    virtual void doneWith(const QString &detail, const std::function<void()> &openFolder)
+    {
+        Q_UNUSED(detail);
+        Q_UNUSED(openFolder);
+        done();
+    }
 
     // frmInternetConnection.
     virtual void internetConnectionError() = 0;

@@ -1,5 +1,6 @@
 #include "core/AppState.h"
 #include "core/UserPrompt.h"
+#include "core/ui/LinkLabel.h"
 #include "core/ui/QtUserPrompt.h"
 #include "core/ui/ShowFormModal.h"
 #include "core/ui/frmInternetConnection.h"
@@ -132,6 +133,28 @@ TEST(frmMsgAutoClose, GoesAwayByItselfAfterASecond)
     EXPECT_FALSE(note.isVisible());
     EXPECT_GE(clock.elapsed(), 900);
     EXPECT_FALSE(note.timer()->isActive());
+}
+
+TEST(frmMsgAutoClose, SaysWhereTheResultWentBesideDoneAndItsLinkOpensTheFolder)
+{
+    AppState state;
+    QtUserPrompt prompt(state);
+    int opened = 0;
+    bool modalWhileShown = false;
+    whenModal([&](QWidget *modal) {
+        auto *note = qobject_cast<frmMsgAutoClose *>(modal);
+        ASSERT_NE(note, nullptr);
+        modalWhileShown = state.ModalFormOpen;
+        EXPECT_EQ(note->findChild<QLabel *>(QStringLiteral("lblMessage"))->text(), QStringLiteral("Done!"));
+        EXPECT_TRUE(note->lblDetail()->isVisible());
+        EXPECT_EQ(note->lblDetail()->text(), QStringLiteral("Saved as \"a.zip\"\nin /tmp/x"));
+        QTest::mouseClick(note->lblOpenFolder(), Qt::LeftButton);
+    });
+    prompt.doneWith(QStringLiteral("Saved as \"a.zip\"\nin /tmp/x"), [&] { ++opened; });
+    EXPECT_TRUE(modalWhileShown);
+    EXPECT_EQ(opened, 1);
+    EXPECT_FALSE(state.ModalFormOpen);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(frmNote, UnloadingRecordsTheCheckBoxForTheRun)

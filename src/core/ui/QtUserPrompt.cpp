@@ -123,6 +123,13 @@ void QtUserPrompt::done()
     ShowFormModal(m_state, note);
 }
 
+void QtUserPrompt::doneWith(const QString &detail, const std::function<void()> &openFolder)
+{
+    frmMsgAutoClose note(m_state, owner());
+    note.setDetail(detail, openFolder);
+    ShowFormModal(m_state, note);
+}
+
 void QtUserPrompt::internetConnectionError()
 {
     frmInternetConnection window(m_state, owner());
