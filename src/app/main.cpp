@@ -76,10 +76,18 @@ int main(int argc, char *argv[])
     // ends only through Exit.
     app.setQuitOnLastWindowClosed(false);
 
-    const ServiceConfig services = ServiceConfig::load(app.arguments());
+    QString unreadable;
+    const ServiceConfig services = ServiceConfig::load(app.arguments(), &unreadable);
     AppState state;
     ProcessObjects objects;
     QtUserPrompt prompt(state);
+    if (!unreadable.isEmpty()) {
+        // Going on with the built-in addresses would send the photos to the
+        // real services when the user meant them to go elsewhere.
+        prompt.systemMessage(unreadable + QStringLiteral(".\r\nFlazz cannot start without it."),
+                             MsgStyle::Critical, QStringLiteral("Flazz"));
+        return 1;
+    }
     platform::DesktopShell shell;
     QtSkypeLocator skypeLocator(state, prompt);
     // Declared before the host: it owns the flows the main window runs.

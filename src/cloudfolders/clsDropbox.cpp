@@ -157,6 +157,7 @@ bool clsDropbox::accessToken(const QString &requestToken, const QString &request
 
 bool clsDropbox::CreateAccount()
 {
+    const SignInBusy busy(m_signIn);
     if (onStatus)
         onStatus(QStringLiteral("Please wait - Communicating with Dropbox..."));
     QString requestTokenValue, requestSecret;
@@ -166,11 +167,19 @@ bool clsDropbox::CreateAccount()
         if (m_ok) {
             // The request token travels in the address the user's browser
             // opens; it is worth nothing without the consumer secret.
-            if (m_signIn.openInBrowser(m_config.dropbox.web +
-                                       QStringLiteral("/1/oauth/authorize?oauth_token=") + requestTokenValue))
+            const QString page =
+                m_config.dropbox.web + QStringLiteral("/1/oauth/authorize?oauth_token=") + requestTokenValue;
+            if (m_signIn.openInBrowser(page)) {
                 m_ok = m_signIn.askCompleteAuthorization();
-            else // the token exchange is still tried: it tells whether access was granted after all
+            } else {
                 funcMessageDisplay(m_state, m_ui, MessageNo::AuthorizationFailed);
+                // A desktop without a browser need not end the sign-in: the
+                // page can still be approved where the program shows it.
+                // Without that, the token exchange is still tried: it tells
+                // whether access was granted after all.
+                if (m_signIn.openInstead(page, QStringLiteral("Dropbox")))
+                    m_ok = m_signIn.askCompleteAuthorization();
+            }
         }
         if (m_ok)
             success = accessToken(requestTokenValue, requestSecret);
@@ -204,7 +213,9 @@ void clsDropbox::IsAppUser()
     try {
         const Answer answer = signedRequest(QStringLiteral("POST"), QStringLiteral("/1/account/info"),
                                             m_oauthToken, m_oauthTokenSecret);
-        m_publicAppUrl = ParseJson(answer.text).value.Item(u"public_app_url").toString();
+        const JsonValue info = ParseJson(answer.text).value;
+        m_publicAppUrl = info.Item(u"public_app_url").toString();
+        m_displayName = info.Item(u"display_name").toString();
         m_authorized = !m_publicAppUrl.isEmpty();
     } catch (const std::exception &) {
         // No answer: not authorized, as with a refused token.

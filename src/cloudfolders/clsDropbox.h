@@ -55,6 +55,8 @@ public:
     QString uid() const { return m_uid; }
     bool authorized() const { return m_authorized; }
     QString publicAppUrl() const { return m_publicAppUrl; }
+    // The account's name as the last account information answer gave it.
+    QString displayName() const { return m_displayName; }
     // The service's own words for the last refusal ("error" of its answer);
     // empty when the last answer was not a refusal.
     QString lastServiceError() const { return m_lastServiceError; }
@@ -104,6 +106,7 @@ private:
 
     QString m_uid;
     QString m_publicAppUrl;
+    QString m_displayName;
     QString m_oauthToken;
     QString m_oauthTokenSecret;
     bool m_authorized = false;

@@ -102,6 +102,7 @@ void clsGoogle::RenewAccessToken()
 
 bool clsGoogle::CreateAccount()
 {
+    const SignInBusy busy(m_signIn);
     const auto closeBusy = qScopeGuard([this] { m_signIn.closeBusy(); });
     try {
         return SignInAndStore();

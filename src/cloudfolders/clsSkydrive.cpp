@@ -59,6 +59,7 @@ void clsSkydrive::takeTokens(const QString &answer)
 
 bool clsSkydrive::CreateAccount()
 {
+    const SignInBusy busy(m_signIn);
     const auto closeBusy = qScopeGuard([this] { m_signIn.closeBusy(); });
     if (StatusChange)
         StatusChange(QStringLiteral("Please wait- Communicating with SkyDrive..."));

@@ -112,9 +112,21 @@ QString withoutSecrets(const QString &text)
         QStringLiteral(
             R"re(\b((?:oauth_[a-z_]*|access_token|refresh_token|auth_token|token|code|secret|client_secret|api_sig|frob|password|sessionid)\s*[=:]\s*)[^\s&"'<>,;]+)re"),
         QRegularExpression::CaseInsensitiveOption);
+    // Answers quoted in an error carry their tokens as JSON members or, for
+    // the print service, XML elements.
+    static const QRegularExpression jsonMember(
+        QStringLiteral(
+            R"re((["'](?:access_token|refresh_token|authentication_token|oauth_token_secret|oauth_token|token|client_secret|secret|password)["']\s*:\s*)(["'])(?:\\.|(?!\2).)*\2)re"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression xmlElement(
+        QStringLiteral(
+            R"re(<((?:[a-z0-9_]+:)?(?:password|sessionid|token|access_token|partnerpassword))(\s[^>]*)?>[^<]*</\1\s*>)re"),
+        QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression bearer(QStringLiteral(R"re(\b(Bearer|OAuth)\s+[^\s"'<>]+)re"),
                                            QRegularExpression::CaseInsensitiveOption);
     QString clean = text;
+    clean.replace(jsonMember, QStringLiteral("\\1\\2...\\2"));
+    clean.replace(xmlElement, QStringLiteral("<\\1\\2>...</\\1>"));
     clean.replace(address, QStringLiteral("\\1?..."));
     clean.replace(pair, QStringLiteral("\\1..."));
     clean.replace(bearer, QStringLiteral("\\1 ..."));

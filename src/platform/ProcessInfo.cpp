@@ -10,6 +10,7 @@
 #include <windows.h>
 #else
 #include <sys/resource.h>
+#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -73,6 +74,26 @@ bool isTerminal(std::FILE *stream)
     return _isatty(_fileno(stream)) != 0;
 #else
     return isatty(fileno(stream)) != 0;
+#endif
+}
+
+bool setInputEcho(bool on)
+{
+#if defined(Q_OS_WIN)
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (!_isatty(_fileno(stdin)) || !GetConsoleMode(input, &mode))
+        return false;
+    return SetConsoleMode(input, on ? (mode | ENABLE_ECHO_INPUT) : (mode & ~DWORD(ENABLE_ECHO_INPUT))) != 0;
+#else
+    termios mode{};
+    if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &mode) != 0)
+        return false;
+    if (on)
+        mode.c_lflag |= ECHO;
+    else
+        mode.c_lflag &= ~tcflag_t(ECHO);
+    return tcsetattr(STDIN_FILENO, TCSAFLUSH, &mode) == 0;
 #endif
 }
 

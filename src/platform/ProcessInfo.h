@@ -20,4 +20,10 @@ double cpuSeconds();
 // Whether `stream` is an interactive terminal (progress is drawn only then).
 bool isTerminal(std::FILE *stream);
 
+// Turns the echo of typed characters on standard input off (false) or back
+// on (true) when standard input is a terminal, so a password typed there
+// stays off the screen; nothing happens otherwise. True when echo was
+// changed.
+bool setInputEcho(bool on);
+
 } // namespace platform

@@ -20,6 +20,12 @@ struct ReadFailure
     QString description;
 };
 
+// Past the value budget nothing read so far is worth keeping: it unwinds
+// every container at once.
+struct OverBudget
+{
+};
+
 class Reader
 {
 public:
@@ -29,12 +35,19 @@ public:
     {
         skip();
         JsonResult result;
-        if (m_pos < m_size && at() == u'{')
-            result.value = readObject(0);
-        else if (m_pos < m_size && at() == u'[')
-            result.value = readArray(0);
-        else
+        try {
+            if (m_pos < m_size && at() == u'{')
+                result.value = readObject(0);
+            else if (m_pos < m_size && at() == u'[')
+                result.value = readArray(0);
+            else
+                m_errors = QStringLiteral("Invalid JSON");
+        } catch (const OverBudget &) {
+            // Callers already treat "not JSON" as an answer without the
+            // member they wanted; a flood of values becomes exactly that.
+            result.value = {};
             m_errors = QStringLiteral("Invalid JSON");
+        }
         result.errors = m_errors;
         return result;
     }
@@ -98,6 +111,8 @@ private:
 
     JsonValue readValue(int depth)
     {
+        if (++m_values > MaxJsonValues)
+            throw OverBudget{};
         skip();
         const QChar c = at();
         if (c == u'{')
@@ -363,6 +378,7 @@ private:
     const QString &m_text;
     const qsizetype m_size;
     qsizetype m_pos = 0;
+    qsizetype m_values = 1; // the outermost container
     QString m_errors;
 };
 

@@ -20,5 +20,9 @@ struct JsonResult
 // escapes in keys are not decoded. A duplicate key ends its object, keeping
 // the first value. Text after the first complete value is ignored. Nesting
 // deeper than MaxJsonDepth ends the innermost container with a complaint.
+// A text of more than MaxJsonValues values reads as no JSON at all ("Invalid
+// JSON"): short containers cost far more memory than the text they come
+// from, so the answer cap alone does not bound what the reader builds.
 constexpr int MaxJsonDepth = 512;
+constexpr qsizetype MaxJsonValues = 1'000'000;
 JsonResult ParseJson(const QString &text);

@@ -208,14 +208,17 @@ bool ServiceConfig::applyFile(const QString &path, QString *error)
     return true;
 }
 
-ServiceConfig ServiceConfig::load(const QStringList &arguments)
+ServiceConfig ServiceConfig::load(const QStringList &arguments, QString *unreadable)
 {
     ServiceConfig c = defaults();
     const QString path = overridePath(arguments);
     if (path.isEmpty())
         return c;
     QString error;
-    c.applyFile(path, &error);
+    if (!c.applyFile(path, &error) && unreadable) {
+        *unreadable = error;
+        return defaults();
+    }
     if (!error.isEmpty())
         qWarning().noquote() << error;
     return c;

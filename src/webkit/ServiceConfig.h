@@ -92,11 +92,12 @@ struct ServiceConfig
     static ServiceConfig defaults();
 
     // The defaults, then the file named by "--services FILE" (or
-    // "--services=FILE") in `arguments`, else by FLAZZ_SERVICES. A file that
-    // cannot be read, or keys it does not know, are reported with qWarning and
-    // otherwise ignored: a bad override must not keep the program from
-    // starting.
-    static ServiceConfig load(const QStringList &arguments);
+    // "--services=FILE") in `arguments`, else by FLAZZ_SERVICES. Keys the
+    // file does not know are reported with qWarning and otherwise ignored. A
+    // named file that cannot be read leaves the defaults, with the reason in
+    // `unreadable` when given (else reported with qWarning): callers that
+    // can say so stop rather than reach the real services unasked.
+    static ServiceConfig load(const QStringList &arguments, QString *unreadable = nullptr);
 
     // Applies the INI file at `path` over this configuration. Returns false
     // and sets `error` when the file is missing or unreadable; unknown keys

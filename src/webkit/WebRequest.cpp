@@ -1,16 +1,11 @@
 #include "webkit/WebRequest.h"
 
 #include "webkit/Ansi.h"
+#include "webkit/HttpExchange.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QRegularExpression>
 #include <QStringDecoder>
-#include <QThread>
-#include <QThreadStorage>
 
 #include <pugixml.hpp>
 #include <zlib.h>
@@ -18,57 +13,6 @@
 #include <algorithm>
 
 namespace {
-
-WebRequestError::Kind kindOf(QNetworkReply::NetworkError error)
-{
-    switch (error) {
-    case QNetworkReply::ConnectionRefusedError:
-        return WebRequestError::Kind::Refused;
-    case QNetworkReply::HostNotFoundError:
-        return WebRequestError::Kind::HostNotFound;
-    case QNetworkReply::SslHandshakeFailedError:
-        return WebRequestError::Kind::Tls;
-    // Our own abort() disconnects before it cancels, so a cancellation seen
-    // here is the transfer time-out firing.
-    case QNetworkReply::OperationCanceledError:
-    case QNetworkReply::TimeoutError:
-        return WebRequestError::Kind::Timeout;
-    default:
-        return WebRequestError::Kind::Other;
-    }
-}
-
-// Errors below 200 are the network's and the proxy's: no complete answer
-// came back. Higher ones only restate an HTTP status the caller can read.
-bool isTransportError(QNetworkReply::NetworkError error)
-{
-    return error != QNetworkReply::NoError && int(error) < 200;
-}
-
-// Replies belong to their manager's thread, and a manager per request would
-// throw away every kept-alive connection; so each thread that makes requests
-// gets one, which Qt deletes when that thread ends.
-QThreadStorage<QNetworkAccessManager *> &managers()
-{
-    static QThreadStorage<QNetworkAccessManager *> perThread;
-    return perThread;
-}
-
-QNetworkAccessManager &networkForThisThread()
-{
-    if (!managers().hasLocalData()) {
-        auto *manager = new QNetworkAccessManager;
-        // Redirects are judged one by one in WebRequest::followRedirect.
-        manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-        managers().setLocalData(manager);
-        // The main thread's manager would otherwise go after the application
-        // object, when closing a kept TLS connection can no longer reach it.
-        if (QCoreApplication::instance() &&
-            QThread::currentThread() == QCoreApplication::instance()->thread())
-            qAddPostRoutine([] { managers().setLocalData(nullptr); });
-    }
-    return *managers().localData();
-}
 
 bool isToken(const QByteArray &name)
 {
@@ -307,7 +251,7 @@ void WebRequest::start(const QByteArray *body)
         throw WebRequestError(WebRequestError::Kind::InvalidRequest,
                               QStringLiteral("send called before open"));
     const QUrl url(m_url);
-    // QNetworkAccessManager would also read file: and data: addresses.
+    // Only web addresses go out; a file: or data: address is never read.
     if (!url.isValid() || !isWebScheme(url) || url.host().isEmpty())
         throw WebRequestError(WebRequestError::Kind::InvalidRequest,
                               QStringLiteral("Only http and https addresses can be requested"));
@@ -360,41 +304,39 @@ void WebRequest::issue()
     m_decoder.reset();
     m_body.clear();
 
-    QNetworkRequest request{m_hopUrl};
-    request.setTransferTimeout(m_timeoutMs);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    // The manager is shared by every request on this thread; a cookie one
-    // service sets must not travel with another's requests.
-    request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
-    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
-
-    const QByteArray *body = m_hopBody ? &*m_hopBody : nullptr;
-    QByteArray payload = body ? *body : QByteArray();
+    HttpExchange::Request request;
+    request.url = m_hopUrl;
+    request.method = m_hopMethod;
+    request.silenceMs = m_timeoutMs;
+    if (m_hopBody)
+        request.body = *m_hopBody;
     bool acceptEncoding = false;
     for (const auto &h : m_hopHeaders) {
         // Callers count the body in characters; the wire needs bytes.
         if (h.first.compare("Content-Length", Qt::CaseInsensitive) == 0) {
-            request.setRawHeader(h.first, QByteArray::number(payload.size()));
-            if (!body)
-                body = &payload;
+            if (!request.body)
+                request.body = QByteArray();
+            request.headers.append({h.first, QByteArray::number(request.body->size())});
         } else {
-            request.setRawHeader(h.first, h.second);
+            request.headers.append(h);
         }
         acceptEncoding = acceptEncoding || h.first.compare("Accept-Encoding", Qt::CaseInsensitive) == 0;
     }
     if (!acceptEncoding)
-        request.setRawHeader("Accept-Encoding", "gzip, deflate");
+        request.headers.append({QByteArray("Accept-Encoding"), QByteArray("gzip, deflate")});
 
-    QNetworkAccessManager &network = networkForThisThread();
-    QNetworkReply *reply = body ? network.sendCustomRequest(request, m_hopMethod, payload)
-                                : network.sendCustomRequest(request, m_hopMethod);
-    // Bounds what Qt's network thread reads ahead of us, so an endless body
-    // cannot pile up in memory faster than we count it.
-    reply->setReadBufferSize(1024 * 1024);
-    m_reply = reply;
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] { onHeaders(reply); });
-    connect(reply, &QNetworkReply::readyRead, this, [this, reply] { onData(reply); });
-    connect(reply, &QNetworkReply::finished, this, [this, reply] { finish(reply); });
+    auto *exchange = new HttpExchange(std::move(request), this);
+    m_exchange = exchange;
+    connect(exchange, &HttpExchange::headReceived, this, [this, exchange] { onHeaders(exchange); });
+    connect(exchange, &HttpExchange::bodyReceived, this,
+            [this, exchange](const QByteArray &chunk) { onData(exchange, chunk); });
+    connect(exchange, &HttpExchange::finished, this, [this, exchange] { finish(exchange); });
+    connect(exchange, &HttpExchange::failed, this,
+            [this, exchange](WebRequestError::Kind kind, const QString &description) {
+                if (exchange == m_exchange)
+                    fail(kind, description);
+            });
+    exchange->start();
 }
 
 QString WebRequest::where() const
@@ -404,19 +346,16 @@ QString WebRequest::where() const
     return url.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo | QUrl::RemoveFragment);
 }
 
-void WebRequest::onHeaders(QNetworkReply *reply)
+void WebRequest::onHeaders(HttpExchange *exchange)
 {
-    if (reply != m_reply || m_hopHeadersSeen)
-        return;
-    const QVariant code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!code.isValid())
+    if (exchange != m_exchange || m_hopHeadersSeen)
         return;
     m_hopHeadersSeen = true;
-    const int status = code.toInt();
+    const int status = exchange->status();
     m_hopIsRedirect = (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) &&
-                      reply->hasRawHeader("Location");
+                      !exchange->header("Location").isNull();
 
-    const QByteArray length = reply->rawHeader("Content-Length");
+    const QByteArray length = exchange->header("Content-Length");
     bool known = false;
     const qint64 declared = length.trimmed().toLongLong(&known);
     if (known && declared > m_maxAnswerBytes && m_hopMethod != "HEAD") {
@@ -426,7 +365,7 @@ void WebRequest::onHeaders(QNetworkReply *reply)
     }
 
     // A redirect's own body is thrown away, so it is only counted.
-    const QByteArray encoding = reply->rawHeader("Content-Encoding").trimmed().toLower();
+    const QByteArray encoding = exchange->header("Content-Encoding").trimmed().toLower();
     if (m_hopIsRedirect || encoding.isEmpty() || encoding == "identity")
         return;
     if (encoding == "gzip" || encoding == "x-gzip" || encoding == "deflate") {
@@ -437,15 +376,10 @@ void WebRequest::onHeaders(QNetworkReply *reply)
          QStringLiteral("The answer from %1 came in an encoding that cannot be read").arg(where()));
 }
 
-void WebRequest::onData(QNetworkReply *reply)
+void WebRequest::onData(HttpExchange *exchange, const QByteArray &chunk)
 {
-    if (reply != m_reply)
+    if (exchange != m_exchange)
         return;
-    if (!m_hopHeadersSeen)
-        onHeaders(reply);
-    if (reply != m_reply)
-        return;
-    const QByteArray chunk = reply->readAll();
     m_rawBytes += chunk.size();
     bool intact = true;
     if (m_decoder)
@@ -461,38 +395,25 @@ void WebRequest::onData(QNetworkReply *reply)
     }
 }
 
-void WebRequest::finish(QNetworkReply *reply)
+void WebRequest::finish(HttpExchange *exchange)
 {
-    if (reply != m_reply)
-        return;
-    const QVariant code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (isTransportError(reply->error()) || !code.isValid()) {
-        const auto kind = kindOf(reply->error());
-        fail(
-            kind,
-            kind == WebRequestError::Kind::Timeout
-                ? QStringLiteral("No answer from %1 within %2 seconds").arg(where()).arg(m_timeoutMs / 1000.0)
-                : QStringLiteral("%1: %2").arg(where(), reply->errorString()));
-        return;
-    }
-    onData(reply);
-    if (reply != m_reply)
+    if (exchange != m_exchange)
         return;
     if (m_decoder && !m_decoder->complete()) {
         fail(WebRequestError::Kind::Decoding,
              QStringLiteral("The compressed answer from %1 is incomplete").arg(where()));
         return;
     }
-    const int status = code.toInt();
+    const int status = exchange->status();
     if (m_hopIsRedirect) {
-        const QByteArray location = reply->rawHeader("Location");
+        const QByteArray location = exchange->header("Location");
         dropReply();
         followRedirect(status, location);
         return;
     }
     m_status = status;
-    m_statusText = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-    m_responseHeaders = reply->rawHeaderPairs();
+    m_statusText = exchange->reasonPhrase();
+    m_responseHeaders = exchange->headers();
     dropReply();
     m_deadline.stop();
     m_readyState = 4;
@@ -553,13 +474,12 @@ void WebRequest::fail(WebRequestError::Kind kind, const QString &description)
 
 void WebRequest::dropReply()
 {
-    QNetworkReply *reply = m_reply;
-    m_reply = nullptr;
-    if (reply) {
-        reply->disconnect(this);
-        if (reply->isRunning())
-            reply->abort();
-        reply->deleteLater();
+    HttpExchange *exchange = m_exchange;
+    m_exchange = nullptr;
+    if (exchange) {
+        exchange->disconnect(this);
+        exchange->abort();
+        exchange->deleteLater();
     }
 }
 

@@ -15,7 +15,7 @@
 #include <utility>
 
 class QEventLoop;
-class QNetworkReply;
+class HttpExchange;
 namespace pugi {
 class xml_document;
 }
@@ -84,11 +84,11 @@ private:
 // Everything that comes back is bounded: a transfer that stays silent for
 // timeoutMs(), or is not complete within deadlineMs(), fails as a time-out;
 // an answer longer than maxAnswerBytes() (after decompression, and before
-// it) fails as TooLarge. gzip and deflate answers are decompressed here and
-// a damaged one fails. Redirects are followed up to MaxRedirects times within
-// one origin; to another origin "Authorization" is dropped and a body is
-// never sent again (a 307 or 308 that would re-send one fails); a redirect
-// from https to http, or to any other scheme, fails.
+// it), or whose head is longer than HttpExchange::MaxHeadBytes, fails as
+// TooLarge; a malformed length or chunk fails the exchange. gzip and deflate answers are decompressed here
+// and a damaged one fails. Redirects are followed up to MaxRedirects times within one origin; to another
+// origin "Authorization" is dropped and a body is never sent again (a 307 or 308 that would re-send one
+// fails); a redirect from https to http, or to any other scheme, fails.
 class WebRequest : public QObject
 {
     Q_OBJECT
@@ -146,9 +146,9 @@ private:
 
     void start(const QByteArray *body);
     void issue();
-    void onHeaders(QNetworkReply *reply);
-    void onData(QNetworkReply *reply);
-    void finish(QNetworkReply *reply);
+    void onHeaders(HttpExchange *exchange);
+    void onData(HttpExchange *exchange, const QByteArray &chunk);
+    void finish(HttpExchange *exchange);
     void followRedirect(int status, const QByteArray &location);
     void fail(WebRequestError::Kind kind, const QString &description);
     void dropReply();
@@ -156,7 +156,7 @@ private:
     QString where() const;
     void refuseWhileBusy(const char *operation) const;
 
-    QPointer<QNetworkReply> m_reply;
+    QPointer<HttpExchange> m_exchange;
     QEventLoop *m_loop = nullptr; // the local loop of a synchronous send
     QTimer m_deadline;
     QByteArray m_method;

@@ -54,10 +54,11 @@ void clsFBCallback::OnReadyStateChange()
         // A synchronous caller gets the failure thrown from Post instead.
         if (!m_async)
             return;
-        // A refused or unresolvable probe means no connection; one that
-        // merely took too long says nothing new, so the verdict stays.
-        if (m_operation == OperationInternetCheck && failure->kind() != WebRequestError::Kind::Timeout &&
-            failure->kind() != WebRequestError::Kind::Aborted)
+        // Any probe that ends without an answer means offline, a time-out
+        // too. Keeping the last verdict instead would leave a network that
+        // silently drops everything looking online for good, and every
+        // sign-in would then wait out its own time-out before failing.
+        if (m_operation == OperationInternetCheck)
             m_state.InternetAvailable = false;
         const WebRequestError copy = *failure;
         emit NoAnswer(m_flag, m_operation, m_tag, copy);

@@ -112,6 +112,7 @@ QString clsFacebook::exchange(const QString &method, const QString &url)
 
 bool clsFacebook::CreateFacebookAccount()
 {
+    const SignInBusy busy(m_signIn);
     status(QStringLiteral("Please wait- Communicating with Facebook..."));
     // The sign-in window leaves a busy indicator up once its page ended;
     // it comes down whatever becomes of the rest.
@@ -193,8 +194,10 @@ void clsFacebook::FetchProfile(const QString &userId, bool storeToken)
     pugi::xml_document doc;
     doc.load_string(reinterpret_cast<const pugi::char_t *>(answer.toUtf8().constData()));
     // No user found (a token Facebook does not know): nothing is stored.
-    if (doc.select_nodes("//user").empty())
+    const pugi::xpath_node_set users = doc.select_nodes("//user");
+    if (users.empty())
         return;
+    m_name = QString::fromUtf8(users[users.size() - 1].node().child("name").text().get());
     InsertFacebookProfile(userId, storeToken);
 }
 

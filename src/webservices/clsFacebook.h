@@ -64,6 +64,8 @@ public:
 
     QString AccessToken() const override { return m_accessToken; }
     QString FaceBookID() const { return m_faceBookId; }
+    // The user's name as the last profile answer gave it.
+    QString name() const { return m_name; }
     QString AppId() const { return m_appId; }
 
     // AlbumSource: the albums that accept uploads ("name", cargo "object_id");
@@ -91,6 +93,7 @@ private:
 
     QString m_appId;
     QString m_faceBookId;
+    QString m_name;
     QString m_accessToken;
     bool m_isAppUser = false;
 };

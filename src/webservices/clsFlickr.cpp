@@ -76,6 +76,7 @@ void clsFlickr::noteFailure()
 
 bool clsFlickr::CreateFlickrAccount()
 {
+    const SignInBusy busy(m_signIn);
     status(QStringLiteral("Please wait- Communicating with Flickr..."));
     if (!SignInWithFrob())
         return false;
@@ -121,7 +122,10 @@ bool clsFlickr::SignInWithFrob()
         return false;
     if (!m_signIn.openInBrowser(m_authUrl)) {
         funcMessageDisplay(m_state, m_ui, MessageNo::FlickrAuthorizationFailed);
-        return false;
+        // Rather than give up on a desktop without a browser, the page is
+        // offered where the program can show it.
+        if (!m_signIn.openInstead(m_authUrl, QStringLiteral("Flickr")))
+            return false;
     }
     m_ok = m_signIn.askCompleteAuthorization();
     if (!m_ok)

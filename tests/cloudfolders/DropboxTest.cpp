@@ -72,6 +72,8 @@ TEST(Dropbox, SignInStoresTheTokenForTheOwnerOnlyAndTheServiceAcceptsIt)
                                                 u"/1/oauth/authorize?oauth_token="));
     EXPECT_EQ(w.signIn.calls.at(2), u"complete");
     EXPECT_TRUE(w.messages().isEmpty());
+    EXPECT_EQ(w.signIn.busyTimes, 1);
+    EXPECT_FALSE(w.signIn.busy);
 
     EXPECT_EQ(w.stored(SettingsKey::DropBoxUid), QLatin1String(DropboxService::AccountId));
     EXPECT_EQ(w.stored(SettingsKey::DropBoxToken), dropbox->AccessToken());
@@ -238,18 +240,31 @@ TEST(Dropbox, RefusingOrCancellingEndsQuietlyWithoutAToken)
     EXPECT_TRUE(w.stored(SettingsKey::DropBoxUid).isEmpty());
 }
 
-// A browser that cannot be started says so, and the token exchange is still
+// A browser that cannot be started says so; the page is then approved where
+// the program shows it. With nowhere to show it, the token exchange is still
 // tried: the service refuses the request token nobody approved.
-TEST(Dropbox, ABrowserThatCannotStartSays571AndTheExchangeIsStillTried)
+TEST(Dropbox, ABrowserThatCannotStartSays571AndTheProgramShowsThePageInstead)
 {
     DropboxWorld w;
     auto dropbox = w.connect();
     w.signIn.browserStarts = false;
-    EXPECT_FALSE(dropbox->CreateAccount());
+    ASSERT_TRUE(dropbox->CreateAccount());
     EXPECT_EQ(w.messages(), QStringList{QStringLiteral("Authorization failed.")});
-    EXPECT_FALSE(w.signIn.calls.contains(QStringLiteral("complete")));
-    EXPECT_EQ(w.requestsTo("/1/oauth/access_token").size(), 1);
-    EXPECT_TRUE(w.stored(SettingsKey::DropBoxUid).isEmpty());
+    ASSERT_EQ(w.signIn.calls.size(), 4);
+    EXPECT_TRUE(w.signIn.calls.at(2).startsWith(u"instead Dropbox " + w.config.dropbox.web +
+                                                u"/1/oauth/authorize?oauth_token="));
+    EXPECT_EQ(w.signIn.calls.at(3), u"complete");
+    EXPECT_EQ(w.stored(SettingsKey::DropBoxUid), QLatin1String(DropboxService::AccountId));
+
+    DropboxWorld bare;
+    auto nowhere = bare.connect();
+    bare.signIn.browserStarts = false;
+    bare.signIn.ownWindow = false;
+    EXPECT_FALSE(nowhere->CreateAccount());
+    EXPECT_EQ(bare.messages(), QStringList{QStringLiteral("Authorization failed.")});
+    EXPECT_FALSE(bare.signIn.calls.contains(QStringLiteral("complete")));
+    EXPECT_EQ(bare.requestsTo("/1/oauth/access_token").size(), 1);
+    EXPECT_TRUE(bare.stored(SettingsKey::DropBoxUid).isEmpty());
 }
 
 TEST(Dropbox, NoRequestWithoutInternetAndMessage602WithoutService)

@@ -45,6 +45,20 @@ TEST(ErrorReport, FileNameHasNoLeadingZeros)
               QStringLiteral("/data/Flazz/log/Flazz-9-3-2026.err"));
 }
 
+TEST(ErrorReport, QuotedAnswersLoseTheirTokensAndPasswords)
+{
+    const QString clean = ErrorReport::withoutSecrets(
+        QStringLiteral(R"({"access_token": "ya29.tok1", 'refresh_token':'1/tok2', "name": "Ann"} )"
+                       R"(<GetUserID><Password>pw3</Password><soap:SessionID a="1">ses4</soap:SessionID>)"
+                       R"(<Name>Bob</Name></GetUserID> {"token":"tok\"5"})"));
+    for (const char *secret : {"tok1", "tok2", "pw3", "ses4", "tok\\\"5"})
+        EXPECT_FALSE(clean.contains(QLatin1String(secret))) << secret << " in " << clean.toStdString();
+    // What is not a credential stays readable, and so do the names of what was taken out.
+    for (const char *kept :
+         {R"("access_token": "...")", "<Password>...</Password>", R"("name": "Ann")", "<Name>Bob</Name>"})
+        EXPECT_TRUE(clean.contains(QLatin1String(kept))) << kept << " not in " << clean.toStdString();
+}
+
 TEST(ErrorReport, CpuNamesOnlyTheKnownTypes)
 {
     EXPECT_EQ(ErrorReport::cpuName(386), QStringLiteral("Intel 386"));

@@ -44,15 +44,6 @@ Page load(QNetworkAccessManager &network, const QUrl &url, const QByteArray *for
     return page;
 }
 
-bool startsWithAny(const QString &address, const QStringList &prefixes)
-{
-    for (const QString &prefix : prefixes) {
-        if (!prefix.isEmpty() && address.startsWith(prefix, Qt::CaseInsensitive))
-            return true;
-    }
-    return false;
-}
-
 QString attribute(const QString &tag, const QString &name)
 {
     const QRegularExpression re(u"\\b" + name + uR"re(\s*=\s*(?:"([^"]*)"|'([^']*)'))re",
@@ -83,7 +74,8 @@ QString ScriptedSignIn::nextDecision()
     return d;
 }
 
-QString ScriptedSignIn::walk(const QString &start, const QStringList &stopPrefixes, QString *title)
+QString ScriptedSignIn::walk(const QString &start, const std::function<bool(const QString &)> &stopsAt,
+                             QString *title)
 {
     QNetworkAccessManager network;
     QString address = start;
@@ -91,7 +83,7 @@ QString ScriptedSignIn::walk(const QString &start, const QStringList &stopPrefix
     bool post = false;
     for (int step = 0; step < 20; ++step) {
         visited.append(address);
-        if (startsWithAny(address, stopPrefixes)) {
+        if (stopsAt && stopsAt(address)) {
             // The page that ends the sign-in still loads in a browser; its
             // title is what Google's sign-in reads.
             if (title) {
@@ -152,12 +144,10 @@ QString ScriptedSignIn::walk(const QString &start, const QStringList &stopPrefix
 QString ScriptedSignIn::browse(const SignInPage &page)
 {
     calls.append(u"browse " + page.actionUrl);
-    QStringList stops{page.successUrl, page.failedUrl};
-    if (page.successUrl.isEmpty())
-        stops.clear();
     QString title;
-    const QString ended = walk(page.actionUrl, stops, &title);
-    return page.module == SignInModule::Google ? title : ended;
+    const QString ended = walk(
+        page.actionUrl, [&page](const QString &address) { return page.endsAt(address); }, &title);
+    return page.result(ended, title);
 }
 
 bool ScriptedSignIn::askAuthorize()
@@ -187,5 +177,15 @@ bool ScriptedSignIn::openInBrowser(const QString &url)
         return false;
     if (approveInBrowser)
         walk(url, {});
+    return true;
+}
+
+bool ScriptedSignIn::openInstead(const QString &url, const QString &service)
+{
+    calls.append(u"instead " + service + u' ' + url);
+    if (!ownWindow)
+        return false;
+    if (approveInBrowser)
+        walk(url);
     return true;
 }

@@ -7,14 +7,15 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 
 // A SignIn for tests that behaves like a person in front of a browser on the
 // sandbox's pages: it loads the page over HTTP, follows redirects, and on a
 // sign-in form presses the button the script says ("approve" or "refuse"),
 // sending the form's hidden fields as a browser would. It stops on the first
-// address that begins with the page's success or failure prefix, or when a
-// page offers nothing more to do, and returns where a browser would have
-// ended (the address, or the page title for Google).
+// address that ends the sign-in by the page's own rules, or when a page
+// offers nothing more to do, and returns what the sign-in window would hand
+// the connector from there (the success address, or Google's title).
 //
 // Sandbox sign-in pages carry one <form method="post" action="..."> whose
 // buttons are <button name="decision" value="approve|refuse">.
@@ -30,9 +31,15 @@ public:
     // browser) or only records it (the user never gets there).
     bool approveInBrowser = true;
     bool browserStarts = true; // false: openInBrowser reports a browser that cannot be started
+    // Whether openInstead has a window to show the page in (which the
+    // person then walks as in their own browser).
+    bool ownWindow = true;
+    // Whether the busy pointer is up, and how often it went up.
+    bool busy = false;
+    int busyTimes = 0;
 
     // Every call in order: "browse <url>", "authorize", "complete",
-    // "open <url>".
+    // "open <url>", "instead <service> <url>".
     QStringList calls;
     // Every address the scripted browser loaded, redirects included.
     QStringList visited;
@@ -41,11 +48,18 @@ public:
     bool askAuthorize() override;
     bool askCompleteAuthorization() override;
     bool openInBrowser(const QString &url) override;
+    bool openInstead(const QString &url, const QString &service) override;
+    void setBusy(bool on) override
+    {
+        busyTimes += on && !busy ? 1 : 0;
+        busy = on;
+    }
 
-    // Walks from `url` until `stopPrefixes` (compared without regard to
-    // case) or a page with nothing to press; returns the last address and
-    // leaves the last page's title in *title.
-    QString walk(const QString &url, const QStringList &stopPrefixes, QString *title = nullptr);
+    // Walks from `url` until an address `stopsAt` or a page with nothing to
+    // press; returns the last address and leaves the last page's title in
+    // *title.
+    QString walk(const QString &url, const std::function<bool(const QString &)> &stopsAt = {},
+                 QString *title = nullptr);
 
 private:
     QString nextDecision();

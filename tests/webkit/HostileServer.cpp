@@ -146,6 +146,30 @@ HostileServer::Script HostileServer::endless()
     };
 }
 
+HostileServer::Script HostileServer::endlessHead()
+{
+    return [](QTcpSocket &socket, const HostileRequest &) {
+        socket.write("HTTP/1.1 200 OK\r\nX-Padding: ");
+        const QByteArray chunk(64 * 1024, 'a');
+        QPointer<QTcpSocket> alive(&socket);
+        auto pump = [alive, chunk] {
+            if (alive && alive->state() == QAbstractSocket::ConnectedState &&
+                alive->bytesToWrite() < 256 * 1024)
+                alive->write(chunk);
+        };
+        QObject::connect(&socket, &QTcpSocket::bytesWritten, &socket, pump);
+        pump();
+    };
+}
+
+HostileServer::Script HostileServer::raw(const QByteArray &bytes)
+{
+    return [bytes](QTcpSocket &socket, const HostileRequest &) {
+        socket.write(bytes);
+        socket.disconnectFromHost();
+    };
+}
+
 HostileServer::Script HostileServer::drip(int intervalMs)
 {
     return [intervalMs](QTcpSocket &socket, const HostileRequest &) {

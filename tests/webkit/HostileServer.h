@@ -49,6 +49,10 @@ public:
     static Script redirect(int status, const QString &location);
     // 200 with no length, 64 KiB chunks for as long as the client reads.
     static Script endless();
+    // A status line, then one header field that never ends.
+    static Script endlessHead();
+    // `bytes` exactly as given, then the end of the connection.
+    static Script raw(const QByteArray &bytes);
     // 200 that promises a megabyte and sends one byte per interval.
     static Script drip(int intervalMs);
     // `script` after `ms`.

@@ -159,7 +159,7 @@ TEST(ParseJson, EndsOnInputsThatWouldNotAdvance)
     }
 }
 
-TEST(ParseJson, BoundsNestingDepth)
+TEST(ParseJson, BoundsNestingDepthAndTheNumberOfValues)
 {
     const QString deep = QString(20000, u'[') + QString(20000, u']');
     const JsonResult r = ParseJson(deep);
@@ -169,6 +169,18 @@ TEST(ParseJson, BoundsNestingDepth)
     // Depth within the bound reads normally.
     const QString fine = QString(100, u'[') + QString(100, u']');
     EXPECT_TRUE(ParseJson(fine).errors.isEmpty());
+
+    // Empty containers cost the reader far more than their three characters:
+    // past the budget the text reads as no JSON at all.
+    const auto flood = [](qsizetype count) -> QString {
+        return u'[' + QStringLiteral("[],").repeated(count - 1) + u"[]]";
+    };
+    const JsonResult over = ParseJson(flood(MaxJsonValues));
+    EXPECT_TRUE(over.value.isEmpty());
+    EXPECT_EQ(over.errors, s(u"Invalid JSON"));
+    const JsonResult within = ParseJson(flood(MaxJsonValues - 1));
+    EXPECT_EQ(within.value.Count(), MaxJsonValues - 1);
+    EXPECT_TRUE(within.errors.isEmpty());
 }
 
 TEST(ParseJson, ReadsATypicalTokenAnswer)

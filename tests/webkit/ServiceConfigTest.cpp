@@ -38,6 +38,18 @@ TEST(ServiceConfig, TheCommandLineOptionWinsOverTheEnvironment)
               QStringLiteral("http://127.0.0.1:2"));
     qunsetenv("FLAZZ_SERVICES");
     EXPECT_EQ(ServiceConfig::load({}).live.apis, ServiceConfig::defaults().live.apis);
+
+    // A file named but unreadable is reported to a caller that asks, which
+    // then stops instead of going to the built-in addresses.
+    QString unreadable;
+    const ServiceConfig fallback = ServiceConfig::load(
+        {QStringLiteral("flazz"), QStringLiteral("--services"), env.path(QStringLiteral("gone.ini"))},
+        &unreadable);
+    EXPECT_TRUE(unreadable.contains(QStringLiteral("gone.ini"))) << unreadable.toStdString();
+    EXPECT_EQ(fallback.live.apis, ServiceConfig::defaults().live.apis);
+    unreadable.clear();
+    ServiceConfig::load({QStringLiteral("--services=") + fromArg}, &unreadable);
+    EXPECT_TRUE(unreadable.isEmpty());
 }
 
 TEST(ServiceConfig, DefaultsUseHttpsWhereverTheServicesDidNotFixPlainHttp)

@@ -72,6 +72,44 @@ TEST(WebRequestLimits, AnEndlessOrOverlongAnswerFailsAsTooLarge)
     EXPECT_FALSE(done.wait(200)); // reported once
 }
 
+TEST(WebRequestLimits, AnEndlessHeadFailsAsTooLargeAndBadFramingIsNoAnswer)
+{
+    HostileServer server;
+    server.on("/head", HostileServer::endlessHead());
+    const QByteArray chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n";
+    server.on("/chunks",
+              HostileServer::raw(chunked + "5\r\nhello\r\n6;x=1\r\n world\r\n0\r\nX-T: 1\r\n\r\n"));
+    server.on("/badsize", HostileServer::raw(chunked + "5\r\nhello\r\nzz\r\nmore\r\n0\r\n\r\n"));
+    server.on("/hugesize", HostileServer::raw(chunked + "ffffffffffffffffff\r\nx\r\n0\r\n\r\n"));
+    server.on("/noend", HostileServer::raw(chunked + "5\r\nhelloXX0\r\n\r\n"));
+    server.on("/cut", HostileServer::raw(chunked + "5\r\nhel"));
+    server.on("/short", HostileServer::raw("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc"));
+    server.on("/twolengths",
+              HostileServer::raw("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nContent-Length: 4\r\n\r\nabcd"));
+    server.on("/notanumber", HostileServer::raw("HTTP/1.1 200 OK\r\nContent-Length: 3x\r\n\r\nabc"));
+
+    WebRequest request;
+    QElapsedTimer clock;
+    clock.start();
+    request.open(s(u"GET"), server.url(s(u"/head")));
+    EXPECT_EQ(sendFailure(request), WebRequestError::Kind::TooLarge);
+    EXPECT_LT(clock.elapsed(), 5000);
+
+    request.open(s(u"GET"), server.url(s(u"/chunks")));
+    request.send();
+    EXPECT_EQ(request.status(), 200);
+    EXPECT_EQ(request.responseText(), s(u"hello world"));
+
+    // Each of these once came back as a 200 with whatever was read so far.
+    for (const char16_t *path :
+         {u"/badsize", u"/hugesize", u"/noend", u"/cut", u"/short", u"/twolengths", u"/notanumber"}) {
+        request.open(s(u"GET"), server.url(QString::fromUtf16(path)));
+        EXPECT_EQ(sendFailure(request), WebRequestError::Kind::Other)
+            << QString::fromUtf16(path).toStdString();
+        EXPECT_TRUE(request.responseBody().isEmpty());
+    }
+}
+
 TEST(WebRequestLimits, ASlowDripIsCutOffByTheOverallDeadline)
 {
     HostileServer server;

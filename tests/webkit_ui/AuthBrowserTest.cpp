@@ -92,7 +92,7 @@ TEST_F(AuthBrowserTest, WithoutSuccessAddressNoPageEndsItAndTheCloseMarkLeavesAd
 
     window->lblClose()->click();
     EXPECT_TRUE(closed);
-    EXPECT_EQ(window->AuthResult(), pages.url("/Login_Failure.html?error=x"));
+    EXPECT_EQ(window->AuthResult(), QString()); // not the success page: nothing to read
     EXPECT_FALSE(window->endedByPage());
 
     open(1, "/google/auth", pages.url("/o/oauth2/approval?"), pages.failedUrl());
@@ -147,7 +147,29 @@ TEST_F(AuthBrowserTest, PageKeepsItsKeysButNotTheBrowserShortcutsAndSignUpOpensO
     ASSERT_TRUE(waitForPage("/other.html"));
     EXPECT_FALSE(closed);
     window->lblClose()->click();
-    EXPECT_EQ(window->AuthResult(), pages.url("/other.html"));
+    EXPECT_TRUE(window->AuthResult().isEmpty());
+}
+
+TEST_F(AuthBrowserTest, APageLuringTheSignInToAnotherSiteWithARealTokenGetsNowhere)
+{
+    open(0, "/dialog/oauth", pages.successUrl(), pages.failedUrl());
+    // Set where the next window on the same site would see it.
+    script("document.cookie = 'sid=one'");
+    const QString foreign = pages.elsewhere.baseUrl() + u"/connect/login_success.html#access_token=tok1";
+
+    // Neither a script nor the service's own redirect takes the browser there.
+    script(qPrintable(u"location.href = '" + foreign + u"'"));
+    script("document.getElementById('lure').submit()");
+    ASSERT_TRUE(waitUntil([&] { return pages.requestsFor("/dialog/oauth/lure") == 1; }));
+    QTest::qWait(500);
+    EXPECT_TRUE(pages.elsewhere.requests().isEmpty());
+    EXPECT_FALSE(closed);
+    window->lblClose()->click();
+    EXPECT_TRUE(window->AuthResult().isEmpty());
+
+    // The next window starts with nothing of the last.
+    open(0, "/dialog/oauth", pages.successUrl(), pages.failedUrl());
+    EXPECT_TRUE(pages.server.lastRequest().header("Cookie").isNull());
 }
 
 TEST_F(AuthBrowserTest, EndingAndOutsideAddressesAreRecognisedByPrefixInAnyCase)

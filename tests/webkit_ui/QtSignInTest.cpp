@@ -8,7 +8,9 @@
 #include "webkit/ui/frmAuthorize.h"
 #include "webkit/ui/frmCompleteAuthorization.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QWebEngineView>
@@ -84,6 +86,40 @@ TEST(QtSignIn, PromptsAnswerAndAuthorizationPagesOpenInTheUsersBrowser)
     signIn.openInBrowser(QStringLiteral("https://www.example.test/1/oauth/authorize?oauth_token=abc"));
     EXPECT_EQ(shell.opened,
               QList<QString>{QStringLiteral("https://www.example.test/1/oauth/authorize?oauth_token=abc")});
+}
+
+// A connector at work shows the hourglass, except while one of the sign-in's
+// windows waits for the user; a page no browser could open is shown in the
+// program's own window instead.
+TEST(QtSignIn, TheBusyPointerGivesWayToWindowsAndAPageCanBeShownInsteadOfInTheBrowser)
+{
+    AppState state;
+    SignInPages pages;
+    RecordingShell shell;
+    QtSignIn signIn(state, pages.config, shell);
+    signIn.setBusy(true);
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+
+    bool arrowMeanwhile = false;
+    QString note;
+    QTimer::singleShot(0, qApp, [&] {
+        auto *window = qobject_cast<frmAuthBrowser *>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        arrowMeanwhile = QGuiApplication::overrideCursor() == nullptr;
+        note = window->Label10()->text();
+        QObject::connect(window->AuthBrowser(), &QWebEngineView::loadFinished, window,
+                         [window](bool) { window->lblClose()->click(); });
+    });
+    EXPECT_TRUE(signIn.openInstead(pages.url("/other.html"), QStringLiteral("Dropbox")));
+    EXPECT_TRUE(arrowMeanwhile);
+    EXPECT_EQ(note, QStringLiteral("This program does not store your Dropbox credentials."));
+    EXPECT_TRUE(shell.opened.isEmpty());
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+
+    signIn.setBusy(false);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 } // namespace

@@ -28,10 +28,19 @@ inline void PrintTo(const QString &text, std::ostream *out)
 struct SignInPages
 {
     StandinServer server;
+    // Another site, serving the success page's path with a token of its own.
+    StandinServer elsewhere;
     ServiceConfig config = ServiceConfig::defaults();
 
     SignInPages()
     {
+        elsewhere.answer("GET", "/connect/login_success.html", html("<html><body>Gotcha</body></html>"));
+        server.answer("POST", "/dialog/oauth/lure", [this](const StandinRequest &) {
+            return StandinAnswer{302,
+                                 {{"Location", elsewhere.baseUrl().toUtf8() +
+                                                   "/connect/login_success.html#access_token=tok1"}},
+                                 {}};
+        });
         config.facebook.web = server.baseUrl();
         config.dropbox.web = server.baseUrl() + QStringLiteral("/dropbox");
         const QByteArray signIn =
@@ -41,6 +50,7 @@ struct SignInPages
             "<a id='report' href='/dialog/report.application/?id=1'>Report</a>"
             "<a id='other' href='/other.html'>Other</a>"
             "<a id='home' href='/dropbox/HOME?x'>Home</a>"
+            "<form id='lure' method='post' action='/dialog/oauth/lure'></form>"
             "<form id='f' method='post' action='/dialog/oauth/submit'>"
             "<input type='hidden' name='state' value='s1'>"
             "<button name='decision' value='approve'>Allow</button></form>"

@@ -99,6 +99,15 @@ TEST_F(CliPrintTest, PdfHasOnePagePerPhotoAndUsageErrorsExitTwo)
     EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 2);
 
     EXPECT_EQ(flazzCli({QStringLiteral("print"), a}).exitCode, 2);
+    const CliRun noEmail = flazzCli({QStringLiteral("print"), a, QStringLiteral("--cart")});
+    EXPECT_EQ(noEmail.exitCode, 2);
+    EXPECT_TRUE(noEmail.err.contains(QStringLiteral("--cart needs"))) << qPrintable(noEmail.err);
+    // A services file that cannot be read stops before any photo is looked at.
+    const CliRun unreadable = flazzCli({QStringLiteral("print"), QStringLiteral("--services"),
+                                        world.env.path(QStringLiteral("missing.ini")),
+                                        QStringLiteral("--cart"), QStringLiteral("me@example.com"), a});
+    EXPECT_EQ(unreadable.exitCode, 2);
+    EXPECT_TRUE(unreadable.err.contains(QStringLiteral("missing.ini"))) << qPrintable(unreadable.err);
     EXPECT_EQ(flazzCli({QStringLiteral("print"), QStringLiteral("--pdf"), pdf}).exitCode, 2);
     EXPECT_EQ(flazzCli({QStringLiteral("print"), QStringLiteral("--pdf"), pdf,
                         world.env.path(QStringLiteral("none"))})

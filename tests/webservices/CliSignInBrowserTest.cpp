@@ -12,6 +12,8 @@
 
 #include <QProcess>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -49,7 +51,7 @@ protected:
     // Runs "signin SERVICE": the browser (a scripted one) walks the printed
     // address and the user types in where it ended.
     Finished run(const QString &service, SignInModule module, const QString &success, const QString &failed,
-                 const QString &decision)
+                 const QString &decision, const std::function<QString(QString)> &typed = {})
     {
         QProcess cli;
         cli.start(QStringLiteral(FLAZZ_CLI), {s(u"signin"), service, s(u"--services"), services});
@@ -62,7 +64,8 @@ protected:
         page.actionUrl = address;
         page.successUrl = success;
         page.failedUrl = failed;
-        cli.write(browser.browse(page).toUtf8() + '\n');
+        const QString ended = browser.browse(page);
+        cli.write((typed ? typed(ended) : ended).toUtf8() + '\n');
         cli.closeWriteChannel();
         EXPECT_TRUE(cli.waitForFinished(30000));
         Finished done;
@@ -94,20 +97,37 @@ TEST_F(SignInCli, EachPageSignInEndsSignedInWithTheTokenStored)
                       facebookServer.baseUrl() + u"/connect/login_success.html", fbFailed, s(u"approve"));
     EXPECT_EQ(fb.exitCode, 0);
     EXPECT_TRUE(fb.lines.first().startsWith(facebookServer.baseUrl() + u"/dialog/oauth?client_id="));
-    EXPECT_EQ(fb.lines.last(), u"signed in\tfacebook\t" + s(FacebookService::AccountId));
+    EXPECT_EQ(fb.lines.last(), u"signed in\tfacebook\t" + s(FacebookService::AccountId) + u'\t' +
+                                   s(FacebookService::AccountName));
     EXPECT_FALSE(stored(SettingsKey::FacebookAccessToken).isEmpty());
 
     Finished g = run(s(u"google"), SignInModule::Google, googleServer.baseUrl() + u"/o/oauth2/approval?",
                      fbFailed, s(u"approve"));
     EXPECT_EQ(g.exitCode, 0);
-    EXPECT_EQ(g.lines.last(), u"signed in\tgoogle\t" + s(GoogleService::AccountId));
+    EXPECT_EQ(g.lines.last(),
+              u"signed in\tgoogle\t" + s(GoogleService::AccountId) + u'\t' + s(GoogleService::AccountName));
     EXPECT_FALSE(stored(SettingsKey::GoogleRefreshToken).isEmpty());
 
     Finished sky = run(s(u"skydrive"), SignInModule::SkyDrive, liveServer.baseUrl() + u"/oauth20_desktop.srf",
                        fbFailed, s(u"approve"));
     EXPECT_EQ(sky.exitCode, 0);
-    EXPECT_EQ(sky.lines.last(), u"signed in\tskydrive\t" + s(LiveService::AccountId));
+    EXPECT_EQ(sky.lines.last(), u"signed in\tskydrive\t" + s(LiveService::AccountId) + u'\t');
     EXPECT_FALSE(stored(SettingsKey::SkydriveAccessToken).isEmpty());
+}
+
+TEST_F(SignInCli, AGenuineTokenTypedBackFromAnotherSiteSignsNobodyIn)
+{
+    // A page that lured the browser to another site, with a token the
+    // service really issued.
+    const QString success = facebookServer.baseUrl() + u"/connect/login_success.html";
+    Finished lured =
+        run(s(u"facebook"), SignInModule::Facebook, success,
+            facebookServer.baseUrl() + u"/login_failure.html", s(u"approve"), [&](QString ended) {
+                EXPECT_TRUE(ended.contains(u"#access_token="));
+                return ended.replace(facebookServer.baseUrl(), googleServer.baseUrl());
+            });
+    EXPECT_EQ(lured.exitCode, 1);
+    EXPECT_TRUE(stored(SettingsKey::FacebookAccessToken).isEmpty());
 }
 
 TEST_F(SignInCli, ARefusalEndsWith1AndAStrangerWith2)
@@ -123,6 +143,15 @@ TEST_F(SignInCli, ARefusalEndsWith1AndAStrangerWith2)
     cli.start(QStringLiteral(FLAZZ_CLI), {s(u"signin"), s(u"myspace")});
     ASSERT_TRUE(cli.waitForFinished(30000));
     EXPECT_EQ(cli.exitCode(), 2);
+
+    // So is a services file that cannot be read, for every service.
+    for (const char16_t *service : {u"facebook", u"dropbox"}) {
+        cli.start(QStringLiteral(FLAZZ_CLI),
+                  {s(u"signin"), QString::fromUtf16(service), s(u"--services"), env.path(s(u"missing.ini"))});
+        ASSERT_TRUE(cli.waitForFinished(30000));
+        EXPECT_EQ(cli.exitCode(), 2);
+        EXPECT_TRUE(cli.readAllStandardOutput().isEmpty()); // no address to open
+    }
 }
 
 } // namespace

@@ -93,7 +93,9 @@ TEST(CliSignIn, DropboxApprovedInTheBrowserStoresTheToken)
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.errors);
     ASSERT_EQ(run.lines.size(), 2);
     EXPECT_TRUE(run.lines.at(0).startsWith(w.config.dropbox.web + u"/1/oauth/authorize?oauth_token="));
-    EXPECT_EQ(run.lines.at(1), u"signed in\tdropbox\t" + QLatin1String(DropboxService::AccountId));
+    EXPECT_EQ(run.lines.at(1),
+              u"signed in\tdropbox\t" + QLatin1String(DropboxService::AccountId) + u"\tSandbox User");
+    EXPECT_TRUE(run.errors.contains(u"approve")) << qPrintable(run.errors); // what to do with the address
     EXPECT_EQ(stored(w.env, SettingsKey::DropBoxUid), QLatin1String(DropboxService::AccountId));
     EXPECT_EQ(stored(w.env, SettingsKey::DropBoxToken).size(), 16);
 }
@@ -105,7 +107,8 @@ TEST(CliSignIn, FlickrApprovedInTheBrowserStoresTheToken)
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.errors);
     ASSERT_EQ(run.lines.size(), 2);
     EXPECT_TRUE(run.lines.at(0).startsWith(w.config.flickr.auth + u"/services/auth/?api_key="));
-    EXPECT_EQ(run.lines.at(1), u"signed in\tflickr\t" + QLatin1String(FlickrService::AccountId));
+    EXPECT_EQ(run.lines.at(1), u"signed in\tflickr\t" + QLatin1String(FlickrService::AccountId) + u'\t' +
+                                   QLatin1String(FlickrService::UserName));
     EXPECT_FALSE(stored(w.env, SettingsKey::FlickrAccessToken).isEmpty());
 }
 

@@ -123,11 +123,24 @@ TEST(Flickr, AWrongSecretIsRefusedAsInvalidSignature)
     EXPECT_EQ(w.storedToken(), u"kept");
 }
 
-TEST(Flickr, ABrowserThatCannotStartIsMessage570AndNoExchange)
+TEST(Flickr, ABrowserThatCannotStartIsMessage570ThenThePageIsShownInstead)
 {
+    FlickrWorld shown;
+    auto signedIn = shown.connect();
+    shown.signIn.browserStarts = false;
+    ASSERT_TRUE(signedIn->CreateFlickrAccount());
+    EXPECT_EQ(shown.messages(),
+              QStringList{QStringLiteral("Flickr returned an error. Authorization failed.")});
+    ASSERT_EQ(shown.signIn.calls.size(), 4);
+    EXPECT_TRUE(shown.signIn.calls.at(2).startsWith(u"instead Flickr " + shown.config.flickr.auth));
+    EXPECT_EQ(shown.signIn.calls.at(3), u"complete");
+    EXPECT_EQ(shown.storedToken(), signedIn->token());
+
+    // Nowhere to show it: the sign-in ends there, without an exchange.
     FlickrWorld w;
     auto flickr = w.connect();
     w.signIn.browserStarts = false;
+    w.signIn.ownWindow = false;
     EXPECT_FALSE(flickr->CreateFlickrAccount());
     EXPECT_EQ(w.messages(), QStringList{QStringLiteral("Flickr returned an error. Authorization failed.")});
     EXPECT_FALSE(w.signIn.calls.contains(QStringLiteral("complete")));

@@ -31,6 +31,7 @@ constexpr char kHelp[] = "Usage: flazz-cli add PATH...\n"
                          "  refused  REASON  PATH     (duplicate, not an image, damaged, too\n"
                          "                             large (over 32 megapixels), unsupported type,\n"
                          "                             extension, limit, unreadable)\n"
+                         "TAB, CR, LF and backslash in a field are written \\t, \\r, \\n and \\\\.\n"
                          "Messages the window would show go to standard error.\n"
                          "\n"
                          "Exit status: 0 when at least one photo was added, 1 when none, 2 on a\n"
@@ -71,9 +72,9 @@ int cliAdd(const QStringList &args)
     ConsolePrompt prompt(err);
     FileProgress progress([&out](const PhotoCheck &check) {
         if (check.refusal == AddRefusal::None)
-            out << "added\t" << check.ID << '\t' << check.FilePath << Qt::endl;
+            out << "added\t" << tsvField(check.ID) << '\t' << tsvField(check.FilePath) << Qt::endl;
         else
-            out << "refused\t" << refusalText(check.refusal) << '\t' << check.FilePath << Qt::endl;
+            out << "refused\t" << refusalText(check.refusal) << '\t' << tsvField(check.FilePath) << Qt::endl;
     });
 
     PhotoAdder adder(state, prompt, progress);

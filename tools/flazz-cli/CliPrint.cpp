@@ -107,8 +107,9 @@ int usage(const QString &problem)
                     << "       flazz-cli print --pdf FILE PATH..." << Qt::endl
                     << "  --cart signs EMAIL in to the print service (the password is read as one line"
                     << Qt::endl
-                    << "  from standard input), uploads the photos in their original resolution, puts"
+                    << "  from standard input, unechoed at a terminal), uploads the photos in their"
                     << Qt::endl
+                    << "  original resolution, puts" << Qt::endl
                     << "  them into the cart and prints the cart's sign-in address as the last line."
                     << Qt::endl
                     << "  --pdf writes the local print of the photos to FILE, one page per photo."
@@ -130,6 +131,10 @@ int cliPrint(const QStringList &args)
         if (value(QStringLiteral("--cart"), email) || value(QStringLiteral("--pdf"), pdf) ||
             value(QStringLiteral("--services"), services))
             continue;
+        if (a == QLatin1String("--cart"))
+            return usage(QStringLiteral("--cart needs the print service account's e-mail address"));
+        if (a == QLatin1String("--pdf") || a == QLatin1String("--services"))
+            return usage(QStringLiteral("%1 needs a file").arg(a));
         if (a.startsWith(QLatin1String("--")))
             return usage(QStringLiteral("unknown option %1").arg(a));
         paths << QFileInfo(a).absoluteFilePath();
@@ -138,6 +143,13 @@ int cliPrint(const QStringList &args)
         return usage(QStringLiteral("give either --cart EMAIL or --pdf FILE"));
     if (paths.isEmpty())
         return usage(QStringLiteral("no photos given"));
+    QStringList configArgs{QStringLiteral("flazz-cli")};
+    if (!services.isEmpty())
+        configArgs << QStringLiteral("--services") << services;
+    const std::optional<ServiceConfig> config =
+        email.isEmpty() ? ServiceConfig::defaults() : commandServices(configArgs, "print");
+    if (!config)
+        return 2;
 
     AppState state;
     state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
@@ -160,34 +172,40 @@ int cliPrint(const QStringList &args)
             standardError() << "flazz-cli print: " << problem << Qt::endl;
             return 1;
         }
-        QTextStream(stdout) << QDir::toNativeSeparators(QFileInfo(pdf).absoluteFilePath()) << Qt::endl;
+        QTextStream(stdout) << tsvField(QDir::toNativeSeparators(QFileInfo(pdf).absoluteFilePath()))
+                            << Qt::endl;
         return 0;
     }
 
-    QStringList configArgs{QStringLiteral("flazz-cli")};
-    if (!services.isEmpty())
-        configArgs << QStringLiteral("--services") << services;
-    const ServiceConfig config = ServiceConfig::load(configArgs);
-    // One line, never the command line: it would show in the process list.
+    // One line, never the command line: it would show in the process list;
+    // nor the screen, when it is typed there.
+    const bool typed = platform::isTerminal(stdin);
+    if (typed)
+        standardError() << "Password for " << email << ": " << Qt::flush;
+    const bool hidden = platform::setInputEcho(false);
     const QString password = QTextStream(stdin).readLine();
+    if (hidden)
+        platform::setInputEcho(true);
+    if (typed)
+        standardError() << Qt::endl;
 
     NoWindow window;
     NoShell shell;
     NoLocalPrinter local;
     ConsoleLifePicsView view(email, password);
     ConsoleWindows windows(view);
-    PrintFlow flow(state, window, prompt, shell, config.lifePics, windows, local);
+    PrintFlow flow(state, window, prompt, shell, config->lifePics, windows, local);
     flow.run();
 
     const PrintFlow::SendReport &report = flow.lastSend();
     for (const QString &file : report.leftOut)
-        standardError() << "flazz-cli print: not taken: " << file << Qt::endl;
+        standardError() << "flazz-cli print: not taken: " << tsvField(file) << Qt::endl;
     if (!report.signedIn || !report.uploaded || report.cart.isEmpty()) {
         standardError() << "flazz-cli print: "
                         << (report.problem.isEmpty() ? QStringLiteral("stopped") : report.problem)
                         << Qt::endl;
         return 1;
     }
-    QTextStream(stdout) << report.cart << Qt::endl;
+    QTextStream(stdout) << tsvField(report.cart) << Qt::endl;
     return report.leftOut.isEmpty() ? 0 : 1;
 }

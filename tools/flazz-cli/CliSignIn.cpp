@@ -26,9 +26,9 @@ constexpr char kHelp[] = "Usage: flazz-cli signin [--services FILE] SERVICE\n"
                          "does, and stores the token in the settings file. For facebook, google and\n"
                          "skydrive see 'flazz-cli signin facebook --help'.\n"
                          "\n"
-                         "Prints the address to open in a browser alone on a line. Once you have\n"
-                         "approved Flazz there, press Enter; the end of input cancels. Then prints\n"
-                         "  signed in  SERVICE  ACCOUNT\n"
+                         "Prints the address to open in a browser alone on a line: open it, approve\n"
+                         "Flazz there, then press Enter; the end of input cancels. Then prints\n"
+                         "  signed in  SERVICE  ACCOUNT-ID  NAME\n"
                          "separated by tabs. Messages go to standard error.\n"
                          "\n"
                          "--services FILE  points the services elsewhere (an INI file as for the program).\n"
@@ -48,6 +48,7 @@ struct SignInOutcome
 {
     bool signedIn = false;
     QString account;
+    QString name;
     QString serviceMessage; // the service's own words for a refusal
 };
 
@@ -55,14 +56,14 @@ SignInOutcome signInDropbox(SignInContext &c)
 {
     clsDropbox dropbox(c.state, c.config, c.signIn, c.ui);
     const bool ok = dropbox.CreateAccount();
-    return {ok, dropbox.uid(), dropbox.lastServiceError()};
+    return {ok, dropbox.uid(), dropbox.displayName(), dropbox.lastServiceError()};
 }
 
 SignInOutcome signInFlickr(SignInContext &c)
 {
     clsFlickr flickr(c.state, c.config, c.signIn, c.ui);
     const bool ok = flickr.CreateFlickrAccount();
-    return {ok, flickr.userId(), flickr.lastServiceError()};
+    return {ok, flickr.userId(), flickr.userName(), flickr.lastServiceError()};
 }
 
 struct Service
@@ -126,18 +127,21 @@ int cliSignIn(const QStringList &args)
         return 2;
     }
 
-    const ServiceConfig config = ServiceConfig::load(args);
+    const std::optional<ServiceConfig> config = commandServices(args, "signin");
+    if (!config)
+        return 2;
     AppState state;
     state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
     provisionAppData(state.AppDataFolder);
     QTextStream in(stdin);
-    TerminalSignIn terminal(out, in);
+    TerminalSignIn terminal(out, in, &err);
     ConsolePrompt prompt(err);
-    SignInContext context{state, config, terminal, prompt};
+    SignInContext context{state, *config, terminal, prompt};
 
     const SignInOutcome outcome = service->run(context);
     if (outcome.signedIn) {
-        out << "signed in\t" << QString::fromUtf16(service->name) << '\t' << outcome.account << Qt::endl;
+        out << "signed in\t" << QString::fromUtf16(service->name) << '\t' << tsvField(outcome.account) << '\t'
+            << tsvField(outcome.name) << Qt::endl;
         return 0;
     }
     if (!outcome.serviceMessage.isEmpty())

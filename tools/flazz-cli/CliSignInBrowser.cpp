@@ -29,7 +29,7 @@ constexpr char kHelp[] = "Usage: flazz-cli signin facebook|google|skydrive [--se
                          "address the browser ended on (for google the title of the page it ended on,\n"
                          "or its address) and press Enter. The token is stored in the settings.\n"
                          "\n"
-                         "On success prints: signed in<TAB>SERVICE<TAB>ACCOUNT\n"
+                         "On success prints: signed in<TAB>SERVICE<TAB>ACCOUNT-ID<TAB>NAME\n"
                          "Messages the window would show go to standard error. --services FILE (or\n"
                          "FLAZZ_SERVICES) points the services elsewhere, e.g. at the sandbox.\n"
                          "\n"
@@ -70,25 +70,30 @@ int cliSignInBrowser(const QStringList &args)
         return 2;
     }
     const QString service = services.first();
+    const std::optional<ServiceConfig> configured = commandServices(args, "signin");
+    if (!configured)
+        return 2;
+    const ServiceConfig &config = *configured;
 
     AppState state;
     state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
     provisionAppData(state.AppDataFolder);
-    const ServiceConfig config = ServiceConfig::load(args);
     ConsolePrompt prompt(err);
-    TerminalSignIn signIn(out, in);
+    TerminalSignIn signIn(out, in, &err);
 
     bool signedIn = false;
-    QString account;
+    QString account, name;
     try {
         if (service == u"facebook") {
             clsFacebook facebook(state, config, signIn, prompt);
             signedIn = facebook.CreateFacebookAccount();
             account = facebook.FaceBookID();
+            name = facebook.name();
         } else if (service == u"google") {
             clsGoogle google(state, config, signIn, prompt);
             signedIn = google.CreateAccount();
             account = google.GoogleID();
+            name = google.name();
         } else {
             clsSkydrive skydrive(state, config, signIn, prompt);
             signedIn = skydrive.CreateAccount();
@@ -102,6 +107,7 @@ int cliSignInBrowser(const QStringList &args)
         err << "flazz-cli signin: not signed in to " << service << Qt::endl;
         return 1;
     }
-    out << "signed in\t" << service << '\t' << account << Qt::endl;
+    // SkyDrive's sign-in names no one: its name stays empty.
+    out << "signed in\t" << service << '\t' << tsvField(account) << '\t' << tsvField(name) << Qt::endl;
     return 0;
 }

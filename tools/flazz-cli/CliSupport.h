@@ -3,6 +3,7 @@
 #include "core/UserPrompt.h"
 #include "photoset/AddProgress.h"
 #include "photoset/PhotoCheck.h"
+#include "webkit/ServiceConfig.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,8 +11,36 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 
-// What the commands tell on standard error (messages, progress).
+// One field of a tab-separated output line. A file name may hold a TAB or
+// a line break, which would otherwise split its line or forge another, so
+// TAB, CR and LF are written as \t, \r and \n, and a backslash as \\.
+inline QString tsvField(const QString &text)
+{
+    QString field;
+    field.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'\\':
+            field += QLatin1String("\\\\");
+            break;
+        case u'\t':
+            field += QLatin1String("\\t");
+            break;
+        case u'\n':
+            field += QLatin1String("\\n");
+            break;
+        case u'\r':
+            field += QLatin1String("\\r");
+            break;
+        default:
+            field += c;
+        }
+    }
+    return field;
+}
+
 // The value of `option` at args[i], written "--option VALUE" or
 // "--option=VALUE"; steps i past a separate value. False when args[i] is
 // another argument or the value is missing.
@@ -29,6 +58,21 @@ inline bool optionValue(const QStringList &args, int &i, const QString &option, 
     return false;
 }
 
+// The services a command talks to, as --services FILE (or FLAZZ_SERVICES)
+// points them. A named file that cannot be read stops the command before
+// it does anything, as a usage error: going on would reach the real
+// services the caller meant to avoid.
+inline std::optional<ServiceConfig> commandServices(const QStringList &args, const char *command)
+{
+    QString unreadable;
+    const ServiceConfig config = ServiceConfig::load(args, &unreadable);
+    if (unreadable.isEmpty())
+        return config;
+    QTextStream(stderr) << "flazz-cli " << command << ": " << unreadable << Qt::endl;
+    return std::nullopt;
+}
+
+// What the commands tell on standard error (messages, progress).
 inline QTextStream &standardError()
 {
     static QTextStream stream(stderr);

@@ -105,6 +105,6 @@ int cliZip(const QStringList &args)
         standardError() << "flazz-cli zip: " << writer.errorString() << Qt::endl;
         return 1;
     }
-    QTextStream(stdout) << QDir::toNativeSeparators(archive) << Qt::endl;
+    QTextStream(stdout) << tsvField(QDir::toNativeSeparators(archive)) << Qt::endl;
     return 0;
 }

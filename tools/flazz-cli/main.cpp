@@ -34,7 +34,8 @@ constexpr Command kCommands[] = {
      u"send SERVICE [--folder NAME] [--size PIXELS] [--description TEXT] [--no-wait] PATH...    upload as "
      u"the "
      u"button does"},
-    {u"queue", cliQueue, u"queue    list the background uploader's jobs and their photos"},
+    {u"queue", cliQueue,
+     u"queue [--all]    list the background uploader's jobs, the newest first, and their photos"},
     {u"signin", cliSignIn,
      u"signin [--services FILE] dropbox|flickr|facebook|google|skydrive    sign in as the program does"},
 };
@@ -44,7 +45,9 @@ void usage(QTextStream &out)
     out << "Usage: flazz-cli COMMAND [ARGS...]\n\nCommands:\n";
     for (const Command &command : kCommands)
         out << "  " << QString::fromUtf16(command.summary) << '\n';
-    out << "\n'flazz-cli COMMAND --help' tells more about a command.\n";
+    out << "\nCommands print tab-separated lines; a TAB, CR, LF or backslash inside a field\n"
+           "(a file name, say) is written as \\t, \\r, \\n or \\\\.\n"
+           "\n'flazz-cli COMMAND --help' tells more about a command.\n";
 }
 
 } // namespace

@@ -12,9 +12,8 @@ class clsFBCallback;
 // The periodic probe behind AppState::InternetAvailable. Every five seconds
 // it asks the Graph API for "/me" without a token: the service refuses such
 // a request with status 400, so 400 means the way out is open and anything
-// else means it is not. A probe that gets no answer at all leaves the last
-// verdict alone, except that a refused or unresolvable connection counts as
-// offline.
+// else means it is not. A probe that gets no answer at all, within
+// ProbeTimeoutMs or ever, counts as offline as well.
 //
 // The host window owns one and calls start(). Only the very first pass
 // waits for its answer (in a local event loop, so windows stay alive); the

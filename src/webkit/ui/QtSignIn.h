@@ -27,6 +27,8 @@ public:
     bool askAuthorize() override;
     bool askCompleteAuthorization() override;
     bool openInBrowser(const QString &url) override;
+    bool openInstead(const QString &url, const QString &service) override;
+    void setBusy(bool busy) override;
     void closeBusy() override;
 
     // Esc in the browser ends the program through this.
@@ -46,4 +48,5 @@ private:
     EndProgramAction m_endProgram;
     std::unique_ptr<frmSck> m_busy;
     bool m_browsing = false;
+    bool m_busyPointer = false;
 };

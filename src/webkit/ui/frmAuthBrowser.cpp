@@ -19,6 +19,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace {
@@ -58,12 +60,15 @@ ModuleTexts textsFor(int module)
 class AuthPage : public QWebEnginePage
 {
 public:
-    AuthPage(frmAuthBrowser *window, QObject *parent) : QWebEnginePage(parent), m_window(window) {}
+    AuthPage(frmAuthBrowser *window, QWebEngineProfile *profile, QObject *parent)
+        : QWebEnginePage(profile, parent), m_window(window)
+    {
+    }
 
 protected:
-    bool acceptNavigationRequest(const QUrl &url, NavigationType, bool) override
+    bool acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame) override
     {
-        return m_window->beforeNavigate(url);
+        return m_window->beforeNavigate(url, isMainFrame);
     }
     // A sign-in never opens a second window. A link meant for one still
     // reaches the window's rule, so a sign-up page opens in the user's own
@@ -79,7 +84,10 @@ private:
 class PopupPage : public QWebEnginePage
 {
 public:
-    PopupPage(frmAuthBrowser *window, QObject *parent) : QWebEnginePage(parent), m_window(window) {}
+    PopupPage(frmAuthBrowser *window, QWebEngineProfile *profile, QObject *parent)
+        : QWebEnginePage(profile, parent), m_window(window)
+    {
+    }
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType, bool) override
@@ -95,7 +103,7 @@ private:
 
 QWebEnginePage *AuthPage::createWindow(WebWindowType)
 {
-    return new PopupPage(m_window, this);
+    return new PopupPage(m_window, profile(), this);
 }
 
 // One piece of the bottom bar: the skin's colours top to bottom, a light
@@ -140,7 +148,10 @@ bool isSwallowed(const QKeyEvent &event)
 
 frmAuthBrowser::frmAuthBrowser(AppState &state, const ServiceConfig &config, platform::Shell &shell,
                                QWidget *parent)
-    : SkinnedDialog(state, parent), m_config(config), m_shell(shell), m_browser(new QWebEngineView(this)),
+    : SkinnedDialog(state, parent), m_config(config), m_shell(shell),
+      // Without a storage name the profile is off the record: what one
+      // sign-in leaves (cookies above all) is gone with its window.
+      m_profile(new QWebEngineProfile(this)), m_browser(new QWebEngineView(this)),
       m_bottom(new QWidget(this)), m_imgLeft(new QLabel(m_bottom)), m_imgCenter(new QLabel(m_bottom)),
       m_imgRight(new QLabel(m_bottom)), m_label1(new QLabel(m_bottom)), m_label10(new QLabel(m_bottom)),
       m_closeTimer(new QTimer(this)), m_endProgram(endProgramAction(0))
@@ -155,7 +166,10 @@ frmAuthBrowser::frmAuthBrowser(AppState &state, const ServiceConfig &config, pla
     titleCloseButton()->setToolTip(QStringLiteral("Exit"));
 
     m_browser->setObjectName(QStringLiteral("AuthBrowser"));
-    m_browser->setPage(new AuthPage(this, m_browser));
+    // An address of another scheme (mail, another program's) would be
+    // handed to the desktop; a sign-in has no business there.
+    m_profile->settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+    m_browser->setPage(new AuthPage(this, m_profile, m_browser));
     m_browser->setContextMenuPolicy(Qt::NoContextMenu);
     connect(m_browser, &QWebEngineView::loadFinished, this, [this](bool) { documentComplete(); });
     guardKeys(m_browser);
@@ -192,13 +206,23 @@ frmAuthBrowser::frmAuthBrowser(AppState &state, const ServiceConfig &config, pla
     resize(kWidth, kHeight);
 }
 
-frmAuthBrowser::~frmAuthBrowser() = default;
+frmAuthBrowser::~frmAuthBrowser()
+{
+    // The page must go before the profile it lives in.
+    delete m_browser;
+}
 
 void frmAuthBrowser::Form_Load()
 {
     const ModuleTexts texts = textsFor(m_module);
     m_label1->setText(QString::fromUtf8(texts.connecting));
     m_label10->setText(QString::fromUtf8(texts.credentials));
+    if (!m_serviceName.isEmpty()) {
+        m_label1->setText(u"Flazz is establishing a connection with " + m_serviceName +
+                          u". Depending on your Internet connection, this may take a while. Please do be "
+                          u"patient. Close this window once you have authorized Flazz.");
+        m_label10->setText(u"This program does not store your " + m_serviceName + u" credentials.");
+    }
     m_endedByPage = false;
     m_browser->setUrl(QUrl(m_actionUrl));
     clearBorder();
@@ -228,25 +252,54 @@ void frmAuthBrowser::done(int result)
     // the connector decides whether there is anything to find in it.
     if (isVisible()) {
         m_closeTimer->stop();
-        m_authResult = m_module == 1 ? m_browser->title() : m_browser->url().toString();
+        m_authResult = page().result(m_browser->url().toString(), m_browser->title());
     }
     SkinnedDialog::done(result);
 }
 
+SignInPage frmAuthBrowser::page() const
+{
+    SignInPage page;
+    // Values other than the three services read as Facebook.
+    page.module = m_module == 1   ? SignInModule::Google
+                  : m_module == 2 ? SignInModule::SkyDrive
+                                  : SignInModule::Facebook;
+    page.actionUrl = m_actionUrl;
+    page.successUrl = m_successUrl;
+    page.failedUrl = m_failedUrl;
+    return page;
+}
+
 bool frmAuthBrowser::endsSignIn(const QString &url) const
 {
-    if (m_successUrl.isEmpty())
-        return false;
-    const QString address = url.toLower();
-    const QString success = m_successUrl.toLower();
-    const QString failed = m_failedUrl.toLower();
-    const QString http = QStringLiteral("http");
-    const QString https = QStringLiteral("https");
-    const QStringList prefixes = {success, failed, QString(success).replace(http, https),
-                                  QString(failed).replace(http, https),
-                                  (m_config.dropbox.web + QStringLiteral("/home")).toLower()};
-    for (const QString &prefix : prefixes) {
-        if (address.startsWith(prefix))
+    return page().endsAt(url, {m_config.dropbox.web + QStringLiteral("/home")});
+}
+
+bool frmAuthBrowser::staysOnSignInSites(const QUrl &url) const
+{
+    const QString address = url.toString();
+    QStringList sites = {m_actionUrl,
+                         m_successUrl,
+                         m_failedUrl,
+                         m_config.product.site,
+                         m_config.product.brandSite,
+                         m_config.product.howItWorks,
+                         m_config.product.ads};
+    switch (m_serviceName.isEmpty() ? m_module : -1) {
+    case -1:
+        break; // the page's own site only
+    case 1:
+        sites << m_config.google.accounts;
+        break;
+    case 2:
+        sites << m_config.live.login;
+        break;
+    default:
+        sites << m_config.facebook.web << m_config.facebook.loginPages;
+        break;
+    }
+    for (const QString &site : sites) {
+        if (!site.isEmpty() && onSiteOf(address, site))
             return true;
     }
     return false;
@@ -269,7 +322,7 @@ bool frmAuthBrowser::opensOutside(const QString &url) const
     return false;
 }
 
-bool frmAuthBrowser::beforeNavigate(const QUrl &url)
+bool frmAuthBrowser::beforeNavigate(const QUrl &url, bool mainFrame)
 {
     clearBorder();
     const QString address = url.toString();
@@ -277,7 +330,18 @@ bool frmAuthBrowser::beforeNavigate(const QUrl &url)
         m_shell.open(address);
         return false;
     }
-    return true;
+    const QString scheme = url.scheme().toLower();
+    if (scheme == u"about")
+        return true;
+    if (scheme == u"data")
+        return !mainFrame;
+    if (scheme != u"http" && scheme != u"https")
+        return false;
+    // A page that sends the sign-in elsewhere is not followed: the user's
+    // credentials and the token are for the service alone. Frames inside a
+    // service's page are the service's business; only the address of the
+    // page itself is ever read.
+    return !mainFrame || staysOnSignInSites(url);
 }
 
 void frmAuthBrowser::documentComplete()

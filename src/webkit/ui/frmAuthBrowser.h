@@ -2,6 +2,7 @@
 
 #include "core/ui/ProgramEnd.h"
 #include "core/ui/SkinnedDialog.h"
+#include "webkit/SignIn.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,6 +11,7 @@ class QAbstractButton;
 class QLabel;
 class QTimer;
 class QUrl;
+class QWebEngineProfile;
 class QWebEngineView;
 struct ServiceConfig;
 
@@ -21,12 +23,15 @@ class Shell;
 // page that finishes loading and closes itself two seconds after one whose
 // address begins with one of the ending prefixes, so the user sees where the
 // sign-in ended. Whatever closes it, AuthResult() then holds the address the
-// browser showed (for Google the title of the page), which is where the
-// connector finds its token or code.
+// browser showed when that is the success page (for Google the title of a
+// page on the accounts site), which is where the connector finds its token
+// or code; anywhere else it holds nothing.
 //
 // The page may not leave through the browser's own shortcuts, and the
 // service's sign-up and report pages open in the user's default browser
-// instead of replacing the sign-in.
+// instead of replacing the sign-in. The browser goes only to the service's
+// own sites and the product's pages, never hands an address to another
+// program, and keeps nothing (cookies, cache) from one window to the next.
 class frmAuthBrowser : public SkinnedDialog
 {
     Q_OBJECT
@@ -45,6 +50,9 @@ public:
     void setSuccessURL(const QString &url) { m_successUrl = url; }
     void setFailedURL(const QString &url) { m_failedUrl = url; }
     void setActionURL(const QString &url) { m_actionUrl = url; }
+    // Names the service in the window's texts instead of the Module's: the
+    // window also stands in for the user's own browser.
+    void setServiceName(const QString &name) { m_serviceName = name; }
 
     // Esc on the page ends the whole program; tests put a watcher here.
     void setEndProgram(EndProgramAction action) { m_endProgram = std::move(action); }
@@ -59,6 +67,8 @@ public:
     bool endsSignIn(const QString &url) const;
     // Whether navigating to `url` belongs in the user's own browser.
     bool opensOutside(const QString &url) const;
+    // Whether the sign-in's main page may go to `url`.
+    bool staysOnSignInSites(const QUrl &url) const;
 
     QWebEngineView *AuthBrowser() const { return m_browser; }
     QWidget *fraBottom() const { return m_bottom; }
@@ -74,7 +84,7 @@ public:
     bool handlePageKey(const QKeyEvent &event);
 
     // The browser asks before every navigation; false cancels it.
-    bool beforeNavigate(const QUrl &url);
+    bool beforeNavigate(const QUrl &url, bool mainFrame = true);
 
     void done(int result) override;
 
@@ -91,9 +101,11 @@ private:
     void clearBorder();
     void guardKeys(QObject *target);
     void layoutBar();
+    SignInPage page() const;
 
     const ServiceConfig &m_config;
     platform::Shell &m_shell;
+    QWebEngineProfile *m_profile;
     QWebEngineView *m_browser;
     QWidget *m_bottom;
     QLabel *m_imgLeft;
@@ -108,6 +120,7 @@ private:
     QString m_successUrl;
     QString m_failedUrl;
     QString m_actionUrl;
+    QString m_serviceName;
     QString m_authResult;
     bool m_endedByPage = false;
     bool m_modalWasOpen = false;
