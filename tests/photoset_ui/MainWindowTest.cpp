@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -443,6 +444,22 @@ TEST_F(MainWindowTest, ProgressPanelCoversTheHeadInPlaceCountsAndCanBeCancelled)
     EXPECT_FALSE(window->progressCancelled());
 }
 
+TEST_F(MainWindowTest, ADestinationSaysWhereItSendsOnHoverWhileAnotherWindowHasTheFocus)
+{
+    open();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    ASSERT_FALSE(window->isActiveWindow());
+
+    auto *facebook = control<QToolButton>("btnFacebook");
+    QTest::mouseMove(facebook, facebook->rect().center());
+    EXPECT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 10000));
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Flazz to Facebook"));
+    QToolTip::hideText();
+}
+
 TEST_F(MainWindowTest, LinksTakeTheSkinColourAndGreyUnderTheMouse)
 {
     state().Skin = 2;
@@ -457,6 +474,11 @@ TEST_F(MainWindowTest, LinksTakeTheSkinColourAndGreyUnderTheMouse)
     window->ApplySkin();
     EXPECT_EQ(hide->palette().color(QPalette::WindowText), QColor(193, 6, 6));
     EXPECT_EQ(control<QLabel>("lblHC")->palette().color(QPalette::WindowText), QColor(91, 91, 91));
+    // While a flow holds the window its links do not look clickable.
+    window->setWindowEnabled(false);
+    EXPECT_NE(control<QLabel>("lblClearDesc")->palette().color(QPalette::WindowText), QColor(193, 6, 6));
+    window->setWindowEnabled(true);
+    EXPECT_EQ(control<QLabel>("lblClearDesc")->palette().color(QPalette::WindowText), QColor(193, 6, 6));
 
     QTest::mouseClick(control<QLabel>("lblLimitation"), Qt::LeftButton);
     ASSERT_EQ(shell.opened.size(), 1);

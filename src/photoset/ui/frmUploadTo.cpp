@@ -361,8 +361,11 @@ void frmUploadTo::ApplySkin()
 
 void frmUploadTo::setLinkColor(QLabel *link, const QColor &color)
 {
+    // Only the live looks: while a flow holds the window, a link keeps the
+    // disabled grey instead of promising a click that does nothing.
     QPalette palette = link->palette();
-    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Active, QPalette::WindowText, color);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, color);
     link->setPalette(palette);
 }
 
