@@ -63,11 +63,28 @@ QString SettingsStore::readOr(const QString &key, const QString &fallback) const
 
 bool SettingsStore::write(const std::vector<std::pair<QString, QString>> &values)
 {
+    return write(values, false);
+}
+
+bool SettingsStore::writeAdding(const std::vector<std::pair<QString, QString>> &values)
+{
+    return write(values, true);
+}
+
+bool SettingsStore::write(const std::vector<std::pair<QString, QString>> &values, bool addMissing)
+{
     pugi::xml_document doc;
     if (!loadDocument(m_file, doc))
         return false;
     for (const auto &[key, value] : values) {
         pugi::xml_node node = selectKey(doc, key);
+        if (!node && addMissing) {
+            const QString path = normalizedKey(key);
+            const qsizetype cut = path.lastIndexOf(QStringLiteral("//"));
+            pugi::xml_node parent = cut > 0 ? selectKey(doc, path.left(cut)) : pugi::xml_node();
+            if (parent && parent.type() == pugi::node_element)
+                node = parent.append_child(path.mid(cut + 2).toUtf8().constData());
+        }
         if (!node || node.type() != pugi::node_element)
             return false;
         if (!node.text().set(value.toUtf8().constData()))
