@@ -8,11 +8,9 @@
 #include "support/ScriptedUserPrompt.h"
 #include "support/TaggedPhoto.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -48,19 +46,6 @@ protected:
                 return c;
             },
             QStringLiteral("https://site.example/"));
-    }
-
-    QString photo(const QString &relative, int seed)
-    {
-        QImage image(8 + seed, 6, QImage::Format_RGB32);
-        image.fill(QColor::fromHsv((seed * 47) % 360, 200, 200));
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        const QString path = env.writeFile(relative, bytes);
-        EXPECT_TRUE(tray.AddPhoto(path, {}, {}));
-        return path;
     }
 };
 
@@ -106,9 +91,9 @@ TEST_F(CloudFolderFlowTest, WithTheClientPhotosAreCopiedUnderFreeNamesIntoANewFo
 {
     dropboxFolder = env.path(QStringLiteral("Dropbox/Apps/Flazz")) + u'/';
     QDir().mkpath(dropboxFolder);
-    const QString first = photo(QStringLiteral("one/a.jpg"), 1);
-    photo(QStringLiteral("two/a.jpg"), 2);
-    photo(QStringLiteral("three/a.jpg"), 3);
+    const QString first = addPhoto(QStringLiteral("one/a.jpg"), 1);
+    addPhoto(QStringLiteral("two/a.jpg"), 2);
+    addPhoto(QStringLiteral("three/a.jpg"), 3);
 
     flow(CloudFolderFlow::Service::Dropbox).run();
 
@@ -134,8 +119,8 @@ TEST_F(CloudFolderFlowTest, WithoutTheClientTheUploaderTakesThePhotosAndTheSiteO
     env.state().UploadPromptEnabled = true;
     env.state().StartupPromptEnabled = true;
     skyDriveFolder = env.path(QStringLiteral("SkyDrive")) + u'/';
-    const QString a = photo(QStringLiteral("p/a.png"), 1);
-    const QString b = photo(QStringLiteral("p/b.png"), 2);
+    const QString a = addPhoto(QStringLiteral("p/a.png"), 1);
+    const QString b = addPhoto(QStringLiteral("p/b.png"), 2);
 
     flow(CloudFolderFlow::Service::Dropbox).run();
 
@@ -155,7 +140,7 @@ TEST_F(CloudFolderFlowTest, WithoutTheClientTheUploaderTakesThePhotosAndTheSiteO
 
 TEST_F(CloudFolderFlowTest, WithThePromptOffOnlyTheOwnFolderIsLookedUp)
 {
-    photo(QStringLiteral("p/a.png"), 1);
+    addPhoto(QStringLiteral("p/a.png"), 1);
     flow(CloudFolderFlow::Service::Google).run();
     EXPECT_EQ(lookups, QStringList{QStringLiteral("google")});
     ASSERT_EQ(uploader.calls.size(), 1);
@@ -166,7 +151,7 @@ TEST_F(CloudFolderFlowTest, WithThePromptOffOnlyTheOwnFolderIsLookedUp)
 
 TEST_F(CloudFolderFlowTest, FailedSignInOrCancelledChooserEndWithTheWindowBack)
 {
-    photo(QStringLiteral("p/a.png"), 1);
+    addPhoto(QStringLiteral("p/a.png"), 1);
     authorized = {false, false};
     flow(CloudFolderFlow::Service::SkyDrive).run();
     ASSERT_NE(lastConnector, nullptr);

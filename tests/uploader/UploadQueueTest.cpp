@@ -1,6 +1,5 @@
 #include "UploaderWorld.h"
 
-#include "uploader/QueuedUploader.h"
 #include "uploader/UploadProgress.h"
 #include "uploader/UploadQueue.h"
 #include "webkit/ToolkitError.h"
@@ -109,14 +108,6 @@ TEST(UploadQueue, StoppedJobTakesTheNextTokenOfItsService)
     queue.addJob(spec(QStringLiteral("Dropbox"), QStringLiteral("new"), 1));
     EXPECT_EQ(queue.job(stopped).state, u"open");
     EXPECT_EQ(queue.job(stopped).token, u"new");
-}
-
-TEST(UploadQueue, ListsFromTheFlowsBecomePhotosAndRemarks)
-{
-    EXPECT_EQ(QueuedUploader::splitPhotoList(QStringLiteral("/a/1.jpg\t/b/2 x.jpg")),
-              (QStringList{QStringLiteral("/a/1.jpg"), QStringLiteral("/b/2 x.jpg")}));
-    EXPECT_EQ(QueuedUploader::splitRemarksList(QStringLiteral(" sunset#\t# #\t# two  words")),
-              (QStringList{QStringLiteral("sunset"), QString(), QStringLiteral("two  words")}));
 }
 
 // The tray's line tells what was sent, what is on its way and what waits and
