@@ -14,6 +14,7 @@ int cliPrint(const QStringList &args);
 int cliSignIn(const QStringList &args);
 int cliSend(const QStringList &args);
 int cliQueue(const QStringList &args);
+int cliRemotes(const QStringList &args);
 
 namespace {
 
@@ -36,7 +37,8 @@ constexpr Command kCommands[] = {
      u"button does"},
     {u"queue", cliQueue, u"queue    list the background uploader's jobs and their photos"},
     {u"signin", cliSignIn,
-     u"signin [--services FILE] dropbox|flickr|facebook|google|skydrive    sign in as the program does"},
+     u"signin [--services FILE] dropbox|flickr|facebook|google|skydrive|rclone:TYPE NAME    sign in"},
+    {u"remotes", cliRemotes, u"remotes    list the remotes of rclone's configuration (send to rclone:NAME)"},
 };
 
 void usage(QTextStream &out)
