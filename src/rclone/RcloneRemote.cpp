@@ -175,3 +175,36 @@ RcloneResult RcloneRemote::putNew(const QString &folder, const QString &name, co
     *out = holding == Holding::Same ? Put::Stored : Put::Taken;
     return {};
 }
+
+RcloneResult RcloneRemote::deliver(const QString &folder, const QString &name, const QString &scratch,
+                                   const QByteArray &bytes, const QStringList &reserved,
+                                   const std::function<void(const QString &)> &renamed,
+                                   QString *arrivedAs) const
+{
+    Facts facts;
+    if (RcloneResult r = this->facts(&facts); !r.ok)
+        return r;
+    QString current = name;
+    // Each round costs a file that appeared under the name just now; a few
+    // in a row mean something else is at work.
+    for (int round = 0; round < 5; ++round) {
+        Put put = Put::Taken;
+        if (RcloneResult r = putNew(folder, current, scratch, bytes, facts, &put); !r.ok)
+            return r;
+        if (put == Put::Stored) {
+            *arrivedAs = current;
+            return {};
+        }
+        QList<RcloneEntry> entries;
+        if (RcloneResult r = list(folder, &entries); !r.ok)
+            return r;
+        QStringList taken = reserved;
+        for (const RcloneEntry &entry : entries)
+            taken << entry.name;
+        current = RcloneNames(taken).claim(name);
+        if (renamed)
+            renamed(current);
+    }
+    return RcloneResult::failed(RcloneFailure::Transient,
+                                QStringLiteral("Other files keep taking the name %1").arg(name));
+}

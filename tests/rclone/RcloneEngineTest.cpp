@@ -107,6 +107,18 @@ TEST_P(RcloneRemoteTest, PutNewStoresOnceAndNeverReplacesAnotherFile)
     EXPECT_EQ(world.filesIn(remoteName, folder), QStringList{QStringLiteral("été.jpg")});
     EXPECT_EQ(readFile(QDir(world.folderOf(remoteName)).filePath(folder + u"/été.jpg")), first);
 
+    // A file that took the decided name after the job was queued: the photo
+    // takes the next name free of it and of the job's other names.
+    QStringList renames;
+    QString arrived;
+    r = remote.deliver(
+        folder, QStringLiteral("été.jpg"), QStringLiteral(".flazz-j-2.partial"), second,
+        {QStringLiteral("été (1).jpg")}, [&](const QString &name) { renames << name; }, &arrived);
+    ASSERT_TRUE(r.ok) << qPrintable(r.error);
+    EXPECT_EQ(arrived, u"été (2).jpg");
+    EXPECT_EQ(renames, QStringList{arrived});
+    EXPECT_EQ(readFile(QDir(world.folderOf(remoteName)).filePath(folder + u"/été (2).jpg")), second);
+
     QList<RcloneEntry> entries;
     ASSERT_TRUE(remote.list({}, &entries, true).ok);
     ASSERT_EQ(entries.size(), 1);
