@@ -15,6 +15,7 @@
 #include "photoset/ZipExport.h"
 #include "photoset/clsTray.h"
 #include "photoset/ui/frmUploadTo.h"
+#include "settingsui/ui/RcloneAccountsPage.h"
 #include "settingsui/ui/frmCallOut.h"
 #include "settingsui/ui/frmSettings.h"
 #include "uploader/QueuedUploader.h"
@@ -27,6 +28,7 @@
 #include "webservices/flows/WebUploadFlows.h"
 #include "webservices/ui/QtPrintWindows.h"
 
+#include <QFrame>
 #include <QTimer>
 
 #include <utility>
@@ -199,6 +201,9 @@ void ProgramWiring::showSettings(QWidget *mainWindow)
         clsSkydrive skyDrive(m_state, m_services, *m_signIn, m_prompt);
         return skyDrive.CreateAccount();
     });
+    auto *accounts = new RcloneAccountsPage(RcloneSetup::find(m_services.rclone.config), m_state.SettingsFile,
+                                            *m_signIn, m_prompt, settings.page(frmSettings::CloudPage));
+    accounts->move(12, 36);
     ShowFormModal(m_state, settings);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 
 #include <QFile>
+#include <QStringList>
 
 #include <pugixml.hpp>
 
@@ -29,6 +30,15 @@ pugi::xml_node selectKey(const pugi::xml_document &doc, const QString &key)
     } catch (const pugi::xpath_exception &) {
         return {};
     }
+}
+
+bool saveDocument(const pugi::xml_document &doc, const QString &file)
+{
+    std::ostringstream out;
+    doc.save(out, "\t", pugi::format_default, pugi::encoding_utf8);
+    const std::string text = out.str();
+    return platform::writeFileAtomically(file, QByteArray(text.data(), qsizetype(text.size())),
+                                         platform::FileAccess::OwnerOnly);
 }
 
 } // namespace
@@ -73,11 +83,26 @@ bool SettingsStore::write(const std::vector<std::pair<QString, QString>> &values
         if (!node.text().set(value.toUtf8().constData()))
             return false;
     }
-    std::ostringstream out;
-    doc.save(out, "\t", pugi::format_default, pugi::encoding_utf8);
-    const std::string text = out.str();
-    return platform::writeFileAtomically(m_file, QByteArray(text.data(), qsizetype(text.size())),
-                                         platform::FileAccess::OwnerOnly);
+    return saveDocument(doc, m_file);
+}
+
+bool SettingsStore::writeAdding(const QString &key, const QString &value)
+{
+    pugi::xml_document doc;
+    if (!loadDocument(m_file, doc))
+        return false;
+    QStringList steps = normalizedKey(key).split(QStringLiteral("//"), Qt::SkipEmptyParts);
+    pugi::xml_node node = doc.document_element();
+    if (steps.size() < 2 || !node || QString::fromUtf8(node.name()) != steps.takeFirst())
+        return false;
+    for (const QString &step : steps) {
+        const QByteArray name = step.toUtf8();
+        pugi::xml_node child = node.child(name.constData());
+        node = child ? child : node.append_child(name.constData());
+    }
+    if (!node.text().set(value.toUtf8().constData()))
+        return false;
+    return saveDocument(doc, m_file);
 }
 
 int SettingsText::toInt(const std::optional<QString> &text)

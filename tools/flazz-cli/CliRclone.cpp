@@ -14,13 +14,14 @@ int cliSignInRclone(const QStringList &args);
 
 namespace {
 
-constexpr char kRemotesHelp[] = "Usage: flazz-cli remotes [--services FILE]\n"
-                                "\n"
-                                "Lists the remotes of rclone's configuration, one per line:\n"
-                                "  NAME  TYPE\n"
-                                "separated by a tab. 'flazz-cli send rclone:NAME' sends to one.\n"
-                                "\n"
-                                "Exit status: 0 listed, 1 when rclone cannot list them, 2 on a usage error.\n";
+constexpr char kRemotesHelp[] =
+    "Usage: flazz-cli remotes [--services FILE]\n"
+    "\n"
+    "Lists the remotes of rclone's configuration, one per line:\n"
+    "  NAME  TYPE\n"
+    "separated by a tab. 'flazz-cli send rclone:NAME' sends to one.\n"
+    "\n"
+    "Exit status: 0 listed, 1 when rclone cannot list them, 2 on a usage error.\n";
 
 constexpr char kSignInHelp[] =
     "Usage: flazz-cli signin [--services FILE] rclone:TYPE NAME [KEY=VALUE...]\n"
@@ -108,14 +109,15 @@ int cliSignInRclone(const QStringList &args)
     }
     if (!usable || !isRcloneRemoteName(name)) {
         err << "flazz-cli signin: "
-            << (usable ? u"\"" + name + u"\" cannot name a remote" : QStringLiteral("rclone:TYPE NAME expected"))
+            << (usable ? u"\"" + name + u"\" cannot name a remote"
+                       : QStringLiteral("rclone:TYPE NAME expected"))
             << "\n\n"
             << kSignInHelp;
         return 2;
     }
     if (!isBrowserSignInType(type)) {
-        err << "flazz-cli signin: a " << type << " remote signs in without a browser; make it with 'rclone config'"
-            << Qt::endl;
+        err << "flazz-cli signin: a " << type
+            << " remote signs in without a browser; make it with 'rclone config'" << Qt::endl;
         return 2;
     }
 
@@ -131,7 +133,8 @@ int cliSignInRclone(const QStringList &args)
         if (remote.name != name)
             continue;
         if (remote.type != type) {
-            err << "flazz-cli signin: " << name << " is a " << remote.type << " remote, not " << type << Qt::endl;
+            err << "flazz-cli signin: " << name << " is a " << remote.type << " remote, not " << type
+                << Qt::endl;
             return 1;
         }
         exists = true;
