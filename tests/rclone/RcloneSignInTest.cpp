@@ -1,5 +1,6 @@
 #include "rclone/RcloneCommand.h"
 #include "sandbox/StandinServer.h"
+#include "support/ProgramRun.h"
 #include "support/RcloneWorld.h"
 #include "support/ScriptedSignIn.h"
 #include "support/TestEnvironment.h"
@@ -7,8 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QUrl>
-#include <QUrlQuery>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -107,4 +107,33 @@ TEST(RcloneSignInTest, CancellingLeavesNoRemote)
     EXPECT_TRUE(authorizeRcloneRemote(world.setup(), QStringLiteral("box"), QStringLiteral("dropbox"),
                                       service.options(), false, signIn, &error))
         << qPrintable(error);
+}
+
+TEST(RcloneSignInTest, TheCommandLineListsRemotesAndSignsInOnTheTerminal)
+{
+    TestEnvironment env;
+    RcloneWorld world(env.root());
+    const ProgramRun listed = runProgram(QStringLiteral(FLAZZ_CLI), {QStringLiteral("remotes")});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(listed.lines, (QStringList{QStringLiteral("dav\twebdav"), QStringLiteral("photos\talias")}));
+
+    OAuthStandin service;
+    QProcess cli;
+    QStringList args{QStringLiteral("signin"), QStringLiteral("rclone:dropbox"), QStringLiteral("box")};
+    const QStringList options = service.options();
+    for (qsizetype i = 0; i + 1 < options.size(); i += 2)
+        args << options.at(i) + u'=' + options.at(i + 1);
+    cli.start(QStringLiteral(FLAZZ_CLI), args);
+    ASSERT_TRUE(cli.waitForReadyRead(60000));
+    const QString link = QString::fromUtf8(cli.readLine()).trimmed();
+    EXPECT_TRUE(link.startsWith(u"http://127.0.0.1:53682/auth")) << qPrintable(link);
+    ScriptedSignIn browser;
+    browser.walk(link, {});
+    cli.write("\n");
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    const QByteArray said = cli.readAll() + cli.readAllStandardError();
+    EXPECT_EQ(cli.exitCode(), 0) << said.constData();
+    EXPECT_TRUE(said.contains("signed in\trclone:box\tdropbox")) << said.constData();
+    EXPECT_FALSE(said.contains(kAccessToken) || said.contains(kRefreshToken));
+    EXPECT_TRUE(remoteNames(world.setup()).contains(u"box=dropbox"));
 }
