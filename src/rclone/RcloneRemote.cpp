@@ -177,7 +177,7 @@ RcloneResult RcloneRemote::putNew(const QString &folder, const QString &name, co
 }
 
 RcloneResult RcloneRemote::deliver(const QString &folder, const QString &name, const QString &scratch,
-                                   const QByteArray &bytes, const QStringList &reserved,
+                                   const QByteArray &bytes, const std::function<QStringList()> &reserved,
                                    const std::function<void(const QString &)> &renamed,
                                    QString *arrivedAs) const
 {
@@ -198,7 +198,7 @@ RcloneResult RcloneRemote::deliver(const QString &folder, const QString &name, c
         QList<RcloneEntry> entries;
         if (RcloneResult r = list(folder, &entries); !r.ok)
             return r;
-        QStringList taken = reserved;
+        QStringList taken = reserved ? reserved() : QStringList();
         for (const RcloneEntry &entry : entries)
             taken << entry.name;
         current = RcloneNames(taken).claim(name);

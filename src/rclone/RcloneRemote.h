@@ -79,12 +79,12 @@ public:
 
     // A photo sent exactly once: put under `name` as putNew does, and when
     // another file took that name since it was decided, under the next free
-    // one (never one of `reserved`, the job's other names). `renamed` hears
+    // one (never one of `reserved()`, the job's other names). `renamed` hears
     // each new name before it is tried, so that it can be kept where an
     // interrupted send looks for it next time. `arrivedAs` gets the name the
     // photo has on the remote.
     RcloneResult deliver(const QString &folder, const QString &name, const QString &scratch,
-                         const QByteArray &bytes, const QStringList &reserved,
+                         const QByteArray &bytes, const std::function<QStringList()> &reserved,
                          const std::function<void(const QString &)> &renamed, QString *arrivedAs) const;
 
 private:

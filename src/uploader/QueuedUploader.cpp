@@ -53,7 +53,7 @@ QStringList QueuedUploader::splitRemarksList(const QString &remarksList)
 
 QString QueuedUploader::queueJob(const QString &service, const QString &token, const QString &secret,
                                  const QString &photoList, const QString &remarksList, int uploadSize,
-                                 const QString &target, const QString &privacy)
+                                 const QString &target, const QString &privacy, const QStringList &names)
 {
     UploadJobSpec spec;
     spec.service = service;
@@ -64,6 +64,7 @@ QString QueuedUploader::queueJob(const QString &service, const QString &token, c
     spec.uploadSize = qMax(0, uploadSize);
     spec.target = target;
     spec.privacy = privacy;
+    spec.names = names;
     // The copies are on disk before the job is: the uploader never sees a
     // job whose copies are still being written.
     const QString preparedFolder =
@@ -101,12 +102,13 @@ QString QueuedUploader::openJob(UploadJobSpec spec)
     return queue().addJob(spec);
 }
 
-void QueuedUploader::appendToJob(const QString &id, const QStringList &paths, const QStringList &remarks)
+void QueuedUploader::appendToJob(const QString &id, const QStringList &paths, const QStringList &remarks,
+                                 const QStringList &names)
 {
     const QueuedJob job = queue().job(id);
     // One folder per job: its copies go with its last photo.
     const QString folder = QDir(UploadQueue::preparedFolderOf(m_queuePath)).filePath(id);
-    queue().appendPhotos(id, paths, remarks, keepCopies(folder, paths, job.uploadSize));
+    queue().appendPhotos(id, paths, remarks, keepCopies(folder, paths, job.uploadSize), names);
     if (!m_started)
         m_started = startUploader();
 }
@@ -153,6 +155,12 @@ QString QueuedUploader::UploadToFacebook(const QString &accessToken, const QStri
 {
     return queueJob(QStringLiteral("Facebook"), accessToken, {}, photoList, remarksList, uploadSize, albumId,
                     privacy);
+}
+
+QString QueuedUploader::UploadToRemote(const QString &remote, const QString &photoList,
+                                       const QStringList &names, int uploadSize, const QString &folder)
+{
+    return queueJob(u"rclone:" + remote, {}, {}, photoList, {}, uploadSize, folder, {}, names);
 }
 
 QString QueuedUploader::UploadToFlickr(const QString &token, const QString &photoList,

@@ -44,6 +44,8 @@ public:
                              int uploadSize, const QString &privacy, const QString &albumId) override;
     QString UploadToFlickr(const QString &token, const QString &photoList, const QString &remarksList,
                            int uploadSize) override;
+    QString UploadToRemote(const QString &remote, const QString &photoList, const QStringList &names,
+                           int uploadSize, const QString &folder) override;
 
     // A job whose photos come while the photo set is still being filled
     // (the command line adds and sends at once): opened without photos,
@@ -51,7 +53,8 @@ public:
     // The uploader sends what is there meanwhile. Each raises ToolkitError
     // when the queue cannot keep what it is given.
     QString openJob(UploadJobSpec spec);
-    void appendToJob(const QString &id, const QStringList &paths, const QStringList &remarks);
+    void appendToJob(const QString &id, const QStringList &paths, const QStringList &remarks,
+                     const QStringList &names = {});
     void sealJob(const QString &id);
 
     // Starts the uploader when the queue holds jobs left by an earlier run;
@@ -65,7 +68,7 @@ public:
 private:
     QString queueJob(const QString &service, const QString &token, const QString &secret,
                      const QString &photoList, const QString &remarksList, int uploadSize,
-                     const QString &target, const QString &privacy);
+                     const QString &target, const QString &privacy, const QStringList &names = {});
     bool startUploader();
     UploadQueue &queue();
     QStringList keepCopies(const QString &folder, const QStringList &paths, int uploadSize) const;

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class RcloneDaemon;
 struct ServiceConfig;
 
 // What became of one attempt at one photo.
@@ -75,9 +76,9 @@ private:
 };
 
 // The protocol for a job's service; null for a service this uploader does
-// not speak (yet).
+// not speak (yet). "rclone:NAME" goes through `rclone`, when there is one.
 std::unique_ptr<UploadProtocol> makeUploadProtocol(const QString &service, const ServiceConfig &config,
-                                                   int timeoutMs);
+                                                   int timeoutMs, const RcloneDaemon *rclone = nullptr);
 
 // How a plain HTTP answer is taken when the service's own error shape gave
 // nothing more precise.

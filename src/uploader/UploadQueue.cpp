@@ -207,9 +207,8 @@ QString UploadQueue::addJob(const UploadJobSpec &spec)
                    now, spec.open ? 0 : 1, now}))
             return false;
         for (qsizetype i = 0; i < spec.photos.size(); ++i) {
-            if (!exec(QStringLiteral("INSERT INTO photos(job, seq, path, remarks, prepared, state) "
-                                     "VALUES(?, ?, ?, ?, ?, 'queued')"),
-                      {id, int(i), spec.photos.at(i), spec.remarks.value(i), spec.prepared.value(i)}))
+            if (!insertPhoto(id, int(i), spec.photos.at(i), spec.remarks.value(i), spec.prepared.value(i),
+                             spec.names.value(i)))
                 return false;
         }
         return exec(QStringLiteral(
@@ -324,8 +323,19 @@ bool UploadQueue::stopJob(const QString &job, const QString &reason)
     });
 }
 
+bool UploadQueue::insertPhoto(const QString &job, int seq, const QString &path, const QString &remarks,
+                              const QString &prepared, const QString &name)
+{
+    return exec(QStringLiteral("INSERT INTO photos(job, seq, path, remarks, prepared, state) "
+                               "VALUES(?, ?, ?, ?, ?, 'queued')"),
+                {job, seq, path, remarks, prepared}) &&
+           (name.isEmpty() ||
+            exec(QStringLiteral("INSERT OR REPLACE INTO notes(job, seq, note) VALUES(?, ?, ?)"),
+                 {job, seq, name}));
+}
+
 void UploadQueue::appendPhotos(const QString &job, const QStringList &photos, const QStringList &remarks,
-                               const QStringList &prepared)
+                               const QStringList &prepared, const QStringList &names)
 {
     const bool stored =
         m_open && transaction([&] {
@@ -338,9 +348,8 @@ void UploadQueue::appendPhotos(const QString &job, const QStringList &photos, co
             }
             const int first = q.value(0).toInt();
             for (qsizetype i = 0; i < photos.size(); ++i) {
-                if (!exec(QStringLiteral("INSERT INTO photos(job, seq, path, remarks, prepared, state) "
-                                         "VALUES(?, ?, ?, ?, ?, 'queued')"),
-                          {job, first + int(i), photos.at(i), remarks.value(i), prepared.value(i)}))
+                if (!insertPhoto(job, first + int(i), photos.at(i), remarks.value(i), prepared.value(i),
+                                 names.value(i)))
                     return false;
             }
             return exec(QStringLiteral("UPDATE jobs SET touched = ? WHERE id = ?"),

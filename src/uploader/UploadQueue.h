@@ -18,6 +18,10 @@ struct UploadJobSpec
     // Per photo, a file holding the copy already scaled to `uploadSize`
     // (may be shorter, or hold empty entries: those are scaled when sent).
     QStringList prepared;
+    // Per photo, the name it takes in `target`, decided when the job is
+    // queued (remotes of rclone); kept as the photo's note, where a send
+    // that has to rename it keeps the new one.
+    QStringList names;
     int uploadSize = 0; // longer side in pixels; 0 sends the original bytes
     QString target;     // folder or album
     QString privacy;
@@ -122,7 +126,7 @@ public:
     // The next photos of a job added open, after those it has; raises
     // ToolkitError when they cannot be stored.
     void appendPhotos(const QString &job, const QStringList &photos, const QStringList &remarks,
-                      const QStringList &prepared);
+                      const QStringList &prepared, const QStringList &names = {});
     // No more photos come to the job; raises ToolkitError when that cannot
     // be stored.
     void sealJob(const QString &job);
@@ -146,6 +150,8 @@ private:
     bool exec(const QString &sql, const QVariantList &values = {}) const;
     bool hasColumn(const QString &table, const QString &column) const;
     bool transaction(const std::function<bool()> &work);
+    bool insertPhoto(const QString &job, int seq, const QString &path, const QString &remarks,
+                     const QString &prepared, const QString &name);
 
     QString m_path;
     QString m_connection;

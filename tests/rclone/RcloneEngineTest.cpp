@@ -113,7 +113,8 @@ TEST_P(RcloneRemoteTest, PutNewStoresOnceAndNeverReplacesAnotherFile)
     QString arrived;
     r = remote.deliver(
         folder, QStringLiteral("été.jpg"), QStringLiteral(".flazz-j-2.partial"), second,
-        {QStringLiteral("été (1).jpg")}, [&](const QString &name) { renames << name; }, &arrived);
+        [] { return QStringList{QStringLiteral("été (1).jpg")}; },
+        [&](const QString &name) { renames << name; }, &arrived);
     ASSERT_TRUE(r.ok) << qPrintable(r.error);
     EXPECT_EQ(arrived, u"été (2).jpg");
     EXPECT_EQ(renames, QStringList{arrived});
