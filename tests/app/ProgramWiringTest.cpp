@@ -13,6 +13,7 @@
 #include "photoset/ZipExport.h"
 #include "photoset/ui/frmUploadTo.h"
 #include "support/PhotoSetWorld.h"
+#include "support/RcloneWorld.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedUserPrompt.h"
 
@@ -112,6 +113,23 @@ TEST_F(ProgramWiringTest, EveryOnlineButtonRunsItsServicesFlowAndStopsWithoutACo
     }
     EXPECT_TRUE(prompt.callsOf(QStringLiteral("error")).isEmpty());
     EXPECT_TRUE(shell.opened.isEmpty());
+}
+
+TEST_F(ProgramWiringTest, EveryRcloneRemoteIsInTheMenuBesideSettingsAndRunsItsFlow)
+{
+    RcloneWorld rclone(env.root());
+    frmUploadTo &window = load();
+    ASSERT_TRUE(window.moreDestinationsButton()->isVisibleTo(&window));
+    QStringList texts;
+    for (const frmUploadTo::MoreDestination &destination : window.moreDestinations())
+        texts << destination.text;
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("dav  (webdav)"), QStringLiteral("photos  (alias)")}));
+
+    ASSERT_TRUE(tray.AddPhoto(env.writeFile(QStringLiteral("in/a.png"), testimages::encoded("png")), {}, {}));
+    state().InternetAvailable = false;
+    window.moreDestination_Click(QStringLiteral("photos"));
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 1);
+    EXPECT_TRUE(window.windowEnabled());
 }
 
 TEST_F(ProgramWiringTest, ExitFromTheWindowOrTheTrayUnloadsTheHostAndTheTrayBringsTheWindowBack)

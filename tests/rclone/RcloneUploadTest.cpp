@@ -49,8 +49,8 @@ struct UploadWorld
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->start(QStringLiteral(FLAZZ_UPLOADER),
                        {QStringLiteral("--queue"), queuePath, QStringLiteral("--companion"), companion,
-                        QStringLiteral("--retry-base-ms"), QStringLiteral("100"), QStringLiteral("--timeout-ms"),
-                        QStringLiteral("20000")});
+                        QStringLiteral("--retry-base-ms"), QStringLiteral("100"),
+                        QStringLiteral("--timeout-ms"), QStringLiteral("20000")});
         process->waitForStarted();
         return process;
     }
@@ -110,9 +110,10 @@ TEST(RcloneUploadTest, ASendLandsScaledOnceBesideWhatWasThere)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("FLAZZ_UPLOADER"), QStringLiteral(FLAZZ_UPLOADER));
     cli.setProcessEnvironment(environment);
-    cli.start(QStringLiteral(FLAZZ_CLI), {QStringLiteral("send"), QStringLiteral("rclone:dav"),
-                                           QStringLiteral("--size"), QStringLiteral("800"),
-                                           QStringLiteral("--folder"), QStringLiteral("Trips/2024"), first, second});
+    cli.start(QStringLiteral(FLAZZ_CLI),
+              {QStringLiteral("send"), QStringLiteral("rclone:dav"), QStringLiteral("--size"),
+               QStringLiteral("800"), QStringLiteral("--folder"), QStringLiteral("Trips/2024"), first,
+               second});
     ASSERT_TRUE(cli.waitForFinished(120000));
     const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().constData();
@@ -120,7 +121,8 @@ TEST(RcloneUploadTest, ASendLandsScaledOnceBesideWhatWasThere)
                                   u"sent\tTrips/2024/IMG (2).jpg\t" + second}));
 
     EXPECT_EQ(world.rclone.filesIn(QStringLiteral("dav"), QStringLiteral("Trips/2024")),
-              (QStringList{QStringLiteral("IMG (1).jpg"), QStringLiteral("IMG (2).jpg"), QStringLiteral("IMG.jpg")}));
+              (QStringList{QStringLiteral("IMG (1).jpg"), QStringLiteral("IMG (2).jpg"),
+                           QStringLiteral("IMG.jpg")}));
     EXPECT_EQ(readFile(world.rclone.davFolder + u"/Trips/2024/IMG.jpg"), theirs);
     for (const QString &name : {QStringLiteral("IMG (1).jpg"), QStringLiteral("IMG (2).jpg")}) {
         const QImage arrived(world.rclone.davFolder + u"/Trips/2024/" + name);
@@ -158,9 +160,11 @@ TEST(RcloneUploadTest, AJobSurvivesKillsWithoutASecondCopy)
     for (int i = 0; i < 12; ++i)
         expected << QStringLiteral("p%1.jpg").arg(i);
     expected.sort();
-    EXPECT_EQ(world.rclone.filesIn(QStringLiteral("dav"), QStringLiteral("Kept")), expected) << "kills: " << kills;
+    EXPECT_EQ(world.rclone.filesIn(QStringLiteral("dav"), QStringLiteral("Kept")), expected)
+        << "kills: " << kills;
     for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(readFile(world.rclone.davFolder + QStringLiteral("/Kept/p%1.jpg").arg(i)), readFile(paths.at(i)));
+        EXPECT_EQ(readFile(world.rclone.davFolder + QStringLiteral("/Kept/p%1.jpg").arg(i)),
+                  readFile(paths.at(i)));
 }
 
 // Refusals: a sign-in the remote refuses and a missing rclone stop the job
@@ -209,6 +213,7 @@ TEST(RcloneUploadTest, RefusalsAreToldPlainlyAndKeepTheirSecrets)
                        QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QByteArray bytes = readFile(files.next());
-        EXPECT_FALSE(bytes.contains("PW-SECRET-1") || bytes.contains("BT-SECRET-2")) << qPrintable(files.filePath());
+        EXPECT_FALSE(bytes.contains("PW-SECRET-1") || bytes.contains("BT-SECRET-2"))
+            << qPrintable(files.filePath());
     }
 }

@@ -1,5 +1,5 @@
-#include "rclone/RcloneRoutes.h"
 #include "settingsui/ui/RcloneAccountsPage.h"
+#include "rclone/RcloneRoutes.h"
 #include "support/RcloneWorld.h"
 #include "support/ScriptedSignIn.h"
 #include "support/ScriptedUserPrompt.h"
@@ -42,7 +42,8 @@ TEST(RcloneAccountsPageTest, EachButtonOffersTheRemotesOfItsKindAndKeepsTheChoic
     EXPECT_EQ(remotes, (QStringList{QStringLiteral("box  (dropbox)"), QStringLiteral("dav  (webdav)"),
                                     QStringLiteral("gd  (drive)"), QStringLiteral("photos  (alias)")}));
     QComboBox *dropbox = page.routeList(RcloneRoutes::Button::Dropbox);
-    EXPECT_EQ(itemsOf(dropbox), (QStringList{QStringLiteral("Dropbox itself"), QStringLiteral("rclone: box")}));
+    EXPECT_EQ(itemsOf(dropbox),
+              (QStringList{QStringLiteral("Dropbox itself"), QStringLiteral("rclone: box")}));
     EXPECT_EQ(itemsOf(page.routeList(RcloneRoutes::Button::Google)),
               (QStringList{QStringLiteral("Google Drive itself"), QStringLiteral("rclone: gd")}));
     // A remote chosen before and no longer there is shown as chosen.

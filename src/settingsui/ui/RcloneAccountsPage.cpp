@@ -154,7 +154,8 @@ void RcloneAccountsPage::connectAccount()
         m_prompt.systemMessage(text, MsgStyle::Information, QStringLiteral("Flazz"));
     };
     if (!isRcloneRemoteName(name)) {
-        tell(QStringLiteral("\"%1\" cannot name an account: use letters, digits, blanks, \"-\", \"_\" or \".\".")
+        tell(QStringLiteral(
+                 "\"%1\" cannot name an account: use letters, digits, blanks, \"-\", \"_\" or \".\".")
                  .arg(name));
         return;
     }
