@@ -192,8 +192,9 @@ std::unique_ptr<QWidget> ProgramWiring::makeMainWindow(frmLoad &host)
                 const QString name = RcloneRoutes::chosen(m_state.SettingsFile, button);
                 if (name.isEmpty())
                     return nullptr;
-                return std::make_unique<RemoteFolderFlow>(
-                    remote, remoteConnector(name, RcloneRoutes::remoteType(button)), mode, site);
+                const QString kind = RcloneRoutes::remoteType(button);
+                return std::make_unique<RemoteFolderFlow>(remote, remoteConnector(name, kind), kind, mode,
+                                                          site);
             });
     };
     plug(Destination::Dropbox,
@@ -229,8 +230,7 @@ std::unique_ptr<QWidget> ProgramWiring::makeMainWindow(frmLoad &host)
         [this, remote](const QString &name) -> DestinationFlow * {
             std::unique_ptr<DestinationFlow> &flow = m_remoteFlows[name];
             if (!flow)
-                flow = std::make_unique<RemoteFolderFlow>(remote, remoteConnector(name, {}),
-                                                          ChooserMode::Remote, QString());
+                flow = std::make_unique<RemoteFolderFlow>(remote, remoteConnector(name, {}));
             return flow.get();
         });
 

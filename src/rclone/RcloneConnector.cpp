@@ -34,9 +34,11 @@ bool RcloneConnector::IsAuthoriseUserExist()
         tell(error);
         return false;
     }
-    if (std::none_of(remotes.cbegin(), remotes.cend(),
-                     [&](const RcloneRemoteInfo &r) { return r.name == m_remote; }))
+    const auto it = std::find_if(remotes.cbegin(), remotes.cend(),
+                                 [&](const RcloneRemoteInfo &r) { return r.name == m_remote; });
+    if (it == remotes.cend())
         return false;
+    m_foundType = it->type;
     if (!reachable())
         return false;
     QList<RcloneEntry> entries;

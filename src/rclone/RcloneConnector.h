@@ -39,6 +39,9 @@ public:
     QString createAlbum(const QString &name) override;
 
     QString remote() const { return m_remote; }
+    // The remote's type ("dropbox", "webdav", ...), once IsAuthoriseUserExist
+    // found it.
+    QString type() const { return m_foundType; }
     QString service() const { return u"rclone:" + m_remote; }
     // What `folder` holds now, to decide the names of a job's photos when
     // it is queued (RcloneNames::claim for each, in order). Nothing when the
@@ -54,5 +57,6 @@ private:
     QString m_type;
     SignIn &m_signIn;
     UserPrompt &m_prompt;
+    QString m_foundType;
     RcloneDaemon m_daemon;
 };

@@ -29,14 +29,15 @@ protected:
     FakeNotices notices;
     RecordingUploader uploader;
 
-    RemoteFolderFlow flow(const QString &remote, const QString &site = {})
+    // A button's flow for `kind` remotes, with its chooser and site.
+    RemoteFolderFlow flow(const QString &remote, const QString &kind = {})
     {
         return RemoteFolderFlow(
             {state(), window, prompt, shell, chooser, notices, uploader},
             [this, remote] {
                 return std::make_unique<RcloneConnector>(rclone.setup(), remote, QString(), signIn, prompt);
             },
-            ChooserMode::Remote, site);
+            kind, ChooserMode::Google, QStringLiteral("https://site.example/"));
     }
 
     QString photo(const QString &relative, int seed)
@@ -65,9 +66,9 @@ TEST_F(RemoteFolderFlowTest, TheChosenFolderAndTheDecidedNamesGoToTheUploader)
     env.writeFile(QStringLiteral("remote-photos/Trips/IMG.png"), "theirs");
     chooser.answer = QStringLiteral(" Trips/ ");
 
-    flow(QStringLiteral("photos"), QStringLiteral("https://site.example/")).run();
+    flow(QStringLiteral("photos"), QStringLiteral("alias")).run();
 
-    EXPECT_EQ(chooser.mode, ChooserMode::Remote);
+    EXPECT_EQ(chooser.mode, ChooserMode::Google);
     ASSERT_NE(chooser.source, nullptr);
     ASSERT_EQ(uploader.calls.size(), 1);
     EXPECT_EQ(uploader.calls.at(0), u"UploadToRemote|photos|" + a + u'\t' + b +
@@ -75,6 +76,12 @@ TEST_F(RemoteFolderFlowTest, TheChosenFolderAndTheDecidedNamesGoToTheUploader)
     EXPECT_EQ(window.value, 2);
     EXPECT_EQ(shell.opened, QList<QString>{QStringLiteral("https://site.example/")});
     EXPECT_TRUE(window.enabledAtEnd());
+
+    // Another kind of remote behind the button: the chooser of remotes, and
+    // no service's site.
+    flow(QStringLiteral("photos"), QStringLiteral("dropbox")).run();
+    EXPECT_EQ(chooser.mode, ChooserMode::Remote);
+    EXPECT_EQ(shell.opened.size(), 1);
 }
 
 TEST_F(RemoteFolderFlowTest, ARemoteThatIsNotThereEndsWithTheSignInMessage)

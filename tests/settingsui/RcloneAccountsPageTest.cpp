@@ -24,7 +24,7 @@ QStringList itemsOf(const QComboBox *box)
 
 } // namespace
 
-TEST(RcloneAccountsPageTest, EachButtonOffersTheRemotesOfItsKindAndKeepsTheChoice)
+TEST(RcloneAccountsPageTest, EachButtonOffersItsKindOfRemoteFirstAndKeepsTheChoice)
 {
     TestEnvironment env;
     RcloneWorld world(env.root());
@@ -43,9 +43,12 @@ TEST(RcloneAccountsPageTest, EachButtonOffersTheRemotesOfItsKindAndKeepsTheChoic
                                     QStringLiteral("gd  (drive)"), QStringLiteral("photos  (alias)")}));
     QComboBox *dropbox = page.routeList(RcloneRoutes::Button::Dropbox);
     EXPECT_EQ(itemsOf(dropbox),
-              (QStringList{QStringLiteral("Dropbox itself"), QStringLiteral("rclone: box")}));
-    EXPECT_EQ(itemsOf(page.routeList(RcloneRoutes::Button::Google)),
-              (QStringList{QStringLiteral("Google Drive itself"), QStringLiteral("rclone: gd")}));
+              (QStringList{QStringLiteral("Dropbox itself"), QStringLiteral("rclone: box"),
+                           QStringLiteral("rclone: dav (webdav)"), QStringLiteral("rclone: gd (drive)"),
+                           QStringLiteral("rclone: photos (alias)")}));
+    EXPECT_EQ(itemsOf(page.routeList(RcloneRoutes::Button::Google)).mid(0, 3),
+              (QStringList{QStringLiteral("Google Drive itself"), QStringLiteral("rclone: gd"),
+                           QStringLiteral("rclone: box (dropbox)")}));
     // A remote chosen before and no longer there is shown as chosen.
     EXPECT_EQ(page.routeList(RcloneRoutes::Button::SkyDrive)->currentText(), u"rclone: gone (not found)");
 

@@ -16,8 +16,9 @@
 #include <QStringList>
 
 RemoteFolderFlow::RemoteFolderFlow(Parts parts, std::function<std::unique_ptr<RcloneConnector>()> connector,
-                                   ChooserMode mode, QString site)
-    : m_parts(std::move(parts)), m_connector(std::move(connector)), m_mode(mode), m_site(std::move(site))
+                                   QString kind, ChooserMode mode, QString site)
+    : m_parts(std::move(parts)), m_connector(std::move(connector)), m_kind(std::move(kind)), m_mode(mode),
+      m_site(std::move(site))
 {
 }
 
@@ -47,7 +48,9 @@ void RemoteFolderFlow::run()
         return;
     }
 
-    const QString chosen = m_parts.chooser.chooseAlbum(m_mode, {}, connector.get());
+    const bool ownKind = !m_kind.isEmpty() && connector->type() == m_kind;
+    const QString chosen =
+        m_parts.chooser.chooseAlbum(ownKind ? m_mode : ChooserMode::Remote, {}, connector.get());
     window.setWindowEnabled(true);
     if (chosen.isEmpty())
         return;
@@ -90,7 +93,7 @@ void RemoteFolderFlow::run()
         m_parts.notices.showUploadPrompt();
     else
         m_parts.prompt.done();
-    if (!m_site.isEmpty())
+    if (ownKind && !m_site.isEmpty())
         m_parts.shell.open(m_site);
     window.ShowProgressPanel(false);
 }

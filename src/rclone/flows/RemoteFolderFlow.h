@@ -38,17 +38,20 @@ public:
         BackgroundUploader &uploader;
     };
 
-    // `connector` makes the remote's connector for one run; `mode` picks the
-    // chooser's texts; `site` is opened once the job is queued (none when
-    // empty).
-    RemoteFolderFlow(Parts parts, std::function<std::unique_ptr<RcloneConnector>()> connector, ChooserMode mode,
-                     QString site);
+    // `connector` makes the remote's connector for one run. A button's own
+    // kind of remote (`kind`, rclone's type) gets the button's chooser
+    // (`mode`) and has `site` opened once the job is queued; any other
+    // remote, or every one when `kind` is empty, gets the chooser of remotes
+    // and no site.
+    RemoteFolderFlow(Parts parts, std::function<std::unique_ptr<RcloneConnector>()> connector,
+                     QString kind = {}, ChooserMode mode = ChooserMode::Remote, QString site = {});
 
     void run() override;
 
 private:
     Parts m_parts;
     std::function<std::unique_ptr<RcloneConnector>()> m_connector;
+    QString m_kind;
     ChooserMode m_mode;
     QString m_site;
 };

@@ -111,9 +111,16 @@ void RcloneAccountsPage::fillRoutes()
         QComboBox *routes = m_routes[size_t(button)];
         routes->clear();
         routes->addItem(RcloneRoutes::buttonText(button) + QStringLiteral(" itself"), QString());
-        for (const RcloneRemoteInfo &remote : m_known) {
-            if (remote.type == RcloneRoutes::remoteType(button))
-                routes->addItem(u"rclone: " + remote.name, remote.name);
+        // The button's own kind first; any other remote after them, so that
+        // one kept on a WebDAV or SFTP server (the sandbox's, for one) can
+        // take the familiar button too.
+        for (const bool own : {true, false}) {
+            for (const RcloneRemoteInfo &remote : m_known) {
+                if ((remote.type == RcloneRoutes::remoteType(button)) == own)
+                    routes->addItem(u"rclone: " + remote.name +
+                                        (own ? QString() : u" (" + remote.type + u')'),
+                                    remote.name);
+            }
         }
         const QString chosen = RcloneRoutes::chosen(m_settingsFile, button);
         int index = routes->findData(chosen);

@@ -18,7 +18,8 @@ class UserPrompt;
 // The Settings window's cloud accounts: the remotes of the user's rclone
 // configuration, a new Dropbox, Google Drive or OneDrive account connected
 // through rclone's own sign-in, and for each cloud-folder button whether it
-// speaks to the service itself or sends through a remote of its kind. A
+// speaks to the service itself or sends through a remote (its own kind
+// first). A
 // choice is stored at once, as a re-authorization is. The remotes are asked
 // for when the page is first shown (that runs rclone).
 class RcloneAccountsPage : public QWidget
