@@ -166,11 +166,12 @@ bool authorizeRcloneRemote(const RcloneSetup &setup, const QString &name, const 
 
     bool approved = true;
     if (!link.isEmpty()) {
-        if (!signIn.openInBrowser(link))
-            approved = false;
-        else
-            approved = signIn.askCompleteAuthorization();
+        // Without a browser, the page can still be approved where the
+        // program shows one.
+        approved = (signIn.openInBrowser(link) || signIn.openInstead(link, QStringLiteral("rclone"))) &&
+                   signIn.askCompleteAuthorization();
         if (approved) {
+            const SignInBusy busy(signIn);
             waitInLocalLoop(
                 [&] {
                     readSome();

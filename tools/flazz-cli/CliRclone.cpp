@@ -3,11 +3,14 @@
 // is honoured; a services file may name another one), and rclone's own
 // sign-in for a new one.
 
+#include "CliSupport.h"
 #include "rclone/RcloneCommand.h"
 #include "webkit/ServiceConfig.h"
 #include "webkit/TerminalSignIn.h"
 
 #include <QTextStream>
+
+#include <optional>
 
 int cliRemotes(const QStringList &args);
 int cliSignInRclone(const QStringList &args);
@@ -53,9 +56,14 @@ bool withoutServices(const QStringList &args, QStringList *rest)
     return true;
 }
 
-RcloneSetup setupFor(const QStringList &args)
+// The rclone the services file names, if any; nothing (told) when the file
+// cannot be read.
+std::optional<RcloneSetup> setupFor(const QStringList &args, const char *command)
 {
-    return RcloneSetup::find(ServiceConfig::load(args).rclone.config);
+    const std::optional<ServiceConfig> services = commandServices(args, command);
+    if (!services)
+        return std::nullopt;
+    return RcloneSetup::find(services->rclone.config);
 }
 
 } // namespace
@@ -73,14 +81,17 @@ int cliRemotes(const QStringList &args)
         err << kRemotesHelp;
         return 2;
     }
+    const std::optional<RcloneSetup> setup = setupFor(args, "remotes");
+    if (!setup)
+        return 2;
     QList<RcloneRemoteInfo> remotes;
     QString error;
-    if (!listRcloneRemotes(setupFor(args), &remotes, &error)) {
+    if (!listRcloneRemotes(*setup, &remotes, &error)) {
         err << "flazz-cli remotes: " << error << Qt::endl;
         return 1;
     }
     for (const RcloneRemoteInfo &remote : remotes)
-        out << remote.name << '\t' << remote.type << '\n';
+        out << tsvField(remote.name) << '\t' << tsvField(remote.type) << '\n';
     out.flush();
     return 0;
 }
@@ -121,7 +132,10 @@ int cliSignInRclone(const QStringList &args)
         return 2;
     }
 
-    const RcloneSetup setup = setupFor(args);
+    const std::optional<RcloneSetup> found = setupFor(args, "signin");
+    if (!found)
+        return 2;
+    const RcloneSetup &setup = *found;
     QList<RcloneRemoteInfo> remotes;
     QString error;
     if (!listRcloneRemotes(setup, &remotes, &error)) {
@@ -145,6 +159,6 @@ int cliSignInRclone(const QStringList &args)
         err << "flazz-cli signin: " << error << Qt::endl;
         return 1;
     }
-    out << "signed in\trclone:" << name << '\t' << type << Qt::endl;
+    out << "signed in\t" << tsvField(u"rclone:" + name) << '\t' << tsvField(type) << Qt::endl;
     return 0;
 }
