@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Flazz (installing what is missing) and starts it on the sandbox:
 # flazz-sandbox plays every online service on 127.0.0.1, so each destination
-# can be tried without an account, and it stops when Flazz ends. The first
+# can be tried without an account, and it stops when Flazz ends and the
+# background uploader has finished the photos on their way. The first
 # start provisions the data folder from the built-in resources.
 #   bash scripts/run.sh                      Flazz on the sandbox
 #   bash scripts/run.sh --services FILE      Flazz on your own service configuration, no sandbox
@@ -60,4 +61,16 @@ if [ ! -s "$services" ]; then
   echo "flazz-sandbox did not start; see its messages above." >&2
   exit 1
 fi
-"${flazz[@]}" --services "$services" "${args[@]}" 3>&-
+status=0
+"${flazz[@]}" --services "$services" "${args[@]}" 3>&- || status=$?
+
+# Closing Flazz lets the photos already on their way finish in the
+# background: the sandbox they go to stays until the uploader is done.
+uploader="$root/build/src/app/flazz-uploader"
+if [ -x "$uploader" ] && "$uploader" --running 3>&- 2>/dev/null; then
+  echo "Flazz closed; the sandbox stays up while the background uploader finishes the photos on their way (Ctrl+C stops the sandbox now)." >&2
+  while "$uploader" --running 3>&- 2>/dev/null; do
+    sleep 1
+  done
+fi
+exit "$status"

@@ -298,6 +298,10 @@ std::unique_ptr<QObject> ProgramWiring::makeTray(frmLoad &host)
     });
     tray->show();
     auto *notices = new TrayUploadNotices(*tray);
-    (new UploadWatch(m_queuePath, *notices, 2000, notices))->start();
+    auto *watch = new UploadWatch(m_queuePath, *notices, 2000, notices);
+    watch->setUploader([this] { return m_uploader->uploaderRunning(); },
+                       [this] { return m_uploader->startUploader(); });
+    tray->setExitNote([watch] { return watch->exitNote(); });
+    watch->start();
     return tray;
 }

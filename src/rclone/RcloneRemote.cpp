@@ -29,15 +29,16 @@ RcloneResult RcloneResult::from(const RcloneAnswer &answer)
     return failed(RcloneFailure::Transient, answer.error);
 }
 
-RcloneRemote::RcloneRemote(const RcloneDaemon &daemon, QString name, int deadlineMs)
-    : m_daemon(daemon), m_name(std::move(name)), m_deadlineMs(deadlineMs)
+RcloneRemote::RcloneRemote(const RcloneDaemon &daemon, QString name, int deadlineMs,
+                           qint64 slowestBytesPerSecond)
+    : m_daemon(daemon), m_name(std::move(name)), m_deadlineMs(deadlineMs),
+      m_slowestBytesPerSecond(qMax<qint64>(1, slowestBytesPerSecond))
 {
 }
 
 int RcloneRemote::uploadDeadline(qint64 bytes) const
 {
-    // Never below 50 kB/s on top of the usual bound.
-    return int(qMin<qint64>(m_deadlineMs + bytes / 50, 3600 * 1000));
+    return int(qMin<qint64>(m_deadlineMs + bytes * 1000 / m_slowestBytesPerSecond, 3600 * 1000));
 }
 
 RcloneResult RcloneRemote::list(const QString &folder, QList<RcloneEntry> *entries, bool foldersOnly) const

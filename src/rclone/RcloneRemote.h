@@ -32,11 +32,13 @@ struct RcloneEntry
 
 // One remote of the rclone configuration, reached through a daemon of ours.
 // Paths are relative to the remote's top ("Trips/2024/a.jpg"). Every call is
-// bounded by the time given at construction (uploads get more per MB).
+// bounded by the time given at construction; an upload gets more, as long as
+// its bytes take at `slowestBytesPerSecond`.
 class RcloneRemote
 {
 public:
-    RcloneRemote(const RcloneDaemon &daemon, QString name, int deadlineMs = 60000);
+    RcloneRemote(const RcloneDaemon &daemon, QString name, int deadlineMs = 60000,
+                 qint64 slowestBytesPerSecond = 50000);
 
     QString name() const { return m_name; }
     QString fs() const { return m_name + u':'; }
@@ -93,4 +95,5 @@ private:
     const RcloneDaemon &m_daemon;
     QString m_name;
     int m_deadlineMs;
+    qint64 m_slowestBytesPerSecond;
 };

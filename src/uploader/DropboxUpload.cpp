@@ -27,8 +27,8 @@ QByteArray encodedPath(const QString &target, const QString &fileName)
 
 } // namespace
 
-DropboxUpload::DropboxUpload(ServiceConfig::Dropbox config, int timeoutMs)
-    : m_config(std::move(config)), m_timeoutMs(timeoutMs)
+DropboxUpload::DropboxUpload(ServiceConfig::Dropbox config, UploadLimits limits)
+    : m_config(std::move(config)), m_limits(limits)
 {
 }
 
@@ -62,7 +62,8 @@ UploadOutcome DropboxUpload::send(const QueuedJob &job, const QueuedPhoto &, con
     const QByteArray query = signedQuery(m_config, job.token, job.tokenSecret, url, nonce, timestamp);
 
     WebRequest request;
-    request.setTimeoutMs(m_timeoutMs);
+    request.setTimeoutMs(m_limits.silenceMs);
+    request.setDeadlineMs(m_limits.deadlineFor(bytes.size()));
     request.open(QStringLiteral("PUT"), QString::fromUtf8(url + '?' + query));
     request.setRequestHeader(QStringLiteral("Content-Type"), QStringLiteral("application/octet-stream"));
     try {

@@ -10,7 +10,7 @@
 class DropboxUpload : public UploadProtocol
 {
 public:
-    DropboxUpload(ServiceConfig::Dropbox config, int timeoutMs);
+    DropboxUpload(ServiceConfig::Dropbox config, UploadLimits limits);
 
     UploadOutcome send(const QueuedJob &job, const QueuedPhoto &photo, const QString &fileName,
                        const QByteArray &bytes) override;
@@ -30,5 +30,5 @@ public:
 
 private:
     ServiceConfig::Dropbox m_config;
-    int m_timeoutMs;
+    UploadLimits m_limits;
 };

@@ -77,8 +77,8 @@ QByteArray field(const QByteArray &boundary, const QByteArray &name, const QByte
 
 } // namespace
 
-FacebookUpload::FacebookUpload(ServiceConfig::Facebook config, int timeoutMs)
-    : m_config(std::move(config)), m_timeoutMs(timeoutMs)
+FacebookUpload::FacebookUpload(ServiceConfig::Facebook config, UploadLimits limits)
+    : m_config(std::move(config)), m_limits(limits)
 {
 }
 
@@ -141,7 +141,7 @@ UploadOutcome FacebookUpload::send(const QueuedJob &job, const QueuedPhoto &phot
 
     const UploadAnswer answer =
         exchangeUpload("POST", m_config.graph + u'/' + pct(album(job)) + u"/photos",
-                       {{"Content-Type", "multipart/form-data; boundary=" + boundary}}, body, m_timeoutMs);
+                       {{"Content-Type", "multipart/form-data; boundary=" + boundary}}, body, m_limits);
     if (answer.status == 200) {
         const QString id = QJsonDocument::fromJson(answer.body).object().value(u"id").toString();
         if (!id.isEmpty())
@@ -185,7 +185,7 @@ UploadOutcome FacebookUpload::findSent(const QueuedJob &job, const QueuedPhoto &
     if (album(job) == u"me")
         address += u"&type=uploaded";
     address += u"&access_token=" + pct(job.token);
-    const UploadAnswer answer = exchangeUpload("GET", address, {}, {}, m_timeoutMs);
+    const UploadAnswer answer = exchangeUpload("GET", address, {}, {}, m_limits);
     if (answer.status != 200)
         return outcomeOf(answer);
 

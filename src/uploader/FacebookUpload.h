@@ -18,7 +18,7 @@
 class FacebookUpload : public UploadProtocol
 {
 public:
-    FacebookUpload(ServiceConfig::Facebook config, int timeoutMs);
+    FacebookUpload(ServiceConfig::Facebook config, UploadLimits limits);
 
     UploadOutcome send(const QueuedJob &job, const QueuedPhoto &photo, const QString &fileName,
                        const QByteArray &bytes) override;
@@ -31,5 +31,5 @@ private:
     QString album(const QueuedJob &job) const;
 
     ServiceConfig::Facebook m_config;
-    int m_timeoutMs;
+    UploadLimits m_limits;
 };

@@ -52,8 +52,8 @@ QByteArray formPart(const QByteArray &boundary, const QString &name, const QByte
 
 } // namespace
 
-FlickrUpload::FlickrUpload(ServiceConfig::Flickr config, int timeoutMs)
-    : m_config(std::move(config)), m_timeoutMs(timeoutMs)
+FlickrUpload::FlickrUpload(ServiceConfig::Flickr config, UploadLimits limits)
+    : m_config(std::move(config)), m_limits(limits)
 {
 }
 
@@ -127,7 +127,8 @@ UploadOutcome FlickrUpload::send(const QueuedJob &job, const QueuedPhoto &photo,
             boundary + "--\r\n";
 
     WebRequest request;
-    request.setTimeoutMs(m_timeoutMs);
+    request.setTimeoutMs(m_limits.silenceMs);
+    request.setDeadlineMs(m_limits.deadlineFor(body.size()));
     request.open(QStringLiteral("POST"), m_config.upload + u"/services/upload/");
     request.setRequestHeader(QStringLiteral("Content-Type"),
                              QStringLiteral("multipart/form-data; boundary=") +
@@ -157,7 +158,8 @@ UploadOutcome FlickrUpload::findSent(const QueuedJob &job, const QueuedPhoto &ph
         body += (body.isEmpty() ? "" : "&") + name.toUtf8() + '=' + QUrl::toPercentEncoding(value);
 
     WebRequest request;
-    request.setTimeoutMs(m_timeoutMs);
+    request.setTimeoutMs(m_limits.silenceMs);
+    request.setDeadlineMs(m_limits.deadlineFor(body.size()));
     request.open(QStringLiteral("POST"), m_config.rest + u"/services/rest/");
     request.setRequestHeader(QStringLiteral("Content-Type"),
                              QStringLiteral("application/x-www-form-urlencoded"));

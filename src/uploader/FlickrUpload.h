@@ -14,7 +14,7 @@
 class FlickrUpload : public UploadProtocol
 {
 public:
-    FlickrUpload(ServiceConfig::Flickr config, int timeoutMs);
+    FlickrUpload(ServiceConfig::Flickr config, UploadLimits limits);
 
     UploadOutcome send(const QueuedJob &job, const QueuedPhoto &photo, const QString &fileName,
                        const QByteArray &bytes) override;
@@ -30,5 +30,5 @@ private:
                             bool search) const;
 
     ServiceConfig::Flickr m_config;
-    int m_timeoutMs;
+    UploadLimits m_limits;
 };

@@ -60,9 +60,9 @@ QString fileIdOf(const UploadAnswer &answer)
 
 } // namespace
 
-GoogleUpload::GoogleUpload(ServiceConfig::Google config, int timeoutMs, qint64 resumableAbove,
+GoogleUpload::GoogleUpload(ServiceConfig::Google config, UploadLimits limits, qint64 resumableAbove,
                            qint64 chunkBytes)
-    : m_config(std::move(config)), m_timeoutMs(timeoutMs), m_resumableAbove(resumableAbove),
+    : m_config(std::move(config)), m_limits(limits), m_resumableAbove(resumableAbove),
       m_chunkBytes(qMax<qint64>(256 * 1024, chunkBytes / (256 * 1024) * (256 * 1024)))
 {
 }
@@ -76,11 +76,11 @@ UploadAnswer GoogleUpload::call(const QueuedJob &job, const QByteArray &method, 
                                 QList<std::pair<QByteArray, QByteArray>> headers, const QByteArray &body)
 {
     headers.prepend({QByteArray("Authorization"), "Bearer " + m_token.toUtf8()});
-    UploadAnswer answer = exchangeUpload(method, url, headers, body, m_timeoutMs);
+    UploadAnswer answer = exchangeUpload(method, url, headers, body, m_limits);
     if (answer.status != 401 || m_renewed || !renew(job))
         return answer;
     headers.first().second = "Bearer " + m_token.toUtf8();
-    return exchangeUpload(method, url, headers, body, m_timeoutMs);
+    return exchangeUpload(method, url, headers, body, m_limits);
 }
 
 bool GoogleUpload::renew(const QueuedJob &job)
@@ -107,7 +107,7 @@ bool GoogleUpload::renew(const QueuedJob &job)
                             "&client_secret=" + pct(m_config.clientSecret) + "&grant_type=refresh_token";
     const UploadAnswer answer =
         exchangeUpload("POST", m_config.accounts + u"/o/oauth2/token",
-                       {{"Content-Type", "application/x-www-form-urlencoded"}}, body, m_timeoutMs);
+                       {{"Content-Type", "application/x-www-form-urlencoded"}}, body, m_limits);
     const QString token = QJsonDocument::fromJson(answer.body).object().value(u"access_token").toString();
     if (answer.status != 200 || token.isEmpty()) {
         m_renewalFailure = answer.transportFailed

@@ -18,7 +18,7 @@ public:
     static constexpr qint64 kResumableAbove = 5 * 1024 * 1024;
     static constexpr qint64 kChunkBytes = 16 * 256 * 1024; // the service wants multiples of 256 KiB
 
-    GoogleUpload(ServiceConfig::Google config, int timeoutMs, qint64 resumableAbove = kResumableAbove,
+    GoogleUpload(ServiceConfig::Google config, UploadLimits limits, qint64 resumableAbove = kResumableAbove,
                  qint64 chunkBytes = kChunkBytes);
 
     UploadOutcome send(const QueuedJob &job, const QueuedPhoto &photo, const QString &fileName,
@@ -44,7 +44,7 @@ private:
     UploadOutcome outcomeOf(const UploadAnswer &answer) const;
 
     ServiceConfig::Google m_config;
-    int m_timeoutMs;
+    UploadLimits m_limits;
     qint64 m_resumableAbove;
     qint64 m_chunkBytes;
     QString m_token;

@@ -31,8 +31,8 @@ QString errorCode(const UploadAnswer &answer)
 
 } // namespace
 
-LiveUpload::LiveUpload(ServiceConfig::Live config, int timeoutMs)
-    : m_config(std::move(config)), m_timeoutMs(timeoutMs)
+LiveUpload::LiveUpload(ServiceConfig::Live config, UploadLimits limits)
+    : m_config(std::move(config)), m_limits(limits)
 {
 }
 
@@ -46,11 +46,10 @@ UploadAnswer LiveUpload::call(const QueuedJob &job, const QByteArray &method, co
             ? QList<std::pair<QByteArray, QByteArray>>{{"Content-Type", "application/octet-stream"}}
             : QList<std::pair<QByteArray, QByteArray>>{};
     UploadAnswer answer =
-        exchangeUpload(method, address + glue + u"access_token=" + pct(m_token), headers, body, m_timeoutMs);
+        exchangeUpload(method, address + glue + u"access_token=" + pct(m_token), headers, body, m_limits);
     if (answer.status != 401 || errorCode(answer) != u"request_token_expired" || m_renewed || !renew(job))
         return answer;
-    return exchangeUpload(method, address + glue + u"access_token=" + pct(m_token), headers, body,
-                          m_timeoutMs);
+    return exchangeUpload(method, address + glue + u"access_token=" + pct(m_token), headers, body, m_limits);
 }
 
 bool LiveUpload::renew(const QueuedJob &job)
@@ -73,8 +72,8 @@ bool LiveUpload::renew(const QueuedJob &job)
     const QString address = m_config.login + u"/oauth20_token.srf?client_id=" + pct(m_config.clientId) +
                             u"&redirect_uri=" + m_config.login + u"/oauth20_desktop.srf" +
                             u"&grant_type=refresh_token&refresh_token=" + pct(refresh);
-    const UploadAnswer answer = exchangeUpload(
-        "GET", address, {{"Content-Type", "application/x-www-form-urlencoded"}}, {}, m_timeoutMs);
+    const UploadAnswer answer =
+        exchangeUpload("GET", address, {{"Content-Type", "application/x-www-form-urlencoded"}}, {}, m_limits);
     const QString token = QJsonDocument::fromJson(answer.body).object().value(u"access_token").toString();
     if (answer.status != 200 || token.isEmpty()) {
         m_renewalFailure = answer.transportFailed

@@ -14,7 +14,7 @@
 class LiveUpload : public UploadProtocol
 {
 public:
-    LiveUpload(ServiceConfig::Live config, int timeoutMs);
+    LiveUpload(ServiceConfig::Live config, UploadLimits limits);
 
     UploadOutcome send(const QueuedJob &job, const QueuedPhoto &photo, const QString &fileName,
                        const QByteArray &bytes) override;
@@ -33,7 +33,7 @@ private:
     UploadOutcome lookUp(const QueuedJob &job, const QString &fileName, qint64 size);
 
     ServiceConfig::Live m_config;
-    int m_timeoutMs;
+    UploadLimits m_limits;
     QString m_token;
     bool m_renewed = false;
     QString m_renewalFailure;

@@ -9,13 +9,23 @@ struct QueuedPhoto;
 // preparation as the Zip export (PrepareImage): scaled to the upload size
 // in the photo's own format, the original file never touched; size 0 sends
 // the file's own bytes. Runs on any thread.
+// Originals above this are not sent (the services take far less).
+inline constexpr qint64 kMaxOriginalBytes = qint64(256) * 1024 * 1024;
+
 struct PreparedPhoto
 {
     QByteArray bytes; // empty when the file cannot be read
     QString fileName;
 };
 
-PreparedPhoto preparePhoto(const QString &path, int uploadSize);
+// The photo's own file, as it was when it was queued, scaled to
+// `uploadSize` (0: its bytes as they are). The file is opened without
+// following a link put in its place, refused at once when it is not a plain
+// file, checked against what was recorded when it was queued (its content
+// hashed again when its size or time differ) and read no further than the
+// size recorded then: nothing but the photo the user chose is ever sent.
+// `problem` says why nothing came back.
+PreparedPhoto preparePhoto(const QueuedPhoto &photo, int uploadSize, QString *problem);
 
 // The copy the photo set scaled for a queued photo when its job was queued,
 // when it is still there and whole; empty bytes otherwise (the photo is then

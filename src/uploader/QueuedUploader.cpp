@@ -1,13 +1,21 @@
 #include "uploader/QueuedUploader.h"
 
+#include "platform/CompanionWindow.h"
 #include "platform/InstallLayout.h"
 #include "uploader/PhotoPreparation.h"
 #include "uploader/UploadQueue.h"
 #include "webkit/ToolkitError.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QUuid>
+
+namespace {
+
+constexpr quint32 ErrCopy = 0x8004D401;
+
+} // namespace
 
 QueuedUploader::QueuedUploader(QString queuePath, QString program, QStringList arguments)
     : m_queuePath(std::move(queuePath)), m_program(std::move(program)), m_arguments(std::move(arguments))
@@ -51,64 +59,84 @@ QStringList QueuedUploader::splitRemarksList(const QString &remarksList)
     return out;
 }
 
-QString QueuedUploader::queueJob(const QString &service, const QString &token, const QString &secret,
-                                 const QString &photoList, const QString &remarksList, int uploadSize,
-                                 const QString &target, const QString &privacy, const QStringList &names)
+void QueuedUploader::checkItems(QList<UploadItem> &items, const QString &preparedFolder, int uploadSize) const
 {
-    UploadJobSpec spec;
-    spec.service = service;
-    spec.token = token;
-    spec.tokenSecret = secret;
-    spec.photos = splitPhotoList(photoList);
-    spec.remarks = splitRemarksList(remarksList);
-    spec.uploadSize = qMax(0, uploadSize);
-    spec.target = target;
-    spec.privacy = privacy;
-    spec.names = names;
+    for (UploadItem &item : items) {
+        QByteArray copy;
+        if (m_preparedCopies && uploadSize > 0)
+            copy = m_preparedCopies(item.path, uploadSize);
+        // What is sent later must be this file as it is now: a photo that
+        // cannot be recorded fails alone, with its reason. Handing over
+        // reads the photo once more to hash it, unless it goes as its scaled
+        // copy (whose name is its own digest): its original is then read
+        // again only when the copy is lost, and only when its file, size
+        // and time are still those recorded here. Hashing every original
+        // would cost the sending of a large set a good part of its time for
+        // a check that is rarely made.
+        const auto digest = copy.isEmpty() ? platform::IdentityDigest::Whole : platform::IdentityDigest::None;
+        item.identity = platform::recordIdentity(item.path, kMaxOriginalBytes, digest, &item.problem);
+        if (!item.problem.isEmpty() || copy.isEmpty())
+            continue;
+        item.prepared = keepPreparedCopy(preparedFolder, copy);
+        // Told now, while the user is there, rather than sending the full
+        // original in its place later.
+        if (item.prepared.isEmpty())
+            throw ToolkitError(
+                ErrCopy, QStringLiteral("QueuedUploader.addJob"),
+                QStringLiteral("The scaled copy of %1 cannot be written in %2; is the disk full?")
+                    .arg(QFileInfo(item.path).fileName(), QDir::toNativeSeparators(preparedFolder)));
+    }
+}
+
+QString QueuedUploader::addJob(UploadJobSpec spec)
+{
+    spec.uploadSize = qMax(0, spec.uploadSize);
     // The copies are on disk before the job is: the uploader never sees a
     // job whose copies are still being written.
     const QString preparedFolder =
         QDir(UploadQueue::preparedFolderOf(m_queuePath)).filePath(QUuid::createUuid().toString(QUuid::Id128));
-    spec.prepared = keepCopies(preparedFolder, spec.photos, spec.uploadSize);
     QString id;
     try {
+        checkItems(spec.items, preparedFolder, spec.uploadSize);
         id = queue().addJob(spec); // raises when the job cannot be kept
     } catch (...) {
         QDir(preparedFolder).removeRecursively();
         throw;
     }
-    // The job is safe on disk; an uploader that fails to start now picks it
-    // up at its next start.
+    // The job is safe on disk; an uploader that fails to start now is
+    // started again by the tray, which sees the job wait.
     startUploader();
     return id;
 }
 
-QStringList QueuedUploader::keepCopies(const QString &folder, const QStringList &paths, int uploadSize) const
+QString QueuedUploader::queueJob(const QString &service, const QString &token, const QString &secret,
+                                 const QString &photoList, const QString &remarksList, int uploadSize,
+                                 const QString &target, const QString &privacy)
 {
-    QStringList kept;
-    if (!m_preparedCopies || uploadSize <= 0)
-        return kept;
-    for (const QString &path : paths)
-        kept << keepPreparedCopy(folder, m_preparedCopies(path, uploadSize));
-    return kept;
+    UploadJobSpec spec;
+    spec.service = service;
+    spec.token = token;
+    spec.tokenSecret = secret;
+    spec.items = uncheckedItems(splitPhotoList(photoList), splitRemarksList(remarksList));
+    spec.uploadSize = uploadSize;
+    spec.target = target;
+    spec.privacy = privacy;
+    return addJob(std::move(spec));
 }
 
 QString QueuedUploader::openJob(UploadJobSpec spec)
 {
-    spec.photos.clear();
-    spec.remarks.clear();
-    spec.prepared.clear();
+    spec.items.clear();
     spec.open = true;
     return queue().addJob(spec);
 }
 
-void QueuedUploader::appendToJob(const QString &id, const QStringList &paths, const QStringList &remarks,
-                                 const QStringList &names)
+void QueuedUploader::appendToJob(const QString &id, QList<UploadItem> items)
 {
     const QueuedJob job = queue().job(id);
     // One folder per job: its copies go with its last photo.
-    const QString folder = QDir(UploadQueue::preparedFolderOf(m_queuePath)).filePath(id);
-    queue().appendPhotos(id, paths, remarks, keepCopies(folder, paths, job.uploadSize), names);
+    checkItems(items, QDir(UploadQueue::preparedFolderOf(m_queuePath)).filePath(id), job.uploadSize);
+    queue().appendPhotos(id, items);
     if (!m_started)
         m_started = startUploader();
 }
@@ -122,7 +150,24 @@ void QueuedUploader::sealJob(const QString &id)
 
 bool QueuedUploader::startUploader()
 {
-    return QProcess::startDetached(m_program, m_arguments);
+    // Nothing of this program's standard streams goes with it: a script
+    // reading this program's output through a pipe must not wait for the
+    // uploader's end. What it has to say goes to a log beside the queue.
+    const QString logFolder = QFileInfo(m_queuePath).absoluteDir().filePath(QStringLiteral("log"));
+    QDir().mkpath(logFolder);
+    QProcess process;
+    process.setProgram(m_program);
+    process.setArguments(m_arguments);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QDir(logFolder).filePath(QStringLiteral("flazz-uploader.log")),
+                                 QIODevice::Append);
+    return process.startDetached();
+}
+
+bool QueuedUploader::uploaderRunning() const
+{
+    return platform::companionListening(platform::companionName(QFileInfo(m_queuePath).absolutePath()));
 }
 
 bool QueuedUploader::resumePending()
@@ -160,7 +205,14 @@ QString QueuedUploader::UploadToFacebook(const QString &accessToken, const QStri
 QString QueuedUploader::UploadToRemote(const QString &remote, const QString &photoList,
                                        const QStringList &names, int uploadSize, const QString &folder)
 {
-    return queueJob(u"rclone:" + remote, {}, {}, photoList, {}, uploadSize, folder, {}, names);
+    UploadJobSpec spec;
+    spec.service = u"rclone:" + remote;
+    spec.items = uncheckedItems(splitPhotoList(photoList));
+    for (qsizetype i = 0; i < spec.items.size(); ++i)
+        spec.items[i].name = names.value(i);
+    spec.uploadSize = uploadSize;
+    spec.target = folder;
+    return addJob(std::move(spec));
 }
 
 QString QueuedUploader::UploadToFlickr(const QString &token, const QString &photoList,

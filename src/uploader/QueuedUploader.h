@@ -1,7 +1,9 @@
 #pragma once
 
+#include "uploader/UploadItem.h"
 #include "webkit/BackgroundUploader.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -11,10 +13,11 @@
 class UploadQueue;
 struct UploadJobSpec;
 
-// Flazz's side of the background uploader: every operation commits the job
-// to the queue and makes sure flazz-uploader runs, then returns the job's id.
-// The uploader keeps one copy of itself running, so starting it while it
-// runs costs a process that ends at once.
+// Flazz's side of the background uploader: every operation records what
+// each photo is (its file's identity and digest, its scaled copy), commits
+// the job to the queue and makes sure flazz-uploader runs, then returns the
+// job's id. The uploader keeps one copy of itself running per data folder,
+// so starting it while it runs costs a process that ends at once.
 class QueuedUploader : public BackgroundUploader
 {
 public:
@@ -34,6 +37,8 @@ public:
     // rather than reading and scaling every photo again.
     void setPreparedCopies(PreparedCopies copies) { m_preparedCopies = std::move(copies); }
 
+    // The operations the flows call take the photo and remarks lists as the
+    // flows build them (TAB-joined); each is split here, once.
     QString UploadToDropBox(const QString &accessToken, const QString &tokenSecret, const QString &photoList,
                             int uploadSize, const QString &folder) override;
     QString UploadToGoogle(const QString &accessToken, const QString &photoList, int uploadSize,
@@ -47,19 +52,28 @@ public:
     QString UploadToRemote(const QString &remote, const QString &photoList, const QStringList &names,
                            int uploadSize, const QString &folder) override;
 
+    // A job of typed items (path and remarks; the rest is filled in here).
+    // Raises ToolkitError when it cannot be kept, or when a scaled copy
+    // cannot be written.
+    QString addJob(UploadJobSpec spec);
+
     // A job whose photos come while the photo set is still being filled
     // (the command line adds and sends at once): opened without photos,
     // given the next ones in order as they are added, sealed after the last.
     // The uploader sends what is there meanwhile. Each raises ToolkitError
     // when the queue cannot keep what it is given.
     QString openJob(UploadJobSpec spec);
-    void appendToJob(const QString &id, const QStringList &paths, const QStringList &remarks,
-                     const QStringList &names = {});
+    void appendToJob(const QString &id, QList<UploadItem> items);
     void sealJob(const QString &id);
 
     // Starts the uploader when the queue holds jobs left by an earlier run;
     // true when it was started.
     bool resumePending();
+    // Starts the uploader (detached from this program's standard streams);
+    // false when it could not be started.
+    bool startUploader();
+    // True when this queue's uploader is running now.
+    bool uploaderRunning() const;
 
     // The photo and remarks lists as the flows build them.
     static QStringList splitPhotoList(const QString &photoList);
@@ -68,10 +82,9 @@ public:
 private:
     QString queueJob(const QString &service, const QString &token, const QString &secret,
                      const QString &photoList, const QString &remarksList, int uploadSize,
-                     const QString &target, const QString &privacy, const QStringList &names = {});
-    bool startUploader();
+                     const QString &target, const QString &privacy);
     UploadQueue &queue();
-    QStringList keepCopies(const QString &folder, const QStringList &paths, int uploadSize) const;
+    void checkItems(QList<UploadItem> &items, const QString &preparedFolder, int uploadSize) const;
 
     QString m_queuePath;
     QString m_program;

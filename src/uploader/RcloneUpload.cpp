@@ -3,8 +3,8 @@
 #include "rclone/RcloneNames.h"
 #include "rclone/RcloneRemote.h"
 
-RcloneUpload::RcloneUpload(const RcloneDaemon &daemon, int timeoutMs)
-    : m_daemon(daemon), m_timeoutMs(timeoutMs)
+RcloneUpload::RcloneUpload(const RcloneDaemon &daemon, UploadLimits limits)
+    : m_daemon(daemon), m_limits(limits)
 {
 }
 
@@ -48,9 +48,10 @@ UploadOutcome RcloneUpload::send(const QueuedJob &job, const QueuedPhoto &photo,
             context()->keepNote(photo, name);
     };
     QString arrivedAs;
-    const RcloneResult result = RcloneRemote(m_daemon, remoteName, m_timeoutMs)
-                                    .deliver(job.target, decided.isEmpty() ? fileName : decided, scratch,
-                                             bytes, reserved, renamed, &arrivedAs);
+    const RcloneResult result =
+        RcloneRemote(m_daemon, remoteName, m_limits.deadlineBaseMs, m_limits.slowestBytesPerSecond)
+            .deliver(job.target, decided.isEmpty() ? fileName : decided, scratch, bytes, reserved, renamed,
+                     &arrivedAs);
     if (!result.ok)
         return outcomeOf(result);
     return {UploadOutcome::Kind::Sent, RcloneNames::join(job.target, arrivedAs), {}};

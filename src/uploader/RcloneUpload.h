@@ -12,7 +12,7 @@ struct RcloneResult;
 class RcloneUpload : public UploadProtocol
 {
 public:
-    RcloneUpload(const RcloneDaemon &daemon, int timeoutMs);
+    RcloneUpload(const RcloneDaemon &daemon, UploadLimits limits);
 
     UploadOutcome send(const QueuedJob &job, const QueuedPhoto &photo, const QString &fileName,
                        const QByteArray &bytes) override;
@@ -28,5 +28,5 @@ public:
 
 private:
     const RcloneDaemon &m_daemon;
-    int m_timeoutMs;
+    UploadLimits m_limits;
 };

@@ -27,12 +27,12 @@ QString keyOf(const QueuedPhoto &photo)
 }
 
 // One photo, on a worker thread.
-UploadOutcome runOne(const ServiceConfig &config, int timeoutMs, const QueuedJob &job,
+UploadOutcome runOne(const ServiceConfig &config, const UploadLimits &limits, const QueuedJob &job,
                      const QueuedPhoto &photo, bool verify, UploadContext *context, QThreadPool &scalers,
                      const RcloneDaemon *rclone)
 {
     using Kind = UploadOutcome::Kind;
-    const auto protocol = makeUploadProtocol(job.service, config, timeoutMs, rclone);
+    const auto protocol = makeUploadProtocol(job.service, config, limits, rclone);
     if (!protocol)
         return {Kind::PhotoRefused, {}, QStringLiteral("No upload to %1 is possible").arg(job.service)};
     protocol->setContext(context);
@@ -42,17 +42,20 @@ UploadOutcome runOne(const ServiceConfig &config, int timeoutMs, const QueuedJob
             return found;
     }
     PreparedPhoto prepared = preparedCopy(photo, job.uploadSize);
-    if (prepared.bytes.isEmpty()) {
-        // Scaling runs on a few threads of its own: the tens of MB a large
-        // photo decodes to stay with those threads' allocator arenas rather
-        // than pile up in every sending thread's.
+    QString problem;
+    if (prepared.bytes.isEmpty() && job.uploadSize <= 0) {
+        prepared = preparePhoto(photo, 0, &problem);
+    } else if (prepared.bytes.isEmpty()) {
+        // Reading and scaling run on a few threads of their own: the tens
+        // of MB a large photo decodes to stay with those threads' allocator
+        // arenas rather than pile up in every sending thread's.
         std::promise<PreparedPhoto> scaled;
         std::future<PreparedPhoto> result = scaled.get_future();
-        scalers.start([&] { scaled.set_value(preparePhoto(photo.path, job.uploadSize)); });
+        scalers.start([&] { scaled.set_value(preparePhoto(photo, job.uploadSize, &problem)); });
         prepared = result.get();
     }
     if (prepared.bytes.isEmpty())
-        return {Kind::PhotoRefused, {}, QStringLiteral("The photo cannot be read")};
+        return {Kind::PhotoRefused, {}, problem};
     return protocol->send(job, photo, prepared.fileName, prepared.bytes);
 }
 
@@ -188,16 +191,15 @@ void UploadEngine::dispatch(const QueuedJob &job, const QueuedPhoto &photo, bool
     m_inFlight.insert(keyOf(photo));
     ++m_perService[job.service];
     const ServiceConfig config = m_config;
-    const int timeoutMs = m_options.timeoutMs;
+    const UploadLimits limits = m_options.limits;
     const QString queuePath = m_queue.path();
     const QString settingsFile = m_options.settingsFile;
     // Started before any of its jobs' photos go, and stopped only once the
     // pool is done.
     const RcloneDaemon *rclone = m_rclone.get();
-    m_pool.start([this, config, timeoutMs, job, photo, verify, queuePath, settingsFile, rclone] {
+    m_pool.start([this, config, limits, job, photo, verify, queuePath, settingsFile, rclone] {
         QueueUploadContext context(queuePath, settingsFile);
-        const UploadOutcome outcome =
-            runOne(config, timeoutMs, job, photo, verify, &context, m_scalers, rclone);
+        const UploadOutcome outcome = runOne(config, limits, job, photo, verify, &context, m_scalers, rclone);
         QMetaObject::invokeMethod(
             this, [this, job, photo, outcome] { settle(job, photo, outcome); }, Qt::QueuedConnection);
     });

@@ -27,7 +27,7 @@ struct EngineOptions
     // which is what bounds the uploader's memory (a 24 MP photo decodes to
     // tens of MB) whatever the number of connections.
     int scalers = 0; // 0: one per core
-    int timeoutMs = 120000;
+    UploadLimits limits;
     int pollMs = 250; // how often the queue is looked at for new jobs and photos
     RetryPolicy retry;
     // The program's "Settings.xml", where the sign-ins keep what renewing a

@@ -5,6 +5,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -25,12 +26,12 @@ QByteArray UploadAnswer::header(const QByteArray &name) const
 
 UploadAnswer exchangeUpload(const QByteArray &method, const QString &url,
                             const QList<std::pair<QByteArray, QByteArray>> &headers, const QByteArray &body,
-                            int timeoutMs)
+                            const UploadLimits &limits)
 {
     UploadAnswer answer;
     QNetworkAccessManager network;
     QNetworkRequest request{QUrl(url)};
-    request.setTransferTimeout(timeoutMs);
+    request.setTransferTimeout(limits.silenceMs);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     for (const auto &[name, value] : headers)
         request.setRawHeader(name, value);
@@ -38,6 +39,15 @@ UploadAnswer exchangeUpload(const QByteArray &method, const QString &url,
 
     QEventLoop loop;
     bool tooLarge = false;
+    bool overdue = false;
+    const int deadlineMs = limits.deadlineFor(body.size());
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        overdue = true;
+        reply->abort();
+    });
+    deadline.start(deadlineMs);
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QObject::connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64) {
         if (received > kAnswerCap && !tooLarge) {
@@ -50,15 +60,21 @@ UploadAnswer exchangeUpload(const QByteArray &method, const QString &url,
 
     const QVariant code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const QString where = QUrl(url).toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo | QUrl::RemoveFragment);
-    if (tooLarge) {
+    if (overdue) {
+        answer.transportFailed = true;
+        answer.failure = QStringLiteral("No complete answer from %1 within %2 seconds")
+                             .arg(where)
+                             .arg(deadlineMs / 1000.0);
+    } else if (tooLarge) {
         answer.transportFailed = true;
         answer.failure = QStringLiteral("%1 gave an answer too large to be one").arg(where);
     } else if (!code.isValid()) {
         answer.transportFailed = true;
-        answer.failure =
-            reply->error() == QNetworkReply::OperationCanceledError
-                ? QStringLiteral("No answer from %1 within %2 seconds").arg(where).arg(timeoutMs / 1000.0)
-                : QStringLiteral("%1: %2").arg(where, reply->errorString());
+        answer.failure = reply->error() == QNetworkReply::OperationCanceledError
+                             ? QStringLiteral("No answer from %1 within %2 seconds")
+                                   .arg(where)
+                                   .arg(limits.silenceMs / 1000.0)
+                             : QStringLiteral("%1: %2").arg(where, reply->errorString());
     } else {
         answer.status = code.toInt();
         answer.headers = reply->rawHeaderPairs();

@@ -31,20 +31,20 @@ int retryAfterSeconds(const QByteArray &value)
 } // namespace
 
 std::unique_ptr<UploadProtocol> makeUploadProtocol(const QString &service, const ServiceConfig &config,
-                                                   int timeoutMs, const RcloneDaemon *rclone)
+                                                   const UploadLimits &limits, const RcloneDaemon *rclone)
 {
     if (service.startsWith(u"rclone:"))
-        return rclone ? std::make_unique<RcloneUpload>(*rclone, timeoutMs) : nullptr;
+        return rclone ? std::make_unique<RcloneUpload>(*rclone, limits) : nullptr;
     if (service == u"Dropbox")
-        return std::make_unique<DropboxUpload>(config.dropbox, timeoutMs);
+        return std::make_unique<DropboxUpload>(config.dropbox, limits);
     if (service == u"Flickr")
-        return std::make_unique<FlickrUpload>(config.flickr, timeoutMs);
+        return std::make_unique<FlickrUpload>(config.flickr, limits);
     if (service == u"Google")
-        return std::make_unique<GoogleUpload>(config.google, timeoutMs);
+        return std::make_unique<GoogleUpload>(config.google, limits);
     if (service == u"Live")
-        return std::make_unique<LiveUpload>(config.live, timeoutMs);
+        return std::make_unique<LiveUpload>(config.live, limits);
     if (service == u"Facebook")
-        return std::make_unique<FacebookUpload>(config.facebook, timeoutMs);
+        return std::make_unique<FacebookUpload>(config.facebook, limits);
     return nullptr;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uploader/UploadExchange.h"
 #include "uploader/UploadQueue.h"
 
 #include <QByteArray>
@@ -78,7 +79,8 @@ private:
 // The protocol for a job's service; null for a service this uploader does
 // not speak (yet). "rclone:NAME" goes through `rclone`, when there is one.
 std::unique_ptr<UploadProtocol> makeUploadProtocol(const QString &service, const ServiceConfig &config,
-                                                   int timeoutMs, const RcloneDaemon *rclone = nullptr);
+                                                   const UploadLimits &limits,
+                                                   const RcloneDaemon *rclone = nullptr);
 
 // How a plain HTTP answer is taken when the service's own error shape gave
 // nothing more precise.

@@ -47,6 +47,7 @@ QueuedJob jobFrom(const QSqlQuery &q)
     j.privacy = q.value(6).toString();
     j.state = q.value(7).toString();
     j.reason = q.value(8).toString();
+    j.created = q.value(9).toLongLong();
     return j;
 }
 
@@ -63,15 +64,36 @@ QueuedPhoto photoFrom(const QSqlQuery &q)
     p.attempts = q.value(7).toInt();
     p.notBefore = q.value(8).toLongLong();
     p.prepared = q.value(9).toString();
+    p.identity.path = q.value(10).toString();
+    // SQLite keeps signed 64-bit integers; device and inode numbers go
+    // through them bit for bit.
+    p.identity.device = quint64(q.value(11).toLongLong());
+    p.identity.inode = quint64(q.value(12).toLongLong());
+    p.identity.size = q.value(13).toLongLong();
+    p.identity.modifiedNs = q.value(14).toLongLong();
+    p.identity.digest = q.value(15).toString().toLatin1();
     return p;
 }
 
 const QString kJobColumns =
-    QStringLiteral("id, service, token, secret, size, target, privacy, state, reason");
-const QString kPhotoColumns =
-    QStringLiteral("job, seq, path, remarks, state, remote_id, reason, attempts, not_before, prepared");
+    QStringLiteral("id, service, token, secret, size, target, privacy, state, reason, created");
+const QString kPhotoColumns = QStringLiteral("job, seq, path, remarks, state, remote_id, reason, attempts, "
+                                             "not_before, prepared, resolved, device, inode, bytes, "
+                                             "modified, digest");
 
 } // namespace
+
+QList<UploadItem> uncheckedItems(const QStringList &paths, const QStringList &remarks)
+{
+    QList<UploadItem> items;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        UploadItem item;
+        item.path = paths.at(i);
+        item.remarks = remarks.value(i);
+        items << item;
+    }
+    return items;
+}
 
 UploadQueue::UploadQueue(const QString &path)
     : m_path(path), m_connection(QStringLiteral("uploads-") + QUuid::createUuid().toString(QUuid::Id128))
@@ -108,13 +130,27 @@ UploadQueue::UploadQueue(const QString &path)
         const char *definition;
     } added[] = {{"photos", "prepared", "TEXT NOT NULL DEFAULT ''"},
                  {"jobs", "sealed", "INTEGER NOT NULL DEFAULT 1"},
-                 {"jobs", "touched", "INTEGER NOT NULL DEFAULT 0"}};
-    for (const auto &a : added) {
-        if (m_open && !hasColumn(QLatin1String(a.table), QLatin1String(a.column)))
-            m_open =
-                exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
-                         .arg(QLatin1String(a.table), QLatin1String(a.column), QLatin1String(a.definition)));
-    }
+                 {"jobs", "touched", "INTEGER NOT NULL DEFAULT 0"},
+                 // What the file was when queued; a photo without it (queued
+                 // by an earlier version) is only checked to be a plain file.
+                 {"photos", "resolved", "TEXT NOT NULL DEFAULT ''"},
+                 {"photos", "device", "INTEGER NOT NULL DEFAULT 0"},
+                 {"photos", "inode", "INTEGER NOT NULL DEFAULT 0"},
+                 {"photos", "bytes", "INTEGER NOT NULL DEFAULT -1"},
+                 {"photos", "modified", "INTEGER NOT NULL DEFAULT 0"},
+                 {"photos", "digest", "TEXT NOT NULL DEFAULT ''"}};
+    // Under the write lock: the program, the command line and the uploader
+    // open a new queue at the same moment, and only one may add a column.
+    m_open = m_open && transaction([&] {
+                 for (const auto &a : added) {
+                     if (!hasColumn(QLatin1String(a.table), QLatin1String(a.column)) &&
+                         !exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                                   .arg(QLatin1String(a.table), QLatin1String(a.column),
+                                        QLatin1String(a.definition))))
+                         return false;
+                 }
+                 return true;
+             });
 }
 
 bool UploadQueue::hasColumn(const QString &table, const QString &column) const
@@ -206,11 +242,8 @@ QString UploadQueue::addJob(const UploadJobSpec &spec)
                   {id, spec.service, spec.token, spec.tokenSecret, spec.uploadSize, spec.target, spec.privacy,
                    now, spec.open ? 0 : 1, now}))
             return false;
-        for (qsizetype i = 0; i < spec.photos.size(); ++i) {
-            if (!insertPhoto(id, int(i), spec.photos.at(i), spec.remarks.value(i), spec.prepared.value(i),
-                             spec.names.value(i)))
-                return false;
-        }
+        if (!insertPhotos(id, 0, spec.items))
+            return false;
         return exec(QStringLiteral(
                         "UPDATE jobs SET token = ?, secret = ?, state = 'open', reason = '', announced = 0 "
                         "WHERE service = ? AND state = 'stopped'"),
@@ -230,6 +263,18 @@ QList<QueuedJob> UploadQueue::jobs(const QString &state) const
               QStringLiteral(" FROM jobs WHERE state = ? ORDER BY created"));
     q.addBindValue(state);
     if (q.exec()) {
+        while (q.next())
+            out.append(jobFrom(q));
+    }
+    return out;
+}
+
+QList<QueuedJob> UploadQueue::allJobs() const
+{
+    QList<QueuedJob> out;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    if (q.exec(QStringLiteral("SELECT ") + kJobColumns +
+               QStringLiteral(" FROM jobs ORDER BY created DESC"))) {
         while (q.next())
             out.append(jobFrom(q));
     }
@@ -323,19 +368,28 @@ bool UploadQueue::stopJob(const QString &job, const QString &reason)
     });
 }
 
-bool UploadQueue::insertPhoto(const QString &job, int seq, const QString &path, const QString &remarks,
-                              const QString &prepared, const QString &name)
+bool UploadQueue::insertPhotos(const QString &job, int first, const QList<UploadItem> &items)
 {
-    return exec(QStringLiteral("INSERT INTO photos(job, seq, path, remarks, prepared, state) "
-                               "VALUES(?, ?, ?, ?, ?, 'queued')"),
-                {job, seq, path, remarks, prepared}) &&
-           (name.isEmpty() ||
-            exec(QStringLiteral("INSERT OR REPLACE INTO notes(job, seq, note) VALUES(?, ?, ?)"),
-                 {job, seq, name}));
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const UploadItem &item = items.at(i);
+        const platform::FileIdentity &id = item.identity;
+        if (!exec(QStringLiteral("INSERT INTO photos(job, seq, path, remarks, prepared, state, reason, "
+                                 "resolved, device, inode, bytes, modified, digest) "
+                                 "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                  {job, first + int(i), item.path, item.remarks, item.prepared,
+                   item.problem.isEmpty() ? QStringLiteral("queued") : QStringLiteral("failed"), item.problem,
+                   id.path, qint64(id.device), qint64(id.inode), id.size, id.modifiedNs,
+                   QString::fromLatin1(id.digest)}))
+            return false;
+        if (!item.name.isEmpty() &&
+            !exec(QStringLiteral("INSERT OR REPLACE INTO notes(job, seq, note) VALUES(?, ?, ?)"),
+                  {job, first + int(i), item.name}))
+            return false;
+    }
+    return true;
 }
 
-void UploadQueue::appendPhotos(const QString &job, const QStringList &photos, const QStringList &remarks,
-                               const QStringList &prepared, const QStringList &names)
+void UploadQueue::appendPhotos(const QString &job, const QList<UploadItem> &items)
 {
     const bool stored =
         m_open && transaction([&] {
@@ -346,12 +400,8 @@ void UploadQueue::appendPhotos(const QString &job, const QStringList &photos, co
                 m_error = q.lastError().text();
                 return false;
             }
-            const int first = q.value(0).toInt();
-            for (qsizetype i = 0; i < photos.size(); ++i) {
-                if (!insertPhoto(job, first + int(i), photos.at(i), remarks.value(i), prepared.value(i),
-                                 names.value(i)))
-                    return false;
-            }
+            if (!insertPhotos(job, q.value(0).toInt(), items))
+                return false;
             return exec(QStringLiteral("UPDATE jobs SET touched = ? WHERE id = ?"),
                         {QDateTime::currentMSecsSinceEpoch(), job});
         });
@@ -397,13 +447,22 @@ QList<JobSummary> UploadQueue::summaries() const
         s.state = q.value(2).toString();
         s.reason = q.value(3).toString();
         s.announced = q.value(4).toBool();
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
         for (const QueuedPhoto &p : photos(s.id)) {
             ++s.total;
-            if (p.state == u"sent")
+            if (p.state == u"sent") {
                 ++s.sent;
-            else if (p.state == u"failed") {
+            } else if (p.state == u"failed") {
                 ++s.failed;
                 s.failures << QFileInfo(p.path).fileName() + QStringLiteral(": ") + p.reason;
+            } else if (p.state == u"sending") {
+                ++s.sending;
+            } else if (p.notBefore > now) {
+                ++s.retrying;
+                if (s.nextAttempt == 0 || p.notBefore < s.nextAttempt) {
+                    s.nextAttempt = p.notBefore;
+                    s.retryReason = p.reason;
+                }
             }
         }
         out.append(s);

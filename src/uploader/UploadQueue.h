@@ -1,10 +1,12 @@
 #pragma once
 
-#include <QList>
-#include <QVariantList>
+#include "uploader/UploadItem.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
+
 #include <functional>
 
 // What Flazz hands the uploader for one click on a destination.
@@ -12,23 +14,19 @@ struct UploadJobSpec
 {
     QString service; // "Dropbox", "Flickr", ...
     QString token;
-    QString tokenSecret; // OAuth 1.0 services only
-    QStringList photos;  // paths, in photo-set order
-    QStringList remarks; // one per photo (may be shorter: the rest have none)
-    // Per photo, a file holding the copy already scaled to `uploadSize`
-    // (may be shorter, or hold empty entries: those are scaled when sent).
-    QStringList prepared;
-    // Per photo, the name it takes in `target`, decided when the job is
-    // queued (remotes of rclone); kept as the photo's note, where a send
-    // that has to rename it keeps the new one.
-    QStringList names;
-    int uploadSize = 0; // longer side in pixels; 0 sends the original bytes
-    QString target;     // folder or album
+    QString tokenSecret;     // OAuth 1.0 services only
+    QList<UploadItem> items; // in photo-set order
+    int uploadSize = 0;      // longer side in pixels; 0 sends the original bytes
+    QString target;          // folder or album
     QString privacy;
     // More photos follow (appendPhotos) until sealJob: the uploader sends
     // what is there and waits for the rest.
     bool open = false;
 };
+
+// Items for paths nothing was checked of (no identity: the uploader then
+// only refuses what is not a plain file), with their remarks.
+QList<UploadItem> uncheckedItems(const QStringList &paths, const QStringList &remarks = {});
 
 // A job as the queue keeps it.
 struct QueuedJob
@@ -42,17 +40,15 @@ struct QueuedJob
     QString privacy;
     QString state; // "open", "stopped" (waits for a new sign-in), "ended"
     QString reason;
+    qint64 created = 0; // ms since the epoch
 };
 
 // One photo of a job as the queue keeps it.
-struct QueuedPhoto
+struct QueuedPhoto : UploadItem
 {
     QString job;
     int seq = 0;
-    QString path;
-    QString remarks;
-    QString prepared; // the copy made for the upload size when the job was queued; empty for none
-    QString state;    // "queued", "sending", "sent", "failed"
+    QString state; // "queued", "sending", "sent", "failed"
     QString remoteId;
     QString reason;
     int attempts = 0;
@@ -69,7 +65,11 @@ struct JobSummary
     int total = 0;
     int sent = 0;
     int failed = 0;
-    QStringList failures; // "<file name>: <reason>"
+    int sending = 0;        // on their way now
+    int retrying = 0;       // waiting out a back-off
+    qint64 nextAttempt = 0; // ms since the epoch: the earliest retry
+    QString retryReason;    // why that photo waits
+    QStringList failures;   // "<file name>: <reason>"
     bool announced = false;
 };
 
@@ -108,6 +108,8 @@ public:
     QString addJob(const UploadJobSpec &spec);
 
     QList<QueuedJob> jobs(const QString &state) const;
+    // Every job, the newest first.
+    QList<QueuedJob> allJobs() const;
     QueuedJob job(const QString &id) const;
     // The job's photos still to do ("queued" or "sending"), in order.
     QList<QueuedPhoto> pendingPhotos(const QString &job) const;
@@ -125,8 +127,7 @@ public:
     bool stopJob(const QString &job, const QString &reason);
     // The next photos of a job added open, after those it has; raises
     // ToolkitError when they cannot be stored.
-    void appendPhotos(const QString &job, const QStringList &photos, const QStringList &remarks,
-                      const QStringList &prepared, const QStringList &names = {});
+    void appendPhotos(const QString &job, const QList<UploadItem> &items);
     // No more photos come to the job; raises ToolkitError when that cannot
     // be stored.
     void sealJob(const QString &job);
@@ -150,8 +151,7 @@ private:
     bool exec(const QString &sql, const QVariantList &values = {}) const;
     bool hasColumn(const QString &table, const QString &column) const;
     bool transaction(const std::function<bool()> &work);
-    bool insertPhoto(const QString &job, int seq, const QString &path, const QString &remarks,
-                     const QString &prepared, const QString &name);
+    bool insertPhotos(const QString &job, int first, const QList<UploadItem> &items);
 
     QString m_path;
     QString m_connection;

@@ -16,6 +16,7 @@
 #include "support/RcloneWorld.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedUserPrompt.h"
+#include "uploader/UploadQueue.h"
 
 #include <QApplication>
 #include <QDir>
@@ -130,6 +131,29 @@ TEST_F(ProgramWiringTest, EveryRcloneRemoteIsInTheMenuBesideSettingsAndRunsItsFl
     window.moreDestination_Click(QStringLiteral("photos"));
     EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 1);
     EXPECT_TRUE(window.windowEnabled());
+}
+
+// Exit while photos are on their way: the question says how many and that
+// they finish in the background.
+TEST_F(ProgramWiringTest, TheExitQuestionTellsOfThePhotosStillOnTheirWay)
+{
+    load();
+    auto *icon = qobject_cast<TrayIcon *>(host.tray());
+    ASSERT_NE(icon, nullptr);
+    UploadQueue queue(UploadQueue::defaultPath());
+    UploadJobSpec job;
+    job.service = QStringLiteral("Dropbox");
+    job.token = QStringLiteral("t");
+    job.items = uncheckedItems({QStringLiteral("/p/a.jpg"), QStringLiteral("/p/b.jpg")});
+    const QString id = queue.addJob(job);
+    ASSERT_TRUE(queue.markSending(id, 0) && queue.markSending(id, 1));
+
+    prompt.messageAnswers.push_back(MsgResult::No);
+    icon->mnuSystrayMenu_Click(QStringLiteral(" Exit Flazz"));
+    const auto asked = prompt.callsOf(QStringLiteral("message"));
+    ASSERT_FALSE(asked.isEmpty());
+    EXPECT_EQ(asked.last().text.toStdString(), "Are you sure? Why not continue Flazzing your Photos?\n"
+                                               "2 photos still on the way: they finish in the background.");
 }
 
 TEST_F(ProgramWiringTest, ExitFromTheWindowOrTheTrayUnloadsTheHostAndTheTrayBringsTheWindowBack)

@@ -11,7 +11,6 @@
 #include <QImage>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QUuid>
 
 #include <gtest/gtest.h>
 
@@ -24,7 +23,6 @@ struct UploadWorld
     RcloneWorld rclone{env.root()};
     QString queuePath = env.path(QStringLiteral("data/Uploads.db"));
     UploadQueue queue{queuePath};
-    QString companion = u"FlazzComTest-" + QUuid::createUuid().toString(QUuid::Id128);
 
     // A JPEG of `width` x `height` (distinct per `seed`) at `relative`.
     QString photo(const QString &relative, int seed, int width = 320, int height = 240)
@@ -48,9 +46,8 @@ struct UploadWorld
         process->setProcessEnvironment(environment);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->start(QStringLiteral(FLAZZ_UPLOADER),
-                       {QStringLiteral("--queue"), queuePath, QStringLiteral("--companion"), companion,
-                        QStringLiteral("--retry-base-ms"), QStringLiteral("100"),
-                        QStringLiteral("--timeout-ms"), QStringLiteral("20000")});
+                       {QStringLiteral("--queue"), queuePath, QStringLiteral("--retry-base-ms"),
+                        QStringLiteral("100"), QStringLiteral("--timeout-ms"), QStringLiteral("20000")});
         process->waitForStarted();
         return process;
     }
@@ -66,11 +63,11 @@ struct UploadWorld
         UploadJobSpec spec;
         spec.service = u"rclone:" + remote;
         spec.target = folder;
-        spec.photos = paths;
+        spec.items = uncheckedItems(paths);
         spec.uploadSize = size;
         RcloneNames names(rclone.filesIn(remote, folder));
-        for (const QString &path : paths)
-            spec.names << names.claim(QFileInfo(path).fileName());
+        for (UploadItem &item : spec.items)
+            item.name = names.claim(QFileInfo(item.path).fileName());
         return queue.addJob(spec);
     }
 

@@ -5,6 +5,7 @@
 #include "uploader/UploadQueue.h"
 #include "webkit/ToolkitError.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 namespace {
 
 UploadJobSpec spec(const QString &service, const QString &token, int photos)
@@ -21,8 +26,10 @@ UploadJobSpec spec(const QString &service, const QString &token, int photos)
     UploadJobSpec s;
     s.service = service;
     s.token = token;
+    QStringList paths;
     for (int i = 0; i < photos; ++i)
-        s.photos << QStringLiteral("/photos/p%1.jpg").arg(i);
+        paths << QStringLiteral("/photos/p%1.jpg").arg(i);
+    s.items = uncheckedItems(paths);
     return s;
 }
 
@@ -46,7 +53,7 @@ TEST(UploadQueue, CommittedJobIsSeenByAnotherConnectionAndFileIsOwnerOnly)
     UploadQueue writer(path);
     ASSERT_TRUE(writer.isOpen()) << qPrintable(writer.errorText());
     UploadJobSpec s = spec(QStringLiteral("Flickr"), QStringLiteral("t1"), 3);
-    s.remarks = {QStringLiteral("first"), QString()};
+    s.items[0].remarks = QStringLiteral("first");
     const QString id = writer.addJob(s);
 
     UploadQueue reader(path);
@@ -60,6 +67,21 @@ TEST(UploadQueue, CommittedJobIsSeenByAnotherConnectionAndFileIsOwnerOnly)
                                             QFileDevice::WriteOther | QFileDevice::ExeOther;
     EXPECT_EQ(QFileInfo(path).permissions() & others, QFileDevice::Permissions());
     EXPECT_TRUE(QFileInfo(path).permissions() & QFileDevice::WriteOwner);
+}
+
+// The program, the command line and the uploader may open a new queue at
+// the same moment: each of them opens it.
+TEST(UploadQueue, ANewQueueOpenedByManyAtOnceOpensForEach)
+{
+    TestEnvironment env;
+    const QString path = env.path(QStringLiteral("data/Uploads.db"));
+    std::atomic<int> opened{0};
+    std::vector<std::thread> openers;
+    for (int i = 0; i < 6; ++i)
+        openers.emplace_back([&] { opened += UploadQueue(path).isOpen(); });
+    for (std::thread &t : openers)
+        t.join();
+    EXPECT_EQ(opened.load(), 6);
 }
 
 TEST(UploadQueue, UnwritableQueueRaisesInTheCallingFlow)
@@ -97,34 +119,52 @@ TEST(UploadQueue, ListsFromTheFlowsBecomePhotosAndRemarks)
               (QStringList{QStringLiteral("sunset"), QString(), QStringLiteral("two  words")}));
 }
 
-// The tray's line follows the queue, and each finished job is announced once,
-// naming what did not go.
-TEST(UploadQueue, WatchShowsProgressAndAnnouncesEachEndOnce)
+// The tray's line tells what was sent, what is on its way and what waits and
+// why; a job that waits while no uploader runs says so and the uploader is
+// started again; each finished job is announced once, counting only what
+// was sent.
+TEST(UploadQueue, WatchTellsWhatWaitsAndWhyRestartsAMissingUploaderAndAnnouncesEachEndOnce)
 {
     TestEnvironment env;
     const QString path = env.path(QStringLiteral("data/Uploads.db"));
     UploadQueue queue(path);
-    UploadJobSpec s = spec(QStringLiteral("Dropbox"), QStringLiteral("t"), 100);
-    const QString id = queue.addJob(s);
-    for (int i = 0; i < 22; ++i)
+    const QString id = queue.addJob(spec(QStringLiteral("Dropbox"), QStringLiteral("t"), 10));
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (int i = 0; i < 3; ++i)
         queue.markSent(id, i, QStringLiteral("/x"));
+    queue.markSending(id, 3);
+    queue.markSending(id, 4);
+    queue.markRetry(id, 5, now + 30000, QStringLiteral("Service Unavailable"));
+    EXPECT_EQ(UploadTexts::status(queue.summaries(), true, now).toStdString(),
+              "Dropbox: 3 of 10 sent, 2 on their way, 4 waiting, 1 retrying in 30 s: Service Unavailable");
+    EXPECT_EQ(UploadTexts::exitNote(queue.summaries()).toStdString(),
+              "7 photos still to be sent: the 2 on the way finish in the background, the other 5 when Flazz "
+              "starts again.");
 
     RecordingNotices notices;
+    bool running = true;
+    int restarts = 0;
     UploadWatch watch(path, notices);
+    watch.setUploader([&] { return running; }, [&] { return ++restarts > 0; });
     watch.poll();
-    ASSERT_EQ(notices.statuses.size(), 1);
-    EXPECT_EQ(notices.statuses[0].toStdString(), "Uploading 23 of 100 to Dropbox");
+    running = false;
+    watch.poll(); // one miss may be an uploader starting up
+    EXPECT_EQ(restarts, 0);
+    watch.poll();
+    EXPECT_EQ(restarts, 1);
+    EXPECT_EQ(notices.statuses.last().toStdString(), "Dropbox: 3 of 10 sent, 7 waiting for the uploader");
 
-    for (int i = 22; i < 99; ++i)
+    for (int i = 3; i < 9; ++i)
         queue.markSent(id, i, QStringLiteral("/x"));
-    queue.markFailed(id, 99, QStringLiteral("Filetype was not recognised"));
+    queue.markFailed(id, 9, QStringLiteral("Filetype was not recognised"));
     queue.endJobIfDone(id);
     watch.poll();
     watch.poll();
     EXPECT_EQ(notices.statuses.last(), u"");
     ASSERT_EQ(notices.notices.size(), 1);
     EXPECT_EQ(notices.notices[0].toStdString(),
-              "99 of 100 photos sent to Dropbox. Not sent: p99.jpg: Filetype was not recognised.");
+              "9 of 10 photos sent to Dropbox. Not sent: p9.jpg: Filetype was not recognised.");
+    EXPECT_TRUE(UploadTexts::exitNote(queue.summaries()).isEmpty());
 }
 
 // A queue kept by an earlier version, before jobs could be filled while
@@ -178,14 +218,14 @@ TEST(UploadQueue, AnOpenJobTakesPhotosInOrderAndEndsOnlyOnceSealed)
     UploadJobSpec s = spec(QStringLiteral("Google"), QStringLiteral("t"), 0);
     s.open = true;
     const QString id = queue.addJob(s);
-    queue.appendPhotos(id, {QStringLiteral("/p/1.jpg"), QStringLiteral("/p/2.jpg")},
-                       {QStringLiteral("one"), QString()}, {});
+    queue.appendPhotos(id, uncheckedItems({QStringLiteral("/p/1.jpg"), QStringLiteral("/p/2.jpg")},
+                                          {QStringLiteral("one"), QString()}));
     for (int seq : {0, 1})
         ASSERT_TRUE(queue.markSent(id, seq, QStringLiteral("r%1").arg(seq)));
     ASSERT_TRUE(queue.endJobIfDone(id));
     EXPECT_EQ(queue.job(id).state, u"open"); // more are coming
 
-    queue.appendPhotos(id, {QStringLiteral("/p/3.jpg")}, {QStringLiteral("three")}, {});
+    queue.appendPhotos(id, uncheckedItems({QStringLiteral("/p/3.jpg")}, {QStringLiteral("three")}));
     const QList<QueuedPhoto> photos = queue.photos(id);
     ASSERT_EQ(photos.size(), 3);
     EXPECT_EQ(photos[2].seq, 2);

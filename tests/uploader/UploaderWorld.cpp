@@ -1,11 +1,13 @@
 #include "UploaderWorld.h"
 
+#include "platform/CompanionWindow.h"
+
 #include <QBuffer>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonObject>
 #include <QPainter>
 #include <QSettings>
-#include <QUuid>
 
 QByteArray jpegBytes(int width, int height, int seed)
 {
@@ -23,9 +25,7 @@ QByteArray jpegBytes(int width, int height, int seed)
     return bytes;
 }
 
-UploaderWorld::UploaderWorld()
-    : store(env.path(QStringLiteral("sandbox"))),
-      companion(QStringLiteral("FlazzComTest-") + QUuid::createUuid().toString(QUuid::Id128))
+UploaderWorld::UploaderWorld() : store(env.path(QStringLiteral("sandbox")))
 {
     dropbox.install(dropboxServer, store);
     flickr.install(flickrServer, store);
@@ -39,6 +39,7 @@ UploaderWorld::UploaderWorld()
     setToken(QStringLiteral("Flickr"), QString::fromLatin1(kFlickrToken), {}, false);
     writeServices();
     m_queue = std::make_unique<UploadQueue>(queuePath());
+    companion = platform::companionName(QFileInfo(queuePath()).absolutePath());
 }
 
 UploaderWorld::~UploaderWorld() = default;
@@ -83,7 +84,6 @@ QStringList UploaderWorld::uploaderArguments() const
 {
     return {QStringLiteral("--queue"),         queuePath(),
             QStringLiteral("--services"),      env.path(QStringLiteral("services.ini")),
-            QStringLiteral("--companion"),     companion,
             QStringLiteral("--retry-base-ms"), QStringLiteral("100"),
             QStringLiteral("--timeout-ms"),    QStringLiteral("10000")};
 }

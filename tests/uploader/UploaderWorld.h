@@ -54,7 +54,7 @@ public:
     DropboxContentService dropbox;
     FlickrUploadService flickr;
     ServiceConfig config;
-    QString companion;
+    QString companion; // the uploader's, named by the data folder
 
 private:
     std::unique_ptr<UploadQueue> m_queue;

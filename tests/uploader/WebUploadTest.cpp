@@ -179,8 +179,7 @@ protected:
         UploadJobSpec spec;
         spec.service = service;
         spec.token = service.toLower() + u"-token-1";
-        spec.photos = paths;
-        spec.remarks = remarks;
+        spec.items = uncheckedItems(paths, remarks);
         spec.target = target;
         spec.privacy = privacy;
         return queue.addJob(spec);
@@ -191,7 +190,7 @@ protected:
     {
         EngineOptions options;
         options.perService = 1; // one photo after the other, so "mid-job" is one place
-        options.timeoutMs = timeoutMs;
+        options.limits.silenceMs = timeoutMs;
         options.pollMs = 50;
         options.retry.baseMs = 20;
         options.settingsFile = env.state().SettingsFile;
@@ -255,7 +254,7 @@ TEST_F(WebUploadTest, DriveResumableUploadCutAt60PercentResumesWhereTheServiceSt
 
     {
         QueueUploadContext context(queue.path(), env.state().SettingsFile);
-        GoogleUpload upload(config.google, 10000, 256 * 1024, 256 * 1024);
+        GoogleUpload upload(config.google, UploadLimits{10000}, 256 * 1024, 256 * 1024);
         upload.setContext(&context);
         EXPECT_EQ(upload.send(job, photo, QStringLiteral("photo 1.jpg"), bytes).kind,
                   UploadOutcome::Kind::Transient);
@@ -266,7 +265,7 @@ TEST_F(WebUploadTest, DriveResumableUploadCutAt60PercentResumesWhereTheServiceSt
 
     // A new uploader: it asks the session where it stands and sends the rest.
     QueueUploadContext context(queue.path(), env.state().SettingsFile);
-    GoogleUpload upload(config.google, 10000, 256 * 1024, 256 * 1024);
+    GoogleUpload upload(config.google, UploadLimits{10000}, 256 * 1024, 256 * 1024);
     upload.setContext(&context);
     EXPECT_EQ(upload.findSent(job, photo).kind, UploadOutcome::Kind::NotFound);
     const UploadOutcome outcome = upload.send(job, photo, QStringLiteral("photo 1.jpg"), bytes);
@@ -292,6 +291,22 @@ TEST_F(WebUploadTest, DriveResumableUploadCutAt60PercentResumesWhereTheServiceSt
     EXPECT_TRUE(queue.note(id, 0).isEmpty());
 }
 
+// An answer that comes a byte a second never falls silent: the deadline,
+// which grows with the body, ends the attempt as a passing failure.
+TEST_F(WebUploadTest, AnUploadPastItsDeadlineFailsForNow)
+{
+    const QString id = addJob(QStringLiteral("Google"), photos(1), kDriveFolder);
+    StandinFaults drip;
+    drip.dripInterval = std::chrono::milliseconds(1000);
+    drip.count = 1;
+    googleServer.setFaults("/upload/drive/v2/files", drip);
+    GoogleUpload upload(config.google, UploadLimits{120000, 1500, qint64(1) << 30});
+    const UploadOutcome outcome =
+        upload.send(queue.job(id), queue.photos(id).first(), QStringLiteral("photo 1.jpg"), sent.first());
+    EXPECT_EQ(outcome.kind, UploadOutcome::Kind::Transient);
+    EXPECT_TRUE(outcome.reason.startsWith(u"No complete answer from")) << outcome.reason.toStdString();
+}
+
 TEST_F(WebUploadTest, DriveSessionIsNotResumedWhenItEndedOrTheBytesChanged)
 {
     photos(1, 1400, 1000);
@@ -302,7 +317,7 @@ TEST_F(WebUploadTest, DriveSessionIsNotResumedWhenItEndedOrTheBytesChanged)
     const QueuedPhoto photo = queue.photos(id).first();
     QueueUploadContext context(queue.path(), env.state().SettingsFile);
     auto attempt = [&](const QByteArray &what) {
-        GoogleUpload upload(config.google, 10000, 256 * 1024, 256 * 1024);
+        GoogleUpload upload(config.google, UploadLimits{10000}, 256 * 1024, 256 * 1024);
         upload.setContext(&context);
         return upload.send(job, photo, QStringLiteral("photo 1.jpg"), what).kind;
     };
@@ -476,7 +491,7 @@ TEST_F(WebUploadTest, FacebookPhotosThatCouldClaimTheSameArrivalAreSentAgainRath
         const QueuedJob job = queue.job(id);
         const QList<QueuedPhoto> both = queue.photos(id);
         QueueUploadContext context(queue.path(), env.state().SettingsFile);
-        FacebookUpload upload(config.facebook, 10000);
+        FacebookUpload upload(config.facebook, UploadLimits{10000});
         upload.setContext(&context);
         for (int i = 0; i < 2; ++i) {
             queue.markSending(id, i);

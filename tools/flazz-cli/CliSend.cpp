@@ -29,10 +29,13 @@
 #include "webservices/clsFlickr.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QTextStream>
 #include <QThread>
 
@@ -59,21 +62,25 @@ constexpr char kHelp[] =
     "takes them and this command follows the job to its end (--no-wait prints the\n"
     "job's id once it is queued).\n"
     "\n"
-    "Prints one tab-separated line per file:\n"
+    "Prints one tab-separated line per file as it is settled (a backslash, TAB,\n"
+    "CR or LF in a field is written \\\\, \\t, \\r or \\n):\n"
     "  sent     REMOTE-ID    PATH\n"
     "  copied   DESTINATION  PATH\n"
     "  failed   REASON       PATH\n"
     "  refused  REASON       PATH\n"
-    "Progress goes to standard error.\n"
+    "Progress and every retry (its reason and the next attempt's time) go to\n"
+    "standard error.\n"
     "\n"
     "Exit status: 0 when every photo arrived, 1 otherwise, 2 on a usage error or\n"
     "when no sign-in is stored.\n";
 
-constexpr char kQueueHelp[] = "Usage: flazz-cli queue\n"
+constexpr char kQueueHelp[] = "Usage: flazz-cli queue [--all]\n"
                               "\n"
-                              "Lists the background uploader's jobs and their photos, tab-separated:\n"
-                              "  job    ID  SERVICE  STATE  REASON\n"
-                              "  photo  ID  SEQ      STATE  REMOTE-ID-OR-REASON  PATH\n";
+                              "Lists the background uploader's jobs, the newest first, and their photos:\n"
+                              "the jobs not done and those of the last day, or every job with --all.\n"
+                              "Tab-separated (TIME is local, STATE open, stopped or ended):\n"
+                              "  job    ID  TIME  SERVICE  FOLDER  STATE  REASON\n"
+                              "  photo  ID  SEQ   STATE    REMOTE-ID-OR-REASON  PATH\n";
 
 // A sign-in that never happens: send uses what is stored and says so when
 // nothing is.
@@ -178,36 +185,91 @@ QString uploaderProgram()
     return program;
 }
 
-// Follows job `id` until it ends or stops; prints a line per photo.
-bool follow(const QString &queuePath, const QString &id, QTextStream &out, QTextStream &err)
+// Follows job `id` until it ends or stops: a line per photo as it is
+// settled, and on standard error each retry as it is decided and, at a
+// terminal, where the job stands (photos on their way included).
+bool follow(const QString &queuePath, QueuedUploader &uploader, const QString &id, QTextStream &out,
+            QTextStream &err)
 {
+    // Looks at the uploader this often; two looks in a row without one (a
+    // single one may catch it starting) start it again.
+    constexpr int kLooksBetweenChecks = 20;
     UploadQueue queue(queuePath);
+    int looks = 0;
+    int missed = 0;
     const bool terminal = platform::isTerminal(stderr);
-    QueuedJob job = queue.job(id);
-    while (job.state == u"open") {
-        QThread::msleep(100);
-        job = queue.job(id);
-        if (terminal) {
-            int done = 0;
-            const QList<QueuedPhoto> photos = queue.photos(id);
-            for (const QueuedPhoto &photo : photos)
-                done += photo.state == u"sent" || photo.state == u"failed";
-            err << "\rUploading " << done << " of " << photos.size() << " to " << job.service << Qt::flush;
-        }
-    }
-    if (terminal)
-        err << Qt::endl;
+    QSet<int> settled;
+    QHash<int, int> retriesTold; // seq -> attempts already told
     bool all = true;
-    for (const QueuedPhoto &photo : queue.photos(id)) {
-        if (photo.state == u"sent") {
-            out << "sent\t" << photo.remoteId << '\t' << photo.path << Qt::endl;
-        } else {
-            all = false;
-            const QString reason = photo.reason.isEmpty() ? job.reason : photo.reason;
-            out << "failed\t" << (reason.isEmpty() ? QStringLiteral("not sent") : reason) << '\t'
-                << photo.path << Qt::endl;
+    bool progressShown = false;
+    const auto event = [&]() -> QTextStream & {
+        if (progressShown)
+            err << '\n';
+        progressShown = false;
+        return err;
+    };
+    for (;;) {
+        const QueuedJob job = queue.job(id);
+        int sent = 0;
+        int onTheirWay = 0;
+        int pending = 0;
+        const QList<QueuedPhoto> photos = queue.photos(id);
+        for (const QueuedPhoto &photo : photos) {
+            sent += photo.state == u"sent";
+            onTheirWay += photo.state == u"sending";
+            pending += photo.state == u"queued" || photo.state == u"sending";
+            if (settled.contains(photo.seq))
+                continue;
+            if (photo.state == u"sent") {
+                settled.insert(photo.seq);
+                out << "sent\t" << tsvField(photo.remoteId) << '\t' << tsvField(photo.path) << Qt::endl;
+            } else if (photo.state == u"failed") {
+                settled.insert(photo.seq);
+                all = false;
+                out << "failed\t" << tsvField(photo.reason) << '\t' << tsvField(photo.path) << Qt::endl;
+            } else if (photo.state == u"queued" && photo.attempts > retriesTold.value(photo.seq)) {
+                retriesTold.insert(photo.seq, photo.attempts);
+                const qint64 wait = photo.notBefore - QDateTime::currentMSecsSinceEpoch();
+                event()
+                    << "flazz-cli send: " << QFileInfo(photo.path).fileName() << ": " << photo.reason
+                    << "; trying again at "
+                    << QDateTime::fromMSecsSinceEpoch(photo.notBefore).toString(QStringLiteral("HH:mm:ss"))
+                    << " (in " << qMax<qint64>(0, (wait + 999) / 1000) << " s)" << Qt::endl;
+            }
         }
+        if (job.state != u"open") {
+            // A stopped job keeps the rest for the next sign-in.
+            for (const QueuedPhoto &photo : photos) {
+                if (settled.contains(photo.seq) || photo.state == u"sent" || photo.state == u"failed")
+                    continue;
+                all = false;
+                const QString reason = job.reason.isEmpty() ? QStringLiteral("not sent") : job.reason;
+                event();
+                out << "failed\t" << tsvField(reason) << '\t' << tsvField(photo.path) << Qt::endl;
+            }
+            break;
+        }
+        if (++looks % kLooksBetweenChecks == 0 && pending > 0) {
+            missed = uploader.uploaderRunning() ? 0 : missed + 1;
+            if (missed == 2) {
+                missed = 0;
+                event() << "flazz-cli send: the uploader is not running; starting it again" << Qt::endl;
+                if (!uploader.startUploader()) {
+                    event() << "flazz-cli send: the uploader cannot be started; the photos stay queued"
+                            << Qt::endl;
+                    return false;
+                }
+            }
+        }
+        if (terminal) {
+            err << "\rUploading to " << job.service << ": " << sent << " of " << photos.size() << " sent, "
+                << onTheirWay << " on their way   " << Qt::flush;
+            progressShown = true;
+        }
+        QThread::msleep(100);
     }
+    if (progressShown)
+        err << Qt::endl;
     return all;
 }
 
@@ -227,7 +289,10 @@ int cliSend(const QStringList &args)
         return 2;
     }
 
-    const ServiceConfig config = ServiceConfig::load(args);
+    const std::optional<ServiceConfig> services = commandServices(args, "send");
+    if (!services)
+        return 2;
+    const ServiceConfig &config = *services;
     AppState state;
     state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
     provisionAppData(state.AppDataFolder);
@@ -364,7 +429,10 @@ int cliSend(const QStringList &args)
         try {
             if (job.isEmpty())
                 job = uploader.openJob(spec);
-            uploader.appendToJob(job, paths, QStringList(paths.size(), options.description), names);
+            QList<UploadItem> items = uncheckedItems(paths, QStringList(paths.size(), options.description));
+            for (qsizetype i = 0; i < names.size(); ++i)
+                items[i].name = names.at(i);
+            uploader.appendToJob(job, std::move(items));
             handed = count;
             sinceHanded.restart();
         } catch (const ToolkitError &error) {
@@ -375,7 +443,7 @@ int cliSend(const QStringList &args)
     int refused = 0;
     FileProgress progress([&](const PhotoCheck &check) {
         if (check.refusal != AddRefusal::None) {
-            out << "refused\t" << refusalText(check.refusal) << '\t' << check.FilePath << Qt::endl;
+            out << "refused\t" << refusalText(check.refusal) << '\t' << tsvField(check.FilePath) << Qt::endl;
             ++refused;
         }
         handOver(false);
@@ -404,9 +472,9 @@ int cliSend(const QStringList &args)
             const QString copy =
                 QDir(syncDestination).filePath(CloudFolderFlow::FreeCopyName(syncDestination, path));
             if (QFile::copy(path, copy)) {
-                out << "copied\t" << copy << '\t' << path << Qt::endl;
+                out << "copied\t" << tsvField(copy) << '\t' << tsvField(path) << Qt::endl;
             } else {
-                out << "failed\tcould not be copied\t" << path << Qt::endl;
+                out << "failed\tcould not be copied\t" << tsvField(path) << Qt::endl;
                 all = false;
             }
         }
@@ -417,7 +485,7 @@ int cliSend(const QStringList &args)
         out << job << Qt::endl;
         return 0;
     }
-    const bool all = follow(queuePath, job, out, err);
+    const bool all = follow(queuePath, uploader, job, out, err);
     return all && refused == 0 ? 0 : 1;
 }
 
@@ -428,7 +496,8 @@ int cliQueue(const QStringList &args)
         out << kQueueHelp;
         return 0;
     }
-    if (!args.isEmpty()) {
+    const bool all = args == QStringList{QStringLiteral("--all")};
+    if (!args.isEmpty() && !all) {
         QTextStream(stderr) << kQueueHelp;
         return 2;
     }
@@ -439,16 +508,19 @@ int cliQueue(const QStringList &args)
         QTextStream(stderr) << "flazz-cli queue: " << queue.errorText() << Qt::endl;
         return 1;
     }
-    for (const QString &jobState :
-         {QStringLiteral("open"), QStringLiteral("stopped"), QStringLiteral("ended")}) {
-        for (const QueuedJob &job : queue.jobs(jobState)) {
-            out << "job\t" << job.id << '\t' << job.service << '\t' << job.state << '\t' << job.reason
-                << Qt::endl;
-            for (const QueuedPhoto &photo : queue.photos(job.id))
-                out << "photo\t" << job.id << '\t' << photo.seq << '\t' << photo.state << '\t'
-                    << (photo.state == u"sent" ? photo.remoteId : photo.reason) << '\t' << photo.path
-                    << Qt::endl;
-        }
+    constexpr qint64 kRecentMs = 24 * 3600 * 1000;
+    const qint64 since = QDateTime::currentMSecsSinceEpoch() - kRecentMs;
+    for (const QueuedJob &job : queue.allJobs()) {
+        if (!all && job.state == u"ended" && job.created < since)
+            continue;
+        out << "job\t" << job.id << '\t'
+            << QDateTime::fromMSecsSinceEpoch(job.created).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))
+            << '\t' << job.service << '\t' << tsvField(job.target) << '\t' << job.state << '\t'
+            << tsvField(job.reason) << Qt::endl;
+        for (const QueuedPhoto &photo : queue.photos(job.id))
+            out << "photo\t" << job.id << '\t' << photo.seq << '\t' << photo.state << '\t'
+                << tsvField(photo.state == u"sent" ? photo.remoteId : photo.reason) << '\t'
+                << tsvField(photo.path) << Qt::endl;
     }
     return 0;
 }

@@ -35,7 +35,8 @@ constexpr Command kCommands[] = {
      u"send SERVICE [--folder NAME] [--size PIXELS] [--description TEXT] [--no-wait] PATH...    upload as "
      u"the "
      u"button does"},
-    {u"queue", cliQueue, u"queue    list the background uploader's jobs and their photos"},
+    {u"queue", cliQueue,
+     u"queue [--all]    list the background uploader's jobs, the newest first, and their photos"},
     {u"signin", cliSignIn,
      u"signin [--services FILE] dropbox|flickr|facebook|google|skydrive|rclone:TYPE NAME    sign in"},
     {u"remotes", cliRemotes, u"remotes    list the remotes of rclone's configuration (send to rclone:NAME)"},

@@ -1,16 +1,17 @@
 // flazz-uploader: sends the photos Flazz queued for the web destinations,
 // outside the program, and ends when the queue has nothing left to send.
 //
-//   flazz-uploader [--queue FILE] [--services FILE] [--companion NAME]
-//                  [--retry-base-ms N] [--timeout-ms N] [--per-service N]
+//   flazz-uploader [--queue FILE] [--services FILE] [--retry-base-ms N]
+//                  [--timeout-ms N] [--deadline-base-ms N] [--slowest-rate BYTES]
+//                  [--per-service N] [--running]
 //
-// One copy runs at a time; a second one ends at once. It listens as the
-// companion ("FlazzCom"): "close" lets the photos in flight finish and keeps
-// the rest queued for the next start.
+// One copy runs at a time for each data folder; a second one ends at once.
+// It listens as the folder's companion, in the user's runtime folder:
+// "close" lets the photos in flight finish and keeps the rest queued for
+// the next start. --running only tells (exit 0) whether one runs.
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "platform/CompanionWindow.h"
-#include "platform/InstanceGuard.h"
 #include "uploader/UploadEngine.h"
 #include "uploader/UploadQueue.h"
 #include "webkit/ServiceConfig.h"
@@ -37,21 +38,29 @@ int main(int argc, char *argv[])
                                          QStringLiteral("file"));
     const QCommandLineOption servicesOption(QStringLiteral("services"),
                                             QStringLiteral("Service configuration."), QStringLiteral("file"));
-    const QCommandLineOption companionOption(QStringLiteral("companion"), QStringLiteral("Companion name."),
-                                             QStringLiteral("name"),
-                                             QString::fromLatin1(platform::kCompanionName));
     const QCommandLineOption retryOption(QStringLiteral("retry-base-ms"), QStringLiteral("First back-off."),
                                          QStringLiteral("ms"));
-    const QCommandLineOption timeoutOption(QStringLiteral("timeout-ms"), QStringLiteral("Request time-out."),
+    const QCommandLineOption timeoutOption(QStringLiteral("timeout-ms"),
+                                           QStringLiteral("Longest silence within a request."),
                                            QStringLiteral("ms"));
+    const QCommandLineOption deadlineOption(QStringLiteral("deadline-base-ms"),
+                                            QStringLiteral("A request's deadline before its body's share."),
+                                            QStringLiteral("ms"));
+    const QCommandLineOption rateOption(
+        QStringLiteral("slowest-rate"),
+        QStringLiteral("The slowest link, in bytes a second, that a request's "
+                       "deadline still waits for."),
+        QStringLiteral("bytes"));
+    const QCommandLineOption runningOption(QStringLiteral("running"),
+                                           QStringLiteral("Only tell whether the queue's uploader runs."));
     const QCommandLineOption perServiceOption(
         QStringLiteral("per-service"),
         QStringLiteral("Photos sent at once to each service (default %1, or the setting %2).")
             .arg(EngineOptions().perService)
             .arg(QLatin1String(SettingsKey::UploadConnections)),
         QStringLiteral("n"));
-    parser.addOptions(
-        {queueOption, servicesOption, companionOption, retryOption, timeoutOption, perServiceOption});
+    parser.addOptions({queueOption, servicesOption, retryOption, timeoutOption, deadlineOption, rateOption,
+                       perServiceOption, runningOption});
     parser.addHelpOption();
     parser.process(app);
 
@@ -59,9 +68,16 @@ int main(int argc, char *argv[])
     if (queuePath.isEmpty())
         queuePath = UploadQueue::defaultPath();
 
+    // One uploader per data folder, found in this user's own runtime folder:
+    // another folder's (or another user's) neither blocks nor takes it.
+    const QString dataFolder = QFileInfo(queuePath).absolutePath();
+    const QString companionName = platform::companionName(dataFolder);
+    if (parser.isSet(runningOption))
+        return platform::companionListening(companionName) ? 0 : 1;
+
     // The lock, not the companion socket, decides who runs: a socket left by
     // a killed copy must not keep the next one out.
-    QLockFile lock(platform::InstanceGuard::lockFolder() + QStringLiteral("/FlazzUploader.instance.lock"));
+    QLockFile lock(platform::companionLockPath(dataFolder));
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0))
         return 0;
@@ -76,7 +92,11 @@ int main(int argc, char *argv[])
     if (parser.isSet(retryOption))
         options.retry.baseMs = qMax(1, parser.value(retryOption).toInt());
     if (parser.isSet(timeoutOption))
-        options.timeoutMs = qMax(100, parser.value(timeoutOption).toInt());
+        options.limits.silenceMs = qMax(100, parser.value(timeoutOption).toInt());
+    if (parser.isSet(deadlineOption))
+        options.limits.deadlineBaseMs = qMax(100, parser.value(deadlineOption).toInt());
+    if (parser.isSet(rateOption))
+        options.limits.slowestBytesPerSecond = qMax<qint64>(1, parser.value(rateOption).toLongLong());
     // The queue lives in the data folder, beside the settings the sign-ins keep.
     options.settingsFile = QFileInfo(queuePath).absoluteDir().filePath(QStringLiteral("Settings.xml"));
     if (parser.isSet(perServiceOption))
@@ -87,7 +107,7 @@ int main(int argc, char *argv[])
     UploadEngine engine(queue, ServiceConfig::load(app.arguments()), options);
 
     QLocalServer companion;
-    const QString companionName = parser.value(companionOption);
+    companion.setSocketOptions(QLocalServer::UserAccessOption);
     QLocalServer::removeServer(companionName);
     if (!companion.listen(companionName))
         qWarning().noquote() << "flazz-uploader: cannot listen as" << companionName;

@@ -220,9 +220,14 @@ void TrayIcon::mnuSystrayMenu_Click(const QString &itemText)
 void TrayIcon::exitFlazz()
 {
     m_state.TrayBusy = true;
+    // The question keeps its own words; what is still being sent goes on
+    // a line of its own after them, since leaving would otherwise look as
+    // if it cost nothing.
+    QString question = QStringLiteral("Are you sure? Why not continue Flazzing your Photos?");
+    if (const QString note = m_exitNote ? m_exitNote() : QString(); !note.isEmpty())
+        question += u'\n' + note;
     const int answer =
-        m_ui.systemMessage(QStringLiteral("Are you sure? Why not continue Flazzing your Photos?"),
-                           MsgStyle::YesNo | MsgStyle::Question, QStringLiteral("Flazz"));
+        m_ui.systemMessage(question, MsgStyle::YesNo | MsgStyle::Question, QStringLiteral("Flazz"));
     if (answer != MsgResult::Yes) {
         m_state.TrayBusy = false;
         return;

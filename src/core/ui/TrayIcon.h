@@ -45,6 +45,9 @@ public:
     // draws the menu itself from the one the icon publishes. The classic
     // tray reports both clicks and leaves the menu to the program.
     void setStatusNotifierHost(bool statusNotifier);
+    // A second line for the exit question, asked for when it is asked (the
+    // photos still being sent); empty for none.
+    void setExitNote(std::function<QString()> note) { m_exitNote = std::move(note); }
 
     void show();
 
@@ -83,4 +86,5 @@ private:
     CallOut m_callOut;
     std::function<void()> m_exit;
     bool m_statusNotifier = false;
+    std::function<QString()> m_exitNote;
 };

@@ -608,7 +608,7 @@ void frmUploadTo::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    platform::closeCompanion();
+    platform::closeCompanion(platform::companionName(m_state.DataFolder));
 }
 
 bool frmUploadTo::windowEnabled() const
