@@ -5,7 +5,10 @@
 //   flazz-photoset-bench /tmp/photos [--threads N]  adds the folder, prints figures
 //
 // The photos are noisy gradients, each different, so that none is refused as
-// a duplicate and the JPEG decoder has real work to do.
+// a duplicate and the JPEG decoder has real work to do. Each carries the
+// metadata a camera writes (date, GPS position, serial numbers, a maker note
+// and a thumbnail), so that what is done to metadata on the way out is
+// measured too.
 
 #include "core/AppState.h"
 #include "core/UserPrompt.h"
@@ -15,14 +18,18 @@
 #include "photoset/clsTray.h"
 #include "platform/ProcessInfo.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QThread>
 #include <QtConcurrent>
 
 #include <cstdio>
+
+#include <exiv2/exiv2.hpp>
 
 namespace {
 
@@ -44,6 +51,43 @@ QImage noisyGradient(int width, int height, quint32 seed)
     return image;
 }
 
+// `jpeg` with an Exif block as a camera leaves it, after its JFIF header.
+QByteArray withCameraExif(const QByteArray &jpeg, int seed)
+{
+    Exiv2::ExifData exif;
+    exif["Exif.Image.Make"] = std::string("Canon");
+    exif["Exif.Image.Model"] = std::string("Canon EOS 5D Mark III");
+    exif["Exif.Image.Orientation"] = uint16_t(1);
+    exif["Exif.Image.Artist"] = std::string("Bench Photographer");
+    exif["Exif.Photo.DateTimeOriginal"] = std::string("2026:07:14 19:42:05");
+    exif["Exif.Photo.OffsetTimeOriginal"] = std::string("+02:00");
+    exif["Exif.Photo.ExposureTime"] = Exiv2::URational(1, 250);
+    exif["Exif.Photo.FNumber"] = Exiv2::URational(56, 10);
+    exif["Exif.Photo.BodySerialNumber"] = std::to_string(93021001234 + seed);
+    exif["Exif.Canon.SerialNumber"] = uint32_t(1234567 + seed);
+    exif["Exif.Canon.OwnerName"] = std::string("Bench Photographer");
+    exif["Exif.GPSInfo.GPSLatitudeRef"] = std::string("N");
+    exif["Exif.GPSInfo.GPSLatitude"] = std::string("52/1 22/1 1234/100");
+    exif["Exif.GPSInfo.GPSLongitudeRef"] = std::string("E");
+    exif["Exif.GPSInfo.GPSLongitude"] = std::string("4/1 53/1 4321/100");
+    QByteArray thumbnail;
+    QBuffer buffer(&thumbnail);
+    buffer.open(QIODevice::WriteOnly);
+    noisyGradient(160, 120, quint32(seed + 1)).save(&buffer, "JPEG", 80);
+    Exiv2::ExifThumb(exif).setJpegThumbnail(reinterpret_cast<const Exiv2::byte *>(thumbnail.constData()),
+                                            thumbnail.size());
+    Exiv2::Blob blob;
+    Exiv2::ExifParser::encode(blob, Exiv2::littleEndian, exif);
+    const QByteArray payload =
+        QByteArray("Exif\0\0", 6) +
+        QByteArray(reinterpret_cast<const char *>(blob.data()), qsizetype(blob.size()));
+    const qsizetype length = payload.size() + 2;
+    const qsizetype app0End = 4 + ((uchar(jpeg[4]) << 8) | uchar(jpeg[5]));
+    QByteArray segment("\xFF\xE1", 2);
+    segment.append(char(length >> 8)).append(char(length & 0xFF));
+    return jpeg.left(app0End) + segment + payload + jpeg.mid(app0End);
+}
+
 int makePhotos(int count, const QString &folder)
 {
     QDir().mkpath(folder);
@@ -54,7 +98,13 @@ int makePhotos(int count, const QString &folder)
     QtConcurrent::blockingMap(seeds, [&folder](int i) {
         const QString path =
             QDir(folder).filePath(QStringLiteral("photo-%1.jpg").arg(i, 4, 10, QLatin1Char('0')));
-        noisyGradient(6000, 4000, quint32(i + 1)).save(path, "JPEG", 90);
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        noisyGradient(6000, 4000, quint32(i + 1)).save(&buffer, "JPEG", 90);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(withCameraExif(jpeg, i));
     });
     return 0;
 }

@@ -102,9 +102,10 @@ ProgramWiring::ProgramWiring(AppState &state, UserPrompt &prompt, SkypeLocator &
       m_printWindows(std::make_unique<QtPrintWindows>(state, m_services.lifePics.serviceName)),
       m_localPrinter(std::make_unique<QtLocalPrinter>(state))
 {
-    m_uploader->setPreparedCopies([&state](const QString &path, int uploadSize) {
-        return state.PhotoTray ? state.PhotoTray->PreparedCopyOf(path, uploadSize) : QByteArray();
+    m_uploader->setPreparedCopies([&state](const QString &path, int uploadSize, MetadataRule rule) {
+        return state.PhotoTray ? state.PhotoTray->PreparedCopyOf(path, uploadSize, rule) : QByteArray();
     });
+    m_uploader->setMetadataChoice([&state] { return state.KeepMetadata; });
 }
 
 ProgramWiring::~ProgramWiring() = default;

@@ -22,6 +22,9 @@ struct AppState
     int Skin = 0;
     bool UploadPromptEnabled = false;
     bool StartupPromptEnabled = false;
+    // Photos leave with their location and camera details (GPS, serial
+    // numbers, maker notes, thumbnails) instead of only their story.
+    bool KeepMetadata = false;
 
     bool InternetAvailable = true;
     short MaxPhotos = 100;

@@ -10,6 +10,10 @@ inline constexpr char UploadPrompt[] = "//Settings//UploadPrompt";
 inline constexpr char StartupPrompt[] = "//Settings//StartupPrompt";
 inline constexpr char SkypePath[] = "//Settings//SkypePath";
 inline constexpr char LifePicsMail[] = "//Settings//LifePicsMail";
+// "True": photos leave with every tag they carry (Settings window's "Send
+// location and camera details"). A file installed before it existed lacks
+// the element; writing the key adds it.
+inline constexpr char KeepMetadata[] = "//Settings//KeepMetadata";
 
 inline constexpr char FacebookAccessToken[] = "//Settings//Facebook//AccessToken";
 inline constexpr char FacebookID[] = "//Settings//Facebook//FaceBookID";

@@ -32,6 +32,22 @@ pugi::xml_node selectKey(const pugi::xml_document &doc, const QString &key)
     }
 }
 
+// The element `key` names under the root, made with those above it that
+// are missing; null when the key does not start at the root element.
+pugi::xml_node addElements(pugi::xml_document &doc, const QString &key)
+{
+    QStringList steps = SettingsStore::normalizedKey(key).split(QStringLiteral("//"), Qt::SkipEmptyParts);
+    pugi::xml_node node = doc.document_element();
+    if (steps.size() < 2 || !node || QString::fromUtf8(node.name()) != steps.takeFirst())
+        return {};
+    for (const QString &step : steps) {
+        const QByteArray name = step.toUtf8();
+        const pugi::xml_node child = node.child(name.constData());
+        node = child ? child : node.append_child(name.constData());
+    }
+    return node;
+}
+
 bool saveDocument(const pugi::xml_document &doc, const QString &file)
 {
     std::ostringstream out;
@@ -73,35 +89,28 @@ QString SettingsStore::readOr(const QString &key, const QString &fallback) const
 
 bool SettingsStore::write(const std::vector<std::pair<QString, QString>> &values)
 {
+    return write(values, false);
+}
+
+bool SettingsStore::writeAdding(const std::vector<std::pair<QString, QString>> &values)
+{
+    return write(values, true);
+}
+
+bool SettingsStore::write(const std::vector<std::pair<QString, QString>> &values, bool addMissing)
+{
     pugi::xml_document doc;
     if (!loadDocument(m_file, doc))
         return false;
     for (const auto &[key, value] : values) {
         pugi::xml_node node = selectKey(doc, key);
+        if (!node && addMissing)
+            node = addElements(doc, key);
         if (!node || node.type() != pugi::node_element)
             return false;
         if (!node.text().set(value.toUtf8().constData()))
             return false;
     }
-    return saveDocument(doc, m_file);
-}
-
-bool SettingsStore::writeAdding(const QString &key, const QString &value)
-{
-    pugi::xml_document doc;
-    if (!loadDocument(m_file, doc))
-        return false;
-    QStringList steps = normalizedKey(key).split(QStringLiteral("//"), Qt::SkipEmptyParts);
-    pugi::xml_node node = doc.document_element();
-    if (steps.size() < 2 || !node || QString::fromUtf8(node.name()) != steps.takeFirst())
-        return false;
-    for (const QString &step : steps) {
-        const QByteArray name = step.toUtf8();
-        pugi::xml_node child = node.child(name.constData());
-        node = child ? child : node.append_child(name.constData());
-    }
-    if (!node.text().set(value.toUtf8().constData()))
-        return false;
     return saveDocument(doc, m_file);
 }
 

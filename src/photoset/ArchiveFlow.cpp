@@ -36,11 +36,11 @@ QStringList PhotoPaths(const clsTray &tray)
     return paths;
 }
 
-QList<QByteArray> PreparedCopies(const clsTray &tray, int uploadSize)
+QList<QByteArray> PreparedCopies(const clsTray &tray, int uploadSize, MetadataRule rule)
 {
     QList<QByteArray> copies;
     for (int i = 0; i < tray.Count(); ++i)
-        copies.append(tray.PreparedCopy(i, uploadSize));
+        copies.append(tray.PreparedCopy(i, uploadSize, rule));
     return copies;
 }
 
@@ -87,9 +87,11 @@ void ArchiveFlow::run()
     m_window.setWindowEnabled(true);
 
     showProgress(tray.Count());
+    const MetadataRule rule = MetadataRuleFor(m_state.KeepMetadata);
     ZipArchiveWriter writer(m_state.UploadSize);
+    writer.setMetadataRule(rule);
     const auto outcome = writer.write(archive, PhotoPaths(tray), WindowHooks(m_window),
-                                      PreparedCopies(tray, m_state.UploadSize));
+                                      PreparedCopies(tray, m_state.UploadSize, rule));
     if (outcome == ZipArchiveWriter::Outcome::Cancelled) {
         m_window.ShowProgressPanel(false);
         return;

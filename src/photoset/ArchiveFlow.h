@@ -25,9 +25,9 @@ QString ArchiveName(const QDateTime &when);
 
 // The file paths of the photo set, in set order.
 QStringList PhotoPaths(const clsTray &tray);
-// The copies made for `uploadSize` while the photos were added, in set
-// order (empty where none was made).
-QList<QByteArray> PreparedCopies(const clsTray &tray, int uploadSize);
+// The copies made for `uploadSize` and `rule` while the photos were added,
+// in set order (empty where none was made).
+QList<QByteArray> PreparedCopies(const clsTray &tray, int uploadSize, MetadataRule rule);
 
 // Hooks that step the main window's progress meter once per photo, keep the
 // window responsive and stop when its Cancel was pressed.

@@ -168,7 +168,7 @@ private:
                 break;
             }
             m_work.push([path = step->path, skipped = step->skipped, full = m_full, token = m_token,
-                         uploadSize = m_uploadSize] {
+                         uploadSize = m_uploadSize, rule = m_rule] {
                 PhotoCheck check;
                 check.FilePath = path;
                 if (skipped != AddRefusal::None) {
@@ -177,7 +177,7 @@ private:
                     check.refusal = AddRefusal::Limit; // nothing needs examining any more
                 } else {
                     try {
-                        check = clsTray::CheckPhoto(path, token, uploadSize);
+                        check = clsTray::CheckPhoto(path, token, uploadSize, rule);
                     } catch (...) {
                         // Out of memory on a giant file, and the like: the
                         // file is skipped, the rest goes on.
@@ -195,6 +195,7 @@ private:
     platform::OrderedWork<PhotoCheck> m_work;
     cGDIpToken *m_token = nullptr;
     int m_uploadSize = 0;
+    MetadataRule m_rule = MetadataRule::StoryOnly;
     StepSource m_source;
     std::deque<Step> m_steps;
     std::shared_ptr<std::atomic<bool>> m_full;
@@ -217,6 +218,7 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
     state.AddCancelled = false;
     m_token = state.GdiplusToken;
     m_uploadSize = state.UploadSize;
+    m_rule = MetadataRuleFor(state.KeepMetadata);
     m_source = source;
     m_steps.clear();
     m_full = std::make_shared<std::atomic<bool>>(false);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "photoset/SendEstimate.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -30,9 +32,12 @@ struct PhotoCheck
     QString ID;      // content hash; empty when refused
     qint64 size = 0; // bytes, as read
     int imageType = 0;
-    // The copy the destinations send at upload size `preparedFor`, made
-    // while the file was decoded anyway; empty when none was made.
+    // The copy the destinations send at upload size `preparedFor` with the
+    // metadata `preparedRule` lets go, made while the file was decoded
+    // anyway; empty when none was made.
     QByteArray prepared;
     int preparedFor = 0;
+    MetadataRule preparedRule = MetadataRule::StoryOnly;
     QDateTime modified; // the file's time when it was read
+    PhotoFacts facts;   // for estimates of what leaves
 };

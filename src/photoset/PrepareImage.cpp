@@ -2,6 +2,8 @@
 
 #include "photoset/GifWriter.h"
 
+#include "imaging/PhotoMetadata.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
@@ -49,56 +51,6 @@ const char *qtFormatName(PhotoFormat format)
     return nullptr;
 }
 
-quint16 be16(const uchar *p)
-{
-    return quint16(p[0] << 8 | p[1]);
-}
-
-// The orientation a JPEG's EXIF block asks viewers for (1 to 8), 1 when it
-// names none.
-int exifOrientation(const QByteArray &jpeg)
-{
-    const auto *bytes = reinterpret_cast<const uchar *>(jpeg.constData());
-    const qsizetype size = jpeg.size();
-    qsizetype at = 2;
-    while (at + 4 <= size && bytes[at] == 0xFF) {
-        const uchar marker = bytes[at + 1];
-        if (marker == 0xDA || marker == 0xD9) // image data follows: no more metadata
-            break;
-        const qsizetype length = be16(bytes + at + 2);
-        const qsizetype body = at + 4;
-        if (length < 2 || body + length - 2 > size)
-            break;
-        if (marker == 0xE1 && length >= 2 + 6 + 8 && std::memcmp(bytes + body, "Exif\0\0", 6) == 0) {
-            const uchar *tiff = bytes + body + 6;
-            const qsizetype tiffSize = length - 2 - 6;
-            const bool little = tiff[0] == 'I' && tiff[1] == 'I';
-            if (!little && !(tiff[0] == 'M' && tiff[1] == 'M'))
-                return 1;
-            const auto u16 = [&](qsizetype o) -> quint32 {
-                return little ? quint32(tiff[o] | tiff[o + 1] << 8) : quint32(tiff[o] << 8 | tiff[o + 1]);
-            };
-            const auto u32 = [&](qsizetype o) -> quint32 {
-                return little ? u16(o) | u16(o + 2) << 16 : u16(o) << 16 | u16(o + 2);
-            };
-            const qsizetype ifd = u32(4);
-            if (ifd + 2 > tiffSize)
-                return 1;
-            const quint32 count = u16(ifd);
-            for (quint32 i = 0; i < count && ifd + 2 + 12 * (i + 1) <= tiffSize; ++i) {
-                const qsizetype entry = ifd + 2 + 12 * i;
-                if (u16(entry) == 0x0112) {
-                    const int value = int(u16(entry + 8));
-                    return value >= 1 && value <= 8 ? value : 1;
-                }
-            }
-            return 1;
-        }
-        at = body + length - 2;
-    }
-    return 1;
-}
-
 // Turns the pixels as EXIF orientation `orientation` asks viewers to.
 QImage upright(const QImage &image, int orientation)
 {
@@ -136,7 +88,84 @@ QByteArray encode(const QImage &image, PhotoFormat format);
 
 } // namespace
 
-QByteArray ScaledJpegCopy(const QByteArray &original, int UploadSize)
+namespace {
+
+// Tiles of the mosaic: whole 4:2:0 blocks, spread in a grid over the picture.
+constexpr int kTile = 64;
+constexpr int kTilesAcross = 8;
+
+// What the encoder spends on its headers (tables and markers), whatever the
+// picture.
+qint64 jpegHeaderBytes()
+{
+    static const qint64 bytes = [] {
+        QImage tiny(16, 16, QImage::Format_RGB32);
+        tiny.fill(Qt::gray);
+        return qint64(encode(tiny, PhotoFormat::Jpeg).size());
+    }();
+    return bytes;
+}
+
+// Bytes a pixel of `decoded` (the whole photo at any scale) costs once the
+// photo is scaled to `target`.
+double sampledBytesPerPixel(const QImage &decoded, QSize target)
+{
+    // Tiles are cut at the decode's own scale and shrunk as the copy would
+    // be; a decode coarser than the target is taken as it is (see bytesFor).
+    const double shrink = std::min(1.0, double(target.width()) / decoded.width());
+    const int source = int(std::lround(kTile / shrink));
+    if (decoded.width() < source * kTilesAcross || decoded.height() < source * kTilesAcross)
+        return 0;
+    QImage mosaic(kTile * kTilesAcross, kTile * kTilesAcross, QImage::Format_RGB32);
+    for (int row = 0; row < kTilesAcross; ++row) {
+        for (int column = 0; column < kTilesAcross; ++column) {
+            const int x = (decoded.width() - source) * column / (kTilesAcross - 1);
+            const int y = (decoded.height() - source) * row / (kTilesAcross - 1);
+            QImage tile = decoded.copy(x, y, source, source);
+            if (source != kTile)
+                tile = tile.scaled(kTile, kTile, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            tile = tile.convertToFormat(QImage::Format_RGB32);
+            for (int line = 0; line < kTile; ++line)
+                std::memcpy(mosaic.scanLine(row * kTile + line) + column * kTile * 4,
+                            tile.constScanLine(line), size_t(kTile) * 4);
+        }
+    }
+    const qint64 bytes = encode(mosaic, PhotoFormat::Jpeg).size() - jpegHeaderBytes();
+    return bytes > 0 ? double(bytes) / (double(mosaic.width()) * mosaic.height()) : 0;
+}
+
+} // namespace
+
+qint64 EncodeRates::bytesFor(int uploadSize, QSize size) const
+{
+    // The nearest size learnt stands for the others.
+    size_t nearest = 0;
+    for (size_t i = 1; i < Sizes.size(); ++i) {
+        if (std::abs(Sizes[i] - uploadSize) < std::abs(Sizes[nearest] - uploadSize))
+            nearest = i;
+    }
+    double rate = bytesPerPixel[nearest];
+    if (rate <= 0)
+        return 0;
+    if (fromCoarser[nearest] && nearest == 2 && !fromCoarser[0] && !fromCoarser[1] && bytesPerPixel[0] > 0 &&
+        bytesPerPixel[1] > 0) {
+        // A sample of a decode coarser than the copy keeps grain the copy's
+        // own downscale would smooth, and overstates; the trend of the two
+        // smaller sizes carried on understates. Their middle holds on
+        // grainy and smooth pictures alike.
+        const auto pixelsAt = [](int bound) {
+            const QSize s = BoundedSize(QSize(3, 2), bound); // the ratio hardly matters to a slope
+            return double(s.width()) * s.height();
+        };
+        const double slope =
+            std::log(bytesPerPixel[1] / bytesPerPixel[0]) / std::log(pixelsAt(Sizes[1]) / pixelsAt(Sizes[0]));
+        const double trend = bytesPerPixel[1] * std::pow(pixelsAt(Sizes[2]) / pixelsAt(Sizes[1]), slope);
+        rate = std::sqrt(rate * trend);
+    }
+    return jpegHeaderBytes() + qint64(std::llround(rate * size.width() * size.height()));
+}
+
+QByteArray ScaledJpegPixels(const QByteArray &original, int UploadSize, EncodeRates *rates)
 {
     if (UploadSize < 1 || PhotoFormatOf(original) != PhotoFormat::Jpeg)
         return {};
@@ -173,11 +202,18 @@ QByteArray ScaledJpegCopy(const QByteArray &original, int UploadSize)
     if (tjDecompress2(tj.handle, data, length, image.bits(), image.width(), int(image.bytesPerLine()),
                       image.height(), pixelFormat, TJFLAG_STOPONWARNING) != 0)
         return {};
+    if (rates) {
+        for (size_t i = 0; i < EncodeRates::Sizes.size(); ++i) {
+            const QSize size = BoundedSize(stored, EncodeRates::Sizes[i]);
+            rates->bytesPerPixel[i] = sampledBytesPerPixel(image, size);
+            rates->fromCoarser[i] = size.width() > image.width();
+        }
+    }
     if (image.size() != target)
         image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    // The copy loses the EXIF block, so the orientation it asked viewers for
-    // is applied to the pixels instead.
-    return encode(upright(image, exifOrientation(original)), PhotoFormat::Jpeg);
+    // Viewers are told the copy stands as it is, so the orientation the
+    // original asked them for is applied to the pixels.
+    return encode(upright(image, PhotoOrientation(original)), PhotoFormat::Jpeg);
 }
 
 namespace {
@@ -240,65 +276,64 @@ QSize BoundedSize(const QSize &size, int bound)
     return wide ? QSize(bound, other) : QSize(other, bound);
 }
 
-QByteArray PrepareImage(const QString &FilePath, int UploadSize)
+QByteArray PrepareImage(const QString &FilePath, int UploadSize, MetadataRule rule)
 {
     QFile file(FilePath);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return PrepareImageBytes(file.readAll(), UploadSize);
+    return PrepareImageBytes(file.readAll(), UploadSize, rule);
 }
 
-QByteArray PrepareImageBytes(const QByteArray &original, int UploadSize, bool *scaled)
+QByteArray PrepareImageBytes(const QByteArray &original, int UploadSize, MetadataRule rule, bool *scaled)
 {
     if (scaled)
         *scaled = false;
+    const QByteArray copy = ScaledCopy(original, UploadSize);
+    if (copy.isEmpty())
+        return OriginalToSend(original, rule).bytes;
+    if (scaled)
+        *scaled = true;
+    return CopyToSend(original, copy, rule).bytes;
+}
+
+QByteArray ScaledCopy(const QByteArray &original, int UploadSize)
+{
     if (UploadSize < 1)
-        return original;
+        return {};
     const PhotoFormat format = PhotoFormatOf(original);
     if (format == PhotoFormat::Unknown)
-        return original;
+        return {};
 
     if (format == PhotoFormat::Jpeg) {
-        const QByteArray copy = ScaledJpegCopy(original, UploadSize);
-        if (!copy.isEmpty()) {
-            if (scaled)
-                *scaled = true;
+        const QByteArray copy = ScaledJpegPixels(original, UploadSize);
+        if (!copy.isEmpty())
             return copy;
-        }
     }
 
     QBuffer buffer;
     buffer.setData(original);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, qtFormatName(format));
-    // The copy loses the EXIF block, so the orientation it asked viewers for
-    // is applied to the pixels instead: the copy stands as the original did.
-    reader.setAutoTransform(true);
+    // The orientation is applied below, for every format alike: Qt's own
+    // reading of it stops at JPEG.
+    reader.setAutoTransform(false);
     reader.setQuality(kDecodeQuality);
 
     // The size as stored, before any orientation is applied. The bound is
     // square, so the stored and the upright image scale to the same box.
     const QSize stored = reader.size();
     if (!stored.isValid())
-        return original;
+        return {};
     const QSize target = BoundedSize(stored, UploadSize);
     if (target == stored)
-        return original; // never enlarged, never re-encoded
+        return {}; // never enlarged, never re-encoded
     if (format == PhotoFormat::Jpeg)
         reader.setScaledSize(target); // libjpeg decodes at 1/2, 1/4 or 1/8 first
 
     QImage image = reader.read();
     if (image.isNull())
-        return original;
-    const bool turned = (image.width() > image.height()) != (stored.width() > stored.height());
-    const QSize wanted = turned ? target.transposed() : target;
-    if (image.size() != wanted)
-        image = image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-
-    const QByteArray encoded = encode(image, format);
-    if (encoded.isEmpty())
-        return original;
-    if (scaled)
-        *scaled = true;
-    return encoded;
+        return {};
+    if (image.size() != target)
+        image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return encode(upright(image, PhotoOrientation(original)), format);
 }

@@ -66,7 +66,7 @@ bool deflateRaw(const QByteArray &in, QByteArray &out)
     return rc == Z_STREAM_END;
 }
 
-Entry prepareEntry(const QString &path, int uploadSize, const QByteArray &ready)
+Entry prepareEntry(const QString &path, int uploadSize, MetadataRule rule, const QByteArray &ready)
 {
     Entry e;
     e.name = JustFileName(path).toUtf8();
@@ -83,7 +83,7 @@ Entry prepareEntry(const QString &path, int uploadSize, const QByteArray &ready)
             e.error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
             return e;
         }
-        bytes = PrepareImageBytes(original, uploadSize);
+        bytes = PrepareImageBytes(original, uploadSize, rule);
     }
     file.close();
     e.size = quint64(bytes.size());
@@ -256,10 +256,11 @@ ZipArchiveWriter::Outcome ZipArchiveWriter::write(const QString &archivePath, co
     platform::OrderedWork<Entry> work(m_threads);
     int submitted = 0;
     const int uploadSize = m_uploadSize;
+    const MetadataRule rule = m_rule;
     auto topUp = [&] {
         for (; submitted < total && work.wantsMore(); ++submitted) {
-            work.push([path = photoPaths.at(submitted), uploadSize, ready = prepared.value(submitted)] {
-                return prepareEntry(path, uploadSize, ready);
+            work.push([path = photoPaths.at(submitted), uploadSize, rule, ready = prepared.value(submitted)] {
+                return prepareEntry(path, uploadSize, rule, ready);
             });
         }
     };

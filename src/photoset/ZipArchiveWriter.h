@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/PhotoMetadata.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -44,9 +46,12 @@ public:
     // `uploadSize` as PrepareImage takes it; `threads` 0 means one per core.
     explicit ZipArchiveWriter(int uploadSize, int threads = 0);
 
+    // The metadata the photos take into the archive (StoryOnly unless set).
+    void setMetadataRule(MetadataRule rule) { m_rule = rule; }
+
     // `prepared`, when given, holds for each photo the bytes already made
-    // for this upload size (empty where none were made); those photos are
-    // not decoded again.
+    // for this upload size and metadata rule (empty where none were made);
+    // those photos are not decoded again.
     Outcome write(const QString &archivePath, const QStringList &photoPaths, const Hooks &hooks = {},
                   const QList<QByteArray> &prepared = {});
 
@@ -59,6 +64,7 @@ public:
 private:
     int m_uploadSize;
     int m_threads;
+    MetadataRule m_rule = MetadataRule::StoryOnly;
     QString m_error;
     QStringList m_leftOut;
 };

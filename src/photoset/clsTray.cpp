@@ -42,7 +42,8 @@ qsizetype middleStretchPosition(qsizetype length)
     return floor % 2 == 0 ? floor : floor + 1;
 }
 
-PhotoCheck examine(const QString &path, cGDIpToken *token, cGDIpImage &probe, int uploadSize)
+PhotoCheck examine(const QString &path, cGDIpToken *token, cGDIpImage &probe, int uploadSize,
+                   MetadataRule rule)
 {
     PhotoCheck check;
     check.FilePath = path;
@@ -59,11 +60,15 @@ PhotoCheck examine(const QString &path, cGDIpToken *token, cGDIpImage &probe, in
     check.modified = QFileInfo(path).lastModified();
     // A photo bigger than the upload size is decoded once for both jobs:
     // the strict decode that makes its copy also proves it whole.
-    check.prepared = ScaledJpegCopy(bytes, uploadSize);
-    if (!check.prepared.isEmpty()) {
+    EncodeRates rates;
+    const QByteArray pixels = ScaledJpegPixels(bytes, uploadSize, &rates);
+    if (!pixels.isEmpty()) {
+        check.prepared = CopyToSend(bytes, pixels, rule).bytes;
         check.preparedFor = uploadSize;
+        check.preparedRule = rule;
         check.imageType = cGDIpImage::Jpeg;
         check.ID = clsTray::HashOfContent(bytes);
+        check.facts = LearnPhotoFacts(bytes, pixels, uploadSize, rates);
         return check;
     }
     if (!probe.LoadPicture_Bytes(bytes, token)) {
@@ -96,6 +101,7 @@ PhotoCheck examine(const QString &path, cGDIpToken *token, cGDIpImage &probe, in
         return check;
     }
     check.ID = clsTray::HashOfContent(bytes);
+    check.facts = LearnPhotoFacts(bytes);
     return check;
 }
 
@@ -112,7 +118,8 @@ clsTray::~clsTray() = default;
 bool clsTray::AddPhoto(const QString &FilePath, const QString &Attribution, const QString &Remarks)
 {
     (void)Attribution; // always looked up by ID
-    return AddChecked(examine(FilePath, m_token, *m_probe, 0), Remarks) == AddRefusal::None;
+    return AddChecked(examine(FilePath, m_token, *m_probe, 0, MetadataRule::StoryOnly), Remarks) ==
+           AddRefusal::None;
 }
 
 int clsTray::Count() const
@@ -188,10 +195,10 @@ void clsTray::RemoveAll()
     m_index.clear();
 }
 
-PhotoCheck clsTray::CheckPhoto(const QString &FilePath, cGDIpToken *token, int uploadSize)
+PhotoCheck clsTray::CheckPhoto(const QString &FilePath, cGDIpToken *token, int uploadSize, MetadataRule rule)
 {
     cGDIpImage probe;
-    return examine(FilePath, token, probe, uploadSize);
+    return examine(FilePath, token, probe, uploadSize, rule);
 }
 
 AddRefusal clsTray::AddChecked(const PhotoCheck &check, const QString &Remarks)
@@ -206,7 +213,7 @@ AddRefusal clsTray::AddChecked(const PhotoCheck &check, const QString &Remarks)
         return AddRefusal::Duplicate;
     m_index.insert(check.ID, int(m_photos.size()));
     m_photos.append(Photo{check.ID, check.FilePath, LookUpAttribution(check.ID), Remarks, check.prepared,
-                          check.preparedFor, check.size, check.modified});
+                          check.preparedFor, check.preparedRule, check.size, check.modified, check.facts});
     return AddRefusal::None;
 }
 
@@ -242,21 +249,26 @@ QString clsTray::LookUpAttribution(const QString &ID) const
     }
 }
 
-QByteArray clsTray::PreparedCopyOf(const QString &FilePath, int uploadSize) const
+QByteArray clsTray::PreparedCopyOf(const QString &FilePath, int uploadSize, MetadataRule rule) const
 {
     for (int i = 0; i < Count(); ++i) {
         if (m_photos.at(i).FilePath == FilePath)
-            return PreparedCopy(i, uploadSize);
+            return PreparedCopy(i, uploadSize, rule);
     }
     return {};
 }
 
-QByteArray clsTray::PreparedCopy(int Index, int uploadSize) const
+PhotoFacts clsTray::Facts(int Index) const
+{
+    return Index >= 0 && Index < Count() ? m_photos.at(Index).facts : PhotoFacts{};
+}
+
+QByteArray clsTray::PreparedCopy(int Index, int uploadSize, MetadataRule rule) const
 {
     if (Index < 0 || Index >= Count())
         return {};
     const Photo &photo = m_photos.at(Index);
-    if (photo.prepared.isEmpty() || photo.preparedFor != uploadSize)
+    if (photo.prepared.isEmpty() || photo.preparedFor != uploadSize || photo.preparedRule != rule)
         return {};
     // A file changed since it was added gets a fresh copy.
     const QFileInfo now(photo.FilePath);

@@ -60,19 +60,23 @@ public:
     // Examines a file without touching any set: extension, decoding, type
     // and ID. Safe to call from any thread.
     // With an `uploadSize`, a JPEG larger than it also gets the copy the
-    // destinations send (see PreparedCopy).
-    static PhotoCheck CheckPhoto(const QString &FilePath, cGDIpToken *token, int uploadSize = 0);
+    // destinations send, with the metadata `rule` lets go (see PreparedCopy).
+    static PhotoCheck CheckPhoto(const QString &FilePath, cGDIpToken *token, int uploadSize = 0,
+                                 MetadataRule rule = MetadataRule::StoryOnly);
     // Adds an examined file unless its content is already here or the set is
     // full; returns AddRefusal::None when added. Any refusal of `check` is
     // passed through.
     AddRefusal AddChecked(const PhotoCheck &check, const QString &Remarks);
 
-    // The copy of photo `Index` made for `uploadSize` while it was added;
-    // empty when none was made, when it was made for another size, or when
-    // the file changed since.
-    QByteArray PreparedCopy(int Index, int uploadSize) const;
+    // The copy of photo `Index` made for `uploadSize` and `rule` while it
+    // was added; empty when none was made, when it was made for another size
+    // or rule, or when the file changed since.
+    QByteArray PreparedCopy(int Index, int uploadSize, MetadataRule rule) const;
     // The same for the photo at `FilePath`; empty when it is not in the set.
-    QByteArray PreparedCopyOf(const QString &FilePath, int uploadSize) const;
+    QByteArray PreparedCopyOf(const QString &FilePath, int uploadSize, MetadataRule rule) const;
+
+    // What examining photo `Index` learnt, for estimates (see SendEstimate.h).
+    PhotoFacts Facts(int Index) const;
 
     // True for the five accepted extensions, in any case.
     static bool HasPhotoExtension(const QString &FilePath);
@@ -89,8 +93,10 @@ private:
         QString Remarks;
         QByteArray prepared;
         int preparedFor = 0;
+        MetadataRule preparedRule = MetadataRule::StoryOnly;
         qint64 size = 0;
         QDateTime modified;
+        PhotoFacts facts;
     };
 
     QString LookUpAttribution(const QString &ID) const;

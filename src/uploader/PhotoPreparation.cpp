@@ -69,7 +69,7 @@ QString digestOf(const QByteArray &bytes)
 
 } // namespace
 
-PreparedPhoto preparePhoto(const QueuedPhoto &photo, int uploadSize, QString *problem)
+PreparedPhoto preparePhoto(const QueuedPhoto &photo, int uploadSize, MetadataRule rule, QString *problem)
 {
     const QByteArray original = readOriginal(photo, problem);
     if (original.isEmpty()) {
@@ -77,7 +77,7 @@ PreparedPhoto preparePhoto(const QueuedPhoto &photo, int uploadSize, QString *pr
             *problem = QStringLiteral("The photo is empty");
         return {};
     }
-    return {PrepareImageBytes(original, uploadSize), QFileInfo(photo.path).fileName()};
+    return {PrepareImageBytes(original, uploadSize, rule), QFileInfo(photo.path).fileName()};
 }
 
 PreparedPhoto preparedCopy(const QueuedPhoto &photo, int uploadSize)

@@ -1,17 +1,20 @@
 #pragma once
 
+#include "imaging/PhotoMetadata.h"
+
 #include <QByteArray>
 #include <QString>
 
 struct QueuedPhoto;
 
-// The bytes a photo goes out with, and the name it goes out under. The same
-// preparation as the Zip export (PrepareImage): scaled to the upload size
-// in the photo's own format, the original file never touched; size 0 sends
-// the file's own bytes. Runs on any thread.
 // Originals above this are not sent (the services take far less).
 inline constexpr qint64 kMaxOriginalBytes = qint64(256) * 1024 * 1024;
 
+// The bytes a photo goes out with, and the name it goes out under. The same
+// preparation as the Zip export (PrepareImage): scaled to the upload size
+// in the photo's own format, the original file never touched; size 0 sends
+// the file's own bytes; either way with the metadata `rule` lets go. Runs on
+// any thread.
 struct PreparedPhoto
 {
     QByteArray bytes; // empty when the file cannot be read
@@ -25,7 +28,7 @@ struct PreparedPhoto
 // hashed again when its size or time differ) and read no further than the
 // size recorded then: nothing but the photo the user chose is ever sent.
 // `problem` says why nothing came back.
-PreparedPhoto preparePhoto(const QueuedPhoto &photo, int uploadSize, QString *problem);
+PreparedPhoto preparePhoto(const QueuedPhoto &photo, int uploadSize, MetadataRule rule, QString *problem);
 
 // The copy the photo set scaled for a queued photo when its job was queued,
 // when it is still there and whole; empty bytes otherwise (the photo is then

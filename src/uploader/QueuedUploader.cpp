@@ -59,12 +59,13 @@ QStringList QueuedUploader::splitRemarksList(const QString &remarksList)
     return out;
 }
 
-void QueuedUploader::checkItems(QList<UploadItem> &items, const QString &preparedFolder, int uploadSize) const
+void QueuedUploader::checkItems(QList<UploadItem> &items, const QString &preparedFolder, int uploadSize,
+                                bool keepMetadata) const
 {
     for (UploadItem &item : items) {
         QByteArray copy;
         if (m_preparedCopies && uploadSize > 0)
-            copy = m_preparedCopies(item.path, uploadSize);
+            copy = m_preparedCopies(item.path, uploadSize, MetadataRuleFor(keepMetadata));
         // What is sent later must be this file as it is now: a photo that
         // cannot be recorded fails alone, with its reason. Handing over
         // reads the photo once more to hash it, unless it goes as its scaled
@@ -97,7 +98,7 @@ QString QueuedUploader::addJob(UploadJobSpec spec)
         QDir(UploadQueue::preparedFolderOf(m_queuePath)).filePath(QUuid::createUuid().toString(QUuid::Id128));
     QString id;
     try {
-        checkItems(spec.items, preparedFolder, spec.uploadSize);
+        checkItems(spec.items, preparedFolder, spec.uploadSize, spec.keepMetadata);
         id = queue().addJob(spec); // raises when the job cannot be kept
     } catch (...) {
         QDir(preparedFolder).removeRecursively();
@@ -121,6 +122,7 @@ QString QueuedUploader::queueJob(const QString &service, const QString &token, c
     spec.uploadSize = uploadSize;
     spec.target = target;
     spec.privacy = privacy;
+    spec.keepMetadata = m_keepMetadata && m_keepMetadata();
     return addJob(std::move(spec));
 }
 
@@ -135,7 +137,8 @@ void QueuedUploader::appendToJob(const QString &id, QList<UploadItem> items)
 {
     const QueuedJob job = queue().job(id);
     // One folder per job: its copies go with its last photo.
-    checkItems(items, QDir(UploadQueue::preparedFolderOf(m_queuePath)).filePath(id), job.uploadSize);
+    checkItems(items, QDir(UploadQueue::preparedFolderOf(m_queuePath)).filePath(id), job.uploadSize,
+               job.keepMetadata);
     queue().appendPhotos(id, items);
     if (!m_started)
         m_started = startUploader();
@@ -212,6 +215,7 @@ QString QueuedUploader::UploadToRemote(const QString &remote, const QString &pho
         spec.items[i].name = names.value(i);
     spec.uploadSize = uploadSize;
     spec.target = folder;
+    spec.keepMetadata = m_keepMetadata && m_keepMetadata();
     return addJob(std::move(spec));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/PhotoMetadata.h"
 #include "uploader/UploadItem.h"
 #include "webkit/BackgroundUploader.h"
 
@@ -31,11 +32,15 @@ public:
     static QString defaultProgram();
 
     // The photo set's copy of the photo at `path`, scaled for `uploadSize`
-    // when it was added; empty when it has none.
-    using PreparedCopies = std::function<QByteArray(const QString &path, int uploadSize)>;
+    // with the metadata `rule` lets go when it was added; empty when it has
+    // none.
+    using PreparedCopies = std::function<QByteArray(const QString &path, int uploadSize, MetadataRule rule)>;
     // Each job then hands the uploader those copies, so that it sends them
     // rather than reading and scaling every photo again.
     void setPreparedCopies(PreparedCopies copies) { m_preparedCopies = std::move(copies); }
+    // Whether photos leave with every tag they carry, asked as each job is
+    // queued: the job keeps the answer, whatever the user chooses later.
+    void setMetadataChoice(std::function<bool()> keepMetadata) { m_keepMetadata = std::move(keepMetadata); }
 
     // The operations the flows call take the photo and remarks lists as the
     // flows build them (TAB-joined); each is split here, once.
@@ -84,12 +89,14 @@ private:
                      const QString &photoList, const QString &remarksList, int uploadSize,
                      const QString &target, const QString &privacy);
     UploadQueue &queue();
-    void checkItems(QList<UploadItem> &items, const QString &preparedFolder, int uploadSize) const;
+    void checkItems(QList<UploadItem> &items, const QString &preparedFolder, int uploadSize,
+                    bool keepMetadata) const;
 
     QString m_queuePath;
     QString m_program;
     QStringList m_arguments;
     std::unique_ptr<UploadQueue> m_queue;
     PreparedCopies m_preparedCopies;
+    std::function<bool()> m_keepMetadata;
     bool m_started = false; // an open job has started the uploader
 };

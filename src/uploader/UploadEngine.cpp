@@ -44,14 +44,17 @@ UploadOutcome runOne(const ServiceConfig &config, const UploadLimits &limits, co
     PreparedPhoto prepared = preparedCopy(photo, job.uploadSize);
     QString problem;
     if (prepared.bytes.isEmpty() && job.uploadSize <= 0) {
-        prepared = preparePhoto(photo, 0, &problem);
+        prepared = preparePhoto(photo, 0, MetadataRuleFor(job.keepMetadata), &problem);
     } else if (prepared.bytes.isEmpty()) {
         // Reading and scaling run on a few threads of their own: the tens
         // of MB a large photo decodes to stay with those threads' allocator
         // arenas rather than pile up in every sending thread's.
         std::promise<PreparedPhoto> scaled;
         std::future<PreparedPhoto> result = scaled.get_future();
-        scalers.start([&] { scaled.set_value(preparePhoto(photo, job.uploadSize, &problem)); });
+        scalers.start([&] {
+            scaled.set_value(
+                preparePhoto(photo, job.uploadSize, MetadataRuleFor(job.keepMetadata), &problem));
+        });
         prepared = result.get();
     }
     if (prepared.bytes.isEmpty())

@@ -23,7 +23,7 @@ const char *const kSchema[] = {
     " size INTEGER NOT NULL, target TEXT NOT NULL, privacy TEXT NOT NULL,"
     " state TEXT NOT NULL, reason TEXT NOT NULL DEFAULT '', created INTEGER NOT NULL,"
     " announced INTEGER NOT NULL DEFAULT 0, sealed INTEGER NOT NULL DEFAULT 1,"
-    " touched INTEGER NOT NULL DEFAULT 0)",
+    " touched INTEGER NOT NULL DEFAULT 0, keep_metadata INTEGER NOT NULL DEFAULT 0)",
     "CREATE TABLE IF NOT EXISTS photos("
     " job TEXT NOT NULL, seq INTEGER NOT NULL, path TEXT NOT NULL, remarks TEXT NOT NULL,"
     " state TEXT NOT NULL, remote_id TEXT NOT NULL DEFAULT '', reason TEXT NOT NULL DEFAULT '',"
@@ -48,6 +48,7 @@ QueuedJob jobFrom(const QSqlQuery &q)
     j.state = q.value(7).toString();
     j.reason = q.value(8).toString();
     j.created = q.value(9).toLongLong();
+    j.keepMetadata = q.value(10).toBool();
     return j;
 }
 
@@ -75,8 +76,8 @@ QueuedPhoto photoFrom(const QSqlQuery &q)
     return p;
 }
 
-const QString kJobColumns =
-    QStringLiteral("id, service, token, secret, size, target, privacy, state, reason, created");
+const QString kJobColumns = QStringLiteral(
+    "id, service, token, secret, size, target, privacy, state, reason, created, keep_metadata");
 const QString kPhotoColumns = QStringLiteral("job, seq, path, remarks, state, remote_id, reason, attempts, "
                                              "not_before, prepared, resolved, device, inode, bytes, "
                                              "modified, digest");
@@ -138,7 +139,8 @@ UploadQueue::UploadQueue(const QString &path)
                  {"photos", "inode", "INTEGER NOT NULL DEFAULT 0"},
                  {"photos", "bytes", "INTEGER NOT NULL DEFAULT -1"},
                  {"photos", "modified", "INTEGER NOT NULL DEFAULT 0"},
-                 {"photos", "digest", "TEXT NOT NULL DEFAULT ''"}};
+                 {"photos", "digest", "TEXT NOT NULL DEFAULT ''"},
+                 {"jobs", "keep_metadata", "INTEGER NOT NULL DEFAULT 0"}};
     // Under the write lock: the program, the command line and the uploader
     // open a new queue at the same moment, and only one may add a column.
     m_open = m_open && transaction([&] {
@@ -238,9 +240,10 @@ QString UploadQueue::addJob(const UploadJobSpec &spec)
     const bool stored = transaction([&] {
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         if (!exec(QStringLiteral("INSERT INTO jobs(id, service, token, secret, size, target, privacy, state, "
-                                 "created, sealed, touched) VALUES(?, ?, ?, ?, ?, ?, ?, 'open', ?, ?, ?)"),
+                                 "created, sealed, touched, keep_metadata) "
+                                 "VALUES(?, ?, ?, ?, ?, ?, ?, 'open', ?, ?, ?, ?)"),
                   {id, spec.service, spec.token, spec.tokenSecret, spec.uploadSize, spec.target, spec.privacy,
-                   now, spec.open ? 0 : 1, now}))
+                   now, spec.open ? 0 : 1, now, spec.keepMetadata ? 1 : 0}))
             return false;
         if (!insertPhotos(id, 0, spec.items))
             return false;

@@ -19,6 +19,9 @@ struct UploadJobSpec
     int uploadSize = 0;      // longer side in pixels; 0 sends the original bytes
     QString target;          // folder or album
     QString privacy;
+    // The photos leave with every tag they carry, as the user chose when the
+    // job was queued; otherwise with their story only (see PhotoMetadata.h).
+    bool keepMetadata = false;
     // More photos follow (appendPhotos) until sealJob: the uploader sends
     // what is there and waits for the rest.
     bool open = false;
@@ -40,6 +43,7 @@ struct QueuedJob
     QString privacy;
     QString state; // "open", "stopped" (waits for a new sign-in), "ended"
     QString reason;
+    bool keepMetadata = false;
     qint64 created = 0; // ms since the epoch
 };
 

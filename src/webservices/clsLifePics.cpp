@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/UserPrompt.h"
+#include "imaging/PhotoMetadata.h"
 #include "webkit/WebRequest.h"
 #include "webkit/WebText.h"
 
@@ -203,7 +204,10 @@ bool clsLifePics::UploadFiles(const QString &photoList)
             QFile file(path);
             if (!file.open(QIODevice::ReadOnly))
                 throw std::runtime_error(QStringLiteral("cannot read %1").arg(path).toStdString());
-            const QByteArray bytes = file.readAll();
+            // Prints are made from the original pixels; the metadata that
+            // goes along is the user's choice, as for every destination.
+            const QByteArray bytes =
+                OriginalToSend(file.readAll(), MetadataRuleFor(m_state.KeepMetadata)).bytes;
             file.close();
             const QByteArray envelope =
                 UploadEnvelope(m_config.apiNamespace, m_sessionId, m_config.partnerSourceId, m_userId, bytes,

@@ -17,7 +17,7 @@ class xml_document;
 }
 
 // The print service's web service, one partner session at a time: begin the
-// session, sign the user in, upload photos unchanged, put them into the
+// session, sign the user in, upload photos at full size, put them into the
 // user's cart and end the session. All requests are synchronous; the upload
 // loop lets the event loop run between files so that a Cancel button works.
 //
@@ -47,9 +47,9 @@ public:
     // Signs the user in within the session; true when the service named the user.
     bool GetUserId(const QString &email, const QString &password);
     // Uploads every file of `photoList` (paths joined by TAB) in its original
-    // bytes. False when the user cancelled, the connection went away or a
-    // file could not be read; photos the service took have their ids in
-    // ImageIDs() whatever the outcome.
+    // picture, with the metadata AppState::KeepMetadata lets go. False when the user cancelled, the
+    // connection went away or a file could not be read; photos the service took have their ids in ImageIDs()
+    // whatever the outcome.
     bool UploadFiles(const QString &photoList);
     // Puts every uploaded image into the cart; the automatic-login address
     // of the cart, empty when the service gave none.

@@ -6,11 +6,14 @@
 #include "support/RecordingShell.h"
 #include "support/RecordingUploadWindow.h"
 #include "support/ScriptedUserPrompt.h"
+#include "support/TaggedPhoto.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +75,31 @@ TEST(FreeCopyName, ClashesCountUpWithABlankBeforeTheExtension)
               QStringLiteral("a (2) .jpg"));
     QFile(folder + QStringLiteral("/IMG")).open(QIODevice::WriteOnly);
     EXPECT_EQ(CloudFolderFlow::FreeCopyName(folder, QStringLiteral("/y.d/IMG")), QStringLiteral("IMG (1) "));
+}
+
+// The desktop client sends on whatever lands in its folder, so the copy put
+// there follows the metadata choice; its picture is the original's, byte for
+// byte, and it never takes the place of a file already there.
+TEST(CopyPhoto, TheSyncFolderGetsTheWholePictureAndOnlyTheMetadataTheUserLetsGo)
+{
+    QTemporaryDir dir;
+    const QByteArray photo = tagged::jpeg();
+    const QString from = dir.filePath(QStringLiteral("harbour.jpg"));
+    QFile source(from);
+    ASSERT_TRUE(source.open(QIODevice::WriteOnly) && source.write(photo) == photo.size());
+    source.close();
+    const auto copied = [&](const QString &name, MetadataRule rule) {
+        QFile copy(dir.filePath(name));
+        return CloudFolderFlow::CopyPhoto(from, copy.fileName(), rule) && copy.open(QIODevice::ReadOnly)
+                   ? copy.readAll()
+                   : QByteArray();
+    };
+    const QByteArray story = copied(QStringLiteral("story.jpg"), MetadataRule::StoryOnly);
+    EXPECT_FALSE(tagged::readBack(story).contains(QStringLiteral("Exif.GPSInfo.GPSLatitude")));
+    EXPECT_EQ(tagged::scanData(story), tagged::scanData(photo));
+    EXPECT_EQ(copied(QStringLiteral("all.jpg"), MetadataRule::Everything), photo);
+    EXPECT_FALSE(
+        CloudFolderFlow::CopyPhoto(from, dir.filePath(QStringLiteral("story.jpg")), MetadataRule::StoryOnly));
 }
 
 TEST_F(CloudFolderFlowTest, WithTheClientPhotosAreCopiedUnderFreeNamesIntoANewFolder)

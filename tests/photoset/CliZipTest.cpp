@@ -2,6 +2,7 @@
 
 #include "photoset/ZipExport.h"
 #include "support/ProgramRun.h"
+#include "support/TaggedPhoto.h"
 #include "support/TestEnvironment.h"
 
 #include <QFileInfo>
@@ -47,4 +48,23 @@ TEST(FlazzCliZip, PacksTheSetLikeTheButtonAndPrintsTheArchive)
                   .exitCode,
               2);
     EXPECT_EQ(flazzCliZip({env.path(QStringLiteral("nothing-here"))}).exitCode, 1);
+}
+
+// The command adds photos the way the window does, so the copies it makes
+// while adding carry the metadata the command asked for.
+TEST(FlazzCliZip, KeepMetadataSendsEverythingForThisCommandOnly)
+{
+    TestEnvironment env;
+    const QString photo = env.writeFile(QStringLiteral("in/harbour.jpg"), tagged::jpeg(QSize(1600, 1200)));
+    const auto gpsInEntry = [&](const QStringList &extra) {
+        const ProgramRun run =
+            flazzCliZip(extra + QStringList{QStringLiteral("--size"), QStringLiteral("800"),
+                                            QStringLiteral("--out"), env.path(QStringLiteral("out")), photo});
+        const auto entries = readZip(run.lastLine());
+        EXPECT_EQ(entries.size(), 1u);
+        return !entries.empty() &&
+               tagged::readBack(entries[0].data).contains(QStringLiteral("Exif.GPSInfo.GPSLatitude"));
+    };
+    EXPECT_FALSE(gpsInEntry({}));
+    EXPECT_TRUE(gpsInEntry({QStringLiteral("--keep-metadata")}));
 }

@@ -205,14 +205,16 @@ TEST_F(PhotoAdderTest, ALargeJpegGetsItsUploadCopyWhileItIsExaminedAndOnlyWhileI
     EXPECT_EQ(progress.refusals(),
               (QList<AddRefusal>{AddRefusal::None, AddRefusal::None, AddRefusal::Damaged, AddRefusal::None}));
     ASSERT_EQ(tray.Count(), 3);
-    EXPECT_EQ(tray.PreparedCopy(0, 800), PrepareImage(big, 800));
-    EXPECT_TRUE(tray.PreparedCopy(0, 1024).isEmpty()); // made for another size
-    EXPECT_TRUE(tray.PreparedCopy(1, 800).isEmpty());  // fits already: goes as it is
-    EXPECT_TRUE(tray.PreparedCopy(2, 800).isEmpty());  // the forgiving road makes its copy later
+    const auto story = MetadataRule::StoryOnly;
+    EXPECT_EQ(tray.PreparedCopy(0, 800, story), PrepareImage(big, 800, story));
+    EXPECT_TRUE(tray.PreparedCopy(0, 1024, story).isEmpty());                   // made for another size
+    EXPECT_TRUE(tray.PreparedCopy(0, 800, MetadataRule::Everything).isEmpty()); // ... or another rule
+    EXPECT_TRUE(tray.PreparedCopy(1, 800, story).isEmpty());                    // fits already: goes as it is
+    EXPECT_TRUE(tray.PreparedCopy(2, 800, story).isEmpty()); // the forgiving road makes its copy later
 
     // The file changed after it was added: its old copy is not sent.
     env.writeFile(QStringLiteral("photos/big.jpg"), encoded("jpg", QSize(1800, 1200), 24));
-    EXPECT_TRUE(tray.PreparedCopy(0, 800).isEmpty());
+    EXPECT_TRUE(tray.PreparedCopy(0, 800, story).isEmpty());
 }
 
 TEST_F(PhotoAdderTest, TheSamePhotoTwiceIsAddedAndCountedOnce)

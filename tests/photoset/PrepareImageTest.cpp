@@ -13,7 +13,7 @@ TEST(PrepareImage, PhotoThatFitsPassesByteForByte)
 {
     const QByteArray jpeg = pictureBytes(1024, 700, "jpeg");
     bool scaled = true;
-    EXPECT_EQ(PrepareImageBytes(jpeg, 1024, &scaled), jpeg);
+    EXPECT_EQ(PrepareImageBytes(jpeg, 1024, MetadataRule::StoryOnly, &scaled), jpeg);
     EXPECT_FALSE(scaled);
     // "Original size" never touches even a huge photo.
     const QByteArray big = pictureBytes(2000, 1500, "png");
@@ -39,7 +39,7 @@ TEST(PrepareImage, EveryFormatIsScaledAndKeepsItsFormat)
         SCOPED_TRACE(format);
         const QByteArray original = pictureBytes(1000, 500, format);
         bool scaled = false;
-        const QByteArray out = PrepareImageBytes(original, 800, &scaled);
+        const QByteArray out = PrepareImageBytes(original, 800, MetadataRule::StoryOnly, &scaled);
         EXPECT_TRUE(scaled);
         EXPECT_EQ(PhotoFormatOf(out), PhotoFormatOf(original));
         EXPECT_EQ(sizeOf(out), QSize(800, 400));
@@ -90,7 +90,7 @@ TEST(PrepareImage, RotatedPhotoStandsUprightAfterScaling)
     const QImage asViewerShowsIt = imageOf(rotated, true);
     ASSERT_EQ(asViewerShowsIt.size(), QSize(600, 1200)); // the tag was understood
 
-    // The copy carries no EXIF, so a viewer shows its pixels as they are.
+    // The copy's own tag says 1, so a viewer shows its pixels as they are.
     const QImage copy = imageOf(PrepareImageBytes(rotated, 400), false);
     ASSERT_EQ(copy.size(), QSize(200, 400));
     const QColor top = copy.pixelColor(100, 50);

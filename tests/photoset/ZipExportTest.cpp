@@ -5,6 +5,8 @@
 #include "photoset/ZipExport.h"
 #include "platform/ShellFolders.h"
 
+#include "support/TaggedPhoto.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -94,6 +96,40 @@ TEST(ZipExport, OriginalSizeKeepsTheOriginalBytesAndASecondRunReplacesTheArchive
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].data, photo);
     EXPECT_EQ(filesIn(w.folder()).size(), 1);
+}
+
+// Scaled or original, an entry keeps the photo's date, profile and artist
+// and loses its position, serial numbers, maker note and thumbnails; the
+// original's picture stays byte for byte. The Settings switch keeps it all.
+TEST(ZipExport, EntriesKeepTheStoryAndLoseTheSecretsUnlessTheUserKeepsThemAll)
+{
+    const QByteArray photo = tagged::jpeg(QSize(1200, 800), 6);
+    const auto entryAt = [&](int uploadSize, bool keepMetadata) {
+        ZipWorld w;
+        w.state().UploadSize = uploadSize;
+        w.state().KeepMetadata = keepMetadata;
+        w.add(QStringLiteral("p/harbour.jpg"), photo);
+        w.flow.run();
+        const auto entries = readZip(w.flow.lastArchive());
+        return entries.size() == 1 ? entries[0].data : QByteArray();
+    };
+
+    const QByteArray scaled = entryAt(800, false);
+    const QByteArray original = entryAt(0, false);
+    for (const QByteArray &entry : {scaled, original}) {
+        const QMap<QString, QString> keys = tagged::readBack(entry);
+        for (const char *key : tagged::kSecretKeys)
+            EXPECT_FALSE(keys.contains(QLatin1String(key))) << key;
+        for (const char *key : tagged::kStoryKeys)
+            EXPECT_TRUE(keys.contains(QLatin1String(key))) << key;
+    }
+    EXPECT_EQ(sizeOf(scaled), QSize(533, 800));
+    EXPECT_EQ(tagged::readBack(scaled).value(QStringLiteral("Exif.Image.Orientation")), u"1");
+    EXPECT_EQ(tagged::readBack(original).value(QStringLiteral("Exif.Image.Orientation")), u"6");
+    EXPECT_EQ(tagged::scanData(original), tagged::scanData(photo));
+
+    EXPECT_EQ(entryAt(0, true), photo);
+    EXPECT_TRUE(tagged::readBack(entryAt(800, true)).contains(QStringLiteral("Exif.GPSInfo.GPSLatitude")));
 }
 
 TEST(ZipExport, EmptySetShowsTheCatalogMessageOnly)

@@ -134,8 +134,20 @@ TEST_F(SettingsWindowTest, MenuShowsOnePageAtATime)
 
 TEST_F(SettingsWindowTest, OkStoresAndAppliesTheSkinWhichSurvivesARestart)
 {
+    // A settings file installed before the metadata switch existed.
+    QFile file(state().SettingsFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray older = file.readAll();
+    file.close();
+    older.replace("<KeepMetadata>False</KeepMetadata>", "");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(older);
+    file.close();
+
     int repaints = 0;
     auto window = open();
+    EXPECT_FALSE(window->chkKeepMetadata()->isChecked());
+    window->chkKeepMetadata()->setChecked(true);
     window->setApplySkin([&] {
         ++repaints;
         EXPECT_EQ(state().Skin, 2);
@@ -148,6 +160,8 @@ TEST_F(SettingsWindowTest, OkStoresAndAppliesTheSkinWhichSurvivesARestart)
     EXPECT_EQ(state().UploadSize, 1600);
     EXPECT_EQ(store.readOr(QString::fromLatin1(SettingsKey::Skin)), QStringLiteral("2"));
     EXPECT_EQ(store.readOr(QString::fromLatin1(SettingsKey::UploadSize)), QStringLiteral("1600"));
+    EXPECT_TRUE(state().KeepMetadata);
+    EXPECT_EQ(store.readOr(QString::fromLatin1(SettingsKey::KeepMetadata)), QStringLiteral("True"));
 
     // The next start reads them back.
     struct NoWindows : StartupWindows
@@ -164,6 +178,7 @@ TEST_F(SettingsWindowTest, OkStoresAndAppliesTheSkinWhichSurvivesARestart)
     startup.Main({});
     EXPECT_EQ(restarted.Skin, 2);
     EXPECT_EQ(restarted.UploadSize, 1600);
+    EXPECT_TRUE(restarted.KeepMetadata);
 }
 
 TEST_F(SettingsWindowTest, TheLogInSwitchShowsTheEntryAndOnlyOkWritesOrRemovesIt)

@@ -7,6 +7,8 @@
 #include "uploader/UploadProgress.h"
 #include "webkit/ToolkitError.h"
 
+#include "support/TaggedPhoto.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -329,7 +331,7 @@ TEST(Uploader, SendsThePhotoSetsCopiesAndScalesAfreshWhenOneIsDamaged)
     const QByteArray copy0 = jpegBytes(100, 75, 71);
     const QByteArray copy1 = jpegBytes(100, 75, 72);
     QueuedUploader uploader(world.queuePath(), QStringLiteral("/nonexistent/flazz-uploader"));
-    uploader.setPreparedCopies([&](const QString &path, int size) {
+    uploader.setPreparedCopies([&](const QString &path, int size, MetadataRule) {
         EXPECT_EQ(size, 100);
         return path == photos[0] ? copy0 : copy1;
     });
@@ -357,6 +359,48 @@ TEST(Uploader, SendsThePhotoSetsCopiesAndScalesAfreshWhenOneIsDamaged)
               PrepareImage(photos[1], 100));
     EXPECT_FALSE(QFileInfo::exists(queued[0].prepared));
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(queued[0].prepared).absolutePath())); // the job's folder too
+}
+
+// What leaves follows the metadata choice made when the job was queued: the
+// photo's story without its secrets, the original's picture byte for byte;
+// or everything, when the user chose so, whatever they choose afterwards.
+TEST(Uploader, PhotosLeaveWithTheMetadataChosenWhenTheirJobWasQueued)
+{
+    UploaderWorld world;
+    const QByteArray photo = tagged::jpeg(QSize(400, 300), 6);
+    const QString path = world.env.writeFile(QStringLiteral("photos/harbour.jpg"), photo);
+    bool keep = false;
+    QueuedUploader uploader(world.queuePath(), QStringLiteral("/nonexistent/flazz-uploader"));
+    uploader.setMetadataChoice([&keep] { return keep; });
+    const auto queue = [&](int size) {
+        return uploader.UploadToDropBox(QString::fromLatin1(UploaderWorld::kDropboxToken),
+                                        QString::fromLatin1(UploaderWorld::kDropboxSecret), path, size,
+                                        QStringLiteral("Trip (2013)"));
+    };
+    const QString original = queue(0);
+    const QString scaled = queue(100);
+    keep = true;
+    const QString everything = queue(0);
+    keep = false;
+
+    ASSERT_TRUE(world.runUploader());
+    const auto arrived = [&](const QString &id) {
+        const QList<QueuedPhoto> done = world.queue().photos(id);
+        return done.size() == 1 && done[0].state == u"sent"
+                   ? world.store.fileBytes(kDropboxStore, QStringLiteral("1001") + done[0].remoteId)
+                   : QByteArray();
+    };
+    for (const QString &id : {original, scaled}) {
+        const QMap<QString, QString> keys = tagged::readBack(arrived(id));
+        EXPECT_FALSE(keys.contains(QStringLiteral("Exif.GPSInfo.GPSLatitude")));
+        EXPECT_FALSE(keys.contains(QStringLiteral("Exif.Photo.BodySerialNumber")));
+        EXPECT_EQ(keys.value(QStringLiteral("Exif.Photo.DateTimeOriginal")), u"2026:07:14 19:42:05");
+        EXPECT_TRUE(keys.contains(QStringLiteral("icc")));
+    }
+    EXPECT_EQ(tagged::scanData(arrived(original)), tagged::scanData(photo));
+    EXPECT_EQ(QImage::fromData(arrived(scaled)).size(), QSize(75, 100));
+    EXPECT_EQ(tagged::readBack(arrived(scaled)).value(QStringLiteral("Exif.Image.Orientation")), u"1");
+    EXPECT_EQ(arrived(everything), photo);
 }
 
 // Photos handed to an open job while the uploader runs go out in that same
@@ -443,7 +487,7 @@ TEST(Uploader, AScaledCopyThatCannotBeWrittenIsToldWhenQueued)
     const QStringList photos = world.makePhotos(2, 400, 300);
     world.env.writeFile(QStringLiteral("data/Prepared"), "a file where the copies' folder goes");
     QueuedUploader uploader(world.queuePath(), QStringLiteral("/nonexistent/flazz-uploader"));
-    uploader.setPreparedCopies([](const QString &, int) { return jpegBytes(100, 75, 7); });
+    uploader.setPreparedCopies([](const QString &, int, MetadataRule) { return jpegBytes(100, 75, 7); });
     EXPECT_THROW(uploader.UploadToDropBox(QString::fromLatin1(UploaderWorld::kDropboxToken),
                                           QString::fromLatin1(UploaderWorld::kDropboxSecret),
                                           photos.join(u'\t'), 100, QStringLiteral("Trip")),

@@ -1,5 +1,6 @@
 #include "LifePicsWorld.h"
 
+#include "support/TaggedPhoto.h"
 #include "support/TestText.h"
 #include "webkit/WebRequest.h"
 #include "webservices/clsLifePics.h"
@@ -67,6 +68,29 @@ TEST_F(LifePicsTest, OneSessionPutsEveryPhotoIntoTheCartInOrder)
                      QStringLiteral("Closing connection with LifePics...")}));
     // The session is over: the service refuses to end it twice.
     EXPECT_FALSE(lifePics.TerminateSession());
+}
+
+// Prints are made from the original picture, which arrives byte for byte;
+// what metadata goes along is the user's choice, as on every road out.
+TEST_F(LifePicsTest, PrintsGetTheWholePictureAndOnlyTheMetadataTheUserLetsGo)
+{
+    const QByteArray photo = tagged::jpeg();
+    const QString path = world.env.writeFile(QStringLiteral("photos/harbour.jpg"), photo);
+    signIn();
+    ASSERT_TRUE(lifePics.UploadFiles(path));
+    world.state().KeepMetadata = true;
+    ASSERT_TRUE(lifePics.UploadFiles(path));
+    ASSERT_EQ(lifePics.ImageIDs().size(), 3);
+    const QJsonObject images = world.lifePics().value(u"images").toObject();
+    const auto arrived = [&](int i) {
+        return world.store.fileBytes(
+            QStringLiteral("LifePics"),
+            images.value(lifePics.ImageIDs().at(i)).toObject().value(u"file").toString());
+    };
+    EXPECT_FALSE(tagged::readBack(arrived(1)).contains(QStringLiteral("Exif.GPSInfo.GPSLatitude")));
+    EXPECT_TRUE(tagged::readBack(arrived(1)).contains(QStringLiteral("Exif.Photo.DateTimeOriginal")));
+    EXPECT_EQ(tagged::scanData(arrived(1)), tagged::scanData(photo));
+    EXPECT_EQ(arrived(2), photo);
 }
 
 TEST_F(LifePicsTest, UploadEnvelopeIsExactlyTheDocumentedOne)

@@ -51,7 +51,7 @@ namespace {
 
 constexpr char kHelp[] =
     "Usage: flazz-cli send SERVICE [--folder NAME] [--size 0|800|1024|1600] [--description TEXT]\n"
-    "                      [--no-wait] [--services FILE] PATH...\n"
+    "                      [--keep-metadata] [--no-wait] [--services FILE] PATH...\n"
     "\n"
     "Sends photos as the SERVICE button does (facebook, flickr, dropbox, google,\n"
     "skydrive), on the sign-in stored before (flazz-cli signin SERVICE), or to\n"
@@ -60,7 +60,9 @@ constexpr char kHelp[] =
     "or made; without it the service's default. With the service's desktop client\n"
     "the photos are copied into its sync folder; otherwise the background uploader\n"
     "takes them and this command follows the job to its end (--no-wait prints the\n"
-    "job's id once it is queued).\n"
+    "job's id once it is queued). Photos keep their date, orientation, colour\n"
+    "profile, artist, copyright and description, and lose their GPS position,\n"
+    "serial numbers, owner, maker notes and thumbnails; --keep-metadata keeps all.\n"
     "\n"
     "Prints one tab-separated line per file as it is settled (a backslash, TAB,\n"
     "CR or LF in a field is written \\\\, \\t, \\r or \\n):\n"
@@ -101,6 +103,7 @@ struct Options
     int size = 0;
     QString description;
     bool noWait = false;
+    bool keepMetadata = false;
     QStringList paths;
 };
 
@@ -136,6 +139,8 @@ QString parse(const QStringList &args, Options &options)
         } else if (arg.startsWith(u"--services=")) {
         } else if (arg == u"--no-wait") {
             options.noWait = true;
+        } else if (arg == u"--keep-metadata") {
+            options.keepMetadata = true;
         } else if (arg.startsWith(u"-")) {
             return u"unknown option " + arg;
         } else if (options.service.isEmpty()) {
@@ -297,6 +302,7 @@ int cliSend(const QStringList &args)
     state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
     provisionAppData(state.AppDataFolder);
     state.UploadSize = options.size;
+    state.KeepMetadata = options.keepMetadata;
     cGDIpToken imaging;
     clsTray tray(state.DataFolder, &imaging, state.MaxPhotos);
     state.GdiplusToken = &imaging;
@@ -313,14 +319,16 @@ int cliSend(const QStringList &args)
     QueuedUploader uploader(queuePath, uploaderProgram(),
                             servicesFile.isEmpty() ? QStringList()
                                                    : QStringList{QStringLiteral("--services"), servicesFile});
-    uploader.setPreparedCopies(
-        [&tray](const QString &path, int uploadSize) { return tray.PreparedCopyOf(path, uploadSize); });
+    uploader.setPreparedCopies([&tray](const QString &path, int uploadSize, MetadataRule rule) {
+        return tray.PreparedCopyOf(path, uploadSize, rule);
+    });
 
     // Where the photos go is settled before any is added: a missing sign-in
     // or folder is told at once, and the uploader can send the first photos
     // while the rest are still being read.
     UploadJobSpec spec;
     spec.uploadSize = state.UploadSize;
+    spec.keepMetadata = state.KeepMetadata;
     QString syncDestination; // the desktop client's folder, when it is there
     // A remote's names, decided as the photos are queued.
     std::optional<RcloneNames> remoteNames;
@@ -471,7 +479,7 @@ int cliSend(const QStringList &args)
             const QString path = tray.PhotoInfo(i, PhotoField::FilePath);
             const QString copy =
                 QDir(syncDestination).filePath(CloudFolderFlow::FreeCopyName(syncDestination, path));
-            if (QFile::copy(path, copy)) {
+            if (CloudFolderFlow::CopyPhoto(path, copy, MetadataRuleFor(state.KeepMetadata))) {
                 out << "copied\t" << tsvField(copy) << '\t' << tsvField(path) << Qt::endl;
             } else {
                 out << "failed\tcould not be copied\t" << tsvField(path) << Qt::endl;

@@ -29,14 +29,15 @@ int usage(const QString &problem)
 {
     if (!problem.isEmpty())
         standardError() << "flazz-cli zip: " << problem << Qt::endl;
-    standardError() << "usage: flazz-cli zip [--size 0|800|1024|1600] [--out FOLDER] PATH..." << Qt::endl
-                    << "  Packs the photos (files, or folders searched for photos) into a dated archive,"
-                    << Qt::endl
-                    << "  each scaled so that its longer side is at most SIZE pixels (0: original size)."
-                    << Qt::endl
-                    << "  The archive goes to FOLDER (default: the desktop's \"Flazz\" folder); its full"
-                    << Qt::endl
-                    << "  path is the last line printed." << Qt::endl;
+    standardError()
+        << "usage: flazz-cli zip [--size 0|800|1024|1600] [--keep-metadata] [--out FOLDER] PATH..."
+        << Qt::endl
+        << "  Packs the photos (files, or folders searched for photos) into a dated archive," << Qt::endl
+        << "  each scaled so that its longer side is at most SIZE pixels (0: original size)." << Qt::endl
+        << "  The archive goes to FOLDER (default: the desktop's \"Flazz\" folder); its full" << Qt::endl
+        << "  path is the last line printed. Photos keep their date, orientation, colour profile," << Qt::endl
+        << "  artist, copyright and description, and lose their GPS position, serial numbers," << Qt::endl
+        << "  owner, maker notes and thumbnails; --keep-metadata keeps everything." << Qt::endl;
     return 2;
 }
 
@@ -45,6 +46,7 @@ int usage(const QString &problem)
 int cliZip(const QStringList &args)
 {
     int size = 1024;
+    bool keepMetadata = false;
     QString folder;
     QStringList paths;
     for (int i = 0; i < args.size(); ++i) {
@@ -60,6 +62,8 @@ int cliZip(const QStringList &args)
                 return usage(QStringLiteral("--size takes 0, 800, 1024 or 1600"));
         } else if (value(QStringLiteral("--out"), text)) {
             folder = text;
+        } else if (a == QLatin1String("--keep-metadata")) {
+            keepMetadata = true;
         } else if (a.startsWith(QLatin1String("--"))) {
             return usage(QStringLiteral("unknown option %1").arg(a));
         } else {
@@ -72,6 +76,7 @@ int cliZip(const QStringList &args)
     AppState state;
     state.setFolders(platform::shellFolder(platform::ShellFolder::CommonAppData));
     state.UploadSize = size;
+    state.KeepMetadata = keepMetadata;
     cGDIpToken token;
     clsTray tray(state.DataFolder, &token, state.MaxPhotos);
     state.PhotoTray = &tray;
@@ -99,8 +104,10 @@ int cliZip(const QStringList &args)
                             << Qt::flush;
         };
     }
+    const MetadataRule rule = MetadataRuleFor(keepMetadata);
     ZipArchiveWriter writer(size);
-    if (writer.write(archive, PhotoPaths(tray), hooks, PreparedCopies(tray, size)) !=
+    writer.setMetadataRule(rule);
+    if (writer.write(archive, PhotoPaths(tray), hooks, PreparedCopies(tray, size, rule)) !=
         ZipArchiveWriter::Outcome::Written) {
         standardError() << "flazz-cli zip: " << writer.errorString() << Qt::endl;
         return 1;

@@ -139,6 +139,33 @@ QString CloudFolderFlow::FreeCopyName(const QString &folder, const QString &sour
     }
 }
 
+bool CloudFolderFlow::CopyPhoto(const QString &from, const QString &to, MetadataRule rule)
+{
+    // The desktop client sends whatever lands in its folder on to the
+    // service, so a photo put there leaves the machine as surely as one the
+    // uploader sends: the user's metadata choice applies here too. "Copied
+    // unchanged" still holds for the picture, which is never re-encoded.
+    if (rule == MetadataRule::Everything)
+        return QFile::copy(from, to);
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError)
+        return false;
+    const SentPhoto sent = OriginalToSend(bytes, rule);
+    if (sent.withheld.isEmpty() && sent.bytes == bytes)
+        return QFile::copy(from, to);
+    QFile target(to);
+    if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    if (target.write(sent.bytes) != sent.bytes.size() || !target.flush()) {
+        target.remove();
+        return false;
+    }
+    return true;
+}
+
 void CloudFolderFlow::copyLocally(const QString &syncFolder, const QString &chosen)
 {
     AppState &state = m_parts.state;
@@ -154,7 +181,7 @@ void CloudFolderFlow::copyLocally(const QString &syncFolder, const QString &chos
             continue;
         window.setPbrCaption(u"Copying " + QFileInfo(path).fileName());
         const QString name = FreeCopyName(destination, path, yield);
-        if (!QFile::copy(path, QDir(destination).filePath(name)))
+        if (!CopyPhoto(path, QDir(destination).filePath(name), MetadataRuleFor(state.KeepMetadata)))
             qWarning("A photo could not be copied into the sync folder");
         yield();
         window.StepProgress();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cloudfolders/flows/AlbumChooser.h"
+#include "imaging/PhotoMetadata.h"
 #include "photoset/DestinationFlow.h"
 
 #include <QString>
@@ -64,6 +65,10 @@ public:
     // when that is free, else "name (1) .ext", "name (2) .ext", ...
     static QString FreeCopyName(const QString &folder, const QString &sourcePath,
                                 const std::function<void()> &yield = {});
+
+    // Copies the photo at `from` to the free name `to`, its picture
+    // unchanged, with the metadata `rule` lets go. False when it could not.
+    static bool CopyPhoto(const QString &from, const QString &to, MetadataRule rule);
 
 private:
     QString locate() const;

@@ -136,4 +136,5 @@ void Startup::readSettings()
     m_state.Skin = SettingsText::toInt(store.read(key(SettingsKey::Skin)));
     m_state.UploadPromptEnabled = SettingsText::isOn(store.read(key(SettingsKey::UploadPrompt)));
     m_state.StartupPromptEnabled = SettingsText::isOn(store.read(key(SettingsKey::StartupPrompt)));
+    m_state.KeepMetadata = SettingsText::isOn(store.read(key(SettingsKey::KeepMetadata)));
 }

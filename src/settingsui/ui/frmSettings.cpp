@@ -158,6 +158,14 @@ frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &s
         new QCheckBox(QStringLiteral("Start Flazz in the notification area when I log in"), uploadPage);
     m_chkStartAtLogin->setObjectName(QStringLiteral("chkStartAtLogin"));
     m_chkStartAtLogin->setGeometry(12, 186, kPageWidth - 24, 24);
+    m_chkKeepMetadata = new QCheckBox(QStringLiteral("Send location and camera details"), uploadPage);
+    m_chkKeepMetadata->setObjectName(QStringLiteral("chkKeepMetadata"));
+    m_chkKeepMetadata->setStyleSheet(SkinArt::checkBoxStyleSheet(skin()));
+    m_chkKeepMetadata->setToolTip(
+        QStringLiteral("Photos always keep their date, orientation, colours, artist, copyright and "
+                       "description. Tick this to also send their GPS position, camera serial numbers, "
+                       "maker notes and thumbnails."));
+    m_chkKeepMetadata->setGeometry(12, 214, kPageWidth - 24, 24);
     m_pages[UploadPage] = uploadPage;
 
     QFrame *authPage = addPage(QStringLiteral("fraAuth"), QStringLiteral("Authorization"));
@@ -265,6 +273,7 @@ void frmSettings::FillSettingsLists()
     for (const Entry &entry : kUploadSizes)
         m_cboUploadSize->addItem(QString::fromUtf16(entry.text), entry.data);
     m_cboUploadSize->setCurrentIndex(uploadSizeIndex(state().UploadSize));
+    m_chkKeepMetadata->setChecked(state().KeepMetadata);
     m_cboSkin->clear();
     for (const Entry &entry : kSkins)
         m_cboSkin->addItem(QString::fromUtf16(entry.text), entry.data);
@@ -305,9 +314,12 @@ void frmSettings::btnAction_Click()
     if (m_chkStartAtLogin->isChecked() != loginStart.enabled() &&
         !loginStart.setEnabled(m_chkStartAtLogin->isChecked()))
         qWarning("The log-in entry %s could not be changed", qPrintable(loginStart.entryPath()));
+    s.KeepMetadata = m_chkKeepMetadata->isChecked();
     SettingsStore store(s.SettingsFile);
-    if (store.write({{QString::fromLatin1(SettingsKey::UploadSize), QString::number(s.UploadSize)},
-                     {QString::fromLatin1(SettingsKey::Skin), QString::number(s.Skin)}})) {
+    if (store.writeAdding({{QString::fromLatin1(SettingsKey::UploadSize), QString::number(s.UploadSize)},
+                           {QString::fromLatin1(SettingsKey::Skin), QString::number(s.Skin)},
+                           {QString::fromLatin1(SettingsKey::KeepMetadata),
+                            s.KeepMetadata ? QStringLiteral("True") : QStringLiteral("False")}})) {
         if (m_applySkin)
             m_applySkin();
     }

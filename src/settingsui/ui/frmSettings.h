@@ -18,9 +18,10 @@ namespace platform {
 class Shell;
 }
 
-// The Settings window: the skin, the default upload size, re-authorizing
-// each online service, and the About page. OK applies and stores the skin
-// and the size; re-authorizing writes the settings at once, OK or not.
+// The Settings window: the skin, the default upload size and whether photos
+// leave with their location and camera details, re-authorizing each online
+// service, and the About page. OK applies and stores the skin, the size and
+// the switch; re-authorizing writes the settings at once, OK or not.
 class frmSettings : public SkinnedDialog
 {
     Q_OBJECT
@@ -68,6 +69,7 @@ public:
     QComboBox *cboUploadSize() const { return m_cboUploadSize; }
     // Starting Flazz in the tray at log-in; OK writes or removes the entry.
     QCheckBox *chkStartAtLogin() const { return m_chkStartAtLogin; }
+    QCheckBox *chkKeepMetadata() const { return m_chkKeepMetadata; }
     QPushButton *btnMode(int index) const;
     QPushButton *btnRevoke(int index) const { return m_btnRevoke.at(size_t(index)); }
     QPushButton *btnAction() const { return m_btnAction; }
@@ -101,6 +103,7 @@ private:
     QComboBox *m_cboSkin = nullptr;
     QComboBox *m_cboUploadSize = nullptr;
     QCheckBox *m_chkStartAtLogin = nullptr;
+    QCheckBox *m_chkKeepMetadata = nullptr;
     std::array<QPushButton *, ServiceCount> m_btnRevoke{};
     QPushButton *m_btnAction = nullptr;
     QPushButton *m_cmdCancel = nullptr;
