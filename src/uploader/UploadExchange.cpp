@@ -1,10 +1,9 @@
 #include "uploader/UploadExchange.h"
 
+#include "webkit/HttpExchange.h"
+
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QTimer>
 #include <QUrl>
 
@@ -24,63 +23,71 @@ QByteArray UploadAnswer::header(const QByteArray &name) const
     return {};
 }
 
+// The program's own HTTP exchange rather than Qt's: it bounds the answer's
+// head and refuses a malformed chunk size, where Qt's reader keeps a header
+// of any size and takes a bad chunk for the end of the body.
 UploadAnswer exchangeUpload(const QByteArray &method, const QString &url,
                             const QList<std::pair<QByteArray, QByteArray>> &headers, const QByteArray &body,
                             const UploadLimits &limits)
 {
     UploadAnswer answer;
-    QNetworkAccessManager network;
-    QNetworkRequest request{QUrl(url)};
-    request.setTransferTimeout(limits.silenceMs);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    for (const auto &[name, value] : headers)
-        request.setRawHeader(name, value);
-    QNetworkReply *reply = network.sendCustomRequest(request, method, body);
+    const QString where = QUrl(url).toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo | QUrl::RemoveFragment);
+
+    HttpExchange::Request request;
+    request.url = QUrl(url);
+    request.method = method;
+    request.headers = headers;
+    // A bodiless call still says so, as the services' protocols expect of a
+    // POST or PUT.
+    if (!body.isEmpty() || method != "GET")
+        request.body = body;
+    request.silenceMs = limits.silenceMs;
+    HttpExchange exchange(std::move(request));
 
     QEventLoop loop;
-    bool tooLarge = false;
-    bool overdue = false;
+    bool ended = false;
+    const auto end = [&] {
+        ended = true;
+        loop.quit();
+    };
     const int deadlineMs = limits.deadlineFor(body.size());
     QTimer deadline;
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
-        overdue = true;
-        reply->abort();
-    });
-    deadline.start(deadlineMs);
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QObject::connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64) {
-        if (received > kAnswerCap && !tooLarge) {
-            tooLarge = true;
-            reply->abort();
-        }
-    });
-    if (!reply->isFinished())
-        loop.exec();
-
-    const QVariant code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const QString where = QUrl(url).toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo | QUrl::RemoveFragment);
-    if (overdue) {
+        exchange.abort();
         answer.transportFailed = true;
         answer.failure = QStringLiteral("No complete answer from %1 within %2 seconds")
                              .arg(where)
                              .arg(deadlineMs / 1000.0);
-    } else if (tooLarge) {
-        answer.transportFailed = true;
-        answer.failure = QStringLiteral("%1 gave an answer too large to be one").arg(where);
-    } else if (!code.isValid()) {
-        answer.transportFailed = true;
-        answer.failure = reply->error() == QNetworkReply::OperationCanceledError
-                             ? QStringLiteral("No answer from %1 within %2 seconds")
-                                   .arg(where)
-                                   .arg(limits.silenceMs / 1000.0)
-                             : QStringLiteral("%1: %2").arg(where, reply->errorString());
-    } else {
-        answer.status = code.toInt();
-        answer.headers = reply->rawHeaderPairs();
-        answer.body = reply->readAll();
-    }
-    reply->deleteLater();
+        end();
+    });
+    QObject::connect(&exchange, &HttpExchange::bodyReceived, &loop, [&](const QByteArray &bytes) {
+        answer.body += bytes;
+        if (answer.body.size() > kAnswerCap) {
+            exchange.abort();
+            answer.transportFailed = true;
+            answer.failure = QStringLiteral("%1 gave an answer too large to be one").arg(where);
+            end();
+        }
+    });
+    QObject::connect(&exchange, &HttpExchange::finished, &loop, [&] {
+        answer.status = exchange.status();
+        answer.headers = exchange.headers();
+        end();
+    });
+    QObject::connect(&exchange, &HttpExchange::failed, &loop,
+                     [&](WebRequestError::Kind, const QString &description) {
+                         answer.transportFailed = true;
+                         answer.failure = description;
+                         end();
+                     });
+    deadline.start(deadlineMs);
+    exchange.start();
+    // A refused connection can end the exchange before it returns.
+    if (!ended)
+        loop.exec();
+    if (answer.transportFailed)
+        answer.body.clear();
     return answer;
 }
 
