@@ -15,6 +15,11 @@
 #include "photoset/ZipExport.h"
 #include "photoset/clsTray.h"
 #include "photoset/ui/frmUploadTo.h"
+#include "rclone/RcloneCommand.h"
+#include "rclone/RcloneConnector.h"
+#include "rclone/RcloneRoutes.h"
+#include "rclone/flows/RemoteFolderFlow.h"
+#include "settingsui/ui/RcloneAccountsPage.h"
 #include "settingsui/ui/frmCallOut.h"
 #include "settingsui/ui/frmSettings.h"
 #include "uploader/QueuedUploader.h"
@@ -27,6 +32,7 @@
 #include "webservices/flows/WebUploadFlows.h"
 #include "webservices/ui/QtPrintWindows.h"
 
+#include <QFrame>
 #include <QTimer>
 
 #include <utility>
@@ -48,8 +54,30 @@ private:
     TrayIcon &m_tray;
 };
 
-// The queue lives in the data folder start-up lays out, which is known before
-// start-up has run.
+// A cloud-folder button: the service itself, or the rclone remote chosen for
+// it in Settings, looked up at each press.
+class RoutedFlow : public DestinationFlow
+{
+public:
+    RoutedFlow(std::unique_ptr<DestinationFlow> service,
+               std::function<std::unique_ptr<DestinationFlow>()> remote)
+        : m_service(std::move(service)), m_remote(std::move(remote))
+    {
+    }
+    void run() override
+    {
+        if (std::unique_ptr<DestinationFlow> remote = m_remote()) {
+            remote->run();
+            return;
+        }
+        m_service->run();
+    }
+
+private:
+    std::unique_ptr<DestinationFlow> m_service;
+    std::function<std::unique_ptr<DestinationFlow>()> m_remote;
+};
+
 // A fresh connector for each run of a cloud-folder button.
 template<class Connector>
 std::function<std::unique_ptr<CloudConnector>()> connectorOf(AppState &state, const ServiceConfig &services,
@@ -155,21 +183,69 @@ std::unique_ptr<QWidget> ProgramWiring::makeMainWindow(frmLoad &host)
                                     [this] { return GetGoogleDriveFolder(m_state); }};
     const CloudFolderFlow::Parts cloud{m_state,    *window,    m_prompt,    m_shell,
                                        *m_chooser, *m_notices, *m_uploader, locator};
+    const RemoteFolderFlow::Parts remote{m_state,    *window,    m_prompt,   m_shell,
+                                         *m_chooser, *m_notices, *m_uploader};
+    // Each cloud button sends through the remote chosen for it, if any.
+    const auto routed = [this, remote](RcloneRoutes::Button button, ChooserMode mode, QString site,
+                                       std::unique_ptr<DestinationFlow> service) {
+        return std::make_unique<RoutedFlow>(
+            std::move(service), [this, remote, button, mode, site]() -> std::unique_ptr<DestinationFlow> {
+                const QString name = RcloneRoutes::chosen(m_state.SettingsFile, button);
+                if (name.isEmpty())
+                    return nullptr;
+                const QString kind = RcloneRoutes::remoteType(button);
+                return std::make_unique<RemoteFolderFlow>(remote, remoteConnector(name, kind), kind, mode,
+                                                          site);
+            });
+    };
     plug(Destination::Dropbox,
-         std::make_unique<CloudFolderFlow>(CloudFolderFlow::Service::Dropbox, cloud,
-                                           connectorOf<clsDropbox>(m_state, m_services, *m_signIn, m_prompt),
-                                           m_services.dropbox.web));
+         routed(RcloneRoutes::Button::Dropbox, ChooserMode::Dropbox, m_services.dropbox.web,
+                std::make_unique<CloudFolderFlow>(
+                    CloudFolderFlow::Service::Dropbox, cloud,
+                    connectorOf<clsDropbox>(m_state, m_services, *m_signIn, m_prompt),
+                    m_services.dropbox.web)));
     plug(Destination::SkyDrive,
-         std::make_unique<CloudFolderFlow>(CloudFolderFlow::Service::SkyDrive, cloud,
-                                           connectorOf<clsSkydrive>(m_state, m_services, *m_signIn, m_prompt),
-                                           m_services.live.site));
+         routed(RcloneRoutes::Button::SkyDrive, ChooserMode::SkyDrive, m_services.live.site,
+                std::make_unique<CloudFolderFlow>(
+                    CloudFolderFlow::Service::SkyDrive, cloud,
+                    connectorOf<clsSkydrive>(m_state, m_services, *m_signIn, m_prompt),
+                    m_services.live.site)));
     plug(Destination::Google,
-         std::make_unique<CloudFolderFlow>(CloudFolderFlow::Service::Google, cloud,
-                                           connectorOf<clsGoogle>(m_state, m_services, *m_signIn, m_prompt),
-                                           m_services.google.site));
+         routed(RcloneRoutes::Button::Google, ChooserMode::Google, m_services.google.site,
+                std::make_unique<CloudFolderFlow>(
+                    CloudFolderFlow::Service::Google, cloud,
+                    connectorOf<clsGoogle>(m_state, m_services, *m_signIn, m_prompt),
+                    m_services.google.site)));
+
+    // Every remote is one menu away, whatever its kind.
+    window->setMoreDestinations(
+        [this] {
+            QList<frmUploadTo::MoreDestination> out;
+            QList<RcloneRemoteInfo> remotes;
+            QString error;
+            listRcloneRemotes(RcloneSetup::find(m_services.rclone.config), &remotes, &error);
+            for (const RcloneRemoteInfo &info : remotes)
+                out.append({info.name, info.name + u"  (" + info.type + u')'});
+            return out;
+        },
+        [this, remote](const QString &name) -> DestinationFlow * {
+            std::unique_ptr<DestinationFlow> &flow = m_remoteFlows[name];
+            if (!flow)
+                flow = std::make_unique<RemoteFolderFlow>(remote, remoteConnector(name, {}));
+            return flow.get();
+        });
 
     window->setSettingsHandler([this, main = window.get()] { showSettings(main); });
     return window;
+}
+
+std::function<std::unique_ptr<RcloneConnector>()> ProgramWiring::remoteConnector(const QString &name,
+                                                                                 const QString &type)
+{
+    return [this, name, type] {
+        return std::make_unique<RcloneConnector>(RcloneSetup::find(m_services.rclone.config), name, type,
+                                                 *m_signIn, m_prompt);
+    };
 }
 
 void ProgramWiring::showSettings(QWidget *mainWindow)
@@ -203,6 +279,9 @@ void ProgramWiring::showSettings(QWidget *mainWindow)
         clsSkydrive skyDrive(m_state, m_services, *m_signIn, m_prompt);
         return skyDrive.CreateAccount();
     });
+    auto *accounts = new RcloneAccountsPage(RcloneSetup::find(m_services.rclone.config), m_state.SettingsFile,
+                                            *m_signIn, m_prompt, settings.page(frmSettings::CloudPage));
+    accounts->move(12, 36);
     ShowFormModal(m_state, settings);
 }
 

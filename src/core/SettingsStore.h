@@ -29,10 +29,11 @@ public:
     // atomic and leaves the file readable by its owner only (it holds tokens).
     bool write(const std::vector<std::pair<QString, QString>> &values);
     bool write(const QString &key, const QString &value) { return write({{key, value}}); }
-    // The same, except that a missing element is added at the end of its
-    // parent (which must be there): a file installed by an earlier version
-    // lacks the keys that came later.
+    // The same, except that missing elements of a key are added (at the end
+    // of their parents): a file installed by an earlier version lacks the
+    // keys, and whole groups of them, that came later.
     bool writeAdding(const std::vector<std::pair<QString, QString>> &values);
+    bool writeAdding(const QString &key, const QString &value) { return writeAdding({{key, value}}); }
 
     // The XPath a key stands for: blanks next to "//" are not significant.
     static QString normalizedKey(const QString &key);

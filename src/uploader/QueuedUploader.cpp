@@ -205,6 +205,20 @@ QString QueuedUploader::UploadToFacebook(const QString &accessToken, const QStri
                     privacy);
 }
 
+QString QueuedUploader::UploadToRemote(const QString &remote, const QString &photoList,
+                                       const QStringList &names, int uploadSize, const QString &folder)
+{
+    UploadJobSpec spec;
+    spec.service = u"rclone:" + remote;
+    spec.items = uncheckedItems(splitPhotoList(photoList));
+    for (qsizetype i = 0; i < spec.items.size(); ++i)
+        spec.items[i].name = names.value(i);
+    spec.uploadSize = uploadSize;
+    spec.target = folder;
+    spec.keepMetadata = m_keepMetadata && m_keepMetadata();
+    return addJob(std::move(spec));
+}
+
 QString QueuedUploader::UploadToFlickr(const QString &token, const QString &photoList,
                                        const QString &remarksList, int uploadSize)
 {

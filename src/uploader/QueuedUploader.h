@@ -54,6 +54,8 @@ public:
                              int uploadSize, const QString &privacy, const QString &albumId) override;
     QString UploadToFlickr(const QString &token, const QString &photoList, const QString &remarksList,
                            int uploadSize) override;
+    QString UploadToRemote(const QString &remote, const QString &photoList, const QStringList &names,
+                           int uploadSize, const QString &folder) override;
 
     // A job of typed items (path and remarks; the rest is filled in here).
     // Raises ToolkitError when it cannot be kept, or when a scaled copy

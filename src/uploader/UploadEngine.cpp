@@ -1,5 +1,6 @@
 #include "uploader/UploadEngine.h"
 
+#include "rclone/RcloneDaemon.h"
 #include "uploader/PhotoPreparation.h"
 #include "uploader/QueueUploadContext.h"
 
@@ -17,7 +18,7 @@ namespace {
 bool speaks(const QString &service)
 {
     return service == u"Dropbox" || service == u"Flickr" || service == u"Google" || service == u"Live" ||
-           service == u"Facebook";
+           service == u"Facebook" || service.startsWith(u"rclone:");
 }
 
 QString keyOf(const QueuedPhoto &photo)
@@ -27,10 +28,11 @@ QString keyOf(const QueuedPhoto &photo)
 
 // One photo, on a worker thread.
 UploadOutcome runOne(const ServiceConfig &config, const UploadLimits &limits, const QueuedJob &job,
-                     const QueuedPhoto &photo, bool verify, UploadContext *context, QThreadPool &scalers)
+                     const QueuedPhoto &photo, bool verify, UploadContext *context, QThreadPool &scalers,
+                     const RcloneDaemon *rclone)
 {
     using Kind = UploadOutcome::Kind;
-    const auto protocol = makeUploadProtocol(job.service, config, limits);
+    const auto protocol = makeUploadProtocol(job.service, config, limits, rclone);
     if (!protocol)
         return {Kind::PhotoRefused, {}, QStringLiteral("No upload to %1 is possible").arg(job.service)};
     protocol->setContext(context);
@@ -90,6 +92,28 @@ UploadEngine::~UploadEngine()
     m_pool.waitForDone();
 }
 
+UploadEngine::RcloneState UploadEngine::rcloneFor(const QueuedJob &job)
+{
+    if (!m_rclone)
+        m_rclone = std::make_unique<RcloneDaemon>(RcloneSetup::find(m_config.rclone.config));
+    if (m_rclone->running())
+        return RcloneState::Ready;
+    // Starting waits in a local event loop, where a timer may pump again:
+    // that inner pump leaves the job to this one.
+    if (m_rcloneStarting)
+        return RcloneState::Starting;
+    m_rcloneStarting = true;
+    const bool up = m_rclone->start();
+    m_rcloneStarting = false;
+    if (up)
+        return RcloneState::Ready;
+    // Like a refused sign-in: the job waits for the next one to the remote
+    // (rclone installed meanwhile, say).
+    if (!m_queue.stopJob(job.id, m_rclone->failure()))
+        qWarning().noquote() << "upload queue:" << m_queue.errorText();
+    return RcloneState::Failed;
+}
+
 void UploadEngine::start()
 {
     sweepPrepared();
@@ -129,6 +153,12 @@ void UploadEngine::pump()
         if (!speaks(job.service))
             continue; // kept for an uploader that speaks it
         const QList<QueuedPhoto> pending = m_queue.pendingPhotos(job.id);
+        if (!pending.isEmpty() && job.service.startsWith(u"rclone:")) {
+            const RcloneState rclone = rcloneFor(job);
+            waiting = waiting || rclone == RcloneState::Starting;
+            if (rclone != RcloneState::Ready)
+                continue;
+        }
         if (pending.isEmpty()) {
             m_queue.endJobIfDone(job.id);
             // Still open: its photos are still being added.
@@ -167,9 +197,12 @@ void UploadEngine::dispatch(const QueuedJob &job, const QueuedPhoto &photo, bool
     const UploadLimits limits = m_options.limits;
     const QString queuePath = m_queue.path();
     const QString settingsFile = m_options.settingsFile;
-    m_pool.start([this, config, limits, job, photo, verify, queuePath, settingsFile] {
+    // Started before any of its jobs' photos go, and stopped only once the
+    // pool is done.
+    const RcloneDaemon *rclone = m_rclone.get();
+    m_pool.start([this, config, limits, job, photo, verify, queuePath, settingsFile, rclone] {
         QueueUploadContext context(queuePath, settingsFile);
-        const UploadOutcome outcome = runOne(config, limits, job, photo, verify, &context, m_scalers);
+        const UploadOutcome outcome = runOne(config, limits, job, photo, verify, &context, m_scalers, rclone);
         QMetaObject::invokeMethod(
             this, [this, job, photo, outcome] { settle(job, photo, outcome); }, Qt::QueuedConnection);
     });

@@ -5,6 +5,7 @@
 #include "uploader/FlickrUpload.h"
 #include "uploader/GoogleUpload.h"
 #include "uploader/LiveUpload.h"
+#include "uploader/RcloneUpload.h"
 #include "webkit/ServiceConfig.h"
 
 #include <QDateTime>
@@ -30,8 +31,10 @@ int retryAfterSeconds(const QByteArray &value)
 } // namespace
 
 std::unique_ptr<UploadProtocol> makeUploadProtocol(const QString &service, const ServiceConfig &config,
-                                                   const UploadLimits &limits)
+                                                   const UploadLimits &limits, const RcloneDaemon *rclone)
 {
+    if (service.startsWith(u"rclone:"))
+        return rclone ? std::make_unique<RcloneUpload>(*rclone, limits) : nullptr;
     if (service == u"Dropbox")
         return std::make_unique<DropboxUpload>(config.dropbox, limits);
     if (service == u"Flickr")

@@ -384,6 +384,10 @@ bool UploadQueue::insertPhotos(const QString &job, int first, const QList<Upload
                    id.path, qint64(id.device), qint64(id.inode), id.size, id.modifiedNs,
                    QString::fromLatin1(id.digest)}))
             return false;
+        if (!item.name.isEmpty() &&
+            !exec(QStringLiteral("INSERT OR REPLACE INTO notes(job, seq, note) VALUES(?, ?, ?)"),
+                  {job, first + int(i), item.name}))
+            return false;
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The background uploader: the photo bytes for the web destinations travel
 // outside the program. Every operation stores the job and returns at once
@@ -27,4 +28,8 @@ public:
                                      const QString &albumId) = 0;
     virtual QString UploadToFlickr(const QString &token, const QString &photoList, const QString &remarksList,
                                    int uploadSize) = 0;
+    // A remote of the user's rclone configuration, into `folder` of it;
+    // `names`: per photo, the name it takes there, decided now.
+    virtual QString UploadToRemote(const QString &remote, const QString &photoList, const QStringList &names,
+                                   int uploadSize, const QString &folder) = 0;
 };

@@ -16,6 +16,7 @@
 #include "photoset/ui/frmUploadTo.h"
 #include "sandbox/StandinServer.h"
 #include "support/PhotoSetWorld.h"
+#include "support/RcloneWorld.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedUserPrompt.h"
 #include "uploader/UploadQueue.h"
@@ -192,6 +193,23 @@ TEST(ProgramWiring, EveryOnlineButtonReachesItsOwnServiceAndNoOther)
         }
         EXPECT_TRUE(window->windowEnabled()) << name;
     }
+}
+
+TEST_F(ProgramWiringTest, EveryRcloneRemoteIsInTheMenuBesideSettingsAndRunsItsFlow)
+{
+    RcloneWorld rclone(env.root());
+    frmUploadTo &window = load();
+    ASSERT_TRUE(window.moreDestinationsButton()->isVisibleTo(&window));
+    QStringList texts;
+    for (const frmUploadTo::MoreDestination &destination : window.moreDestinations())
+        texts << destination.text;
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("dav  (webdav)"), QStringLiteral("photos  (alias)")}));
+
+    ASSERT_TRUE(tray.AddPhoto(env.writeFile(QStringLiteral("in/a.png"), testimages::encoded("png")), {}, {}));
+    state().InternetAvailable = false;
+    window.moreDestination_Click(QStringLiteral("photos"));
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 1);
+    EXPECT_TRUE(window.windowEnabled());
 }
 
 // Exit while photos are on their way: the question says how many and that

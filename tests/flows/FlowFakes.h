@@ -102,6 +102,12 @@ public:
     {
         return record({QStringLiteral("UploadToSkydrive"), t, list, QString::number(size), folder});
     }
+    QString UploadToRemote(const QString &remote, const QString &list, const QStringList &names, int size,
+                           const QString &folder) override
+    {
+        return record({QStringLiteral("UploadToRemote"), remote, list, names.join(u'\t'),
+                       QString::number(size), folder});
+    }
     QString UploadToFacebook(const QString &t, const QString &list, const QString &remarks, int size,
                              const QString &privacy, const QString &album) override
     {

@@ -17,6 +17,9 @@
 #include "photoset/clsTray.h"
 #include "platform/ProcessInfo.h"
 #include "platform/ShellFolders.h"
+#include "rclone/RcloneCommand.h"
+#include "rclone/RcloneConnector.h"
+#include "rclone/RcloneNames.h"
 #include "uploader/QueuedUploader.h"
 #include "uploader/UploadQueue.h"
 #include "webkit/ServiceConfig.h"
@@ -36,6 +39,7 @@
 #include <QTextStream>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -50,7 +54,8 @@ constexpr char kHelp[] =
     "                      [--keep-metadata] [--no-wait] [--services FILE] PATH...\n"
     "\n"
     "Sends photos as the SERVICE button does (facebook, flickr, dropbox, google,\n"
-    "skydrive), on the sign-in stored before (flazz-cli signin SERVICE). PATH...\n"
+    "skydrive), on the sign-in stored before (flazz-cli signin SERVICE), or to\n"
+    "rclone:NAME, a remote of rclone's configuration (flazz-cli remotes). PATH...\n"
     "are added by the photo set's rules. --folder names the album or folder, found\n"
     "or made; without it the service's default. With the service's desktop client\n"
     "the photos are copied into its sync folder; otherwise the background uploader\n"
@@ -139,7 +144,9 @@ QString parse(const QStringList &args, Options &options)
         } else if (arg.startsWith(u"-")) {
             return u"unknown option " + arg;
         } else if (options.service.isEmpty()) {
-            options.service = arg.toLower();
+            // A remote's name is rclone's, letter case and all.
+            options.service =
+                arg.startsWith(u"rclone:", Qt::CaseInsensitive) ? u"rclone:" + arg.mid(7) : arg.toLower();
         } else {
             options.paths << QDir::cleanPath(QFileInfo(arg).absoluteFilePath());
         }
@@ -147,7 +154,12 @@ QString parse(const QStringList &args, Options &options)
     static const QStringList services{QStringLiteral("facebook"), QStringLiteral("flickr"),
                                       QStringLiteral("dropbox"), QStringLiteral("google"),
                                       QStringLiteral("skydrive")};
-    if (!services.contains(options.service))
+    if (options.service.startsWith(u"rclone:")) {
+        if (!isRcloneRemoteName(options.service.mid(7)))
+            return u"no remote named " + options.service.mid(7);
+        if (!RcloneNames::folderPath(options.folder))
+            return u"\"" + options.folder + u"\" cannot name a folder";
+    } else if (!services.contains(options.service))
         return options.service.isEmpty() ? QStringLiteral("no service named")
                                          : u"unknown service " + options.service;
     if (options.paths.isEmpty())
@@ -318,8 +330,35 @@ int cliSend(const QStringList &args)
     spec.uploadSize = state.UploadSize;
     spec.keepMetadata = state.KeepMetadata;
     QString syncDestination; // the desktop client's folder, when it is there
+    // A remote's names, decided as the photos are queued.
+    std::optional<RcloneNames> remoteNames;
     try {
-        if (options.service == u"facebook") {
+        if (options.service.startsWith(u"rclone:")) {
+            const QString name = options.service.mid(7);
+            const RcloneSetup setup = RcloneSetup::find(config.rclone.config);
+            QList<RcloneRemoteInfo> remotes;
+            QString error;
+            if (!listRcloneRemotes(setup, &remotes, &error)) {
+                err << "flazz-cli send: " << error << Qt::endl;
+                return 1;
+            }
+            if (std::none_of(remotes.cbegin(), remotes.cend(),
+                             [&](const RcloneRemoteInfo &r) { return r.name == name; })) {
+                err << "flazz-cli send: rclone has no remote called " << name
+                    << "; 'flazz-cli remotes' lists them." << Qt::endl;
+                return 2;
+            }
+            RcloneConnector remote(setup, name, {}, signIn, prompt);
+            if (!remote.IsAuthoriseUserExist())
+                return 1; // the remote's refusal is on standard error
+            spec.service = remote.service();
+            spec.target = *RcloneNames::folderPath(options.folder);
+            if (!spec.target.isEmpty() && remote.createAlbum(spec.target).isEmpty())
+                return 1;
+            remoteNames = remote.namesIn(spec.target);
+            if (!remoteNames)
+                return 1;
+        } else if (options.service == u"facebook") {
             clsFacebook facebook(state, config, signIn, prompt);
             if (!facebook.IsAuthoriseUserExist())
                 return notSignedIn();
@@ -389,12 +428,19 @@ int cliSend(const QStringList &args)
             (!last && count - handed < kHandOverPhotos && sinceHanded.elapsed() < kHandOverMs))
             return;
         QStringList paths;
-        for (int i = handed; i < count; ++i)
+        QStringList names;
+        for (int i = handed; i < count; ++i) {
             paths << tray.PhotoInfo(i, PhotoField::FilePath);
+            if (remoteNames)
+                names << remoteNames->claim(QFileInfo(paths.last()).fileName());
+        }
         try {
             if (job.isEmpty())
                 job = uploader.openJob(spec);
-            uploader.appendToJob(job, uncheckedItems(paths, QStringList(paths.size(), options.description)));
+            QList<UploadItem> items = uncheckedItems(paths, QStringList(paths.size(), options.description));
+            for (qsizetype i = 0; i < names.size(); ++i)
+                items[i].name = names.at(i);
+            uploader.appendToJob(job, std::move(items));
             handed = count;
             sinceHanded.restart();
         } catch (const ToolkitError &error) {

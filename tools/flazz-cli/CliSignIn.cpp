@@ -17,6 +17,7 @@
 
 int cliSignIn(const QStringList &args);
 int cliSignInBrowser(const QStringList &args);
+int cliSignInRclone(const QStringList &args);
 
 namespace {
 
@@ -85,6 +86,8 @@ int cliSignIn(const QStringList &args)
     // The services signed in inside the program's own browser window read
     // back where the browser ended; theirs is a sign-in of its own.
     for (const QString &arg : args) {
+        if (arg.startsWith(u"rclone:", Qt::CaseInsensitive))
+            return cliSignInRclone(args);
         for (const char16_t *browserService : {u"facebook", u"google", u"skydrive"}) {
             if (arg.compare(QString::fromUtf16(browserService), Qt::CaseInsensitive) == 0)
                 return cliSignInBrowser(args);

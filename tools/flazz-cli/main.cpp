@@ -14,6 +14,7 @@ int cliPrint(const QStringList &args);
 int cliSignIn(const QStringList &args);
 int cliSend(const QStringList &args);
 int cliQueue(const QStringList &args);
+int cliRemotes(const QStringList &args);
 
 namespace {
 
@@ -37,7 +38,8 @@ constexpr Command kCommands[] = {
     {u"queue", cliQueue,
      u"queue [--all]    list the background uploader's jobs, the newest first, and their photos"},
     {u"signin", cliSignIn,
-     u"signin [--services FILE] dropbox|flickr|facebook|google|skydrive    sign in as the program does"},
+     u"signin [--services FILE] dropbox|flickr|facebook|google|skydrive|rclone:TYPE NAME    sign in"},
+    {u"remotes", cliRemotes, u"remotes    list the remotes of rclone's configuration (send to rclone:NAME)"},
 };
 
 void usage(QTextStream &out)

@@ -36,6 +36,11 @@ ChooserTexts chooserTexts(ChooserMode mode)
                 QStringLiteral("You can Flazz Photos to existing or new Folders on Google Drive."),
                 QStringLiteral("Select Album"), QStringLiteral("Create New Album"),
                 QStringLiteral("Enter Album Name")};
+    case ChooserMode::Remote:
+        return {QStringLiteral("Remote Folders"),
+                QStringLiteral("You can Flazz Photos to existing or new Folders of your rclone account."),
+                QStringLiteral("Select Folder"), QStringLiteral("Create New Folder"),
+                QStringLiteral("Enter a Folder Name")};
     case ChooserMode::Facebook:
         break;
     }
@@ -101,6 +106,7 @@ void AlbumChooser::load()
         local ? addLocalFolders(false) : addOnline(true);
         break;
     case ChooserMode::Google:
+    case ChooserMode::Remote:
         local ? addLocalFolders(false) : addOnline(false);
         break;
     }
@@ -135,6 +141,7 @@ std::optional<QString> AlbumChooser::ok(bool createNew, int selected, const QStr
             return name;
         case ChooserMode::SkyDrive:
         case ChooserMode::Google:
+        case ChooserMode::Remote:
             if (local)
                 return name;
             return m_source ? m_source->createAlbum(name) : QString();

@@ -9,7 +9,8 @@ enum class ChooserMode
     Facebook = 0,
     Dropbox = 1,
     SkyDrive = 2,
-    Google = 3
+    Google = 3,
+    Remote = 4 // a remote of rclone's, whatever service is behind it
 };
 
 // What the chooser says in each mode.

@@ -60,6 +60,9 @@ std::unique_ptr<frmUploadTo> mainWindow(AppState &state)
     ServiceConfig services = ServiceConfig::defaults();
     services.product.ads.clear(); // the gallery never goes online
     auto window = std::make_unique<frmUploadTo>(state, *prompt, *shell, services);
+    // As the program has it: the menu of remotes beside Settings.
+    window->setMoreDestinations([] { return QList<frmUploadTo::MoreDestination>(); },
+                                [](const QString &) { return nullptr; });
     keep(std::move(prompt), window.get());
     keep(std::move(shell), window.get());
     return window;

@@ -24,6 +24,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
@@ -281,6 +282,19 @@ void frmUploadTo::buildControls()
     m_btnSettings->setStyleSheet(kPictureButtonStyle);
     connect(m_btnSettings, &QToolButton::clicked, this, &frmUploadTo::btnSettings_Click);
 
+    // Any number of remotes fits in a menu, where a button each would not;
+    // hidden until a start-up offers them.
+    m_btnRemotes = new QToolButton(m_body);
+    m_btnRemotes->setObjectName(QStringLiteral("btnRemotes"));
+    m_btnRemotes->setToolTip(QStringLiteral("Flazz to one of your rclone accounts"));
+    m_btnRemotes->setIcon(QIcon(QStringLiteral(":/flazz_photoset_ui/btnRemotes.svg")));
+    m_btnRemotes->setIconSize(QSize(30, 30));
+    m_btnRemotes->setGeometry(kRight + 42, 438, 36, 36);
+    m_btnRemotes->setCursor(Qt::PointingHandCursor);
+    m_btnRemotes->setStyleSheet(kPictureButtonStyle);
+    m_btnRemotes->hide();
+    connect(m_btnRemotes, &QToolButton::clicked, this, &frmUploadTo::showMoreDestinations);
+
     m_cmdCancel = new QPushButton(QStringLiteral("Exit"), m_body);
     m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     m_cmdCancel->setGeometry(kRight + kRightWidth - 86, 442, 86, 28);
@@ -533,13 +547,17 @@ void frmUploadTo::destination_Click(Destination destination)
     DestinationFlow *flow = m_flows[size_t(destination)];
     if (!flow)
         return;
+    runFlow(*flow, m_destinationButtons[size_t(destination)]->objectName() + u"_Click");
+}
+
+void frmUploadTo::runFlow(DestinationFlow &flow, const QString &procedure)
+{
     // The flows' error trap: whatever a flow lets escape becomes an error
     // report, never an exception leaving a Qt slot.
-    const ErrorSite site{QStringLiteral("Upload"), QStringLiteral("frmUploadTo"),
-                         m_destinationButtons[size_t(destination)]->objectName() + u"_Click"};
+    const ErrorSite site{QStringLiteral("Upload"), QStringLiteral("frmUploadTo"), procedure};
     ++m_flowsRunning;
     RunTrapped(
-        m_state, m_ui, site, [flow] { flow->run(); }, [this] { ShowProgressPanel(false); });
+        m_state, m_ui, site, [&flow] { flow.run(); }, [this] { ShowProgressPanel(false); });
     --m_flowsRunning;
     // Flows close their panel and enable the window when they finish; one
     // that stopped early must not leave a stale meter or a dead window. A
@@ -549,6 +567,45 @@ void frmUploadTo::destination_Click(Destination destination)
         ShowProgressPanel(false);
         setWindowEnabled(true);
     }
+}
+
+void frmUploadTo::setMoreDestinations(std::function<QList<MoreDestination>()> list,
+                                      std::function<DestinationFlow *(const QString &)> flowFor)
+{
+    m_moreDestinations = std::move(list);
+    m_flowFor = std::move(flowFor);
+    m_btnRemotes->setVisible(bool(m_moreDestinations));
+}
+
+QList<frmUploadTo::MoreDestination> frmUploadTo::moreDestinations() const
+{
+    return m_moreDestinations ? m_moreDestinations() : QList<MoreDestination>();
+}
+
+void frmUploadTo::showMoreDestinations()
+{
+    if (m_state.ModalFormOpen)
+        return;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuRemotes"));
+    const QList<MoreDestination> destinations = moreDestinations();
+    for (const MoreDestination &destination : destinations) {
+        menu.addAction(destination.text, this,
+                       [this, name = destination.name] { moreDestination_Click(name); });
+    }
+    if (destinations.isEmpty())
+        menu.addAction(QStringLiteral("No rclone account yet: connect one in Settings"))->setEnabled(false);
+    menu.exec(m_btnRemotes->mapToGlobal(QPoint(0, m_btnRemotes->height())));
+}
+
+void frmUploadTo::moreDestination_Click(const QString &name)
+{
+    if (photoCount() == 0) {
+        funcMessageDisplay(m_state, m_ui, MessageNo::EmptyPhotoSet);
+        return;
+    }
+    if (DestinationFlow *flow = m_flowFor ? m_flowFor(name) : nullptr)
+        runFlow(*flow, QStringLiteral("btnRemotes_Click"));
 }
 
 void frmUploadTo::Form_Unload()

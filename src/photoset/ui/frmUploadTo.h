@@ -44,6 +44,17 @@ public:
     // The flow a destination button runs once the photo set is not empty;
     // not owned. Without one the button stops after the empty-set check.
     void setFlow(Destination destination, DestinationFlow *flow);
+    // Destinations beyond the eight buttons (the remotes of rclone), offered
+    // in a menu under the button beside Settings: `list` gives each one's
+    // name and what the menu says of it, asked at each press; `flowFor` the
+    // flow that sends to the one picked, run as a button's flow is.
+    struct MoreDestination
+    {
+        QString name;
+        QString text;
+    };
+    void setMoreDestinations(std::function<QList<MoreDestination>()> list,
+                             std::function<DestinationFlow *(const QString &name)> flowFor);
     // Shows the Settings window modally (the start-up supplies it).
     void setSettingsHandler(std::function<void()> handler) { m_settingsHandler = std::move(handler); }
     // Ends the program after "Exit" was confirmed, from the event loop once
@@ -77,6 +88,11 @@ public:
     void lblLimitation_Click();
     void btnSettings_Click();
     void destination_Click(Destination destination);
+    // Runs the flow of a destination named by the menu of more destinations.
+    void moreDestination_Click(const QString &name);
+    QToolButton *moreDestinationsButton() const { return m_btnRemotes; }
+    // The menu the button shows, filled afresh.
+    QList<MoreDestination> moreDestinations() const;
     // Items dropped on the drop zone (paths, or address texts).
     void picDropZone_Drop(const QStringList &items);
 
@@ -117,6 +133,9 @@ private:
     QLabel *addLabel(const QString &name, const QString &text, const QRect &geometry);
     QLabel *addLink(const QString &name, const QString &text, const QRect &geometry);
     void refreshPhotoSet();
+    // The flows' error trap around one flow.
+    void runFlow(DestinationFlow &flow, const QString &procedure);
+    void showMoreDestinations();
     // Out of the way, but never out of reach.
     void hideWindow();
     // Runs one adding loop with the progress window up and the window's
@@ -146,6 +165,7 @@ private:
     QComboBox *m_cboUploadSize = nullptr;
     std::array<QToolButton *, 8> m_destinationButtons{};
     QToolButton *m_btnSettings = nullptr;
+    QToolButton *m_btnRemotes = nullptr;
     AdPanel *m_ads = nullptr;
 
     QFrame *m_fraProgress = nullptr;
@@ -159,6 +179,8 @@ private:
 
     std::array<DestinationFlow *, 8> m_flows{};
     std::function<void()> m_settingsHandler;
+    std::function<QList<MoreDestination>()> m_moreDestinations;
+    std::function<DestinationFlow *(const QString &)> m_flowFor;
     std::function<void()> m_exitHandler;
     std::function<bool()> m_trayAvailable;
     bool m_unloaded = false;

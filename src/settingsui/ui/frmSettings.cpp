@@ -164,6 +164,7 @@ frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &s
     const std::pair<int, QString> menu[] = {{SkinPage, QStringLiteral("Skin")},
                                             {UploadPage, QStringLiteral("Flazz")},
                                             {AuthorizationPage, QStringLiteral("Authorization")},
+                                            {CloudPage, QStringLiteral("Cloud accounts")},
                                             {AboutPage, QStringLiteral("About")}};
     int y = kPageTop;
     for (const auto &[index, caption] : menu) {
@@ -235,6 +236,8 @@ frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &s
         y += 33;
     }
     m_pages[AuthorizationPage] = authPage;
+
+    m_pages[CloudPage] = addPage(QStringLiteral("fraClouds"), QStringLiteral("Cloud accounts"));
 
     QFrame *aboutPage = addPage(QStringLiteral("fraAbout"), QStringLiteral("About"));
     QLabel *product = text(QStringLiteral("Flazz"), aboutPage, QRect(12, 36, 200, 26), false);

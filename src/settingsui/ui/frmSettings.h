@@ -43,6 +43,7 @@ public:
         SkinPage = 0,
         AuthorizationPage = 1,
         AboutPage = 3,
+        CloudPage = 4,
         UploadPage = 5
     };
 
@@ -82,6 +83,9 @@ public:
     QLabel *lblVersion() const { return m_lblVersion; }
     // The page shown, or -1.
     int currentPage() const;
+    // A page's frame, below its title; the cloud accounts page is filled by
+    // whoever knows the accounts.
+    QFrame *page(Page page) const { return m_pages[size_t(page)]; }
 
 protected:
     void Form_Load() override;
