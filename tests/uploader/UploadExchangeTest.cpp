@@ -13,7 +13,8 @@ TEST(UploadExchange, AnAnswerThatBreaksHttpFailsTheAttempt)
 {
     HostileServer server;
     server.on("/head", HostileServer::endlessHead());
-    server.on("/chunk", HostileServer::raw("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n{}\r\n0\r\n\r\n"));
+    server.on("/chunk", HostileServer::raw(
+                            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n{}\r\n0\r\n\r\n"));
     server.on("/endless", HostileServer::endless());
     server.on("/fine", HostileServer::answer(201, {{"Content-Type", "application/json"}}, R"({"id":"7"})"));
 
