@@ -78,6 +78,9 @@ ProgramWiring::ProgramWiring(AppState &state, UserPrompt &prompt, SkypeLocator &
         return state.PhotoTray ? state.PhotoTray->PreparedCopyOf(path, uploadSize, rule) : QByteArray();
     });
     m_uploader->setMetadataChoice([&state] { return state.KeepMetadata; });
+    m_uploader->setContentDigests([&state](const QString &path) {
+        return state.PhotoTray ? state.PhotoTray->ContentDigestOf(path) : QByteArray();
+    });
 }
 
 ProgramWiring::~ProgramWiring() = default;
@@ -200,6 +203,7 @@ void ProgramWiring::showSettings(QWidget *mainWindow)
         clsSkydrive skyDrive(m_state, m_services, *m_signIn, m_prompt);
         return skyDrive.CreateAccount();
     });
+    settings.setClearHistory([this] { return UploadQueue(m_queuePath).clearHistory(); });
     ShowFormModal(m_state, settings);
 }
 

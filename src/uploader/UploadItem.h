@@ -14,6 +14,9 @@ struct UploadItem
     QString remarks;  // the caption, where the service takes one
     QString prepared; // the copy made for the upload size; empty for none
     platform::FileIdentity identity;
+    // SHA-256 of the content (hex), what the send history knows the photo
+    // by; empty when unknown, and the photo is then not remembered.
+    QByteArray content;
     // Why the photo cannot go, found when it was queued: it is kept as
     // failed for that reason and the rest of the job goes.
     QString problem;

@@ -14,6 +14,7 @@ int cliPrint(const QStringList &args);
 int cliSignIn(const QStringList &args);
 int cliSend(const QStringList &args);
 int cliQueue(const QStringList &args);
+int cliHistory(const QStringList &args);
 
 namespace {
 
@@ -36,6 +37,8 @@ constexpr Command kCommands[] = {
      u"button does"},
     {u"queue", cliQueue,
      u"queue [--all]    list the background uploader's jobs, the newest first, and their photos"},
+    {u"history", cliHistory,
+     u"history [--service SERVICE] [--since DATE] | --clear    list (or forget) the photos sent"},
     {u"signin", cliSignIn,
      u"signin [--services FILE] dropbox|flickr|facebook|google|skydrive    sign in as the program does"},
 };
