@@ -42,7 +42,7 @@ sandbox=("$root/build/tools/flazz-sandbox/flazz-sandbox" --exit-with-stdin --ser
 [ -n "${FLAZZ_SANDBOX_STORE:-}" ] && sandbox+=(--store "$FLAZZ_SANDBOX_STORE")
 # The sandbox reads its standard input from this pipe and stops when the pipe
 # closes: when this script ends, however it ends.
-exec 3> >(exec "${sandbox[@]}")
+exec 3> >("${sandbox[@]}" | tee "$work/sandbox.out")
 sandbox_pid=$!
 stop_sandbox() {
   exec 3>&-
@@ -53,13 +53,19 @@ trap stop_sandbox EXIT
 trap 'exit 130' INT TERM
 
 for _ in $(seq 200); do
-  [ -s "$services" ] && break
+  [ -s "$services" ] && grep -q '^Flazz sandbox: ' "$work/sandbox.out" 2>/dev/null && break
   kill -0 "$sandbox_pid" 2>/dev/null || break
   sleep 0.1
 done
 if [ ! -s "$services" ]; then
   echo "flazz-sandbox did not start; see its messages above." >&2
   exit 1
+fi
+# The sandbox's page, said once more after what Flazz and its browser engine
+# print as they start, so that it is the line a person finds last.
+page=$(sed -n 's/^Flazz sandbox: //p' "$work/sandbox.out" 2>/dev/null | head -1)
+if [ -n "$page" ]; then
+  (sleep 8; printf '\nThe sandbox (what arrived, accounts, faults): %s\n' "$page" >&2) 3>&- &
 fi
 status=0
 "${flazz[@]}" --services "$services" "${args[@]}" 3>&- || status=$?

@@ -12,6 +12,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -536,6 +537,21 @@ TEST(Uploader, TwoDataFoldersSendAtOnce)
     EXPECT_EQ(world.queue().job(first).state, u"ended");
     EXPECT_EQ(UploadQueue(otherPath).job(second).state, u"ended");
     EXPECT_EQ(world.store.files(kDropboxStore).size(), 4);
+}
+
+// A killed copy leaves its lock file behind, empty when it died making it;
+// the next copy must not step aside for it.
+TEST(Uploader, ALockFileLeftByAKilledCopyDoesNotKeepTheQueueWaiting)
+{
+    UploaderWorld world;
+    const QString id = world.queue().addJob(job(kDropbox, world.makePhotos(1)));
+    QFile lock(platform::companionLockPath(QFileInfo(world.queuePath()).absolutePath()));
+    QDir().mkpath(QFileInfo(lock).absolutePath());
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.close();
+
+    ASSERT_TRUE(world.runUploader());
+    EXPECT_EQ(world.queue().job(id).state, u"ended");
 }
 
 // An uploader that dies with photos left is noticed by the tray's watch,

@@ -12,6 +12,7 @@
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "platform/CompanionWindow.h"
+#include "platform/ProcessLock.h"
 #include "uploader/UploadEngine.h"
 #include "uploader/UploadQueue.h"
 #include "webkit/ServiceConfig.h"
@@ -22,7 +23,6 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QtDebug>
 
 #include <cstdio>
@@ -77,9 +77,8 @@ int main(int argc, char *argv[])
 
     // The lock, not the companion socket, decides who runs: a socket left by
     // a killed copy must not keep the next one out.
-    QLockFile lock(platform::companionLockPath(dataFolder));
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0))
+    platform::ProcessLock lock(platform::companionLockPath(dataFolder));
+    if (!lock.tryLock())
         return 0;
 
     UploadQueue queue(queuePath);
@@ -131,7 +130,7 @@ int main(int argc, char *argv[])
         // then look once more; a job that came in between is ours unless the
         // new copy has taken over already.
         lock.unlock();
-        if (engine.hasWork() && lock.tryLock(0)) {
+        if (engine.hasWork() && lock.tryLock()) {
             engine.start();
             return;
         }
