@@ -106,6 +106,9 @@ ProgramWiring::ProgramWiring(AppState &state, UserPrompt &prompt, SkypeLocator &
         return state.PhotoTray ? state.PhotoTray->PreparedCopyOf(path, uploadSize, rule) : QByteArray();
     });
     m_uploader->setMetadataChoice([&state] { return state.KeepMetadata; });
+    m_uploader->setContentDigests([&state](const QString &path) {
+        return state.PhotoTray ? state.PhotoTray->ContentDigestOf(path) : QByteArray();
+    });
 }
 
 ProgramWiring::~ProgramWiring() = default;
@@ -282,6 +285,7 @@ void ProgramWiring::showSettings(QWidget *mainWindow)
     auto *accounts = new RcloneAccountsPage(RcloneSetup::find(m_services.rclone.config), m_state.SettingsFile,
                                             *m_signIn, m_prompt, settings.page(frmSettings::CloudPage));
     accounts->move(12, 36);
+    settings.setClearHistory([this] { return UploadQueue(m_queuePath).clearHistory(); });
     ShowFormModal(m_state, settings);
 }
 

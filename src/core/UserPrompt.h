@@ -55,6 +55,15 @@ public:
     // frmMsgBox: a confirmation with the chosen buttons; returns a MsgBoxCode.
     virtual int confirm(const QString &message, bool showYes, bool showNo, bool showCancel) = 0;
 
+    // A confirmation whose Yes and No buttons say `yes` and `no`; returns a
+    // MsgBoxCode (Cancel as the third answer).
+    virtual int choose(const QString &message, const QString &yes, const QString &no)
+    {
+        Q_UNUSED(yes);
+        Q_UNUSED(no);
+        return confirm(message, true, true, true);
+    }
+
     // frmMsgAutoClose: "Done!" for one second.
     virtual void done() = 0;
     // "Done!" with where the result went beside it: `detail` on a line of

@@ -1,5 +1,7 @@
 #include "uploader/QueuedUploader.h"
 
+#include "core/SettingsKeys.h"
+#include "core/SettingsStore.h"
 #include "platform/CompanionWindow.h"
 #include "platform/InstallLayout.h"
 #include "uploader/PhotoPreparation.h"
@@ -8,6 +10,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QProcess>
 #include <QUuid>
 
@@ -76,6 +79,8 @@ void QueuedUploader::checkItems(QList<UploadItem> &items, const QString &prepare
         // a check that is rarely made.
         const auto digest = copy.isEmpty() ? platform::IdentityDigest::Whole : platform::IdentityDigest::None;
         item.identity = platform::recordIdentity(item.path, kMaxOriginalBytes, digest, &item.problem);
+        if (item.problem.isEmpty())
+            item.content = contentOf(item);
         if (!item.problem.isEmpty() || copy.isEmpty())
             continue;
         item.prepared = keepPreparedCopy(preparedFolder, copy);
@@ -89,8 +94,57 @@ void QueuedUploader::checkItems(QList<UploadItem> &items, const QString &prepare
     }
 }
 
+QByteArray QueuedUploader::contentOf(const UploadItem &item) const
+{
+    if (!item.identity.digest.isEmpty())
+        return item.identity.digest;
+    QByteArray digest = m_contentDigests ? m_contentDigests(item.path) : QByteArray();
+    if (digest.isEmpty())
+        digest =
+            platform::recordIdentity(item.path, kMaxOriginalBytes, platform::IdentityDigest::Whole).digest;
+    return digest;
+}
+
+QString QueuedUploader::signedInAccount(const QString &service) const
+{
+    static const QHash<QString, const char *> kAccountKeys{
+        {QStringLiteral("Facebook"), SettingsKey::FacebookID},
+        {QStringLiteral("Dropbox"), SettingsKey::DropBoxUid},
+        {QStringLiteral("Google"), SettingsKey::GoogleID}};
+    const char *key = kAccountKeys.value(service);
+    if (!key)
+        return {};
+    const QString settings = QFileInfo(m_queuePath).absoluteDir().filePath(QStringLiteral("Settings.xml"));
+    return SettingsStore(settings).readOr(QString::fromLatin1(key)).trimmed();
+}
+
+PhotosSentBefore QueuedUploader::sentBefore(const QString &service, const QString &photoList,
+                                            const QString &target)
+{
+    const QStringList paths = splitPhotoList(photoList);
+    QStringList digests;
+    for (const QString &path : paths) {
+        UploadItem item;
+        item.path = path;
+        digests << QString::fromLatin1(contentOf(item));
+    }
+    const QHash<QString, SentRecord> sent =
+        queue().sentBefore(service, signedInAccount(service), target, digests);
+    PhotosSentBefore out;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const auto found = sent.constFind(digests.at(i));
+        if (found == sent.constEnd())
+            continue;
+        out.paths << paths.at(i);
+        out.latest = qMax(out.latest, found->sent);
+    }
+    return out;
+}
+
 QString QueuedUploader::addJob(UploadJobSpec spec)
 {
+    if (spec.account.isEmpty())
+        spec.account = signedInAccount(spec.service);
     spec.uploadSize = qMax(0, spec.uploadSize);
     // The copies are on disk before the job is: the uploader never sees a
     // job whose copies are still being written.
@@ -128,6 +182,8 @@ QString QueuedUploader::queueJob(const QString &service, const QString &token, c
 
 QString QueuedUploader::openJob(UploadJobSpec spec)
 {
+    if (spec.account.isEmpty())
+        spec.account = signedInAccount(spec.service);
     spec.items.clear();
     spec.open = true;
     return queue().addJob(spec);

@@ -19,6 +19,9 @@ struct UploadItem
     // service's own choice. Kept as the photo's note, where a send that has
     // to rename it keeps the new one.
     QString name;
+    // SHA-256 of the content (hex), what the send history knows the photo
+    // by; empty when unknown, and the photo is then not remembered.
+    QByteArray content;
     // Why the photo cannot go, found when it was queued: it is kept as
     // failed for that reason and the rest of the job goes.
     QString problem;

@@ -3,6 +3,13 @@
 #include <QString>
 #include <QStringList>
 
+// Photos of a job that arrived at the same place before.
+struct PhotosSentBefore
+{
+    QStringList paths;
+    qint64 latest = 0; // ms since the epoch: the last of those sends
+};
+
 // The background uploader: the photo bytes for the web destinations travel
 // outside the program. Every operation stores the job and returns at once
 // with the job's id; a job that cannot be stored raises ToolkitError in the
@@ -32,4 +39,16 @@ public:
     // `names`: per photo, the name it takes there, decided now.
     virtual QString UploadToRemote(const QString &remote, const QString &photoList, const QStringList &names,
                                    int uploadSize, const QString &folder) = 0;
+
+    // Which photos of `photoList` the account signed in to `service`
+    // ("Dropbox", "Google", "Live", "Facebook", "Flickr") already has in
+    // `target` (the folder or album as the Upload call takes it) by content.
+    virtual PhotosSentBefore sentBefore(const QString &service, const QString &photoList,
+                                        const QString &target)
+    {
+        Q_UNUSED(service);
+        Q_UNUSED(photoList);
+        Q_UNUSED(target);
+        return {};
+    }
 };

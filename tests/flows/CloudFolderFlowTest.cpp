@@ -8,6 +8,8 @@
 #include "support/ScriptedUserPrompt.h"
 #include "support/TaggedPhoto.h"
 
+#include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -173,6 +175,36 @@ TEST_F(CloudFolderFlowTest, FailedSignInOrCancelledChooserEndWithTheWindowBack)
     flow(CloudFolderFlow::Service::SkyDrive).run();
     EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 1);
     EXPECT_EQ(chooser.shown, 1);
+}
+
+// Photos that already arrived in the chosen folder are named before the job
+// goes; each answer does what it says, and nothing is asked when none did.
+TEST_F(CloudFolderFlowTest, PhotosSentBeforeToTheFolderAreAskedAbout)
+{
+    env.state().UploadSize = 800;
+    const QString a = photo(QStringLiteral("p/a.png"), 1);
+    const QString b = photo(QStringLiteral("p/b.png"), 2);
+    flow(CloudFolderFlow::Service::Dropbox).run();
+    EXPECT_TRUE(prompt.callsOf(QStringLiteral("confirm")).isEmpty());
+    EXPECT_EQ(uploader.sentBeforeAsked, QStringList{QStringLiteral("Dropbox|Trip")});
+
+    uploader.sentBeforeAnswer.paths = QStringList{a};
+    uploader.sentBeforeAnswer.latest = QDateTime(QDate(2026, 12, 3), QTime(12, 0)).toMSecsSinceEpoch();
+    prompt.confirmAnswers = {MsgBoxCode::No, MsgBoxCode::Cancel, MsgBoxCode::Yes};
+    for (int i = 0; i < 3; ++i)
+        flow(CloudFolderFlow::Service::Dropbox).run();
+    const auto asked = prompt.callsOf(QStringLiteral("confirm"));
+    ASSERT_EQ(asked.size(), 3);
+    EXPECT_EQ(asked.at(0).text, u"1 of these 2 photos was sent to Dropbox / Trip on 3 Dec");
+    const QString prefix = QStringLiteral("UploadToDropBox|token|secret|");
+    EXPECT_EQ(uploader.calls.mid(1), (QStringList{prefix + b + QStringLiteral("|800|Trip"),
+                                                  prefix + a + u'\t' + b + QStringLiteral("|800|Trip")}));
+
+    // Skipping every photo sends nothing.
+    uploader.sentBeforeAnswer.paths = QStringList{a, b};
+    prompt.confirmAnswers = {MsgBoxCode::No};
+    flow(CloudFolderFlow::Service::Dropbox).run();
+    EXPECT_EQ(uploader.calls.size(), 3);
 }
 
 } // namespace

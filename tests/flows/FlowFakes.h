@@ -88,6 +88,14 @@ class RecordingUploader : public BackgroundUploader
 {
 public:
     QStringList calls;
+    PhotosSentBefore sentBeforeAnswer; // every question about earlier sends gets this
+    QStringList sentBeforeAsked;       // "service|target"
+
+    PhotosSentBefore sentBefore(const QString &service, const QString &, const QString &target) override
+    {
+        sentBeforeAsked << service + u'|' + target;
+        return sentBeforeAnswer;
+    }
 
     QString UploadToDropBox(const QString &t, const QString &s, const QString &list, int size,
                             const QString &folder) override

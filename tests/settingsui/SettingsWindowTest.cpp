@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -200,6 +201,28 @@ TEST_F(SettingsWindowTest, TheLogInSwitchShowsTheEntryAndOnlyOkWritesOrRemovesIt
     window->chkStartAtLogin()->setChecked(false);
     QTest::mouseClick(window->btnAction(), Qt::LeftButton);
     EXPECT_FALSE(QFile::exists(entry.entryPath()));
+}
+
+// The button forgets the photos sent at once, whatever OK or Cancel do
+// later, and says so when it could not.
+TEST_F(SettingsWindowTest, ForgettingTheSentPhotosIsOneClickAndAFailureIsTold)
+{
+    auto window = open();
+    EXPECT_TRUE(window->cmdClearHistory()->isHidden()); // nothing to clear with
+    bool cleared = false;
+    window->setClearHistory([&] { return std::exchange(cleared, true) == false; });
+    window->btnMode_Click(frmSettings::UploadPage);
+    ASSERT_TRUE(window->cmdClearHistory()->isVisible());
+    QTest::mouseClick(window->cmdClearHistory(), Qt::LeftButton);
+    EXPECT_TRUE(cleared);
+    EXPECT_FALSE(window->cmdClearHistory()->isEnabled());
+    EXPECT_TRUE(prompt.callsOf(QStringLiteral("message")).isEmpty());
+
+    window = open();
+    window->setClearHistory([] { return false; });
+    window->cmdClearHistory()->click();
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("message")).size(), 1);
+    EXPECT_TRUE(window->cmdClearHistory()->isEnabled());
 }
 
 TEST_F(SettingsWindowTest, CancelAndRightClickedCloseStoreNothing)

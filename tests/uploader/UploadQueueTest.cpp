@@ -231,3 +231,46 @@ TEST(UploadQueue, AnOpenJobTakesPhotosInOrderAndEndsOnlyOnceSealed)
     ASSERT_TRUE(queue.endJobIfDone(id));
     EXPECT_EQ(queue.job(id).state, u"ended");
 }
+
+// A photo is remembered where it arrived: per service, account and folder,
+// by its content, and only once it is marked sent.
+TEST(UploadQueue, SentPhotosAreRememberedPerServiceAccountAndFolder)
+{
+    TestEnvironment env;
+    UploadQueue queue(env.path(QStringLiteral("data/Uploads.db")));
+    UploadJobSpec s = spec(QStringLiteral("Dropbox"), QStringLiteral("t"), 3);
+    s.account = QStringLiteral("uid-1");
+    s.target = QStringLiteral("Holiday");
+    s.items[0].content = "d0";
+    s.items[1].content = "d1"; // never sent
+    // s.items[2] has no digest (its file could not be read): not remembered
+    const QString id = queue.addJob(s);
+    ASSERT_TRUE(queue.markSent(id, 0, QStringLiteral("/Holiday/p0.jpg")));
+    ASSERT_TRUE(queue.markFailed(id, 1, QStringLiteral("refused")));
+    ASSERT_TRUE(queue.markSent(id, 2, QStringLiteral("/Holiday/p2.jpg")));
+
+    const QStringList digests{QStringLiteral("d0"), QStringLiteral("d1"), QString()};
+    const QHash<QString, SentRecord> there = queue.sentBefore(
+        QStringLiteral("Dropbox"), QStringLiteral("uid-1"), QStringLiteral("Holiday"), digests);
+    ASSERT_EQ(there.size(), 1);
+    EXPECT_EQ(there.value(QStringLiteral("d0")).remoteId, u"/Holiday/p0.jpg");
+    EXPECT_EQ(there.value(QStringLiteral("d0")).path, u"/photos/p0.jpg");
+    EXPECT_TRUE(queue
+                    .sentBefore(QStringLiteral("Dropbox"), QStringLiteral("uid-2"), QStringLiteral("Holiday"),
+                                digests)
+                    .isEmpty());
+    EXPECT_TRUE(
+        queue.sentBefore(QStringLiteral("Dropbox"), QStringLiteral("uid-1"), QStringLiteral("Other"), digests)
+            .isEmpty());
+    EXPECT_TRUE(
+        queue
+            .sentBefore(QStringLiteral("Google"), QStringLiteral("uid-1"), QStringLiteral("Holiday"), digests)
+            .isEmpty());
+
+    EXPECT_EQ(queue.history().size(), 1);
+    EXPECT_EQ(queue.history(QStringLiteral("Dropbox")).value(0).account, u"uid-1");
+    EXPECT_TRUE(queue.history(QStringLiteral("Flickr")).isEmpty());
+    EXPECT_TRUE(queue.history({}, QDateTime::currentMSecsSinceEpoch() + 60000).isEmpty());
+    ASSERT_TRUE(queue.clearHistory());
+    EXPECT_TRUE(queue.history().isEmpty());
+}

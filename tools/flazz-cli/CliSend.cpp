@@ -51,7 +51,7 @@ namespace {
 
 constexpr char kHelp[] =
     "Usage: flazz-cli send SERVICE [--folder NAME] [--size 0|800|1024|1600] [--description TEXT]\n"
-    "                      [--keep-metadata] [--no-wait] [--services FILE] PATH...\n"
+    "                      [--keep-metadata] [--again] [--no-wait] [--services FILE] PATH...\n"
     "\n"
     "Sends photos as the SERVICE button does (facebook, flickr, dropbox, google,\n"
     "skydrive), on the sign-in stored before (flazz-cli signin SERVICE), or to\n"
@@ -63,6 +63,8 @@ constexpr char kHelp[] =
     "job's id once it is queued). Photos keep their date, orientation, colour\n"
     "profile, artist, copyright and description, and lose their GPS position,\n"
     "serial numbers, owner, maker notes and thumbnails; --keep-metadata keeps all.\n"
+    "A photo already sent to the same account and folder is skipped (see\n"
+    "flazz-cli history); --again sends it all the same.\n"
     "\n"
     "Prints one tab-separated line per file as it is settled (a backslash, TAB,\n"
     "CR or LF in a field is written \\\\, \\t, \\r or \\n):\n"
@@ -70,6 +72,7 @@ constexpr char kHelp[] =
     "  copied   DESTINATION  PATH\n"
     "  failed   REASON       PATH\n"
     "  refused  REASON       PATH\n"
+    "  skipped  already sent DATE  PATH\n"
     "Progress and every retry (its reason and the next attempt's time) go to\n"
     "standard error.\n"
     "\n"
@@ -104,6 +107,7 @@ struct Options
     QString description;
     bool noWait = false;
     bool keepMetadata = false;
+    bool again = false;
     QStringList paths;
 };
 
@@ -141,6 +145,8 @@ QString parse(const QStringList &args, Options &options)
             options.noWait = true;
         } else if (arg == u"--keep-metadata") {
             options.keepMetadata = true;
+        } else if (arg == u"--again") {
+            options.again = true;
         } else if (arg.startsWith(u"-")) {
             return u"unknown option " + arg;
         } else if (options.service.isEmpty()) {
@@ -322,6 +328,7 @@ int cliSend(const QStringList &args)
     uploader.setPreparedCopies([&tray](const QString &path, int uploadSize, MetadataRule rule) {
         return tray.PreparedCopyOf(path, uploadSize, rule);
     });
+    uploader.setContentDigests([&tray](const QString &path) { return tray.ContentDigestOf(path); });
 
     // Where the photos go is settled before any is added: a missing sign-in
     // or folder is told at once, and the uploader can send the first photos
@@ -420,6 +427,11 @@ int cliSend(const QStringList &args)
     QString job;
     QString queueProblem;
     int handed = 0;
+    std::unique_ptr<UploadQueue> history;
+    if (!options.again && syncDestination.isEmpty()) {
+        history = std::make_unique<UploadQueue>(queuePath);
+        spec.account = uploader.signedInAccount(spec.service);
+    }
     QElapsedTimer sinceHanded;
     sinceHanded.start();
     const auto handOver = [&](bool last) {
@@ -428,11 +440,36 @@ int cliSend(const QStringList &args)
             (!last && count - handed < kHandOverPhotos && sinceHanded.elapsed() < kHandOverMs))
             return;
         QStringList paths;
-        QStringList names;
-        for (int i = handed; i < count; ++i) {
+        for (int i = handed; i < count; ++i)
             paths << tray.PhotoInfo(i, PhotoField::FilePath);
+        if (history) {
+            QStringList digests;
+            for (const QString &path : paths)
+                digests << QString::fromLatin1(tray.ContentDigestOf(path));
+            const QHash<QString, SentRecord> sent =
+                history->sentBefore(spec.service, spec.account, spec.target, digests);
+            QStringList unsent;
+            for (qsizetype i = 0; i < paths.size(); ++i) {
+                const auto before = sent.constFind(digests.at(i));
+                if (before == sent.constEnd()) {
+                    unsent << paths.at(i);
+                    continue;
+                }
+                out << "skipped\talready sent "
+                    << QDateTime::fromMSecsSinceEpoch(before->sent).toString(QStringLiteral("yyyy-MM-dd"))
+                    << '\t' << tsvField(paths.at(i)) << Qt::endl;
+            }
+            paths = unsent;
+            if (paths.isEmpty()) {
+                handed = count;
+                return;
+            }
+        }
+        // Names are claimed only by the photos that go.
+        QStringList names;
+        for (const QString &path : std::as_const(paths)) {
             if (remoteNames)
-                names << remoteNames->claim(QFileInfo(paths.last()).fileName());
+                names << remoteNames->claim(QFileInfo(path).fileName());
         }
         try {
             if (job.isEmpty())
@@ -471,6 +508,8 @@ int cliSend(const QStringList &args)
     }
     if (tray.Count() == 0)
         return 1;
+    if (job.isEmpty() && syncDestination.isEmpty()) // every photo was sent before
+        return refused == 0 ? 0 : 1;
 
     if (!syncDestination.isEmpty()) {
         QDir().mkpath(syncDestination);

@@ -15,6 +15,7 @@ int cliSignIn(const QStringList &args);
 int cliSend(const QStringList &args);
 int cliQueue(const QStringList &args);
 int cliRemotes(const QStringList &args);
+int cliHistory(const QStringList &args);
 
 namespace {
 
@@ -37,6 +38,8 @@ constexpr Command kCommands[] = {
      u"button does"},
     {u"queue", cliQueue,
      u"queue [--all]    list the background uploader's jobs, the newest first, and their photos"},
+    {u"history", cliHistory,
+     u"history [--service SERVICE] [--since DATE] | --clear    list (or forget) the photos sent"},
     {u"signin", cliSignIn,
      u"signin [--services FILE] dropbox|flickr|facebook|google|skydrive|rclone:TYPE NAME    sign in"},
     {u"remotes", cliRemotes, u"remotes    list the remotes of rclone's configuration (send to rclone:NAME)"},

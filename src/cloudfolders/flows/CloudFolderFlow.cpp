@@ -2,6 +2,7 @@
 
 #include "cloudfolders/CloudConnector.h"
 #include "cloudfolders/flows/CloudClientNotices.h"
+#include "cloudfolders/flows/SentBeforeQuestion.h"
 #include "cloudfolders/flows/UploadLists.h"
 #include "core/AppState.h"
 #include "core/MessageCatalog.h"
@@ -201,6 +202,17 @@ void CloudFolderFlow::handToUploader(CloudConnector &connector, const QString &c
         window.StepProgress();
         window.processEvents();
     }
+    // Dropbox names its folders by path; the others' targets are ids the
+    // user never saw, so the service alone names the place.
+    const QString queued = m_service == Service::Dropbox    ? QStringLiteral("Dropbox")
+                           : m_service == Service::SkyDrive ? QStringLiteral("Live")
+                                                            : QStringLiteral("Google");
+    const QString place = m_service == Service::Dropbox    ? u"Dropbox / " + chosen
+                          : m_service == Service::SkyDrive ? QStringLiteral("SkyDrive")
+                                                           : QStringLiteral("Google Drive");
+    if (!askAboutPhotosSentBefore(m_parts.prompt, m_parts.uploader, queued, chosen, place, lists) ||
+        lists.count == 0)
+        return;
     switch (m_service) {
     case Service::Dropbox:
         m_parts.uploader.UploadToDropBox(connector.AccessToken(), connector.AccessTokenSecret(),

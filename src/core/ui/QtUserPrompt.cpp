@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QPushButton>
 #include <QRegularExpression>
 
 QtUserPrompt::QtUserPrompt(AppState &state)
@@ -113,6 +114,19 @@ int QtUserPrompt::confirm(const QString &message, bool showYes, bool showNo, boo
     box.ShowYes(showYes);
     box.ShowNo(showNo);
     box.ShowCancel(showCancel);
+    ShowFormModal(m_state, box);
+    return box.ReturnCode();
+}
+
+int QtUserPrompt::choose(const QString &message, const QString &yes, const QString &no)
+{
+    frmMsgBox box(m_state, owner());
+    box.SetMessage(message);
+    box.ShowYes(true);
+    box.ShowNo(true);
+    box.ShowCancel(true);
+    box.cmdYes()->setText(yes);
+    box.cmdNo()->setText(no);
     ShowFormModal(m_state, box);
     return box.ReturnCode();
 }

@@ -209,6 +209,21 @@ frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &s
                        "description. Tick this to also send their GPS position, camera serial numbers, "
                        "maker notes and thumbnails."));
     m_chkKeepMetadata->setGeometry(12, 214, kPageWidth - 24, 24);
+    m_cmdClearHistory = new QPushButton(QStringLiteral("Forget which photos were sent"), uploadPage);
+    m_cmdClearHistory->setObjectName(QStringLiteral("cmdClearHistory"));
+    m_cmdClearHistory->setToolTip(QStringLiteral(
+        "Flazz asks before sending a photo again to a folder that has it. This forgets every photo sent."));
+    m_cmdClearHistory->setGeometry(12, 246, 240, 26);
+    m_cmdClearHistory->setVisible(false);
+    connect(m_cmdClearHistory, &QPushButton::clicked, this, [this] {
+        if (m_clearHistory && m_clearHistory()) {
+            m_cmdClearHistory->setText(QStringLiteral("Sent photos forgotten"));
+            m_cmdClearHistory->setEnabled(false);
+        } else {
+            m_prompt.systemMessage(QStringLiteral("The list of photos sent cannot be cleared."),
+                                   MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("Flazz"));
+        }
+    });
     m_pages[UploadPage] = uploadPage;
 
     QFrame *authPage = addPage(QStringLiteral("fraAuth"), QStringLiteral("Authorization"));
@@ -302,6 +317,12 @@ int frmSettings::currentPage() const
             return int(i);
     }
     return -1;
+}
+
+void frmSettings::setClearHistory(std::function<bool()> clear)
+{
+    m_clearHistory = std::move(clear);
+    m_cmdClearHistory->setVisible(bool(m_clearHistory));
 }
 
 void frmSettings::Form_Load()

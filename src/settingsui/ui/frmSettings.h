@@ -56,6 +56,10 @@ public:
     // was emptied; returns whether it succeeded. Without one the button
     // only empties the keys and reports the failure.
     void setSignIn(Service service, std::function<bool()> signIn) { m_signIns[service] = std::move(signIn); }
+    // Forgets which photos were sent where; false when it could not. The
+    // Flazz page's button runs it at once, OK or not. Without one the button
+    // is hidden.
+    void setClearHistory(std::function<bool()> clear);
 
     // The settings keys that hold a service's authorization, in the order
     // they are emptied.
@@ -73,6 +77,7 @@ public:
     // Starting Flazz in the tray at log-in; OK writes or removes the entry.
     QCheckBox *chkStartAtLogin() const { return m_chkStartAtLogin; }
     QCheckBox *chkKeepMetadata() const { return m_chkKeepMetadata; }
+    QPushButton *cmdClearHistory() const { return m_cmdClearHistory; }
     QPushButton *btnMode(int index) const;
     QPushButton *btnRevoke(int index) const { return m_btnRevoke.at(size_t(index)); }
     QLabel *lblAccount(int index) const { return m_lblAccount.at(size_t(index)); }
@@ -101,6 +106,7 @@ private:
     QString m_productSite;
     std::function<void()> m_applySkin;
     std::array<std::function<bool()>, ServiceCount> m_signIns;
+    std::function<bool()> m_clearHistory;
     bool m_filling = false;
 
     std::array<QPushButton *, 6> m_btnMode{};
@@ -109,6 +115,7 @@ private:
     QComboBox *m_cboUploadSize = nullptr;
     QCheckBox *m_chkStartAtLogin = nullptr;
     QCheckBox *m_chkKeepMetadata = nullptr;
+    QPushButton *m_cmdClearHistory = nullptr;
     std::array<QPushButton *, ServiceCount> m_btnRevoke{};
     std::array<QLabel *, ServiceCount> m_lblAccount{};
     QPushButton *m_btnAction = nullptr;

@@ -2,6 +2,7 @@
 
 #include "cloudfolders/flows/AlbumChooser.h"
 #include "cloudfolders/flows/CloudClientNotices.h"
+#include "cloudfolders/flows/SentBeforeQuestion.h"
 #include "cloudfolders/flows/UploadLists.h"
 #include "core/AppState.h"
 #include "core/MessageCatalog.h"
@@ -97,7 +98,13 @@ void FacebookFlow::run()
         return;
 
     showProgress(window, m_parts.state.PhotoTray->Count());
-    const UploadLists lists = gatherLists(m_parts.state, window);
+    UploadLists lists = gatherLists(m_parts.state, window);
+    if (!askAboutPhotosSentBefore(m_parts.prompt, m_parts.uploader, QStringLiteral("Facebook"), album,
+                                  QStringLiteral("Facebook"), lists) ||
+        lists.count == 0) {
+        window.ShowProgressPanel(false);
+        return;
+    }
     m_parts.uploader.UploadToFacebook(m_facebook.AccessToken(), lists.photoList, lists.remarksList,
                                       m_parts.state.UploadSize, QStringLiteral("ALL_FRIENDS"), album);
     closeUpload(m_parts, m_site);
@@ -138,7 +145,13 @@ void FlickrFlow::run()
     // One step more than there are photos: the bar stops short of full, as
     // the upload itself is still to come.
     showProgress(window, m_parts.state.PhotoTray->Count() + 1);
-    const UploadLists lists = gatherLists(m_parts.state, window);
+    UploadLists lists = gatherLists(m_parts.state, window);
+    if (!askAboutPhotosSentBefore(m_parts.prompt, m_parts.uploader, QStringLiteral("Flickr"), {},
+                                  QStringLiteral("Flickr"), lists) ||
+        lists.count == 0) {
+        window.ShowProgressPanel(false);
+        return;
+    }
     m_parts.uploader.UploadToFlickr(token, lists.photoList, lists.remarksList, m_parts.state.UploadSize);
     closeUpload(m_parts, m_site);
 }
