@@ -78,25 +78,25 @@ TYPED_TEST_SUITE(PromptTest, BoxTypes);
 // blanks surround it; focus takes it away and leaving empty brings it back.
 TYPED_TEST(PromptTest, ThePromptComesAndGoesAndNeverReadsAsText)
 {
-    using Access = typename TestFixture::Access;
-    EXPECT_EQ(Access::value(this->box), kPrompt);
+    using Box = typename TestFixture::Access;
+    EXPECT_EQ(Box::value(this->box), kPrompt);
     EXPECT_EQ(this->box.Text(), QString());
 
     focusIn(this->editor());
-    EXPECT_EQ(Access::value(this->box), QString());
-    Access::type(this->box, QStringLiteral("   "));
+    EXPECT_EQ(Box::value(this->box), QString());
+    Box::type(this->box, QStringLiteral("   "));
     focusOut(this->editor());
-    EXPECT_EQ(Access::value(this->box), kPrompt);
+    EXPECT_EQ(Box::value(this->box), kPrompt);
     EXPECT_EQ(this->box.Text(), QString());
 
-    Access::type(this->box, QStringLiteral("  ") + kPrompt + QStringLiteral(" "));
+    Box::type(this->box, QStringLiteral("  ") + kPrompt + QStringLiteral(" "));
     focusIn(this->editor());
-    EXPECT_EQ(Access::value(this->box), QString());
+    EXPECT_EQ(Box::value(this->box), QString());
 
-    Access::type(this->box, kPrompt);
+    Box::type(this->box, kPrompt);
     EXPECT_EQ(this->box.Text(), QString());
     // Anything else is real text, even text that merely contains the prompt.
-    Access::type(this->box, kPrompt + QStringLiteral("!"));
+    Box::type(this->box, kPrompt + QStringLiteral("!"));
     EXPECT_EQ(this->box.Text(), kPrompt + QStringLiteral("!"));
 
     const QString unicode = QStringLiteral(u"Ünïcødé 写真 Ελλάδα");
@@ -104,7 +104,7 @@ TYPED_TEST(PromptTest, ThePromptComesAndGoesAndNeverReadsAsText)
     focusOut(this->editor());
     EXPECT_EQ(this->box.Text(), unicode);
     this->box.setText(QString());
-    EXPECT_EQ(Access::value(this->box), kPrompt);
+    EXPECT_EQ(Box::value(this->box), kPrompt);
 }
 
 TYPED_TEST(PromptTest, FocusSelectsRealTextOnlyWithSelectOnFocus)
