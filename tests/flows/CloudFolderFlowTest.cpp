@@ -182,8 +182,8 @@ TEST_F(CloudFolderFlowTest, FailedSignInOrCancelledChooserEndWithTheWindowBack)
 TEST_F(CloudFolderFlowTest, PhotosSentBeforeToTheFolderAreAskedAbout)
 {
     env.state().UploadSize = 800;
-    const QString a = photo(QStringLiteral("p/a.png"), 1);
-    const QString b = photo(QStringLiteral("p/b.png"), 2);
+    const QString a = addPhoto(QStringLiteral("p/a.png"), 1);
+    const QString b = addPhoto(QStringLiteral("p/b.png"), 2);
     flow(CloudFolderFlow::Service::Dropbox).run();
     EXPECT_TRUE(prompt.callsOf(QStringLiteral("confirm")).isEmpty());
     EXPECT_EQ(uploader.sentBeforeAsked, QStringList{QStringLiteral("Dropbox|Trip")});
