@@ -165,10 +165,11 @@ int addFolder(const QString &folder, int threads)
     std::printf("threads:      %d\n", threads > 0 ? threads : QThread::idealThreadCount());
     std::printf("photos added: %d (looked at %d, refused %d)\n", summary.added, summary.lookedAt,
                 progress.refused);
-    std::printf("total size:   %.1f MiB\n", state.TotalSize / (1024.0 * 1024.0));
+    std::printf("total size:   %.1f MiB\n", double(tray.TotalSize()) / (1024.0 * 1024.0));
     std::printf("time:         %.2f s\n", seconds);
     std::printf("photos/s:     %.1f\n", seconds > 0 ? summary.lookedAt / seconds : 0.0);
-    std::printf("MiB/s:        %.1f\n", seconds > 0 ? state.TotalSize / (1024.0 * 1024.0) / seconds : 0.0);
+    std::printf("MiB/s:        %.1f\n",
+                seconds > 0 ? double(tray.TotalSize()) / (1024.0 * 1024.0) / seconds : 0.0);
     std::printf("CPU per photo: %.0f ms\n", summary.lookedAt > 0 ? cpu * 1000 / summary.lookedAt : 0.0);
     std::printf("peak memory:  %.0f MiB\n", platform::peakMemoryMiB());
     return summary.added > 0 ? 0 : 1;

@@ -80,14 +80,16 @@ function(flazz_add_executable name)
   endforeach()
 endfunction()
 
-# flazz_add_test(<name> [WIDGETS] SOURCES ... DEPENDS ... [LABELS ...] [TIMEOUT s])
+# flazz_add_test(<name> [WIDGETS] SOURCES ... DEPENDS ... [LABELS ...] [TIMEOUT s]
+#                [RESOURCE_LOCK name])
 # WIDGETS: the test main creates a QApplication (offscreen) instead of a
-# QCoreApplication.
+# QCoreApplication. RESOURCE_LOCK: cases that hold something of the machine's
+# (a fixed port) and must not run beside another holder.
 # One GoogleTest executable; each test case becomes its own CTest entry so a
 # failure names the case, and every case runs offscreen with a private
 # settings/registry/shell-folder root.
 function(flazz_add_test name)
-  cmake_parse_arguments(ARG "WIDGETS" "TIMEOUT" "SOURCES;DEPENDS;LABELS;QT;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "WIDGETS" "TIMEOUT;RESOURCE_LOCK" "SOURCES;DEPENDS;LABELS;QT;LIBS" ${ARGN})
   if(ARG_WIDGETS)
     set(test_main flazz_test_main_widgets)
   else()
@@ -102,11 +104,16 @@ function(flazz_add_test name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
+  set(lock "")
+  if(ARG_RESOURCE_LOCK)
+    set(lock RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES
       TIMEOUT ${ARG_TIMEOUT}
       LABELS "${ARG_LABELS}"
+      ${lock}
       # One variable only: discovery passes just the first of a list on.
       # The widget tests' main sets what the web engine needs itself.
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

@@ -15,6 +15,11 @@
 #include "photoset/ZipExport.h"
 #include "photoset/clsTray.h"
 #include "photoset/ui/frmUploadTo.h"
+#include "rclone/RcloneCommand.h"
+#include "rclone/RcloneConnector.h"
+#include "rclone/RcloneRoutes.h"
+#include "rclone/flows/RemoteFolderFlow.h"
+#include "settingsui/ui/RcloneAccountsPage.h"
 #include "settingsui/ui/frmCallOut.h"
 #include "settingsui/ui/frmSettings.h"
 #include "uploader/QueuedUploader.h"
@@ -29,6 +34,7 @@
 #include "webservices/ui/QtLocalPrinter.h"
 #include "webservices/ui/QtPrintWindows.h"
 
+#include <QFrame>
 #include <QTimer>
 
 #include <utility>
@@ -50,8 +56,30 @@ private:
     TrayIcon &m_tray;
 };
 
-// The queue lives in the data folder start-up lays out, which is known before
-// start-up has run.
+// A cloud-folder button: the service itself, or the rclone remote chosen for
+// it in Settings, looked up at each press.
+class RoutedFlow : public DestinationFlow
+{
+public:
+    RoutedFlow(std::unique_ptr<DestinationFlow> service,
+               std::function<std::unique_ptr<DestinationFlow>()> remote)
+        : m_service(std::move(service)), m_remote(std::move(remote))
+    {
+    }
+    void run() override
+    {
+        if (std::unique_ptr<DestinationFlow> remote = m_remote()) {
+            remote->run();
+            return;
+        }
+        m_service->run();
+    }
+
+private:
+    std::unique_ptr<DestinationFlow> m_service;
+    std::function<std::unique_ptr<DestinationFlow>()> m_remote;
+};
+
 // A fresh connector for each run of a cloud-folder button.
 template<class Connector>
 std::function<std::unique_ptr<CloudConnector>()> connectorOf(AppState &state, const ServiceConfig &services,
@@ -80,6 +108,9 @@ ProgramWiring::ProgramWiring(AppState &state, UserPrompt &prompt, SkypeLocator &
         return state.PhotoTray ? state.PhotoTray->PreparedCopyOf(path, uploadSize, rule) : QByteArray();
     });
     m_uploader->setMetadataChoice([&state] { return state.KeepMetadata; });
+    m_uploader->setContentDigests([&state](const QString &path) {
+        return state.PhotoTray ? state.PhotoTray->ContentDigestOf(path) : QByteArray();
+    });
 }
 
 ProgramWiring::~ProgramWiring() = default;
@@ -158,16 +189,59 @@ std::unique_ptr<QWidget> ProgramWiring::makeMainWindow(frmLoad &host)
                                     [this] { return GetGoogleDriveFolder(m_state); }};
     const CloudFolderFlow::Parts cloud{m_state,    *window,    m_prompt,    m_shell,
                                        *m_chooser, *m_notices, *m_uploader, locator};
-    const auto cloudFlow = [&](Service service, auto makeConnector) {
-        plug(service,
-             std::make_unique<CloudFolderFlow>(service, cloud, std::move(makeConnector), site(service)));
+    const RemoteFolderFlow::Parts remote{m_state,    *window,    m_prompt,   m_shell,
+                                         *m_chooser, *m_notices, *m_uploader};
+    // Each cloud button sends through the remote chosen for it, if any.
+    const auto cloudFlow = [&](Service service, RcloneRoutes::Button button, auto makeConnector) {
+        const QString address = site(service);
+        auto own = std::make_unique<CloudFolderFlow>(service, cloud, std::move(makeConnector), address);
+        plug(service, std::make_unique<RoutedFlow>(
+                          std::move(own),
+                          [this, remote, button, service, address]() -> std::unique_ptr<DestinationFlow> {
+                              const QString name = RcloneRoutes::chosen(m_state.SettingsFile, button);
+                              if (name.isEmpty())
+                                  return nullptr;
+                              const QString kind = RcloneRoutes::remoteType(button);
+                              return std::make_unique<RemoteFolderFlow>(remote, remoteConnector(name, kind),
+                                                                        kind, service, address);
+                          }));
     };
-    cloudFlow(Service::Dropbox, connectorOf<clsDropbox>(m_state, m_services, *m_signIn, m_prompt));
-    cloudFlow(Service::SkyDrive, connectorOf<clsSkydrive>(m_state, m_services, *m_signIn, m_prompt));
-    cloudFlow(Service::Google, connectorOf<clsGoogle>(m_state, m_services, *m_signIn, m_prompt));
+    cloudFlow(Service::Dropbox, RcloneRoutes::Button::Dropbox,
+              connectorOf<clsDropbox>(m_state, m_services, *m_signIn, m_prompt));
+    cloudFlow(Service::SkyDrive, RcloneRoutes::Button::SkyDrive,
+              connectorOf<clsSkydrive>(m_state, m_services, *m_signIn, m_prompt));
+    cloudFlow(Service::Google, RcloneRoutes::Button::Google,
+              connectorOf<clsGoogle>(m_state, m_services, *m_signIn, m_prompt));
+
+    // Every remote is one menu away, whatever its kind.
+    window->setMoreDestinations(
+        [this] {
+            QList<frmUploadTo::MoreDestination> out;
+            QList<RcloneRemoteInfo> remotes;
+            QString error;
+            listRcloneRemotes(RcloneSetup::find(m_services.rclone.config), &remotes, &error);
+            for (const RcloneRemoteInfo &info : remotes)
+                out.append({info.name, info.name + u"  (" + info.type + u')'});
+            return out;
+        },
+        [this, remote](const QString &name) -> DestinationFlow * {
+            std::unique_ptr<DestinationFlow> &flow = m_remoteFlows[name];
+            if (!flow)
+                flow = std::make_unique<RemoteFolderFlow>(remote, remoteConnector(name, {}));
+            return flow.get();
+        });
 
     window->setSettingsHandler([this, main = window.get()] { showSettings(main); });
     return window;
+}
+
+std::function<std::unique_ptr<RcloneConnector>()> ProgramWiring::remoteConnector(const QString &name,
+                                                                                 const QString &type)
+{
+    return [this, name, type] {
+        return std::make_unique<RcloneConnector>(RcloneSetup::find(m_services.rclone.config), name, type,
+                                                 *m_signIn, m_prompt);
+    };
 }
 
 void ProgramWiring::showSettings(QWidget *mainWindow)
@@ -179,7 +253,10 @@ void ProgramWiring::showSettings(QWidget *mainWindow)
     });
     // Each re-authorization signs in afresh once its stored keys are gone.
     settings.setSignIn(Service::Facebook, [this] {
-        return m_facebook && m_facebook->CreateFacebookAccount() && m_facebook->IsAuthoriseUserExist();
+        // A connector of its own, as every service here: the sign-in's own
+        // permission check is the verdict, no second round trip.
+        clsFacebook facebook(m_state, m_services, *m_signIn, m_prompt);
+        return facebook.CreateFacebookAccount();
     });
     settings.setSignIn(Service::Flickr, [this] {
         clsFlickr flickr(m_state, m_services, *m_signIn, m_prompt);
@@ -198,6 +275,10 @@ void ProgramWiring::showSettings(QWidget *mainWindow)
         clsSkydrive skyDrive(m_state, m_services, *m_signIn, m_prompt);
         return skyDrive.CreateAccount();
     });
+    auto *accounts = new RcloneAccountsPage(RcloneSetup::find(m_services.rclone.config), m_state.SettingsFile,
+                                            *m_signIn, m_prompt, settings.page(frmSettings::CloudPage));
+    accounts->move(12, 36);
+    settings.setClearHistory([this] { return UploadQueue(m_queuePath).clearHistory(); });
     ShowFormModal(m_state, settings);
 }
 

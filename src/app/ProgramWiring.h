@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -17,6 +18,7 @@ class QtLocalPrinter;
 class QtPrintWindows;
 class QtSignIn;
 class QueuedUploader;
+class RcloneConnector;
 class SkypeLocator;
 class UserPrompt;
 class clsFacebook;
@@ -67,6 +69,9 @@ public:
 
 private:
     void showSettings(QWidget *mainWindow);
+    // A fresh connector for remote `name` (made of `type` when missing).
+    std::function<std::unique_ptr<RcloneConnector>()> remoteConnector(const QString &name,
+                                                                      const QString &type);
 
     AppState &m_state;
     UserPrompt &m_prompt;
@@ -85,4 +90,7 @@ private:
     std::vector<std::unique_ptr<DestinationFlow>> m_flows;
     QStringList m_pathsToOpen;
     bool m_openWaiting = false;
+    // The flows of the remotes picked from the main window's menu, kept
+    // (one may still run when another is picked).
+    std::map<QString, std::unique_ptr<DestinationFlow>> m_remoteFlows;
 };

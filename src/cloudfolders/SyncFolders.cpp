@@ -81,7 +81,7 @@ QString readSyncRoot(const QString &database)
     const qsizetype end = bytes.indexOf('\x1e', start);
     if (start > bytes.size() || end < 0)
         return {};
-    return QString::fromLatin1(bytes.mid(start, end - start));
+    return pathFromBytes(bytes.mid(start, end - start));
 }
 
 } // namespace

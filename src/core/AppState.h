@@ -30,15 +30,14 @@ struct AppState
     short MaxPhotos = 100;
     QString SkypePath;
 
-    // Window state shared by the windows and the tray
+    // What the tray must know of the windows: a modal window is up, or a
+    // window the tray itself opened.
     bool ModalFormOpen = false;
     bool TrayBusy = false;
+    // "Don't show this message again" of the upload-size note. It outlives
+    // the note and is shared by the main window's and the Settings window's
+    // lists, for this run only (never stored).
     bool NoteSuppressed = false;
-
-    // Photo set bookkeeping of the main window
-    double TotalSize = 0;
-    bool AddCancelled = false;
-    bool ShowFolderProgress = false;
 
     // Owned by Main; null until created.
     clsTray *PhotoTray = nullptr;

@@ -30,4 +30,9 @@ inline constexpr char SkyDriveRefreshToken[] = "//Settings//Skydrive//refresh_to
 // Photos the background uploader sends at once to each service (1 to 16;
 // absent or anything else: its default).
 inline constexpr char UploadConnections[] = "//Settings//Uploader//Connections";
+// The rclone remote a cloud-folder button sends to in place of the service
+// itself; absent or empty for the service.
+inline constexpr char RcloneDropbox[] = "//Settings//Rclone//Dropbox";
+inline constexpr char RcloneGoogle[] = "//Settings//Rclone//Google";
+inline constexpr char RcloneSkyDrive[] = "//Settings//Rclone//SkyDrive";
 } // namespace SettingsKey

@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 
 #include <QFile>
+#include <QStringList>
 
 #include <pugixml.hpp>
 
@@ -31,6 +32,31 @@ pugi::xml_node selectKey(const pugi::xml_document &doc, const QString &key)
     }
 }
 
+// The element `key` names under the root, made with those above it that
+// are missing; null when the key does not start at the root element.
+pugi::xml_node addElements(pugi::xml_document &doc, const QString &key)
+{
+    QStringList steps = SettingsStore::normalizedKey(key).split(QStringLiteral("//"), Qt::SkipEmptyParts);
+    pugi::xml_node node = doc.document_element();
+    if (steps.size() < 2 || !node || QString::fromUtf8(node.name()) != steps.takeFirst())
+        return {};
+    for (const QString &step : steps) {
+        const QByteArray name = step.toUtf8();
+        const pugi::xml_node child = node.child(name.constData());
+        node = child ? child : node.append_child(name.constData());
+    }
+    return node;
+}
+
+bool saveDocument(const pugi::xml_document &doc, const QString &file)
+{
+    std::ostringstream out;
+    doc.save(out, "\t", pugi::format_default, pugi::encoding_utf8);
+    const std::string text = out.str();
+    return platform::writeFileAtomically(file, QByteArray(text.data(), qsizetype(text.size())),
+                                         platform::FileAccess::OwnerOnly);
+}
+
 } // namespace
 
 SettingsStore::SettingsStore(QString settingsFile) : m_file(std::move(settingsFile)) {}
@@ -56,6 +82,12 @@ std::optional<QString> SettingsStore::read(const QString &key) const
     return QString::fromUtf8(node.text().get());
 }
 
+bool SettingsStore::loads() const
+{
+    pugi::xml_document doc;
+    return loadDocument(m_file, doc);
+}
+
 QString SettingsStore::readOr(const QString &key, const QString &fallback) const
 {
     return read(key).value_or(fallback);
@@ -78,23 +110,14 @@ bool SettingsStore::write(const std::vector<std::pair<QString, QString>> &values
         return false;
     for (const auto &[key, value] : values) {
         pugi::xml_node node = selectKey(doc, key);
-        if (!node && addMissing) {
-            const QString path = normalizedKey(key);
-            const qsizetype cut = path.lastIndexOf(QStringLiteral("//"));
-            pugi::xml_node parent = cut > 0 ? selectKey(doc, path.left(cut)) : pugi::xml_node();
-            if (parent && parent.type() == pugi::node_element)
-                node = parent.append_child(path.mid(cut + 2).toUtf8().constData());
-        }
+        if (!node && addMissing)
+            node = addElements(doc, key);
         if (!node || node.type() != pugi::node_element)
             return false;
         if (!node.text().set(value.toUtf8().constData()))
             return false;
     }
-    std::ostringstream out;
-    doc.save(out, "\t", pugi::format_default, pugi::encoding_utf8);
-    const std::string text = out.str();
-    return platform::writeFileAtomically(m_file, QByteArray(text.data(), qsizetype(text.size())),
-                                         platform::FileAccess::OwnerOnly);
+    return saveDocument(doc, m_file);
 }
 
 int SettingsText::toInt(const std::optional<QString> &text)

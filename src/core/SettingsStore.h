@@ -19,6 +19,8 @@ public:
     // The element text of `key`; nullopt when the file is missing or not
     // well-formed, or when no element matches the key.
     std::optional<QString> read(const QString &key) const;
+    // Whether the file is there and well-formed, whatever it holds.
+    bool loads() const;
     QString readOr(const QString &key, const QString &fallback = {}) const;
 
     // Replaces the texts of existing elements and saves. Nothing is written
@@ -27,10 +29,11 @@ public:
     // atomic and leaves the file readable by its owner only (it holds tokens).
     bool write(const std::vector<std::pair<QString, QString>> &values);
     bool write(const QString &key, const QString &value) { return write({{key, value}}); }
-    // The same, except that a missing element is added at the end of its
-    // parent (which must be there): a file installed by an earlier version
-    // lacks the keys that came later.
+    // The same, except that missing elements of a key are added (at the end
+    // of their parents): a file installed by an earlier version lacks the
+    // keys, and whole groups of them, that came later.
     bool writeAdding(const std::vector<std::pair<QString, QString>> &values);
+    bool writeAdding(const QString &key, const QString &value) { return writeAdding({{key, value}}); }
 
     // The XPath a key stands for: blanks next to "//" are not significant.
     static QString normalizedKey(const QString &key);

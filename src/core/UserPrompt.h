@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Button and icon styles of the system message box, numbered as the platform
 // numbers them so that the message catalog's button codes carry over.
 namespace MsgStyle {
@@ -53,8 +55,26 @@ public:
     // frmMsgBox: a confirmation with the chosen buttons; returns a MsgBoxCode.
     virtual int confirm(const QString &message, bool showYes, bool showNo, bool showCancel) = 0;
 
+    // A confirmation whose Yes and No buttons say `yes` and `no`; returns a
+    // MsgBoxCode (Cancel as the third answer).
+    virtual int choose(const QString &message, const QString &yes, const QString &no)
+    {
+        Q_UNUSED(yes);
+        Q_UNUSED(no);
+        return confirm(message, true, true, true);
+    }
+
     // frmMsgAutoClose: "Done!" for one second.
     virtual void done() = 0;
+    // "Done!" with where the result went beside it: `detail` on a line of
+    // its own and a link that runs `openFolder`. Without windows it is the
+    // plain note.
+    virtual void doneWith(const QString &detail, const std::function<void()> &openFolder)
+    {
+        Q_UNUSED(detail);
+        Q_UNUSED(openFolder);
+        done();
+    }
 
     // frmInternetConnection.
     virtual void internetConnectionError() = 0;

@@ -23,8 +23,8 @@ public:
     // the count (intFileCount(1)). Files the set then refuses count as well.
     virtual void fileLookedAt(const QString &fileName) = 0;
 
-    // Lets the window repaint and take clicks; the Cancel button sets
-    // AppState::AddCancelled from in here. Called often, also while waiting
+    // Lets the window repaint and take clicks; the Cancel button cancels the
+    // adder's token from in here. Called often, also while waiting
     // for files still being examined.
     virtual void processEvents() = 0;
 

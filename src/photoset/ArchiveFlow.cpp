@@ -92,10 +92,11 @@ void ArchiveFlow::run()
     writer.setMetadataRule(rule);
     const auto outcome = writer.write(archive, PhotoPaths(tray), WindowHooks(m_window),
                                       PreparedCopies(tray, m_state.UploadSize, rule));
-    if (outcome == ZipArchiveWriter::Outcome::Cancelled) {
-        m_window.ShowProgressPanel(false);
+    // The meter has said all it can: it closes before any note or message
+    // about the archive appears, so the two never stand side by side.
+    m_window.ShowProgressPanel(false);
+    if (outcome == ZipArchiveWriter::Outcome::Cancelled)
         return;
-    }
     const bool written = outcome == ZipArchiveWriter::Outcome::Written;
     if (written)
         m_lastArchive = archive;
@@ -104,7 +105,6 @@ void ArchiveFlow::run()
     if (written && !writer.leftOut().isEmpty())
         tellLeftOut(writer.leftOut());
     finish(folder, archive, written);
-    m_window.ShowProgressPanel(false);
 }
 
 void ArchiveFlow::tellLeftOut(const QStringList &paths)

@@ -4,6 +4,7 @@
 #include "core/MessageCatalog.h"
 #include "core/UserPrompt.h"
 #include "photoset/AddProgress.h"
+#include "photoset/CancelToken.h"
 #include "photoset/PathRoutines.h"
 #include "photoset/clsTray.h"
 #include "platform/OrderedWork.h"
@@ -128,7 +129,7 @@ public:
     void setThreads(int threads) { m_work.setThreads(threads); }
 
     Summary run(const StepSource &source, const QString &description, AppState &state, UserPrompt &ui,
-                AddProgress &progress);
+                AddProgress &progress, const CancelToken *cancel);
 
 private:
     // The next file in order, its examination possibly still running.
@@ -203,7 +204,8 @@ private:
 };
 
 PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QString &description,
-                                              AppState &state, UserPrompt &ui, AddProgress &progress)
+                                              AppState &state, UserPrompt &ui, AddProgress &progress,
+                                              const CancelToken *cancel)
 {
     Summary summary;
     clsTray &tray = *state.PhotoTray;
@@ -215,7 +217,6 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
         return check;
     };
 
-    state.AddCancelled = false;
     m_token = state.GdiplusToken;
     m_uploadSize = state.UploadSize;
     m_rule = MetadataRuleFor(state.KeepMetadata);
@@ -238,13 +239,11 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
             summary.full = true;
             break;
         }
-        if (step.origin != Origin::InFolder || state.ShowFolderProgress) {
-            progress.fileLookedAt(JustFileName(step.path));
-            ++summary.lookedAt;
+        progress.fileLookedAt(JustFileName(step.path));
+        ++summary.lookedAt;
+        progress.processEvents();
+        if (step.origin != Origin::InFolder)
             progress.processEvents();
-            if (step.origin != Origin::InFolder)
-                progress.processEvents();
-        }
         if (step.origin == Origin::Dropped && full()) {
             skip();
             progress.fileDone(refuse(step, AddRefusal::Limit));
@@ -262,17 +261,14 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
         } else {
             check = verdict(progress);
             check.refusal = tray.AddChecked(check, step.origin == Origin::InFolder ? QString() : description);
-            if (check.refusal == AddRefusal::None) {
+            if (check.refusal == AddRefusal::None)
                 ++summary.added;
-                state.TotalSize += double(check.size);
-            }
         }
         if (full())
             m_full->store(true);
         progress.fileDone(check);
 
-        if (state.AddCancelled) {
-            state.AddCancelled = false;
+        if (cancel && cancel->cancelled()) {
             progress.processEvents();
             summary.cancelled = true;
             break;
@@ -284,8 +280,9 @@ PhotoAdder::Summary PhotoAdder::Pipeline::run(const StepSource &source, const QS
     return summary;
 }
 
-PhotoAdder::PhotoAdder(AppState &state, UserPrompt &ui, AddProgress &progress)
-    : m_pipeline(std::make_unique<Pipeline>()), m_state(state), m_ui(ui), m_progress(progress)
+PhotoAdder::PhotoAdder(AppState &state, UserPrompt &ui, AddProgress &progress, const CancelToken *cancel)
+    : m_pipeline(std::make_unique<Pipeline>()), m_state(state), m_ui(ui), m_progress(progress),
+      m_cancel(cancel)
 {
 }
 
@@ -329,7 +326,7 @@ PhotoAdder::Summary PhotoAdder::AddSelected(const QStringList &files, const QStr
                 return std::nullopt;
             return Step{files.at(next++), Origin::Selected};
         },
-        description, m_state, m_ui, m_progress);
+        description, m_state, m_ui, m_progress, m_cancel);
     m_progress.close();
     return summary;
 }
@@ -338,7 +335,6 @@ PhotoAdder::Summary PhotoAdder::AddDropped(const QStringList &items, const QStri
 {
     if (items.isEmpty())
         return {};
-    m_state.ShowFolderProgress = true;
     m_progress.open();
 
     const bool single = items.size() == 1;
@@ -369,9 +365,8 @@ PhotoAdder::Summary PhotoAdder::AddDropped(const QStringList &items, const QStri
             return Step{item, Origin::Dropped};
         }
     };
-    const Summary summary = m_pipeline->run(source, description, m_state, m_ui, m_progress);
+    const Summary summary = m_pipeline->run(source, description, m_state, m_ui, m_progress, m_cancel);
 
-    m_state.ShowFolderProgress = false;
     m_progress.close();
     if (m_state.PhotoTray->Count() == 0)
         funcMessageDisplay(m_state, m_ui, MessageNo::FolderOrFileProblem);

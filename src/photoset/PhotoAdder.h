@@ -7,6 +7,7 @@
 
 struct AppState;
 class AddProgress;
+class CancelToken;
 class UserPrompt;
 class clsTray;
 
@@ -16,14 +17,14 @@ class clsTray;
 // How to drive it: construct it with the process state (PhotoTray and
 // GdiplusToken set), the UserPrompt and a progress sink, disable the main
 // window, call Browse()/AddSelected() or AddDropped() on the user-interface
-// thread, then refresh the count label from PhotoTray->Count() and the total
-// from AppState::TotalSize, and enable the window. The call returns when the
-// work is done; it is synchronous on purpose, like the rest of the program's
-// long work, and keeps the window live by calling progress.processEvents()
-// many times a second. The Cancel button only has to set
-// AppState::AddCancelled; the adder stops after the current file and clears
-// the flag. Do not start a second add from inside processEvents() (the main
-// window is disabled meanwhile, so it cannot happen from the user).
+// thread, then refresh the count and the total from PhotoTray, and enable
+// the window. The call returns when the work is done; it is synchronous on
+// purpose, like the rest of the program's long work, and keeps the window
+// live by calling progress.processEvents() many times a second. The Cancel
+// button only has to cancel the token the adder was given; the adder stops
+// after the current file. Do not start a second add from inside
+// processEvents() (the main window is disabled meanwhile, so it cannot
+// happen from the user).
 //
 // Behind the scenes several files are read, decoded and hashed at once on
 // worker threads, while the set is still filled strictly in the order given,
@@ -41,7 +42,8 @@ public:
         bool full = false; // stopped because the set reached its limit
     };
 
-    PhotoAdder(AppState &state, UserPrompt &ui, AddProgress &progress);
+    // Without a `cancel` token nothing stops the work short.
+    PhotoAdder(AppState &state, UserPrompt &ui, AddProgress &progress, const CancelToken *cancel = nullptr);
     ~PhotoAdder();
 
     PhotoAdder(const PhotoAdder &) = delete;
@@ -55,8 +57,8 @@ public:
     // otherwise each file is added in order with `description` as Remarks.
     Summary AddSelected(const QStringList &files, const QString &description);
 
-    // A drop on the drop zone: files and folders in the order dropped. Sets
-    // ShowFolderProgress meanwhile. Shows message 385 when a single dropped
+    // A drop on the drop zone: files and folders in the order dropped, the
+    // files found in folders counted too. Shows message 385 when a single dropped
     // file is no photo while the set holds photos, and when the set is still
     // empty afterwards. An empty list does nothing at all. Folders are
     // searched depth first, entries by name; their photos get no description,
@@ -72,4 +74,5 @@ private:
     AppState &m_state;
     UserPrompt &m_ui;
     AddProgress &m_progress;
+    const CancelToken *m_cancel;
 };

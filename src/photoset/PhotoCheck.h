@@ -29,7 +29,11 @@ struct PhotoCheck
 {
     QString FilePath;
     AddRefusal refusal = AddRefusal::None;
-    QString ID;      // content hash; empty when refused
+    QString ID; // content hash; empty when refused
+    // SHA-256 of the whole content (hex), which the send history knows a
+    // photo by: the sampled ID above tells photos apart within one set, but
+    // an edit between its samples would pass for a photo sent before.
+    QByteArray digest;
     qint64 size = 0; // bytes, as read
     int imageType = 0;
     // The copy the destinations send at upload size `preparedFor` with the

@@ -3,6 +3,7 @@
 #include "imaging/cGDIpImage.h"
 #include "photoset/PathRoutines.h"
 #include "photoset/PrepareImage.h"
+#include "platform/FileIdentity.h"
 #include "webkit/Md5.h"
 
 #include <QDir>
@@ -68,6 +69,7 @@ PhotoCheck examine(const QString &path, cGDIpToken *token, cGDIpImage &probe, in
         check.preparedRule = rule;
         check.imageType = cGDIpImage::Jpeg;
         check.ID = clsTray::HashOfContent(bytes);
+        check.digest = platform::contentDigest(bytes);
         check.facts = LearnPhotoFacts(bytes, pixels, uploadSize, rates);
         return check;
     }
@@ -101,6 +103,7 @@ PhotoCheck examine(const QString &path, cGDIpToken *token, cGDIpImage &probe, in
         return check;
     }
     check.ID = clsTray::HashOfContent(bytes);
+    check.digest = platform::contentDigest(bytes);
     check.facts = LearnPhotoFacts(bytes);
     return check;
 }
@@ -125,6 +128,14 @@ bool clsTray::AddPhoto(const QString &FilePath, const QString &Attribution, cons
 int clsTray::Count() const
 {
     return int(m_photos.size());
+}
+
+qint64 clsTray::TotalSize() const
+{
+    qint64 total = 0;
+    for (const Photo &photo : m_photos)
+        total += photo.size;
+    return total;
 }
 
 QString clsTray::GetMD5Hash(const QString &FilePath) const
@@ -213,7 +224,8 @@ AddRefusal clsTray::AddChecked(const PhotoCheck &check, const QString &Remarks)
         return AddRefusal::Duplicate;
     m_index.insert(check.ID, int(m_photos.size()));
     m_photos.append(Photo{check.ID, check.FilePath, LookUpAttribution(check.ID), Remarks, check.prepared,
-                          check.preparedFor, check.preparedRule, check.size, check.modified, check.facts});
+                          check.preparedFor, check.preparedRule, check.size, check.modified, check.facts,
+                          check.digest});
     return AddRefusal::None;
 }
 
@@ -247,6 +259,20 @@ QString clsTray::LookUpAttribution(const QString &ID) const
     } catch (const pugi::xpath_exception &) {
         return {};
     }
+}
+
+QByteArray clsTray::ContentDigestOf(const QString &FilePath) const
+{
+    for (const Photo &photo : m_photos) {
+        if (photo.FilePath != FilePath)
+            continue;
+        // A file changed since it was added is no longer what was hashed.
+        const QFileInfo now(photo.FilePath);
+        if (!now.exists() || now.size() != photo.size || now.lastModified() != photo.modified)
+            return {};
+        return photo.digest;
+    }
+    return {};
 }
 
 QByteArray clsTray::PreparedCopyOf(const QString &FilePath, int uploadSize, MetadataRule rule) const

@@ -41,6 +41,8 @@ public:
     bool AddPhoto(const QString &FilePath, const QString &Attribution, const QString &Remarks);
 
     int Count() const;
+    // The sizes of the photos in the set, as they were when added.
+    qint64 TotalSize() const;
 
     // The photo's ID: MD5 over the file, or over three sampled stretches of
     // files larger than 30000 bytes.
@@ -75,6 +77,10 @@ public:
     // The same for the photo at `FilePath`; empty when it is not in the set.
     QByteArray PreparedCopyOf(const QString &FilePath, int uploadSize, MetadataRule rule) const;
 
+    // The SHA-256 (hex) of the photo at `FilePath` read when it was added;
+    // empty when it is not in the set or its file changed since.
+    QByteArray ContentDigestOf(const QString &FilePath) const;
+
     // What examining photo `Index` learnt, for estimates (see SendEstimate.h).
     PhotoFacts Facts(int Index) const;
 
@@ -97,6 +103,7 @@ private:
         qint64 size = 0;
         QDateTime modified;
         PhotoFacts facts;
+        QByteArray digest;
     };
 
     QString LookUpAttribution(const QString &ID) const;

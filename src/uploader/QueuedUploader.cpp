@@ -1,5 +1,7 @@
 #include "uploader/QueuedUploader.h"
 
+#include "core/SettingsKeys.h"
+#include "core/SettingsStore.h"
 #include "platform/CompanionWindow.h"
 #include "platform/InstallLayout.h"
 #include "uploader/PhotoPreparation.h"
@@ -8,6 +10,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QProcess>
 #include <QUuid>
 
@@ -76,6 +79,8 @@ void QueuedUploader::checkItems(QList<UploadItem> &items, const QString &prepare
         // a check that is rarely made.
         const auto digest = copy.isEmpty() ? platform::IdentityDigest::Whole : platform::IdentityDigest::None;
         item.identity = platform::recordIdentity(item.path, kMaxOriginalBytes, digest, &item.problem);
+        if (item.problem.isEmpty())
+            item.content = contentOf(item);
         if (!item.problem.isEmpty() || copy.isEmpty())
             continue;
         item.prepared = keepPreparedCopy(preparedFolder, copy);
@@ -89,8 +94,65 @@ void QueuedUploader::checkItems(QList<UploadItem> &items, const QString &prepare
     }
 }
 
+QByteArray QueuedUploader::contentOf(const UploadItem &item) const
+{
+    if (!item.identity.digest.isEmpty())
+        return item.identity.digest;
+    QByteArray digest = m_contentDigests ? m_contentDigests(item.path) : QByteArray();
+    if (digest.isEmpty())
+        digest =
+            platform::recordIdentity(item.path, kMaxOriginalBytes, platform::IdentityDigest::Whole).digest;
+    return digest;
+}
+
+QString QueuedUploader::signedInAccount(const ServiceId &service) const
+{
+    const char *key = nullptr;
+    switch (service.service().value_or(Service::Flickr)) {
+    case Service::Facebook:
+        key = SettingsKey::FacebookID;
+        break;
+    case Service::Dropbox:
+        key = SettingsKey::DropBoxUid;
+        break;
+    case Service::Google:
+        key = SettingsKey::GoogleID;
+        break;
+    case Service::Flickr: // its sign-in records no account, nor does a remote's
+    case Service::SkyDrive:
+        return {};
+    }
+    const QString settings = QFileInfo(m_queuePath).absoluteDir().filePath(QStringLiteral("Settings.xml"));
+    return SettingsStore(settings).readOr(QString::fromLatin1(key)).trimmed();
+}
+
+PhotosSentBefore QueuedUploader::sentBefore(const ServiceId &service, const QString &photoList,
+                                            const QString &target)
+{
+    const QStringList paths = splitPhotoList(photoList);
+    QStringList digests;
+    for (const QString &path : paths) {
+        UploadItem item;
+        item.path = path;
+        digests << QString::fromLatin1(contentOf(item));
+    }
+    const QHash<QString, SentRecord> sent =
+        queue().sentBefore(service, signedInAccount(service), target, digests);
+    PhotosSentBefore out;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const auto found = sent.constFind(digests.at(i));
+        if (found == sent.constEnd())
+            continue;
+        out.paths << paths.at(i);
+        out.latest = qMax(out.latest, found->sent);
+    }
+    return out;
+}
+
 QString QueuedUploader::addJob(UploadJobSpec spec)
 {
+    if (spec.account.isEmpty())
+        spec.account = signedInAccount(spec.service);
     spec.uploadSize = qMax(0, spec.uploadSize);
     // The copies are on disk before the job is: the uploader never sees a
     // job whose copies are still being written.
@@ -128,6 +190,8 @@ QString QueuedUploader::queueJob(Service service, const QString &token, const QS
 
 QString QueuedUploader::openJob(UploadJobSpec spec)
 {
+    if (spec.account.isEmpty())
+        spec.account = signedInAccount(spec.service);
     spec.items.clear();
     spec.open = true;
     return queue().addJob(spec);
@@ -201,6 +265,20 @@ QString QueuedUploader::UploadToFacebook(const QString &accessToken, const QStri
                                          const QString &albumId)
 {
     return queueJob(Service::Facebook, accessToken, {}, photoList, remarksList, uploadSize, albumId, privacy);
+}
+
+QString QueuedUploader::UploadToRemote(const QString &remote, const QString &photoList,
+                                       const QStringList &names, int uploadSize, const QString &folder)
+{
+    UploadJobSpec spec;
+    spec.service = ServiceId::rcloneRemote(remote);
+    spec.items = uncheckedItems(splitPhotoList(photoList));
+    for (qsizetype i = 0; i < spec.items.size(); ++i)
+        spec.items[i].name = names.value(i);
+    spec.uploadSize = uploadSize;
+    spec.target = folder;
+    spec.keepMetadata = m_keepMetadata && m_keepMetadata();
+    return addJob(std::move(spec));
 }
 
 QString QueuedUploader::UploadToFlickr(const QString &token, const QString &photoList,

@@ -42,6 +42,14 @@ public:
     // Whether photos leave with every tag they carry, asked as each job is
     // queued: the job keeps the answer, whatever the user chooses later.
     void setMetadataChoice(std::function<bool()> keepMetadata) { m_keepMetadata = std::move(keepMetadata); }
+    // The SHA-256 (hex) the photo set took of the photo at `path` when it
+    // was read; empty when it has none. A photo without one is hashed here.
+    using ContentDigests = std::function<QByteArray(const QString &path)>;
+    void setContentDigests(ContentDigests digests) { m_contentDigests = std::move(digests); }
+
+    // The id of the account signed in to `service` ("Dropbox", ...) as the
+    // settings beside the queue keep it; empty where its sign-in records none.
+    QString signedInAccount(const ServiceId &service) const;
 
     // The operations the flows call take the photo and remarks lists as the
     // flows build them (TAB-joined); each is split here, once.
@@ -55,6 +63,11 @@ public:
                              int uploadSize, const QString &privacy, const QString &albumId) override;
     QString UploadToFlickr(const QString &token, const QString &photoList, const QString &remarksList,
                            int uploadSize) override;
+    QString UploadToRemote(const QString &remote, const QString &photoList, const QStringList &names,
+                           int uploadSize, const QString &folder) override;
+
+    PhotosSentBefore sentBefore(const ServiceId &service, const QString &photoList,
+                                const QString &target) override;
 
     // A job of typed items (path and remarks; the rest is filled in here).
     // Raises ToolkitError when it cannot be kept, or when a scaled copy
@@ -88,6 +101,7 @@ private:
                      const QString &remarksList, int uploadSize, const QString &target,
                      const QString &privacy);
     UploadQueue &queue();
+    QByteArray contentOf(const UploadItem &item) const;
     void checkItems(QList<UploadItem> &items, const QString &preparedFolder, int uploadSize,
                     bool keepMetadata) const;
 
@@ -97,5 +111,6 @@ private:
     std::unique_ptr<UploadQueue> m_queue;
     PreparedCopies m_preparedCopies;
     std::function<bool()> m_keepMetadata;
+    ContentDigests m_contentDigests;
     bool m_started = false; // an open job has started the uploader
 };

@@ -1,5 +1,6 @@
 #include "uploader/UploadEngine.h"
 
+#include "rclone/RcloneDaemon.h"
 #include "uploader/PhotoPreparation.h"
 #include "uploader/QueueUploadContext.h"
 
@@ -18,7 +19,7 @@ namespace {
 // not know is left for the uploader that does.
 bool speaks(const ServiceId &service)
 {
-    return service.service().has_value();
+    return service.service().has_value() || service.isRemote();
 }
 
 QString keyOf(const QueuedPhoto &photo)
@@ -28,10 +29,11 @@ QString keyOf(const QueuedPhoto &photo)
 
 // One photo, on a worker thread.
 UploadOutcome runOne(const ServiceConfig &config, const UploadLimits &limits, const QueuedJob &job,
-                     const QueuedPhoto &photo, bool verify, UploadContext *context, QThreadPool &scalers)
+                     const QueuedPhoto &photo, bool verify, UploadContext *context, QThreadPool &scalers,
+                     const RcloneDaemon *rclone)
 {
     using Kind = UploadOutcome::Kind;
-    const auto protocol = makeUploadProtocol(job.service, config, limits);
+    const auto protocol = makeUploadProtocol(job.service, config, limits, rclone);
     if (!protocol)
         return {Kind::PhotoRefused,
                 {},
@@ -93,6 +95,28 @@ UploadEngine::~UploadEngine()
     m_pool.waitForDone();
 }
 
+UploadEngine::RcloneState UploadEngine::rcloneFor(const QueuedJob &job)
+{
+    if (!m_rclone)
+        m_rclone = std::make_unique<RcloneDaemon>(RcloneSetup::find(m_config.rclone.config));
+    if (m_rclone->running())
+        return RcloneState::Ready;
+    // Starting waits in a local event loop, where a timer may pump again:
+    // that inner pump leaves the job to this one.
+    if (m_rcloneStarting)
+        return RcloneState::Starting;
+    m_rcloneStarting = true;
+    const bool up = m_rclone->start();
+    m_rcloneStarting = false;
+    if (up)
+        return RcloneState::Ready;
+    // Like a refused sign-in: the job waits for the next one to the remote
+    // (rclone installed meanwhile, say).
+    if (!m_queue.stopJob(job.id, m_rclone->failure()))
+        qWarning().noquote() << "upload queue:" << m_queue.errorText();
+    return RcloneState::Failed;
+}
+
 void UploadEngine::start()
 {
     sweepPrepared();
@@ -132,6 +156,12 @@ void UploadEngine::pump()
         if (!speaks(job.service))
             continue; // kept for an uploader that speaks it
         const QList<QueuedPhoto> pending = m_queue.pendingPhotos(job.id);
+        if (!pending.isEmpty() && job.service.isRemote()) {
+            const RcloneState rclone = rcloneFor(job);
+            waiting = waiting || rclone == RcloneState::Starting;
+            if (rclone != RcloneState::Ready)
+                continue;
+        }
         if (pending.isEmpty()) {
             m_queue.endJobIfDone(job.id);
             // Still open: its photos are still being added.
@@ -170,9 +200,12 @@ void UploadEngine::dispatch(const QueuedJob &job, const QueuedPhoto &photo, bool
     const UploadLimits limits = m_options.limits;
     const QString queuePath = m_queue.path();
     const QString settingsFile = m_options.settingsFile;
-    m_pool.start([this, config, limits, job, photo, verify, queuePath, settingsFile] {
+    // Started before any of its jobs' photos go, and stopped only once the
+    // pool is done.
+    const RcloneDaemon *rclone = m_rclone.get();
+    m_pool.start([this, config, limits, job, photo, verify, queuePath, settingsFile, rclone] {
         QueueUploadContext context(queuePath, settingsFile);
-        const UploadOutcome outcome = runOne(config, limits, job, photo, verify, &context, m_scalers);
+        const UploadOutcome outcome = runOne(config, limits, job, photo, verify, &context, m_scalers, rclone);
         QMetaObject::invokeMethod(
             this, [this, job, photo, outcome] { settle(job, photo, outcome); }, Qt::QueuedConnection);
     });

@@ -11,6 +11,10 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <memory>
+
+class RcloneDaemon;
+
 struct EngineOptions
 {
     // Photos in flight per service, each on a connection of its own: six, as
@@ -77,6 +81,15 @@ private:
     bool isPreparedCopy(const QString &path) const;
     void discardPrepared(const QueuedPhoto &photo);
     void sweepPrepared();
+    // The rclone the jobs of rclone's remotes go through, started on this
+    // thread when one has work. Failed: the job was stopped with the reason.
+    enum class RcloneState
+    {
+        Ready,
+        Starting,
+        Failed
+    };
+    RcloneState rcloneFor(const QueuedJob &job);
 
     UploadQueue &m_queue;
     ServiceConfig m_config;
@@ -86,6 +99,8 @@ private:
     QTimer m_poll;
     QSet<QString> m_inFlight; // "<job>/<seq>"
     QHash<QString, int> m_perService;
+    std::unique_ptr<RcloneDaemon> m_rclone;
+    bool m_rcloneStarting = false;
     bool m_closing = false;
     bool m_started = false;
 };

@@ -4,6 +4,7 @@
 #include "uploader/FacebookUpload.h"
 #include "uploader/FlickrUpload.h"
 #include "uploader/GoogleUpload.h"
+#include "uploader/RcloneUpload.h"
 #include "uploader/SkyDriveUpload.h"
 #include "webkit/ServiceConfig.h"
 
@@ -30,8 +31,10 @@ int retryAfterSeconds(const QByteArray &value)
 } // namespace
 
 std::unique_ptr<UploadProtocol> makeUploadProtocol(const ServiceId &service, const ServiceConfig &config,
-                                                   const UploadLimits &limits)
+                                                   const UploadLimits &limits, const RcloneDaemon *rclone)
 {
+    if (service.isRemote())
+        return rclone ? std::make_unique<RcloneUpload>(*rclone, limits) : nullptr;
     if (!service.service())
         return nullptr;
     switch (*service.service()) {

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class RcloneDaemon;
 struct ServiceConfig;
 
 // What became of one attempt at one photo.
@@ -76,9 +77,10 @@ private:
 };
 
 // The protocol for a job's service; null for a service this uploader does
-// not speak (yet).
+// not speak (yet). "rclone:NAME" goes through `rclone`, when there is one.
 std::unique_ptr<UploadProtocol> makeUploadProtocol(const ServiceId &service, const ServiceConfig &config,
-                                                   const UploadLimits &limits);
+                                                   const UploadLimits &limits,
+                                                   const RcloneDaemon *rclone = nullptr);
 
 // How a plain HTTP answer is taken when the service's own error shape gave
 // nothing more precise.

@@ -33,6 +33,12 @@ const char *const kSchema[] = {
     // open resumable session, when an attempt started).
     "CREATE TABLE IF NOT EXISTS notes("
     " job TEXT NOT NULL, seq INTEGER NOT NULL, note TEXT NOT NULL, PRIMARY KEY(job, seq))",
+    // Every photo that arrived, kept after its job is gone, so that the same
+    // content is not sent twice to one folder without the user knowing.
+    "CREATE TABLE IF NOT EXISTS history("
+    " digest TEXT NOT NULL, service TEXT NOT NULL, account TEXT NOT NULL, target TEXT NOT NULL,"
+    " remote_id TEXT NOT NULL, path TEXT NOT NULL, sent INTEGER NOT NULL)",
+    "CREATE INDEX IF NOT EXISTS history_by_place ON history(service, account, target, digest)",
 };
 
 QueuedJob jobFrom(const QSqlQuery &q)
@@ -49,6 +55,7 @@ QueuedJob jobFrom(const QSqlQuery &q)
     j.reason = q.value(8).toString();
     j.created = q.value(9).toLongLong();
     j.keepMetadata = q.value(10).toBool();
+    j.account = q.value(11).toString();
     return j;
 }
 
@@ -73,14 +80,15 @@ QueuedPhoto photoFrom(const QSqlQuery &q)
     p.identity.size = q.value(13).toLongLong();
     p.identity.modifiedNs = q.value(14).toLongLong();
     p.identity.digest = q.value(15).toString().toLatin1();
+    p.content = q.value(16).toString().toLatin1();
     return p;
 }
 
 const QString kJobColumns = QStringLiteral(
-    "id, service, token, secret, size, target, privacy, state, reason, created, keep_metadata");
+    "id, service, token, secret, size, target, privacy, state, reason, created, keep_metadata, account");
 const QString kPhotoColumns = QStringLiteral("job, seq, path, remarks, state, remote_id, reason, attempts, "
                                              "not_before, prepared, resolved, device, inode, bytes, "
-                                             "modified, digest");
+                                             "modified, digest, content");
 
 } // namespace
 
@@ -140,7 +148,9 @@ UploadQueue::UploadQueue(const QString &path)
                  {"photos", "bytes", "INTEGER NOT NULL DEFAULT -1"},
                  {"photos", "modified", "INTEGER NOT NULL DEFAULT 0"},
                  {"photos", "digest", "TEXT NOT NULL DEFAULT ''"},
-                 {"jobs", "keep_metadata", "INTEGER NOT NULL DEFAULT 0"}};
+                 {"jobs", "keep_metadata", "INTEGER NOT NULL DEFAULT 0"},
+                 {"jobs", "account", "TEXT NOT NULL DEFAULT ''"},
+                 {"photos", "content", "TEXT NOT NULL DEFAULT ''"}};
     // Under the write lock: the program, the command line and the uploader
     // open a new queue at the same moment, and only one may add a column.
     m_open = m_open && transaction([&] {
@@ -240,10 +250,10 @@ QString UploadQueue::addJob(const UploadJobSpec &spec)
     const bool stored = transaction([&] {
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         if (!exec(QStringLiteral("INSERT INTO jobs(id, service, token, secret, size, target, privacy, state, "
-                                 "created, sealed, touched, keep_metadata) "
-                                 "VALUES(?, ?, ?, ?, ?, ?, ?, 'open', ?, ?, ?, ?)"),
+                                 "created, sealed, touched, keep_metadata, account) "
+                                 "VALUES(?, ?, ?, ?, ?, ?, ?, 'open', ?, ?, ?, ?, ?)"),
                   {id, spec.service.text(), spec.token, spec.tokenSecret, spec.uploadSize, spec.target,
-                   spec.privacy, now, spec.open ? 0 : 1, now, spec.keepMetadata ? 1 : 0}))
+                   spec.privacy, now, spec.open ? 0 : 1, now, spec.keepMetadata ? 1 : 0, spec.account}))
             return false;
         if (!insertPhotos(id, 0, spec.items))
             return false;
@@ -335,10 +345,14 @@ bool UploadQueue::markSending(const QString &job, int seq)
 bool UploadQueue::markSent(const QString &job, int seq, const QString &remoteId)
 {
     return transaction([&] {
-        return exec(
-            QStringLiteral(
-                "UPDATE photos SET state = 'sent', remote_id = ?, reason = '' WHERE job = ? AND seq = ?"),
-            {remoteId, job, seq});
+        return exec(QStringLiteral("UPDATE photos SET state = 'sent', remote_id = ?, reason = '' WHERE job = "
+                                   "? AND seq = ?"),
+                    {remoteId, job, seq}) &&
+               exec(QStringLiteral(
+                        "INSERT INTO history(digest, service, account, target, remote_id, path, sent) "
+                        "SELECT p.content, j.service, j.account, j.target, ?, p.path, ? FROM photos p "
+                        "JOIN jobs j ON j.id = p.job WHERE p.job = ? AND p.seq = ? AND p.content <> ''"),
+                    {remoteId, QDateTime::currentMSecsSinceEpoch(), job, seq});
     });
 }
 
@@ -377,12 +391,16 @@ bool UploadQueue::insertPhotos(const QString &job, int first, const QList<Upload
         const UploadItem &item = items.at(i);
         const platform::FileIdentity &id = item.identity;
         if (!exec(QStringLiteral("INSERT INTO photos(job, seq, path, remarks, prepared, state, reason, "
-                                 "resolved, device, inode, bytes, modified, digest) "
-                                 "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                                 "resolved, device, inode, bytes, modified, digest, content) "
+                                 "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                   {job, first + int(i), item.path, item.remarks, item.prepared,
                    item.problem.isEmpty() ? QStringLiteral("queued") : QStringLiteral("failed"), item.problem,
                    id.path, qint64(id.device), qint64(id.inode), id.size, id.modifiedNs,
-                   QString::fromLatin1(id.digest)}))
+                   QString::fromLatin1(id.digest), QString::fromLatin1(item.content)}))
+            return false;
+        if (!item.name.isEmpty() &&
+            !exec(QStringLiteral("INSERT OR REPLACE INTO notes(job, seq, note) VALUES(?, ?, ?)"),
+                  {job, first + int(i), item.name}))
             return false;
     }
     return true;
@@ -430,6 +448,67 @@ bool UploadQueue::endJobIfDone(const QString &job)
                 "(SELECT 1 FROM photos WHERE job = ? AND state IN ('queued', 'sending'))"),
             {job, QDateTime::currentMSecsSinceEpoch() - kUnsealedGiveUpMs, job});
     });
+}
+
+namespace {
+
+SentRecord recordFrom(const QSqlQuery &q)
+{
+    SentRecord r;
+    r.digest = q.value(0).toString();
+    r.service = ServiceId::fromText(q.value(1).toString());
+    r.account = q.value(2).toString();
+    r.target = q.value(3).toString();
+    r.remoteId = q.value(4).toString();
+    r.path = q.value(5).toString();
+    r.sent = q.value(6).toLongLong();
+    return r;
+}
+
+const QString kHistoryColumns = QStringLiteral("digest, service, account, target, remote_id, path, sent");
+
+} // namespace
+
+QList<SentRecord> UploadQueue::history(const ServiceId &service, qint64 since) const
+{
+    QList<SentRecord> out;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT ") + kHistoryColumns +
+              QStringLiteral(" FROM history WHERE (? = '' OR service = ?) AND sent >= ? "
+                             "ORDER BY sent DESC, rowid DESC"));
+    const QString any = service.isEmpty() ? QLatin1String("") : service.text();
+    q.addBindValue(any);
+    q.addBindValue(any);
+    q.addBindValue(since);
+    if (q.exec()) {
+        while (q.next())
+            out.append(recordFrom(q));
+    }
+    return out;
+}
+
+QHash<QString, SentRecord> UploadQueue::sentBefore(const ServiceId &service, const QString &account,
+                                                   const QString &target, const QStringList &digests) const
+{
+    QHash<QString, SentRecord> out;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT ") + kHistoryColumns +
+              QStringLiteral(" FROM history WHERE service = ? AND account = ? AND target = ? AND digest = ? "
+                             "ORDER BY sent DESC LIMIT 1"));
+    for (const QString &digest : digests) {
+        if (digest.isEmpty() || out.contains(digest))
+            continue;
+        for (const QString &value : {service.text(), account, target, digest})
+            q.addBindValue(value.isNull() ? QLatin1String("") : value);
+        if (q.exec() && q.next())
+            out.insert(digest, recordFrom(q));
+    }
+    return out;
+}
+
+bool UploadQueue::clearHistory()
+{
+    return m_open && transaction([&] { return exec(QStringLiteral("DELETE FROM history")); });
 }
 
 QList<JobSummary> UploadQueue::summaries() const

@@ -3,6 +3,7 @@
 #include "uploader/UploadItem.h"
 #include "webkit/ServiceId.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -14,6 +15,9 @@
 struct UploadJobSpec
 {
     ServiceId service;
+    // The signed-in account's id as the settings keep it; empty where the
+    // service's sign-in records none. Sends are remembered per account.
+    QString account;
     QString token;
     QString tokenSecret;     // OAuth 1.0 services only
     QList<UploadItem> items; // in photo-set order
@@ -37,6 +41,7 @@ struct QueuedJob
 {
     QString id;
     ServiceId service;
+    QString account;
     QString token;
     QString tokenSecret;
     int uploadSize = 0;
@@ -58,6 +63,18 @@ struct QueuedPhoto : UploadItem
     QString reason;
     int attempts = 0;
     qint64 notBefore = 0; // ms since the epoch; a photo in back-off waits until then
+};
+
+// A photo that arrived, as the send history keeps it.
+struct SentRecord
+{
+    QString digest; // SHA-256 of the file's content, hex
+    ServiceId service;
+    QString account;
+    QString target; // folder or album
+    QString remoteId;
+    QString path;
+    qint64 sent = 0; // ms since the epoch
 };
 
 // Where a job stands, for the tray.
@@ -123,6 +140,8 @@ public:
 
     // Each change is committed before it returns; false when it could not be.
     bool markSending(const QString &job, int seq);
+    // Also remembers the photo in the send history, in the same commit, when
+    // its content digest is known.
     bool markSent(const QString &job, int seq, const QString &remoteId);
     bool markFailed(const QString &job, int seq, const QString &reason);
     // Back to "queued", not to be tried before `notBefore`, one attempt more.
@@ -140,6 +159,15 @@ public:
     // A job left open by a program that died while adding ends all the same
     // once it has heard nothing for a while.
     bool endJobIfDone(const QString &job);
+
+    // The send history, the newest first: of one service (all when empty),
+    // sent at or after `since` (ms since the epoch).
+    QList<SentRecord> history(const ServiceId &service = {}, qint64 since = 0) const;
+    // The latest send of each of `digests` to that service, account and
+    // folder, by digest; those never sent there are absent.
+    QHash<QString, SentRecord> sentBefore(const ServiceId &service, const QString &account,
+                                          const QString &target, const QStringList &digests) const;
+    bool clearHistory();
 
     QList<JobSummary> summaries() const;
     // The tray told the user about the job's end (or its stop).

@@ -62,6 +62,7 @@ const std::vector<Field> &fields()
         {"Product/BrandSite", [](C &c) -> QString & { return c.product.brandSite; }},
         {"Product/HowItWorks", [](C &c) -> QString & { return c.product.howItWorks; }},
         {"Product/Ads", [](C &c) -> QString & { return c.product.ads; }},
+        {"Rclone/Config", [](C &c) -> QString & { return c.rclone.config; }},
     };
     return table;
 }

@@ -88,6 +88,13 @@ struct ServiceConfig
         QString ads;        // full address of the advertising page
     } product;
 
+    // The rclone configuration file Flazz's rclone uses; empty for rclone's
+    // own choice (RCLONE_CONFIG, then its default), which is the user's.
+    struct Rclone
+    {
+        QString config;
+    } rclone;
+
     // The compiled-in configuration.
     static ServiceConfig defaults();
 

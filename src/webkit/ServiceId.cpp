@@ -27,6 +27,11 @@ ServiceId ServiceId::rcloneRemote(const QString &remote)
     return fromText(kRclonePrefix.toString() + remote);
 }
 
+bool ServiceId::isRemote() const
+{
+    return m_text.startsWith(kRclonePrefix);
+}
+
 QString ServiceId::remote() const
 {
     return m_text.startsWith(kRclonePrefix) ? m_text.mid(kRclonePrefix.size()) : QString();

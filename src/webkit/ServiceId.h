@@ -23,6 +23,8 @@ public:
     bool isEmpty() const { return m_text.isEmpty(); }
     // The fixed service, if it is one.
     std::optional<Service> service() const { return m_service; }
+    // A remote of rclone's: "rclone:NAME".
+    bool isRemote() const;
     // The remote's name for "rclone:NAME"; empty for anything else.
     QString remote() const;
     // What the user reads: the service's display name, the remote's name,

@@ -152,11 +152,17 @@ void clsFlickr::SaveFlickrToken(const QString &token)
     SettingsStore settings(m_state.SettingsFile);
     const QString key = QLatin1String(SettingsKey::FlickrAccessToken);
     // A settings file that does not load keeps its old token, as before.
-    if (!settings.read(key))
+    if (!settings.loads())
         return;
-    if (!settings.write(key, token))
+    // One that loads but has no place for the token is an error to report:
+    // the sign-in would otherwise seem to work and be forgotten at once.
+    const bool hasKey = settings.read(key).has_value();
+    if (!hasKey || !settings.write(key, token))
         LogError(m_state, m_ui, QString(), QStringLiteral("clsFlickr"), QStringLiteral("CreateFlickrAccount"),
-                 75, QStringLiteral("The settings file could not be saved."), QStringLiteral("clsFlickr"));
+                 hasKey ? 75 : 91,
+                 hasKey ? QStringLiteral("The settings file could not be saved.")
+                        : QStringLiteral("The settings file has no element ") + key + u'.',
+                 QStringLiteral("clsFlickr"));
 }
 
 bool clsFlickr::CheckFlickrUser(const QString &token)

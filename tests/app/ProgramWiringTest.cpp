@@ -3,6 +3,8 @@
 
 #include "core/AppState.h"
 #include "core/MessageCatalog.h"
+#include "core/SettingsKeys.h"
+#include "core/SettingsStore.h"
 #include "core/Skin.h"
 #include "core/app/Startup.h"
 #include "core/ui/SkinArt.h"
@@ -12,15 +14,21 @@
 #include "imaging/TestImages.h"
 #include "photoset/ZipExport.h"
 #include "photoset/ui/frmUploadTo.h"
+#include "sandbox/StandinServer.h"
 #include "support/PhotoSetWorld.h"
+#include "support/RcloneWorld.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedUserPrompt.h"
 #include "uploader/UploadQueue.h"
+#include "webservices/ui/frmLifePics.h"
+#include "webservices/ui/frmPrinter.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -28,6 +36,9 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
 
 namespace {
 
@@ -100,19 +111,105 @@ TEST_F(ProgramWiringTest, SkypeButtonLooksForSkypeBeforeAnythingIsWritten)
     EXPECT_TRUE(static_cast<frmUploadTo *>(host.mainWindow())->windowEnabled());
 }
 
-TEST_F(ProgramWiringTest, EveryOnlineButtonRunsItsServicesFlowAndStopsWithoutAConnection)
+// Every service's addresses lead to a stand-in of its own that hears each
+// request and drops it, so a button wired to another service's flow shows up
+// in the wrong stand-in. Stored sign-ins make each flow ask its service first.
+TEST(ProgramWiring, EveryOnlineButtonReachesItsOwnServiceAndNoOther)
 {
+    PhotoSetWorld world;
+    const QStringList services{QStringLiteral("facebook"), QStringLiteral("flickr"),
+                               QStringLiteral("dropbox"),  QStringLiteral("google"),
+                               QStringLiteral("skydrive"), QStringLiteral("print")};
+    std::map<QString, std::unique_ptr<StandinServer>> standins;
+    StandinFaults drop;
+    drop.closeAbruptly = true;
+    for (const QString &service : services) {
+        standins[service] = std::make_unique<StandinServer>();
+        standins[service]->setFaults(drop);
+    }
+    const auto at = [&](const char *service) { return standins.at(QLatin1String(service))->baseUrl(); };
+    ServiceConfig config = ProgramWiringTest::offline();
+    config.facebook.web = config.facebook.loginPages = config.facebook.graph = config.facebook.restApi =
+        at("facebook");
+    config.flickr.rest = config.flickr.auth = config.flickr.site = config.flickr.upload = at("flickr");
+    config.dropbox.api = config.dropbox.apiContent = config.dropbox.web = at("dropbox");
+    config.google.accounts = config.google.drive = config.google.userInfo = config.google.site = at("google");
+    config.live.login = config.live.apis = config.live.site = at("skydrive");
+    config.lifePics.service = config.lifePics.soap = config.lifePics.site = at("print");
+    std::vector<std::pair<QString, QString>> signedIn;
+    for (const char *key :
+         {SettingsKey::FacebookAccessToken, SettingsKey::FacebookID, SettingsKey::FlickrAccessToken,
+          SettingsKey::DropBoxUid, SettingsKey::DropBoxToken, SettingsKey::DropBoxTokenSecret,
+          SettingsKey::GoogleAccessToken, SettingsKey::GoogleRefreshToken, SettingsKey::GoogleID,
+          SettingsKey::SkyDriveAccessToken, SettingsKey::SkyDriveRefreshToken})
+        signedIn.emplace_back(QLatin1String(key), QStringLiteral("stored1"));
+    ASSERT_TRUE(SettingsStore(world.state().SettingsFile).write(signedIn));
+
+    ScriptedUserPrompt prompt(&world.state());
+    RecordingShell shell;
+    ProgramWiring wiring(world.state(), prompt, prompt, shell, config);
+    frmLoad host(world.state());
+    wiring.plugInto(host);
+    host.Form_Load();
+    auto *window = qobject_cast<frmUploadTo *>(host.mainWindow());
+    ASSERT_NE(window, nullptr);
+    world.addPhoto(QStringLiteral("in/a.png"), 1);
+    world.state().InternetAvailable = true;
+
+    // Windows a flow opens are answered at once: printing goes online and
+    // signs in, anything else is closed.
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, &answerer, [&] {
+        auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!modal || !modal->isVisible())
+            return;
+        const bool printReached = standins.at(QStringLiteral("print"))->requestCount() > 0;
+        if (auto *printer = qobject_cast<frmPrinter *>(modal); printer && !printReached)
+            return printer->cmdOK()->click();
+        if (auto *login = qobject_cast<frmLifePics *>(modal); login && !printReached) {
+            if (login->txtEmailAddress()->text().isEmpty()) {
+                login->txtEmailAddress()->setText(QStringLiteral("ann@example.test"));
+                login->txtPassword()->setText(QStringLiteral("secret"));
+                login->btnLifePicsLogin()->click();
+            }
+            return;
+        }
+        modal->reject();
+    });
+    answerer.start(20);
+
+    for (const auto &[name, service] :
+         std::vector<std::pair<const char *, QString>>{{"btnFacebook", QStringLiteral("facebook")},
+                                                       {"btnFlickr", QStringLiteral("flickr")},
+                                                       {"btnDropbox", QStringLiteral("dropbox")},
+                                                       {"btnGoogle", QStringLiteral("google")},
+                                                       {"btnSkyDrive", QStringLiteral("skydrive")},
+                                                       {"btnPrinter", QStringLiteral("print")}}) {
+        QTest::mouseClick(window->findChild<QToolButton *>(QLatin1String(name)), Qt::LeftButton);
+        for (const QString &other : services) {
+            EXPECT_EQ(standins.at(other)->requestCount() > 0, other == service)
+                << name << " and the stand-in of " << qPrintable(other);
+            standins.at(other)->clearRequests();
+        }
+        EXPECT_TRUE(window->windowEnabled()) << name;
+    }
+}
+
+TEST_F(ProgramWiringTest, EveryRcloneRemoteIsInTheMenuBesideSettingsAndRunsItsFlow)
+{
+    RcloneWorld rclone(env.root());
     frmUploadTo &window = load();
+    ASSERT_TRUE(window.moreDestinationsButton()->isVisibleTo(&window));
+    QStringList texts;
+    for (const frmUploadTo::MoreDestination &destination : window.moreDestinations())
+        texts << destination.text;
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("dav  (webdav)"), QStringLiteral("photos  (alias)")}));
+
     ASSERT_TRUE(tray.AddPhoto(env.writeFile(QStringLiteral("in/a.png"), testimages::encoded("png")), {}, {}));
     state().InternetAvailable = false;
-    int expected = 0;
-    for (const char *name : {"btnFacebook", "btnFlickr", "btnDropbox", "btnGoogle", "btnSkyDrive"}) {
-        QTest::mouseClick(button(name), Qt::LeftButton);
-        EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), ++expected) << name;
-        EXPECT_TRUE(window.windowEnabled()) << name;
-    }
-    EXPECT_TRUE(prompt.callsOf(QStringLiteral("error")).isEmpty());
-    EXPECT_TRUE(shell.opened.isEmpty());
+    window.moreDestination_Click(QStringLiteral("photos"));
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 1);
+    EXPECT_TRUE(window.windowEnabled());
 }
 
 // Exit while photos are on their way: the question says how many and that

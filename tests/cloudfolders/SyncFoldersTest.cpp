@@ -23,7 +23,8 @@ QByteArray hostDb(const QByteArray &folder)
 }
 
 // A client database as Google Drive keeps it: records of key, value name
-// and value, the path in its long form, each record closed by code 30.
+// and value, the path in its long form and in UTF-8, each record closed by
+// code 30.
 QString writeSyncConfig(const QStringList &roots)
 {
     const QString folder = platform::shellFolder(platform::ShellFolder::LocalAppData) + u"/Google/Drive";
@@ -31,7 +32,7 @@ QString writeSyncConfig(const QStringList &roots)
     const QString path = folder + u"/sync_config.db";
     QByteArray bytes("SQLite format 3 highest_app_versionvalue1.9.4536.8202\x1e");
     for (const QString &root : roots)
-        bytes += "\x05\x17local_sync_root_pathvalue" + root.toLatin1() + "\x1e\x03";
+        bytes += "\x05\x17local_sync_root_pathvalue" + root.toUtf8() + "\x1e\x03";
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
@@ -103,11 +104,11 @@ TEST(SyncFolders, GoogleDriveFolderIsReadFromACopyThatNeverStays)
 {
     TestEnvironment env;
     const QString config = writeSyncConfig(
-        {QStringLiteral("\\\\?\\C:\\Users\\Ann\\Google Drive"), QStringLiteral("\\\\?\\D:\\Other")});
+        {QStringLiteral("\\\\?\\C:\\Users\\José\\Google Drive"), QStringLiteral("\\\\?\\D:\\Other")});
     const QByteArray before = readBytes(config);
     const QString copy = env.state().ResourcesFolder + u"gtemp.db";
 
-    EXPECT_EQ(GetGoogleDriveFolder(env.state()), QStringLiteral("C:/Users/Ann/Google Drive/"));
+    EXPECT_EQ(GetGoogleDriveFolder(env.state()), QStringLiteral("C:/Users/José/Google Drive/"));
     EXPECT_FALSE(QFileInfo::exists(copy));
     EXPECT_EQ(readBytes(config), before);
 

@@ -59,16 +59,6 @@ TEST(ErrorReport, QuotedAnswersLoseTheirTokensAndPasswords)
         EXPECT_TRUE(clean.contains(QLatin1String(kept))) << kept << " not in " << clean.toStdString();
 }
 
-TEST(ErrorReport, CpuNamesOnlyTheKnownTypes)
-{
-    EXPECT_EQ(ErrorReport::cpuName(386), QStringLiteral("Intel 386"));
-    EXPECT_EQ(ErrorReport::cpuName(486), QStringLiteral("Intel 486"));
-    EXPECT_EQ(ErrorReport::cpuName(586), QStringLiteral("Intel Pentium"));
-    EXPECT_EQ(ErrorReport::cpuName(4000), QStringLiteral("MIPS R4000"));
-    EXPECT_EQ(ErrorReport::cpuName(21064), QStringLiteral("DEC Alpha 21064"));
-    EXPECT_EQ(ErrorReport::cpuName(8664), QStringLiteral("(unknown)"));
-}
-
 class ErrorReportLayout : public ::testing::Test
 {
 protected:

@@ -46,37 +46,4 @@ TEST(MessageCatalog, CallerTextAndOnlyTheUsedRows)
         EXPECT_TRUE(catalogText(n).isEmpty()) << n;
 }
 
-TEST(MessageCatalog, EveryRowShowsItsExactTextWithItsButtons)
-{
-    struct Row
-    {
-        int number;
-        int buttons;
-        const char16_t *text;
-    };
-    const Row rows[] = {
-        {65, 64, u"Add one or more Photos to the Drop Zone. Then perform your desired activity."},
-        {385, 64,
-         u"Oops, it seems that there is a problem with a folder or file. If it's a folder you are trying to "
-         u"drop "
-         u"(and it won't), trying opening it and dragging the files to Flazz. You may need to skip one or "
-         u"more "
-         u"files that seem troublesome."},
-        {478, 16, u"Cannot communicate with FlickR."},
-        {570, 16, u"Flickr returned an error. Authorization failed."},
-        {571, 16, u"Authorization failed."},
-        {573, 64, u"Authorization process unsuccessful."},
-        {602, 16, u"Cannot communicate with Dropbox."},
-    };
-    for (const Row &row : rows) {
-        AppState state;
-        ScriptedUserPrompt ui(&state);
-        funcMessageDisplay(state, ui, row.number);
-        ASSERT_EQ(ui.calls.size(), 1) << row.number;
-        EXPECT_EQ(ui.calls[0].text, QString::fromUtf16(row.text)) << row.number;
-        EXPECT_EQ(ui.calls[0].style, row.buttons) << row.number;
-        EXPECT_EQ(ui.calls[0].title, QStringLiteral("Flazz")) << row.number;
-    }
-}
-
 } // namespace

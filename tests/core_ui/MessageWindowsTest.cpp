@@ -1,5 +1,6 @@
 #include "core/AppState.h"
 #include "core/UserPrompt.h"
+#include "core/ui/LinkLabel.h"
 #include "core/ui/QtUserPrompt.h"
 #include "core/ui/ShowFormModal.h"
 #include "core/ui/frmInternetConnection.h"
@@ -49,35 +50,26 @@ Layout layoutOf(AppState &state, bool yes, bool no, bool cancel)
     return l;
 }
 
-TEST(frmMsgBox, WithCancelEachButtonKeepsItsDesignedPlace)
+// With Cancel each button keeps its place; without it Yes and No both show,
+// moved to the places of No and Cancel.
+TEST(frmMsgBox, ButtonsKeepTheirPlacesWithCancelAndMoveRightWithout)
 {
     AppState state;
     const Layout all = layoutOf(state, true, true, true);
     EXPECT_TRUE(all.yesShown && all.noShown && all.cancelShown);
     EXPECT_LT(all.yes.x(), all.no.x());
     EXPECT_LT(all.no.x(), all.cancel.x());
-    EXPECT_EQ(all.yes.y(), all.cancel.y());
 
     const Layout noYes = layoutOf(state, false, true, true);
     EXPECT_FALSE(noYes.yesShown);
-    EXPECT_TRUE(noYes.noShown && noYes.cancelShown);
     EXPECT_EQ(noYes.no, all.no);
     EXPECT_EQ(noYes.cancel, all.cancel);
-
     const Layout cancelOnly = layoutOf(state, false, false, true);
-    EXPECT_FALSE(cancelOnly.yesShown || cancelOnly.noShown);
-    EXPECT_TRUE(cancelOnly.cancelShown);
-}
+    EXPECT_TRUE(!cancelOnly.yesShown && !cancelOnly.noShown && cancelOnly.cancelShown);
 
-TEST(frmMsgBox, WithoutCancelYesAndNoMoveToTheRightHandPlaces)
-{
-    AppState state;
-    const Layout all = layoutOf(state, true, true, true);
-    // The Yes and No flags do not matter without Cancel: both always show.
     for (bool flags : {true, false}) {
         const Layout pair = layoutOf(state, flags, flags, false);
-        EXPECT_TRUE(pair.yesShown && pair.noShown);
-        EXPECT_FALSE(pair.cancelShown);
+        EXPECT_TRUE(pair.yesShown && pair.noShown && !pair.cancelShown);
         EXPECT_EQ(pair.yes, all.no);
         EXPECT_EQ(pair.no, all.cancel);
     }
@@ -125,13 +117,32 @@ TEST(frmMsgAutoClose, GoesAwayByItselfAfterASecond)
     note.show();
     EXPECT_EQ(note.windowTitle(), QStringLiteral("Flazz"));
     EXPECT_TRUE(note.windowFlags() & Qt::WindowStaysOnTopHint);
-    QTest::qWait(500);
     EXPECT_TRUE(note.isVisible());
-    while (note.isVisible() && clock.elapsed() < 1500)
-        QTest::qWait(20);
-    EXPECT_FALSE(note.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !note.isVisible(); }, 30000));
     EXPECT_GE(clock.elapsed(), 900);
     EXPECT_FALSE(note.timer()->isActive());
+}
+
+TEST(frmMsgAutoClose, SaysWhereTheResultWentBesideDoneAndItsLinkOpensTheFolder)
+{
+    AppState state;
+    QtUserPrompt prompt(state);
+    int opened = 0;
+    bool modalWhileShown = false;
+    whenModal([&](QWidget *modal) {
+        auto *note = qobject_cast<frmMsgAutoClose *>(modal);
+        ASSERT_NE(note, nullptr);
+        modalWhileShown = state.ModalFormOpen;
+        EXPECT_EQ(note->findChild<QLabel *>(QStringLiteral("lblMessage"))->text(), QStringLiteral("Done!"));
+        EXPECT_TRUE(note->lblDetail()->isVisible());
+        EXPECT_EQ(note->lblDetail()->text(), QStringLiteral("Saved as \"a.zip\"\nin /tmp/x"));
+        QTest::mouseClick(note->lblOpenFolder(), Qt::LeftButton);
+    });
+    prompt.doneWith(QStringLiteral("Saved as \"a.zip\"\nin /tmp/x"), [&] { ++opened; });
+    EXPECT_TRUE(modalWhileShown);
+    EXPECT_EQ(opened, 1);
+    EXPECT_FALSE(state.ModalFormOpen);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(frmNote, UnloadingRecordsTheCheckBoxForTheRun)

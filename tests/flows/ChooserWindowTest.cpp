@@ -1,8 +1,11 @@
+#include "cloudfolders/ui/QtFolderChooser.h"
 #include "cloudfolders/ui/frmAlbums.h"
 
+#include "support/ScriptedUserPrompt.h"
 #include "support/TestEnvironment.h"
 #include "unicodeinput/ui/ctlUnicodeCombo.h"
 #include "unicodeinput/ui/ctlUnicodeTextBox.h"
+#include "webkit/ToolkitError.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -11,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -66,6 +70,40 @@ TEST(ChooserWindow, AnEmptyListLeavesOnlyANewFolderAndCancelAnswersNothing)
     window.findChild<QPushButton *>(QStringLiteral("btnCancel"))->click();
     EXPECT_FALSE(window.isVisible());
     EXPECT_TRUE(window.FBUploadAlbumID().isEmpty());
+}
+
+TEST(ChooserWindow, AServiceThatFailsToMakeTheAlbumIsReportedAndTheChooserAnswersNothing)
+{
+    TestEnvironment env;
+    ScriptedUserPrompt prompt{&env.state()};
+    struct FailingService : AlbumSource
+    {
+        QList<AlbumEntry> albums() override { return {}; }
+        QString createAlbum(const QString &) override
+        {
+            throw ToolkitError(0x800C0005, QStringLiteral("WebRequest.send"),
+                               QStringLiteral("connection reset"));
+        }
+    } service;
+    // The list is loaded behind the busy window first; the chooser comes after.
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&poll] {
+        if (auto *window = qobject_cast<frmAlbums *>(QApplication::activeModalWidget())) {
+            poll.stop();
+            window->uctxtAlbum()->setText(QStringLiteral("Trip"));
+            window->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+        }
+    });
+    poll.start();
+    QtFolderChooser chooser(env.state(), prompt);
+    EXPECT_TRUE(chooser.chooseAlbum(Service::Google, {}, &service).isEmpty());
+    const auto reports = prompt.callsOf(QStringLiteral("error"));
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reports.at(0).text.contains(u"frmAlbums"));
+    EXPECT_TRUE(reports.at(0).text.contains(u"connection reset"));
+    EXPECT_FALSE(env.state().ModalFormOpen);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 } // namespace

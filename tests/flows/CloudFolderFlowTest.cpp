@@ -9,10 +9,10 @@
 #include "support/TaggedPhoto.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -48,19 +48,6 @@ protected:
                 return c;
             },
             QStringLiteral("https://site.example/"));
-    }
-
-    QString photo(const QString &relative, int seed)
-    {
-        QImage image(8 + seed, 6, QImage::Format_RGB32);
-        image.fill(QColor::fromHsv((seed * 47) % 360, 200, 200));
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        const QString path = env.writeFile(relative, bytes);
-        EXPECT_TRUE(tray.AddPhoto(path, {}, {}));
-        return path;
     }
 };
 
@@ -106,9 +93,9 @@ TEST_F(CloudFolderFlowTest, WithTheClientPhotosAreCopiedUnderFreeNamesIntoANewFo
 {
     dropboxFolder = env.path(QStringLiteral("Dropbox/Apps/Flazz")) + u'/';
     QDir().mkpath(dropboxFolder);
-    const QString first = photo(QStringLiteral("one/a.jpg"), 1);
-    photo(QStringLiteral("two/a.jpg"), 2);
-    photo(QStringLiteral("three/a.jpg"), 3);
+    const QString first = addPhoto(QStringLiteral("one/a.jpg"), 1);
+    addPhoto(QStringLiteral("two/a.jpg"), 2);
+    addPhoto(QStringLiteral("three/a.jpg"), 3);
 
     flow(Service::Dropbox).run();
 
@@ -134,8 +121,8 @@ TEST_F(CloudFolderFlowTest, WithoutTheClientTheUploaderTakesThePhotosAndTheSiteO
     env.state().UploadPromptEnabled = true;
     env.state().StartupPromptEnabled = true;
     skyDriveFolder = env.path(QStringLiteral("SkyDrive")) + u'/';
-    const QString a = photo(QStringLiteral("p/a.png"), 1);
-    const QString b = photo(QStringLiteral("p/b.png"), 2);
+    const QString a = addPhoto(QStringLiteral("p/a.png"), 1);
+    const QString b = addPhoto(QStringLiteral("p/b.png"), 2);
 
     flow(Service::Dropbox).run();
 
@@ -155,7 +142,7 @@ TEST_F(CloudFolderFlowTest, WithoutTheClientTheUploaderTakesThePhotosAndTheSiteO
 
 TEST_F(CloudFolderFlowTest, WithThePromptOffOnlyTheOwnFolderIsLookedUp)
 {
-    photo(QStringLiteral("p/a.png"), 1);
+    addPhoto(QStringLiteral("p/a.png"), 1);
     flow(Service::Google).run();
     EXPECT_EQ(lookups, QStringList{QStringLiteral("google")});
     ASSERT_EQ(uploader.calls.size(), 1);
@@ -166,7 +153,7 @@ TEST_F(CloudFolderFlowTest, WithThePromptOffOnlyTheOwnFolderIsLookedUp)
 
 TEST_F(CloudFolderFlowTest, FailedSignInOrCancelledChooserEndWithTheWindowBack)
 {
-    photo(QStringLiteral("p/a.png"), 1);
+    addPhoto(QStringLiteral("p/a.png"), 1);
     authorized = {false, false};
     flow(Service::SkyDrive).run();
     ASSERT_NE(lastConnector, nullptr);
@@ -188,6 +175,36 @@ TEST_F(CloudFolderFlowTest, FailedSignInOrCancelledChooserEndWithTheWindowBack)
     flow(Service::SkyDrive).run();
     EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 1);
     EXPECT_EQ(chooser.shown, 1);
+}
+
+// Photos that already arrived in the chosen folder are named before the job
+// goes; each answer does what it says, and nothing is asked when none did.
+TEST_F(CloudFolderFlowTest, PhotosSentBeforeToTheFolderAreAskedAbout)
+{
+    env.state().UploadSize = 800;
+    const QString a = addPhoto(QStringLiteral("p/a.png"), 1);
+    const QString b = addPhoto(QStringLiteral("p/b.png"), 2);
+    flow(Service::Dropbox).run();
+    EXPECT_TRUE(prompt.callsOf(QStringLiteral("confirm")).isEmpty());
+    EXPECT_EQ(uploader.sentBeforeAsked, QStringList{QStringLiteral("Dropbox|Trip")});
+
+    uploader.sentBeforeAnswer.paths = QStringList{a};
+    uploader.sentBeforeAnswer.latest = QDateTime(QDate(2026, 12, 3), QTime(12, 0)).toMSecsSinceEpoch();
+    prompt.confirmAnswers = {MsgBoxCode::No, MsgBoxCode::Cancel, MsgBoxCode::Yes};
+    for (int i = 0; i < 3; ++i)
+        flow(Service::Dropbox).run();
+    const auto asked = prompt.callsOf(QStringLiteral("confirm"));
+    ASSERT_EQ(asked.size(), 3);
+    EXPECT_EQ(asked.at(0).text, u"1 of these 2 photos was sent to Dropbox / Trip on 3 Dec");
+    const QString prefix = QStringLiteral("UploadToDropBox|token|secret|");
+    EXPECT_EQ(uploader.calls.mid(1), (QStringList{prefix + b + QStringLiteral("|800|Trip"),
+                                                  prefix + a + u'\t' + b + QStringLiteral("|800|Trip")}));
+
+    // Skipping every photo sends nothing.
+    uploader.sentBeforeAnswer.paths = QStringList{a, b};
+    prompt.confirmAnswers = {MsgBoxCode::No};
+    flow(Service::Dropbox).run();
+    EXPECT_EQ(uploader.calls.size(), 3);
 }
 
 } // namespace

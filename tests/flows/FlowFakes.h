@@ -60,11 +60,11 @@ class FakeChooser : public FolderChooser
 public:
     QString answer = QStringLiteral("Trip");
     int shown = 0;
-    Service service = Service::Facebook;
+    ServiceId service = Service::Facebook;
     QString syncFolder;
     AlbumSource *source = nullptr;
 
-    QString chooseAlbum(Service asked, const QString &folder, AlbumSource *s) override
+    QString chooseAlbum(const ServiceId &asked, const QString &folder, AlbumSource *s) override
     {
         ++shown;
         service = asked;
@@ -88,6 +88,14 @@ class RecordingUploader : public BackgroundUploader
 {
 public:
     QStringList calls;
+    PhotosSentBefore sentBeforeAnswer; // every question about earlier sends gets this
+    QStringList sentBeforeAsked;       // "service|target"
+
+    PhotosSentBefore sentBefore(const ServiceId &service, const QString &, const QString &target) override
+    {
+        sentBeforeAsked << service.text() + u'|' + target;
+        return sentBeforeAnswer;
+    }
 
     QString UploadToDropBox(const QString &t, const QString &s, const QString &list, int size,
                             const QString &folder) override
@@ -101,6 +109,12 @@ public:
     QString UploadToSkydrive(const QString &t, const QString &list, int size, const QString &folder) override
     {
         return record({QStringLiteral("UploadToSkydrive"), t, list, QString::number(size), folder});
+    }
+    QString UploadToRemote(const QString &remote, const QString &list, const QStringList &names, int size,
+                           const QString &folder) override
+    {
+        return record({QStringLiteral("UploadToRemote"), remote, list, names.join(u'\t'),
+                       QString::number(size), folder});
     }
     QString UploadToFacebook(const QString &t, const QString &list, const QString &remarks, int size,
                              const QString &privacy, const QString &album) override

@@ -10,9 +10,6 @@
 #include "webservices/FacebookAccount.h"
 #include "webservices/FlickrAccount.h"
 
-#include <QBuffer>
-#include <QImage>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -73,25 +70,12 @@ protected:
     RecordingUploader uploader;
     FakeChooser chooser;
     WebUploadParts parts{state(), window, prompt, shell, notices, uploader};
-
-    QString photo(const QString &relative, int seed, const QString &remarks)
-    {
-        QImage image(8 + seed, 6, QImage::Format_RGB32);
-        image.fill(QColor::fromHsv((seed * 47) % 360, 200, 200));
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        const QString path = env.writeFile(relative, bytes);
-        EXPECT_TRUE(tray.AddPhoto(path, {}, remarks));
-        return path;
-    }
 };
 
 TEST_F(WebUploadFlowsTest, FacebookSendsPathsRemarksAndTheChosenAlbum)
 {
-    const QString a = photo(QStringLiteral("p/a.png"), 1, QStringLiteral("a"));
-    const QString b = photo(QStringLiteral("p/b.png"), 2, {});
+    const QString a = addPhoto(QStringLiteral("p/a.png"), 1, QStringLiteral("a"));
+    const QString b = addPhoto(QStringLiteral("p/b.png"), 2, {});
     FakeFacebook facebook;
     chooser.answer = QStringLiteral("me");
     FacebookFlow(parts, facebook, chooser, QStringLiteral("https://fb.example/")).run();
@@ -110,7 +94,7 @@ TEST_F(WebUploadFlowsTest, FacebookSendsPathsRemarksAndTheChosenAlbum)
 
 TEST_F(WebUploadFlowsTest, FacebookSignsInAnewWhenThePermissionsAreGone)
 {
-    photo(QStringLiteral("p/a.png"), 1, {});
+    addPhoto(QStringLiteral("p/a.png"), 1, {});
     FakeFacebook facebook;
     facebook.authorizedAnswers = {false, true};
     FacebookFlow(parts, facebook, chooser, {}).run();
@@ -129,7 +113,7 @@ TEST_F(WebUploadFlowsTest, FacebookSignsInAnewWhenThePermissionsAreGone)
 TEST_F(WebUploadFlowsTest, FlickrChecksTheTokenSignsInWhenItFailsAndStopsShortOfFull)
 {
     for (int i = 0; i < 5; ++i)
-        photo(QStringLiteral("p/%1.png").arg(i), i, {});
+        addPhoto(QStringLiteral("p/%1.png").arg(i), i, {});
     QStringList calls;
     env.state().UploadPromptEnabled = true;
     auto make = [&calls](QString stored, bool valid, QString after) {

@@ -1,7 +1,9 @@
 #include "photoset/PhotoAdder.h"
+
 #include "core/MessageCatalog.h"
 #include "imaging/TestImages.h"
 #include "photoset/AddProgress.h"
+#include "photoset/CancelToken.h"
 #include "photoset/PathRoutines.h"
 #include "photoset/PrepareImage.h"
 #include "platform/ShellFolders.h"
@@ -90,7 +92,8 @@ protected:
 
     ScriptedUserPrompt ui{&env.state()};
     RecordingProgress progress;
-    PhotoAdder adder{env.state(), ui, progress};
+    CancelToken cancel;
+    PhotoAdder adder{env.state(), ui, progress, &cancel};
 };
 
 TEST_F(PhotoAdderTest, MoreThanAHundredSelectedAddsNothing)
@@ -131,7 +134,6 @@ TEST_F(PhotoAdderTest, SixtySelectedOntoFiftyAddsFiftyAndLooksAtAll)
     EXPECT_EQ(progress.names.first(), JustFileName(selected.first()));
     EXPECT_EQ(progress.opened, 1);
     EXPECT_EQ(progress.closed, 1);
-    EXPECT_GT(state().TotalSize, 0);
 }
 
 TEST_F(PhotoAdderTest, BrowseAsksForPhotosAndACancelledDialogAddsNothing)
@@ -164,7 +166,6 @@ TEST_F(PhotoAdderTest, AFolderTreeIsSearchedDepthFirstByNameAndStopsAtAHundred)
     EXPECT_EQ(summary.lookedAt, 100);
     EXPECT_EQ(trayPaths(), inA + QStringList{b} + inC.mid(0, 39));
     EXPECT_EQ(tray.PhotoInfo(0, PhotoField::Remarks), u"");
-    EXPECT_FALSE(state().ShowFolderProgress);
     EXPECT_EQ(progress.opened, 1);
     EXPECT_EQ(progress.closed, 1);
     EXPECT_EQ(messages385(), 0);
@@ -225,7 +226,7 @@ TEST_F(PhotoAdderTest, TheSamePhotoTwiceIsAddedAndCountedOnce)
     adder.AddDropped({original, copy}, QString());
 
     EXPECT_EQ(tray.Count(), 1);
-    EXPECT_EQ(state().TotalSize, double(QFileInfo(original).size()));
+    EXPECT_EQ(tray.TotalSize(), QFileInfo(original).size());
     EXPECT_EQ(progress.refusals(), (QList<AddRefusal>{AddRefusal::None, AddRefusal::Duplicate}));
     EXPECT_EQ(progress.names.size(), 2);
 }
@@ -235,14 +236,13 @@ TEST_F(PhotoAdderTest, CancelStopsAfterTheCurrentFileAndKeepsWhatWasAdded)
     const QStringList dropped = photos(QStringLiteral("many/"), 10, 1);
     progress.onLookedAt = [this](int lookedAt) {
         if (lookedAt == 3)
-            state().AddCancelled = true;
+            cancel.cancel();
     };
     const PhotoAdder::Summary summary = adder.AddDropped(dropped, QString());
 
     EXPECT_TRUE(summary.cancelled);
     EXPECT_EQ(tray.Count(), 3);
     EXPECT_EQ(trayPaths(), dropped.mid(0, 3));
-    EXPECT_FALSE(state().AddCancelled);
     EXPECT_EQ(progress.closed, 1);
 }
 

@@ -49,6 +49,12 @@ TEST(ZipExport, PacksEveryPhotoInOrderIntoTheDatedArchiveAndOpensTheFolder)
     const QString small = w.add(QStringLiteral("b/holiday.jpg"), pictureBytes(300, 200, "jpeg"));
     const QString bmp = w.add(QStringLiteral("b/scan.bmp"), pictureBytes(1000, 1000, "bmp"));
 
+    // The meter is gone before the closing note comes.
+    std::vector<bool> panelAtNote;
+    w.prompt.onShow = [&](const ScriptedUserPrompt::Call &call) {
+        if (call.kind == u"done")
+            panelAtNote = w.window.panelHistory;
+    };
     w.flow.run();
 
     const QString archive = w.folder() + QStringLiteral("/Flazz -04Dec2026-153012.zip");
@@ -73,8 +79,18 @@ TEST(ZipExport, PacksEveryPhotoInOrderIntoTheDatedArchiveAndOpensTheFolder)
     EXPECT_EQ(entries[2].method, ZIP_CM_DEFLATE);
     EXPECT_EQ(filesIn(w.folder()), QStringList{QStringLiteral("Flazz -04Dec2026-153012.zip")});
 
+    // "Done!" says where the archive is, and opens its folder again on request.
     EXPECT_EQ(w.shell.opened, QList<QString>{w.folder() + QLatin1Char('/')});
-    EXPECT_EQ(w.prompt.callsOf(QStringLiteral("done")).size(), 1);
+    const auto done = w.prompt.callsOf(QStringLiteral("done"));
+    ASSERT_EQ(done.size(), 1);
+    EXPECT_EQ(done.at(0).text, QStringLiteral("Done!"));
+    EXPECT_EQ(done.at(0).title, QStringLiteral("Saved as \"Flazz -04Dec2026-153012.zip\"\nin ") +
+                                    QDir::toNativeSeparators(w.folder()));
+    EXPECT_EQ(panelAtNote, (std::vector<bool>{true, false}));
+    ASSERT_TRUE(w.prompt.lastOpenFolder);
+    w.prompt.lastOpenFolder();
+    EXPECT_EQ(w.shell.opened.size(), 2);
+    EXPECT_EQ(w.shell.opened.last(), w.folder() + QLatin1Char('/'));
     EXPECT_EQ(w.window.descriptionsApplied, 1);
     EXPECT_EQ(w.window.maximum, 3);
     EXPECT_EQ(w.window.value, 3);
@@ -168,6 +184,12 @@ TEST(ZipExport, APhotoGoneSinceItWasAddedIsLeftOutByNameAndTheRestIsWritten)
     const QString four = w.add(QStringLiteral("d/four.jpg"), pictureBytes(903, 900, "jpeg"));
     QFile::remove(gone);
     ASSERT_TRUE(QFile::rename(moved, w.env.path(QStringLiteral("elsewhere.png"))));
+    // The meter is gone before the closing note comes.
+    std::vector<bool> panelAtNote;
+    w.prompt.onShow = [&](const ScriptedUserPrompt::Call &call) {
+        if (call.kind == u"done")
+            panelAtNote = w.window.panelHistory;
+    };
     w.flow.run();
 
     const QString archive = w.folder() + QStringLiteral("/Flazz -04Dec2026-153012.zip");

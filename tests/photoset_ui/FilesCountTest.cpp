@@ -79,7 +79,7 @@ TEST(FilesCount, CancelAsksTheLoopToStopAndCloses)
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Flazz"));
     EXPECT_EQ(window.titleLabel()->text(), QStringLiteral("Progress"));
     QTest::mouseClick(window.cmdCancel(), Qt::LeftButton);
-    EXPECT_TRUE(state.AddCancelled);
+    EXPECT_TRUE(window.cancelToken().cancelled());
     EXPECT_FALSE(window.isVisible());
     // The loop closes the window once more when it stops: no harm done.
     window.progress().close();

@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -91,7 +92,8 @@ TEST(AtomicFile, KilledWriterLeavesOldFile)
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--gtest_filter=AtomicFile.KilledWriterLeavesOldFile")});
     ASSERT_TRUE(child.waitForStarted());
-    QThread::msleep(400);
+    // Once one save went through the child is busy with the next: kill it there.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo(path).size() == 64 * 1024 * 1024; }, 60000));
     child.kill();
     child.waitForFinished();
 
@@ -105,14 +107,18 @@ TEST(OrderedWork, ResultsComeBackInQueueOrderWhateverOrderTheyFinishIn)
     OrderedWork<int> work(3);
     std::atomic<int> running{0};
     std::atomic<int> most{0};
+    std::array<std::atomic<bool>, 12> finished{};
     QList<int> taken;
     for (int i = 0; i < 12; ++i) {
         if (!work.wantsMore())
             taken << *work.takeFront();
-        work.push([i, &running, &most] {
+        work.push([i, &running, &most, &finished] {
             most = std::max(most.load(), ++running);
-            QThread::msleep(i % 3 == 0 ? 40 : 2); // early jobs finish last
+            // Every third job waits for the two after it, so early jobs finish last.
+            while (i % 3 == 0 && !(finished[i + 1] && finished[i + 2]))
+                QThread::msleep(1);
             --running;
+            finished[i] = true;
             return i;
         });
     }
@@ -145,15 +151,17 @@ TEST(OrderedWork, AWaitCanBeGivenUpAndQueuedJobsAbandoned)
     EXPECT_EQ(work.takeFront().value_or(0), 2);
 
     std::atomic<bool> started{false};
+    std::atomic<bool> abandoning{false};
     work.push([&] {
         started = true;
-        QThread::msleep(30);
+        while (!abandoning)
+            QThread::msleep(1);
         return ++ran, 3;
     });
     work.push([&] { return ++ran, 4; });
     while (!started) // the first runs, the second waits for the one thread
         QThread::msleep(1);
-    work.abandon();
+    work.abandon([&] { abandoning = true; });
     EXPECT_TRUE(work.empty());
     EXPECT_EQ(ran.load(), 3); // the running job finished, the queued one never ran
 }

@@ -10,6 +10,7 @@
 #include "support/ScriptedUserPrompt.h"
 #include "support/TestEnvironment.h"
 #include "support/TestText.h"
+#include "webkit/ToolkitError.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -123,10 +125,6 @@ TEST_F(SettingsWindowTest, MenuShowsOnePageAtATime)
     for (int page : {frmSettings::UploadPage, frmSettings::AuthorizationPage, frmSettings::AboutPage}) {
         QTest::mouseClick(window->btnMode(page), Qt::LeftButton);
         EXPECT_EQ(window->currentPage(), page);
-        EXPECT_TRUE(window->btnMode(page)->styleSheet().contains(QStringLiteral("bold")));
-        EXPECT_FALSE(window->btnMode(frmSettings::SkinPage)
-                         ->styleSheet()
-                         .contains(QStringLiteral("font-weight: bold")));
     }
     window->btnMode_Click(2);
     EXPECT_EQ(window->currentPage(), -1);
@@ -203,6 +201,28 @@ TEST_F(SettingsWindowTest, TheLogInSwitchShowsTheEntryAndOnlyOkWritesOrRemovesIt
     window->chkStartAtLogin()->setChecked(false);
     QTest::mouseClick(window->btnAction(), Qt::LeftButton);
     EXPECT_FALSE(QFile::exists(entry.entryPath()));
+}
+
+// The button forgets the photos sent at once, whatever OK or Cancel do
+// later, and says so when it could not.
+TEST_F(SettingsWindowTest, ForgettingTheSentPhotosIsOneClickAndAFailureIsTold)
+{
+    auto window = open();
+    EXPECT_TRUE(window->cmdClearHistory()->isHidden()); // nothing to clear with
+    bool cleared = false;
+    window->setClearHistory([&] { return std::exchange(cleared, true) == false; });
+    window->btnMode_Click(frmSettings::UploadPage);
+    ASSERT_TRUE(window->cmdClearHistory()->isVisible());
+    QTest::mouseClick(window->cmdClearHistory(), Qt::LeftButton);
+    EXPECT_TRUE(cleared);
+    EXPECT_FALSE(window->cmdClearHistory()->isEnabled());
+    EXPECT_TRUE(prompt.callsOf(QStringLiteral("message")).isEmpty());
+
+    window = open();
+    window->setClearHistory([] { return false; });
+    window->cmdClearHistory()->click();
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("message")).size(), 1);
+    EXPECT_TRUE(window->cmdClearHistory()->isEnabled());
 }
 
 TEST_F(SettingsWindowTest, CancelAndRightClickedCloseStoreNothing)
@@ -294,6 +314,36 @@ TEST_F(SettingsWindowTest, FailedSignInShows573AndLeavesOtherServicesAlone)
     window->btnRevoke_Click(1);
     EXPECT_EQ(prompt.calls.size(), 2);
     EXPECT_TRUE(store.readOr(QString::fromLatin1(SettingsKey::FlickrAccessToken)).isEmpty());
+}
+
+TEST_F(SettingsWindowTest, EachServiceShowsItsAccountAndASignInThatThrowsIsReported)
+{
+    fillTokens();
+    auto window = open();
+    window->btnMode_Click(frmSettings::AuthorizationPage);
+    const auto shown = [&](Service service) {
+        return window->lblAccount(describe(service).settingsRow)->toolTip();
+    };
+    // The ids the sign-ins stored; a service that keeps none says only that
+    // it is signed in, and no token ever shows.
+    EXPECT_EQ(shown(Service::Facebook), QStringLiteral("Signed in as FaceBookID-value"));
+    EXPECT_EQ(shown(Service::Dropbox), QStringLiteral("Signed in as uid-value"));
+    EXPECT_EQ(shown(Service::Google), QStringLiteral("Signed in as GoogleID-value"));
+    EXPECT_EQ(shown(Service::Flickr), QStringLiteral("Signed in"));
+    EXPECT_EQ(shown(Service::SkyDrive), QStringLiteral("Signed in"));
+
+    window->setSignIn(Service::Google, []() -> bool {
+        throw ToolkitError(0x800C0005, QStringLiteral("WebRequest.send"), QStringLiteral("connection reset"));
+    });
+    QTest::mouseClick(window->btnRevoke(describe(Service::Google).settingsRow), Qt::LeftButton);
+    const auto reports = prompt.callsOf(QStringLiteral("error"));
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reports.at(0).text.contains(u"btnRevoke_Click"));
+    EXPECT_TRUE(reports.at(0).text.contains(u"connection reset"));
+    EXPECT_TRUE(prompt.callsOf(QStringLiteral("message")).isEmpty());
+    EXPECT_TRUE(window->isVisible());
+    // The id outlives the emptied tokens; it names no account any more.
+    EXPECT_EQ(shown(Service::Google), QStringLiteral("Not signed in"));
 }
 
 TEST_F(SettingsWindowTest, WebsiteLinkOpensOnALeftClickOnly)

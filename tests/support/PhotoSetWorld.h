@@ -1,9 +1,12 @@
 #pragma once
 
 #include "core/AppState.h"
+#include "imaging/TestImages.h"
 #include "imaging/cGDIpToken.h"
 #include "photoset/clsTray.h"
 #include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
 
 // A private world with a live photo set, wired into the state the way start-up
 // wires it. Only for suites that link the photo set.
@@ -20,4 +23,17 @@ struct PhotoSetWorld
     }
 
     AppState &state() { return env.state(); }
+
+    // A small real picture; a different seed gives different content.
+    QString photo(const QString &relative, int seed)
+    {
+        return env.writeFile(relative, testimages::encoded("png", QSize(8 + seed, 6), quint32(seed)));
+    }
+
+    QString addPhoto(const QString &relative, int seed, const QString &remarks = {})
+    {
+        const QString path = photo(relative, seed);
+        EXPECT_TRUE(tray.AddPhoto(path, {}, remarks));
+        return path;
+    }
 };

@@ -54,6 +54,12 @@ void ScriptedUserPrompt::done()
     record(QStringLiteral("done"), QStringLiteral("Done!"));
 }
 
+void ScriptedUserPrompt::doneWith(const QString &detail, const std::function<void()> &openFolder)
+{
+    lastOpenFolder = openFolder;
+    record(QStringLiteral("done"), QStringLiteral("Done!"), 0, detail);
+}
+
 void ScriptedUserPrompt::internetConnectionError()
 {
     record(QStringLiteral("internet"), {});

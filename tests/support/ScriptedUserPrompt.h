@@ -43,6 +43,10 @@ public:
     int systemMessage(const QString &text, int style, const QString &title) override;
     int confirm(const QString &message, bool showYes, bool showNo, bool showCancel) override;
     void done() override;
+    // Recorded as "done" with `detail` in the call's title; `openFolder` is
+    // kept in lastOpenFolder.
+    void doneWith(const QString &detail, const std::function<void()> &openFolder) override;
+    std::function<void()> lastOpenFolder;
     void internetConnectionError() override;
     void uploadSizeNote() override;
     QStringList openFiles(const FileDialogRequest &request) override;

@@ -12,6 +12,8 @@
 #include "support/SandboxWorld.h"
 
 #include <QBuffer>
+#include <QDate>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 
@@ -149,6 +151,60 @@ TEST(CliSend, WithoutAStoredSignInOrWithABadCommandNothingIsSent)
                                    QStringList{QStringLiteral("send"), QStringLiteral("dropbox"),
                                                QStringLiteral("--size"), QStringLiteral("640"), a}})
         EXPECT_EQ(runCli(bad).exitCode, 2) << qPrintable(bad.join(u' '));
+}
+
+// The same content sent again to the same account and folder is skipped and
+// said so; to another folder, or with --again, it goes. The history lists
+// every arrival, the newest first, and is forgotten in one command.
+TEST(CliSend, PhotosSentBeforeToTheSameFolderAreSkippedUnlessAskedAgain)
+{
+    DropboxSandbox w;
+    clsDropbox dropbox(w.state(), w.config, w.signIn, w.prompt);
+    ASSERT_TRUE(dropbox.CreateAccount());
+    const QString a = photo(w.env, QStringLiteral("in/a.png"), 1);
+    const QString b = photo(w.env, QStringLiteral("in/b.png"), 2);
+    // The same content under another name counts as sent.
+    QFile::copy(a, w.env.path(QStringLiteral("in/copy of a.png")));
+    const QString aCopy = w.env.path(QStringLiteral("in/copy of a.png"));
+    const auto send = [&](const QString &folder, const QStringList &more) {
+        return runCli(QStringList{QStringLiteral("send"), QStringLiteral("dropbox"),
+                                  QStringLiteral("--folder"), folder, QStringLiteral("--services"),
+                                  w.services} +
+                      more);
+    };
+    ASSERT_EQ(send(QStringLiteral("Trip"), {a}).exitCode, 0);
+
+    const CliRun second = send(QStringLiteral("Trip"), {aCopy, b});
+    EXPECT_EQ(second.exitCode, 0) << qPrintable(second.errors);
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    EXPECT_EQ(second.lines.value(0), u"skipped\talready sent " + today + u'\t' + aCopy);
+    EXPECT_TRUE(second.lines.value(1).startsWith(u"sent\t")) << qPrintable(second.lines.join(u'\n'));
+    EXPECT_EQ(second.lines.size(), 2);
+
+    EXPECT_TRUE(send(QStringLiteral("Other"), {a}).lines.value(0).startsWith(u"sent\t"));
+    EXPECT_TRUE(
+        send(QStringLiteral("Trip"), {QStringLiteral("--again"), a}).lines.value(0).startsWith(u"sent\t"));
+
+    const CliRun history = runCli({QStringLiteral("history"), QStringLiteral("--service"),
+                                   QStringLiteral("dropbox"), QStringLiteral("--since"), today});
+    EXPECT_EQ(history.exitCode, 0);
+    ASSERT_EQ(history.lines.size(), 4) << qPrintable(history.lines.join(u'\n'));
+    const QStringList newest = history.lines.at(0).split(u'\t');
+    ASSERT_EQ(newest.size(), 6);
+    EXPECT_EQ(newest.at(1), u"Dropbox");
+    EXPECT_NE(newest.at(2), u"-"); // the account the sign-in recorded
+    EXPECT_EQ(newest.at(3), u"Trip");
+    EXPECT_EQ(newest.at(5), a);
+    EXPECT_TRUE(history.lines.at(1).contains(u"\tOther\t"));
+    EXPECT_TRUE(runCli({QStringLiteral("history"), QStringLiteral("--service"), QStringLiteral("flickr")})
+                    .lines.isEmpty());
+    EXPECT_EQ(
+        runCli({QStringLiteral("history"), QStringLiteral("--since"), QStringLiteral("yesterday")}).exitCode,
+        2);
+
+    EXPECT_EQ(runCli({QStringLiteral("history"), QStringLiteral("--clear")}).exitCode, 0);
+    EXPECT_TRUE(runCli({QStringLiteral("history")}).lines.isEmpty());
+    EXPECT_TRUE(send(QStringLiteral("Trip"), {a}).lines.value(0).startsWith(u"sent\t"));
 }
 
 // A script that takes the job's id from --no-wait goes on at once: the

@@ -1,6 +1,5 @@
 #include "UploaderWorld.h"
 
-#include "uploader/QueuedUploader.h"
 #include "uploader/UploadProgress.h"
 #include "uploader/UploadQueue.h"
 #include "webkit/ToolkitError.h"
@@ -139,14 +138,6 @@ TEST(UploadQueue, StoppedJobTakesTheNextTokenOfItsService)
     EXPECT_EQ(queue.job(stopped).token, u"new");
 }
 
-TEST(UploadQueue, ListsFromTheFlowsBecomePhotosAndRemarks)
-{
-    EXPECT_EQ(QueuedUploader::splitPhotoList(QStringLiteral("/a/1.jpg\t/b/2 x.jpg")),
-              (QStringList{QStringLiteral("/a/1.jpg"), QStringLiteral("/b/2 x.jpg")}));
-    EXPECT_EQ(QueuedUploader::splitRemarksList(QStringLiteral(" sunset#\t# #\t# two  words")),
-              (QStringList{QStringLiteral("sunset"), QString(), QStringLiteral("two  words")}));
-}
-
 // The tray's line tells what was sent, what is on its way and what waits and
 // why; a job that waits while no uploader runs says so and the uploader is
 // started again; each finished job is announced once, counting only what
@@ -267,4 +258,43 @@ TEST(UploadQueue, AnOpenJobTakesPhotosInOrderAndEndsOnlyOnceSealed)
     ASSERT_TRUE(queue.markSent(id, 2, QStringLiteral("r2")));
     ASSERT_TRUE(queue.endJobIfDone(id));
     EXPECT_EQ(queue.job(id).state, u"ended");
+}
+
+// A photo is remembered where it arrived: per service, account and folder,
+// by its content, and only once it is marked sent.
+TEST(UploadQueue, SentPhotosAreRememberedPerServiceAccountAndFolder)
+{
+    TestEnvironment env;
+    UploadQueue queue(env.path(QStringLiteral("data/Uploads.db")));
+    UploadJobSpec s = spec(QStringLiteral("Dropbox"), QStringLiteral("t"), 3);
+    s.account = QStringLiteral("uid-1");
+    s.target = QStringLiteral("Holiday");
+    s.items[0].content = "d0";
+    s.items[1].content = "d1"; // never sent
+    // s.items[2] has no digest (its file could not be read): not remembered
+    const QString id = queue.addJob(s);
+    ASSERT_TRUE(queue.markSent(id, 0, QStringLiteral("/Holiday/p0.jpg")));
+    ASSERT_TRUE(queue.markFailed(id, 1, QStringLiteral("refused")));
+    ASSERT_TRUE(queue.markSent(id, 2, QStringLiteral("/Holiday/p2.jpg")));
+
+    const QStringList digests{QStringLiteral("d0"), QStringLiteral("d1"), QString()};
+    const QHash<QString, SentRecord> there =
+        queue.sentBefore(Service::Dropbox, QStringLiteral("uid-1"), QStringLiteral("Holiday"), digests);
+    ASSERT_EQ(there.size(), 1);
+    EXPECT_EQ(there.value(QStringLiteral("d0")).remoteId, u"/Holiday/p0.jpg");
+    EXPECT_EQ(there.value(QStringLiteral("d0")).path, u"/photos/p0.jpg");
+    EXPECT_TRUE(
+        queue.sentBefore(Service::Dropbox, QStringLiteral("uid-2"), QStringLiteral("Holiday"), digests)
+            .isEmpty());
+    EXPECT_TRUE(queue.sentBefore(Service::Dropbox, QStringLiteral("uid-1"), QStringLiteral("Other"), digests)
+                    .isEmpty());
+    EXPECT_TRUE(queue.sentBefore(Service::Google, QStringLiteral("uid-1"), QStringLiteral("Holiday"), digests)
+                    .isEmpty());
+
+    EXPECT_EQ(queue.history().size(), 1);
+    EXPECT_EQ(queue.history(Service::Dropbox).value(0).account, u"uid-1");
+    EXPECT_TRUE(queue.history(Service::Flickr).isEmpty());
+    EXPECT_TRUE(queue.history({}, QDateTime::currentMSecsSinceEpoch() + 60000).isEmpty());
+    ASSERT_TRUE(queue.clearHistory());
+    EXPECT_TRUE(queue.history().isEmpty());
 }

@@ -539,47 +539,4 @@ TEST_F(WebUploadTest, SkyDriveNeverReplacesAUsersFileOfTheSameName)
     EXPECT_TRUE(kept(live.name()).contains(theirs));
 }
 
-TEST_F(WebUploadTest, StandInsRefuseWhatTheServicesRefused)
-{
-    auto post = [](const QString &url, const QByteArray &type, const QByteArray &body,
-                   const QByteArray &auth = {}) -> std::pair<int, QJsonObject> {
-        QEventLoop loop;
-        QNetworkAccessManager network;
-        QNetworkRequest request{QUrl(url)};
-        request.setHeader(QNetworkRequest::ContentTypeHeader, type);
-        if (!auth.isEmpty())
-            request.setRawHeader("Authorization", auth);
-        QNetworkReply *reply = network.post(request, body);
-        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        loop.exec();
-        reply->deleteLater();
-        return {reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
-                QJsonDocument::fromJson(reply->readAll()).object().value(u"error").toObject()};
-    };
-    // Graph: a form without the photo.
-    const auto noSource =
-        post(facebookServer.baseUrl() + u"/me/photos?access_token=facebook-token-1",
-             "multipart/form-data; boundary=xx",
-             "--xx\r\nContent-Disposition: form-data; name=\"message\"\r\n\r\nhi\r\n--xx--\r\n");
-    EXPECT_EQ(noSource.first, 400);
-    EXPECT_EQ(noSource.second.value(u"code").toInt(), 324);
-    // Graph: an album that is not the account's.
-    const auto album =
-        post(facebookServer.baseUrl() + u"/424242/photos?access_token=facebook-token-1",
-             "multipart/form-data; boundary=xx",
-             "--xx\r\nContent-Disposition: form-data; name=\"message\"\r\n\r\nhi\r\n--xx--\r\n");
-    EXPECT_EQ(album.second.value(u"code").toInt(), 120);
-    // Drive: one part where two belong, and a token it never issued.
-    const QByteArray one = "--b\r\nContent-Type: application/json\r\n\r\n{\"title\":\"x\"}\r\n--b--\r\n";
-    EXPECT_EQ(post(googleServer.baseUrl() + u"/upload/drive/v2/files?uploadType=multipart",
-                   "multipart/related; boundary=b", one, "Bearer google-token-1")
-                  .first,
-              400);
-    const auto stranger = post(googleServer.baseUrl() + u"/upload/drive/v2/files?uploadType=multipart",
-                               "multipart/related; boundary=b", one, "Bearer nobody");
-    EXPECT_EQ(stranger.first, 401);
-    EXPECT_EQ(stranger.second.value(u"errors").toArray().at(0).toObject().value(u"reason").toString(),
-              u"authError");
-}
-
 } // namespace

@@ -74,44 +74,6 @@ TEST(hs1, SignsAnOAuthBaseStringLikeTheProtocolExample)
     EXPECT_EQ(UrlEncode(signature), s(u"tR3%2BTy81lMeYAr%2FFid0kMTYa%2FWM%3D"));
 }
 
-TEST(hs1, ToUTF8GivesPlainUtf8Bytes)
-{
-    EXPECT_EQ(hs1::ToUTF8(s(u"é")), QByteArray("\xC3\xA9"));
-    EXPECT_TRUE(hs1::ToUTF8(QString()).isEmpty());
-}
-
-TEST(hs1, EncodeFoldsBase64AndRawHexLinesAsAsked)
-{
-    EXPECT_EQ(hs1::Encode("abc", hs1::Base64, hs1::NoBreaks), s(u"YWJj"));
-    EXPECT_EQ(hs1::Encode("abc", hs1::Base64, hs1::CrLf), s(u"YWJj\r\n"));
-    EXPECT_EQ(hs1::Encode("abc", hs1::Base64, hs1::LfOnly), s(u"YWJj\n"));
-    EXPECT_EQ(hs1::Encode("\x01\xab\xff", hs1::HexRaw, hs1::NoBreaks), s(u"01abff"));
-    EXPECT_EQ(hs1::Encode("\x01\xab\xff", hs1::HexRaw, hs1::CrLf), s(u"01abff\r\n"));
-    EXPECT_EQ(hs1::Encode(QByteArray(), hs1::HexRaw, hs1::CrLf), QString());
-
-    // Base64 lines hold 64 characters (48 bytes).
-    const QString two = hs1::Encode(QByteArray(49, 'a'), hs1::Base64, hs1::CrLf);
-    const QStringList lines = two.split(s(u"\r\n"));
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0].size(), 64);
-    EXPECT_EQ(lines[1], s(u"YQ=="));
-    EXPECT_TRUE(lines[2].isEmpty());
-}
-
-TEST(hs1, EncodeHexLayoutsShowSixteenBytesPerLine)
-{
-    const QByteArray bytes("0123456789abcdef\x01");
-    EXPECT_EQ(hs1::Encode(bytes, hs1::Hex, hs1::LfOnly),
-              s(u"30 31 32 33 34 35 36 37  38 39 61 62 63 64 65 66\n01\n"));
-    EXPECT_EQ(hs1::Encode(bytes, hs1::HexAsciiAddr, hs1::LfOnly),
-              s(u"0000  30 31 32 33 34 35 36 37  38 39 61 62 63 64 65 66   0123456789abcdef\n") +
-                  s(u"0010  01") + QString(46 + 3, u' ') + s(u".\n")); // the text column stays aligned
-    EXPECT_EQ(hs1::Encode("ab", hs1::HexAddr, hs1::NoBreaks), s(u"0000  61 62"));
-    const ToolkitError unknownFormat = toolkitErrorOf([] { hs1::Encode("ab", 9, hs1::CrLf); });
-    EXPECT_EQ(unknownFormat.number(), 0x8004D30Au);
-    EXPECT_EQ(unknownFormat.source(), s(u"HS1.Encode"));
-}
-
 TEST(Base64, DecodesLenientlyIgnoringLineBreaks)
 {
     const Base64 b;

@@ -4,7 +4,6 @@
 
 #include "sandbox/StandinServer.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -54,10 +53,9 @@ TEST(InternetCheck, AnyOtherStatusMeansOfflineAndLaterTicksDoNotWait)
     ASSERT_EQ(checked.count(), 1);
 
     server.answer("GET", "/me", StandinAnswer{400, {}, "", std::chrono::milliseconds(1500)});
-    QElapsedTimer clock;
-    clock.start();
     check.Timer1_Timer();
-    EXPECT_LT(clock.elapsed(), 1000);
+    // Had the tick waited, the slow answer would already have been counted.
+    EXPECT_EQ(checked.count(), 1);
     EXPECT_FALSE(state.InternetAvailable); // the old verdict stands until the answer
     ASSERT_TRUE(checked.wait(5000));
     EXPECT_TRUE(state.InternetAvailable);
@@ -81,15 +79,4 @@ TEST(InternetCheck, AProbeThatTimesOutOrIsRefusedMeansOffline)
     InternetCheck refused(state, nowhere);
     refused.Timer1_Timer();
     EXPECT_FALSE(state.InternetAvailable);
-}
-
-TEST(InternetCheck, StartArmsTheFiveSecondTimer)
-{
-    AppState state;
-    InternetCheck check(state, ServiceConfig::defaults());
-    EXPECT_FALSE(check.Timer1().isActive());
-    check.start();
-    EXPECT_TRUE(check.Timer1().isActive());
-    EXPECT_EQ(check.Timer1().interval(), 5000);
-    EXPECT_EQ(check.probeUrl(), QStringLiteral("https://graph.facebook.com/me"));
 }

@@ -56,27 +56,6 @@ TEST(WebText, EncodesAndDecodesTheWayTheServicesExpect)
     EXPECT_TRUE(UrlEncode(QString()).isEmpty());
 }
 
-TEST(cStringBuilder, GrowsInWholeStepsOf8192Characters)
-{
-    cStringBuilder b;
-    EXPECT_EQ(b.toString(), QString());
-    EXPECT_EQ(b.capacity(), 0);
-
-    const QString block(8192, u'x');
-    b.Append(block);
-    EXPECT_EQ(b.capacity(), 16384);
-    EXPECT_EQ(b.used(), 16384);
-    b.Append(u"y");
-    EXPECT_EQ(b.capacity(), 32768);
-    EXPECT_EQ(b.toString(), block + u'y');
-
-    // One large append takes as many steps as it needs at once.
-    cStringBuilder big;
-    big.Append(QString(20000, u'z'));
-    EXPECT_EQ(big.capacity(), 3 * 16384);
-    EXPECT_EQ(big.toString().size(), 20000);
-}
-
 TEST(cStringBuilder, StepArithmeticHoldsPast2To31Bytes)
 {
     // Filling a real builder that far takes 4 GiB and many seconds; the sizes

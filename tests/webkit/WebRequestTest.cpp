@@ -3,7 +3,6 @@
 #include "sandbox/StandinServer.h"
 #include "support/TestText.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QSslCertificate>
@@ -185,15 +184,12 @@ TEST(WebRequest, ATimeOutFailsTheSendAndTheWindowKeepsRunningMeanwhile)
     WebRequest request;
     request.setTimeoutMs(400);
     request.open(s(u"GET"), server.baseUrl() + u"/slow");
-    QElapsedTimer clock;
-    clock.start();
     try {
         request.send();
         FAIL() << "a request that gets no answer in time must fail";
     } catch (const WebRequestError &e) {
         EXPECT_EQ(e.kind(), WebRequestError::Kind::Timeout);
     }
-    EXPECT_LT(clock.elapsed(), 2500);
     EXPECT_GE(ticks, 5);
 }
 

@@ -3,6 +3,7 @@
 #include "SignInPages.h"
 #include "core/AppState.h"
 #include "core/ui/frmSck.h"
+#include "support/AllowSignIn.h"
 #include "support/RecordingShell.h"
 #include "webkit/ui/frmAuthBrowser.h"
 #include "webkit/ui/frmAuthorize.h"
@@ -18,21 +19,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Once the sign-in window is up, presses the page's Allow button as soon as
-// the page at `path` has loaded.
-void allowOnceLoaded(const QString &path)
-{
-    QTimer::singleShot(0, qApp, [path] {
-        auto *window = qobject_cast<frmAuthBrowser *>(QApplication::activeModalWidget());
-        ASSERT_NE(window, nullptr);
-        QWebEngineView *browser = window->AuthBrowser();
-        QObject::connect(browser, &QWebEngineView::loadFinished, window, [browser, path](bool) {
-            if (browser->url().path() == path)
-                browser->page()->runJavaScript(QStringLiteral("document.querySelector('button').click()"));
-        });
-    });
-}
 
 TEST(QtSignIn, PageSignInsReturnWhereTheyEndedAndFacebookLeavesTheBusyWindowUp)
 {

@@ -10,6 +10,7 @@
 #include "webservices/clsFlickr.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -166,4 +167,22 @@ TEST(Flickr, CancellingEndsQuietlyAndNoServiceIsMessage478)
     EXPECT_FALSE(offline.CreateFlickrAccount());
     EXPECT_EQ(w.messages(), QStringList{QStringLiteral("Cannot communicate with FlickR.")});
     EXPECT_FALSE(offline.CheckFlickrUser(QStringLiteral("any")));
+}
+
+TEST(Flickr, ASettingsFileWithoutAPlaceForTheTokenIsReportedAndOneThatDoesNotLoadIsNot)
+{
+    FlickrWorld w;
+    QFile file(w.state().SettingsFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("<?xml version=\"1.0\"?>\n<Settings><UploadSize>1024</UploadSize></Settings>\n");
+    file.close();
+    w.connect()->CreateFlickrAccount();
+    const auto reports = w.prompt.callsOf(QStringLiteral("error"));
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reports.at(0).text.contains(u"Procedure: CreateFlickrAccount"));
+    EXPECT_TRUE(reports.at(0).text.contains(u"Module: clsFlickr"));
+
+    ASSERT_TRUE(QFile::remove(w.state().SettingsFile));
+    w.connect()->CreateFlickrAccount();
+    EXPECT_EQ(w.prompt.callsOf(QStringLiteral("error")).size(), 1);
 }

@@ -2,7 +2,6 @@
 
 #include "support/TaggedPhoto.h"
 #include "support/TestText.h"
-#include "webkit/WebRequest.h"
 #include "webservices/clsLifePics.h"
 
 #include <QFileInfo>
@@ -243,39 +242,6 @@ TEST(LifePicsStatus, NoConnectionStopsTheUploadWithTheConnectionWindow)
     env.state().InternetAvailable = true;
     EXPECT_FALSE(lifePics.UploadFiles(env.path(QStringLiteral("missing.jpg"))));
     EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 3);
-}
-
-TEST_F(LifePicsTest, StandInRefusesAnEnvelopeOutOfShape)
-{
-    signIn();
-    const QByteArray photo = "0123456789";
-    auto post = [&](const QByteArray &envelope) {
-        WebRequest request;
-        request.open(QStringLiteral("POST"), world.config.lifePics.soap + u"/v3/LPWebService.asmx");
-        request.setRequestHeader(QStringLiteral("Content-Type"),
-                                 QStringLiteral("application/soap+xml; charset=utf-8"));
-        request.sendBytes(envelope);
-        return request.status();
-    };
-    const QString ns = world.config.lifePics.apiNamespace;
-    const QByteArray good = clsLifePics::UploadEnvelope(ns, lifePics.SessionID(), QStringLiteral("527"),
-                                                        lifePics.UserID(), photo, QStringLiteral("x.jpg"));
-    EXPECT_EQ(post(good), 200);
-    QByteArray wrongSize = good;
-    wrongSize.replace("<FileStreamSize>10<", "<FileStreamSize>11<");
-    QByteArray wrongOrder = good;
-    wrongOrder.replace("<SessionID>", "<Session>").replace("</SessionID>", "</Session>");
-    for (const QByteArray &bad :
-         {wrongSize, wrongOrder, good.mid(38),
-          clsLifePics::UploadEnvelope(QStringLiteral("urn:other"), lifePics.SessionID(),
-                                      QStringLiteral("527"), lifePics.UserID(), photo,
-                                      QStringLiteral("x.jpg")),
-          clsLifePics::UploadEnvelope(ns, QStringLiteral("nosuchsession"), QStringLiteral("527"),
-                                      lifePics.UserID(), photo, QStringLiteral("x.jpg")),
-          clsLifePics::UploadEnvelope(ns, lifePics.SessionID(), QStringLiteral("527"),
-                                      QStringLiteral("70009"), photo, QStringLiteral("x.jpg"))})
-        EXPECT_EQ(post(bad), 400) << bad.left(300).constData();
-    EXPECT_EQ(world.store.files(QStringLiteral("LifePics")).size(), 1);
 }
 
 } // namespace

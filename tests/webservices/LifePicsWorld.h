@@ -1,11 +1,7 @@
 #pragma once
 
-#include "sandbox/SandboxStore.h"
-#include "sandbox/StandinServer.h"
 #include "sandbox/services/LifePicsService.h"
-#include "support/ScriptedUserPrompt.h"
-#include "support/TestEnvironment.h"
-#include "webkit/ServiceConfig.h"
+#include "support/SandboxWorld.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -15,22 +11,8 @@
 
 // The print service's stand-in on its own server, with a private store and a
 // configuration that points at it.
-struct LifePicsWorld
+struct LifePicsWorld : SandboxWorld<LifePicsService>
 {
-    TestEnvironment env;
-    ScriptedUserPrompt prompt{&env.state()};
-    SandboxStore store{env.path(QStringLiteral("sandbox"))};
-    StandinServer server;
-    LifePicsService service;
-    ServiceConfig config = ServiceConfig::defaults();
-
-    LifePicsWorld()
-    {
-        service.install(server, store);
-        service.configure(config, server.baseUrl());
-    }
-
-    AppState &state() { return env.state(); }
     QJsonObject lifePics() const { return store.state(QStringLiteral("LifePics")); }
     QJsonArray cartOf(const QString &userId) const
     {

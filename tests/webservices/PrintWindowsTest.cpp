@@ -25,13 +25,20 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 
 namespace {
 
 struct CountingPrinter : LocalPrinter
 {
     int prints = 0;
-    void print(const QStringList &) override { ++prints; }
+    const char *failure = nullptr; // thrown instead of printing
+    void print(const QStringList &) override
+    {
+        if (failure)
+            throw std::runtime_error(failure);
+        ++prints;
+    }
 };
 
 // Runs `act` on the modal window of type W as soon as it is up.
@@ -123,6 +130,45 @@ TEST_F(PrintWindowsTest, ClosingTheSignInBringsThePrintWindowBackAndLocalPrintin
     EXPECT_EQ(local.prints, 1);
     EXPECT_EQ(world.server.requestCount(), 0);
     EXPECT_TRUE(world.prompt.calls.isEmpty());
+    EXPECT_EQ(window.enabledHistory, (std::vector<bool>{false, true}));
+}
+
+TEST_F(PrintWindowsTest, WhatEscapesTheLoginOrLocalPrintingIsReportedAndTheWindowsEndCleanly)
+{
+    local.failure = "the printer driver went away";
+    world.prompt.onShow = [](const ScriptedUserPrompt::Call &call) {
+        if (call.kind == u"message")
+            throw std::runtime_error("session lost");
+    };
+    int printersShown = 0;
+    std::function<void(frmPrinter &)> onPrinter = [&](frmPrinter &printer) {
+        if (++printersShown == 1) {
+            QTest::mouseClick(printer.cmdOK(), Qt::LeftButton); // online
+            return;
+        }
+        printer.rdoExisiting()->setChecked(true);
+        QTest::mouseClick(printer.cmdOK(), Qt::LeftButton);
+        EXPECT_TRUE(printer.isVisible());
+        QTest::mouseClick(printer.cmdExit(), Qt::LeftButton);
+    };
+    whenShown<frmPrinter>(onPrinter);
+    whenShown<frmLifePics>([&](frmLifePics &lifePics) {
+        whenShown<frmPrinter>(onPrinter);
+        lifePics.txtEmailAddress()->setText(QString::fromLatin1(LifePicsService::DemoEmail));
+        lifePics.txtPassword()->setText(QStringLiteral("not the password"));
+        QTest::mouseClick(lifePics.btnLifePicsLogin(), Qt::LeftButton);
+    });
+    flow.run();
+
+    EXPECT_EQ(printersShown, 2);
+    const auto reports = world.prompt.callsOf(QStringLiteral("error"));
+    ASSERT_EQ(reports.size(), 2);
+    EXPECT_TRUE(reports.at(0).text.contains(u"btnLifePicsLogin_Click"));
+    EXPECT_TRUE(reports.at(0).text.contains(u"session lost"));
+    EXPECT_TRUE(reports.at(1).text.contains(u"cmdOK_Click"));
+    EXPECT_TRUE(reports.at(1).text.contains(u"the printer driver went away"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(world.state().ModalFormOpen);
     EXPECT_EQ(window.enabledHistory, (std::vector<bool>{false, true}));
 }
 

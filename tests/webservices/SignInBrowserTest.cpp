@@ -7,37 +7,18 @@
 #include "sandbox/services/FacebookService.h"
 #include "sandbox/services/GoogleService.h"
 #include "sandbox/services/LiveService.h"
+#include "support/AllowSignIn.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedUserPrompt.h"
 #include "support/TestEnvironment.h"
 #include "support/TestText.h"
 #include "webkit/ServiceConfig.h"
 #include "webkit/ui/QtSignIn.h"
-#include "webkit/ui/frmAuthBrowser.h"
 #include "webservices/clsFacebook.h"
-
-#include <QApplication>
-#include <QTimer>
-#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// Once the sign-in window is up, presses the first button (Allow) of the
-// sandbox's sign-in form as soon as the page at `path` has loaded.
-void allowOnceLoaded(const QString &path)
-{
-    QTimer::singleShot(0, qApp, [path] {
-        auto *window = qobject_cast<frmAuthBrowser *>(QApplication::activeModalWidget());
-        ASSERT_NE(window, nullptr);
-        QWebEngineView *browser = window->AuthBrowser();
-        QObject::connect(browser, &QWebEngineView::loadFinished, window, [browser, path](bool) {
-            if (browser->url().path() == path)
-                browser->page()->runJavaScript(QStringLiteral("document.querySelector('button').click()"));
-        });
-    });
-}
 
 TEST(SignInBrowser, FacebookGoogleAndSkyDriveSignInThroughTheRealWindow)
 {

@@ -18,10 +18,14 @@
 #include "photoset/clsTray.h"
 #include "platform/ProcessInfo.h"
 #include "platform/ShellFolders.h"
+#include "rclone/RcloneCommand.h"
+#include "rclone/RcloneConnector.h"
+#include "rclone/RcloneNames.h"
 #include "uploader/QueuedUploader.h"
 #include "uploader/UploadQueue.h"
 #include "webkit/Service.h"
 #include "webkit/ServiceConfig.h"
+#include "webkit/ServiceId.h"
 #include "webkit/SignIn.h"
 #include "webkit/ToolkitError.h"
 #include "webservices/clsFacebook.h"
@@ -50,10 +54,11 @@ namespace {
 
 constexpr char kHelp[] =
     "Usage: flazz-cli send SERVICE [--folder NAME] [--size 0|800|1024|1600] [--description TEXT]\n"
-    "                      [--keep-metadata] [--no-wait] [--services FILE] PATH...\n"
+    "                      [--keep-metadata] [--again] [--no-wait] [--services FILE] PATH...\n"
     "\n"
     "Sends photos as the SERVICE button does (facebook, flickr, dropbox, google,\n"
-    "skydrive), on the sign-in stored before (flazz-cli signin SERVICE). PATH...\n"
+    "skydrive), on the sign-in stored before (flazz-cli signin SERVICE), or to\n"
+    "rclone:NAME, a remote of rclone's configuration (flazz-cli remotes). PATH...\n"
     "are added by the photo set's rules. --folder names the album or folder, found\n"
     "or made; without it the service's default. With the service's desktop client\n"
     "the photos are copied into its sync folder; otherwise the background uploader\n"
@@ -61,6 +66,8 @@ constexpr char kHelp[] =
     "job's id once it is queued). Photos keep their date, orientation, colour\n"
     "profile, artist, copyright and description, and lose their GPS position,\n"
     "serial numbers, owner, maker notes and thumbnails; --keep-metadata keeps all.\n"
+    "A photo already sent to the same account and folder is skipped (see\n"
+    "flazz-cli history); --again sends it all the same.\n"
     "\n"
     "Prints one tab-separated line per file as it is settled (a backslash, TAB,\n"
     "CR or LF in a field is written \\\\, \\t, \\r or \\n):\n"
@@ -68,6 +75,7 @@ constexpr char kHelp[] =
     "  copied   DESTINATION  PATH\n"
     "  failed   REASON       PATH\n"
     "  refused  REASON       PATH\n"
+    "  skipped  already sent DATE  PATH\n"
     "Progress and every retry (its reason and the next attempt's time) go to\n"
     "standard error.\n"
     "\n"
@@ -96,13 +104,14 @@ public:
 struct Options
 {
     QString named; // the SERVICE as given
-    std::optional<Service> service;
+    ServiceId service;
     QString folder;
     bool hasFolder = false;
     int size = 0;
     QString description;
     bool noWait = false;
     bool keepMetadata = false;
+    bool again = false;
     QStringList paths;
 };
 
@@ -143,18 +152,32 @@ QString parse(const QStringList &args, Options &options)
             options.noWait = true;
         } else if (arg == u"--keep-metadata") {
             options.keepMetadata = true;
+        } else if (arg == u"--again") {
+            options.again = true;
         } else if (arg.startsWith(u"-")) {
             return u"unknown option " + arg;
         } else if (options.named.isEmpty()) {
             options.named = arg.toLower();
-            options.service = serviceByCommandName(arg);
+            if (arg.startsWith(u"rclone:", Qt::CaseInsensitive)) {
+                // A remote's name is rclone's, letter case and all.
+                options.service = ServiceId::rcloneRemote(arg.mid(7));
+                options.named = options.service.text();
+            } else if (const std::optional<Service> named = serviceByCommandName(arg)) {
+                options.service = *named;
+            }
         } else {
             options.paths << QDir::cleanPath(QFileInfo(arg).absoluteFilePath());
         }
     }
-    if (!options.service)
+    if (options.service.isRemote()) {
+        if (!isRcloneRemoteName(options.service.remote()))
+            return u"no remote named " + options.service.remote();
+        if (!RcloneNames::folderPath(options.folder))
+            return u"\"" + options.folder + u"\" cannot name a folder";
+    } else if (!options.service.service()) {
         return options.named.isEmpty() ? QStringLiteral("no service named")
                                        : u"unknown service " + options.named;
+    }
     if (options.paths.isEmpty())
         return QStringLiteral("no photos named");
     if (options.service == Service::Flickr && options.hasFolder)
@@ -315,18 +338,46 @@ int cliSend(const QStringList &args)
     uploader.setPreparedCopies([&tray](const QString &path, int uploadSize, MetadataRule rule) {
         return tray.PreparedCopyOf(path, uploadSize, rule);
     });
+    uploader.setContentDigests([&tray](const QString &path) { return tray.ContentDigestOf(path); });
 
     // Where the photos go is settled before any is added: a missing sign-in
     // or folder is told at once, and the uploader can send the first photos
     // while the rest are still being read.
-    const Service service = *options.service;
+    const ServiceId &service = options.service;
     UploadJobSpec spec;
     spec.service = service;
     spec.uploadSize = state.UploadSize;
     spec.keepMetadata = state.KeepMetadata;
     QString syncDestination; // the desktop client's folder, when it is there
+    // A remote's names, decided as the photos are queued.
+    std::optional<RcloneNames> remoteNames;
     try {
-        if (service == Service::Facebook) {
+        if (options.service.isRemote()) {
+            const QString name = options.service.remote();
+            const RcloneSetup setup = RcloneSetup::find(config.rclone.config);
+            QList<RcloneRemoteInfo> remotes;
+            QString error;
+            if (!listRcloneRemotes(setup, &remotes, &error)) {
+                err << "flazz-cli send: " << error << Qt::endl;
+                return 1;
+            }
+            if (std::none_of(remotes.cbegin(), remotes.cend(),
+                             [&](const RcloneRemoteInfo &r) { return r.name == name; })) {
+                err << "flazz-cli send: rclone has no remote called " << name
+                    << "; 'flazz-cli remotes' lists them." << Qt::endl;
+                return 2;
+            }
+            RcloneConnector remote(setup, name, {}, signIn, prompt);
+            if (!remote.IsAuthoriseUserExist())
+                return 1; // the remote's refusal is on standard error
+            spec.service = remote.service();
+            spec.target = *RcloneNames::folderPath(options.folder);
+            if (!spec.target.isEmpty() && remote.createAlbum(spec.target).isEmpty())
+                return 1;
+            remoteNames = remote.namesIn(spec.target);
+            if (!remoteNames)
+                return 1;
+        } else if (service == Service::Facebook) {
             clsFacebook facebook(state, config, signIn, prompt);
             if (!facebook.IsAuthoriseUserExist())
                 return notSignedIn();
@@ -383,6 +434,11 @@ int cliSend(const QStringList &args)
     QString job;
     QString queueProblem;
     int handed = 0;
+    std::unique_ptr<UploadQueue> history;
+    if (!options.again && syncDestination.isEmpty()) {
+        history = std::make_unique<UploadQueue>(queuePath);
+        spec.account = uploader.signedInAccount(spec.service);
+    }
     QElapsedTimer sinceHanded;
     sinceHanded.start();
     const auto handOver = [&](bool last) {
@@ -393,10 +449,42 @@ int cliSend(const QStringList &args)
         QStringList paths;
         for (int i = handed; i < count; ++i)
             paths << tray.PhotoInfo(i, PhotoField::FilePath);
+        if (history) {
+            QStringList digests;
+            for (const QString &path : paths)
+                digests << QString::fromLatin1(tray.ContentDigestOf(path));
+            const QHash<QString, SentRecord> sent =
+                history->sentBefore(spec.service, spec.account, spec.target, digests);
+            QStringList unsent;
+            for (qsizetype i = 0; i < paths.size(); ++i) {
+                const auto before = sent.constFind(digests.at(i));
+                if (before == sent.constEnd()) {
+                    unsent << paths.at(i);
+                    continue;
+                }
+                out << "skipped\talready sent "
+                    << QDateTime::fromMSecsSinceEpoch(before->sent).toString(QStringLiteral("yyyy-MM-dd"))
+                    << '\t' << tsvField(paths.at(i)) << Qt::endl;
+            }
+            paths = unsent;
+            if (paths.isEmpty()) {
+                handed = count;
+                return;
+            }
+        }
+        // Names are claimed only by the photos that go.
+        QStringList names;
+        for (const QString &path : std::as_const(paths)) {
+            if (remoteNames)
+                names << remoteNames->claim(QFileInfo(path).fileName());
+        }
         try {
             if (job.isEmpty())
                 job = uploader.openJob(spec);
-            uploader.appendToJob(job, uncheckedItems(paths, QStringList(paths.size(), options.description)));
+            QList<UploadItem> items = uncheckedItems(paths, QStringList(paths.size(), options.description));
+            for (qsizetype i = 0; i < names.size(); ++i)
+                items[i].name = names.at(i);
+            uploader.appendToJob(job, std::move(items));
             handed = count;
             sinceHanded.restart();
         } catch (const ToolkitError &error) {
@@ -427,6 +515,8 @@ int cliSend(const QStringList &args)
     }
     if (tray.Count() == 0)
         return 1;
+    if (job.isEmpty() && syncDestination.isEmpty()) // every photo was sent before
+        return refused == 0 ? 0 : 1;
 
     if (!syncDestination.isEmpty()) {
         QDir().mkpath(syncDestination);

@@ -18,6 +18,7 @@
 
 int cliSignIn(const QStringList &args);
 int cliSignInBrowser(const QStringList &args);
+int cliSignInRclone(const QStringList &args);
 
 namespace {
 
@@ -86,6 +87,8 @@ int cliSignIn(const QStringList &args)
     // The services signed in inside the program's own browser window read
     // back where the browser ended; theirs is a sign-in of its own.
     for (const QString &arg : args) {
+        if (arg.startsWith(u"rclone:", Qt::CaseInsensitive))
+            return cliSignInRclone(args);
         if (const std::optional<Service> named = serviceByCommandName(arg);
             named && describe(*named).signInModule >= 0)
             return cliSignInBrowser(args);

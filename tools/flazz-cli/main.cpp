@@ -14,6 +14,8 @@ int cliPrint(const QStringList &args);
 int cliSignIn(const QStringList &args);
 int cliSend(const QStringList &args);
 int cliQueue(const QStringList &args);
+int cliRemotes(const QStringList &args);
+int cliHistory(const QStringList &args);
 
 namespace {
 
@@ -36,8 +38,11 @@ constexpr Command kCommands[] = {
      u"button does"},
     {u"queue", cliQueue,
      u"queue [--all]    list the background uploader's jobs, the newest first, and their photos"},
+    {u"history", cliHistory,
+     u"history [--service SERVICE] [--since DATE] | --clear    list (or forget) the photos sent"},
     {u"signin", cliSignIn,
-     u"signin [--services FILE] dropbox|flickr|facebook|google|skydrive    sign in as the program does"},
+     u"signin [--services FILE] dropbox|flickr|facebook|google|skydrive|rclone:TYPE NAME    sign in"},
+    {u"remotes", cliRemotes, u"remotes    list the remotes of rclone's configuration (send to rclone:NAME)"},
 };
 
 void usage(QTextStream &out)

@@ -6,14 +6,30 @@
 #include "platform/AtomicFile.h"
 #include "platform/ShellFolders.h"
 #include "platform/StopRequests.h"
+#include "rclone/RcloneWebdavServer.h"
 #include "sandbox/Sandbox.h"
 #include "sandbox/SandboxServices.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QLoggingCategory>
 #include <QTextStream>
+
+namespace {
+
+// The services file with the sandbox's rclone configuration in its place.
+QByteArray withRcloneConfig(QByteArray services, const QString &config)
+{
+    const QByteArray empty = "\n[Rclone]\nConfig=\"\"\n";
+    const QByteArray group = "\n[Rclone]\nConfig=\"" + config.toUtf8() + "\"\n";
+    if (services.contains(empty))
+        return services.replace(empty, group);
+    return config.isEmpty() ? services : services + group;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -70,12 +86,28 @@ int main(int argc, char **argv)
         err << "flazz-sandbox: cannot listen on 127.0.0.1\n";
         return 1;
     }
+    // A WebDAV remote of rclone's, from a folder of the sandbox's own and in
+    // a configuration file of its own: the user's rclone configuration is
+    // never touched, and Flazz is told of this one through the services file.
+    const QString rcloneFolder = QDir(store).filePath(QStringLiteral("rclone"));
+    const QString rcloneConfig = QDir(rcloneFolder).filePath(QStringLiteral("rclone.conf"));
+    RcloneWebdavServer webdav(RcloneSetup::find(rcloneConfig),
+                              QDir(rcloneFolder).filePath(QStringLiteral("files")));
+    QString rcloneProblem;
+    QFile::remove(rcloneConfig); // its port was the last run's
+    if (!webdav.start())
+        rcloneProblem = webdav.failure();
+    else if (!webdav.addToConfig(rcloneConfig, QStringLiteral("sandbox"), &rcloneProblem))
+        webdav.stop();
     if (parser.isSet(servicesOption)) {
         const QString services = parser.value(servicesOption);
         const QString token = services + u".token";
         // Owner-only, as the page that also carries it is the owner's: no
         // other web page may switch the sandbox.
-        if (!sandbox.writeServicesFile(services) ||
+        if (!platform::writeFileAtomically(
+                services,
+                withRcloneConfig(sandbox.servicesFile(), rcloneProblem.isEmpty() ? rcloneConfig : QString()),
+                platform::FileAccess::OwnerOnly) ||
             !platform::writeFileAtomically(token, sandbox.controlToken().toLatin1() + '\n',
                                            platform::FileAccess::OwnerOnly)) {
             err << "flazz-sandbox: cannot write " << services << " or " << token << '\n';
@@ -91,6 +123,11 @@ int main(int argc, char **argv)
         out << "Control token: " << parser.value(servicesOption) << ".token\n";
         out << "Services file: " << parser.value(servicesOption) << '\n';
     }
+    if (rcloneProblem.isEmpty())
+        out << "rclone remote: sandbox (WebDAV at " << webdav.url() << "), photos land in "
+            << QDir(rcloneFolder).filePath(QStringLiteral("files")) << '\n';
+    else
+        err << "flazz-sandbox: no rclone remote: " << rcloneProblem << '\n';
     out.flush();
 
     const int code = app.exec();

@@ -18,9 +18,14 @@ bool isReserved(const QString &name)
 
 } // namespace
 
-ChooserTexts chooserTexts(Service service)
+ChooserTexts chooserTexts(const ServiceId &service)
 {
-    switch (service) {
+    if (!service.service())
+        return {QStringLiteral("Remote Folders"),
+                QStringLiteral("You can Flazz Photos to existing or new Folders of your rclone account."),
+                QStringLiteral("Select Folder"), QStringLiteral("Create New Folder"),
+                QStringLiteral("Enter a Folder Name")};
+    switch (*service.service()) {
     case Service::Dropbox:
         return {QStringLiteral("Dropbox Folders"),
                 QStringLiteral("You can Flazz Photos to existing or new Folders on Dropbox."),
@@ -48,7 +53,13 @@ ChooserTexts chooserTexts(Service service)
             QStringLiteral("Enter Album Name")};
 }
 
-AlbumChooser::AlbumChooser(AppState &state, UserPrompt &prompt, Service service, QString syncFolder,
+int chooserMode(const ServiceId &service)
+{
+    constexpr int remoteMode = 4;
+    return service.service() ? describe(*service.service()).chooserMode : remoteMode;
+}
+
+AlbumChooser::AlbumChooser(AppState &state, UserPrompt &prompt, ServiceId service, QString syncFolder,
                            AlbumSource *source)
     : m_state(state), m_prompt(prompt), m_service(service), m_syncFolder(std::move(syncFolder)),
       m_source(source)
@@ -83,7 +94,8 @@ void AlbumChooser::load()
     m_entries.clear();
     m_existingEnabled = true;
     const bool local = !m_syncFolder.trimmed().isEmpty();
-    switch (m_service) {
+    // A remote of rclone's lists its folders as Google Drive does.
+    switch (m_service.service().value_or(Service::Google)) {
     case Service::Facebook: {
         static const QString defaultAlbum = QStringLiteral(" --Default (Flazz)--");
         m_entries.append({defaultAlbum, QStringLiteral("me")});
@@ -112,7 +124,7 @@ void AlbumChooser::load()
     std::stable_sort(m_entries.begin(), m_entries.end(), [](const AlbumEntry &a, const AlbumEntry &b) {
         return QString::compare(a.text, b.text, Qt::CaseInsensitive) < 0;
     });
-    if (m_service != Service::Facebook && m_entries.isEmpty())
+    if (m_service.service() != Service::Facebook && m_entries.isEmpty())
         m_existingEnabled = false;
 }
 
@@ -129,7 +141,7 @@ std::optional<QString> AlbumChooser::ok(bool createNew, int selected, const QStr
                                    MsgStyle::OkOnly | MsgStyle::Information, QStringLiteral("Flazz"));
             return std::nullopt;
         }
-        switch (m_service) {
+        switch (m_service.service().value_or(Service::Google)) {
         case Service::Facebook:
         case Service::Flickr:
             return m_source ? m_source->createAlbum(name) : QString();
@@ -150,7 +162,7 @@ std::optional<QString> AlbumChooser::ok(bool createNew, int selected, const QStr
     if (selected < 0 || selected >= m_entries.size())
         return QString();
     const AlbumEntry &entry = m_entries.at(selected);
-    if (m_service == Service::Facebook)
+    if (m_service.service() == Service::Facebook)
         return entry.cargo;
     return local ? entry.text : entry.cargo;
 }

@@ -22,10 +22,10 @@ public:
     // client is missing. `source`: the service's connector, for the online
     // list and for creating; not owned, may be null when only the local list
     // is used.
-    AlbumChooser(AppState &state, UserPrompt &prompt, Service service, QString syncFolder,
+    AlbumChooser(AppState &state, UserPrompt &prompt, ServiceId service, QString syncFolder,
                  AlbumSource *source);
 
-    Service service() const { return m_service; }
+    const ServiceId &service() const { return m_service; }
     ChooserTexts texts() const { return chooserTexts(m_service); }
 
     // Fills the list; sorted, with the first entry to be selected.
@@ -46,7 +46,7 @@ private:
 
     AppState &m_state;
     UserPrompt &m_prompt;
-    Service m_service;
+    ServiceId m_service;
     QString m_syncFolder;
     AlbumSource *m_source;
     QList<AlbumEntry> m_entries;

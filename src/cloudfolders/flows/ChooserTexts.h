@@ -1,6 +1,6 @@
 #pragma once
 
-#include "webkit/Service.h"
+#include "webkit/ServiceId.h"
 
 #include <QString>
 
@@ -14,4 +14,8 @@ struct ChooserTexts
     QString placeholder;
 };
 
-ChooserTexts chooserTexts(Service service);
+ChooserTexts chooserTexts(const ServiceId &service);
+
+// The chooser's LoadAs for `service`: the service's own, or the one every
+// remote of rclone's shares.
+int chooserMode(const ServiceId &service);

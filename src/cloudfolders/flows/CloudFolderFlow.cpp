@@ -3,6 +3,7 @@
 #include "cloudfolders/CloudConnector.h"
 #include "cloudfolders/flows/CloudClientNotices.h"
 #include "cloudfolders/flows/FolderChooser.h"
+#include "cloudfolders/flows/SentBeforeQuestion.h"
 #include "cloudfolders/flows/UploadLists.h"
 #include "core/AppState.h"
 #include "core/MessageCatalog.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 
 CloudFolderFlow::CloudFolderFlow(Service service, Parts parts,
                                  std::function<std::unique_ptr<CloudConnector>()> connector, QString site)
@@ -92,7 +92,6 @@ void CloudFolderFlow::run()
     } else {
         handToUploader(*connector, chosen);
     }
-    window.ShowProgressPanel(false);
 }
 
 QString CloudFolderFlow::FreeCopyName(const QString &folder, const QString &sourcePath,
@@ -162,10 +161,12 @@ void CloudFolderFlow::copyLocally(const QString &syncFolder, const QString &chos
         const QString name = FreeCopyName(destination, path, yield);
         if (!CopyPhoto(path, QDir(destination).filePath(name), MetadataRuleFor(state.KeepMetadata)))
             qWarning("A photo could not be copied into the sync folder");
-        yield();
         window.StepProgress();
         yield();
     }
+    // The meter closes before "Done!" shows, so they are never on screen
+    // together.
+    window.ShowProgressPanel(false);
     m_parts.prompt.done();
     m_parts.shell.open(destination);
 }
@@ -178,9 +179,16 @@ void CloudFolderFlow::handToUploader(CloudConnector &connector, const QString &c
     for (int i = 0; i < state.PhotoTray->Count(); ++i) {
         lists.append(state.PhotoTray->PhotoInfo(i, PhotoField::FilePath), {});
         window.StepProgress();
-        QThread::msleep(10);
         window.processEvents();
     }
+    // Dropbox names its folders by path; the others' targets are ids the
+    // user never saw, so the service alone names the place.
+    const QString place = m_service == Service::Dropbox    ? u"Dropbox / " + chosen
+                          : m_service == Service::SkyDrive ? QStringLiteral("SkyDrive")
+                                                           : QStringLiteral("Google Drive");
+    if (!askAboutPhotosSentBefore(m_parts.prompt, m_parts.uploader, m_service, chosen, place, lists) ||
+        lists.count == 0)
+        return;
     switch (m_service) {
     case Service::Dropbox:
         m_parts.uploader.UploadToDropBox(connector.AccessToken(), connector.AccessTokenSecret(),
@@ -196,6 +204,7 @@ void CloudFolderFlow::handToUploader(CloudConnector &connector, const QString &c
     case Service::Flickr:
         break; // not cloud folders: their own flows hand them over
     }
+    window.ShowProgressPanel(false);
     if (state.UploadPromptEnabled)
         m_parts.notices.showUploadPrompt();
     else

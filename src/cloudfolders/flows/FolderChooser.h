@@ -1,17 +1,16 @@
 #pragma once
 
-#include "webkit/Service.h"
+#include "webkit/ServiceId.h"
 
 #include <QString>
 
 class AlbumSource;
 
-// The album and folder chooser as flows see it: shows it for `service` and
-// returns the answer, empty when the user cancelled. QtFolderChooser
-// implements it.
+// The album and folder chooser as flows see it: shows it for `service` (a fixed one or a remote of rclone's)
+// and returns the answer, empty when the user cancelled. QtFolderChooser implements it.
 class FolderChooser
 {
 public:
     virtual ~FolderChooser() = default;
-    virtual QString chooseAlbum(Service service, const QString &syncFolder, AlbumSource *source) = 0;
+    virtual QString chooseAlbum(const ServiceId &service, const QString &syncFolder, AlbumSource *source) = 0;
 };

@@ -11,7 +11,7 @@ class QtFolderChooser : public FolderChooser
 {
 public:
     QtFolderChooser(AppState &state, UserPrompt &prompt) : m_state(state), m_prompt(prompt) {}
-    QString chooseAlbum(Service service, const QString &syncFolder, AlbumSource *source) override;
+    QString chooseAlbum(const ServiceId &service, const QString &syncFolder, AlbumSource *source) override;
 
 private:
     AppState &m_state;

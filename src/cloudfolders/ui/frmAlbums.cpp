@@ -11,8 +11,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-frmAlbums::frmAlbums(AppState &state, Service service, const QList<AlbumEntry> &entries, bool existingEnabled,
-                     OkHandler ok, QWidget *parent)
+frmAlbums::frmAlbums(AppState &state, const ServiceId &service, const QList<AlbumEntry> &entries,
+                     bool existingEnabled, OkHandler ok, QWidget *parent)
     : SkinnedDialog(state, parent), m_service(service), m_okHandler(std::move(ok)), m_help(new QLabel(this)),
       m_existing(new QRadioButton(this)), m_new(new QRadioButton(this)), m_albums(new ctlUnicodeCombo(this)),
       m_name(new ctlUnicodeTextBox(this)), m_ok(new QPushButton(QStringLiteral("OK"), this)),
@@ -25,7 +25,7 @@ frmAlbums::frmAlbums(AppState &state, Service service, const QList<AlbumEntry> &
     const int width = twips(6600);
     const int margin = twips(300);
     // Dropbox's help is one line shorter, so everything below moves up.
-    const bool dropbox = service == Service::Dropbox;
+    const bool dropbox = service.service() == Service::Dropbox;
     const int helpHeight = dropbox ? twips(560) : twips(800);
     int y = TitleBarHeight + twips(150);
 

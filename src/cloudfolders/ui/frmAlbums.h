@@ -25,12 +25,12 @@ public:
 
     // Shows `entries` with the texts of `service`; `existingEnabled` false
     // leaves only "create new".
-    frmAlbums(AppState &state, Service service, const QList<AlbumEntry> &entries, bool existingEnabled,
-              OkHandler ok, QWidget *parent = nullptr);
+    frmAlbums(AppState &state, const ServiceId &service, const QList<AlbumEntry> &entries,
+              bool existingEnabled, OkHandler ok, QWidget *parent = nullptr);
 
     // The mode the window was opened in, numbered as its callers have
     // always numbered it.
-    int LoadAs() const { return describe(m_service).chooserMode; }
+    int LoadAs() const { return chooserMode(m_service); }
 
     // The answer written by OK or Cancel; empty when cancelled.
     QString FBUploadAlbumID() const { return m_answer; }
@@ -44,7 +44,7 @@ public:
     ctlUnicodeTextBox *uctxtAlbum() const { return m_name; }
 
 private:
-    Service m_service;
+    ServiceId m_service;
     OkHandler m_okHandler;
     QLabel *m_help;
     QRadioButton *m_existing;

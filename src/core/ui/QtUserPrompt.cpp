@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QPushButton>
 #include <QRegularExpression>
 
 QtUserPrompt::QtUserPrompt(AppState &state)
@@ -117,9 +118,29 @@ int QtUserPrompt::confirm(const QString &message, bool showYes, bool showNo, boo
     return box.ReturnCode();
 }
 
+int QtUserPrompt::choose(const QString &message, const QString &yes, const QString &no)
+{
+    frmMsgBox box(m_state, owner());
+    box.SetMessage(message);
+    box.ShowYes(true);
+    box.ShowNo(true);
+    box.ShowCancel(true);
+    box.cmdYes()->setText(yes);
+    box.cmdNo()->setText(no);
+    ShowFormModal(m_state, box);
+    return box.ReturnCode();
+}
+
 void QtUserPrompt::done()
 {
     frmMsgAutoClose note(m_state, owner());
+    ShowFormModal(m_state, note);
+}
+
+void QtUserPrompt::doneWith(const QString &detail, const std::function<void()> &openFolder)
+{
+    frmMsgAutoClose note(m_state, owner());
+    note.setDetail(detail, openFolder);
     ShowFormModal(m_state, note);
 }
 

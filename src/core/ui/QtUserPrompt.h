@@ -26,7 +26,9 @@ public:
 
     int systemMessage(const QString &text, int style, const QString &title) override;
     int confirm(const QString &message, bool showYes, bool showNo, bool showCancel) override;
+    int choose(const QString &message, const QString &yes, const QString &no) override;
     void done() override;
+    void doneWith(const QString &detail, const std::function<void()> &openFolder) override;
     void internetConnectionError() override;
     void uploadSizeNote() override;
     QStringList openFiles(const FileDialogRequest &request) override;

@@ -2,6 +2,10 @@
 
 #include "core/ui/SkinnedDialog.h"
 
+#include <functional>
+
+class LinkLabel;
+class QLabel;
 class QTimer;
 
 // "Done!": a small note that tells a destination finished and goes away by
@@ -12,7 +16,13 @@ class frmMsgAutoClose : public SkinnedDialog
 public:
     explicit frmMsgAutoClose(AppState &state, QWidget *parent = nullptr);
 
+    // Says where the result went under "Done!" (`detail`), with a link that
+    // runs `openFolder` and closes the note. Call before showing it.
+    void setDetail(const QString &detail, std::function<void()> openFolder);
+
     QTimer *timer() const { return m_timer; }
+    QLabel *lblDetail() const { return m_detail; }
+    LinkLabel *lblOpenFolder() const { return m_openLink; }
 
 protected:
     void Form_Load() override;
@@ -21,4 +31,8 @@ protected:
 
 private:
     QTimer *m_timer;
+    QLabel *m_message;
+    QLabel *m_detail;
+    LinkLabel *m_openLink;
+    std::function<void()> m_openFolder;
 };

@@ -12,7 +12,6 @@
 #include "unicodeinput/ui/ctlUMultilineTxtBox.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 
@@ -61,6 +60,9 @@ std::unique_ptr<frmUploadTo> mainWindow(AppState &state)
     ServiceConfig services = ServiceConfig::defaults();
     services.product.ads.clear(); // the gallery never goes online
     auto window = std::make_unique<frmUploadTo>(state, *prompt, *shell, services);
+    // As the program has it: the menu of remotes beside Settings.
+    window->setMoreDestinations([] { return QList<frmUploadTo::MoreDestination>(); },
+                                [](const QString &) { return nullptr; });
     keep(std::move(prompt), window.get());
     keep(std::move(shell), window.get());
     return window;
@@ -93,11 +95,8 @@ std::unique_ptr<QWidget> mainWindowWithPhotos(AppState &state)
 {
     auto token = std::make_unique<cGDIpToken>();
     auto tray = std::make_unique<clsTray>(state.DataFolder, token.get(), state.MaxPhotos);
-    state.TotalSize = 0;
-    for (const QString &path : samplePhotos(state.AppDataFolder + QStringLiteral("gallery-photos"))) {
-        if (tray->AddPhoto(path, QString(), QString()))
-            state.TotalSize += double(QFileInfo(path).size());
-    }
+    for (const QString &path : samplePhotos(state.AppDataFolder + QStringLiteral("gallery-photos")))
+        tray->AddPhoto(path, QString(), QString());
     state.PhotoTray = tray.get();
     state.GdiplusToken = token.get();
     auto window = mainWindow(state);

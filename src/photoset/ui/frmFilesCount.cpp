@@ -1,6 +1,5 @@
 #include "photoset/ui/frmFilesCount.h"
 
-#include "core/AppState.h"
 #include "imaging/cGDIpImage.h"
 
 #include <QApplication>
@@ -86,7 +85,7 @@ void frmFilesCount::setIntFileCount(short n)
 
 void frmFilesCount::cmdCancel_Click()
 {
-    state().AddCancelled = true;
+    m_cancel.cancel();
     reject();
 }
 

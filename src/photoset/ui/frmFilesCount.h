@@ -2,6 +2,7 @@
 
 #include "core/ui/SkinnedDialog.h"
 #include "photoset/AddProgress.h"
+#include "photoset/CancelToken.h"
 
 class QLabel;
 class QProgressBar;
@@ -30,6 +31,8 @@ public:
 
     // What the adding loops report to: shows, counts and closes this window.
     AddProgress &progress() { return m_progress; }
+    // Cancelled by the Cancel button; the adder stops after the file at hand.
+    const CancelToken &cancelToken() const { return m_cancel; }
 
     QPushButton *cmdCancel() const { return m_cmdCancel; }
 
@@ -51,6 +54,7 @@ private:
     void cmdCancel_Click();
 
     Progress m_progress{*this};
+    CancelToken m_cancel;
     QLabel *m_lblHint;
     QLabel *m_lblFileName;
     QLabel *m_lblFileCount;

@@ -1,12 +1,12 @@
 #include "photoset/ui/frmUploadTo.h"
 
 #include "core/AppState.h"
-#include "core/ErrorReport.h"
 #include "core/FormatSize.h"
 #include "core/MessageCatalog.h"
 #include "core/Skin.h"
 #include "core/UploadSizes.h"
 #include "core/UserPrompt.h"
+#include "core/ui/ErrorBoundary.h"
 #include "core/ui/SkinArt.h"
 #include "photoset/PhotoAdder.h"
 #include "photoset/clsTray.h"
@@ -17,7 +17,6 @@
 #include "platform/Shell.h"
 #include "platform/ui/WindowTools.h"
 #include "unicodeinput/ui/ctlUMultilineTxtBox.h"
-#include "webkit/ToolkitError.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -26,11 +25,11 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QSvgRenderer>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -42,7 +41,9 @@ namespace {
 
 constexpr int kWidth = 780;
 constexpr int kHeight = 490;
-constexpr int kProgressHeight = 96;
+// The progress panel lies over the window's head (the mark, "Hide" and the
+// introduction), which says nothing while a destination works.
+constexpr int kProgressHeight = 122;
 constexpr int kLeft = 24; // left column
 constexpr int kLeftWidth = 360;
 constexpr int kRight = 408; // right column
@@ -85,6 +86,9 @@ frmUploadTo::frmUploadTo(AppState &state, UserPrompt &ui, platform::Shell &shell
     setFixedSize(kWidth, kHeight);
     setFont(uiFont(13));
     setMouseTracking(true);
+    // The buttons are pictures; their tips say where each one sends the
+    // photos, also before the window was first clicked.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     buildControls();
     buildProgressPanel();
@@ -264,6 +268,19 @@ void frmUploadTo::buildControls()
     m_btnSettings->setStyleSheet(kPictureButtonStyle);
     connect(m_btnSettings, &QToolButton::clicked, this, &frmUploadTo::btnSettings_Click);
 
+    // Any number of remotes fits in a menu, where a button each would not;
+    // hidden until a start-up offers them.
+    m_btnRemotes = new QToolButton(m_body);
+    m_btnRemotes->setObjectName(QStringLiteral("btnRemotes"));
+    m_btnRemotes->setToolTip(QStringLiteral("Flazz to one of your rclone accounts"));
+    m_btnRemotes->setIcon(QIcon(QStringLiteral(":/flazz_photoset_ui/btnRemotes.svg")));
+    m_btnRemotes->setIconSize(QSize(30, 30));
+    m_btnRemotes->setGeometry(kRight + 42, 438, 36, 36);
+    m_btnRemotes->setCursor(Qt::PointingHandCursor);
+    m_btnRemotes->setStyleSheet(kPictureButtonStyle);
+    m_btnRemotes->hide();
+    connect(m_btnRemotes, &QToolButton::clicked, this, &frmUploadTo::showMoreDestinations);
+
     m_cmdCancel = new QPushButton(QStringLiteral("Exit"), m_body);
     m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     m_cmdCancel->setGeometry(kRight + kRightWidth - 86, 442, 86, 28);
@@ -278,25 +295,26 @@ void frmUploadTo::buildProgressPanel()
     m_fraProgress = new QFrame(this);
     m_fraProgress->setObjectName(QStringLiteral("fraProgress"));
     m_fraProgress->setGeometry(0, 0, kWidth, kProgressHeight);
-    m_fraProgress->setStyleSheet(QStringLiteral("QFrame#fraProgress { background: rgba(255, 255, 255, 150); "
-                                                "border-bottom: 1px solid rgba(0, 0, 0, 60); }"));
+    m_fraProgress->setStyleSheet(QStringLiteral(
+        "QFrame#fraProgress { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fbfbfc,"
+        " stop:1 #eceef1); border-bottom: 1px solid rgba(0, 0, 0, 70); }"));
     m_fraProgress->hide();
 
     m_lblUpdateCaption = new QLabel(QStringLiteral("Progress"), m_fraProgress);
     m_lblUpdateCaption->setObjectName(QStringLiteral("lblUpdateCaption"));
-    m_lblUpdateCaption->setGeometry(kLeft, 10, kWidth - 2 * kLeft, 24);
+    m_lblUpdateCaption->setGeometry(kLeft, 18, kWidth - 2 * kLeft, 26);
     m_lblUpdateCaption->setFont(uiFont(16, true));
     m_lblUpdateCaption->setStyleSheet(QStringLiteral("color: #3c3c3c;"));
     platform::DragHandle::install(m_lblUpdateCaption);
 
     m_lblPbrCaption = new QLabel(QStringLiteral("Please wait... "), m_fraProgress);
     m_lblPbrCaption->setObjectName(QStringLiteral("lblPbrCaption"));
-    m_lblPbrCaption->setGeometry(kLeft, 36, kWidth - 2 * kLeft - 110, 20);
+    m_lblPbrCaption->setGeometry(kLeft, 50, kWidth - 2 * kLeft - 110, 20);
     m_lblPbrCaption->setStyleSheet(QStringLiteral("color: #5b5b5b;"));
 
     m_pbrProgress = new QProgressBar(m_fraProgress);
     m_pbrProgress->setObjectName(QStringLiteral("pbrProgress"));
-    m_pbrProgress->setGeometry(kLeft, 62, kWidth - 2 * kLeft - 110, 18);
+    m_pbrProgress->setGeometry(kLeft, 80, kWidth - 2 * kLeft - 110, 18);
     m_pbrProgress->setTextVisible(false);
     m_pbrProgress->setRange(0, 100);
     m_pbrProgress->setValue(0);
@@ -307,7 +325,7 @@ void frmUploadTo::buildProgressPanel()
 
     m_btnProgressCancel = new QPushButton(QStringLiteral("Cancel"), m_fraProgress);
     m_btnProgressCancel->setObjectName(QStringLiteral("btnProgressCancel"));
-    m_btnProgressCancel->setGeometry(kWidth - kLeft - 86, 56, 86, 28);
+    m_btnProgressCancel->setGeometry(kWidth - kLeft - 86, 75, 86, 28);
     m_btnProgressCancel->setCursor(Qt::PointingHandCursor);
     connect(m_btnProgressCancel, &QPushButton::clicked, this, [this] {
         m_progressCancelled = true;
@@ -327,7 +345,8 @@ void frmUploadTo::setFlow(LocalDestination destination, DestinationFlow *flow)
 
 void frmUploadTo::ApplySkin()
 {
-    const int skin = Skin::clamp(m_state.Skin);
+    m_skin = Skin::clamp(m_state.Skin);
+    const int skin = m_skin;
     const QColor text = Skin::textColor(skin);
     for (QLabel *label : std::as_const(m_texts)) {
         QPalette palette = label->palette();
@@ -347,8 +366,11 @@ void frmUploadTo::ApplySkin()
 
 void frmUploadTo::setLinkColor(QLabel *link, const QColor &color)
 {
+    // Only the live looks: while a flow holds the window, a link keeps the
+    // disabled grey instead of promising a click that does nothing.
     QPalette palette = link->palette();
-    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Active, QPalette::WindowText, color);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, color);
     link->setPalette(palette);
 }
 
@@ -388,9 +410,10 @@ void frmUploadTo::refreshPhotoSet()
     m_lblFileCount->setText(QString::number(count));
     m_lblFileCount->setVisible(count > 0);
     m_dropZone->setPicture(count > 0 ? DropZone::FullSet : DropZone::EmptySet);
-    if (m_state.TotalSize > 0)
-        m_lblTotalSize->setText(QStringLiteral("Total Size: ") + FormatSize(m_state.TotalSize));
-    m_lblTotalSize->setVisible(m_state.TotalSize > 0);
+    const double total = m_state.PhotoTray ? double(m_state.PhotoTray->TotalSize()) : 0;
+    if (total > 0)
+        m_lblTotalSize->setText(QStringLiteral("Total Size: ") + FormatSize(total));
+    m_lblTotalSize->setVisible(total > 0);
 }
 
 void frmUploadTo::btnAddImages_Click()
@@ -414,14 +437,12 @@ void frmUploadTo::addPhotos(const std::function<void(PhotoAdder &)> &work)
     setWindowEnabled(false);
     try {
         frmFilesCount progress(m_state, this);
-        PhotoAdder adder(m_state, m_ui, progress.progress());
+        PhotoAdder adder(m_state, m_ui, progress.progress(), &progress.cancelToken());
         work(adder);
     } catch (const std::exception &error) {
         // What was added stays; the window must come back whatever happened.
         qWarning("Adding photos stopped: %s", error.what());
     }
-    m_state.AddCancelled = false;
-    m_state.ShowFolderProgress = false;
     refreshPhotoSet();
     setWindowEnabled(true);
 }
@@ -434,7 +455,6 @@ void frmUploadTo::cmdClear_Click()
         m_state.PhotoTray->RemoveAll();
     m_lblFileCount->hide();
     m_lblTotalSize->hide();
-    m_state.TotalSize = 0;
 }
 
 void frmUploadTo::cmdCancel_Click()
@@ -490,8 +510,8 @@ void frmUploadTo::btnSettings_Click()
         return;
     if (m_settingsHandler)
         m_settingsHandler();
-    // The Settings window may have chosen another skin as well.
-    ApplySkin();
+    // A new skin is the Settings window's to apply, and only once it was
+    // stored: the window keeps the look it has until then.
     selectUploadSize();
 }
 
@@ -504,23 +524,65 @@ void frmUploadTo::destination_Click(int place)
     DestinationFlow *flow = m_flows[size_t(place)];
     if (!flow)
         return;
+    runFlow(*flow, m_destinationButtons[size_t(place)]->objectName() + u"_Click");
+}
+
+void frmUploadTo::runFlow(DestinationFlow &flow, const QString &procedure)
+{
     // The flows' error trap: whatever a flow lets escape becomes an error
     // report, never an exception leaving a Qt slot.
-    const QString procedure = m_destinationButtons[size_t(place)]->objectName() + u"_Click";
-    try {
-        flow->run();
-    } catch (const ToolkitError &error) {
+    const ErrorSite site{QStringLiteral("Upload"), QStringLiteral("frmUploadTo"), procedure};
+    ++m_flowsRunning;
+    RunTrapped(
+        m_state, m_ui, site, [&flow] { flow.run(); }, [this] { ShowProgressPanel(false); });
+    --m_flowsRunning;
+    // Flows close their panel and enable the window when they finish; one
+    // that stopped early must not leave a stale meter or a dead window. A
+    // press that came while another flow was at work (the Zip button stays
+    // live) leaves that flow's panel alone.
+    if (m_flowsRunning == 0) {
         ShowProgressPanel(false);
-        LogError(m_state, m_ui, QStringLiteral("Upload"), QStringLiteral("frmUploadTo"), procedure,
-                 int(error.number()), error.description(), error.source());
-    } catch (const std::exception &error) {
-        ShowProgressPanel(false);
-        LogError(m_state, m_ui, QStringLiteral("Upload"), QStringLiteral("frmUploadTo"), procedure, 0,
-                 QString::fromLocal8Bit(error.what()), QStringLiteral("frmUploadTo"));
+        setWindowEnabled(true);
     }
-    // Flows enable the window when they finish; a flow that stopped early
-    // must not leave it dead.
-    setWindowEnabled(true);
+}
+
+void frmUploadTo::setMoreDestinations(std::function<QList<MoreDestination>()> list,
+                                      std::function<DestinationFlow *(const QString &)> flowFor)
+{
+    m_moreDestinations = std::move(list);
+    m_flowFor = std::move(flowFor);
+    m_btnRemotes->setVisible(bool(m_moreDestinations));
+}
+
+QList<frmUploadTo::MoreDestination> frmUploadTo::moreDestinations() const
+{
+    return m_moreDestinations ? m_moreDestinations() : QList<MoreDestination>();
+}
+
+void frmUploadTo::showMoreDestinations()
+{
+    if (m_state.ModalFormOpen)
+        return;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuRemotes"));
+    const QList<MoreDestination> destinations = moreDestinations();
+    for (const MoreDestination &destination : destinations) {
+        menu.addAction(destination.text, this,
+                       [this, name = destination.name] { moreDestination_Click(name); });
+    }
+    if (destinations.isEmpty())
+        menu.addAction(QStringLiteral("No rclone account yet: connect one in Settings"))->setEnabled(false);
+    menu.exec(m_btnRemotes->mapToGlobal(QPoint(0, m_btnRemotes->height())));
+}
+
+void frmUploadTo::moreDestination_Click(const QString &name)
+{
+    if (photoCount() == 0) {
+        funcMessageDisplay(m_state, m_ui, MessageNo::EmptyPhotoSet);
+        return;
+    }
+    if (DestinationFlow *flow = m_flowFor ? m_flowFor(name) : nullptr)
+        runFlow(*flow, QStringLiteral("btnRemotes_Click"));
 }
 
 void frmUploadTo::Form_Unload()
@@ -559,29 +621,22 @@ void frmUploadTo::setWindowEnabled(bool enabled)
 
 void frmUploadTo::ShowProgressPanel(bool show)
 {
+    // The panel covers the window's head instead of growing the window and
+    // centring it again: the window stays where the user put it, at its
+    // size, and nothing under the pointer moves when a flow starts or ends.
     if (show) {
         m_progressCancelled = false;
         m_fraProgress->move(0, 0);
         m_fraProgress->show();
         m_fraProgress->raise();
-        m_body->move(0, kProgressHeight);
-        setFixedSize(kWidth, kHeight + kProgressHeight);
     } else {
         m_fraProgress->hide();
-        m_body->move(0, 0);
-        setFixedSize(kWidth, kHeight);
     }
-    centreOnScreen();
-    update();
-}
-
-void frmUploadTo::centreOnScreen()
-{
-    const QScreen *where = screen();
-    if (!where)
-        return;
-    const QRect work = where->availableGeometry();
-    move(work.center() - QPoint(width() / 2, height() / 2));
+    // Painted now, not later: a note that comes next must not appear over
+    // a meter that is already gone. The web panel makes this a composited
+    // window, where repaint() alone may leave the painting for later.
+    repaint();
+    QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
 }
 
 void frmUploadTo::setUpdateCaption(const QString &text)
@@ -632,22 +687,21 @@ void frmUploadTo::loadAdvertising()
 
 void frmUploadTo::paintEvent(QPaintEvent *)
 {
-    const int skin = Skin::clamp(m_state.Skin);
+    const int skin = m_skin;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     SkinArt::paintWindow(painter, rect(), skin, 0);
 
     static QSvgRenderer light(QStringLiteral(":/flazz_photoset_ui/background.svg"));
-    const int top = m_fraProgress->isHidden() ? 0 : kProgressHeight;
-    light.render(&painter, QRectF(0, top, width(), kHeight));
+    light.render(&painter, QRectF(0, 0, width(), kHeight));
 
     // The program's mark and name in the top left corner, as on the splash.
-    SkinArt::paintLogo(painter, QRectF(kLeft, top + 9, 32, 32));
+    SkinArt::paintLogo(painter, QRectF(kLeft, 9, 32, 32));
     QFont mark = uiFont(28, true);
     mark.setItalic(true);
     painter.setFont(mark);
     painter.setPen(Skin::linkColor(skin));
-    painter.drawText(QRect(kLeft + 40, top + 4, 200, 42), Qt::AlignLeft | Qt::AlignVCenter,
+    painter.drawText(QRect(kLeft + 40, 4, 200, 42), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("Flazz"));
 }
 
@@ -675,7 +729,7 @@ bool frmUploadTo::eventFilter(QObject *watched, QEvent *event)
 {
     auto *link = qobject_cast<QLabel *>(watched);
     const bool isLink = link && (link == m_btnClose || link == m_lblClearDesc || link == m_lblLimitation);
-    const int skin = Skin::clamp(m_state.Skin);
+    const int skin = m_skin;
     switch (event->type()) {
     case QEvent::Enter:
     case QEvent::MouseMove:

@@ -46,6 +46,17 @@ public:
     // not owned. Without one the button stops after the empty-set check.
     void setFlow(Service service, DestinationFlow *flow);
     void setFlow(LocalDestination destination, DestinationFlow *flow);
+    // Destinations beyond the eight buttons (the remotes of rclone), offered
+    // in a menu under the button beside Settings: `list` gives each one's
+    // name and what the menu says of it, asked at each press; `flowFor` the
+    // flow that sends to the one picked, run as a button's flow is.
+    struct MoreDestination
+    {
+        QString name;
+        QString text;
+    };
+    void setMoreDestinations(std::function<QList<MoreDestination>()> list,
+                             std::function<DestinationFlow *(const QString &name)> flowFor);
     // Shows the Settings window modally (the start-up supplies it).
     void setSettingsHandler(std::function<void()> handler) { m_settingsHandler = std::move(handler); }
     // Ends the program after "Exit" was confirmed, from the event loop once
@@ -57,7 +68,8 @@ public:
     // one "Hide" minimises the window instead. By default the desktop is asked.
     void setTrayAvailable(std::function<bool()> available) { m_trayAvailable = std::move(available); }
 
-    // Text and link colours and the background of the current skin.
+    // Text and link colours and the background of the current skin; the
+    // window keeps this look until the next call.
     void ApplySkin();
 
     // Selects the entry for AppState::UploadSize without showing the note,
@@ -77,6 +89,11 @@ public:
     void btnSettings_Click();
     // The destination button at `place` (0 to 7, as the window lays them out).
     void destination_Click(int place);
+    // Runs the flow of a destination named by the menu of more destinations.
+    void moreDestination_Click(const QString &name);
+    QToolButton *moreDestinationsButton() const { return m_btnRemotes; }
+    // The menu the button shows, filled afresh.
+    QList<MoreDestination> moreDestinations() const;
     // Items dropped on the drop zone (paths, or address texts).
     void picDropZone_Drop(const QStringList &items);
 
@@ -116,6 +133,9 @@ private:
     QLabel *addLabel(const QString &name, const QString &text, const QRect &geometry);
     QLabel *addLink(const QString &name, const QString &text, const QRect &geometry);
     void refreshPhotoSet();
+    // The flows' error trap around one flow.
+    void runFlow(DestinationFlow &flow, const QString &procedure);
+    void showMoreDestinations();
     // Out of the way, but never out of reach.
     void hideWindow();
     // Runs one adding loop with the progress window up and the window's
@@ -123,7 +143,6 @@ private:
     void addPhotos(const std::function<void(PhotoAdder &)> &work);
     void setLinkColor(QLabel *link, const QColor &color);
     void loadAdvertising();
-    void centreOnScreen();
     int photoCount() const;
 
     AppState &m_state;
@@ -146,6 +165,7 @@ private:
     QComboBox *m_cboUploadSize = nullptr;
     std::array<QToolButton *, 8> m_destinationButtons{};
     QToolButton *m_btnSettings = nullptr;
+    QToolButton *m_btnRemotes = nullptr;
     AdPanel *m_ads = nullptr;
 
     QFrame *m_fraProgress = nullptr;
@@ -154,9 +174,13 @@ private:
     QProgressBar *m_pbrProgress = nullptr;
     QPushButton *m_btnProgressCancel = nullptr;
     bool m_progressCancelled = false;
+    int m_skin = 0; // the skin last applied
+    int m_flowsRunning = 0;
 
     std::array<DestinationFlow *, 8> m_flows{};
     std::function<void()> m_settingsHandler;
+    std::function<QList<MoreDestination>()> m_moreDestinations;
+    std::function<DestinationFlow *(const QString &)> m_flowFor;
     std::function<void()> m_exitHandler;
     std::function<bool()> m_trayAvailable;
     bool m_unloaded = false;

@@ -9,6 +9,7 @@
 #include "core/UserPrompt.h"
 #include "core/Version.h"
 #include "core/app/Startup.h"
+#include "core/ui/ErrorBoundary.h"
 #include "core/ui/LinkLabel.h"
 #include "core/ui/SkinArt.h"
 #include "platform/Autostart.h"
@@ -23,7 +24,7 @@
 
 namespace {
 
-constexpr int kWidth = 540;
+constexpr int kWidth = 620; // wide enough to name the account beside each service
 constexpr int kHeight = 360;
 constexpr int kMenuLeft = 14;
 constexpr int kMenuWidth = 130;
@@ -51,6 +52,11 @@ struct Entry
 constexpr Entry kSkins[] = {{u"Blue", 1},  {u"Classic Grey", 0}, {u"Dark Grey", 5},
                             {u"Green", 4}, {u"Purple", 3},       {u"Red", 2}};
 
+QString settingsKey(const char *key)
+{
+    return QString::fromLatin1(key);
+}
+
 QLabel *text(const QString &content, QWidget *parent, const QRect &geometry, bool wrap = true)
 {
     auto *label = new QLabel(content, parent);
@@ -61,6 +67,43 @@ QLabel *text(const QString &content, QWidget *parent, const QRect &geometry, boo
 }
 
 } // namespace
+
+QString frmSettings::accountText(const QString &settingsFile, Service service)
+{
+    using namespace SettingsKey;
+    const SettingsStore settings(settingsFile);
+    const auto has = [&settings](const char *key) { return !settings.readOr(settingsKey(key)).isEmpty(); };
+    // Only what the sign-ins stored is shown: the id a service answered
+    // with, where it keeps one; never a token, and nothing is asked online.
+    bool signedIn = false;
+    QString account;
+    switch (service) {
+    case Service::Facebook:
+        signedIn = has(FacebookAccessToken);
+        account = settings.readOr(settingsKey(FacebookID));
+        break;
+    case Service::Flickr:
+        signedIn = has(FlickrAccessToken);
+        break;
+    case Service::SkyDrive:
+        signedIn = has(SkyDriveAccessToken) || has(SkyDriveRefreshToken);
+        break;
+    case Service::Google:
+        // The id outlives a re-authorization; it names the account only
+        // while a token is there.
+        signedIn = has(GoogleAccessToken) || has(GoogleRefreshToken);
+        account = settings.readOr(settingsKey(GoogleID));
+        break;
+    case Service::Dropbox:
+        signedIn = has(DropBoxToken);
+        account = settings.readOr(settingsKey(DropBoxUid));
+        break;
+    }
+    if (!signedIn)
+        return QStringLiteral("Not signed in");
+    account = account.trimmed();
+    return account.isEmpty() ? QStringLiteral("Signed in") : QStringLiteral("Signed in as ") + account;
+}
 
 frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &shell, QString productSite,
                          QWidget *parent)
@@ -85,6 +128,7 @@ frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &s
     const std::pair<int, QString> menu[] = {{SkinPage, QStringLiteral("Skin")},
                                             {UploadPage, QStringLiteral("Flazz")},
                                             {AuthorizationPage, QStringLiteral("Authorization")},
+                                            {CloudPage, QStringLiteral("Cloud accounts")},
                                             {AboutPage, QStringLiteral("About")}};
     int y = kPageTop;
     for (const auto &[index, caption] : menu) {
@@ -129,6 +173,21 @@ frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &s
                        "description. Tick this to also send their GPS position, camera serial numbers, "
                        "maker notes and thumbnails."));
     m_chkKeepMetadata->setGeometry(12, 214, kPageWidth - 24, 24);
+    m_cmdClearHistory = new QPushButton(QStringLiteral("Forget which photos were sent"), uploadPage);
+    m_cmdClearHistory->setObjectName(QStringLiteral("cmdClearHistory"));
+    m_cmdClearHistory->setToolTip(QStringLiteral(
+        "Flazz asks before sending a photo again to a folder that has it. This forgets every photo sent."));
+    m_cmdClearHistory->setGeometry(12, 246, 240, 26);
+    m_cmdClearHistory->setVisible(false);
+    connect(m_cmdClearHistory, &QPushButton::clicked, this, [this] {
+        if (m_clearHistory && m_clearHistory()) {
+            m_cmdClearHistory->setText(QStringLiteral("Sent photos forgotten"));
+            m_cmdClearHistory->setEnabled(false);
+        } else {
+            m_prompt.systemMessage(QStringLiteral("The list of photos sent cannot be cleared."),
+                                   MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("Flazz"));
+        }
+    });
     m_pages[UploadPage] = uploadPage;
 
     QFrame *authPage = addPage(QStringLiteral("fraAuth"), QStringLiteral("Authorization"));
@@ -140,17 +199,22 @@ frmSettings::frmSettings(AppState &state, UserPrompt &prompt, platform::Shell &s
     for (const Service service :
          {Service::Dropbox, Service::Google, Service::SkyDrive, Service::Flickr, Service::Facebook}) {
         const ServiceDescriptor &row = describe(service);
-        text(QString::fromUtf16(row.settingsLabel), authPage, QRect(12, y + 5, 120, 20), false);
+        text(QString::fromUtf16(row.settingsLabel), authPage, QRect(12, y + 5, 88, 20), false);
         auto *button = new QPushButton(QStringLiteral("Authorize"), authPage);
         button->setObjectName(QStringLiteral("btnRevoke%1").arg(row.settingsRow));
         skinButton(button);
-        button->setGeometry(140, y, 100, 27);
+        button->setGeometry(100, y, 84, 27);
         connect(button, &QPushButton::clicked, this,
                 [this, index = row.settingsRow] { btnRevoke_Click(index); });
         m_btnRevoke[size_t(row.settingsRow)] = button;
+        QLabel *account = text(QString(), authPage, QRect(192, y + 5, kPageWidth - 200, 20), false);
+        account->setObjectName(QStringLiteral("lblAccount%1").arg(row.settingsRow));
+        m_lblAccount[size_t(row.settingsRow)] = account;
         y += 33;
     }
     m_pages[AuthorizationPage] = authPage;
+
+    m_pages[CloudPage] = addPage(QStringLiteral("fraClouds"), QStringLiteral("Cloud accounts"));
 
     QFrame *aboutPage = addPage(QStringLiteral("fraAbout"), QStringLiteral("About"));
     QLabel *product = text(QStringLiteral("Flazz"), aboutPage, QRect(12, 36, 200, 26), false);
@@ -217,10 +281,17 @@ int frmSettings::currentPage() const
     return -1;
 }
 
+void frmSettings::setClearHistory(std::function<bool()> clear)
+{
+    m_clearHistory = std::move(clear);
+    m_cmdClearHistory->setVisible(bool(m_clearHistory));
+}
+
 void frmSettings::Form_Load()
 {
     m_filling = true;
     FillSettingsLists();
+    showAccounts();
     btnMode_Click(SkinPage);
     m_filling = false;
 }
@@ -238,6 +309,16 @@ void frmSettings::FillSettingsLists()
         m_cboSkin->addItem(QString::fromUtf16(entry.text), entry.data);
     m_cboSkin->setCurrentIndex(m_cboSkin->findData(state().Skin));
     m_chkStartAtLogin->setChecked(Startup::loginStart().enabled());
+}
+
+void frmSettings::showAccounts()
+{
+    for (const ServiceDescriptor &row : serviceDescriptors()) {
+        QLabel *label = m_lblAccount[size_t(row.settingsRow)];
+        const QString account = accountText(state().SettingsFile, row.service);
+        label->setToolTip(account);
+        label->setText(label->fontMetrics().elidedText(account, Qt::ElideRight, label->width()));
+    }
 }
 
 void frmSettings::btnMode_Click(int index)
@@ -299,8 +380,14 @@ void frmSettings::btnRevoke_Click(int index)
         emptied.emplace_back(key, QString());
     // A settings file that does not load is left alone; the sign-in runs all the same.
     SettingsStore(state().SettingsFile).write(emptied);
-    const std::function<bool()> &signIn = m_signIns[size_t(row->service)];
-    const bool signedIn = signIn && signIn();
-    if (!signedIn)
+    bool signedIn = false;
+    const ErrorSite site{QStringLiteral("Settings"), QStringLiteral("frmSettings"),
+                         QStringLiteral("btnRevoke_Click")};
+    const bool finished = RunTrapped(state(), m_prompt, site, [this, row, &signedIn] {
+        const std::function<bool()> &signIn = m_signIns[size_t(row->service)];
+        signedIn = signIn && signIn();
+    });
+    if (finished && !signedIn)
         funcMessageDisplay(state(), m_prompt, MessageNo::AuthorizationUnsuccessful);
+    showAccounts();
 }

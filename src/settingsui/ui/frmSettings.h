@@ -33,6 +33,7 @@ public:
         SkinPage = 0,
         AuthorizationPage = 1,
         AboutPage = 3,
+        CloudPage = 4,
         UploadPage = 5
     };
 
@@ -48,6 +49,14 @@ public:
     {
         m_signIns[size_t(service)] = std::move(signIn);
     }
+    // Forgets which photos were sent where; false when it could not. The
+    // Flazz page's button runs it at once, OK or not. Without one the button
+    // is hidden.
+    void setClearHistory(std::function<bool()> clear);
+
+    // What the Authorization page says beside a service's button: whether
+    // it is signed in, and as which account where the settings keep one.
+    static QString accountText(const QString &settingsFile, Service service);
 
     void btnMode_Click(int index);
     void btnAction_Click(); // OK
@@ -59,8 +68,10 @@ public:
     // Starting Flazz in the tray at log-in; OK writes or removes the entry.
     QCheckBox *chkStartAtLogin() const { return m_chkStartAtLogin; }
     QCheckBox *chkKeepMetadata() const { return m_chkKeepMetadata; }
+    QPushButton *cmdClearHistory() const { return m_cmdClearHistory; }
     QPushButton *btnMode(int index) const;
     QPushButton *btnRevoke(int index) const { return m_btnRevoke.at(size_t(index)); }
+    QLabel *lblAccount(int index) const { return m_lblAccount.at(size_t(index)); }
     QPushButton *btnAction() const { return m_btnAction; }
     QPushButton *cmdCancel() const { return m_cmdCancel; }
     LinkLabel *btnClose() const { return m_btnClose; }
@@ -68,6 +79,9 @@ public:
     QLabel *lblVersion() const { return m_lblVersion; }
     // The page shown, or -1.
     int currentPage() const;
+    // A page's frame, below its title; the cloud accounts page is filled by
+    // whoever knows the accounts.
+    QFrame *page(Page page) const { return m_pages[size_t(page)]; }
 
 protected:
     void Form_Load() override;
@@ -76,12 +90,14 @@ private:
     QFrame *addPage(const QString &name, const QString &title);
     void FillSettingsLists();
     void cboUploadSize_Click(int index);
+    void showAccounts();
 
     UserPrompt &m_prompt;
     platform::Shell &m_shell;
     QString m_productSite;
     std::function<void()> m_applySkin;
     std::array<std::function<bool()>, ServiceCount> m_signIns;
+    std::function<bool()> m_clearHistory;
     bool m_filling = false;
 
     std::array<QPushButton *, 6> m_btnMode{};
@@ -90,7 +106,9 @@ private:
     QComboBox *m_cboUploadSize = nullptr;
     QCheckBox *m_chkStartAtLogin = nullptr;
     QCheckBox *m_chkKeepMetadata = nullptr;
+    QPushButton *m_cmdClearHistory = nullptr;
     std::array<QPushButton *, ServiceCount> m_btnRevoke{};
+    std::array<QLabel *, ServiceCount> m_lblAccount{};
     QPushButton *m_btnAction = nullptr;
     QPushButton *m_cmdCancel = nullptr;
     LinkLabel *m_btnClose = nullptr;

@@ -1,6 +1,7 @@
 #include "webservices/flows/FacebookFlow.h"
 
 #include "cloudfolders/flows/FolderChooser.h"
+#include "cloudfolders/flows/SentBeforeQuestion.h"
 #include "cloudfolders/flows/UploadLists.h"
 #include "core/AppState.h"
 #include "core/MessageCatalog.h"
@@ -48,7 +49,13 @@ void FacebookFlow::run()
         return;
 
     WebUpload::showProgress(window, m_parts.state.PhotoTray->Count());
-    const UploadLists lists = WebUpload::gatherLists(m_parts.state, window);
+    UploadLists lists = WebUpload::gatherLists(m_parts.state, window);
+    if (!askAboutPhotosSentBefore(m_parts.prompt, m_parts.uploader, Service::Facebook, album,
+                                  QStringLiteral("Facebook"), lists) ||
+        lists.count == 0) {
+        window.ShowProgressPanel(false);
+        return;
+    }
     m_parts.uploader.UploadToFacebook(m_facebook.AccessToken(), lists.photoList, lists.remarksList,
                                       m_parts.state.UploadSize, QStringLiteral("ALL_FRIENDS"), album);
     WebUpload::closeUpload(m_parts, m_site);

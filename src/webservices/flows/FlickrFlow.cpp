@@ -1,5 +1,6 @@
 #include "webservices/flows/FlickrFlow.h"
 
+#include "cloudfolders/flows/SentBeforeQuestion.h"
 #include "cloudfolders/flows/UploadLists.h"
 #include "core/AppState.h"
 #include "core/MessageCatalog.h"
@@ -44,7 +45,13 @@ void FlickrFlow::run()
     // One step more than there are photos: the bar stops short of full, as
     // the upload itself is still to come.
     WebUpload::showProgress(window, m_parts.state.PhotoTray->Count() + 1);
-    const UploadLists lists = WebUpload::gatherLists(m_parts.state, window);
+    UploadLists lists = WebUpload::gatherLists(m_parts.state, window);
+    if (!askAboutPhotosSentBefore(m_parts.prompt, m_parts.uploader, Service::Flickr, {},
+                                  QStringLiteral("Flickr"), lists) ||
+        lists.count == 0) {
+        window.ShowProgressPanel(false);
+        return;
+    }
     m_parts.uploader.UploadToFlickr(token, lists.photoList, lists.remarksList, m_parts.state.UploadSize);
     WebUpload::closeUpload(m_parts, m_site);
 }

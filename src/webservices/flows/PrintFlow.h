@@ -49,6 +49,8 @@ public:
     void openPasswordFinder();
 
     const ServiceConfig::LifePics &config() const { return m_config; }
+    // Where the print windows report what escapes a flow's call.
+    UserPrompt &prompt() const { return m_prompt; }
 
     // How the last sign-in ended, for callers without windows.
     struct SendReport

@@ -9,8 +9,6 @@
 #include "photoset/clsTray.h"
 #include "platform/Shell.h"
 
-#include <QThread>
-
 namespace WebUpload {
 
 UploadLists gatherLists(AppState &state, UploadWindow &window)
@@ -20,7 +18,6 @@ UploadLists gatherLists(AppState &state, UploadWindow &window)
         lists.append(state.PhotoTray->PhotoInfo(i, PhotoField::FilePath),
                      state.PhotoTray->PhotoInfo(i, PhotoField::Remarks));
         window.StepProgress();
-        QThread::msleep(10);
         window.processEvents();
     }
     return lists;

@@ -30,8 +30,8 @@ namespace WebUpload {
 bool hasPhotos(WebUploadParts &parts);
 // The progress panel, from 0 to `maximum`, saying "Please wait...".
 void showProgress(UploadWindow &window, int maximum);
-// The photo and remarks lists, one step of the bar per photo, as the window
-// expects to see them being gathered.
+// The photo and remarks lists, one step of the bar per photo, letting the
+// window paint each step; nothing waits on purpose, the hand-over is quick.
 UploadLists gatherLists(AppState &state, UploadWindow &window);
 // Hides the panel, tells the user the photos are on their way and opens `site`.
 void closeUpload(WebUploadParts &parts, const QString &site);

@@ -1,6 +1,7 @@
 #include "webservices/ui/frmLifePics.h"
 
 #include "core/Skin.h"
+#include "core/ui/ErrorBoundary.h"
 #include "core/ui/LinkLabel.h"
 #include "core/ui/SkinArt.h"
 #include "core/ui/Twips.h"
@@ -142,7 +143,17 @@ void frmLifePics::btnLifePicsLogin_Click()
         return;
     m_loggingIn = true;
     const auto over = qScopeGuard([this] { m_loggingIn = false; });
-    if (m_flow->login(*this))
+    bool close = false;
+    const ErrorSite site{QStringLiteral("Print"), QStringLiteral("frmLifePics"),
+                         QStringLiteral("btnLifePicsLogin_Click")};
+    if (!RunTrapped(state(), m_flow->prompt(), site, [this, &close] { close = m_flow->login(*this); })) {
+        // Nobody knows how far the order got: the window does not stay on
+        // a meter that will never move again.
+        SetBusy(false);
+        reject();
+        return;
+    }
+    if (close)
         accept();
 }
 

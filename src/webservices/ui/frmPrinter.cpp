@@ -1,6 +1,7 @@
 #include "webservices/ui/frmPrinter.h"
 
 #include "core/Skin.h"
+#include "core/ui/ErrorBoundary.h"
 #include "core/ui/SkinArt.h"
 #include "webservices/flows/PrintFlow.h"
 
@@ -88,8 +89,11 @@ void frmPrinter::cmdOK_Click()
         return;
     // The sign-in window takes this one's place; whoever showed this window
     // runs it and brings this one back if the user returns.
-    if (m_rdoNew->isChecked())
+    if (m_rdoNew->isChecked()) {
         done(OnlineChosen);
-    else
-        m_flow->printLocally();
+        return;
+    }
+    const ErrorSite site{QStringLiteral("Print"), QStringLiteral("frmPrinter"),
+                         QStringLiteral("cmdOK_Click")};
+    RunTrapped(state(), m_flow->prompt(), site, [this] { m_flow->printLocally(); });
 }
