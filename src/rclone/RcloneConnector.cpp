@@ -26,19 +26,29 @@ bool RcloneConnector::reachable()
     return false;
 }
 
-bool RcloneConnector::IsAuthoriseUserExist()
+std::optional<RcloneRemoteInfo> RcloneConnector::findRemote(bool *listed)
 {
     QList<RcloneRemoteInfo> remotes;
     QString error;
-    if (!listRcloneRemotes(m_setup, &remotes, &error)) {
+    *listed = listRcloneRemotes(m_setup, &remotes, &error);
+    if (!*listed) {
         tell(error);
-        return false;
+        return std::nullopt;
     }
     const auto it = std::find_if(remotes.cbegin(), remotes.cend(),
                                  [&](const RcloneRemoteInfo &r) { return r.name == m_remote; });
     if (it == remotes.cend())
+        return std::nullopt;
+    return *it;
+}
+
+bool RcloneConnector::IsAuthoriseUserExist()
+{
+    bool configured = false;
+    const std::optional<RcloneRemoteInfo> found = findRemote(&configured);
+    if (!found)
         return false;
-    m_foundType = it->type;
+    m_foundType = found->type;
     if (!reachable())
         return false;
     QList<RcloneEntry> entries;
@@ -50,21 +60,18 @@ bool RcloneConnector::IsAuthoriseUserExist()
 
 bool RcloneConnector::CreateAccount()
 {
-    QList<RcloneRemoteInfo> remotes;
-    QString error;
-    if (!listRcloneRemotes(m_setup, &remotes, &error)) {
-        tell(error);
+    bool listed = false;
+    const std::optional<RcloneRemoteInfo> found = findRemote(&listed);
+    if (!listed)
         return false;
-    }
-    const auto it = std::find_if(remotes.cbegin(), remotes.cend(),
-                                 [&](const RcloneRemoteInfo &r) { return r.name == m_remote; });
-    const QString type = it == remotes.cend() ? m_type : it->type;
+    const QString type = found ? found->type : m_type;
     if (!isBrowserSignInType(type)) {
         tell(QStringLiteral("a %1 remote is set up with \"rclone config\"")
                  .arg(type.isEmpty() ? QStringLiteral("new") : type));
         return false;
     }
-    if (!authorizeRcloneRemote(m_setup, m_remote, type, {}, it != remotes.cend(), m_signIn, &error)) {
+    QString error;
+    if (!authorizeRcloneRemote(m_setup, m_remote, type, {}, found.has_value(), m_signIn, &error)) {
         tell(error);
         return false;
     }

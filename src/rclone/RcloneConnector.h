@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cloudfolders/CloudConnector.h"
+#include "rclone/RcloneCommand.h"
 #include "rclone/RcloneDaemon.h"
 #include "rclone/RcloneNames.h"
 #include "rclone/RcloneSetup.h"
@@ -52,6 +53,9 @@ public:
 private:
     bool reachable();
     void tell(const QString &reason);
+    // The remote of this name in rclone's configuration; `listed` says
+    // whether the configuration could be read at all (told when not).
+    std::optional<RcloneRemoteInfo> findRemote(bool *listed);
 
     RcloneSetup m_setup;
     QString m_remote;
