@@ -5,6 +5,7 @@
 #include "core/ui/frmSck.h"
 #include "support/AllowSignIn.h"
 #include "support/RecordingShell.h"
+#include "support/TestText.h"
 #include "webkit/ui/frmAuthBrowser.h"
 #include "webkit/ui/frmAuthorize.h"
 #include "webkit/ui/frmCompleteAuthorization.h"
@@ -28,7 +29,7 @@ TEST(QtSignIn, PageSignInsReturnWhereTheyEndedAndFacebookLeavesTheBusyWindowUp)
     QtSignIn signIn(state, pages.config, shell);
     signIn.setEndProgram([] { ADD_FAILURE() << "the program ended"; });
 
-    allowOnceLoaded(QStringLiteral("/dialog/oauth"));
+    allowOnceLoaded(s(u"/dialog/oauth"));
     const QString facebook =
         signIn.browse({Service::Facebook, pages.url("/dialog/oauth"), pages.successUrl(), pages.failedUrl()});
     EXPECT_EQ(facebook, pages.url("/CONNECT/Login_Success.html#access_token=tok1&expires_in=0"));
@@ -40,10 +41,10 @@ TEST(QtSignIn, PageSignInsReturnWhereTheyEndedAndFacebookLeavesTheBusyWindowUp)
     signIn.closeBusy();
     EXPECT_EQ(signIn.busyWindow(), nullptr);
 
-    allowOnceLoaded(QStringLiteral("/google/auth"));
+    allowOnceLoaded(s(u"/google/auth"));
     const QString google = signIn.browse(
         {Service::Google, pages.url("/google/auth"), pages.url("/o/oauth2/approval?"), pages.failedUrl()});
-    EXPECT_EQ(google, QStringLiteral("Success code=4/xyz"));
+    EXPECT_EQ(google, s(u"Success code=4/xyz"));
     EXPECT_EQ(signIn.busyWindow(), nullptr);
 }
 
@@ -69,9 +70,8 @@ TEST(QtSignIn, PromptsAnswerAndAuthorizationPagesOpenInTheUsersBrowser)
     EXPECT_FALSE(signIn.askCompleteAuthorization());
     EXPECT_FALSE(state.ModalFormOpen);
 
-    signIn.openInBrowser(QStringLiteral("https://www.example.test/1/oauth/authorize?oauth_token=abc"));
-    EXPECT_EQ(shell.opened,
-              QList<QString>{QStringLiteral("https://www.example.test/1/oauth/authorize?oauth_token=abc")});
+    signIn.openInBrowser(s(u"https://www.example.test/1/oauth/authorize?oauth_token=abc"));
+    EXPECT_EQ(shell.opened, QList<QString>{s(u"https://www.example.test/1/oauth/authorize?oauth_token=abc")});
 }
 
 // A connector at work shows the hourglass, except while one of the sign-in's
@@ -97,9 +97,9 @@ TEST(QtSignIn, TheBusyPointerGivesWayToWindowsAndAPageCanBeShownInsteadOfInTheBr
         QObject::connect(window->AuthBrowser(), &QWebEngineView::loadFinished, window,
                          [window](bool) { window->lblClose()->click(); });
     });
-    EXPECT_TRUE(signIn.openInstead(pages.url("/other.html"), QStringLiteral("Dropbox")));
+    EXPECT_TRUE(signIn.openInstead(pages.url("/other.html"), s(u"Dropbox")));
     EXPECT_TRUE(arrowMeanwhile);
-    EXPECT_EQ(note, QStringLiteral("This program does not store your Dropbox credentials."));
+    EXPECT_EQ(note, s(u"This program does not store your Dropbox credentials."));
     EXPECT_TRUE(shell.opened.isEmpty());
     ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
