@@ -49,16 +49,11 @@ struct FakeLifePicsView : LifePicsView
     void processEvents() override {}
 };
 
-// The user's path through the print windows, scripted: a list of things to
-// do in frmPrinter, and a list of logins in frmLifePics.
+// The user's path through the print windows, scripted: Online in frmPrinter
+// (local printing has its test with the real windows), and a number of
+// logins in frmLifePics.
 struct ScriptedPrintWindows : PrintWindows
 {
-    enum class Press
-    {
-        Online,
-        Local
-    };
-    QList<Press> printerPresses;
     FakeLifePicsView view;
     int logins = 1; // Login presses per frmLifePics; the window closes by "Close" after them
     QStringList storedEmailsSeen;
@@ -67,13 +62,7 @@ struct ScriptedPrintWindows : PrintWindows
     void showPrinter(PrintFlow &flow) override
     {
         ++printerShown;
-        for (Press press : printerPresses) {
-            if (press == Press::Local) {
-                flow.printLocally();
-            } else if (flow.printOnline()) {
-                return;
-            }
-        }
+        flow.printOnline();
     }
     void showLifePics(PrintFlow &flow) override
     {
@@ -86,12 +75,6 @@ struct ScriptedPrintWindows : PrintWindows
     }
 };
 
-struct RecordingLocalPrinter : LocalPrinter
-{
-    QList<QStringList> printed;
-    void print(const QStringList &paths) override { printed << paths; }
-};
-
 class PrintFlowTest : public ::testing::Test
 {
 protected:
@@ -101,9 +84,11 @@ protected:
     RecordingUploadWindow window;
     RecordingShell shell;
     ScriptedPrintWindows windows;
-    RecordingLocalPrinter local;
+    struct : LocalPrinter
+    {
+        void print(const QStringList &) override { ADD_FAILURE() << "printed locally"; }
+    } local;
     PrintFlow flow{world.state(), window, world.prompt, shell, world.config.lifePics, windows, local};
-    QStringList photos;
 
     PrintFlowTest()
     {
@@ -117,8 +102,7 @@ protected:
     {
         const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
         for (int i = 0; i < count; ++i) {
-            photos << world.photo(s(u"photo%1.jpg").arg(i + 1), colours[i]);
-            ASSERT_TRUE(tray.AddPhoto(photos.last(), {}, {}));
+            ASSERT_TRUE(tray.AddPhoto(world.photo(s(u"photo%1.jpg").arg(i + 1), colours[i]), {}, {}));
         }
     }
     QJsonObject sessions() const { return world.lifePics().value(u"tokens").toObject(); }
@@ -127,7 +111,6 @@ protected:
 TEST_F(PrintFlowTest, ThreePhotosReachTheCartWhichOpensInTheBrowser)
 {
     addPhotos(3);
-    windows.printerPresses = {ScriptedPrintWindows::Press::Online};
     flow.run();
 
     EXPECT_EQ(window.descriptionsApplied, 1);
@@ -149,7 +132,6 @@ TEST_F(PrintFlowTest, ThreePhotosReachTheCartWhichOpensInTheBrowser)
     EXPECT_EQ(world.prompt.calls.last().kind, s(u"done"));
 
     // The next time the sign-in window opens with the stored e-mail.
-    windows.printerPresses = {ScriptedPrintWindows::Press::Online};
     flow.run();
     EXPECT_EQ(windows.storedEmailsSeen.last(), s(u"prints@sandbox.example"));
 }
@@ -157,7 +139,6 @@ TEST_F(PrintFlowTest, ThreePhotosReachTheCartWhichOpensInTheBrowser)
 TEST_F(PrintFlowTest, CancelAfterTheSecondPhotoLeavesNoHalfCart)
 {
     addPhotos(3);
-    windows.printerPresses = {ScriptedPrintWindows::Press::Online};
     windows.view.onStep = [this](int value) {
         if (value == 3) // sign-in, then two photos
             flow.cancelPressed();
@@ -177,7 +158,6 @@ TEST_F(PrintFlowTest, CancelAfterTheSecondPhotoLeavesNoHalfCart)
 TEST_F(PrintFlowTest, RefusedSignInStaysInTheSignInViewUntilItSucceeds)
 {
     addPhotos(1);
-    windows.printerPresses = {ScriptedPrintWindows::Press::Online};
     windows.logins = 2;
     windows.view.typedPassword = s(u"wrong");
     int attempts = 0;
@@ -200,7 +180,6 @@ TEST_F(PrintFlowTest, RefusedSignInStaysInTheSignInViewUntilItSucceeds)
 TEST_F(PrintFlowTest, ServiceOutOfReachOrNoInternetStopsBeforeTheSession)
 {
     addPhotos(1);
-    windows.printerPresses = {ScriptedPrintWindows::Press::Online};
     world.state().InternetAvailable = false;
     flow.run();
     EXPECT_EQ(world.prompt.callsOf(s(u"internet")).size(), 1);
@@ -218,16 +197,6 @@ TEST_F(PrintFlowTest, ServiceOutOfReachOrNoInternetStopsBeforeTheSession)
     // No "Done!" when nothing was sent; the main window comes back.
     EXPECT_TRUE(world.prompt.callsOf(s(u"done")).isEmpty());
     EXPECT_EQ(window.enabledHistory, (std::vector<bool>{false, true, false, true}));
-}
-
-TEST_F(PrintFlowTest, LocalPrintingGetsThePhotosInSetOrderAndKeepsThePrintWindow)
-{
-    addPhotos(3);
-    windows.printerPresses = {ScriptedPrintWindows::Press::Local, ScriptedPrintWindows::Press::Local};
-    flow.run();
-    EXPECT_EQ(local.printed, (QList<QStringList>{photos, photos}));
-    EXPECT_EQ(windows.printerShown, 1);
-    EXPECT_TRUE(world.prompt.calls.isEmpty());
 }
 
 TEST_F(PrintFlowTest, EmptySetShowsMessage65Only)

@@ -30,15 +30,15 @@
 
 namespace {
 
-struct CountingPrinter : LocalPrinter
+struct RecordingPrinter : LocalPrinter
 {
-    int prints = 0;
+    QList<QStringList> printed;
     const char *failure = nullptr; // thrown instead of printing
-    void print(const QStringList &) override
+    void print(const QStringList &paths) override
     {
         if (failure)
             throw std::runtime_error(failure);
-        ++prints;
+        printed << paths;
     }
 };
 
@@ -67,7 +67,8 @@ protected:
     RecordingUploadWindow window;
     RecordingShell shell;
     QtPrintWindows windows{world.state(), world.config.lifePics.serviceName};
-    CountingPrinter local;
+    RecordingPrinter local;
+    QStringList photos;
     PrintFlow flow{world.state(), window, world.prompt, shell, world.config.lifePics, windows, local};
     // frmPrinter as a user goes through it: Online the first time; back from
     // the sign-in, a local print (the window stays), then Exit.
@@ -87,8 +88,10 @@ protected:
     {
         world.state().PhotoTray = &tray;
         world.state().GdiplusToken = &token;
-        for (int i = 0; i < 2; ++i)
-            EXPECT_TRUE(tray.AddPhoto(world.photo(s(u"p%1.jpg").arg(i), i ? Qt::red : Qt::blue), {}, {}));
+        for (int i = 0; i < 2; ++i) {
+            photos << world.photo(s(u"p%1.jpg").arg(i), i ? Qt::red : Qt::blue);
+            EXPECT_TRUE(tray.AddPhoto(photos.last(), {}, {}));
+        }
     }
 };
 
@@ -128,7 +131,7 @@ TEST_F(PrintWindowsTest, ClosingTheSignInBringsThePrintWindowBackAndLocalPrintin
     flow.run();
 
     EXPECT_EQ(printersShown, 2);
-    EXPECT_EQ(local.prints, 1);
+    EXPECT_EQ(local.printed, QList<QStringList>{photos}); // in set order
     EXPECT_EQ(world.server.requestCount(), 0);
     EXPECT_TRUE(world.prompt.calls.isEmpty());
     EXPECT_EQ(window.enabledHistory, (std::vector<bool>{false, true}));
@@ -172,11 +175,7 @@ TEST_F(PrintWindowsTest, LocalPrintingPreviewsOnePagePerPhoto)
         pages = widget->pageCount();
         preview.reject();
     });
-    QtLocalPrinter printer(world.state());
-    QStringList paths;
-    for (int i = 0; i < tray.Count(); ++i)
-        paths << tray.PhotoInfo(i, PhotoField::FilePath);
-    printer.print(paths);
+    QtLocalPrinter(world.state()).print(photos);
     EXPECT_EQ(pages, 2);
     EXPECT_FALSE(world.state().ModalFormOpen);
 }
