@@ -65,12 +65,19 @@ std::vector<std::unique_ptr<SandboxService>> photoService()
     return services;
 }
 
+// A sandbox of the one photo service, its store in a folder of its own.
+class SandboxTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    Sandbox sandbox{dir.filePath(s(u"store")), photoService()};
+    StandinServer &photoServer = *sandbox.server(s(u"Photos"));
+};
+
 } // namespace
 
-TEST(Sandbox, PointsEveryServiceAtItselfThroughAFileFlazzReads)
+TEST_F(SandboxTest, PointsEveryServiceAtItselfThroughAFileFlazzReads)
 {
-    QTemporaryDir dir;
-    Sandbox sandbox(dir.filePath(s(u"store")), photoService());
     ASSERT_TRUE(sandbox.listening());
     const QString home = sandbox.homeUrl();
     const QString photos = sandbox.server(s(u"photos"))->baseUrl();
@@ -97,11 +104,9 @@ TEST(Sandbox, PointsEveryServiceAtItselfThroughAFileFlazzReads)
     EXPECT_EQ(fetch(read.product.howItWorks).status, 200);
 }
 
-TEST(Sandbox, ThePageShowsArrivalsAndRequestsButNoCredentials)
+TEST_F(SandboxTest, ThePageShowsArrivalsAndRequestsButNoCredentials)
 {
-    QTemporaryDir dir;
-    Sandbox sandbox(dir.filePath(s(u"store")), photoService());
-    const QString photos = sandbox.server(s(u"Photos"))->baseUrl();
+    const QString photos = photoServer.baseUrl();
     const QByteArray png = pngOf(400, 200);
     const Fetched up = fetch(photos + u"/upload?name=beach.png&oauth_token=SECRET1&oauth_signature=SECRET2",
                              "POST", png, "OAuth oauth_token=\"SECRET3\"");
@@ -127,14 +132,12 @@ TEST(Sandbox, ThePageShowsArrivalsAndRequestsButNoCredentials)
     EXPECT_EQ(whole.contentType, "image/png");
 }
 
-TEST(Sandbox, FaultSwitchesReachTheServiceThroughTheControlEndpoint)
+TEST_F(SandboxTest, FaultSwitchesReachTheServiceThroughTheControlEndpoint)
 {
-    QTemporaryDir dir;
-    Sandbox sandbox(dir.filePath(s(u"store")), photoService());
     const QByteArray token = "token=" + sandbox.controlToken().toLatin1();
     const QString control = sandbox.homeUrl() + u"/control/faults";
     const QString faults = control + u'?' + QString::fromLatin1(token);
-    const QString upload = sandbox.server(s(u"Photos"))->baseUrl() + u"/upload?name=a.jpg";
+    const QString upload = photoServer.baseUrl() + u"/upload?name=a.jpg";
     const auto post = [&](const QByteArray &form) { return fetch(control, "POST", token + '&' + form); };
 
     EXPECT_EQ(post("service=Photos&fault=unavailable&value=5&count=1").body, "ok");
@@ -162,7 +165,7 @@ TEST(Sandbox, FaultSwitchesReachTheServiceThroughTheControlEndpoint)
     EXPECT_EQ(post("service=Photos&fault=none").body, "ok");
     EXPECT_TRUE(fetch(faults).body.contains("Photos\tnone"));
 
-    const int port = sandbox.server(s(u"Photos"))->port();
+    const int port = photoServer.port();
     EXPECT_TRUE(fetch(sandbox.homeUrl() + u"/control/traffic?" + QString::fromLatin1(token))
                     .body.contains(s(u"Photos\t%1\t5\t").arg(port).toUtf8()));
 
@@ -179,12 +182,10 @@ TEST(Sandbox, FaultSwitchesReachTheServiceThroughTheControlEndpoint)
         sandbox.store().state(s(u"Photos"))[u"tokens"].toObject()[u"tok"].toObject()[u"expired"].toBool());
 }
 
-TEST(Sandbox, AnswersOnlyItselfAndKeepsItsStoreToItself)
+TEST_F(SandboxTest, AnswersOnlyItselfAndKeepsItsStoreToItself)
 {
-    QTemporaryDir dir;
-    Sandbox sandbox(dir.filePath(s(u"store")), photoService());
     const int home = QUrl(sandbox.homeUrl()).port();
-    const int photos = sandbox.server(s(u"Photos"))->port();
+    const int photos = photoServer.port();
 
     // Another web page may post to the control, but without the run's token
     // nothing changes.
@@ -193,7 +194,7 @@ TEST(Sandbox, AnswersOnlyItselfAndKeepsItsStoreToItself)
                                    "Content-Length: 26\r\n\r\nservice=Photos&fault=close";
     EXPECT_TRUE(exchange(home, crossOrigin, 1).startsWith("HTTP/1.1 403"));
     EXPECT_EQ(fetch(sandbox.homeUrl() + u"/control/faults").status, 403);
-    EXPECT_EQ(sandbox.server(s(u"Photos"))->faults().describe(), u"none");
+    EXPECT_EQ(photoServer.faults().describe(), u"none");
 
     // A name rebound to 127.0.0.1 reaches the port, but not the page, the
     // files or a service.
@@ -228,11 +229,9 @@ TEST(Sandbox, AnswersOnlyItselfAndKeepsItsStoreToItself)
 
     // A large post arrives whole, but only its start is remembered.
     const QByteArray large(8 * 1024 * 1024, 'p');
-    ASSERT_EQ(
-        fetch(sandbox.server(s(u"Photos"))->baseUrl() + u"/upload?name=large.bin", "POST", large).status,
-        200);
+    ASSERT_EQ(fetch(photoServer.baseUrl() + u"/upload?name=large.bin", "POST", large).status, 200);
     EXPECT_EQ(sandbox.store().fileBytes(s(u"Photos"), s(u"large.bin")).size(), large.size());
-    const StandinRequest remembered = sandbox.server(s(u"Photos"))->lastRequest();
+    const StandinRequest remembered = photoServer.lastRequest();
     EXPECT_EQ(remembered.header("Content-Length"), QByteArray::number(large.size()));
     EXPECT_LE(remembered.body.size(), 64 * 1024);
 
