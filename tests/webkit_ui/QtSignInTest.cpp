@@ -7,13 +7,10 @@
 #include "support/RecordingShell.h"
 #include "support/TestText.h"
 #include "webkit/ui/frmAuthBrowser.h"
-#include "webkit/ui/frmAuthorize.h"
-#include "webkit/ui/frmCompleteAuthorization.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <QTimer>
 #include <QWebEngineView>
 
@@ -21,7 +18,7 @@
 
 namespace {
 
-TEST(QtSignIn, PageSignInsReturnWhereTheyEndedAndFacebookLeavesTheBusyWindowUp)
+TEST(QtSignIn, APageSignInReturnsWhereItEndedAndFacebookLeavesTheBusyWindowUp)
 {
     AppState state;
     SignInPages pages;
@@ -40,38 +37,6 @@ TEST(QtSignIn, PageSignInsReturnWhereTheyEndedAndFacebookLeavesTheBusyWindowUp)
     EXPECT_EQ(signIn.busyWindow()->mode(), frmSck::Busy);
     signIn.closeBusy();
     EXPECT_EQ(signIn.busyWindow(), nullptr);
-
-    allowOnceLoaded(s(u"/google/auth"));
-    const QString google = signIn.browse(
-        {Service::Google, pages.url("/google/auth"), pages.url("/o/oauth2/approval?"), pages.failedUrl()});
-    EXPECT_EQ(google, s(u"Success code=4/xyz"));
-    EXPECT_EQ(signIn.busyWindow(), nullptr);
-}
-
-TEST(QtSignIn, PromptsAnswerAndAuthorizationPagesOpenInTheUsersBrowser)
-{
-    AppState state;
-    const ServiceConfig config = ServiceConfig::defaults();
-    RecordingShell shell;
-    QtSignIn signIn(state, config, shell);
-
-    QTimer::singleShot(0, qApp, [] {
-        auto *prompt = qobject_cast<frmAuthorize *>(QApplication::activeModalWidget());
-        ASSERT_NE(prompt, nullptr);
-        prompt->cmdAuthorize()->click();
-    });
-    EXPECT_TRUE(signIn.askAuthorize());
-
-    QTimer::singleShot(0, qApp, [] {
-        auto *prompt = qobject_cast<frmCompleteAuthorization *>(QApplication::activeModalWidget());
-        ASSERT_NE(prompt, nullptr);
-        prompt->cmdCancel()->click();
-    });
-    EXPECT_FALSE(signIn.askCompleteAuthorization());
-    EXPECT_FALSE(state.ModalFormOpen);
-
-    signIn.openInBrowser(s(u"https://www.example.test/1/oauth/authorize?oauth_token=abc"));
-    EXPECT_EQ(shell.opened, QList<QString>{s(u"https://www.example.test/1/oauth/authorize?oauth_token=abc")});
 }
 
 // A connector at work shows the hourglass, except while one of the sign-in's
