@@ -1,9 +1,6 @@
 #include "HostileServer.h"
 
-#include <QFile>
 #include <QPointer>
-#include <QSslCertificate>
-#include <QSslKey>
 #include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -165,18 +162,6 @@ HostileServer::Script HostileServer::later(int ms, Script script)
     return [ms, script](QTcpSocket &socket, const HostileRequest &request) {
         QTimer::singleShot(ms, &socket, [&socket, script, request] { script(socket, request); });
     };
-}
-
-QSslConfiguration untrustedTls()
-{
-    QFile cert(QStringLiteral(FLAZZ_TLS_DIR "/untrusted-cert.pem"));
-    QFile key(QStringLiteral(FLAZZ_TLS_DIR "/untrusted-key.pem"));
-    if (!cert.open(QIODevice::ReadOnly) || !key.open(QIODevice::ReadOnly))
-        return {};
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.setLocalCertificate(QSslCertificate(cert.readAll()));
-    tls.setPrivateKey(QSslKey(key.readAll(), QSsl::Rsa));
-    return tls;
 }
 
 QByteArray deflated(const QByteArray &data, int windowBits)

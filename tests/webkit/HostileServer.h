@@ -4,7 +4,6 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
-#include <QSslConfiguration>
 #include <QString>
 
 #include <functional>
@@ -68,9 +67,6 @@ private:
     QMap<QByteArray, Script> m_scripts;
     QList<HostileRequest> m_requests;
 };
-
-// Serves the test certificate, which nothing trusts unless told to.
-QSslConfiguration untrustedTls();
 
 // `data` deflated with zlib's `windowBits`: 15 a zlib stream, -15 raw,
 // 31 one gzip member.

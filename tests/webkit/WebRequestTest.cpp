@@ -5,7 +5,10 @@
 #include "support/TestText.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSignalSpy>
+#include <QSslCertificate>
+#include <QSslKey>
 #include <QSslServer>
 #include <QTcpServer>
 #include <QThread>
@@ -36,6 +39,19 @@ WebRequestError::Kind sendFailure(WebRequest &request, const QByteArray *body = 
     }
     ADD_FAILURE() << "the send succeeded with status " << request.status();
     return WebRequestError::Kind::Other;
+}
+
+// Serves the test certificate, which nothing trusts unless told to.
+QSslConfiguration untrustedTls()
+{
+    QFile cert(QStringLiteral(FLAZZ_TLS_DIR "/untrusted-cert.pem"));
+    QFile key(QStringLiteral(FLAZZ_TLS_DIR "/untrusted-key.pem"));
+    if (!cert.open(QIODevice::ReadOnly) || !key.open(QIODevice::ReadOnly))
+        return {};
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(QSslCertificate(cert.readAll()));
+    tls.setPrivateKey(QSslKey(key.readAll(), QSsl::Rsa));
+    return tls;
 }
 
 } // namespace
