@@ -11,8 +11,8 @@
 // size when they were dropped); the estimate is then asked at every size and
 // set against the bytes PrepareImage really makes.
 
+#include "BenchPrompt.h"
 #include "core/AppState.h"
-#include "core/UserPrompt.h"
 #include "imaging/PhotoMetadata.h"
 #include "imaging/cGDIpToken.h"
 #include "photoset/AddProgress.h"
@@ -32,17 +32,6 @@
 #include <cstdio>
 
 namespace {
-
-class QuietPrompt : public UserPrompt
-{
-public:
-    int systemMessage(const QString &, int, const QString &) override { return MsgResult::Ok; }
-    int confirm(const QString &, bool, bool, bool) override { return MsgBoxCode::Cancel; }
-    void done() override {}
-    void internetConnectionError() override {}
-    void uploadSizeNote() override {}
-    QStringList openFiles(const FileDialogRequest &) override { return {}; }
-};
 
 class NoProgress : public AddProgress
 {
@@ -100,7 +89,7 @@ void measureEstimate(const QString &folder, int addSize)
     state.GdiplusToken = &token;
     state.PhotoTray = &tray;
     state.UploadSize = addSize;
-    QuietPrompt prompt;
+    BenchPrompt prompt;
     NoProgress progress;
     PhotoAdder(state, prompt, progress).AddDropped({QDir(folder).absolutePath()}, QString());
     std::printf("photos\t%d\nadded-at\t%d\n", tray.Count(), addSize);

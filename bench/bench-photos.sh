@@ -1,0 +1,46 @@
+# What the send benchmarks share, sourced by them: the photos, the clock,
+# the scaling floor and the uploader's peak memory. Expects `build`, `cli`,
+# `uploader` and `work` set; sets `photos`, `photo_dir` and, in make_photos,
+# `files`.
+
+photos=${PHOTOS:-100}
+photo_dir=${PHOTO_DIR:-${TMPDIR:-/tmp}/flazz-bench/photos-24mp-$photos}
+
+# The 24 MP photos take long to make, so they are made once and kept.
+make_photos() {
+    if [[ $(find "$photo_dir" -name '*.jpg' 2>/dev/null | wc -l) -ne $photos ]]; then
+        rm -rf "$photo_dir"
+        "$build/bench/flazz-photoset-bench" --make "$photos" "$photo_dir" >&2
+    fi
+    mapfile -t files < <(find "$photo_dir" -name '*.jpg' | sort)
+}
+
+now() { date +%s.%N; }
+seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
+
+# Floor 1: scaling alone, as the Zip button does it, into $work/zip; sets
+# `scale_s`.
+scaling_floor() {
+    local start
+    start=$(now)
+    "$cli" zip --size 1600 --out "$work/zip" "${files[@]}" >/dev/null 2>&1
+    scale_s=$(seconds "$start" "$(now)")
+    printf 'scaling-floor-s\t%s\n' "$scale_s"
+}
+
+# Every uploader started from now on runs under GNU time, which adds its
+# peak memory (with its children's) to $work/uploader-memory; the arguments
+# go to the uploader before the job's own.
+time_uploaders() {
+    cat >"$work/uploader" <<SCRIPT
+#!/bin/sh
+exec /usr/bin/time -a -o "$work/uploader-memory" -f "%M" "$uploader" $* "\$@"
+SCRIPT
+    chmod +x "$work/uploader"
+    export FLAZZ_UPLOADER=$work/uploader
+}
+
+# The largest peak written since $work/uploader-memory was emptied, in MB.
+uploader_peak_mb() {
+    awk '$1 ~ /^[0-9]+$/ && $1 > m { m = $1 } END { printf "%.0f", m / 1024 }' "$work/uploader-memory"
+}
