@@ -11,10 +11,8 @@
 // size when they were dropped); the estimate is then asked at every size and
 // set against the bytes PrepareImage really makes.
 
-#include "BenchPrompt.h"
-#include "core/AppState.h"
+#include "BenchSupport.h"
 #include "imaging/PhotoMetadata.h"
-#include "imaging/cGDIpToken.h"
 #include "photoset/AddProgress.h"
 #include "photoset/PhotoAdder.h"
 #include "photoset/PrepareImage.h"
@@ -83,11 +81,9 @@ void measureCost(const QStringList &paths, int count)
 
 void measureEstimate(const QString &folder, int addSize)
 {
-    AppState state;
-    cGDIpToken token;
-    clsTray tray(QString(), &token, state.MaxPhotos);
-    state.GdiplusToken = &token;
-    state.PhotoTray = &tray;
+    BenchPhotoSet set;
+    AppState &state = set.state;
+    clsTray &tray = set.tray;
     state.UploadSize = addSize;
     BenchPrompt prompt;
     NoProgress progress;

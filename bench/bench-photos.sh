@@ -1,10 +1,26 @@
-# What the send benchmarks share, sourced by them: the photos, the clock,
-# the scaling floor and the uploader's peak memory. Expects `build`, `cli`,
-# `uploader` and `work` set; sets `photos`, `photo_dir` and, in make_photos,
-# `files`.
+# What the send benchmarks share, sourced by them: the programs they need,
+# the photos, the clock, the scaling floor and the uploader's peak memory.
+# Expects `bench` (its name), `build`, `cli`, `uploader` and, from
+# scaling_floor on, `work` set; sets `photos`, `photo_dir` and, in
+# make_photos, `files`.
 
 photos=${PHOTOS:-100}
 photo_dir=${PHOTO_DIR:-${TMPDIR:-/tmp}/flazz-bench/photos-24mp-$photos}
+
+# Stops the bench (status 2) unless every program named is there: one in
+# the build folder, or installed.
+need() {
+    local program
+    for program in "$@"; do
+        command -v "$program" >/dev/null && continue
+        if [[ $program == "$build"/* ]]; then
+            echo "$bench: $program is missing; build first" >&2
+        else
+            echo "$bench: $program is missing" >&2
+        fi
+        exit 2
+    done
+}
 
 # The 24 MP photos take long to make, so they are made once and kept.
 make_photos() {

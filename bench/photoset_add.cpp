@@ -10,9 +10,7 @@
 // and a thumbnail), so that what is done to metadata on the way out is
 // measured too.
 
-#include "BenchPrompt.h"
-#include "core/AppState.h"
-#include "imaging/cGDIpToken.h"
+#include "BenchSupport.h"
 #include "photoset/AddProgress.h"
 #include "photoset/PhotoAdder.h"
 #include "photoset/clsTray.h"
@@ -129,11 +127,9 @@ public:
 
 int addFolder(const QString &folder, int threads)
 {
-    AppState state;
-    cGDIpToken token;
-    clsTray tray(QString(), &token, state.MaxPhotos);
-    state.GdiplusToken = &token;
-    state.PhotoTray = &tray;
+    BenchPhotoSet set;
+    AppState &state = set.state;
+    clsTray &tray = set.tray;
     BenchPrompt prompt;
     CountingProgress progress;
     PhotoAdder adder(state, prompt, progress);

@@ -19,13 +19,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 cli=$build/tools/flazz-cli/flazz-cli
 uploader=$build/src/app/flazz-uploader
+bench=rclone-bench
 source "$root/bench/bench-photos.sh"
-for exe in "$cli" "$uploader" "$build/bench/flazz-photoset-bench"; do
-    [[ -x $exe ]] || { echo "rclone-bench: $exe is missing; build first" >&2; exit 2; }
-done
-for tool in rclone unzip /usr/bin/time; do
-    command -v "$tool" >/dev/null || { echo "rclone-bench: $tool is missing" >&2; exit 2; }
-done
+need "$cli" "$uploader" "$build/bench/flazz-photoset-bench" rclone unzip /usr/bin/time
 
 make_photos
 

@@ -27,13 +27,9 @@ cli=$build/tools/flazz-cli/flazz-cli
 sandbox=$build/tools/flazz-sandbox/flazz-sandbox
 uploader=$build/src/app/flazz-uploader
 watchbench=$build/bench/flazz-upload-watch-bench
+bench=upload-bench
 source "$root/bench/bench-photos.sh"
-for exe in "$cli" "$sandbox" "$uploader" "$watchbench" "$build/bench/flazz-photoset-bench"; do
-    [[ -x $exe ]] || { echo "upload-bench: $exe is missing; build first" >&2; exit 2; }
-done
-for tool in curl /usr/bin/time; do
-    command -v "$tool" >/dev/null || { echo "upload-bench: $tool is missing" >&2; exit 2; }
-done
+need "$cli" "$sandbox" "$uploader" "$watchbench" "$build/bench/flazz-photoset-bench" curl /usr/bin/time
 
 make_photos
 

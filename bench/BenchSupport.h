@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/AppState.h"
 #include "core/UserPrompt.h"
+#include "imaging/cGDIpToken.h"
+#include "photoset/clsTray.h"
 
 #include <cstdio>
 
@@ -19,4 +22,18 @@ public:
     void internetConnectionError() override {}
     void uploadSizeNote() override {}
     QStringList openFiles(const FileDialogRequest &) override { return {}; }
+};
+
+// An empty photo set in the process-wide state, as the window starts with.
+struct BenchPhotoSet
+{
+    AppState state;
+    cGDIpToken token;
+    clsTray tray{QString(), &token, state.MaxPhotos};
+
+    BenchPhotoSet()
+    {
+        state.GdiplusToken = &token;
+        state.PhotoTray = &tray;
+    }
 };
