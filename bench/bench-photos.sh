@@ -1,7 +1,8 @@
 # What the send benchmarks share, sourced by them: the programs they need,
-# the photos, the clock, the scaling floor and the uploader's peak memory.
-# Expects `bench` (its name), `build`, `cli`, `uploader` and, from
-# scaling_floor on, `work` set; sets `photos`, `photo_dir` and, in
+# the run's folder, the photos, the clock, the scaling floor and the
+# uploader's peak memory.
+# Expects `bench` (its name), `build`, `cli` and `uploader` set, and
+# start_work called before scaling_floor; sets `photos`, `photo_dir` and, in
 # make_photos, `files`.
 
 photos=${PHOTOS:-100}
@@ -29,6 +30,21 @@ make_photos() {
         "$build/bench/flazz-photoset-bench" --make "$photos" "$photo_dir" >&2
     fi
     mapfile -t files < <(find "$photo_dir" -name '*.jpg' | sort)
+}
+
+# This run's folder, gone when the bench ends, and with it the server the
+# bench started (`server_pid`). Everything the program keeps (settings,
+# queue, desktop, instance locks) stays in it.
+start_work() {
+    work=$(mktemp -d)
+    server_pid=
+    trap stop_work EXIT
+    export FLAZZ_SHELL_ROOT=$work/root
+    mkdir -p "$FLAZZ_SHELL_ROOT"
+}
+stop_work() {
+    [[ -n $server_pid ]] && kill "$server_pid" 2>/dev/null || true
+    rm -rf "$work"
 }
 
 now() { date +%s.%N; }

@@ -25,19 +25,10 @@ need "$cli" "$uploader" "$build/bench/flazz-photoset-bench" rclone unzip /usr/bi
 
 make_photos
 
-work=$(mktemp -d)
-serve_pid=
-cleanup() {
-    [[ -n $serve_pid ]] && kill "$serve_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Everything the program keeps stays in this run's folder, and rclone reads
-# this run's configuration only.
-export FLAZZ_SHELL_ROOT=$work/root
+start_work
+# rclone reads this run's configuration only.
 export RCLONE_CONFIG=$work/rclone.conf
-mkdir -p "$FLAZZ_SHELL_ROOT" "$work/remote"
+mkdir -p "$work/remote"
 
 connections=${CONNECTIONS:-$("$uploader" --help | sed -n 's/.*--per-service <n>.*default \([0-9]*\).*/\1/p')}
 connections=${connections:-6}
@@ -50,7 +41,7 @@ unzip -q -d "$work/scaled" "$work"/zip/*.zip
 password=$(head -c 16 /dev/urandom | od -An -tx1 | tr -d ' \n')
 RCLONE_USER=bench RCLONE_PASS=$password rclone serve webdav "$work/remote" --addr 127.0.0.1:0 \
     2>"$work/serve.log" &
-serve_pid=$!
+server_pid=$!
 for _ in $(seq 100); do
     grep -q 'WebDav Server started' "$work/serve.log" 2>/dev/null && break
     sleep 0.1

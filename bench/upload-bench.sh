@@ -33,18 +33,7 @@ need "$cli" "$sandbox" "$uploader" "$watchbench" "$build/bench/flazz-photoset-be
 
 make_photos
 
-work=$(mktemp -d)
-sandbox_pid=
-cleanup() {
-    [[ -n $sandbox_pid ]] && kill "$sandbox_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Everything the program keeps (settings, queue, desktop, instance locks)
-# stays in this run's folder.
-export FLAZZ_SHELL_ROOT=$work/root
-mkdir -p "$FLAZZ_SHELL_ROOT"
+start_work
 
 printf 'photos\t%d\nlatency-ms\t%d\ncap-bytes-per-s\t%d\ncores\t%d\n' "$photos" "$latency" "$cap" "$(nproc)"
 
@@ -52,7 +41,7 @@ scaling_floor
 rm -rf "$work/zip"
 
 "$sandbox" --store "$work/store" --services-out "$work/services.ini" >"$work/sandbox.out" 2>&1 &
-sandbox_pid=$!
+server_pid=$!
 for _ in $(seq 100); do
     grep -q '^Services file' "$work/sandbox.out" 2>/dev/null && break
     sleep 0.1
