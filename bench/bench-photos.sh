@@ -1,6 +1,6 @@
 # What the send benchmarks share, sourced by them: the programs they need,
-# the run's folder, the photos, the clock, the scaling floor and the
-# uploader's peak memory.
+# the run's folder, the photos, the clock, the scaling floor, the timed send
+# and the uploader's peak memory.
 # Expects `bench` (its name), `build`, `cli` and `uploader` set, and
 # start_work called before scaling_floor; sets `photos`, `photo_dir` and, in
 # make_photos, `files`.
@@ -58,6 +58,22 @@ scaling_floor() {
     "$cli" zip --size 1600 --out "$work/zip" "${files[@]}" >/dev/null 2>&1
     scale_s=$(seconds "$start" "$(now)")
     printf 'scaling-floor-s\t%s\n' "$scale_s"
+}
+
+# Sends the photos at 1600 px to the folder Bench of `$1`, timed into
+# `total_s`. When not all of them reach `$2`, says what went wrong and sets
+# `status` to 1.
+send_photos() {
+    local start
+    start=$(now)
+    if ! "$cli" send "$1" --size 1600 --folder Bench --services "$work/services.ini" "${files[@]}" \
+        >"$work/send.out" 2>"$work/send.err"; then
+        status=1
+        echo "$bench: not every photo reached $2" >&2
+        grep -v '^sent' "$work/send.out" | head -5 >&2 || true
+        tail -3 "$work/send.err" >&2
+    fi
+    total_s=$(seconds "$start" "$(now)")
 }
 
 # Every uploader started from now on runs under GNU time, which adds its

@@ -63,15 +63,7 @@ time_uploaders --per-service "$connections"
 : >"$work/uploader-memory"
 
 status=0
-start=$(now)
-if ! "$cli" send rclone:bench --size 1600 --folder Bench --services "$work/services.ini" "${files[@]}" \
-    >"$work/send.out" 2>"$work/send.err"; then
-    status=1
-    echo "rclone-bench: not every photo reached the remote" >&2
-    grep -v '^sent' "$work/send.out" | head -5 >&2 || true
-    tail -3 "$work/send.err" >&2
-fi
-total_s=$(seconds "$start" "$(now)")
+send_photos rclone:bench "the remote"
 floor_s=$(awk -v a="$scale_s" -v b="$transfer_s" 'BEGIN { printf "%.2f", (a > b ? a : b) }')
 # GNU time reports the largest child too when it ends after the uploader;
 # rclone is a child of the uploader, so both are in the figure.

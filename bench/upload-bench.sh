@@ -129,15 +129,7 @@ for service in $services; do
 
     "$watchbench" >"$work/watch.out" 2>&1 &
     watch_pid=$!
-    start=$(now)
-    if ! "$cli" send "$service" --size 1600 --folder "Bench" --services "$work/services.ini" "${files[@]}" \
-        >"$work/send.out" 2>"$work/send.err"; then
-        status=1
-        echo "upload-bench: not every photo reached $service" >&2
-        grep -v '^sent' "$work/send.out" | head -5 >&2 || true
-        tail -3 "$work/send.err" >&2
-    fi
-    total_s=$(seconds "$start" "$(now)")
+    send_photos "$service" "$service"
     wait "$watch_pid" || true
 
     read -r requests_after bytes_after <<<"$(traffic "${servers[@]}")"
