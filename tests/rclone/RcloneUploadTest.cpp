@@ -1,16 +1,16 @@
+#include "imaging/TestImages.h"
 #include "rclone/RcloneNames.h"
 #include "sandbox/StandinServer.h"
 #include "support/ProgramRun.h"
 #include "support/RcloneWorld.h"
+#include "support/RepeatedKills.h"
 #include "support/TestEnvironment.h"
+#include "support/TestText.h"
 #include "uploader/UploadQueue.h"
 
-#include <QBuffer>
 #include <QDirIterator>
-#include <QFile>
 #include <QImage>
 #include <QProcess>
-#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -24,18 +24,9 @@ struct UploadWorld
     QString queuePath = env.path(QStringLiteral("data/Uploads.db"));
     UploadQueue queue{queuePath};
 
-    // A JPEG of `width` x `height` (distinct per `seed`) at `relative`.
     QString photo(const QString &relative, int seed, int width = 320, int height = 240)
     {
-        QImage image(width, height, QImage::Format_RGB32);
-        image.fill(qRgb(seed * 53 % 256, seed * 11 % 256, seed * 37 % 256));
-        for (int x = 0; x < width; x += 7)
-            image.setPixel(x, (x * seed) % height, qRgb(255, 255, 255));
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "JPEG", 92);
-        return env.writeFile(relative, bytes);
+        return env.writeFile(relative, testimages::encoded("jpg", QSize(width, height), quint32(seed)));
     }
 
     std::unique_ptr<QProcess> startUploader(const QProcessEnvironment &extra = {}) const
@@ -80,12 +71,6 @@ struct UploadWorld
     }
 };
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 // From the command line, as a script sends: photos of one name from two
@@ -97,30 +82,22 @@ TEST(RcloneUploadTest, ASendLandsScaledOnceBesideWhatWasThere)
     const QString first = world.photo(QStringLiteral("one/IMG.jpg"), 1, 1200, 900);
     const QString second = world.photo(QStringLiteral("two/IMG.jpg"), 2, 1200, 900);
     const QByteArray theirs = "not a photo of ours";
-    QDir().mkpath(world.rclone.davFolder + u"/Trips/2024");
-    QFile existing(world.rclone.davFolder + u"/Trips/2024/IMG.jpg");
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.write(theirs);
-    existing.close();
+    world.env.writeFile(QStringLiteral("remote-dav/Trips/2024/IMG.jpg"), theirs);
 
-    QProcess cli;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("FLAZZ_UPLOADER"), QStringLiteral(FLAZZ_UPLOADER));
-    cli.setProcessEnvironment(environment);
-    cli.start(QStringLiteral(FLAZZ_CLI),
-              {QStringLiteral("send"), QStringLiteral("rclone:dav"), QStringLiteral("--size"),
-               QStringLiteral("800"), QStringLiteral("--folder"), QStringLiteral("Trips/2024"), first,
-               second});
-    ASSERT_TRUE(cli.waitForFinished(120000));
-    const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().constData();
-    EXPECT_EQ(lines, (QStringList{u"sent\tTrips/2024/IMG (1).jpg\t" + first,
-                                  u"sent\tTrips/2024/IMG (2).jpg\t" + second}));
+    qputenv("FLAZZ_UPLOADER", FLAZZ_UPLOADER);
+    const ProgramRun run = runProgram(
+        QStringLiteral(FLAZZ_CLI),
+        {QStringLiteral("send"), QStringLiteral("rclone:dav"), QStringLiteral("--size"),
+         QStringLiteral("800"), QStringLiteral("--folder"), QStringLiteral("Trips/2024"), first, second},
+        120000);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.lines, (QStringList{u"sent\tTrips/2024/IMG (1).jpg\t" + first,
+                                      u"sent\tTrips/2024/IMG (2).jpg\t" + second}));
 
     EXPECT_EQ(world.rclone.filesIn(QStringLiteral("dav"), QStringLiteral("Trips/2024")),
               (QStringList{QStringLiteral("IMG (1).jpg"), QStringLiteral("IMG (2).jpg"),
                            QStringLiteral("IMG.jpg")}));
-    EXPECT_EQ(readFile(world.rclone.davFolder + u"/Trips/2024/IMG.jpg"), theirs);
+    EXPECT_EQ(readBytes(world.rclone.davFolder + u"/Trips/2024/IMG.jpg"), theirs);
     for (const QString &name : {QStringLiteral("IMG (1).jpg"), QStringLiteral("IMG (2).jpg")}) {
         const QImage arrived(world.rclone.davFolder + u"/Trips/2024/" + name);
         EXPECT_EQ(arrived.size(), QSize(800, 600)) << qPrintable(name);
@@ -135,21 +112,14 @@ TEST(RcloneUploadTest, AJobSurvivesKillsWithoutASecondCopy)
     UploadWorld world;
     QStringList paths;
     for (int i = 0; i < 12; ++i)
-        paths << world.photo(QStringLiteral("photos/p%1.jpg").arg(i), i + 3, 900, 700);
+        paths << world.photo(QStringLiteral("photos/p%1.jpg").arg(i), i + 3);
     const QString id = world.queueJob(QStringLiteral("dav"), QStringLiteral("Kept"), paths);
     QProcessEnvironment slow;
     slow.insert(QStringLiteral("RCLONE_BWLIMIT"), QStringLiteral("300k"));
 
-    QRandomGenerator random(20261206);
-    int kills = 0;
-    for (int round = 0; round < 40 && world.queue.job(id).state != u"ended"; ++round) {
-        const auto process = world.startUploader(slow);
-        if (process->waitForFinished(int(random.bounded(300, 1500))))
-            continue;
-        process->kill();
-        process->waitForFinished();
-        ++kills;
-    }
+    const int kills =
+        killAtRandomMoments([&] { return world.startUploader(slow); },
+                            [&] { return world.queue.job(id).state == u"ended"; }, 20261206, 300, 1500, 40);
     ASSERT_TRUE(world.runUploader());
     EXPECT_GE(kills, 3);
     EXPECT_EQ(world.states(id), QStringList(12, QStringLiteral("sent")));
@@ -160,8 +130,8 @@ TEST(RcloneUploadTest, AJobSurvivesKillsWithoutASecondCopy)
     EXPECT_EQ(world.rclone.filesIn(QStringLiteral("dav"), QStringLiteral("Kept")), expected)
         << "kills: " << kills;
     for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(readFile(world.rclone.davFolder + QStringLiteral("/Kept/p%1.jpg").arg(i)),
-                  readFile(paths.at(i)));
+        EXPECT_EQ(readBytes(world.rclone.davFolder + QStringLiteral("/Kept/p%1.jpg").arg(i)),
+                  readBytes(paths.at(i)));
 }
 
 // Refusals: a sign-in the remote refuses and a missing rclone stop the job
@@ -209,7 +179,7 @@ TEST(RcloneUploadTest, RefusalsAreToldPlainlyAndKeepTheirSecrets)
     QDirIterator files(world.env.path(QStringLiteral("data")), QDir::Files | QDir::Hidden,
                        QDirIterator::Subdirectories);
     while (files.hasNext()) {
-        const QByteArray bytes = readFile(files.next());
+        const QByteArray bytes = readBytes(files.next());
         EXPECT_FALSE(bytes.contains("PW-SECRET-1") || bytes.contains("BT-SECRET-2"))
             << qPrintable(files.filePath());
     }
