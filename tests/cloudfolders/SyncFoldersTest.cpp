@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QVariant>
 
 #include <gtest/gtest.h>
 

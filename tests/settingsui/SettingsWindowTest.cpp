@@ -27,21 +27,27 @@
 
 namespace {
 
-// Every authorization key of the settings file.
-const QStringList kAllKeys = {
-    QString::fromLatin1(SettingsKey::FacebookID),
-    QString::fromLatin1(SettingsKey::FacebookAccessToken),
-    QString::fromLatin1(SettingsKey::FlickrAccessToken),
-    QString::fromLatin1(SettingsKey::SkyDriveRefreshToken),
-    QString::fromLatin1(SettingsKey::SkyDriveAccessToken),
-    QString::fromLatin1(SettingsKey::GoogleRefreshToken),
-    QString::fromLatin1(SettingsKey::GoogleAccessToken),
-    QString::fromLatin1(SettingsKey::DropBoxUid),
-    QString::fromLatin1(SettingsKey::DropBoxToken),
-    QString::fromLatin1(SettingsKey::DropBoxTokenSecret),
-    QString::fromLatin1(SettingsKey::GoogleID),
-    QString::fromLatin1(SettingsKey::SkyDriveAuthenticationToken),
+QString key(const char *name)
+{
+    return QString::fromLatin1(name);
+}
+
+// The keys each service's button empties, by the button's index.
+const std::map<int, QStringList> kKeysOfButton = {
+    {0, {key(SettingsKey::FacebookID), key(SettingsKey::FacebookAccessToken)}},
+    {1, {key(SettingsKey::FlickrAccessToken)}},
+    {2, {key(SettingsKey::SkyDriveRefreshToken), key(SettingsKey::SkyDriveAccessToken)}},
+    {3, {key(SettingsKey::GoogleRefreshToken), key(SettingsKey::GoogleAccessToken)}},
+    {4, {key(SettingsKey::DropBoxUid), key(SettingsKey::DropBoxToken), key(SettingsKey::DropBoxTokenSecret)}},
 };
+
+// Every authorization key of the settings file: those and two no button empties.
+const QStringList kAllKeys = [] {
+    QStringList all{key(SettingsKey::GoogleID), key(SettingsKey::SkyDriveAuthenticationToken)};
+    for (const auto &[button, keys] : kKeysOfButton)
+        all += keys;
+    return all;
+}();
 
 class SettingsWindowTest : public ::testing::Test
 {
@@ -137,10 +143,10 @@ TEST_F(SettingsWindowTest, OkStoresAndAppliesTheSkinWhichSurvivesARestart)
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(repaints, 1);
     EXPECT_EQ(state().UploadSize, 1600);
-    EXPECT_EQ(store.readOr(QString::fromLatin1(SettingsKey::Skin)), QStringLiteral("2"));
-    EXPECT_EQ(store.readOr(QString::fromLatin1(SettingsKey::UploadSize)), QStringLiteral("1600"));
+    EXPECT_EQ(store.readOr(key(SettingsKey::Skin)), QStringLiteral("2"));
+    EXPECT_EQ(store.readOr(key(SettingsKey::UploadSize)), QStringLiteral("1600"));
     EXPECT_TRUE(state().KeepMetadata);
-    EXPECT_EQ(store.readOr(QString::fromLatin1(SettingsKey::KeepMetadata)), QStringLiteral("True"));
+    EXPECT_EQ(store.readOr(key(SettingsKey::KeepMetadata)), QStringLiteral("True"));
 
     // The next start reads them back.
     struct NoWindows : StartupWindows
@@ -218,7 +224,7 @@ TEST_F(SettingsWindowTest, CancelAndRightClickedCloseStoreNothing)
     QTest::mouseClick(window->cmdCancel(), Qt::LeftButton);
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(state().Skin, 0);
-    EXPECT_EQ(store.readOr(QString::fromLatin1(SettingsKey::Skin)), QStringLiteral("0"));
+    EXPECT_EQ(store.readOr(key(SettingsKey::Skin)), QStringLiteral("0"));
     EXPECT_EQ(repaints, 0);
 
     // Without a settings file OK still changes the running program, but
@@ -235,23 +241,7 @@ TEST_F(SettingsWindowTest, CancelAndRightClickedCloseStoreNothing)
 
 TEST_F(SettingsWindowTest, ReauthorizeEmptiesExactlyItsKeysBeforeSigningIn)
 {
-    // By the index of each service's button.
-    const std::map<int, QStringList> expected = {
-        {0,
-         {QString::fromLatin1(SettingsKey::FacebookID),
-          QString::fromLatin1(SettingsKey::FacebookAccessToken)}},
-        {1, {QString::fromLatin1(SettingsKey::FlickrAccessToken)}},
-        {2,
-         {QString::fromLatin1(SettingsKey::SkyDriveRefreshToken),
-          QString::fromLatin1(SettingsKey::SkyDriveAccessToken)}},
-        {3,
-         {QString::fromLatin1(SettingsKey::GoogleRefreshToken),
-          QString::fromLatin1(SettingsKey::GoogleAccessToken)}},
-        {4,
-         {QString::fromLatin1(SettingsKey::DropBoxUid), QString::fromLatin1(SettingsKey::DropBoxToken),
-          QString::fromLatin1(SettingsKey::DropBoxTokenSecret)}},
-    };
-    for (const auto &[service, keys] : expected) {
+    for (const auto &[service, keys] : kKeysOfButton) {
         SCOPED_TRACE(service);
         fillTokens();
         const auto before = tokens();
@@ -279,8 +269,8 @@ TEST_F(SettingsWindowTest, FailedSignInShows573AndLeavesOtherServicesAlone)
     auto window = open();
     window->setSignIn(Service::Google, [] { return false; });
     auto expected = tokens();
-    expected[QString::fromLatin1(SettingsKey::GoogleAccessToken)].clear();
-    expected[QString::fromLatin1(SettingsKey::GoogleRefreshToken)].clear();
+    for (const QString &google : kKeysOfButton.at(3))
+        expected[google].clear();
     window->btnRevoke_Click(3);
     ASSERT_EQ(prompt.calls.size(), 1);
     EXPECT_EQ(prompt.calls[0].text, QStringLiteral("Authorization process unsuccessful."));
@@ -288,7 +278,7 @@ TEST_F(SettingsWindowTest, FailedSignInShows573AndLeavesOtherServicesAlone)
     // A service the program has no sign-in for fails the same way.
     window->btnRevoke_Click(1);
     EXPECT_EQ(prompt.calls.size(), 2);
-    EXPECT_TRUE(store.readOr(QString::fromLatin1(SettingsKey::FlickrAccessToken)).isEmpty());
+    EXPECT_TRUE(store.readOr(key(SettingsKey::FlickrAccessToken)).isEmpty());
 }
 
 TEST_F(SettingsWindowTest, EachServiceShowsItsAccountAndASignInThatThrowsIsReported)
