@@ -31,15 +31,6 @@ UploadJobSpec spec(const QString &service, const QString &token, int photos)
     return s;
 }
 
-class RecordingNotices : public UploadNotices
-{
-public:
-    QStringList statuses;
-    QStringList notices;
-    void showUploadStatus(const QString &status) override { statuses << status; }
-    void notifyUpload(const QString &, const QString &message) override { notices << message; }
-};
-
 } // namespace
 
 // What one connection commits, another (the other program) sees at once; the

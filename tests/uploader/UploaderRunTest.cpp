@@ -68,14 +68,6 @@ QStringList sortedHashes(const QList<QByteArray> &blobs)
     return out;
 }
 
-QStringList states(const QList<QueuedPhoto> &photos)
-{
-    QStringList out;
-    for (const QueuedPhoto &p : photos)
-        out << p.state;
-    return out;
-}
-
 } // namespace
 
 // Size 0 sends the files' own bytes, into the chosen folder, signed as the
@@ -536,12 +528,7 @@ TEST(Uploader, TheTrayRestartsAnUploaderThatDied)
         process->waitForFinished();
     }
 
-    struct Notices : UploadNotices
-    {
-        QStringList statuses;
-        void showUploadStatus(const QString &status) override { statuses << status; }
-        void notifyUpload(const QString &, const QString &) override {}
-    } notices;
+    RecordingNotices notices;
     QueuedUploader uploader(world.queuePath(), QStringLiteral(FLAZZ_UPLOADER), world.uploaderArguments());
     UploadWatch watch(world.queuePath(), notices);
     watch.setUploader([&] { return uploader.uploaderRunning(); }, [&] { return uploader.startUploader(); });

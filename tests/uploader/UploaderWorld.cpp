@@ -12,6 +12,14 @@ QByteArray jpegBytes(int width, int height, int seed)
     return testimages::encoded("jpg", QSize(width, height), quint32(seed));
 }
 
+QStringList states(const QList<QueuedPhoto> &photos)
+{
+    QStringList out;
+    for (const QueuedPhoto &p : photos)
+        out << p.state;
+    return out;
+}
+
 UploaderWorld::UploaderWorld() : store(env.path(QStringLiteral("sandbox")))
 {
     dropbox.install(dropboxServer, store);

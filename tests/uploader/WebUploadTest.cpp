@@ -1,19 +1,15 @@
 // Google Drive, SkyDrive and Facebook uploads, run in-process against their
 // upload stand-ins, with the sign-in services' token calls scripted here.
+#include "UploaderWorld.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
-#include "sandbox/SandboxStore.h"
-#include "sandbox/StandinServer.h"
 #include "sandbox/services/FacebookUploadService.h"
 #include "sandbox/services/GoogleUploadService.h"
 #include "sandbox/services/LiveUploadService.h"
-#include "support/TestEnvironment.h"
 #include "uploader/FacebookUpload.h"
 #include "uploader/GoogleUpload.h"
 #include "uploader/QueueUploadContext.h"
 #include "uploader/UploadEngine.h"
-#include "uploader/UploadQueue.h"
-#include "webkit/ServiceConfig.h"
 
 #include <QBuffer>
 #include <QEventLoop>
@@ -62,16 +58,14 @@ QByteArray noiseJpeg(int width, int height, quint32 seed)
     return bytes;
 }
 
-class WebUploadTest : public ::testing::Test
+class WebUploadTest : public ::testing::Test, protected UploaderWorld
 {
 protected:
     WebUploadTest()
-        : store(env.path(QStringLiteral("sandbox"))), queue(UploadQueue::pathIn(env.state().DataFolder))
     {
         google.install(googleServer, store);
         live.install(liveServer, store);
         facebook.install(facebookServer, store);
-        config = ServiceConfig::defaults();
         config.google.accounts = config.google.drive = googleServer.baseUrl();
         config.google.clientId = QStringLiteral("123456789012-sandbox.apps.googleusercontent.com");
         config.google.clientSecret = QStringLiteral("sandboxsecret0000000000AB");
@@ -82,7 +76,7 @@ protected:
         // What the sign-in stand-ins would have left: tokens, a folder, an album.
         for (const QString &service :
              {QStringLiteral("Google"), QStringLiteral("Live"), QStringLiteral("Facebook")})
-            seedToken(service, service.toLower() + u"-token-1");
+            setToken(service, service.toLower() + u"-token-1", {}, false);
         store.update(QStringLiteral("Google"), [](QJsonObject &s) {
             s.insert(QStringLiteral("folders"),
                      QJsonArray{QJsonObject{{QStringLiteral("id"), kDriveFolder},
@@ -130,19 +124,6 @@ protected:
         });
     }
 
-    void seedToken(const QString &service, const QString &token, bool expired = false)
-    {
-        store.update(service, [&](QJsonObject &state) {
-            QJsonObject tokens = state.value(u"tokens").toObject();
-            tokens[token] = QJsonObject{{QStringLiteral("secret"), QString()},
-                                        {QStringLiteral("account"), kAccount},
-                                        {QStringLiteral("expired"), expired}};
-            state[QStringLiteral("tokens")] = tokens;
-            state[QStringLiteral("accounts")] =
-                QJsonObject{{kAccount, QJsonObject{{QStringLiteral("name"), QStringLiteral("Ada")}}}};
-        });
-    }
-
     StandinAnswer renewal(const QString &service, bool good)
     {
         StandinAnswer a;
@@ -153,7 +134,7 @@ protected:
             return a;
         }
         const QString token = service.toLower() + u"-token-" + QString::number(++renewals + 1);
-        seedToken(service, token);
+        setToken(service, token, {}, false);
         a.body = QJsonDocument(QJsonObject{{QStringLiteral("access_token"), token},
                                            {QStringLiteral("expires_in"), 3600},
                                            {QStringLiteral("refresh_token"), QStringLiteral("Cs-next")}})
@@ -211,14 +192,6 @@ protected:
         return out;
     }
 
-    QList<QByteArray> kept(const QString &storeName) const
-    {
-        QList<QByteArray> out;
-        for (const QString &f : store.files(storeName))
-            out << store.fileBytes(storeName, f);
-        return out;
-    }
-
     static int count(const QList<StandinRequest> &requests, const QByteArray &method, const QByteArray &path,
                      const QByteArray &queryPart = {})
     {
@@ -227,16 +200,13 @@ protected:
         }));
     }
 
-    TestEnvironment env;
-    SandboxStore store;
     StandinServer googleServer;
     StandinServer liveServer;
     StandinServer facebookServer;
     GoogleUploadService google;
     LiveUploadService live;
     FacebookUploadService facebook;
-    ServiceConfig config;
-    UploadQueue queue;
+    UploadQueue &queue = UploaderWorld::queue();
     QList<QByteArray> sent;
     std::atomic<int> renewals{0};
 };
@@ -255,8 +225,8 @@ TEST_F(WebUploadTest, DriveSessionsResumeWhereTheServiceStandsUnlessTheyEndedOrT
         QueueUploadContext context(queue.path(), env.state().SettingsFile);
         GoogleUpload upload(config.google, UploadLimits{10000}, 256 * 1024, 256 * 1024);
         upload.setContext(&context);
-        if (lookFirst) // a photo half sent is not one that arrived
-            EXPECT_EQ(upload.findSent(job, photo).kind, UploadOutcome::Kind::NotFound);
+        EXPECT_TRUE(!lookFirst || upload.findSent(job, photo).kind == UploadOutcome::Kind::NotFound)
+            << "a photo half sent is not one that arrived";
         return upload.send(job, photo, QStringLiteral("photo 1.jpg"), what).kind;
     };
     const auto resumable = [&] {
@@ -350,7 +320,7 @@ TEST_F(WebUploadTest, FacebookExpiredTokenStopsTheJobWithTheReasonAndKeepsItQueu
     EXPECT_EQ(kept(facebook.name()).size(), 1);
     EXPECT_EQ(renewals.load(), 0);
     // A new sign-in hands the stopped job its token, and the rest goes.
-    seedToken(QStringLiteral("Facebook"), QStringLiteral("facebook-token-9"));
+    setToken(QStringLiteral("Facebook"), QStringLiteral("facebook-token-9"), {}, false);
     UploadJobSpec again;
     again.service = Service::Facebook;
     again.token = QStringLiteral("facebook-token-9");
