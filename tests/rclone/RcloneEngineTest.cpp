@@ -6,7 +6,7 @@
 #include "support/TestEnvironment.h"
 #include "support/TestText.h"
 
-#include <QFile>
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -69,11 +69,8 @@ TEST_P(RcloneRemoteTest, PutNewStoresOnceAndNeverReplacesAnotherFile)
     const QString folder = QStringLiteral("Trips/2024");
     ASSERT_TRUE(remote.makeFolder(folder).ok);
     // A scratch copy cut off by an earlier kill is the job's own: replaced.
-    QDir().mkpath(QDir(world.folderOf(remoteName)).filePath(folder));
-    QFile cut(QDir(world.folderOf(remoteName)).filePath(folder + u"/.flazz-j-1.partial"));
-    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
-    cut.write("half");
-    cut.close();
+    const QString there = QDir(env.root()).relativeFilePath(world.folderOf(remoteName)) + u'/' + folder;
+    env.writeFile(there + u"/.flazz-j-1.partial", "half");
 
     const QByteArray first(200000, 'a');
     RcloneRemote::Put put = RcloneRemote::Put::Taken;
@@ -95,7 +92,7 @@ TEST_P(RcloneRemoteTest, PutNewStoresOnceAndNeverReplacesAnotherFile)
     EXPECT_EQ(put, RcloneRemote::Put::Taken);
 
     EXPECT_EQ(world.filesIn(remoteName, folder), QStringList{QStringLiteral("été.jpg")});
-    EXPECT_EQ(readBytes(QDir(world.folderOf(remoteName)).filePath(folder + u"/été.jpg")), first);
+    EXPECT_EQ(readBytes(env.path(there + u"/été.jpg")), first);
 
     // A file that took the decided name after the job was queued: the photo
     // takes the next name free of it and of the job's other names.
@@ -108,7 +105,7 @@ TEST_P(RcloneRemoteTest, PutNewStoresOnceAndNeverReplacesAnotherFile)
     ASSERT_TRUE(r.ok) << qPrintable(r.error);
     EXPECT_EQ(arrived, u"été (2).jpg");
     EXPECT_EQ(renames, QStringList{arrived});
-    EXPECT_EQ(readBytes(QDir(world.folderOf(remoteName)).filePath(folder + u"/été (2).jpg")), second);
+    EXPECT_EQ(readBytes(env.path(there + u"/été (2).jpg")), second);
 
     QList<RcloneEntry> entries;
     ASSERT_TRUE(remote.list({}, &entries, true).ok);

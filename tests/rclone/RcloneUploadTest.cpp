@@ -1,51 +1,25 @@
-#include "imaging/TestImages.h"
+#include "../uploader/UploaderWorld.h"
 #include "rclone/RcloneNames.h"
-#include "sandbox/StandinServer.h"
 #include "support/ProgramRun.h"
 #include "support/RcloneWorld.h"
 #include "support/RepeatedKills.h"
-#include "support/TestEnvironment.h"
 #include "support/TestText.h"
-#include "uploader/UploadQueue.h"
 
 #include <QDirIterator>
 #include <QImage>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 // A world of remotes with the background uploader's queue beside them.
-struct UploadWorld
+struct UploadWorld : UploaderWorld
 {
-    TestEnvironment env;
     RcloneWorld rclone{env.root()};
-    QString queuePath = env.path(QStringLiteral("data/Uploads.db"));
-    UploadQueue queue{queuePath};
 
     QString photo(const QString &relative, int seed, int width = 320, int height = 240)
     {
-        return env.writeFile(relative, testimages::encoded("jpg", QSize(width, height), quint32(seed)));
-    }
-
-    std::unique_ptr<QProcess> startUploader(const QProcessEnvironment &extra = {}) const
-    {
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(extra);
-        process->setProcessEnvironment(environment);
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(QStringLiteral(FLAZZ_UPLOADER),
-                       {QStringLiteral("--queue"), queuePath, QStringLiteral("--retry-base-ms"),
-                        QStringLiteral("100"), QStringLiteral("--timeout-ms"), QStringLiteral("20000")});
-        process->waitForStarted();
-        return process;
-    }
-    bool runUploader(const QProcessEnvironment &extra = {}) const
-    {
-        const auto process = startUploader(extra);
-        return process->waitForFinished(120000) && process->exitCode() == 0;
+        return env.writeFile(relative, jpegBytes(width, height, seed));
     }
 
     // A job to `remote`'s `folder`, the names decided as the window does.
@@ -59,15 +33,7 @@ struct UploadWorld
         RcloneNames names(rclone.filesIn(remote, folder));
         for (UploadItem &item : spec.items)
             item.name = names.claim(QFileInfo(item.path).fileName());
-        return queue.addJob(spec);
-    }
-
-    QStringList states(const QString &job) const
-    {
-        QStringList out;
-        for (const QueuedPhoto &photo : queue.photos(job))
-            out << photo.state;
-        return out;
+        return queue().addJob(spec);
     }
 };
 
@@ -114,15 +80,14 @@ TEST(RcloneUploadTest, AJobSurvivesKillsWithoutASecondCopy)
     for (int i = 0; i < 12; ++i)
         paths << world.photo(QStringLiteral("photos/p%1.jpg").arg(i), i + 3);
     const QString id = world.queueJob(QStringLiteral("dav"), QStringLiteral("Kept"), paths);
-    QProcessEnvironment slow;
-    slow.insert(QStringLiteral("RCLONE_BWLIMIT"), QStringLiteral("300k"));
-
+    qputenv("RCLONE_BWLIMIT", "300k");
     const int kills =
-        killAtRandomMoments([&] { return world.startUploader(slow); },
-                            [&] { return world.queue.job(id).state == u"ended"; }, 20261206, 300, 1500, 40);
-    ASSERT_TRUE(world.runUploader());
+        killAtRandomMoments([&] { return world.startUploader(); },
+                            [&] { return world.queue().job(id).state == u"ended"; }, 20261206, 300, 1500, 40);
+    qunsetenv("RCLONE_BWLIMIT");
+    ASSERT_TRUE(world.runUploader(120000));
     EXPECT_GE(kills, 3);
-    EXPECT_EQ(world.states(id), QStringList(12, QStringLiteral("sent")));
+    EXPECT_EQ(states(world.queue().photos(id)), QStringList(12, QStringLiteral("sent")));
     QStringList expected;
     for (int i = 0; i < 12; ++i)
         expected << QStringLiteral("p%1.jpg").arg(i);
@@ -155,26 +120,26 @@ TEST(RcloneUploadTest, RefusalsAreToldPlainlyAndKeepTheirSecrets)
 
     const QString refused = world.queueJob(QStringLiteral("wrong"), {}, {photo});
     const QString noRoom = world.queueJob(QStringLiteral("full"), {}, {photo});
-    ASSERT_TRUE(world.runUploader());
-    EXPECT_EQ(world.queue.job(refused).state, u"stopped");
-    EXPECT_TRUE(world.queue.job(refused).reason.startsWith(u"The remote refused the sign-in"))
-        << qPrintable(world.queue.job(refused).reason);
-    EXPECT_EQ(world.states(noRoom), QStringList{QStringLiteral("failed")});
-    EXPECT_TRUE(world.queue.photos(noRoom).first().reason.startsWith(u"The remote is full"))
-        << qPrintable(world.queue.photos(noRoom).first().reason);
+    ASSERT_TRUE(world.runUploader(120000));
+    EXPECT_EQ(world.queue().job(refused).state, u"stopped");
+    EXPECT_TRUE(world.queue().job(refused).reason.startsWith(u"The remote refused the sign-in"))
+        << qPrintable(world.queue().job(refused).reason);
+    EXPECT_EQ(states(world.queue().photos(noRoom)), QStringList{QStringLiteral("failed")});
+    EXPECT_TRUE(world.queue().photos(noRoom).first().reason.startsWith(u"The remote is full"))
+        << qPrintable(world.queue().photos(noRoom).first().reason);
 
-    QProcessEnvironment missing;
-    missing.insert(QStringLiteral("FLAZZ_RCLONE"), world.env.path(QStringLiteral("no/rclone")));
+    qputenv("FLAZZ_RCLONE", world.env.path(QStringLiteral("no/rclone")).toUtf8());
     const QString noRclone = world.queueJob(QStringLiteral("dav"), {}, {photo});
-    ASSERT_TRUE(world.runUploader(missing));
-    EXPECT_EQ(world.queue.job(noRclone).state, u"stopped");
-    EXPECT_TRUE(world.queue.job(noRclone).reason.startsWith(u"rclone could not be started"))
-        << qPrintable(world.queue.job(noRclone).reason);
+    ASSERT_TRUE(world.runUploader(120000));
+    qunsetenv("FLAZZ_RCLONE");
+    EXPECT_EQ(world.queue().job(noRclone).state, u"stopped");
+    EXPECT_TRUE(world.queue().job(noRclone).reason.startsWith(u"rclone could not be started"))
+        << qPrintable(world.queue().job(noRclone).reason);
     // With rclone there again, the next job to the remote takes it along.
     const QString next = world.queueJob(QStringLiteral("dav"), QStringLiteral("Next"), {photo});
-    ASSERT_TRUE(world.runUploader());
-    EXPECT_EQ(world.queue.job(noRclone).state, u"ended");
-    EXPECT_EQ(world.states(next), QStringList{QStringLiteral("sent")});
+    ASSERT_TRUE(world.runUploader(120000));
+    EXPECT_EQ(world.queue().job(noRclone).state, u"ended");
+    EXPECT_EQ(states(world.queue().photos(next)), QStringList{QStringLiteral("sent")});
 
     QDirIterator files(world.env.path(QStringLiteral("data")), QDir::Files | QDir::Hidden,
                        QDirIterator::Subdirectories);
