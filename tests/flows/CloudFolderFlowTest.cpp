@@ -2,10 +2,6 @@
 
 #include "FlowFakes.h"
 #include "core/MessageCatalog.h"
-#include "support/PhotoSetWorld.h"
-#include "support/RecordingShell.h"
-#include "support/RecordingUploadWindow.h"
-#include "support/ScriptedUserPrompt.h"
 #include "support/TaggedPhoto.h"
 #include "support/TestText.h"
 
@@ -18,15 +14,9 @@
 
 namespace {
 
-class CloudFolderFlowTest : public ::testing::Test, protected PhotoSetWorld
+class CloudFolderFlowTest : public ::testing::Test, protected FlowWorld
 {
 protected:
-    RecordingUploadWindow window;
-    ScriptedUserPrompt prompt{&env.state()};
-    RecordingShell shell;
-    FakeChooser chooser;
-    FakeNotices notices;
-    RecordingUploader uploader;
     FakeCloudConnector *lastConnector = nullptr;
     std::deque<bool> authorized{true};
     QString dropboxFolder, skyDriveFolder, googleFolder;

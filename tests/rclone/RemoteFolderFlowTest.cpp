@@ -2,28 +2,18 @@
 
 #include "flows/FlowFakes.h"
 #include "rclone/RcloneConnector.h"
-#include "support/PhotoSetWorld.h"
 #include "support/RcloneWorld.h"
-#include "support/RecordingShell.h"
-#include "support/RecordingUploadWindow.h"
 #include "support/ScriptedSignIn.h"
-#include "support/ScriptedUserPrompt.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class RemoteFolderFlowTest : public ::testing::Test, protected PhotoSetWorld
+class RemoteFolderFlowTest : public ::testing::Test, protected FlowWorld
 {
 protected:
     RcloneWorld rclone{env.root()};
-    RecordingUploadWindow window;
-    ScriptedUserPrompt prompt{&env.state()};
-    RecordingShell shell;
     ScriptedSignIn signIn;
-    FakeChooser chooser;
-    FakeNotices notices;
-    RecordingUploader uploader;
 
     // A button's flow for `kind` remotes, with its chooser and site.
     RemoteFolderFlow flow(const QString &remote, const QString &kind = {})
