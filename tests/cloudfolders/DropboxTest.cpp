@@ -54,7 +54,7 @@ QStringList queryNames(const QByteArray &query)
 
 } // namespace
 
-TEST(Dropbox, SignInStoresTheTokenForTheOwnerOnlyAndTheServiceAcceptsIt)
+TEST(Dropbox, SignInSendsTheProgramsParametersAndStoresTheTokenForTheOwnerOnly)
 {
     DropboxWorld w;
     auto dropbox = w.connect();
@@ -79,16 +79,10 @@ TEST(Dropbox, SignInStoresTheTokenForTheOwnerOnlyAndTheServiceAcceptsIt)
     EXPECT_TRUE(dropbox->authorized());
 
     // A new connector, as the next click makes, finds the token working.
-    auto next = w.connect();
-    EXPECT_TRUE(next->IsAuthoriseUserExist());
-}
+    EXPECT_TRUE(w.connect()->IsAuthoriseUserExist());
 
-TEST(Dropbox, RequestsCarryTheProgramsParametersInItsOrder)
-{
-    DropboxWorld w;
-    auto dropbox = w.connect();
-    ASSERT_TRUE(dropbox->CreateAccount());
-
+    // The requests carry the program's parameters in its order; the
+    // signatures themselves are rebuilt and checked by the stand-in.
     const QList<StandinRequest> tokenRequests = w.requestsTo("/1/oauth/request_token");
     ASSERT_EQ(tokenRequests.size(), 1);
     const StandinRequest request = tokenRequests.first();
@@ -97,7 +91,6 @@ TEST(Dropbox, RequestsCarryTheProgramsParametersInItsOrder)
                        u"oauth_version", u"oauth_signature"}));
     EXPECT_EQ(request.header("Content-Type"), "application/x-www-form-urlencoded");
     EXPECT_TRUE(request.body.isEmpty());
-    // The signatures themselves are rebuilt and checked by the stand-in.
     const QList<StandinRequest> exchange = w.requestsTo("/1/oauth/access_token");
     ASSERT_EQ(exchange.size(), 1);
     EXPECT_EQ(queryNames(exchange.first().query),
