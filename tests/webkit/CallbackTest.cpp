@@ -13,65 +13,59 @@
 
 #include <optional>
 
-TEST(clsFBCallback, TheProbeSetsInternetAvailableFromStatus400)
+namespace {
+
+// The callback object as the permission checks use it, and the internet
+// probe beside it.
+class FBCallbackTest : public ::testing::Test
 {
+protected:
     StandinServer server;
     AppState state;
-    state.InternetAvailable = false;
+    clsFBCallback check{state};
+    QSignalSpy response{&check, &clsFBCallback::Response};
+    clsFBCallback probe{state};
+    QSignalSpy probed{&probe, &clsFBCallback::Response};
 
+    FBCallbackTest()
+    {
+        check.setCurrentOperation(31);
+        probe.setCurrentOperation(25);
+    }
+    void get(const char16_t *path, const QString &tag = {})
+    {
+        check.Post(server.baseUrl() + s(path), QString(), s(u"GET"), QString(), tag, false, QString());
+    }
+};
+
+} // namespace
+
+TEST_F(FBCallbackTest, WhileOfflineOnlyTheProbeGoesOutAndItsStatus400MeansOnline)
+{
     server.answer("GET", "/me",
                   StandinAnswer{400, {}, R"({"error":{"message":"An active access token must be used"}})"});
-    clsFBCallback probe(state);
-    QSignalSpy response(&probe, &clsFBCallback::Response);
-    probe.setCurrentOperation(25);
-    probe.Post(server.baseUrl() + u"/me", QString(), s(u"get"), QString(), s(u"t"), true, QString());
-    ASSERT_TRUE(response.wait(5000));
-    EXPECT_TRUE(state.InternetAvailable);
-    const QList<QVariant> args = response.takeFirst();
-    EXPECT_TRUE(args.at(0).toString().contains(s(u"access token")));
-    EXPECT_EQ(args.at(1).toString(), s(u"get"));
-    EXPECT_FALSE(args.at(2).toBool());
-    EXPECT_EQ(args.at(3).toInt(), 25);
-    EXPECT_EQ(args.at(4).toString(), s(u"t"));
-}
-
-TEST(clsFBCallback, RefusesEveryOperationButTheProbeWhileOffline)
-{
-    StandinServer server;
-    server.answer("GET", "/me", StandinAnswer{400, {}, ""});
-    server.answer("GET", "/method/fql.query", StandinAnswer{200, {}, "<ok/>"});
-    AppState state;
     state.InternetAvailable = false;
-
-    clsFBCallback check(state);
     QSignalSpy error(&check, &clsFBCallback::Error);
-    QSignalSpy response(&check, &clsFBCallback::Response);
-    check.setCurrentOperation(31);
-    check.Post(server.baseUrl() + u"/method/fql.query?query=x", QString(), s(u"GET"), QString(), s(u"tag"),
-               false, QString());
+    get(u"/method/fql.query?query=x", s(u"tag"));
     ASSERT_EQ(error.count(), 1);
     EXPECT_EQ(error.first().at(1).toString(), s(u"tag"));
     EXPECT_EQ(response.count(), 0);
     EXPECT_EQ(server.requestCount(), 0);
 
-    clsFBCallback probe(state);
-    QSignalSpy probed(&probe, &clsFBCallback::Response);
-    probe.setCurrentOperation(25);
-    probe.Post(server.baseUrl() + u"/me", QString(), s(u"get"), QString(), QString(), true, QString());
+    probe.Post(server.baseUrl() + u"/me", QString(), s(u"get"), QString(), s(u"t"), true, QString());
     ASSERT_TRUE(probed.wait(5000));
     EXPECT_EQ(server.requestCount(), 1);
+    EXPECT_TRUE(state.InternetAvailable);
+    const QList<QVariant> args = probed.takeFirst();
+    EXPECT_TRUE(args.at(0).toString().contains(s(u"access token")));
+    EXPECT_EQ(args.mid(1), (QVariantList{s(u"get"), false, 25, s(u"t")}));
 }
 
-TEST(clsFBCallback, ASynchronousPostRespondsBeforeItReturnsOrThrowsItsFailure)
+TEST_F(FBCallbackTest, ASynchronousPostRespondsBeforeItReturnsOrThrowsItsFailure)
 {
-    StandinServer server;
     server.answer("GET", "/v5.0/me/permissions",
                   StandinAnswer{200, {}, R"({"data":[{"wl.offline_access":1}]})"});
     server.answer("POST", "/x", StandinAnswer{200, {}, ""});
-    AppState state;
-    clsFBCallback check(state);
-    QSignalSpy response(&check, &clsFBCallback::Response);
-    check.setCurrentOperation(31);
     check.Post(server.baseUrl() + u"/v5.0/me/permissions?access_token=a", QString(), s(u"GET"), s(u"blank"),
                QString(), false, QString());
     ASSERT_EQ(response.count(), 1);
@@ -95,26 +89,19 @@ TEST(clsFBCallback, ASynchronousPostRespondsBeforeItReturnsOrThrowsItsFailure)
     EXPECT_EQ(response.count(), 2);
 }
 
-TEST(clsFBCallback, APostFromInsideAWaitingSynchronousOneIsRefusedAndLeavesItAlone)
+TEST_F(FBCallbackTest, APostFromInsideAWaitingSynchronousOneIsRefusedAndLeavesItAlone)
 {
-    StandinServer server;
     server.answer("GET", "/me/permissions", StandinAnswer{200, {}, "first", std::chrono::milliseconds(300)});
-    AppState state;
-    clsFBCallback check(state);
-    check.setCurrentOperation(31);
-    QSignalSpy response(&check, &clsFBCallback::Response);
     std::optional<WebRequestError::Kind> refused;
     // A second click while the first check still waits.
     QTimer::singleShot(50, &check, [&] {
         try {
-            check.Post(server.baseUrl() + u"/me/permissions", QString(), s(u"GET"), QString(), s(u"second"),
-                       false, QString());
+            get(u"/me/permissions", s(u"second"));
         } catch (const WebRequestError &e) {
             refused = e.kind();
         }
     });
-    check.Post(server.baseUrl() + u"/me/permissions", QString(), s(u"GET"), QString(), s(u"first"), false,
-               QString());
+    get(u"/me/permissions", s(u"first"));
     EXPECT_EQ(refused, WebRequestError::Kind::Busy);
     ASSERT_EQ(response.count(), 1);
     EXPECT_EQ(response.at(0).at(0).toString(), s(u"first"));
@@ -125,23 +112,27 @@ TEST(clsFBCallback, APostFromInsideAWaitingSynchronousOneIsRefusedAndLeavesItAlo
 // The timer that asks the probe above whether the internet is there.
 namespace {
 
-ServiceConfig pointingAt(const StandinServer &server)
+ServiceConfig pointingAt(const QString &graph)
 {
     ServiceConfig config = ServiceConfig::defaults();
-    config.facebook.graph = server.baseUrl();
+    config.facebook.graph = graph;
     return config;
 }
 
+class InternetCheckTest : public ::testing::Test
+{
+protected:
+    StandinServer server;
+    AppState state;
+    InternetCheck check{state, pointingAt(server.baseUrl())};
+};
+
 } // namespace
 
-TEST(InternetCheck, FirstTickWaitsForTheAnswerThenReArmsTheTimer)
+TEST_F(InternetCheckTest, FirstTickWaitsForTheAnswerThenReArmsTheTimer)
 {
-    StandinServer server;
     server.answer("GET", "/me", StandinAnswer{400, {}, "{}", std::chrono::milliseconds(200)});
-    AppState state;
     state.InternetAvailable = false;
-
-    InternetCheck check(state, pointingAt(server));
     check.Timer1().setInterval(1); // the tick must put the real interval back
     check.Timer1_Timer();
 
@@ -155,12 +146,9 @@ TEST(InternetCheck, FirstTickWaitsForTheAnswerThenReArmsTheTimer)
     EXPECT_TRUE(seen.query.isEmpty()); // no token
 }
 
-TEST(InternetCheck, AnyOtherStatusMeansOfflineAndLaterTicksDoNotWait)
+TEST_F(InternetCheckTest, AnyOtherStatusMeansOfflineAndLaterTicksDoNotWait)
 {
-    StandinServer server;
     server.answer("GET", "/me", StandinAnswer{200, {}, ""});
-    AppState state;
-    InternetCheck check(state, pointingAt(server));
     QSignalSpy checked(&check, &InternetCheck::checked);
 
     check.Timer1_Timer();
@@ -176,22 +164,16 @@ TEST(InternetCheck, AnyOtherStatusMeansOfflineAndLaterTicksDoNotWait)
     EXPECT_TRUE(state.InternetAvailable);
 }
 
-TEST(InternetCheck, AProbeThatTimesOutOrIsRefusedMeansOffline)
+TEST_F(InternetCheckTest, AProbeThatTimesOutOrIsRefusedMeansOffline)
 {
-    StandinServer server;
     server.answer("GET", "/me", StandinAnswer{400, {}, "", std::chrono::milliseconds(3000)});
-    AppState state;
-    InternetCheck check(state, pointingAt(server));
     check.setProbeTimeoutMs(300);
     check.Timer1_Timer(); // the first pass waits, and the time-out ends the wait
     EXPECT_TRUE(check.answered());
     EXPECT_FALSE(state.InternetAvailable);
 
     state.InternetAvailable = true;
-
-    ServiceConfig nowhere = ServiceConfig::defaults();
-    nowhere.facebook.graph = QStringLiteral("http://127.0.0.1:1");
-    InternetCheck refused(state, nowhere);
+    InternetCheck refused(state, pointingAt(s(u"http://127.0.0.1:1")));
     refused.Timer1_Timer();
     EXPECT_FALSE(state.InternetAvailable);
 }
