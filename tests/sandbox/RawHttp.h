@@ -53,6 +53,13 @@ inline QByteArray exchange(int port, const QByteArray &wire, int expectAnswers, 
     return got;
 }
 
+// The status of the first answer to `wire`; 0 when none came.
+inline int statusOf(int port, const QByteArray &wire)
+{
+    const QByteArray got = exchange(port, wire, 1);
+    return got.startsWith("HTTP/1.1 ") ? got.mid(9, 3).toInt() : 0;
+}
+
 // The Host header a client of the server at `port` sends.
 inline QByteArray hostOf(int port)
 {
