@@ -95,13 +95,6 @@ TEST_F(SandboxTest, PointsEveryServiceAtItselfThroughAFileFlazzReads)
     EXPECT_EQ(read.dropbox.consumerKey, s(u"key;with,marks"));
     EXPECT_EQ(read.dropbox.web, home); // no stand-in for it: still nothing leaves the machine
     EXPECT_EQ(read.lifePics.apiNamespace, ServiceConfig::defaults().lifePics.apiNamespace);
-    for (const QString &key : ServiceConfig::keys()) {
-        const QString value = read.value(key);
-        if (value.startsWith(u"http") && !key.endsWith(u"ApiNamespace")) {
-            EXPECT_TRUE(value.startsWith(u"http://127.0.0.1:")) << qPrintable(key);
-        }
-    }
-    EXPECT_EQ(fetch(read.product.howItWorks).status, 200);
 }
 
 TEST_F(SandboxTest, ThePageShowsArrivalsAndRequestsButNoCredentials)
@@ -257,9 +250,10 @@ TEST(Sandbox, EveryAddressOfTheProgramsConfigurationIsAPage)
     int pages = 0;
     for (const QString &key : ServiceConfig::keys()) {
         const QString address = config.value(key);
-        if (!address.startsWith(u"http://127.0.0.1:"))
+        if (!address.startsWith(u"http") || key.endsWith(u"ApiNamespace"))
             continue;
         SCOPED_TRACE(key.toStdString() + ' ' + address.toStdString());
+        ASSERT_TRUE(address.startsWith(u"http://127.0.0.1:")); // nothing leaves the machine
         const Fetched page = fetch(address);
         EXPECT_EQ(page.status, 200);
         EXPECT_TRUE(page.contentType.startsWith("text/html"));
