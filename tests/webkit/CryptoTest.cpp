@@ -4,8 +4,6 @@
 #include "webkit/OAuth1Signature.h"
 #include "webkit/hs1.h"
 
-#include <QStringList>
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>

@@ -66,6 +66,10 @@ protected:
 
     QString pageTitle() const { return window->AuthBrowser()->title(); }
     void script(const char *code) { runScript(window->AuthBrowser()->page(), QString::fromLatin1(code)); }
+    void click(const char *id)
+    {
+        script(qPrintable(QStringLiteral("document.getElementById('%1').click()").arg(QLatin1String(id))));
+    }
 };
 
 TEST_F(AuthBrowserTest, PageBeginningWithTheSuccessAddressInAnotherCaseEndsTheSignInTwoSecondsLater)
@@ -118,13 +122,12 @@ TEST_F(AuthBrowserTest, PageKeepsItsKeysButNotTheBrowserShortcutsAndSignUpOpensO
     QWidget *page = window->AuthBrowser()->focusProxy();
     ASSERT_NE(page, nullptr);
 
-    QTest::keyClick(page, Qt::Key_A);
-    QTest::keyClick(page, Qt::Key_N, Qt::ControlModifier);
-    QTest::keyClick(page, Qt::Key_K, Qt::ControlModifier);
-    QTest::keyClick(page, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
-    QTest::keyClick(page, Qt::Key_F5);
-    QTest::keyClick(page, Qt::Key_P, Qt::ControlModifier);
-    QTest::keyClick(page, Qt::Key_B);
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_A, {}},  {Qt::Key_N, ctrl}, {Qt::Key_K, ctrl}, {Qt::Key_O, ctrl | Qt::ShiftModifier},
+        {Qt::Key_F5, {}}, {Qt::Key_P, ctrl}, {Qt::Key_B, {}}};
+    for (const auto &[key, modifiers] : keys)
+        QTest::keyClick(page, key, modifiers);
     ASSERT_TRUE(waitUntil([&] { return pageTitle().contains(QLatin1String("[b]")); }, 5000))
         << qPrintable(pageTitle());
     EXPECT_EQ(pageTitle(), s(u"[a][ctrl+p][b]"));
@@ -138,16 +141,15 @@ TEST_F(AuthBrowserTest, PageKeepsItsKeysButNotTheBrowserShortcutsAndSignUpOpensO
     runScript(window->AuthBrowser()->page(), s(u"0")); // the page has had the click
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 
-    script("document.getElementById('signup').click()");
-    script("document.getElementById('report').click()");
-    script("document.getElementById('signup2').click()");
+    for (const char *id : {"signup", "report", "signup2"})
+        click(id);
     ASSERT_TRUE(waitUntil([&] { return shell.opened.size() == 3; }, 5000));
-    EXPECT_EQ(shell.opened.at(0), pages.url("/r.php?api_key=123&next=x"));
-    EXPECT_EQ(shell.opened.at(1), pages.url("/dialog/report.application/?id=1"));
-    EXPECT_EQ(shell.opened.at(2), pages.url("/r.php?api_key=9"));
+    EXPECT_EQ(shell.opened,
+              (QStringList{pages.url("/r.php?api_key=123&next=x"),
+                           pages.url("/dialog/report.application/?id=1"), pages.url("/r.php?api_key=9")}));
 
     // Ordinary links still lead on; nothing went to the sign-up page first.
-    script("document.getElementById('other').click()");
+    click("other");
     ASSERT_TRUE(waitForPage("/other.html"));
     EXPECT_EQ(finishedPages.filter(s(u"/r.php")), QStringList());
     EXPECT_EQ(pages.requestsFor("/r.php"), 0);
@@ -168,7 +170,7 @@ TEST_F(AuthBrowserTest, APageLuringTheSignInToAnotherSiteWithARealTokenGetsNowhe
     script("document.getElementById('lure').submit()");
     ASSERT_TRUE(waitUntil([&] { return pages.requestsFor("/dialog/oauth/lure") == 1; }));
     // A later page loading shows the browser is done with the earlier ones.
-    script("document.getElementById('other').click()");
+    click("other");
     ASSERT_TRUE(waitForPage("/other.html"));
     EXPECT_TRUE(pages.elsewhere.requests().isEmpty());
     EXPECT_FALSE(closed);

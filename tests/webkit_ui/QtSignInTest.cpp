@@ -18,12 +18,17 @@
 
 namespace {
 
-TEST(QtSignIn, APageSignInReturnsWhereItEndedAndFacebookLeavesTheBusyWindowUp)
+class QtSignInTest : public ::testing::Test
 {
+protected:
     AppState state;
     SignInPages pages;
     RecordingShell shell;
-    QtSignIn signIn(state, pages.config, shell);
+    QtSignIn signIn{state, pages.config, shell};
+};
+
+TEST_F(QtSignInTest, APageSignInReturnsWhereItEndedAndFacebookLeavesTheBusyWindowUp)
+{
     signIn.setEndProgram([] { ADD_FAILURE() << "the program ended"; });
 
     allowOnceLoaded(s(u"/dialog/oauth"));
@@ -42,12 +47,8 @@ TEST(QtSignIn, APageSignInReturnsWhereItEndedAndFacebookLeavesTheBusyWindowUp)
 // A connector at work shows the hourglass, except while one of the sign-in's
 // windows waits for the user; a page no browser could open is shown in the
 // program's own window instead.
-TEST(QtSignIn, TheBusyPointerGivesWayToWindowsAndAPageCanBeShownInsteadOfInTheBrowser)
+TEST_F(QtSignInTest, TheBusyPointerGivesWayToWindowsAndAPageCanBeShownInsteadOfInTheBrowser)
 {
-    AppState state;
-    SignInPages pages;
-    RecordingShell shell;
-    QtSignIn signIn(state, pages.config, shell);
     signIn.setBusy(true);
     ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);

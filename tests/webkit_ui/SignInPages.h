@@ -3,11 +3,8 @@
 #include "sandbox/StandinServer.h"
 #include "webkit/ServiceConfig.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTest>
-#include <QTimer>
 #include <QVariant>
 #include <QWebEnginePage>
 

@@ -6,8 +6,6 @@
 #include "support/SandboxWorld.h"
 #include "support/TestText.h"
 
-#include <QJsonArray>
-
 #include <gtest/gtest.h>
 
 namespace {

@@ -57,7 +57,7 @@ struct ScriptedPrintWindows : PrintWindows
     FakeLifePicsView view;
     int logins = 1; // Login presses per frmLifePics; the window closes by "Close" after them
     QStringList storedEmailsSeen;
-    int printerShown = 0, lifePicsShown = 0;
+    int printerShown = 0;
 
     void showPrinter(PrintFlow &flow) override
     {
@@ -66,7 +66,6 @@ struct ScriptedPrintWindows : PrintWindows
     }
     void showLifePics(PrintFlow &flow) override
     {
-        ++lifePicsShown;
         storedEmailsSeen << flow.storedEmail();
         for (int i = 0; i < logins; ++i) {
             if (flow.login(view))
