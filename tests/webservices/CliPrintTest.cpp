@@ -42,14 +42,10 @@ TEST_F(CliPrintTest, CartTakesThePasswordFromStandardInputAndPrintsTheCart)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.errors.contains(s(u"Invalid e-mail address or password."))) << qPrintable(run.errors);
     EXPECT_EQ(world.cartOf(world.demoUser()).size(), 2);
-}
 
-TEST_F(CliPrintTest, FailedUploadSaysWhyAndFails)
-{
-    const QString a = world.photo(s(u"a.jpg"), Qt::red);
-    // The service refuses the upload envelope from now on.
+    // So does a refused upload.
     world.server.answer("POST", "/v3/LPWebService.asmx", StandinAnswer{500, {}, "<Fault/>"});
-    const CliRun run = cart({a}, LifePicsService::DemoPassword);
+    run = cart({a}, LifePicsService::DemoPassword);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.errors.contains(s(u"not taken: ") + a)) << qPrintable(run.errors);
 }

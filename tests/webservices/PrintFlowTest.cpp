@@ -176,8 +176,14 @@ TEST_F(PrintFlowTest, RefusedSignInStaysInTheSignInViewUntilItSucceeds)
     EXPECT_EQ(world.cartOf(world.demoUser()).size(), 1);
 }
 
-TEST_F(PrintFlowTest, ServiceOutOfReachOrNoInternetStopsBeforeTheSession)
+TEST_F(PrintFlowTest, AnEmptySetNoInternetOrAServiceOutOfReachStopsBeforeTheSession)
 {
+    flow.run();
+    ASSERT_EQ(world.prompt.calls.size(), 1);
+    EXPECT_EQ(world.prompt.calls[0].text,
+              s(u"Add one or more Photos to the Drop Zone. Then perform your desired activity."));
+    EXPECT_EQ(windows.printerShown, 0);
+
     addPhotos(1);
     world.state().InternetAvailable = false;
     flow.run();
@@ -190,21 +196,12 @@ TEST_F(PrintFlowTest, ServiceOutOfReachOrNoInternetStopsBeforeTheSession)
     away.service = s(u"http://127.0.0.1:1");
     PrintFlow offline(world.state(), window, world.prompt, shell, away, windows, local);
     offline.run();
-    EXPECT_EQ(world.prompt.callsOf(s(u"message")).value(0).text,
+    EXPECT_EQ(world.prompt.calls.last().text,
               s(u"Failed to initiate session with LifePics. Try again later."));
     EXPECT_EQ(windows.view.busy, (QList<bool>{true, false}));
     // No "Done!" when nothing was sent; the main window comes back.
     EXPECT_TRUE(world.prompt.callsOf(s(u"done")).isEmpty());
     EXPECT_EQ(window.enabledHistory, (std::vector<bool>{false, true, false, true}));
-}
-
-TEST_F(PrintFlowTest, EmptySetShowsMessage65Only)
-{
-    flow.run();
-    ASSERT_EQ(world.prompt.calls.size(), 1);
-    EXPECT_EQ(world.prompt.calls[0].text,
-              s(u"Add one or more Photos to the Drop Zone. Then perform your desired activity."));
-    EXPECT_EQ(windows.printerShown, 0);
 }
 
 } // namespace
