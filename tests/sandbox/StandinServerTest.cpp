@@ -81,7 +81,7 @@ TEST(StandinServer, ManyConcurrentUploadsArriveByteForByte)
     qDeleteAll(replies);
 }
 
-TEST(StandinServer, ReadsChunkedAndContinuedBodiesAndAnswersPipelinedRequestsInOrder)
+TEST(StandinServer, ReadsChunkedContinuedAndPipelinedRequestsRefusesMalformedOnesAndRoutesByLongestPrefix)
 {
     StandinServer server;
     server.answer("POST", "/echo", [](const StandinRequest &r) { return StandinAnswer{200, {}, r.body}; });
@@ -123,11 +123,7 @@ TEST(StandinServer, ReadsChunkedAndContinuedBodiesAndAnswersPipelinedRequestsInO
     while (!answer.endsWith("body") && socket.waitForReadyRead(3000))
         answer += socket.readAll();
     EXPECT_TRUE(answer.startsWith("HTTP/1.1 200 OK\r\n"));
-}
 
-TEST(StandinServer, RefusesMalformedRequestsAndRoutesByExactThenLongestPrefix)
-{
-    StandinServer server;
     server.answerPrefix("GET", "/files/", StandinAnswer{200, {}, "files"});
     server.answerPrefix("*", "/files/deep/", StandinAnswer{200, {}, "deep"});
     server.answer("GET", "/files/deep/exact", StandinAnswer{200, {}, "exact"});
@@ -144,8 +140,8 @@ TEST(StandinServer, RefusesMalformedRequestsAndRoutesByExactThenLongestPrefix)
         {"POST / HTTP/1.1\r\nContent-Length: 99999999999\r\n\r\n", 413},
         {"GET / HTTP/1.1\r\nX: " + QByteArray(70000, 'a'), 431},
     };
-    for (const auto &[wire, status] : malformed)
-        EXPECT_EQ(statusOf(server.port(), wire), status) << wire.left(60).constData();
+    for (const auto &[bad, status] : malformed)
+        EXPECT_EQ(statusOf(server.port(), bad), status) << bad.left(60).constData();
 }
 
 TEST(StandinServer, DecodesParametersAsTheServiceDidAndKeepsDuplicates)

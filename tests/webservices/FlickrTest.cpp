@@ -45,10 +45,12 @@ TEST(Flickr, SignatureIsTheMd5OfTheSecretAndTheSortedPairsInUtf8)
     EXPECT_EQ(SignFlickrCall(s(u"s"), {{s(u"title"), s(u"\u00C9t\u00E9")}}), md5("stitle\xC3\x89t\xC3\xA9"));
 }
 
-TEST(Flickr, SignInStoresTheTokenAndTheServiceAcceptsIt)
+TEST(Flickr, SignInStoresTheTokenTheServiceAcceptsAndAFailedCheckLeadsToSigningInAgain)
 {
     FlickrWorld w;
     auto flickr = w.connect();
+    EXPECT_FALSE(flickr->CheckFlickrUser(QString())); // an empty token is not even sent
+    EXPECT_EQ(w.server.requestCount(), 0);
     ASSERT_TRUE(flickr->CreateFlickrAccount());
     EXPECT_TRUE(w.messages().isEmpty());
     ASSERT_EQ(w.signIn.calls.size(), 3);
@@ -67,16 +69,7 @@ TEST(Flickr, SignInStoresTheTokenAndTheServiceAcceptsIt)
     EXPECT_TRUE(calls.at(1).body.startsWith("method=flickr.auth.getToken&api_key="));
     EXPECT_TRUE(calls.at(2).body.startsWith("method=flickr.auth.checkToken&api_key="));
     EXPECT_EQ(calls.at(0).header("Content-Type"), "application/x-www-form-urlencoded");
-}
 
-TEST(Flickr, AnEmptyTokenIsNotCheckedAndAFailedCheckLeadsToSigningInAgain)
-{
-    FlickrWorld w;
-    auto flickr = w.connect();
-    EXPECT_FALSE(flickr->CheckFlickrUser(QString()));
-    EXPECT_EQ(w.server.requestCount(), 0);
-
-    ASSERT_TRUE(flickr->CreateFlickrAccount());
     const QString old = w.storedToken();
     // A person expires it from the sandbox page.
     ASSERT_TRUE(w.store.expireToken(s(u"Flickr"), old));
