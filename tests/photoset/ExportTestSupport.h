@@ -25,10 +25,6 @@ QByteArray pictureBytes(int width, int height, const char *format);
 QSize sizeOf(const QByteArray &bytes);
 QImage imageOf(const QByteArray &bytes, bool autoTransform = false);
 
-// `jpeg` with a minimal EXIF block (APP1) carrying `orientation` spliced in
-// right after the start-of-image marker: Qt's writer adds no EXIF itself.
-QByteArray withExifOrientation(const QByteArray &jpeg, int orientation);
-
 // An archive's entries, read back with libzip. `strict` has libzip check the
 // archive's consistency, which also refuses two entries of the same name.
 struct ZipEntry
