@@ -230,16 +230,11 @@ TEST_F(ProgramWiringTest, TheExitQuestionTellsOfThePhotosStillOnTheirWay)
                                                "2 photos still on the way: they finish in the background.");
 }
 
-TEST_F(ProgramWiringTest, ExitFromTheWindowOrTheTrayUnloadsTheHostAndTheTrayBringsTheWindowBack)
+TEST_F(ProgramWiringTest, ExitFromTheWindowOrTheTrayUnloadsTheHost)
 {
     frmUploadTo &window = load();
     auto *icon = qobject_cast<TrayIcon *>(host.tray());
     ASSERT_NE(icon, nullptr);
-
-    window.hide();
-    icon->mnuSystrayMenu_Click(QStringLiteral(" Show"));
-    EXPECT_TRUE(window.isVisible());
-
     addPhoto(QStringLiteral("in/a.png"), 1);
     icon->mnuSystrayMenu_Click(QStringLiteral(" Exit Flazz"));
     QApplication::processEvents();

@@ -34,7 +34,7 @@ QSize sizeOf(const QByteArray &bytes)
     return imageOf(bytes).size();
 }
 
-std::vector<ZipEntry> readZip(const QString &path, bool *ok, bool strict)
+std::vector<ZipEntry> readZip(const QString &path, bool *ok, bool strict, int only)
 {
     std::vector<ZipEntry> entries;
     if (ok)
@@ -46,7 +46,8 @@ std::vector<ZipEntry> readZip(const QString &path, bool *ok, bool strict)
         return entries;
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     bool good = true;
-    for (zip_int64_t i = 0; i < count; ++i) {
+    for (zip_int64_t i = only < 0 ? 0 : only; i < (only < 0 ? count : std::min<zip_int64_t>(count, only + 1));
+         ++i) {
         zip_stat_t st;
         zip_stat_init(&st);
         if (zip_stat_index(archive, zip_uint64_t(i), 0, &st) != 0) {

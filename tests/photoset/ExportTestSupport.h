@@ -33,7 +33,8 @@ struct ZipEntry
     QByteArray data;
     int method = -1;
 };
-std::vector<ZipEntry> readZip(const QString &path, bool *ok = nullptr, bool strict = true);
+// `only`, when given, reads that one entry and no other.
+std::vector<ZipEntry> readZip(const QString &path, bool *ok = nullptr, bool strict = true, int only = -1);
 
 // Files in `folder` (names only), sorted.
 QStringList filesIn(const QString &folder);

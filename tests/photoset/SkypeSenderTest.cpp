@@ -92,67 +92,52 @@ TEST(SkypeSender, ZipsIntoTheSkypeFolderAndHandsTheArchiveToSkype)
     EXPECT_EQ(w.prompt.callsOf(QStringLiteral("done")).size(), 1);
     EXPECT_TRUE(w.prompt.callsOf(QStringLiteral("skype")).isEmpty());
     EXPECT_TRUE(w.window.enabledAtEnd());
-}
 
-TEST(SkypeSender, OriginalSizeKeepsTheMeterAtOneHundredAndAnOpenDialogSuppressesDone)
-{
-    SkypeWorld w;
-    w.addPhotos(2);
+    // At the original size the meter stays at one hundred; a dialog that is
+    // open keeps "Done!" away.
+    w.window.maximumHistory.clear();
     w.state().UploadSize = 0;
-    w.store(w.program(QStringLiteral("skype")));
     w.state().ModalFormOpen = true;
     w.flow.run();
     EXPECT_EQ(w.window.maximumHistory, (std::vector<int>{100}));
-    EXPECT_EQ(w.window.value, 2);
-    EXPECT_EQ(w.shell.started.size(), 1);
-    EXPECT_TRUE(w.prompt.callsOf(QStringLiteral("done")).isEmpty());
+    EXPECT_EQ(w.shell.started.size(), 2);
+    EXPECT_EQ(w.prompt.callsOf(QStringLiteral("done")).size(), 1);
 }
 
-TEST(SkypeSender, UnknownSkypeAsksOnceAndRemembersTheChoice)
+// Without a choice, or without the internet, the flow stops quietly with
+// the window enabled and nothing written.
+TEST(SkypeSender, UnknownSkypeIsAskedForUntilChosenAndTheChoiceIsRemembered)
 {
     SkypeWorld w;
     w.addPhotos(1);
+    w.flow.run(); // the locator is dismissed
+    EXPECT_TRUE(w.shell.started.isEmpty());
+    EXPECT_TRUE(w.window.panelHistory.empty());
+    EXPECT_FALSE(QDir(SkypeFolder()).exists());
+    EXPECT_TRUE(w.window.enabledAtEnd());
+
     const QString chosen = w.program(QStringLiteral("located-skype"));
     w.prompt.fileAnswers.push_back({chosen});
     w.flow.run();
     const auto asked = w.prompt.callsOf(QStringLiteral("skype"));
-    ASSERT_EQ(asked.size(), 1);
-    EXPECT_EQ(asked[0].text, QStringLiteral("Locate Skype"));
-    EXPECT_TRUE(asked[0].title.startsWith(QStringLiteral("Exe File (*.exe)|*.exe")));
-    EXPECT_EQ(w.state().SkypePath, chosen);
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_EQ(asked[1].text, QStringLiteral("Locate Skype"));
+    EXPECT_TRUE(asked[1].title.startsWith(QStringLiteral("Exe File (*.exe)|*.exe")));
     EXPECT_EQ(w.storedPath(), chosen);
     ASSERT_EQ(w.shell.started.size(), 1);
     EXPECT_EQ(w.shell.started[0].program, chosen);
 
-    // Next time the stored path is found; nobody is asked.
-    w.flow.run();
-    EXPECT_EQ(w.prompt.callsOf(QStringLiteral("skype")).size(), 1);
+    w.flow.run(); // the stored path is found: nobody is asked
+    EXPECT_EQ(w.prompt.callsOf(QStringLiteral("skype")).size(), 2);
     EXPECT_EQ(w.shell.started.size(), 2);
-}
 
-TEST(SkypeSender, NoChoiceOrNoInternetStopsQuietlyWithTheWindowEnabled)
-{
-    {
-        SkypeWorld w;
-        w.addPhotos(1);
-        w.flow.run(); // the locator is dismissed
-        EXPECT_EQ(w.prompt.callsOf(QStringLiteral("skype")).size(), 1);
-        EXPECT_TRUE(w.shell.started.isEmpty());
-        EXPECT_TRUE(w.window.panelHistory.empty());
-        EXPECT_FALSE(QDir(SkypeFolder()).exists());
-        EXPECT_TRUE(w.window.enabledAtEnd());
-    }
-    {
-        SkypeWorld w;
-        w.addPhotos(1);
-        w.store(w.program(QStringLiteral("skype")));
-        w.state().InternetAvailable = false;
-        w.flow.run();
-        EXPECT_EQ(w.prompt.callsOf(QStringLiteral("internet")).size(), 1);
-        EXPECT_TRUE(w.shell.started.isEmpty());
-        EXPECT_FALSE(QDir(SkypeFolder()).exists());
-        EXPECT_TRUE(w.window.enabledAtEnd());
-    }
+    QDir(SkypeFolder()).removeRecursively();
+    w.state().InternetAvailable = false;
+    w.flow.run();
+    EXPECT_EQ(w.prompt.callsOf(QStringLiteral("internet")).size(), 1);
+    EXPECT_EQ(w.shell.started.size(), 2);
+    EXPECT_FALSE(QDir(SkypeFolder()).exists());
+    EXPECT_TRUE(w.window.enabledAtEnd());
 }
 
 // What is left out is said by the archive flow both buttons share; Skype

@@ -149,19 +149,16 @@ TEST(ZipExport, EntriesKeepTheStoryAndLoseTheSecretsUnlessTheUserKeepsThemAll)
     EXPECT_TRUE(tagged::readBack(entryAt(800, true)).contains(QStringLiteral("Exif.GPSInfo.GPSLatitude")));
 }
 
-TEST(ZipExport, EmptySetShowsTheCatalogMessageOnly)
+// An empty set shows the catalog's message only; a cancelled run leaves no
+// archive behind.
+TEST(ZipExport, AnEmptySetOrACancelLeavesNoArchiveBehind)
 {
     ZipWorld w;
     w.flow.run();
     ASSERT_EQ(w.prompt.callsOf(QStringLiteral("message")).size(), 1);
     EXPECT_TRUE(w.prompt.calls[0].text.startsWith(QStringLiteral("Add one or more Photos")));
     EXPECT_FALSE(QDir(w.folder()).exists());
-    EXPECT_TRUE(w.shell.opened.isEmpty());
-}
 
-TEST(ZipExport, CancelLeavesNoArchiveBehind)
-{
-    ZipWorld w;
     w.state().UploadSize = 1024;
     for (int i = 0; i < 6; ++i)
         w.add(QStringLiteral("c/%1.png").arg(i), pictureBytes(1500 + i, 1200, "png"));
@@ -225,24 +222,12 @@ TEST(ZipArchiveWriter, AnArchivePastFourGigabytesTakesTheZip64FormAndReadsBack)
     const qint64 size = QFileInfo(archive).size();
     EXPECT_GT(size, qint64(4) << 30);
 
-    int error = 0;
-    zip_t *zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY,
-                          &error); // 68 entries of one name: no strict check
-    ASSERT_NE(zip, nullptr) << error;
-    EXPECT_EQ(zip_get_num_entries(zip, 0), 68);
     // The last entry starts past 4 GiB: only the zip64 fields can say where.
-    zip_stat_t stat;
-    zip_stat_init(&stat);
-    ASSERT_EQ(zip_stat_index(zip, 67, 0, &stat), 0);
-    EXPECT_EQ(QString::fromUtf8(stat.name), QStringLiteral("big.png"));
-    EXPECT_EQ(qint64(stat.size), png.size());
-    zip_file_t *entry = zip_fopen_index(zip, 67, 0);
-    ASSERT_NE(entry, nullptr);
-    QByteArray data(png.size(), Qt::Uninitialized);
-    EXPECT_EQ(zip_fread(entry, data.data(), zip_uint64_t(data.size())),
-              data.size()); // the CRC is checked too
-    zip_fclose(entry);
-    zip_close(zip);
-    EXPECT_TRUE(data == png);
+    bool ok = false;
+    const auto last = readZip(archive, &ok, false, 67); // 68 entries of one name: no strict check
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_EQ(last[0].name, QStringLiteral("big.png"));
+    EXPECT_TRUE(last[0].data == png); // the CRC is checked too
     QFile::remove(archive);
 }

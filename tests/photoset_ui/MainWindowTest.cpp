@@ -101,32 +101,24 @@ protected:
     int exits = 0;
 };
 
-TEST_F(MainWindowTest, UploadSizeListMapsStoredSizesAndLoadsWithoutTheNote)
+// A stored size the list does not offer maps to the nearest it does; one
+// stored as the original size is selected quietly, and the suppression ends
+// with the load.
+TEST_F(MainWindowTest, UploadSizeListLoadsWithoutTheNoteWhichThenShowsUntilSuppressedAndAgainAfterSettings)
 {
     state().UploadSize = 1200;
     open();
-    auto *list = control<QComboBox>("cboUploadSize");
-    ASSERT_EQ(list->count(), 4);
-    EXPECT_EQ(list->itemText(0), QStringLiteral("Original size (slowest upload)"));
-    EXPECT_EQ(list->currentText(), QStringLiteral("Small: 800 pixels"));
+    ASSERT_EQ(control<QComboBox>("cboUploadSize")->count(), 4);
+    EXPECT_EQ(control<QComboBox>("cboUploadSize")->currentText(), QStringLiteral("Small: 800 pixels"));
     EXPECT_EQ(state().UploadSize, 800);
-
-    // Stored as the original size: selected quietly, and the suppression ends with the load.
     state().UploadSize = 0;
-    open();
-    EXPECT_EQ(control<QComboBox>("cboUploadSize")->currentIndex(), 0);
-    EXPECT_TRUE(prompt.callsOf(QStringLiteral("note")).isEmpty());
-    EXPECT_FALSE(state().NoteSuppressed);
-}
-
-TEST_F(MainWindowTest, OriginalSizeNoteShowsEachTimeUntilSuppressedAndAgainAfterSettings)
-{
-    state().UploadSize = 1024;
     frmUploadTo &w = open();
+    EXPECT_EQ(control<QComboBox>("cboUploadSize")->currentIndex(), 0);
+    EXPECT_FALSE(state().NoteSuppressed);
     int settingsShown = 0;
-    w.setSettingsHandler([&] { ++settingsShown; });
     const auto notes = [this] { return prompt.callsOf(QStringLiteral("note")).size(); };
 
+    EXPECT_EQ(notes(), 0);
     w.chooseUploadSize(0);
     w.chooseUploadSize(0);
     EXPECT_EQ(notes(), 2);
