@@ -33,6 +33,17 @@ public:
     void enableInternetCheck() override { steps << QStringLiteral("timer"); }
 };
 
+// Another start of the program, with its own state and windows.
+struct OtherStart
+{
+    AppState state;
+    ScriptedUserPrompt prompt;
+    ScriptedStartupWindows windows;
+    Startup startup{state, prompt, windows};
+
+    explicit OtherStart(const QString &lockName) { startup.setInstanceName(lockName); }
+};
+
 class StartupTest : public ::testing::Test
 {
 protected:
@@ -86,15 +97,11 @@ TEST_F(StartupTest, FirstInstanceShowsSplashThenHostThenStartsTheCheck)
     EXPECT_EQ(state.MaxPhotos, 100);
 
     // While it runs, a later copy without arguments is turned away.
-    AppState laterState;
-    ScriptedUserPrompt laterPrompt;
-    ScriptedStartupWindows laterWindows;
-    Startup later(laterState, laterPrompt, laterWindows);
-    later.setInstanceName(lockName);
-    EXPECT_EQ(later.Main({}), Startup::Outcome::Ended);
-    ASSERT_EQ(laterPrompt.calls.size(), 1);
-    EXPECT_EQ(laterPrompt.calls[0].text, Startup::AlreadyOpenMessage);
-    EXPECT_TRUE(laterWindows.steps.isEmpty());
+    OtherStart later(lockName);
+    EXPECT_EQ(later.startup.Main({}), Startup::Outcome::Ended);
+    ASSERT_EQ(later.prompt.calls.size(), 1);
+    EXPECT_EQ(later.prompt.calls[0].text, Startup::AlreadyOpenMessage);
+    EXPECT_TRUE(later.windows.steps.isEmpty());
 }
 
 TEST_F(StartupTest, ATrayStartShowsNoSplashNorWindowAndEndsQuietlyBesideARunningCopy)
@@ -103,14 +110,10 @@ TEST_F(StartupTest, ATrayStartShowsNoSplashNorWindowAndEndsQuietlyBesideARunning
     EXPECT_EQ(windows.steps, (QStringList{QStringLiteral("host:hidden"), QStringLiteral("timer")}));
     EXPECT_TRUE(state.CommandLine.isEmpty());
 
-    AppState laterState;
-    ScriptedUserPrompt laterPrompt;
-    ScriptedStartupWindows laterWindows;
-    Startup later(laterState, laterPrompt, laterWindows);
-    later.setInstanceName(lockName);
-    EXPECT_EQ(later.Main({Startup::TrayOption}), Startup::Outcome::Ended);
-    EXPECT_TRUE(laterPrompt.calls.isEmpty());
-    EXPECT_TRUE(laterWindows.steps.isEmpty());
+    OtherStart later(lockName);
+    EXPECT_EQ(later.startup.Main({Startup::TrayOption}), Startup::Outcome::Ended);
+    EXPECT_TRUE(later.prompt.calls.isEmpty());
+    EXPECT_TRUE(later.windows.steps.isEmpty());
 }
 
 TEST_F(StartupTest, PathsAreOpenedOnceTheHostIsUpOnlyWhenEveryArgumentIsOne)
@@ -132,14 +135,10 @@ TEST_F(StartupTest, PathsAreOpenedOnceTheHostIsUpOnlyWhenEveryArgumentIsOne)
     EXPECT_TRUE(stepsWhenOpened.contains(QStringLiteral("host")));
 
     // Beside a path, an argument that names nothing keeps its old meaning.
-    AppState otherState;
-    ScriptedUserPrompt otherPrompt;
-    ScriptedStartupWindows otherWindows;
-    Startup other(otherState, otherPrompt, otherWindows);
-    other.setInstanceName(QStringLiteral("FlazzStartupTestOther"));
-    other.setOpenPaths([&](const QStringList &paths) { opened += paths; });
+    OtherStart other(QStringLiteral("FlazzStartupTestOther"));
+    other.startup.setOpenPaths([&](const QStringList &paths) { opened += paths; });
     opened.clear();
-    EXPECT_EQ(other.Main({photo, QStringLiteral("/upload")}), Startup::Outcome::Running);
+    EXPECT_EQ(other.startup.Main({photo, QStringLiteral("/upload")}), Startup::Outcome::Running);
     EXPECT_TRUE(opened.isEmpty());
 }
 
@@ -169,24 +168,20 @@ TEST_F(StartupTest, ReadsTheFourSettingsStrictlyAndLeavesABrokenFileAlone)
     EXPECT_FALSE(state.StartupPromptEnabled); // only the exact "True" is on
 
     // Unreadable values fall back to the defaults.
-    AppState fresh;
-    Startup again{fresh, prompt, windows};
-    again.setInstanceName(QStringLiteral("FlazzStartupTestAgain"));
+    OtherStart unreadable(QStringLiteral("FlazzStartupTestAgain"));
     writeSettings("<Settings><UploadSize>big</UploadSize><Skin></Skin><UploadPrompt> True</UploadPrompt>"
                   "</Settings>");
-    EXPECT_EQ(again.Main({}), Startup::Outcome::Running);
-    EXPECT_EQ(fresh.UploadSize, 0);
-    EXPECT_EQ(fresh.Skin, 0);
-    EXPECT_FALSE(fresh.UploadPromptEnabled);
+    EXPECT_EQ(unreadable.startup.Main({}), Startup::Outcome::Running);
+    EXPECT_EQ(unreadable.state.UploadSize, 0);
+    EXPECT_EQ(unreadable.state.Skin, 0);
+    EXPECT_FALSE(unreadable.state.UploadPromptEnabled);
 
     // A file that is not well-formed is neither repaired nor reported.
-    AppState third;
-    Startup broken{third, prompt, windows};
-    broken.setInstanceName(QStringLiteral("FlazzStartupTestBroken"));
+    OtherStart broken(QStringLiteral("FlazzStartupTestBroken"));
     writeSettings("<Settings><Skin>2</Skin>");
-    EXPECT_EQ(broken.Main({}), Startup::Outcome::Running);
-    EXPECT_EQ(third.Skin, 0);
-    EXPECT_TRUE(prompt.calls.isEmpty());
+    EXPECT_EQ(broken.startup.Main({}), Startup::Outcome::Running);
+    EXPECT_EQ(broken.state.Skin, 0);
+    EXPECT_TRUE(broken.prompt.calls.isEmpty());
     EXPECT_EQ(readBytes(env.state().SettingsFile), QByteArray("<Settings><Skin>2</Skin>"));
 }
 
@@ -251,13 +246,9 @@ TEST(StartupCopy, RunsUntilItsInputCloses)
 {
     if (qEnvironmentVariable("FLAZZ_STARTUP_COPY") != u"1")
         GTEST_SKIP() << "only run as a copy started by another test";
-    AppState state;
-    ScriptedUserPrompt prompt;
-    ScriptedStartupWindows windows;
-    Startup startup(state, prompt, windows);
-    startup.setInstanceName(QStringLiteral("FlazzCopies"));
+    OtherStart copy(QStringLiteral("FlazzCopies"));
     const Startup::Outcome outcome =
-        startup.Main(qEnvironmentVariable("FLAZZ_STARTUP_COMMAND_LINE").split(u' ', Qt::SkipEmptyParts));
+        copy.startup.Main(qEnvironmentVariable("FLAZZ_STARTUP_COMMAND_LINE").split(u' ', Qt::SkipEmptyParts));
     std::printf("outcome:%s\n", outcome == Startup::Outcome::Running ? "Running" : "Ended");
     std::fflush(stdout);
     QFile input;

@@ -80,15 +80,6 @@ TEST_F(TrayTest, APipeNamedLikeAPhotoIsRefusedAtOnce)
 }
 #endif
 
-TEST_F(TrayTest, NothingIsAddedWithoutAStartedLibrary)
-{
-    cGDIpToken unavailable(cGDIpToken::Startup::Unavailable);
-    clsTray withoutLibrary(env.state().DataFolder, &unavailable);
-    EXPECT_FALSE(
-        withoutLibrary.AddPhoto(write(QStringLiteral("a.png"), encoded("png")), QString(), QString()));
-    EXPECT_EQ(withoutLibrary.Count(), 0);
-}
-
 // The stretches of a large file, 0-based: [0, 10000), [middle, middle +
 // 10000), [L - 10001, L - 1), where the 1-based middle is L/2 - 5000
 // rounded half to even. Each case flips one byte and says whether the ID
@@ -182,7 +173,7 @@ TEST_F(TrayTest, AttributionIsLookedUpByTheId)
     EXPECT_EQ(tray.PhotoInfo(0, PhotoField::Attribution), u"");
 }
 
-TEST_F(TrayTest, FieldsByIndex)
+TEST_F(TrayTest, FieldsByIndexAndNothingWithoutTheImagingLibrary)
 {
     const QString a = write(QStringLiteral("a.png"), encoded("png", QSize(8, 8), 1));
     const QString b = write(QStringLiteral("b.png"), encoded("png", QSize(8, 8), 2));
@@ -202,6 +193,12 @@ TEST_F(TrayTest, FieldsByIndex)
     tray.RemoveAll();
     EXPECT_EQ(tray.Count(), 0);
     EXPECT_TRUE(tray.AddPhoto(a, QString(), QString())); // no longer a duplicate
+
+    // Nothing is added without a started imaging library.
+    cGDIpToken unavailable(cGDIpToken::Startup::Unavailable);
+    clsTray withoutLibrary(env.state().DataFolder, &unavailable);
+    EXPECT_FALSE(withoutLibrary.AddPhoto(a, QString(), QString()));
+    EXPECT_EQ(withoutLibrary.Count(), 0);
 }
 
 } // namespace
