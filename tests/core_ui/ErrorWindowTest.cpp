@@ -40,17 +40,16 @@ TEST(frmError, DetailsButtonTogglesTheBoxAndItsCaption)
 TEST(frmError, EveryWayOfClosingEndsTheProgram)
 {
     AppState state;
-    const auto endsWhen = [&](const std::function<void(frmError &)> &close) {
+    for (const auto &close : std::initializer_list<std::function<void(frmError &)>>{
+             [](frmError &w) { w.cmdClose()->click(); }, [](frmError &w) { w.titleCloseButton()->click(); },
+             [](frmError &w) { w.close(); }}) {
         int ends = 0;
         frmError window(state);
         window.setEndProgram([&] { ++ends; });
         window.show();
         close(window);
-        return ends;
-    };
-    EXPECT_EQ(endsWhen([](frmError &w) { w.cmdClose()->click(); }), 1);
-    EXPECT_EQ(endsWhen([](frmError &w) { w.titleCloseButton()->click(); }), 1);
-    EXPECT_EQ(endsWhen([](frmError &w) { w.close(); }), 1);
+        EXPECT_EQ(ends, 1);
+    }
 }
 
 TEST(LogError, ShowsTheReportModallyAndEndsWhenClosed)

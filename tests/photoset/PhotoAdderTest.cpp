@@ -143,19 +143,6 @@ TEST_F(PhotoAdderTest, SixtySelectedOntoFiftyAddsFiftyAndLooksAtAllThenADropStop
     EXPECT_EQ(progress.refusals(), QList<AddRefusal>{AddRefusal::Limit});
 }
 
-TEST_F(PhotoAdderTest, BrowseAsksForPhotosAndACancelledDialogAddsNothing)
-{
-    EXPECT_EQ(adder.Browse(QString()).added, 0);
-    EXPECT_EQ(progress.opened, 0);
-    ui.fileAnswers.push_back(photos(QStringLiteral("picked/"), 3, 1));
-    EXPECT_EQ(adder.Browse(QStringLiteral("desc")).added, 3);
-
-    const auto asked = ui.callsOf(QStringLiteral("files"));
-    ASSERT_EQ(asked.size(), 2);
-    EXPECT_EQ(asked.at(0).text, u"Select Photos");
-    EXPECT_EQ(asked.at(0).title, u"Image Files (*.jpg;*.jpeg;*.gif;*.png)|*.jpg;*.jpeg;*.gif;*.png");
-}
-
 TEST_F(PhotoAdderTest, AFolderTreeIsSearchedDepthFirstByNameAndStopsAtAHundred)
 {
     // Names sort as a/, B.png, c/: the file between the folders comes between

