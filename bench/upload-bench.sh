@@ -74,7 +74,8 @@ signin() {
     "$cli" signin "$service" --services "$work/services.ini" <"$work/signin-in" >"$work/signin-out" 2>&1 &
     pid=$!
     exec 7>"$work/signin-in" 8<"$work/signin-out"
-    read -r url <&8
+    # The command tells a person what to do before it prints the address alone on a line.
+    while read -r url <&8; do [[ $url == http* ]] && break; done
     title=$(approve "$url")
     if [[ $service == google ]]; then
         echo "$title" >&7
