@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <QWebEnginePage>
 
+#include <algorithm>
 #include <functional>
 #include <ostream>
 
@@ -76,11 +77,8 @@ struct SignInPages
 
     qsizetype requestsFor(const QByteArray &path) const
     {
-        qsizetype count = 0;
         const QList<StandinRequest> all = server.requests();
-        for (const StandinRequest &request : all)
-            count += request.path == path ? 1 : 0;
-        return count;
+        return std::count_if(all.begin(), all.end(), [&](const StandinRequest &r) { return r.path == path; });
     }
 
     static StandinAnswer html(const QByteArray &body)
