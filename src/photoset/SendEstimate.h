@@ -96,7 +96,7 @@ struct BrokenLimit
     qint64 limit = 0;
 };
 
-// Every limit of `limits` a photo of `estimate` breaks, in set order. Bytes
-// are estimates off the set's own copy size, so a photo close to a limit may
-// fall on either side of it.
+// Every limit of `limits` a photo of `estimate` breaks, in set order. Where
+// a photo's bytes are not exact, one close to a file-size limit may really
+// fall on the other side of it.
 QList<BrokenLimit> BrokenLimits(const SendEstimate &estimate, const ServiceLimits &limits);
