@@ -33,8 +33,8 @@ TEST(FlazzCliDryRun, EstimatesMatchTheRealOutputs)
 
     for (const QString &size : {QStringLiteral("800"), QStringLiteral("1600")}) {
         const ProgramRun dry =
-            flazzCli(QStringList{QStringLiteral("send"), QStringLiteral("skydrive"), QStringLiteral("--dry-run"),
-                                 QStringLiteral("--size"), size} +
+            flazzCli(QStringList{QStringLiteral("send"), QStringLiteral("skydrive"),
+                                 QStringLiteral("--dry-run"), QStringLiteral("--size"), size} +
                      photos + QStringList{notes});
         EXPECT_EQ(dry.exitCode, 1) << "a refused file fails the send it stands for";
         ASSERT_EQ(dry.lines.size(), 4);
@@ -56,7 +56,8 @@ TEST(FlazzCliDryRun, EstimatesMatchTheRealOutputs)
             EXPECT_NEAR(f[1].toDouble(), double(real.size()), 0.1 * double(real.size())) << qPrintable(line);
             const QSize out = imageOf(real, true).size();
             EXPECT_EQ(f[2], QStringLiteral("%1x%2").arg(out.width()).arg(out.height()));
-            EXPECT_EQ(f[3], f[4].endsWith(u"plain.jpg") ? u"-" : u"gps,serial,owner,makernote,thumbnail,location")
+            EXPECT_EQ(f[3],
+                      f[4].endsWith(u"plain.jpg") ? u"-" : u"gps,serial,owner,makernote,thumbnail,location")
                 << qPrintable(line);
         }
     }
@@ -72,16 +73,16 @@ TEST(FlazzCliDryRun, LimitsAreTheServicesOwn)
     const qint64 bytes = QFileInfo(big).size();
     ASSERT_GT(bytes, 4 * 1024 * 1024);
     const auto dryRun = [&](const QString &service, const QString &size) {
-        return flazzCli({QStringLiteral("send"), service, QStringLiteral("--dry-run"), QStringLiteral("--size"),
-                         size, QStringLiteral("--keep-metadata"), big});
+        return flazzCli({QStringLiteral("send"), service, QStringLiteral("--dry-run"),
+                         QStringLiteral("--size"), size, QStringLiteral("--keep-metadata"), big});
     };
 
     const ProgramRun facebook = dryRun(QStringLiteral("facebook"), QStringLiteral("0"));
     EXPECT_EQ(facebook.exitCode, 1);
-    EXPECT_EQ(facebook.lines, QStringList({QStringLiteral("estimate\t%1\t1200x1200\t-\t%2").arg(bytes).arg(big),
-                                           QStringLiteral("limit\tfacebook\tfile size\t4194304\t%1\t%2")
-                                               .arg(bytes)
-                                               .arg(big)}));
+    EXPECT_EQ(
+        facebook.lines,
+        QStringList({QStringLiteral("estimate\t%1\t1200x1200\t-\t%2").arg(bytes).arg(big),
+                     QStringLiteral("limit\tfacebook\tfile size\t4194304\t%1\t%2").arg(bytes).arg(big)}));
     EXPECT_EQ(dryRun(QStringLiteral("facebook"), QStringLiteral("800")).exitCode, 0);
     EXPECT_EQ(dryRun(QStringLiteral("dropbox"), QStringLiteral("0")).exitCode, 0);
     const ProgramRun remote = dryRun(QStringLiteral("rclone:Holiday"), QStringLiteral("0"));
