@@ -11,10 +11,8 @@
 // size when they were dropped); the estimate is then asked at every size and
 // set against the bytes PrepareImage really makes.
 
-#include "core/AppState.h"
-#include "core/UserPrompt.h"
+#include "BenchSupport.h"
 #include "imaging/PhotoMetadata.h"
-#include "imaging/cGDIpToken.h"
 #include "photoset/AddProgress.h"
 #include "photoset/PhotoAdder.h"
 #include "photoset/PrepareImage.h"
@@ -32,17 +30,6 @@
 #include <cstdio>
 
 namespace {
-
-class QuietPrompt : public UserPrompt
-{
-public:
-    int systemMessage(const QString &, int, const QString &) override { return MsgResult::Ok; }
-    int confirm(const QString &, bool, bool, bool) override { return MsgBoxCode::Cancel; }
-    void done() override {}
-    void internetConnectionError() override {}
-    void uploadSizeNote() override {}
-    QStringList openFiles(const FileDialogRequest &) override { return {}; }
-};
 
 class NoProgress : public AddProgress
 {
@@ -94,13 +81,11 @@ void measureCost(const QStringList &paths, int count)
 
 void measureEstimate(const QString &folder, int addSize)
 {
-    AppState state;
-    cGDIpToken token;
-    clsTray tray(QString(), &token, state.MaxPhotos);
-    state.GdiplusToken = &token;
-    state.PhotoTray = &tray;
+    BenchPhotoSet set;
+    AppState &state = set.state;
+    clsTray &tray = set.tray;
     state.UploadSize = addSize;
-    QuietPrompt prompt;
+    BenchPrompt prompt;
     NoProgress progress;
     PhotoAdder(state, prompt, progress).AddDropped({QDir(folder).absolutePath()}, QString());
     std::printf("photos\t%d\nadded-at\t%d\n", tray.Count(), addSize);

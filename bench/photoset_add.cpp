@@ -10,9 +10,7 @@
 // and a thumbnail), so that what is done to metadata on the way out is
 // measured too.
 
-#include "core/AppState.h"
-#include "core/UserPrompt.h"
-#include "imaging/cGDIpToken.h"
+#include "BenchSupport.h"
 #include "photoset/AddProgress.h"
 #include "photoset/PhotoAdder.h"
 #include "photoset/clsTray.h"
@@ -109,21 +107,6 @@ int makePhotos(int count, const QString &folder)
     return 0;
 }
 
-class QuietPrompt : public UserPrompt
-{
-public:
-    int systemMessage(const QString &text, int, const QString &) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return MsgResult::Ok;
-    }
-    int confirm(const QString &, bool, bool, bool) override { return MsgBoxCode::Cancel; }
-    void done() override {}
-    void internetConnectionError() override {}
-    void uploadSizeNote() override {}
-    QStringList openFiles(const FileDialogRequest &) override { return {}; }
-};
-
 class CountingProgress : public AddProgress
 {
 public:
@@ -144,12 +127,10 @@ public:
 
 int addFolder(const QString &folder, int threads)
 {
-    AppState state;
-    cGDIpToken token;
-    clsTray tray(QString(), &token, state.MaxPhotos);
-    state.GdiplusToken = &token;
-    state.PhotoTray = &tray;
-    QuietPrompt prompt;
+    BenchPhotoSet set;
+    AppState &state = set.state;
+    clsTray &tray = set.tray;
+    BenchPrompt prompt;
     CountingProgress progress;
     PhotoAdder adder(state, prompt, progress);
     if (threads > 0)

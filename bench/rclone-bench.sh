@@ -17,55 +17,31 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-photos=${PHOTOS:-100}
-photo_dir=${PHOTO_DIR:-${TMPDIR:-/tmp}/flazz-bench/photos-24mp-$photos}
-
 cli=$build/tools/flazz-cli/flazz-cli
 uploader=$build/src/app/flazz-uploader
-for exe in "$cli" "$uploader" "$build/bench/flazz-photoset-bench"; do
-    [[ -x $exe ]] || { echo "rclone-bench: $exe is missing; build first" >&2; exit 2; }
-done
-for tool in rclone unzip /usr/bin/time; do
-    command -v "$tool" >/dev/null || { echo "rclone-bench: $tool is missing" >&2; exit 2; }
-done
+bench=rclone-bench
+source "$root/bench/bench-photos.sh"
+need "$cli" "$uploader" "$build/bench/flazz-photoset-bench" rclone unzip /usr/bin/time
 
-if [[ $(find "$photo_dir" -name '*.jpg' 2>/dev/null | wc -l) -ne $photos ]]; then
-    rm -rf "$photo_dir"
-    "$build/bench/flazz-photoset-bench" --make "$photos" "$photo_dir" >&2
-fi
-mapfile -t files < <(find "$photo_dir" -name '*.jpg' | sort)
+make_photos
 
-work=$(mktemp -d)
-serve_pid=
-cleanup() {
-    [[ -n $serve_pid ]] && kill "$serve_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Everything the program keeps stays in this run's folder, and rclone reads
-# this run's configuration only.
-export FLAZZ_SHELL_ROOT=$work/root
+start_work
+# rclone reads this run's configuration only.
 export RCLONE_CONFIG=$work/rclone.conf
-mkdir -p "$FLAZZ_SHELL_ROOT" "$work/remote"
-now() { date +%s.%N; }
-seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
+mkdir -p "$work/remote"
 
 connections=${CONNECTIONS:-$("$uploader" --help | sed -n 's/.*--per-service <n>.*default \([0-9]*\).*/\1/p')}
 connections=${connections:-6}
 printf 'photos\t%d\nconnections\t%d\ncores\t%d\n' "$photos" "$connections" "$(nproc)"
 
-# Floor 1: scaling alone, as the Zip button does it; its copies feed floor 2.
-start=$(now)
-"$cli" zip --size 1600 --out "$work/zip" "${files[@]}" >/dev/null 2>&1
-scale_s=$(seconds "$start" "$(now)")
-printf 'scaling-floor-s\t%s\n' "$scale_s"
+# The scaling floor's copies feed floor 2.
+scaling_floor
 unzip -q -d "$work/scaled" "$work"/zip/*.zip
 
 password=$(head -c 16 /dev/urandom | od -An -tx1 | tr -d ' \n')
 RCLONE_USER=bench RCLONE_PASS=$password rclone serve webdav "$work/remote" --addr 127.0.0.1:0 \
     2>"$work/serve.log" &
-serve_pid=$!
+server_pid=$!
 for _ in $(seq 100); do
     grep -q 'WebDav Server started' "$work/serve.log" 2>/dev/null && break
     sleep 0.1
@@ -83,29 +59,15 @@ transfer_s=$(seconds "$start" "$(now)")
 printf 'transfer-floor-s\t%s\n' "$transfer_s"
 printf 'transfer-mb\t%.1f\n' "$(du -sb "$work/remote/Floor" | awk '{ print $1 / 1e6 }')"
 
-# Peak memory of every uploader started during the run, with its children.
-cat >"$work/uploader" <<SCRIPT
-#!/bin/sh
-exec /usr/bin/time -a -o "$work/uploader-memory" -f "%M" "$uploader" --per-service $connections "\$@"
-SCRIPT
-chmod +x "$work/uploader"
-export FLAZZ_UPLOADER=$work/uploader
+time_uploaders --per-service "$connections"
 : >"$work/uploader-memory"
 
 status=0
-start=$(now)
-if ! "$cli" send rclone:bench --size 1600 --folder Bench --services "$work/services.ini" "${files[@]}" \
-    >"$work/send.out" 2>"$work/send.err"; then
-    status=1
-    echo "rclone-bench: not every photo reached the remote" >&2
-    grep -v '^sent' "$work/send.out" | head -5 >&2 || true
-    tail -3 "$work/send.err" >&2
-fi
-total_s=$(seconds "$start" "$(now)")
+send_photos rclone:bench "the remote"
 floor_s=$(awk -v a="$scale_s" -v b="$transfer_s" 'BEGIN { printf "%.2f", (a > b ? a : b) }')
 # GNU time reports the largest child too when it ends after the uploader;
 # rclone is a child of the uploader, so both are in the figure.
-memory_mb=$(awk '$1 ~ /^[0-9]+$/ && $1 > m { m = $1 } END { printf "%.0f", m / 1024 }' "$work/uploader-memory")
+memory_mb=$(uploader_peak_mb)
 
 printf 'sent\t%d of %d\n' "$(grep -c '^sent' "$work/send.out" || true)" "$photos"
 printf 'arrived\t%d\n' "$(find "$work/remote/Bench" -type f | wc -l)"

@@ -19,55 +19,29 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-photos=${PHOTOS:-100}
 latency=${LATENCY_MS:-100}
 cap=${CAP_BYTES:-20000000}
 services=${SERVICES:-google dropbox}
-photo_dir=${PHOTO_DIR:-${TMPDIR:-/tmp}/flazz-bench/photos-24mp-$photos}
 
 cli=$build/tools/flazz-cli/flazz-cli
 sandbox=$build/tools/flazz-sandbox/flazz-sandbox
 uploader=$build/src/app/flazz-uploader
 watchbench=$build/bench/flazz-upload-watch-bench
-for exe in "$cli" "$sandbox" "$uploader" "$watchbench" "$build/bench/flazz-photoset-bench"; do
-    [[ -x $exe ]] || { echo "upload-bench: $exe is missing; build first" >&2; exit 2; }
-done
-for tool in curl /usr/bin/time; do
-    command -v "$tool" >/dev/null || { echo "upload-bench: $tool is missing" >&2; exit 2; }
-done
+bench=upload-bench
+source "$root/bench/bench-photos.sh"
+need "$cli" "$sandbox" "$uploader" "$watchbench" "$build/bench/flazz-photoset-bench" curl /usr/bin/time
 
-if [[ $(find "$photo_dir" -name '*.jpg' 2>/dev/null | wc -l) -ne $photos ]]; then
-    rm -rf "$photo_dir"
-    "$build/bench/flazz-photoset-bench" --make "$photos" "$photo_dir" >&2
-fi
-mapfile -t files < <(find "$photo_dir" -name '*.jpg' | sort)
+make_photos
 
-work=$(mktemp -d)
-sandbox_pid=
-cleanup() {
-    [[ -n $sandbox_pid ]] && kill "$sandbox_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Everything the program keeps (settings, queue, desktop, instance locks)
-# stays in this run's folder.
-export FLAZZ_SHELL_ROOT=$work/root
-mkdir -p "$FLAZZ_SHELL_ROOT"
-now() { date +%s.%N; }
-seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
+start_work
 
 printf 'photos\t%d\nlatency-ms\t%d\ncap-bytes-per-s\t%d\ncores\t%d\n' "$photos" "$latency" "$cap" "$(nproc)"
 
-# Floor 1: scaling alone, as the Zip button does it.
-start=$(now)
-"$cli" zip --size 1600 --out "$work/zip" "${files[@]}" >/dev/null 2>&1
-scale_s=$(seconds "$start" "$(now)")
-printf 'scaling-floor-s\t%s\n' "$scale_s"
+scaling_floor
 rm -rf "$work/zip"
 
 "$sandbox" --store "$work/store" --services-out "$work/services.ini" >"$work/sandbox.out" 2>&1 &
-sandbox_pid=$!
+server_pid=$!
 for _ in $(seq 100); do
     grep -q '^Services file' "$work/sandbox.out" 2>/dev/null && break
     sleep 0.1
@@ -100,7 +74,8 @@ signin() {
     "$cli" signin "$service" --services "$work/services.ini" <"$work/signin-in" >"$work/signin-out" 2>&1 &
     pid=$!
     exec 7>"$work/signin-in" 8<"$work/signin-out"
-    read -r url <&8
+    # The command tells a person what to do before it prints the address alone on a line.
+    while read -r url <&8; do [[ $url == http* ]] && break; done
     title=$(approve "$url")
     if [[ $service == google ]]; then
         echo "$title" >&7
@@ -137,13 +112,7 @@ traffic() {
         END { printf "%d %d\n", requests, bytes }'
 }
 
-# Peak memory of every uploader started during the run, in KB.
-cat >"$work/uploader" <<EOF
-#!/bin/sh
-exec /usr/bin/time -a -o "$work/uploader-memory" -f "%M" "$uploader" ${CONNECTIONS:+--per-service $CONNECTIONS} "\$@"
-EOF
-chmod +x "$work/uploader"
-export FLAZZ_UPLOADER=$work/uploader
+time_uploaders ${CONNECTIONS:+--per-service "$CONNECTIONS"}
 connections=${CONNECTIONS:-$("$uploader" --help | sed -n 's/.*--per-service <n>.*default \([0-9]*\).*/\1/p')}
 connections=${connections:-3}
 
@@ -161,15 +130,7 @@ for service in $services; do
 
     "$watchbench" >"$work/watch.out" 2>&1 &
     watch_pid=$!
-    start=$(now)
-    if ! "$cli" send "$service" --size 1600 --folder "Bench" --services "$work/services.ini" "${files[@]}" \
-        >"$work/send.out" 2>"$work/send.err"; then
-        status=1
-        echo "upload-bench: not every photo reached $service" >&2
-        grep -v '^sent' "$work/send.out" | head -5 >&2 || true
-        tail -3 "$work/send.err" >&2
-    fi
-    total_s=$(seconds "$start" "$(now)")
+    send_photos "$service" "$service"
     wait "$watch_pid" || true
 
     read -r requests_after bytes_after <<<"$(traffic "${servers[@]}")"
@@ -179,7 +140,7 @@ for service in $services; do
     transfer_s=$(awk -v b="$bytes" -v c="$cap" -v l="$latency" -v r="$requests" -v n="$connections" \
         'BEGIN { printf "%.2f", (c > 0 ? b / c : 0) + l / 1000 * r / n }')
     floor_s=$(awk -v a="$scale_s" -v b="$transfer_s" 'BEGIN { printf "%.2f", (a > b ? a : b) }')
-    memory_mb=$(awk '$1 ~ /^[0-9]+$/ && $1 > m { m = $1 } END { printf "%.0f", m / 1024 }' "$work/uploader-memory")
+    memory_mb=$(uploader_peak_mb)
 
     printf '%s-sent\t%d of %d\n' "$service" "$sent" "$photos"
     printf '%s-requests\t%d\n' "$service" "$requests"

@@ -192,26 +192,23 @@ std::unique_ptr<QWidget> ProgramWiring::makeMainWindow(frmLoad &host)
     const RemoteFolderFlow::Parts remote{m_state,    *window,    m_prompt,   m_shell,
                                          *m_chooser, *m_notices, *m_uploader};
     // Each cloud button sends through the remote chosen for it, if any.
-    const auto cloudFlow = [&](Service service, RcloneRoutes::Button button, auto makeConnector) {
+    const auto cloudFlow = [&](Service service, auto makeConnector) {
         const QString address = site(service);
         auto own = std::make_unique<CloudFolderFlow>(service, cloud, std::move(makeConnector), address);
-        plug(service, std::make_unique<RoutedFlow>(
-                          std::move(own),
-                          [this, remote, button, service, address]() -> std::unique_ptr<DestinationFlow> {
-                              const QString name = RcloneRoutes::chosen(m_state.SettingsFile, button);
-                              if (name.isEmpty())
-                                  return nullptr;
-                              const QString kind = RcloneRoutes::remoteType(button);
-                              return std::make_unique<RemoteFolderFlow>(remote, remoteConnector(name, kind),
-                                                                        kind, service, address);
-                          }));
+        plug(service,
+             std::make_unique<RoutedFlow>(
+                 std::move(own), [this, remote, service, address]() -> std::unique_ptr<DestinationFlow> {
+                     const QString name = RcloneRoutes::chosen(m_state.SettingsFile, service);
+                     if (name.isEmpty())
+                         return nullptr;
+                     const QString kind = RcloneRoutes::remoteType(service);
+                     return std::make_unique<RemoteFolderFlow>(remote, remoteConnector(name, kind), kind,
+                                                               service, address);
+                 }));
     };
-    cloudFlow(Service::Dropbox, RcloneRoutes::Button::Dropbox,
-              connectorOf<clsDropbox>(m_state, m_services, *m_signIn, m_prompt));
-    cloudFlow(Service::SkyDrive, RcloneRoutes::Button::SkyDrive,
-              connectorOf<clsSkydrive>(m_state, m_services, *m_signIn, m_prompt));
-    cloudFlow(Service::Google, RcloneRoutes::Button::Google,
-              connectorOf<clsGoogle>(m_state, m_services, *m_signIn, m_prompt));
+    cloudFlow(Service::Dropbox, connectorOf<clsDropbox>(m_state, m_services, *m_signIn, m_prompt));
+    cloudFlow(Service::SkyDrive, connectorOf<clsSkydrive>(m_state, m_services, *m_signIn, m_prompt));
+    cloudFlow(Service::Google, connectorOf<clsGoogle>(m_state, m_services, *m_signIn, m_prompt));
 
     // Every remote is one menu away, whatever its kind.
     window->setMoreDestinations(

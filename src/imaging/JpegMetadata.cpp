@@ -1,5 +1,3 @@
-#include "imaging/JpegMetadata.h"
-
 #include "imaging/MetadataRule.h"
 
 #include <QList>
@@ -255,14 +253,29 @@ QSize jpegSize(const QByteArray &b, const Jpeg &jpeg)
     return {};
 }
 
-} // namespace
-
-bool isJpeg(const QByteArray &b)
+class JpegContainer final : public Container
 {
-    return b.startsWith("\xFF\xD8\xFF");
+public:
+    bool recognises(const QByteArray &b) const override { return b.startsWith("\xFF\xD8\xFF"); }
+    std::optional<Found> found(const QByteArray &photo) const override;
+    bool segmented() const override { return true; }
+    QByteArray blocks(const Found &found, const Carried &carried) const override
+    {
+        return jpegMetadata(found, carried);
+    }
+    Rewrite original(const QByteArray &photo, MetadataRule rule) const override;
+    SentPhoto copy(const QByteArray &source, const QByteArray &copy, MetadataRule rule) const override;
+};
+
+std::optional<Found> JpegContainer::found(const QByteArray &photo) const
+{
+    const Jpeg jpeg = parseJpeg(photo);
+    if (!jpeg.ok)
+        return std::nullopt;
+    return metadataOfJpeg(photo, jpeg);
 }
 
-Rewrite originalJpeg(const QByteArray &b, MetadataRule rule)
+Rewrite JpegContainer::original(const QByteArray &b, MetadataRule rule) const
 {
     Rewrite rewrite;
     const Jpeg jpeg = parseJpeg(b);
@@ -321,7 +334,7 @@ Rewrite originalJpeg(const QByteArray &b, MetadataRule rule)
     return rewrite;
 }
 
-SentPhoto copyJpeg(const QByteArray &source, const QByteArray &copy, MetadataRule rule)
+SentPhoto JpegContainer::copy(const QByteArray &source, const QByteArray &copy, MetadataRule rule) const
 {
     const Jpeg from = parseJpeg(source);
     const Jpeg to = parseJpeg(copy);
@@ -357,20 +370,12 @@ SentPhoto copyJpeg(const QByteArray &source, const QByteArray &copy, MetadataRul
     return {out, withheld.names()};
 }
 
-qint64 jpegCopyMetadataSize(const QByteArray &source, MetadataRule rule)
-{
-    const Jpeg jpeg = parseJpeg(source);
-    if (!jpeg.ok)
-        return 0;
-    const Found found = metadataOfJpeg(source, jpeg);
-    // Any size will do: only the dimension tags' values depend on it.
-    return jpegMetadata(found, decide(found, rule, QSize(1024, 768), true)).size();
-}
+} // namespace
 
-QByteArray jpegExif(const QByteArray &photo)
+const Container &jpegContainer()
 {
-    const Jpeg jpeg = parseJpeg(photo);
-    return jpeg.ok ? metadataOfJpeg(photo, jpeg).exif : QByteArray();
+    static const JpegContainer jpeg;
+    return jpeg;
 }
 
 } // namespace metadata

@@ -1,7 +1,7 @@
 #pragma once
 
 // Inside the metadata rule: what a photo's container was found to hold (read
-// by JpegMetadata and PngMetadata, which know the containers) and what of it
+// by the Container of its format, which knows its structure) and what of it
 // goes along (decided in MetadataRule.cpp, which knows the tags, through
 // exiv2). Not for use outside imaging/.
 
@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 namespace metadata {
 
@@ -89,6 +90,31 @@ struct Rewrite
 // metadata goes into; empty for the original itself. `jpeg` bounds blocks to
 // what one JPEG segment holds.
 Carried decide(const Found &found, MetadataRule rule, QSize copy, bool jpeg);
+
+// One container format's side of the rule (JPEG's segments, PNG's chunks):
+// it finds the metadata blocks in its own structure and writes back what is
+// carried; the compressed picture is copied as it is, never re-encoded.
+class Container
+{
+public:
+    virtual ~Container() = default;
+    virtual bool recognises(const QByteArray &bytes) const = 0;
+    // What `photo` holds; nothing when its structure cannot be read.
+    virtual std::optional<Found> found(const QByteArray &photo) const = 0;
+    // `decide`'s `jpeg`: blocks must fit one JPEG segment.
+    virtual bool segmented() const = 0;
+    // The metadata blocks a copy takes, in the order viewers expect them.
+    virtual QByteArray blocks(const Found &found, const Carried &carried) const = 0;
+    // The original under `rule`; unchanged when its structure cannot be read.
+    virtual Rewrite original(const QByteArray &photo, MetadataRule rule) const = 0;
+    // `copy`, in this format too, with `source`'s metadata under `rule`.
+    virtual SentPhoto copy(const QByteArray &source, const QByteArray &copy, MetadataRule rule) const = 0;
+};
+
+// The container `bytes` are in; null for GIF, BMP and anything else.
+const Container *containerOf(const QByteArray &bytes);
+const Container &jpegContainer();
+const Container &pngContainer();
 
 // The orientation an Exif block (TIFF structure) names, 1 to 8; 1 for none.
 int orientationOf(const QByteArray &exif);

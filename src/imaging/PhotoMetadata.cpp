@@ -1,8 +1,6 @@
 #include "imaging/PhotoMetadata.h"
 
-#include "imaging/JpegMetadata.h"
 #include "imaging/MetadataRule.h"
-#include "imaging/PngMetadata.h"
 
 using namespace metadata;
 
@@ -10,14 +8,24 @@ namespace {
 
 Rewrite rewriteOf(const QByteArray &photo, MetadataRule rule)
 {
-    if (rule == MetadataRule::StoryOnly && isJpeg(photo))
-        return originalJpeg(photo, rule);
-    if (rule == MetadataRule::StoryOnly && isPng(photo))
-        return originalPng(photo, rule);
-    return {};
+    const Container *container = rule == MetadataRule::StoryOnly ? containerOf(photo) : nullptr;
+    return container ? container->original(photo, rule) : Rewrite();
 }
 
 } // namespace
+
+namespace metadata {
+
+const Container *containerOf(const QByteArray &bytes)
+{
+    for (const Container *container : {&jpegContainer(), &pngContainer()}) {
+        if (container->recognises(bytes))
+            return container;
+    }
+    return nullptr;
+}
+
+} // namespace metadata
 
 SentPhoto OriginalToSend(const QByteArray &photo, MetadataRule rule)
 {
@@ -37,20 +45,20 @@ qint64 OriginalSizeToSend(const QByteArray &photo, MetadataRule rule, QStringLis
 
 SentPhoto CopyToSend(const QByteArray &source, const QByteArray &copy, MetadataRule rule)
 {
-    if (isJpeg(source) && isJpeg(copy))
-        return copyJpeg(source, copy, rule);
-    if (isPng(source) && isPng(copy))
-        return copyPng(source, copy, rule);
+    const Container *container = containerOf(source);
+    if (container && container->recognises(copy))
+        return container->copy(source, copy, rule);
     return {copy, {}};
 }
 
 qint64 CopyMetadataSize(const QByteArray &source, MetadataRule rule)
 {
-    if (isJpeg(source))
-        return jpegCopyMetadataSize(source, rule);
-    if (isPng(source))
-        return pngCopyMetadataSize(source, rule);
-    return 0;
+    const Container *container = containerOf(source);
+    const std::optional<Found> found = container ? container->found(source) : std::nullopt;
+    if (!found)
+        return 0;
+    // Any size will do: only the dimension tags' values depend on it.
+    return container->blocks(*found, decide(*found, rule, QSize(1024, 768), container->segmented())).size();
 }
 
 QStringList MetadataKinds()
@@ -60,6 +68,7 @@ QStringList MetadataKinds()
 
 int PhotoOrientation(const QByteArray &photo)
 {
-    const QByteArray exif = isJpeg(photo) ? jpegExif(photo) : isPng(photo) ? pngExif(photo) : QByteArray();
-    return exif.isEmpty() ? 1 : orientationOf(exif);
+    const Container *container = containerOf(photo);
+    const std::optional<Found> found = container ? container->found(photo) : std::nullopt;
+    return found && !found->exif.isEmpty() ? orientationOf(found->exif) : 1;
 }

@@ -1,5 +1,3 @@
-#include "imaging/PngMetadata.h"
-
 #include "imaging/MetadataRule.h"
 
 #include <QList>
@@ -252,14 +250,29 @@ QByteArray pngMetadata(const Found &found, const Carried &carried)
     return out;
 }
 
-} // namespace
-
-bool isPng(const QByteArray &b)
+class PngContainer final : public Container
 {
-    return b.startsWith("\x89PNG\r\n\x1A\n");
+public:
+    bool recognises(const QByteArray &b) const override { return b.startsWith("\x89PNG\r\n\x1A\n"); }
+    std::optional<Found> found(const QByteArray &photo) const override;
+    bool segmented() const override { return false; }
+    QByteArray blocks(const Found &found, const Carried &carried) const override
+    {
+        return pngMetadata(found, carried);
+    }
+    Rewrite original(const QByteArray &photo, MetadataRule rule) const override;
+    SentPhoto copy(const QByteArray &source, const QByteArray &copy, MetadataRule rule) const override;
+};
+
+std::optional<Found> PngContainer::found(const QByteArray &photo) const
+{
+    const Png png = parsePng(photo);
+    if (!png.ok)
+        return std::nullopt;
+    return metadataOfPng(photo, png);
 }
 
-Rewrite originalPng(const QByteArray &b, MetadataRule rule)
+Rewrite PngContainer::original(const QByteArray &b, MetadataRule rule) const
 {
     Rewrite rewrite;
     const Png png = parsePng(b);
@@ -307,7 +320,7 @@ Rewrite originalPng(const QByteArray &b, MetadataRule rule)
     return rewrite;
 }
 
-SentPhoto copyPng(const QByteArray &source, const QByteArray &copy, MetadataRule rule)
+SentPhoto PngContainer::copy(const QByteArray &source, const QByteArray &copy, MetadataRule rule) const
 {
     const Png from = parsePng(source);
     const Png to = parsePng(copy);
@@ -337,19 +350,12 @@ SentPhoto copyPng(const QByteArray &source, const QByteArray &copy, MetadataRule
     return {out, withheld.names()};
 }
 
-qint64 pngCopyMetadataSize(const QByteArray &source, MetadataRule rule)
-{
-    const Png png = parsePng(source);
-    if (!png.ok)
-        return 0;
-    const Found found = metadataOfPng(source, png);
-    return pngMetadata(found, decide(found, rule, QSize(1024, 768), false)).size();
-}
+} // namespace
 
-QByteArray pngExif(const QByteArray &photo)
+const Container &pngContainer()
 {
-    const Png png = parsePng(photo);
-    return png.ok ? metadataOfPng(photo, png).exif : QByteArray();
+    static const PngContainer png;
+    return png;
 }
 
 } // namespace metadata

@@ -7,55 +7,50 @@ namespace RcloneRoutes {
 
 namespace {
 
-QString keyOf(Button button)
+const char *keyOf(Service service)
 {
-    switch (button) {
-    case Button::Dropbox:
-        return QString::fromLatin1(SettingsKey::RcloneDropbox);
-    case Button::Google:
-        return QString::fromLatin1(SettingsKey::RcloneGoogle);
-    case Button::SkyDrive:
+    switch (service) {
+    case Service::Dropbox:
+        return SettingsKey::RcloneDropbox;
+    case Service::Google:
+        return SettingsKey::RcloneGoogle;
+    case Service::SkyDrive:
+        return SettingsKey::RcloneSkyDrive;
+    case Service::Facebook:
+    case Service::Flickr:
         break;
     }
-    return QString::fromLatin1(SettingsKey::RcloneSkyDrive);
+    return nullptr;
 }
 
 } // namespace
 
-QString remoteType(Button button)
+QString remoteType(Service service)
 {
-    switch (button) {
-    case Button::Dropbox:
+    switch (service) {
+    case Service::Dropbox:
         return QStringLiteral("dropbox");
-    case Button::Google:
+    case Service::Google:
         return QStringLiteral("drive");
-    case Button::SkyDrive:
+    case Service::SkyDrive:
+        return QStringLiteral("onedrive");
+    case Service::Facebook:
+    case Service::Flickr:
         break;
     }
-    return QStringLiteral("onedrive");
+    return {};
 }
 
-QString buttonText(Button button)
+QString chosen(const QString &settingsFile, Service service)
 {
-    switch (button) {
-    case Button::Dropbox:
-        return QStringLiteral("Dropbox");
-    case Button::Google:
-        return QStringLiteral("Google Drive");
-    case Button::SkyDrive:
-        break;
-    }
-    return QStringLiteral("SkyDrive");
+    const char *key = keyOf(service);
+    return key ? SettingsStore(settingsFile).readOr(QString::fromLatin1(key)).trimmed() : QString();
 }
 
-QString chosen(const QString &settingsFile, Button button)
+bool choose(const QString &settingsFile, Service service, const QString &remote)
 {
-    return SettingsStore(settingsFile).readOr(keyOf(button)).trimmed();
-}
-
-bool choose(const QString &settingsFile, Button button, const QString &remote)
-{
-    return SettingsStore(settingsFile).writeAdding(keyOf(button), remote);
+    const char *key = keyOf(service);
+    return key && SettingsStore(settingsFile).writeAdding(QString::fromLatin1(key), remote);
 }
 
 } // namespace RcloneRoutes

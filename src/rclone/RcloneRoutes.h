@@ -1,5 +1,7 @@
 #pragma once
 
+#include "webkit/Service.h"
+
 #include <QString>
 
 // Which remote of the rclone configuration, if any, each cloud-folder button
@@ -7,22 +9,17 @@
 // of the button's own kind is offered for it.
 namespace RcloneRoutes {
 
-enum class Button
-{
-    Dropbox,
-    Google,
-    SkyDrive
-};
-inline constexpr Button kButtons[] = {Button::Dropbox, Button::Google, Button::SkyDrive};
+// The services whose button may send through a remote, in Settings' order.
+inline constexpr Service kRouted[] = {Service::Dropbox, Service::Google, Service::SkyDrive};
 
-// rclone's type for the button's service: "dropbox", "drive", "onedrive".
-QString remoteType(Button button);
-// What the user reads: "Dropbox", "Google Drive", "SkyDrive".
-QString buttonText(Button button);
+// rclone's type for the service: "dropbox", "drive", "onedrive"; empty for
+// one no remote stands in for.
+QString remoteType(Service service);
 
-// The remote chosen for `button` in `settingsFile`; empty for the service.
-QString chosen(const QString &settingsFile, Button button);
+// The remote chosen for `service`'s button in `settingsFile`; empty for the
+// service itself.
+QString chosen(const QString &settingsFile, Service service);
 // Stores the choice at once; an empty `remote` goes back to the service.
-bool choose(const QString &settingsFile, Button button, const QString &remote);
+bool choose(const QString &settingsFile, Service service, const QString &remote);
 
 } // namespace RcloneRoutes

@@ -41,46 +41,63 @@ const char *const kSchema[] = {
     "CREATE INDEX IF NOT EXISTS history_by_place ON history(service, account, target, digest)",
 };
 
+// A result row read column after column, in the order its SELECT names
+// them, so a reader cannot fall out of step with a column list.
+class Columns
+{
+public:
+    explicit Columns(const QSqlQuery &q) : m_q(q) {}
+    template<typename T> T next() { return m_q.value(m_at++).value<T>(); }
+    ServiceId service() { return ServiceId::fromText(next<QString>()); }
+    QByteArray latin1() { return next<QString>().toLatin1(); }
+
+private:
+    const QSqlQuery &m_q;
+    int m_at = 0;
+};
+
 QueuedJob jobFrom(const QSqlQuery &q)
 {
+    Columns c(q);
     QueuedJob j;
-    j.id = q.value(0).toString();
-    j.service = ServiceId::fromText(q.value(1).toString());
-    j.token = q.value(2).toString();
-    j.tokenSecret = q.value(3).toString();
-    j.uploadSize = q.value(4).toInt();
-    j.target = q.value(5).toString();
-    j.privacy = q.value(6).toString();
-    j.state = q.value(7).toString();
-    j.reason = q.value(8).toString();
-    j.created = q.value(9).toLongLong();
-    j.keepMetadata = q.value(10).toBool();
-    j.account = q.value(11).toString();
+    j.id = c.next<QString>();
+    j.service = c.service();
+    j.token = c.next<QString>();
+    j.tokenSecret = c.next<QString>();
+    j.uploadSize = c.next<int>();
+    j.target = c.next<QString>();
+    j.privacy = c.next<QString>();
+    j.state = c.next<QString>();
+    j.reason = c.next<QString>();
+    j.created = c.next<qint64>();
+    j.keepMetadata = c.next<bool>();
+    j.account = c.next<QString>();
     return j;
 }
 
 QueuedPhoto photoFrom(const QSqlQuery &q)
 {
+    Columns c(q);
     QueuedPhoto p;
-    p.job = q.value(0).toString();
-    p.seq = q.value(1).toInt();
-    p.path = q.value(2).toString();
-    p.remarks = q.value(3).toString();
-    p.state = q.value(4).toString();
-    p.remoteId = q.value(5).toString();
-    p.reason = q.value(6).toString();
-    p.attempts = q.value(7).toInt();
-    p.notBefore = q.value(8).toLongLong();
-    p.prepared = q.value(9).toString();
-    p.identity.path = q.value(10).toString();
+    p.job = c.next<QString>();
+    p.seq = c.next<int>();
+    p.path = c.next<QString>();
+    p.remarks = c.next<QString>();
+    p.state = c.next<QString>();
+    p.remoteId = c.next<QString>();
+    p.reason = c.next<QString>();
+    p.attempts = c.next<int>();
+    p.notBefore = c.next<qint64>();
+    p.prepared = c.next<QString>();
+    p.identity.path = c.next<QString>();
     // SQLite keeps signed 64-bit integers; device and inode numbers go
     // through them bit for bit.
-    p.identity.device = quint64(q.value(11).toLongLong());
-    p.identity.inode = quint64(q.value(12).toLongLong());
-    p.identity.size = q.value(13).toLongLong();
-    p.identity.modifiedNs = q.value(14).toLongLong();
-    p.identity.digest = q.value(15).toString().toLatin1();
-    p.content = q.value(16).toString().toLatin1();
+    p.identity.device = quint64(c.next<qint64>());
+    p.identity.inode = quint64(c.next<qint64>());
+    p.identity.size = c.next<qint64>();
+    p.identity.modifiedNs = c.next<qint64>();
+    p.identity.digest = c.latin1();
+    p.content = c.latin1();
     return p;
 }
 
@@ -454,15 +471,15 @@ namespace {
 
 SentRecord recordFrom(const QSqlQuery &q)
 {
-    SentRecord r;
-    r.digest = q.value(0).toString();
-    r.service = ServiceId::fromText(q.value(1).toString());
-    r.account = q.value(2).toString();
-    r.target = q.value(3).toString();
-    r.remoteId = q.value(4).toString();
-    r.path = q.value(5).toString();
-    r.sent = q.value(6).toLongLong();
-    return r;
+    Columns c(q);
+    // Braces read their values in order: the columns come as listed below.
+    return {.digest = c.next<QString>(),
+            .service = c.service(),
+            .account = c.next<QString>(),
+            .target = c.next<QString>(),
+            .remoteId = c.next<QString>(),
+            .path = c.next<QString>(),
+            .sent = c.next<qint64>()};
 }
 
 const QString kHistoryColumns = QStringLiteral("digest, service, account, target, remote_id, path, sent");

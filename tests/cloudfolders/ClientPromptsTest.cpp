@@ -30,110 +30,65 @@ QString setting(TestEnvironment &env, const char *key)
 
 } // namespace
 
-TEST(PluginsPrompt, OnlyTheMissingClientOffersItsDownloadPage)
+// Each missing client offers its download page (a folder of blanks is no
+// folder); a left or middle click opens it, a right click does not.
+TEST(PluginsPrompt, OnlyTheMissingClientsOfferTheirDownloadPages)
 {
     TestEnvironment env;
     RecordingShell shell;
-    // A folder of blanks is no folder.
-    const SyncFolders folders{QStringLiteral("  "), QStringLiteral("/s/"), QStringLiteral("/g/")};
-    frmPluginsPrompt window(env.state(), folders, pages(), shell);
-    window.show();
-
-    EXPECT_EQ(window.windowTitle(), u"Flazz");
-    EXPECT_EQ(window.titleLabel()->text(), u"Information");
-    EXPECT_EQ(window.lblMessage()->text(), u"Flazz has found that you do not have the Desktop versions of "
-                                           u"one or more of the following services. "
-                                           u"It is recommended that you download these versions:");
-    EXPECT_EQ(window.lblSkydrive()->text(), u"1) Skydrive - Installed");
-    EXPECT_EQ(window.lblgdrive()->text(), u"2) Google Drive -Installed");
-    EXPECT_EQ(window.lbldropbox()->text(), u"3) Dropbox -");
-    EXPECT_TRUE(window.lbldropboxdownload()->isVisible());
-    EXPECT_FALSE(window.lblskydrivedownload()->isVisible());
-    EXPECT_FALSE(window.lblgdrivedownload()->isVisible());
-    EXPECT_EQ(window.lbldropboxdownload()->text(), u"Click to Download");
-    EXPECT_EQ(window.chkDoNotShowMeAgain()->text(), u"Don't show this message again");
-
-    QTest::mouseClick(window.lbldropboxdownload(), Qt::RightButton);
+    frmPluginsPrompt one(env.state(), {QStringLiteral("  "), QStringLiteral("/s/"), QStringLiteral("/g/")},
+                         pages(), shell);
+    one.show();
+    EXPECT_EQ(one.lbldropbox()->text(), u"3) Dropbox -");
+    EXPECT_EQ(one.lblSkydrive()->text(), u"1) Skydrive - Installed");
+    EXPECT_TRUE(one.lbldropboxdownload()->isVisible());
+    EXPECT_FALSE(one.lblskydrivedownload()->isVisible() || one.lblgdrivedownload()->isVisible());
+    QTest::mouseClick(one.lbldropboxdownload(), Qt::RightButton);
     EXPECT_TRUE(shell.opened.isEmpty());
-    QTest::mouseClick(window.lbldropboxdownload(), Qt::LeftButton);
-    QTest::mouseClick(window.lbldropboxdownload(), Qt::MiddleButton);
-    EXPECT_EQ(shell.opened, (QList<QString>{pages().dropbox, pages().dropbox}));
+    QTest::mouseClick(one.lbldropboxdownload(), Qt::LeftButton);
+    QTest::mouseClick(one.lbldropboxdownload(), Qt::MiddleButton);
+
+    frmPluginsPrompt all(env.state(), {}, pages(), shell);
+    all.show();
+    QTest::mouseClick(all.lblgdrivedownload(), Qt::LeftButton);
+    QTest::mouseClick(all.lblskydrivedownload(), Qt::LeftButton);
+    EXPECT_TRUE(all.lbldropboxdownload()->isVisible());
+    EXPECT_EQ(shell.opened,
+              (QList<QString>{pages().dropbox, pages().dropbox, pages().googleDrive, pages().skyDrive}));
 }
 
-TEST(PluginsPrompt, NoClientInstalledOffersAllThree)
+// Both notices can be switched off for good; without a settings file to
+// keep the choice, the plugins notice is off for this run only and the
+// upload notice stays on.
+TEST(ClientPrompts, TheCheckBoxSwitchesEachOffForGood)
 {
     TestEnvironment env;
     RecordingShell shell;
-    frmPluginsPrompt window(env.state(), {}, pages(), shell);
-    window.show();
-    for (QLabel *link :
-         {window.lbldropboxdownload(), window.lblgdrivedownload(), window.lblskydrivedownload()})
-        EXPECT_TRUE(link->isVisible());
-    QTest::mouseClick(window.lblgdrivedownload(), Qt::LeftButton);
-    QTest::mouseClick(window.lblskydrivedownload(), Qt::LeftButton);
-    EXPECT_EQ(shell.opened, (QList<QString>{pages().googleDrive, pages().skyDrive}));
-}
+    AppState &state = env.state();
+    const auto answer = [&](bool neverAgain) {
+        frmPluginsPrompt plugins(state, {}, pages(), shell);
+        frmShowUploadPrompt upload(state);
+        plugins.show();
+        upload.show();
+        plugins.chkDoNotShowMeAgain()->setChecked(neverAgain);
+        upload.chkDoNotShowMeAgain()->setChecked(neverAgain);
+        QTest::mouseClick(plugins.cmdOK(), Qt::LeftButton);
+        QTest::mouseClick(upload.cmdOK(), Qt::LeftButton);
+        EXPECT_FALSE(plugins.isVisible() || upload.isVisible());
+    };
+    state.StartupPromptEnabled = state.UploadPromptEnabled = true;
+    answer(false);
+    EXPECT_TRUE(state.StartupPromptEnabled && state.UploadPromptEnabled);
+    EXPECT_EQ(setting(env, SettingsKey::StartupPrompt), u"True");
+    EXPECT_EQ(setting(env, SettingsKey::UploadPrompt), u"True");
+    answer(true);
+    EXPECT_FALSE(state.StartupPromptEnabled || state.UploadPromptEnabled);
+    EXPECT_EQ(setting(env, SettingsKey::StartupPrompt), u"False");
+    EXPECT_EQ(setting(env, SettingsKey::UploadPrompt), u"False");
 
-TEST(PluginsPrompt, TheCheckBoxSwitchesItOffForGood)
-{
-    TestEnvironment env;
-    RecordingShell shell;
-    env.state().StartupPromptEnabled = true;
-    {
-        frmPluginsPrompt window(env.state(), {}, pages(), shell);
-        window.show();
-        QTest::mouseClick(window.cmdOK(), Qt::LeftButton);
-        EXPECT_FALSE(window.isVisible());
-        EXPECT_TRUE(env.state().StartupPromptEnabled);
-        EXPECT_EQ(setting(env, SettingsKey::StartupPrompt), u"True");
-    }
-    {
-        frmPluginsPrompt window(env.state(), {}, pages(), shell);
-        window.show();
-        window.chkDoNotShowMeAgain()->setChecked(true);
-        QTest::mouseClick(window.cmdOK(), Qt::LeftButton);
-        EXPECT_FALSE(env.state().StartupPromptEnabled);
-        EXPECT_EQ(setting(env, SettingsKey::StartupPrompt), u"False");
-    }
-    // Without a settings file the notice is still off for this run.
-    env.state().StartupPromptEnabled = true;
-    QFile::remove(env.state().SettingsFile);
-    frmPluginsPrompt window(env.state(), {}, pages(), shell);
-    window.show();
-    window.chkDoNotShowMeAgain()->setChecked(true);
-    QTest::mouseClick(window.cmdOK(), Qt::LeftButton);
-    EXPECT_FALSE(env.state().StartupPromptEnabled);
-}
-
-TEST(UploadPrompt, SaysTheUploadGoesOnAndCanBeSwitchedOff)
-{
-    TestEnvironment env;
-    env.state().UploadPromptEnabled = true;
-    {
-        frmShowUploadPrompt window(env.state());
-        window.show();
-        EXPECT_EQ(window.titleLabel()->text(), u"Important ");
-        EXPECT_TRUE(window.lblMessage()->text().startsWith(u"\"Your Photos have been Flazzed to the selected "
-                                                           u"service\". Depending on their size and number"));
-        EXPECT_TRUE(window.lblMessage()->text().endsWith(u"re-Flazz the incomplete process in such a case."));
-        QTest::mouseClick(window.cmdOK(), Qt::LeftButton);
-        EXPECT_TRUE(env.state().UploadPromptEnabled);
-        EXPECT_EQ(setting(env, SettingsKey::UploadPrompt), u"True");
-    }
-    {
-        frmShowUploadPrompt window(env.state());
-        window.show();
-        window.chkDoNotShowMeAgain()->setChecked(true);
-        QTest::mouseClick(window.cmdOK(), Qt::LeftButton);
-        EXPECT_FALSE(env.state().UploadPromptEnabled);
-        EXPECT_EQ(setting(env, SettingsKey::UploadPrompt), u"False");
-    }
-    // A settings file that cannot keep the choice leaves the notice on.
-    env.state().UploadPromptEnabled = true;
-    QFile::remove(env.state().SettingsFile);
-    frmShowUploadPrompt window(env.state());
-    window.show();
-    window.chkDoNotShowMeAgain()->setChecked(true);
-    QTest::mouseClick(window.cmdOK(), Qt::LeftButton);
-    EXPECT_TRUE(env.state().UploadPromptEnabled);
+    state.StartupPromptEnabled = state.UploadPromptEnabled = true;
+    QFile::remove(state.SettingsFile);
+    answer(true);
+    EXPECT_FALSE(state.StartupPromptEnabled);
+    EXPECT_TRUE(state.UploadPromptEnabled);
 }

@@ -3,15 +3,10 @@
 
 #include "cloudfolders/clsDropbox.h"
 #include "core/SettingsKeys.h"
-#include "core/SettingsStore.h"
 #include "sandbox/services/DropboxService.h"
 #include "support/SandboxWorld.h"
-#include "support/TestText.h"
 
-#include <QCryptographicHash>
 #include <QJsonArray>
-#include <QMessageAuthenticationCode>
-#include <QUrlQuery>
 
 #include <gtest/gtest.h>
 
@@ -59,7 +54,7 @@ QStringList queryNames(const QByteArray &query)
 
 } // namespace
 
-TEST(Dropbox, SignInStoresTheTokenForTheOwnerOnlyAndTheServiceAcceptsIt)
+TEST(Dropbox, SignInSendsTheProgramsParametersAndStoresTheTokenForTheOwnerOnly)
 {
     DropboxWorld w;
     auto dropbox = w.connect();
@@ -78,23 +73,16 @@ TEST(Dropbox, SignInStoresTheTokenForTheOwnerOnlyAndTheServiceAcceptsIt)
     EXPECT_EQ(w.stored(SettingsKey::DropBoxUid), QLatin1String(DropboxService::AccountId));
     EXPECT_EQ(w.stored(SettingsKey::DropBoxToken), dropbox->AccessToken());
     EXPECT_EQ(w.stored(SettingsKey::DropBoxTokenSecret), dropbox->AccessTokenSecret());
-    EXPECT_EQ(dropbox->AccessToken().size(), 16);
     namespace fs = std::filesystem;
     EXPECT_EQ(fs::status(w.state().SettingsFile.toStdString()).permissions(),
               fs::perms::owner_read | fs::perms::owner_write); // 0600
     EXPECT_TRUE(dropbox->authorized());
 
     // A new connector, as the next click makes, finds the token working.
-    auto next = w.connect();
-    EXPECT_TRUE(next->IsAuthoriseUserExist());
-}
+    EXPECT_TRUE(w.connect()->IsAuthoriseUserExist());
 
-TEST(Dropbox, RequestsCarryTheProgramsParametersInItsOrder)
-{
-    DropboxWorld w;
-    auto dropbox = w.connect();
-    ASSERT_TRUE(dropbox->CreateAccount());
-
+    // The requests carry the program's parameters in its order; the
+    // signatures themselves are rebuilt and checked by the stand-in.
     const QList<StandinRequest> tokenRequests = w.requestsTo("/1/oauth/request_token");
     ASSERT_EQ(tokenRequests.size(), 1);
     const StandinRequest request = tokenRequests.first();
@@ -103,37 +91,11 @@ TEST(Dropbox, RequestsCarryTheProgramsParametersInItsOrder)
                        u"oauth_version", u"oauth_signature"}));
     EXPECT_EQ(request.header("Content-Type"), "application/x-www-form-urlencoded");
     EXPECT_TRUE(request.body.isEmpty());
-
-    // Without a token the key is the consumer secret and a lone "&", and the
-    // base string has no oauth_token: the documented recipe, written out.
-    const QUrlQuery query(QString::fromLatin1(request.query));
-    const QByteArray base =
-        "POST&" + QUrl::toPercentEncoding(w.config.dropbox.api + u"/1/oauth/request_token") +
-        "&oauth_consumer_key%3D" + w.config.dropbox.consumerKey.toLatin1() + "%26oauth_nonce%3D" +
-        query.queryItemValue(QStringLiteral("oauth_nonce")).toLatin1() +
-        "%26oauth_signature_method%3DHMAC-SHA1%26oauth_timestamp%3D" +
-        query.queryItemValue(QStringLiteral("oauth_timestamp")).toLatin1() + "%26oauth_version%3D1.0";
-    const QByteArray signature =
-        QMessageAuthenticationCode::hash(base, QByteArray(DropboxService::ConsumerSecret) + '&',
-                                         QCryptographicHash::Sha1)
-            .toBase64();
-    EXPECT_EQ(query.queryItemValue(QStringLiteral("oauth_signature"), QUrl::FullyDecoded),
-              QString::fromLatin1(signature));
-
     const QList<StandinRequest> exchange = w.requestsTo("/1/oauth/access_token");
     ASSERT_EQ(exchange.size(), 1);
     EXPECT_EQ(queryNames(exchange.first().query),
               strings({u"oauth_consumer_key", u"oauth_nonce", u"oauth_token", u"oauth_timestamp",
                        u"oauth_signature_method", u"oauth_version", u"oauth_signature"}));
-
-    for (const StandinRequest &r : w.server.requests()) {
-        const QString nonce =
-            QUrlQuery(QString::fromLatin1(r.query)).queryItemValue(QStringLiteral("oauth_nonce"));
-        if (nonce.isEmpty())
-            continue; // the browser's pages
-        EXPECT_TRUE(nonce.size() == 6 || nonce.size() == 7) << qPrintable(nonce);
-        EXPECT_GE(nonce.toInt(), 123400);
-    }
 }
 
 TEST(Dropbox, FolderNamesWithBlanksAndAccentsAreSignedAndCreated)
@@ -162,12 +124,6 @@ TEST(Dropbox, FolderNamesWithBlanksAndAccentsAreSignedAndCreated)
         listed << entry.text;
     }
     EXPECT_EQ(listed, strings({u"My Trip", u"Été à Zürich"}));
-
-    // The sandbox page lists what was made, for a person to see.
-    const QString page = w.service.pageSection(w.store);
-    EXPECT_TRUE(page.contains(u"/My Trip"));
-    EXPECT_TRUE(page.contains(u"Été à Zürich"));
-    EXPECT_FALSE(page.contains(dropbox->AccessTokenSecret()));
 
     // The same name again is refused by the service and reported back.
     dropbox->CreateFolder(QStringLiteral("my trip"));

@@ -2,32 +2,21 @@
 
 #include "FlowFakes.h"
 #include "core/MessageCatalog.h"
-#include "support/PhotoSetWorld.h"
-#include "support/RecordingShell.h"
-#include "support/RecordingUploadWindow.h"
-#include "support/ScriptedUserPrompt.h"
 #include "support/TaggedPhoto.h"
+#include "support/TestText.h"
 
-#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class CloudFolderFlowTest : public ::testing::Test, protected PhotoSetWorld
+class CloudFolderFlowTest : public ::testing::Test, protected FlowWorld
 {
 protected:
-    RecordingUploadWindow window;
-    ScriptedUserPrompt prompt{&env.state()};
-    RecordingShell shell;
-    FakeChooser chooser;
-    FakeNotices notices;
-    RecordingUploader uploader;
     FakeCloudConnector *lastConnector = nullptr;
     std::deque<bool> authorized{true};
     QString dropboxFolder, skyDriveFolder, googleFolder;
@@ -69,24 +58,19 @@ TEST(FreeCopyName, ClashesCountUpWithABlankBeforeTheExtension)
 // byte, and it never takes the place of a file already there.
 TEST(CopyPhoto, TheSyncFolderGetsTheWholePictureAndOnlyTheMetadataTheUserLetsGo)
 {
-    QTemporaryDir dir;
+    TestEnvironment env;
     const QByteArray photo = tagged::jpeg();
-    const QString from = dir.filePath(QStringLiteral("harbour.jpg"));
-    QFile source(from);
-    ASSERT_TRUE(source.open(QIODevice::WriteOnly) && source.write(photo) == photo.size());
-    source.close();
+    const QString from = env.writeFile(QStringLiteral("harbour.jpg"), photo);
     const auto copied = [&](const QString &name, MetadataRule rule) {
-        QFile copy(dir.filePath(name));
-        return CloudFolderFlow::CopyPhoto(from, copy.fileName(), rule) && copy.open(QIODevice::ReadOnly)
-                   ? copy.readAll()
-                   : QByteArray();
+        return CloudFolderFlow::CopyPhoto(from, env.path(name), rule) ? readBytes(env.path(name))
+                                                                      : QByteArray();
     };
     const QByteArray story = copied(QStringLiteral("story.jpg"), MetadataRule::StoryOnly);
     EXPECT_FALSE(tagged::readBack(story).contains(QStringLiteral("Exif.GPSInfo.GPSLatitude")));
     EXPECT_EQ(tagged::scanData(story), tagged::scanData(photo));
     EXPECT_EQ(copied(QStringLiteral("all.jpg"), MetadataRule::Everything), photo);
     EXPECT_FALSE(
-        CloudFolderFlow::CopyPhoto(from, dir.filePath(QStringLiteral("story.jpg")), MetadataRule::StoryOnly));
+        CloudFolderFlow::CopyPhoto(from, env.path(QStringLiteral("story.jpg")), MetadataRule::StoryOnly));
 }
 
 TEST_F(CloudFolderFlowTest, WithTheClientPhotosAreCopiedUnderFreeNamesIntoANewFolder)
@@ -103,9 +87,7 @@ TEST_F(CloudFolderFlowTest, WithTheClientPhotosAreCopiedUnderFreeNamesIntoANewFo
     EXPECT_EQ(
         QDir(destination).entryList(QDir::Files, QDir::Name),
         (QStringList{QStringLiteral("a (1) .jpg"), QStringLiteral("a (2) .jpg"), QStringLiteral("a.jpg")}));
-    QFile original(first), copy(destination + QStringLiteral("/a.jpg"));
-    ASSERT_TRUE(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
-    EXPECT_EQ(original.readAll(), copy.readAll());
+    EXPECT_EQ(readBytes(destination + QStringLiteral("/a.jpg")), readBytes(first));
     EXPECT_EQ(window.value, 3);
     EXPECT_EQ(chooser.service, Service::Dropbox);
     EXPECT_EQ(chooser.syncFolder, dropboxFolder);

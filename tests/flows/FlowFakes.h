@@ -3,6 +3,10 @@
 #include "cloudfolders/CloudConnector.h"
 #include "cloudfolders/flows/CloudClientNotices.h"
 #include "cloudfolders/flows/FolderChooser.h"
+#include "support/PhotoSetWorld.h"
+#include "support/RecordingShell.h"
+#include "support/RecordingUploadWindow.h"
+#include "support/ScriptedUserPrompt.h"
 #include "webkit/BackgroundUploader.h"
 
 #include <QList>
@@ -133,4 +137,15 @@ private:
         calls.append(call.join(u'|'));
         return QString::number(calls.size());
     }
+};
+
+// A photo set and, recording, everything a button's flow talks to.
+struct FlowWorld : PhotoSetWorld
+{
+    RecordingUploadWindow window;
+    ScriptedUserPrompt prompt{&env.state()};
+    RecordingShell shell;
+    FakeChooser chooser;
+    FakeNotices notices;
+    RecordingUploader uploader;
 };

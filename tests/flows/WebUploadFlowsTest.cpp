@@ -3,10 +3,6 @@
 
 #include "FlowFakes.h"
 #include "core/MessageCatalog.h"
-#include "support/PhotoSetWorld.h"
-#include "support/RecordingShell.h"
-#include "support/RecordingUploadWindow.h"
-#include "support/ScriptedUserPrompt.h"
 #include "webservices/FacebookAccount.h"
 #include "webservices/FlickrAccount.h"
 
@@ -60,15 +56,9 @@ public:
     }
 };
 
-class WebUploadFlowsTest : public ::testing::Test, protected PhotoSetWorld
+class WebUploadFlowsTest : public ::testing::Test, protected FlowWorld
 {
 protected:
-    RecordingUploadWindow window;
-    ScriptedUserPrompt prompt{&env.state()};
-    RecordingShell shell;
-    FakeNotices notices;
-    RecordingUploader uploader;
-    FakeChooser chooser;
     WebUploadParts parts{state(), window, prompt, shell, notices, uploader};
 };
 

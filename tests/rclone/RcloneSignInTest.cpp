@@ -4,10 +4,10 @@
 #include "support/RcloneWorld.h"
 #include "support/ScriptedSignIn.h"
 #include "support/TestEnvironment.h"
+#include "support/TestText.h"
 
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -61,11 +61,21 @@ TEST(RcloneSignInTest, ThePageOpensAsEverySignInsAndTheTokenStaysWithRclone)
     TestEnvironment env;
     RcloneWorld world(env.root());
     OAuthStandin service;
-    ScriptedSignIn signIn;
     QString error;
-    ASSERT_TRUE(authorizeRcloneRemote(world.setup(), QStringLiteral("my box"), QStringLiteral("dropbox"),
-                                      service.options(), false, signIn, &error))
-        << qPrintable(error);
+    const auto authorize = [&](const QString &name, ScriptedSignIn &through) {
+        return authorizeRcloneRemote(world.setup(), name, QStringLiteral("dropbox"), service.options(), false,
+                                     through, &error);
+    };
+    // A cancelled sign-in leaves no remote behind, and the port free for the next.
+    ScriptedSignIn cancelled;
+    cancelled.approveInBrowser = false;
+    cancelled.completeAnswers = {false};
+    EXPECT_FALSE(authorize(QStringLiteral("my box"), cancelled));
+    EXPECT_EQ(error, u"The sign-in was cancelled");
+    EXPECT_FALSE(remoteNames(world.setup()).contains(u"my box=dropbox"));
+
+    ScriptedSignIn signIn;
+    ASSERT_TRUE(authorize(QStringLiteral("my box"), signIn)) << qPrintable(error);
     ASSERT_EQ(signIn.calls.size(), 2);
     EXPECT_TRUE(signIn.calls.at(0).startsWith(u"open http://127.0.0.1:53682/auth"))
         << qPrintable(signIn.calls.at(0));
@@ -73,40 +83,14 @@ TEST(RcloneSignInTest, ThePageOpensAsEverySignInsAndTheTokenStaysWithRclone)
     EXPECT_TRUE(remoteNames(world.setup()).contains(u"my box=dropbox"));
 
     // rclone keeps the token in its configuration; nothing of ours has it.
-    QFile config(world.configFile);
-    ASSERT_TRUE(config.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(config.readAll().contains(kAccessToken));
+    EXPECT_TRUE(readBytes(world.configFile).contains(kAccessToken));
     QDirIterator files(env.path(QStringLiteral("data")), QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        QFile file(files.next());
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_FALSE(file.readAll().contains(kRefreshToken)) << qPrintable(file.fileName());
-    }
+    while (files.hasNext())
+        EXPECT_FALSE(readBytes(files.next()).contains(kRefreshToken)) << qPrintable(files.filePath());
 
     // A name that is taken is never signed in over.
-    EXPECT_FALSE(authorizeRcloneRemote(world.setup(), QStringLiteral("my box"), QStringLiteral("dropbox"),
-                                       service.options(), false, signIn, &error));
+    EXPECT_FALSE(authorize(QStringLiteral("my box"), signIn));
     EXPECT_EQ(error, u"There is a remote called my box already");
-}
-
-TEST(RcloneSignInTest, CancellingLeavesNoRemote)
-{
-    TestEnvironment env;
-    RcloneWorld world(env.root());
-    OAuthStandin service;
-    ScriptedSignIn signIn;
-    signIn.approveInBrowser = false;
-    signIn.completeAnswers = {false};
-    QString error;
-    EXPECT_FALSE(authorizeRcloneRemote(world.setup(), QStringLiteral("box"), QStringLiteral("dropbox"),
-                                       service.options(), false, signIn, &error));
-    EXPECT_EQ(error, u"The sign-in was cancelled");
-    EXPECT_FALSE(remoteNames(world.setup()).contains(u"box=dropbox"));
-    // The next sign-in finds the port free again.
-    signIn.approveInBrowser = true;
-    EXPECT_TRUE(authorizeRcloneRemote(world.setup(), QStringLiteral("box"), QStringLiteral("dropbox"),
-                                      service.options(), false, signIn, &error))
-        << qPrintable(error);
 }
 
 TEST(RcloneSignInTest, TheCommandLineListsRemotesAndSignsInOnTheTerminal)

@@ -1,60 +1,25 @@
+#include "../uploader/UploaderWorld.h"
 #include "rclone/RcloneNames.h"
-#include "sandbox/StandinServer.h"
 #include "support/ProgramRun.h"
 #include "support/RcloneWorld.h"
-#include "support/TestEnvironment.h"
-#include "uploader/UploadQueue.h"
+#include "support/RepeatedKills.h"
+#include "support/TestText.h"
 
-#include <QBuffer>
 #include <QDirIterator>
-#include <QFile>
 #include <QImage>
-#include <QProcess>
-#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 // A world of remotes with the background uploader's queue beside them.
-struct UploadWorld
+struct UploadWorld : UploaderWorld
 {
-    TestEnvironment env;
     RcloneWorld rclone{env.root()};
-    QString queuePath = env.path(QStringLiteral("data/Uploads.db"));
-    UploadQueue queue{queuePath};
 
-    // A JPEG of `width` x `height` (distinct per `seed`) at `relative`.
     QString photo(const QString &relative, int seed, int width = 320, int height = 240)
     {
-        QImage image(width, height, QImage::Format_RGB32);
-        image.fill(qRgb(seed * 53 % 256, seed * 11 % 256, seed * 37 % 256));
-        for (int x = 0; x < width; x += 7)
-            image.setPixel(x, (x * seed) % height, qRgb(255, 255, 255));
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "JPEG", 92);
-        return env.writeFile(relative, bytes);
-    }
-
-    std::unique_ptr<QProcess> startUploader(const QProcessEnvironment &extra = {}) const
-    {
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(extra);
-        process->setProcessEnvironment(environment);
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(QStringLiteral(FLAZZ_UPLOADER),
-                       {QStringLiteral("--queue"), queuePath, QStringLiteral("--retry-base-ms"),
-                        QStringLiteral("100"), QStringLiteral("--timeout-ms"), QStringLiteral("20000")});
-        process->waitForStarted();
-        return process;
-    }
-    bool runUploader(const QProcessEnvironment &extra = {}) const
-    {
-        const auto process = startUploader(extra);
-        return process->waitForFinished(120000) && process->exitCode() == 0;
+        return env.writeFile(relative, jpegBytes(width, height, seed));
     }
 
     // A job to `remote`'s `folder`, the names decided as the window does.
@@ -68,23 +33,9 @@ struct UploadWorld
         RcloneNames names(rclone.filesIn(remote, folder));
         for (UploadItem &item : spec.items)
             item.name = names.claim(QFileInfo(item.path).fileName());
-        return queue.addJob(spec);
-    }
-
-    QStringList states(const QString &job) const
-    {
-        QStringList out;
-        for (const QueuedPhoto &photo : queue.photos(job))
-            out << photo.state;
-        return out;
+        return queue().addJob(spec);
     }
 };
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -97,30 +48,22 @@ TEST(RcloneUploadTest, ASendLandsScaledOnceBesideWhatWasThere)
     const QString first = world.photo(QStringLiteral("one/IMG.jpg"), 1, 1200, 900);
     const QString second = world.photo(QStringLiteral("two/IMG.jpg"), 2, 1200, 900);
     const QByteArray theirs = "not a photo of ours";
-    QDir().mkpath(world.rclone.davFolder + u"/Trips/2024");
-    QFile existing(world.rclone.davFolder + u"/Trips/2024/IMG.jpg");
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.write(theirs);
-    existing.close();
+    world.env.writeFile(QStringLiteral("remote-dav/Trips/2024/IMG.jpg"), theirs);
 
-    QProcess cli;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("FLAZZ_UPLOADER"), QStringLiteral(FLAZZ_UPLOADER));
-    cli.setProcessEnvironment(environment);
-    cli.start(QStringLiteral(FLAZZ_CLI),
-              {QStringLiteral("send"), QStringLiteral("rclone:dav"), QStringLiteral("--size"),
-               QStringLiteral("800"), QStringLiteral("--folder"), QStringLiteral("Trips/2024"), first,
-               second});
-    ASSERT_TRUE(cli.waitForFinished(120000));
-    const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().constData();
-    EXPECT_EQ(lines, (QStringList{u"sent\tTrips/2024/IMG (1).jpg\t" + first,
-                                  u"sent\tTrips/2024/IMG (2).jpg\t" + second}));
+    qputenv("FLAZZ_UPLOADER", FLAZZ_UPLOADER);
+    const ProgramRun run = runProgram(
+        QStringLiteral(FLAZZ_CLI),
+        {QStringLiteral("send"), QStringLiteral("rclone:dav"), QStringLiteral("--size"),
+         QStringLiteral("800"), QStringLiteral("--folder"), QStringLiteral("Trips/2024"), first, second},
+        120000);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.lines, (QStringList{u"sent\tTrips/2024/IMG (1).jpg\t" + first,
+                                      u"sent\tTrips/2024/IMG (2).jpg\t" + second}));
 
     EXPECT_EQ(world.rclone.filesIn(QStringLiteral("dav"), QStringLiteral("Trips/2024")),
               (QStringList{QStringLiteral("IMG (1).jpg"), QStringLiteral("IMG (2).jpg"),
                            QStringLiteral("IMG.jpg")}));
-    EXPECT_EQ(readFile(world.rclone.davFolder + u"/Trips/2024/IMG.jpg"), theirs);
+    EXPECT_EQ(readBytes(world.rclone.davFolder + u"/Trips/2024/IMG.jpg"), theirs);
     for (const QString &name : {QStringLiteral("IMG (1).jpg"), QStringLiteral("IMG (2).jpg")}) {
         const QImage arrived(world.rclone.davFolder + u"/Trips/2024/" + name);
         EXPECT_EQ(arrived.size(), QSize(800, 600)) << qPrintable(name);
@@ -135,24 +78,16 @@ TEST(RcloneUploadTest, AJobSurvivesKillsWithoutASecondCopy)
     UploadWorld world;
     QStringList paths;
     for (int i = 0; i < 12; ++i)
-        paths << world.photo(QStringLiteral("photos/p%1.jpg").arg(i), i + 3, 900, 700);
+        paths << world.photo(QStringLiteral("photos/p%1.jpg").arg(i), i + 3);
     const QString id = world.queueJob(QStringLiteral("dav"), QStringLiteral("Kept"), paths);
-    QProcessEnvironment slow;
-    slow.insert(QStringLiteral("RCLONE_BWLIMIT"), QStringLiteral("300k"));
-
-    QRandomGenerator random(20261206);
-    int kills = 0;
-    for (int round = 0; round < 40 && world.queue.job(id).state != u"ended"; ++round) {
-        const auto process = world.startUploader(slow);
-        if (process->waitForFinished(int(random.bounded(300, 1500))))
-            continue;
-        process->kill();
-        process->waitForFinished();
-        ++kills;
-    }
-    ASSERT_TRUE(world.runUploader());
+    qputenv("RCLONE_BWLIMIT", "300k");
+    const int kills =
+        killAtRandomMoments([&] { return world.startUploader(); },
+                            [&] { return world.queue().job(id).state == u"ended"; }, 20261206, 300, 1500, 40);
+    qunsetenv("RCLONE_BWLIMIT");
+    ASSERT_TRUE(world.runUploader(120000));
     EXPECT_GE(kills, 3);
-    EXPECT_EQ(world.states(id), QStringList(12, QStringLiteral("sent")));
+    EXPECT_EQ(states(world.queue().photos(id)), QStringList(12, QStringLiteral("sent")));
     QStringList expected;
     for (int i = 0; i < 12; ++i)
         expected << QStringLiteral("p%1.jpg").arg(i);
@@ -160,8 +95,8 @@ TEST(RcloneUploadTest, AJobSurvivesKillsWithoutASecondCopy)
     EXPECT_EQ(world.rclone.filesIn(QStringLiteral("dav"), QStringLiteral("Kept")), expected)
         << "kills: " << kills;
     for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(readFile(world.rclone.davFolder + QStringLiteral("/Kept/p%1.jpg").arg(i)),
-                  readFile(paths.at(i)));
+        EXPECT_EQ(readBytes(world.rclone.davFolder + QStringLiteral("/Kept/p%1.jpg").arg(i)),
+                  readBytes(paths.at(i)));
 }
 
 // Refusals: a sign-in the remote refuses and a missing rclone stop the job
@@ -185,31 +120,31 @@ TEST(RcloneUploadTest, RefusalsAreToldPlainlyAndKeepTheirSecrets)
 
     const QString refused = world.queueJob(QStringLiteral("wrong"), {}, {photo});
     const QString noRoom = world.queueJob(QStringLiteral("full"), {}, {photo});
-    ASSERT_TRUE(world.runUploader());
-    EXPECT_EQ(world.queue.job(refused).state, u"stopped");
-    EXPECT_TRUE(world.queue.job(refused).reason.startsWith(u"The remote refused the sign-in"))
-        << qPrintable(world.queue.job(refused).reason);
-    EXPECT_EQ(world.states(noRoom), QStringList{QStringLiteral("failed")});
-    EXPECT_TRUE(world.queue.photos(noRoom).first().reason.startsWith(u"The remote is full"))
-        << qPrintable(world.queue.photos(noRoom).first().reason);
+    ASSERT_TRUE(world.runUploader(120000));
+    EXPECT_EQ(world.queue().job(refused).state, u"stopped");
+    EXPECT_TRUE(world.queue().job(refused).reason.startsWith(u"The remote refused the sign-in"))
+        << qPrintable(world.queue().job(refused).reason);
+    EXPECT_EQ(states(world.queue().photos(noRoom)), QStringList{QStringLiteral("failed")});
+    EXPECT_TRUE(world.queue().photos(noRoom).first().reason.startsWith(u"The remote is full"))
+        << qPrintable(world.queue().photos(noRoom).first().reason);
 
-    QProcessEnvironment missing;
-    missing.insert(QStringLiteral("FLAZZ_RCLONE"), world.env.path(QStringLiteral("no/rclone")));
+    qputenv("FLAZZ_RCLONE", world.env.path(QStringLiteral("no/rclone")).toUtf8());
     const QString noRclone = world.queueJob(QStringLiteral("dav"), {}, {photo});
-    ASSERT_TRUE(world.runUploader(missing));
-    EXPECT_EQ(world.queue.job(noRclone).state, u"stopped");
-    EXPECT_TRUE(world.queue.job(noRclone).reason.startsWith(u"rclone could not be started"))
-        << qPrintable(world.queue.job(noRclone).reason);
+    ASSERT_TRUE(world.runUploader(120000));
+    qunsetenv("FLAZZ_RCLONE");
+    EXPECT_EQ(world.queue().job(noRclone).state, u"stopped");
+    EXPECT_TRUE(world.queue().job(noRclone).reason.startsWith(u"rclone could not be started"))
+        << qPrintable(world.queue().job(noRclone).reason);
     // With rclone there again, the next job to the remote takes it along.
     const QString next = world.queueJob(QStringLiteral("dav"), QStringLiteral("Next"), {photo});
-    ASSERT_TRUE(world.runUploader());
-    EXPECT_EQ(world.queue.job(noRclone).state, u"ended");
-    EXPECT_EQ(world.states(next), QStringList{QStringLiteral("sent")});
+    ASSERT_TRUE(world.runUploader(120000));
+    EXPECT_EQ(world.queue().job(noRclone).state, u"ended");
+    EXPECT_EQ(states(world.queue().photos(next)), QStringList{QStringLiteral("sent")});
 
     QDirIterator files(world.env.path(QStringLiteral("data")), QDir::Files | QDir::Hidden,
                        QDirIterator::Subdirectories);
     while (files.hasNext()) {
-        const QByteArray bytes = readFile(files.next());
+        const QByteArray bytes = readBytes(files.next());
         EXPECT_FALSE(bytes.contains("PW-SECRET-1") || bytes.contains("BT-SECRET-2"))
             << qPrintable(files.filePath());
     }

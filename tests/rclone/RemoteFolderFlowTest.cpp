@@ -1,33 +1,19 @@
 #include "rclone/flows/RemoteFolderFlow.h"
 
-#include "core/MessageCatalog.h"
 #include "flows/FlowFakes.h"
 #include "rclone/RcloneConnector.h"
-#include "support/PhotoSetWorld.h"
 #include "support/RcloneWorld.h"
-#include "support/RecordingShell.h"
-#include "support/RecordingUploadWindow.h"
 #include "support/ScriptedSignIn.h"
-#include "support/ScriptedUserPrompt.h"
-
-#include <QBuffer>
-#include <QImage>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class RemoteFolderFlowTest : public ::testing::Test, protected PhotoSetWorld
+class RemoteFolderFlowTest : public ::testing::Test, protected FlowWorld
 {
 protected:
     RcloneWorld rclone{env.root()};
-    RecordingUploadWindow window;
-    ScriptedUserPrompt prompt{&env.state()};
-    RecordingShell shell;
     ScriptedSignIn signIn;
-    FakeChooser chooser;
-    FakeNotices notices;
-    RecordingUploader uploader;
 
     // A button's flow for `kind` remotes, with its chooser and site.
     RemoteFolderFlow flow(const QString &remote, const QString &kind = {})
@@ -39,19 +25,6 @@ protected:
             },
             kind, Service::Google, QStringLiteral("https://site.example/"));
     }
-
-    QString photo(const QString &relative, int seed)
-    {
-        QImage image(8 + seed, 6, QImage::Format_RGB32);
-        image.fill(QColor::fromHsv((seed * 47) % 360, 200, 200));
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        const QString path = env.writeFile(relative, bytes);
-        EXPECT_TRUE(tray.AddPhoto(path, {}, {}));
-        return path;
-    }
 };
 
 } // namespace
@@ -61,8 +34,8 @@ protected:
 TEST_F(RemoteFolderFlowTest, TheChosenFolderAndTheDecidedNamesGoToTheUploader)
 {
     state().UploadSize = 1024;
-    const QString a = photo(QStringLiteral("one/IMG.png"), 1);
-    const QString b = photo(QStringLiteral("two/IMG.png"), 2);
+    const QString a = addPhoto(QStringLiteral("one/IMG.png"), 1);
+    const QString b = addPhoto(QStringLiteral("two/IMG.png"), 2);
     env.writeFile(QStringLiteral("remote-photos/Trips/IMG.png"), "theirs");
     chooser.answer = QStringLiteral(" Trips/ ");
 
@@ -86,7 +59,7 @@ TEST_F(RemoteFolderFlowTest, TheChosenFolderAndTheDecidedNamesGoToTheUploader)
 
 TEST_F(RemoteFolderFlowTest, ARemoteThatIsNotThereEndsWithTheSignInMessage)
 {
-    photo(QStringLiteral("a.png"), 1);
+    addPhoto(QStringLiteral("a.png"), 1);
     flow(QStringLiteral("nosuch")).run();
     EXPECT_EQ(chooser.shown, 0);
     EXPECT_TRUE(uploader.calls.isEmpty());

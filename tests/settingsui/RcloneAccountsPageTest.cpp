@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -32,7 +31,7 @@ TEST(RcloneAccountsPageTest, EachButtonOffersItsKindOfRemoteFirstAndKeepsTheChoi
     ScriptedSignIn signIn;
     ScriptedUserPrompt prompt;
     const QString settings = env.state().SettingsFile;
-    RcloneRoutes::choose(settings, RcloneRoutes::Button::SkyDrive, QStringLiteral("gone"));
+    RcloneRoutes::choose(settings, Service::SkyDrive, QStringLiteral("gone"));
 
     RcloneAccountsPage page(world.setup(), settings, signIn, prompt);
     page.show();
@@ -41,24 +40,24 @@ TEST(RcloneAccountsPageTest, EachButtonOffersItsKindOfRemoteFirstAndKeepsTheChoi
         remotes << page.remoteList()->item(i)->text();
     EXPECT_EQ(remotes, (QStringList{QStringLiteral("box  (dropbox)"), QStringLiteral("dav  (webdav)"),
                                     QStringLiteral("gd  (drive)"), QStringLiteral("photos  (alias)")}));
-    QComboBox *dropbox = page.routeList(RcloneRoutes::Button::Dropbox);
+    QComboBox *dropbox = page.routeList(Service::Dropbox);
     EXPECT_EQ(itemsOf(dropbox),
               (QStringList{QStringLiteral("Dropbox itself"), QStringLiteral("rclone: box"),
                            QStringLiteral("rclone: dav (webdav)"), QStringLiteral("rclone: gd (drive)"),
                            QStringLiteral("rclone: photos (alias)")}));
-    EXPECT_EQ(itemsOf(page.routeList(RcloneRoutes::Button::Google)).mid(0, 3),
+    EXPECT_EQ(itemsOf(page.routeList(Service::Google)).mid(0, 3),
               (QStringList{QStringLiteral("Google Drive itself"), QStringLiteral("rclone: gd"),
                            QStringLiteral("rclone: box (dropbox)")}));
     // A remote chosen before and no longer there is shown as chosen.
-    EXPECT_EQ(page.routeList(RcloneRoutes::Button::SkyDrive)->currentText(), u"rclone: gone (not found)");
+    EXPECT_EQ(page.routeList(Service::SkyDrive)->currentText(), u"rclone: gone (not found)");
 
     dropbox->setCurrentIndex(1);
     emit dropbox->activated(1);
-    EXPECT_EQ(RcloneRoutes::chosen(settings, RcloneRoutes::Button::Dropbox), u"box");
-    EXPECT_EQ(RcloneRoutes::chosen(settings, RcloneRoutes::Button::Google), u"");
+    EXPECT_EQ(RcloneRoutes::chosen(settings, Service::Dropbox), u"box");
+    EXPECT_EQ(RcloneRoutes::chosen(settings, Service::Google), u"");
     dropbox->setCurrentIndex(0);
     emit dropbox->activated(0);
-    EXPECT_EQ(RcloneRoutes::chosen(settings, RcloneRoutes::Button::Dropbox), u"");
+    EXPECT_EQ(RcloneRoutes::chosen(settings, Service::Dropbox), u"");
 
     // A name rclone would refuse is caught before anything starts.
     page.nameBox()->setText(QStringLiteral("my/box"));

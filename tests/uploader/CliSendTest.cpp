@@ -4,17 +4,16 @@
 #include "cloudfolders/clsDropbox.h"
 #include "cloudfolders/clsGoogle.h"
 #include "core/SettingsKeys.h"
+#include "imaging/TestImages.h"
 #include "platform/CompanionWindow.h"
 #include "sandbox/services/DropboxContentService.h"
 #include "sandbox/services/DropboxService.h"
 #include "sandbox/services/GoogleService.h"
 #include "sandbox/services/GoogleUploadService.h"
 #include "support/SandboxWorld.h"
+#include "support/TestText.h"
 
-#include <QBuffer>
 #include <QDate>
-#include <QFile>
-#include <QImage>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -46,13 +45,7 @@ CliRun runCli(const QStringList &args)
 
 QString photo(TestEnvironment &env, const QString &relative, int seed)
 {
-    QImage image(40 + seed, 30, QImage::Format_RGB32);
-    image.fill(QColor::fromHsv((seed * 53) % 360, 180, 200));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return env.writeFile(relative, bytes);
+    return env.writeFile(relative, testimages::encoded("png", QSize(40, 30), quint32(seed)));
 }
 
 struct DropboxSandbox : SandboxWorld<DropboxService>
@@ -70,13 +63,21 @@ struct DropboxSandbox : SandboxWorld<DropboxService>
                                       u"ConsumerKey=" + c.dropbox.consumerKey,
                                       u"ConsumerSecret=" + c.dropbox.consumerSecret});
     }
+
+    bool signInToDropbox() { return clsDropbox(state(), config, signIn, prompt).CreateAccount(); }
+
+    CliRun send(const QStringList &args) const
+    {
+        return runCli(QStringList{QStringLiteral("send"), QStringLiteral("dropbox"),
+                                  QStringLiteral("--services"), services} +
+                      args);
+    }
 };
 
 TEST(CliSend, DropboxPhotosGoThroughTheUploaderIntoTheNamedFolderEachOnce)
 {
     DropboxSandbox w;
-    clsDropbox dropbox(w.state(), w.config, w.signIn, w.prompt);
-    ASSERT_TRUE(dropbox.CreateAccount());
+    ASSERT_TRUE(w.signInToDropbox());
     const QString a = photo(w.env, QStringLiteral("in/a.png"), 1);
     const QString b = photo(w.env, QStringLiteral("in/b.png"), 2);
     const QString notAPhoto = w.env.writeFile(QStringLiteral("in/notes.txt"), "hello");
@@ -84,9 +85,7 @@ TEST(CliSend, DropboxPhotosGoThroughTheUploaderIntoTheNamedFolderEachOnce)
     // is decided, with its reason and when the next attempt comes.
     w.server.setFaults("/1/files_put/", StandinFaults::unavailable(1, 1));
 
-    const CliRun run =
-        runCli({QStringLiteral("send"), QStringLiteral("dropbox"), QStringLiteral("--folder"),
-                QStringLiteral("Trip"), QStringLiteral("--services"), w.services, a, b, notAPhoto});
+    const CliRun run = w.send({QStringLiteral("--folder"), QStringLiteral("Trip"), a, b, notAPhoto});
     EXPECT_EQ(run.exitCode, 1) << qPrintable(run.errors); // the text file was refused
     ASSERT_EQ(run.lines.size(), 3) << qPrintable(run.lines.join(u'\n'));
     EXPECT_TRUE(run.lines.at(0).startsWith(u"refused\t")) << qPrintable(run.lines.at(0));
@@ -159,18 +158,13 @@ TEST(CliSend, WithoutAStoredSignInOrWithABadCommandNothingIsSent)
 TEST(CliSend, PhotosSentBeforeToTheSameFolderAreSkippedUnlessAskedAgain)
 {
     DropboxSandbox w;
-    clsDropbox dropbox(w.state(), w.config, w.signIn, w.prompt);
-    ASSERT_TRUE(dropbox.CreateAccount());
+    ASSERT_TRUE(w.signInToDropbox());
     const QString a = photo(w.env, QStringLiteral("in/a.png"), 1);
     const QString b = photo(w.env, QStringLiteral("in/b.png"), 2);
     // The same content under another name counts as sent.
-    QFile::copy(a, w.env.path(QStringLiteral("in/copy of a.png")));
-    const QString aCopy = w.env.path(QStringLiteral("in/copy of a.png"));
+    const QString aCopy = w.env.writeFile(QStringLiteral("in/copy of a.png"), readBytes(a));
     const auto send = [&](const QString &folder, const QStringList &more) {
-        return runCli(QStringList{QStringLiteral("send"), QStringLiteral("dropbox"),
-                                  QStringLiteral("--folder"), folder, QStringLiteral("--services"),
-                                  w.services} +
-                      more);
+        return w.send(QStringList{QStringLiteral("--folder"), folder} + more);
     };
     ASSERT_EQ(send(QStringLiteral("Trip"), {a}).exitCode, 0);
 
@@ -212,8 +206,7 @@ TEST(CliSend, PhotosSentBeforeToTheSameFolderAreSkippedUnlessAskedAgain)
 TEST(CliSend, NoWaitHandsBackTheJobWhileTheUploaderSends)
 {
     DropboxSandbox w;
-    clsDropbox dropbox(w.state(), w.config, w.signIn, w.prompt);
-    ASSERT_TRUE(dropbox.CreateAccount());
+    ASSERT_TRUE(w.signInToDropbox());
     w.server.setFaults("/1/files_put/", StandinFaults::late(std::chrono::seconds(20)));
     const QString a = photo(w.env, QStringLiteral("in/a.png"), 1);
 

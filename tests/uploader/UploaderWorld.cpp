@@ -1,28 +1,23 @@
 #include "UploaderWorld.h"
 
+#include "imaging/TestImages.h"
 #include "platform/CompanionWindow.h"
 
-#include <QBuffer>
 #include <QFileInfo>
-#include <QImage>
 #include <QJsonObject>
-#include <QPainter>
 #include <QSettings>
 
 QByteArray jpegBytes(int width, int height, int seed)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y,
-                           qRgb((x * 255 / width + seed * 37) % 256, (y * 255 / height + seed * 11) % 256,
-                                (seed * 53) % 256));
-    }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 90);
-    return bytes;
+    return testimages::encoded("jpg", QSize(width, height), quint32(seed));
+}
+
+QStringList states(const QList<QueuedPhoto> &photos)
+{
+    QStringList out;
+    for (const QueuedPhoto &p : photos)
+        out << p.state;
+    return out;
 }
 
 UploaderWorld::UploaderWorld() : store(env.path(QStringLiteral("sandbox")))

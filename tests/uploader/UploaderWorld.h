@@ -5,6 +5,7 @@
 #include "sandbox/services/DropboxContentService.h"
 #include "sandbox/services/FlickrUploadService.h"
 #include "support/TestEnvironment.h"
+#include "uploader/UploadProgress.h"
 #include "uploader/UploadQueue.h"
 #include "webkit/ServiceConfig.h"
 
@@ -61,3 +62,15 @@ private:
 };
 
 QByteArray jpegBytes(int width, int height, int seed);
+
+// The tray's line and its announcements, as the watch gives them.
+struct RecordingNotices : UploadNotices
+{
+    QStringList statuses;
+    QStringList notices;
+    void showUploadStatus(const QString &status) override { statuses << status; }
+    void notifyUpload(const QString &, const QString &message) override { notices << message; }
+};
+
+// Each photo's state, in order.
+QStringList states(const QList<QueuedPhoto> &photos);

@@ -43,15 +43,12 @@ int cliAdd(const QStringList &args)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        out << kHelp;
+    if (printedHelp(args, kHelp))
         return 0;
-    }
     QStringList paths;
     for (const QString &arg : args) {
         if (arg.startsWith(QLatin1String("--"))) {
-            err << "flazz-cli add: unknown option " << arg << "\n\n" << kHelp;
-            return 2;
+            return usageError("add", u"unknown option " + arg, kHelp);
         }
         // Web addresses stay as dropped; the set refuses them itself.
         paths << (arg.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)

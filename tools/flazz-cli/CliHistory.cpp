@@ -46,14 +46,9 @@ int cliHistory(const QStringList &args)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        out << kHelp;
+    if (printedHelp(args, kHelp))
         return 0;
-    }
-    const auto usage = [&](const QString &problem) {
-        err << "flazz-cli history: " << problem << "\n\n" << kHelp;
-        return 2;
-    };
+    const auto usage = [](const QString &problem) { return usageError("history", problem, kHelp); };
     ServiceId service;
     qint64 since = 0;
     bool clear = false;

@@ -73,10 +73,8 @@ int cliRemotes(const QStringList &args)
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList rest;
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        out << kRemotesHelp;
+    if (printedHelp(args, kRemotesHelp))
         return 0;
-    }
     if (!withoutServices(args, &rest) || !rest.isEmpty()) {
         err << kRemotesHelp;
         return 2;
@@ -100,10 +98,8 @@ int cliSignInRclone(const QStringList &args)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        out << kSignInHelp;
+    if (printedHelp(args, kSignInHelp))
         return 0;
-    }
     QStringList rest;
     QString type;
     QString name;

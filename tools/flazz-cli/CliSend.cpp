@@ -351,15 +351,11 @@ int cliSend(const QStringList &args)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        out << kHelp;
+    if (printedHelp(args, kHelp))
         return 0;
-    }
     Options options;
-    if (const QString problem = parse(args, options); !problem.isEmpty()) {
-        err << "flazz-cli send: " << problem << "\n\n" << kHelp;
-        return 2;
-    }
+    if (const QString problem = parse(args, options); !problem.isEmpty())
+        return usageError("send", problem, kHelp);
 
     const std::optional<ServiceConfig> services = commandServices(args, "send");
     if (!services)
@@ -599,10 +595,8 @@ int cliSend(const QStringList &args)
 int cliQueue(const QStringList &args)
 {
     QTextStream out(stdout);
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        out << kQueueHelp;
+    if (printedHelp(args, kQueueHelp))
         return 0;
-    }
     const bool all = args == QStringList{QStringLiteral("--all")};
     if (!args.isEmpty() && !all) {
         QTextStream(stderr) << kQueueHelp;

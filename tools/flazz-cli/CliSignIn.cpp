@@ -103,18 +103,14 @@ int cliSignIn(const QStringList &args)
             return 0;
         }
         if (arg == u"--services") {
-            if (++i == args.size()) {
-                err << "flazz-cli signin: --services needs a file\n\n" << kHelp;
-                return 2;
-            }
+            if (++i == args.size())
+                return usageError("signin", QStringLiteral("--services needs a file"), kHelp);
             continue;
         }
         if (arg.startsWith(u"--services="))
             continue;
-        if (arg.startsWith(u"-")) {
-            err << "flazz-cli signin: unknown option " << arg << "\n\n" << kHelp;
-            return 2;
-        }
+        if (arg.startsWith(u"-"))
+            return usageError("signin", u"unknown option " + arg, kHelp);
         names << arg;
     }
     const TerminalService *service = nullptr;

@@ -52,10 +52,8 @@ int cliSignInBrowser(const QStringList &args)
     QTextStream out(stdout);
     QTextStream err(stderr);
     QTextStream in(stdin);
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        out << kHelp;
+    if (printedHelp(args, kHelp))
         return 0;
-    }
     QStringList services;
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args.at(i) == u"--services") {

@@ -41,6 +41,24 @@ inline QString tsvField(const QString &text)
     return field;
 }
 
+// When `args` ask for help (--help or -h) it goes to standard output and
+// the command is done: true.
+inline bool printedHelp(const QStringList &args, const char *help)
+{
+    if (!args.contains(QStringLiteral("--help")) && !args.contains(QStringLiteral("-h")))
+        return false;
+    QTextStream(stdout) << help;
+    return true;
+}
+
+// A usage error of `command`: the problem, a blank line and the command's
+// help on standard error. Answers 2, a usage error's exit status.
+inline int usageError(const char *command, const QString &problem, const char *help)
+{
+    QTextStream(stderr) << "flazz-cli " << command << ": " << problem << "\n\n" << help;
+    return 2;
+}
+
 // The value of `option` at args[i], written "--option VALUE" or
 // "--option=VALUE"; steps i past a separate value. False when args[i] is
 // another argument or the value is missing.

@@ -6,7 +6,6 @@
 #include "cloudfolders/flows/SentBeforeQuestion.h"
 #include "cloudfolders/flows/UploadLists.h"
 #include "core/AppState.h"
-#include "core/MessageCatalog.h"
 #include "core/UserPrompt.h"
 #include "photoset/UploadWindow.h"
 #include "photoset/clsTray.h"
@@ -36,10 +35,8 @@ void CloudFolderFlow::run()
 {
     AppState &state = m_parts.state;
     UploadWindow &window = m_parts.window;
-    if (!state.PhotoTray || state.PhotoTray->Count() == 0) {
-        funcMessageDisplay(state, m_parts.prompt, MessageNo::EmptyPhotoSet);
+    if (!SendSteps::hasPhotos(state, m_parts.prompt))
         return;
-    }
 
     if (state.StartupPromptEnabled) {
         SyncFolders folders;
@@ -54,23 +51,11 @@ void CloudFolderFlow::run()
             m_parts.notices.showPluginsPrompt(folders);
     }
 
-    window.ApplyDescription();
-    window.setWindowEnabled(false);
-    if (!state.InternetAvailable) {
-        m_parts.prompt.internetConnectionError();
-        window.setWindowEnabled(true);
+    if (!SendSteps::goOnline(state, window, m_parts.prompt))
         return;
-    }
-
     std::unique_ptr<CloudConnector> connector = m_connector();
-    bool authorized = connector->IsAuthoriseUserExist();
-    if (!authorized && connector->CreateAccount())
-        authorized = connector->IsAuthoriseUserExist();
-    if (!authorized) {
-        funcMessageDisplay(state, m_parts.prompt, MessageNo::AuthorizationUnsuccessful);
-        window.setWindowEnabled(true);
+    if (!SendSteps::signIn(state, window, m_parts.prompt, *connector))
         return;
-    }
 
     const QString syncFolder = locate();
     const QString chosen = m_parts.chooser.chooseAlbum(m_service, syncFolder, connector.get());
@@ -78,12 +63,7 @@ void CloudFolderFlow::run()
     if (chosen.isEmpty())
         return;
 
-    window.setProgressRange(0, state.PhotoTray->Count());
-    window.setProgressValue(0);
-    window.ShowProgressPanel(true);
-    window.setUpdateCaption(QStringLiteral("Progress..."));
-    if (describe(m_service).pleaseWait)
-        window.setPbrCaption(QStringLiteral("Please wait..."));
+    SendSteps::showProgress(window, state.PhotoTray->Count(), describe(m_service).pleaseWait);
 
     if (!syncFolder.trimmed().isEmpty()) {
         // Dropbox's folder is looked up once more: the lookup is what makes

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cloudfolders/flows/SendSteps.h"
 #include "imaging/PhotoMetadata.h"
 #include "photoset/DestinationFlow.h"
 #include "webkit/Service.h"
@@ -9,16 +10,7 @@
 #include <functional>
 #include <memory>
 
-struct AppState;
-class BackgroundUploader;
-class CloudClientNotices;
 class CloudConnector;
-class FolderChooser;
-class UploadWindow;
-class UserPrompt;
-namespace platform {
-class Shell;
-}
 
 // Where each desktop client keeps its sync folder; each returns "" when the
 // client is missing. Looked up afresh whenever the flow needs one.
@@ -36,15 +28,8 @@ struct SyncFolderLocator
 class CloudFolderFlow : public DestinationFlow
 {
 public:
-    struct Parts
+    struct Parts : FolderFlowParts
     {
-        AppState &state;
-        UploadWindow &window;
-        UserPrompt &prompt;
-        platform::Shell &shell;
-        FolderChooser &chooser;
-        CloudClientNotices &notices;
-        BackgroundUploader &uploader;
         SyncFolderLocator locator;
     };
 

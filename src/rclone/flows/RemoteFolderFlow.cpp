@@ -3,7 +3,6 @@
 #include "cloudfolders/flows/CloudClientNotices.h"
 #include "cloudfolders/flows/FolderChooser.h"
 #include "core/AppState.h"
-#include "core/MessageCatalog.h"
 #include "core/UserPrompt.h"
 #include "photoset/UploadWindow.h"
 #include "photoset/clsTray.h"
@@ -27,27 +26,11 @@ void RemoteFolderFlow::run()
 {
     AppState &state = m_parts.state;
     UploadWindow &window = m_parts.window;
-    if (!state.PhotoTray || state.PhotoTray->Count() == 0) {
-        funcMessageDisplay(state, m_parts.prompt, MessageNo::EmptyPhotoSet);
+    if (!SendSteps::hasPhotos(state, m_parts.prompt) || !SendSteps::goOnline(state, window, m_parts.prompt))
         return;
-    }
-    window.ApplyDescription();
-    window.setWindowEnabled(false);
-    if (!state.InternetAvailable) {
-        m_parts.prompt.internetConnectionError();
-        window.setWindowEnabled(true);
-        return;
-    }
-
     std::unique_ptr<RcloneConnector> connector = m_connector();
-    bool authorized = connector->IsAuthoriseUserExist();
-    if (!authorized && connector->CreateAccount())
-        authorized = connector->IsAuthoriseUserExist();
-    if (!authorized) {
-        funcMessageDisplay(state, m_parts.prompt, MessageNo::AuthorizationUnsuccessful);
-        window.setWindowEnabled(true);
+    if (!SendSteps::signIn(state, window, m_parts.prompt, *connector))
         return;
-    }
 
     const bool ownKind = !m_kind.isEmpty() && connector->type() == m_kind;
     const ServiceId chooserFor = ownKind && m_service ? ServiceId(*m_service) : connector->service();
@@ -65,11 +48,7 @@ void RemoteFolderFlow::run()
     const QString folder = *usable;
 
     const int count = state.PhotoTray->Count();
-    window.setProgressRange(0, count);
-    window.setProgressValue(0);
-    window.ShowProgressPanel(true);
-    window.setUpdateCaption(QStringLiteral("Progress..."));
-    window.setPbrCaption(QStringLiteral("Please wait..."));
+    SendSteps::showProgress(window, count);
 
     // The names are decided now, from what the folder holds now, and travel
     // with the job: a photo sent again after a crash goes where it went the

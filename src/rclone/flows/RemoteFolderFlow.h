@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cloudfolders/flows/SendSteps.h"
 #include "photoset/DestinationFlow.h"
 #include "webkit/Service.h"
 
@@ -9,16 +10,7 @@
 #include <memory>
 #include <optional>
 
-struct AppState;
-class BackgroundUploader;
-class CloudClientNotices;
-class FolderChooser;
 class RcloneConnector;
-class UploadWindow;
-class UserPrompt;
-namespace platform {
-class Shell;
-}
 
 // A cloud-folder button's flow when it sends through a remote of rclone's,
 // and the flow of any other remote: sign in (rclone's own), let the user
@@ -28,16 +20,7 @@ class Shell;
 class RemoteFolderFlow : public DestinationFlow
 {
 public:
-    struct Parts
-    {
-        AppState &state;
-        UploadWindow &window;
-        UserPrompt &prompt;
-        platform::Shell &shell;
-        FolderChooser &chooser;
-        CloudClientNotices &notices;
-        BackgroundUploader &uploader;
-    };
+    using Parts = FolderFlowParts;
 
     // `connector` makes the remote's connector for one run. A button's own
     // kind of remote (`kind`, rclone's type) gets the chooser of the

@@ -133,7 +133,7 @@ QString folders(const SandboxStore &store)
                 out += Pages::album(u"Apps/Flazz" + path, kFiles, inside, QStringLiteral("Empty folder."));
         }
     }
-    return out.isEmpty() ? QStringLiteral("<p class=\"muted\">No account has signed in yet.</p>") : out;
+    return Pages::orNone(out, QStringLiteral("No account has signed in yet."));
 }
 
 } // namespace

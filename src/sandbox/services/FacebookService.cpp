@@ -89,14 +89,9 @@ QString albums(const SandboxStore &store)
         const QList<Pages::Photo> own = photosIn(it.key() + u"_app");
         if (!own.isEmpty())
             out += Pages::album(QStringLiteral("Flazz Photos"), kPhotos, own);
-        for (const QJsonValue &value : albumsOf(state, it.key())) {
-            const QJsonObject album = value.toObject();
-            out +=
-                Pages::album(album.value(u"name").toString() + u" (" + album.value(u"id").toString() + u')',
-                             kPhotos, photosIn(album.value(u"id").toString()));
-        }
+        out += Pages::folderAlbums(albumsOf(state, it.key()), QStringLiteral("name"), kPhotos, photosIn);
     }
-    return out.isEmpty() ? QStringLiteral("<p class=\"muted\">No albums yet.</p>") : out;
+    return Pages::orNone(out, QStringLiteral("No albums yet."));
 }
 
 } // namespace

@@ -123,7 +123,7 @@ QString photostreams(const SandboxStore &store)
             Pages::album(account.value().toObject().value(u"name").toString() + u" (" + account.key() + u')',
                          kPhotos, stream);
     }
-    return out.isEmpty() ? QStringLiteral("<p class=\"muted\">No account has signed in yet.</p>") : out;
+    return Pages::orNone(out, QStringLiteral("No account has signed in yet."));
 }
 
 } // namespace

@@ -86,12 +86,9 @@ QString folders(const SandboxStore &store)
     QString out;
     if (const QList<Pages::Photo> root = filesIn(QStringLiteral("root")); !root.isEmpty())
         out += Pages::album(QStringLiteral("My Drive"), kFiles, root);
-    for (const QJsonValue &value : store.state(kService).value(u"folders").toArray()) {
-        const QJsonObject folder = value.toObject();
-        out += Pages::album(folder.value(u"title").toString() + u" (" + folder.value(u"id").toString() + u')',
-                            kFiles, filesIn(folder.value(u"id").toString()), QStringLiteral("Empty folder."));
-    }
-    return out.isEmpty() ? QStringLiteral("<p class=\"muted\">No folders yet.</p>") : out;
+    out += Pages::folderAlbums(store.state(kService).value(u"folders").toArray(), QStringLiteral("title"),
+                               kFiles, filesIn, QStringLiteral("Empty folder."));
+    return Pages::orNone(out, QStringLiteral("No folders yet."));
 }
 
 } // namespace

@@ -110,13 +110,9 @@ QString folders(const SandboxStore &store)
         if (const QList<Pages::Photo> loose = filesIn(id); !loose.isEmpty())
             out += Pages::album(title, kFiles, loose);
     }
-    for (const QJsonValue &value : store.state(kService).value(u"folders").toArray()) {
-        const QJsonObject folder = value.toObject();
-        out += Pages::album(u"Pictures/" + folder.value(u"name").toString() + u" (" +
-                                folder.value(u"id").toString() + u')',
-                            kFiles, filesIn(folder.value(u"id").toString()), QStringLiteral("Empty folder."));
-    }
-    return out.isEmpty() ? QStringLiteral("<p class=\"muted\">No folders yet.</p>") : out;
+    out += Pages::folderAlbums(store.state(kService).value(u"folders").toArray(), QStringLiteral("name"),
+                               kFiles, filesIn, QStringLiteral("Empty folder."), QStringLiteral("Pictures/"));
+    return Pages::orNone(out, QStringLiteral("No folders yet."));
 }
 
 } // namespace

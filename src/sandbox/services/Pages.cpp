@@ -114,6 +114,25 @@ QString album(const QString &title, const QString &service, const QList<Photo> &
            u"</div>";
 }
 
+QString folderAlbums(const QJsonArray &folders, const QString &nameKey, const QString &service,
+                     const std::function<QList<Photo>(const QString &id)> &photosIn, const QString &empty,
+                     const QString &prefix)
+{
+    QString out;
+    for (const QJsonValue &value : folders) {
+        const QJsonObject folder = value.toObject();
+        const QString id = folder.value(u"id").toString();
+        out += album(prefix + folder.value(nameKey).toString() + u" (" + id + u')', service, photosIn(id),
+                     empty);
+    }
+    return out;
+}
+
+QString orNone(const QString &html, const QString &none)
+{
+    return html.isEmpty() ? u"<p class=\"muted\">" + escape(none) + u"</p>" : html;
+}
+
 QString desktopClientNote(const QString &client)
 {
     return u"<section><p>In the sandbox there is nothing to install. Without the " + escape(client) +

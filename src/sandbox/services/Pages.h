@@ -61,6 +61,14 @@ QList<Photo> photosOf(const QJsonArray &records, const QString &captionKey,
 QString album(const QString &title, const QString &service, const QList<Photo> &photos,
               const QString &empty = QStringLiteral("No photos yet."));
 
+// Each of `folders` (objects with an "id" and a `nameKey`) as an album:
+// `prefix`, its name and "(id)" over the photos `photosIn` finds for the id.
+QString folderAlbums(const QJsonArray &folders, const QString &nameKey, const QString &service,
+                     const std::function<QList<Photo>(const QString &id)> &photosIn,
+                     const QString &empty = QStringLiteral("No photos yet."), const QString &prefix = {});
+// `html`, or a muted line saying `none` when it shows nothing.
+QString orNone(const QString &html, const QString &none);
+
 // What the page behind a desktop client's download link says in the sandbox.
 QString desktopClientNote(const QString &client);
 

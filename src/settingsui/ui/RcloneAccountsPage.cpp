@@ -1,6 +1,7 @@
 #include "settingsui/ui/RcloneAccountsPage.h"
 
 #include "core/UserPrompt.h"
+#include "webkit/ServiceId.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -15,13 +16,13 @@ namespace {
 // first one of them is offered.
 struct Kind
 {
-    RcloneRoutes::Button button;
+    Service service;
     const char *text;
     const char *firstName;
 };
-constexpr Kind kKinds[] = {{RcloneRoutes::Button::Dropbox, "Dropbox", "Dropbox"},
-                           {RcloneRoutes::Button::Google, "Google Drive", "GoogleDrive"},
-                           {RcloneRoutes::Button::SkyDrive, "OneDrive (SkyDrive)", "OneDrive"}};
+constexpr Kind kKinds[] = {{Service::Dropbox, "Dropbox", "Dropbox"},
+                           {Service::Google, "Google Drive", "GoogleDrive"},
+                           {Service::SkyDrive, "OneDrive (SkyDrive)", "OneDrive"}};
 
 QLabel *label(const QString &text, QWidget *parent, const QRect &geometry)
 {
@@ -51,7 +52,7 @@ RcloneAccountsPage::RcloneAccountsPage(RcloneSetup setup, QString settingsFile, 
     m_kind->setObjectName(QStringLiteral("cboAccountKind"));
     m_kind->setGeometry(60, 80, 130, 26);
     for (const Kind &kind : kKinds)
-        m_kind->addItem(QString::fromLatin1(kind.text), int(kind.button));
+        m_kind->addItem(QString::fromLatin1(kind.text), int(kind.service));
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("txtAccountName"));
     m_name->setPlaceholderText(QStringLiteral("Name"));
@@ -63,13 +64,13 @@ RcloneAccountsPage::RcloneAccountsPage(RcloneSetup setup, QString settingsFile, 
 
     label(QStringLiteral("The buttons send to:"), this, QRect(0, 112, width, 20));
     int y = 132;
-    for (const RcloneRoutes::Button button : RcloneRoutes::kButtons) {
-        label(RcloneRoutes::buttonText(button) + u':', this, QRect(0, y + 3, 100, 20));
+    for (const Service service : RcloneRoutes::kRouted) {
+        label(ServiceId(service).displayName() + u':', this, QRect(0, y + 3, 100, 20));
         auto *routes = new QComboBox(this);
-        routes->setObjectName(u"cboRoute" + RcloneRoutes::buttonText(button).remove(u' '));
+        routes->setObjectName(u"cboRoute" + ServiceId(service).displayName().remove(u' '));
         routes->setGeometry(104, y, width - 104, 24);
-        connect(routes, &QComboBox::activated, this, [this, button] { routeChosen(button); });
-        m_routes[size_t(button)] = routes;
+        connect(routes, &QComboBox::activated, this, [this, service] { routeChosen(service); });
+        m_routes[size_t(service)] = routes;
         y += 26;
     }
     resize(width, y);
@@ -107,22 +108,22 @@ void RcloneAccountsPage::refresh()
 void RcloneAccountsPage::fillRoutes()
 {
     m_filling = true;
-    for (const RcloneRoutes::Button button : RcloneRoutes::kButtons) {
-        QComboBox *routes = m_routes[size_t(button)];
+    for (const Service service : RcloneRoutes::kRouted) {
+        QComboBox *routes = m_routes[size_t(service)];
         routes->clear();
-        routes->addItem(RcloneRoutes::buttonText(button) + QStringLiteral(" itself"), QString());
+        routes->addItem(ServiceId(service).displayName() + QStringLiteral(" itself"), QString());
         // The button's own kind first; any other remote after them, so that
         // one kept on a WebDAV or SFTP server (the sandbox's, for one) can
         // take the familiar button too.
         for (const bool own : {true, false}) {
             for (const RcloneRemoteInfo &remote : m_known) {
-                if ((remote.type == RcloneRoutes::remoteType(button)) == own)
+                if ((remote.type == RcloneRoutes::remoteType(service)) == own)
                     routes->addItem(u"rclone: " + remote.name +
                                         (own ? QString() : u" (" + remote.type + u')'),
                                     remote.name);
             }
         }
-        const QString chosen = RcloneRoutes::chosen(m_settingsFile, button);
+        const QString chosen = RcloneRoutes::chosen(m_settingsFile, service);
         int index = routes->findData(chosen);
         if (index < 0 && !chosen.isEmpty()) {
             // Kept though rclone does not list it now (renamed, or another
@@ -135,12 +136,12 @@ void RcloneAccountsPage::fillRoutes()
     m_filling = false;
 }
 
-void RcloneAccountsPage::routeChosen(RcloneRoutes::Button button)
+void RcloneAccountsPage::routeChosen(Service service)
 {
     if (m_filling)
         return;
-    const QString remote = m_routes[size_t(button)]->currentData().toString();
-    if (!RcloneRoutes::choose(m_settingsFile, button, remote))
+    const QString remote = m_routes[size_t(service)]->currentData().toString();
+    if (!RcloneRoutes::choose(m_settingsFile, service, remote))
         m_prompt.systemMessage(QStringLiteral("The choice could not be stored in the settings file."),
                                MsgStyle::Information, QStringLiteral("Flazz"));
 }
@@ -168,7 +169,7 @@ void RcloneAccountsPage::connectAccount()
     }
     m_connect->setEnabled(false);
     QString error;
-    const bool made = authorizeRcloneRemote(m_setup, name, RcloneRoutes::remoteType(kind.button), {}, false,
+    const bool made = authorizeRcloneRemote(m_setup, name, RcloneRoutes::remoteType(kind.service), {}, false,
                                             m_signIn, &error);
     m_connect->setEnabled(true);
     if (!made) {
@@ -177,6 +178,6 @@ void RcloneAccountsPage::connectAccount()
     }
     m_name->clear();
     // A new account is there to be used: its button sends to it from now on.
-    RcloneRoutes::choose(m_settingsFile, kind.button, name);
+    RcloneRoutes::choose(m_settingsFile, kind.service, name);
     refresh();
 }

@@ -38,14 +38,14 @@ public:
     QComboBox *kindList() const { return m_kind; }
     QLineEdit *nameBox() const { return m_name; }
     QPushButton *connectButton() const { return m_connect; }
-    QComboBox *routeList(RcloneRoutes::Button button) const { return m_routes[size_t(button)]; }
+    QComboBox *routeList(Service service) const { return m_routes[size_t(service)]; }
 
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
     void fillRoutes();
-    void routeChosen(RcloneRoutes::Button button);
+    void routeChosen(Service service);
 
     RcloneSetup m_setup;
     QString m_settingsFile;
@@ -59,5 +59,5 @@ private:
     QComboBox *m_kind = nullptr;
     QLineEdit *m_name = nullptr;
     QPushButton *m_connect = nullptr;
-    std::array<QComboBox *, 3> m_routes{};
+    std::array<QComboBox *, ServiceCount> m_routes{}; // null where no remote stands in
 };

@@ -1,6 +1,7 @@
 #include "webservices/flows/FacebookFlow.h"
 
 #include "cloudfolders/flows/FolderChooser.h"
+#include "cloudfolders/flows/SendSteps.h"
 #include "cloudfolders/flows/SentBeforeQuestion.h"
 #include "cloudfolders/flows/UploadLists.h"
 #include "core/AppState.h"
@@ -19,7 +20,7 @@ FacebookFlow::FacebookFlow(WebUploadParts parts, FacebookAccount &facebook, Fold
 
 void FacebookFlow::run()
 {
-    if (!WebUpload::hasPhotos(m_parts))
+    if (!SendSteps::hasPhotos(m_parts.state, m_parts.prompt))
         return;
     UploadWindow &window = m_parts.window;
     window.setWindowEnabled(false);
@@ -48,7 +49,7 @@ void FacebookFlow::run()
     if (album.isEmpty())
         return;
 
-    WebUpload::showProgress(window, m_parts.state.PhotoTray->Count());
+    SendSteps::showProgress(window, m_parts.state.PhotoTray->Count());
     UploadLists lists = WebUpload::gatherLists(m_parts.state, window);
     if (!askAboutPhotosSentBefore(m_parts.prompt, m_parts.uploader, Service::Facebook, album,
                                   QStringLiteral("Facebook"), lists) ||

@@ -1,5 +1,6 @@
 #include "webservices/flows/FlickrFlow.h"
 
+#include "cloudfolders/flows/SendSteps.h"
 #include "cloudfolders/flows/SentBeforeQuestion.h"
 #include "cloudfolders/flows/UploadLists.h"
 #include "core/AppState.h"
@@ -18,16 +19,11 @@ FlickrFlow::FlickrFlow(WebUploadParts parts, std::function<std::unique_ptr<Flick
 
 void FlickrFlow::run()
 {
-    if (!WebUpload::hasPhotos(m_parts))
+    if (!SendSteps::hasPhotos(m_parts.state, m_parts.prompt))
         return;
     UploadWindow &window = m_parts.window;
-    window.ApplyDescription();
-    window.setWindowEnabled(false);
-    if (!m_parts.state.InternetAvailable) {
-        m_parts.prompt.internetConnectionError();
-        window.setWindowEnabled(true);
+    if (!SendSteps::goOnline(m_parts.state, window, m_parts.prompt))
         return;
-    }
 
     std::unique_ptr<FlickrAccount> flickr = m_connector();
     QString token = flickr->GetFlickrUserAuthCode();
@@ -44,7 +40,7 @@ void FlickrFlow::run()
 
     // One step more than there are photos: the bar stops short of full, as
     // the upload itself is still to come.
-    WebUpload::showProgress(window, m_parts.state.PhotoTray->Count() + 1);
+    SendSteps::showProgress(window, m_parts.state.PhotoTray->Count() + 1);
     UploadLists lists = WebUpload::gatherLists(m_parts.state, window);
     if (!askAboutPhotosSentBefore(m_parts.prompt, m_parts.uploader, Service::Flickr, {},
                                   QStringLiteral("Flickr"), lists) ||

@@ -3,7 +3,6 @@
 #include "cloudfolders/flows/CloudClientNotices.h"
 #include "cloudfolders/flows/UploadLists.h"
 #include "core/AppState.h"
-#include "core/MessageCatalog.h"
 #include "core/UserPrompt.h"
 #include "photoset/UploadWindow.h"
 #include "photoset/clsTray.h"
@@ -23,15 +22,6 @@ UploadLists gatherLists(AppState &state, UploadWindow &window)
     return lists;
 }
 
-void showProgress(UploadWindow &window, int maximum)
-{
-    window.setProgressRange(0, maximum);
-    window.setProgressValue(0);
-    window.ShowProgressPanel(true);
-    window.setUpdateCaption(QStringLiteral("Progress..."));
-    window.setPbrCaption(QStringLiteral("Please wait..."));
-}
-
 void closeUpload(WebUploadParts &parts, const QString &site)
 {
     parts.window.processEvents();
@@ -41,14 +31,6 @@ void closeUpload(WebUploadParts &parts, const QString &site)
     else
         parts.prompt.done();
     parts.shell.open(site);
-}
-
-bool hasPhotos(WebUploadParts &parts)
-{
-    if (parts.state.PhotoTray && parts.state.PhotoTray->Count() > 0)
-        return true;
-    funcMessageDisplay(parts.state, parts.prompt, MessageNo::EmptyPhotoSet);
-    return false;
 }
 
 } // namespace WebUpload

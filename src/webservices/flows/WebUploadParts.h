@@ -26,10 +26,6 @@ struct WebUploadParts
 
 // The steps both buttons take alike.
 namespace WebUpload {
-// True when the photo set has photos; otherwise says so (message 65).
-bool hasPhotos(WebUploadParts &parts);
-// The progress panel, from 0 to `maximum`, saying "Please wait...".
-void showProgress(UploadWindow &window, int maximum);
 // The photo and remarks lists, one step of the bar per photo, letting the
 // window paint each step; nothing waits on purpose, the hand-over is quick.
 UploadLists gatherLists(AppState &state, UploadWindow &window);
