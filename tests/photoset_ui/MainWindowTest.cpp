@@ -288,7 +288,7 @@ TEST_F(MainWindowTest, TheLookBeforeSendingFollowsTheSetTheSizeAndTheMetadataSwi
     EXPECT_FALSE(look->isVisible());
 
     const QString camera = env.writeFile(QStringLiteral("p/camera.jpg"), tagged::jpeg(QSize(1600, 1200)));
-    drop({camera});
+    window->picDropZone_Drop({camera});
     QTRY_VERIFY(look->isVisible());
     EXPECT_TRUE(look->text().startsWith(u"1 photo, about ")) << qPrintable(look->text());
     EXPECT_TRUE(look->text().endsWith(
@@ -298,7 +298,7 @@ TEST_F(MainWindowTest, TheLookBeforeSendingFollowsTheSetTheSizeAndTheMetadataSwi
     // Uncompressed and past Facebook's 4 MB once it goes at its own size.
     const QString scan =
         env.writeFile(QStringLiteral("p/scan.bmp"), testimages::encoded("bmp", QSize(1200, 1200)));
-    drop({scan});
+    window->picDropZone_Drop({scan});
     QTRY_COMPARE(tray.Count(), 2);
     EXPECT_FALSE(look->text().contains(u"too large"));
     state().KeepMetadata = true; // as the Settings window leaves it
