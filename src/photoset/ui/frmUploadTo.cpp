@@ -163,6 +163,8 @@ QToolButton *frmUploadTo::addDestinationButton(int place, const QString &name, c
     button->setToolTip(toolTip);
     button->setIcon(QIcon(QStringLiteral(":/flazz_photoset_ui/%1.svg").arg(name)));
     button->setIconSize(QSize(60, 60));
+    // Rows 78 px apart rather than 86, and the note and adverts below moved
+    // down, to make room for the line that tells what a send would leave with.
     button->setGeometry(QRect(QPoint(kRight + (place % 4) * step, 126 + (place / 4) * 78), QSize(72, 72)));
     button->setCursor(Qt::PointingHandCursor);
     button->setStyleSheet(kPictureButtonStyle);
