@@ -148,4 +148,13 @@ struct FlowWorld : PhotoSetWorld
     FakeChooser chooser;
     FakeNotices notices;
     RecordingUploader uploader;
+
+    // The texts of the messages shown, in order.
+    QStringList messages() const
+    {
+        QStringList texts;
+        for (const auto &call : prompt.callsOf(QStringLiteral("message")))
+            texts << call.text;
+        return texts;
+    }
 };
