@@ -73,36 +73,24 @@ protected:
     {
         return host.mainWindow()->findChild<QToolButton *>(QString::fromLatin1(name));
     }
-
-    int emptySetMessages() const
-    {
-        int n = 0;
-        for (const auto &call : prompt.callsOf(QStringLiteral("message")))
-            n += call.text == catalogText(MessageNo::EmptyPhotoSet);
-        return n;
-    }
 };
 
-TEST_F(ProgramWiringTest, ZipButtonWritesTheArchiveOnTheDesktopAndOpensItsFolder)
+// Zip writes the archive on the desktop and opens its folder; Skype looks
+// for Skype before anything is written.
+TEST_F(ProgramWiringTest, ZipAndSkypeButtonsRunTheirFlows)
 {
     load();
     QTest::mouseClick(button("btnZip"), Qt::LeftButton);
-    EXPECT_EQ(emptySetMessages(), 1);
+    ASSERT_EQ(prompt.callsOf(QStringLiteral("message")).size(), 1);
+    EXPECT_EQ(prompt.calls.at(0).text, catalogText(MessageNo::EmptyPhotoSet));
     EXPECT_FALSE(QDir(ZipFolder()).exists());
 
-    ASSERT_TRUE(tray.AddPhoto(env.writeFile(QStringLiteral("in/a.png"), testimages::encoded("png")), {}, {}));
+    addPhoto(QStringLiteral("in/a.png"), 1);
     QTest::mouseClick(button("btnZip"), Qt::LeftButton);
-    const QStringList archives = QDir(ZipFolder()).entryList({QStringLiteral("Flazz -*.zip")}, QDir::Files);
-    EXPECT_EQ(archives.size(), 1);
-    ASSERT_EQ(shell.opened.size(), 1);
-    EXPECT_EQ(shell.opened.at(0), ZipFolder() + QLatin1Char('/'));
+    EXPECT_EQ(QDir(ZipFolder()).entryList({QStringLiteral("Flazz -*.zip")}, QDir::Files).size(), 1);
+    EXPECT_EQ(shell.opened, QList<QString>{ZipFolder() + QLatin1Char('/')});
     EXPECT_EQ(prompt.callsOf(QStringLiteral("done")).size(), 1);
-}
 
-TEST_F(ProgramWiringTest, SkypeButtonLooksForSkypeBeforeAnythingIsWritten)
-{
-    load();
-    ASSERT_TRUE(tray.AddPhoto(env.writeFile(QStringLiteral("in/a.png"), testimages::encoded("png")), {}, {}));
     QTest::mouseClick(button("btnSkype"), Qt::LeftButton);
     const auto asked = prompt.callsOf(QStringLiteral("skype"));
     ASSERT_EQ(asked.size(), 1);
@@ -205,7 +193,7 @@ TEST_F(ProgramWiringTest, EveryRcloneRemoteIsInTheMenuBesideSettingsAndRunsItsFl
         texts << destination.text;
     EXPECT_EQ(texts, (QStringList{QStringLiteral("dav  (webdav)"), QStringLiteral("photos  (alias)")}));
 
-    ASSERT_TRUE(tray.AddPhoto(env.writeFile(QStringLiteral("in/a.png"), testimages::encoded("png")), {}, {}));
+    addPhoto(QStringLiteral("in/a.png"), 1);
     state().InternetAvailable = false;
     window.moreDestination_Click(QStringLiteral("photos"));
     EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 1);
@@ -235,17 +223,12 @@ TEST_F(ProgramWiringTest, TheExitQuestionTellsOfThePhotosStillOnTheirWay)
                                                "2 photos still on the way: they finish in the background.");
 }
 
-TEST_F(ProgramWiringTest, ExitFromTheWindowOrTheTrayUnloadsTheHostAndTheTrayBringsTheWindowBack)
+TEST_F(ProgramWiringTest, ExitFromTheWindowOrTheTrayUnloadsTheHost)
 {
     frmUploadTo &window = load();
     auto *icon = qobject_cast<TrayIcon *>(host.tray());
     ASSERT_NE(icon, nullptr);
-
-    window.hide();
-    icon->mnuSystrayMenu_Click(QStringLiteral(" Show"));
-    EXPECT_TRUE(window.isVisible());
-
-    ASSERT_TRUE(tray.AddPhoto(env.writeFile(QStringLiteral("in/a.png"), testimages::encoded("png")), {}, {}));
+    addPhoto(QStringLiteral("in/a.png"), 1);
     icon->mnuSystrayMenu_Click(QStringLiteral(" Exit Flazz"));
     QApplication::processEvents();
     EXPECT_FALSE(window.isVisible());

@@ -33,6 +33,17 @@ public:
     void enableInternetCheck() override { steps << QStringLiteral("timer"); }
 };
 
+// Another start of the program, with its own state and windows.
+struct OtherStart
+{
+    AppState state;
+    ScriptedUserPrompt prompt;
+    ScriptedStartupWindows windows;
+    Startup startup{state, prompt, windows};
+
+    explicit OtherStart(const QString &lockName) { startup.setInstanceName(lockName); }
+};
+
 class StartupTest : public ::testing::Test
 {
 protected:
@@ -62,19 +73,16 @@ TEST_F(StartupTest, ErrorArgumentShowsOnlyTheAdministratorMessage)
     ASSERT_EQ(prompt.calls.size(), 1);
     EXPECT_EQ(prompt.calls[0].text, Startup::AdminMessage);
     EXPECT_EQ(prompt.calls[0].style, 64);
-    EXPECT_EQ(prompt.calls[0].title, QStringLiteral("Flazz"));
     EXPECT_TRUE(windows.steps.isEmpty());
     // Neither folders nor settings were touched.
     EXPECT_TRUE(state.AppDataFolder.isEmpty());
     EXPECT_EQ(state.Skin, 0);
-    EXPECT_EQ(state.UploadSize, 0);
     EXPECT_FALSE(state.UploadPromptEnabled);
-}
 
-TEST_F(StartupTest, ErrorIsMatchedExactly)
-{
+    // Matched exactly: any other argument, without another copy, starts with the splash.
     EXPECT_EQ(startup.Main({QStringLiteral("error")}), Startup::Outcome::Running);
-    EXPECT_TRUE(prompt.calls.isEmpty());
+    EXPECT_EQ(prompt.calls.size(), 1);
+    EXPECT_TRUE(windows.steps.contains(QStringLiteral("splash")));
 }
 
 TEST_F(StartupTest, FirstInstanceShowsSplashThenHostThenStartsTheCheck)
@@ -89,31 +97,11 @@ TEST_F(StartupTest, FirstInstanceShowsSplashThenHostThenStartsTheCheck)
     EXPECT_EQ(state.MaxPhotos, 100);
 
     // While it runs, a later copy without arguments is turned away.
-    AppState laterState;
-    ScriptedUserPrompt laterPrompt;
-    ScriptedStartupWindows laterWindows;
-    Startup later(laterState, laterPrompt, laterWindows);
-    later.setInstanceName(lockName);
-    EXPECT_EQ(later.Main({}), Startup::Outcome::Ended);
-    ASSERT_EQ(laterPrompt.calls.size(), 1);
-    EXPECT_EQ(laterPrompt.calls[0].text, Startup::AlreadyOpenMessage);
-    EXPECT_TRUE(laterWindows.steps.isEmpty());
-}
-
-TEST_F(StartupTest, SecondInstanceWithArgumentsGoesOnInBusyModeWithoutMessage)
-{
-    platform::InstanceGuard running(lockName);
-    EXPECT_EQ(startup.Main({QStringLiteral("/upload"), QStringLiteral("C:\\photo.jpg")}),
-              Startup::Outcome::Running);
-    EXPECT_TRUE(prompt.calls.isEmpty());
-    EXPECT_EQ(windows.steps,
-              (QStringList{QStringLiteral("mode:Busy"), QStringLiteral("host"), QStringLiteral("timer")}));
-}
-
-TEST_F(StartupTest, ArgumentsWithoutOtherInstanceShowTheSplash)
-{
-    EXPECT_EQ(startup.Main({QStringLiteral("anything")}), Startup::Outcome::Running);
-    EXPECT_TRUE(windows.steps.contains(QStringLiteral("splash")));
+    OtherStart later(lockName);
+    EXPECT_EQ(later.startup.Main({}), Startup::Outcome::Ended);
+    ASSERT_EQ(later.prompt.calls.size(), 1);
+    EXPECT_EQ(later.prompt.calls[0].text, Startup::AlreadyOpenMessage);
+    EXPECT_TRUE(later.windows.steps.isEmpty());
 }
 
 TEST_F(StartupTest, ATrayStartShowsNoSplashNorWindowAndEndsQuietlyBesideARunningCopy)
@@ -122,14 +110,10 @@ TEST_F(StartupTest, ATrayStartShowsNoSplashNorWindowAndEndsQuietlyBesideARunning
     EXPECT_EQ(windows.steps, (QStringList{QStringLiteral("host:hidden"), QStringLiteral("timer")}));
     EXPECT_TRUE(state.CommandLine.isEmpty());
 
-    AppState laterState;
-    ScriptedUserPrompt laterPrompt;
-    ScriptedStartupWindows laterWindows;
-    Startup later(laterState, laterPrompt, laterWindows);
-    later.setInstanceName(lockName);
-    EXPECT_EQ(later.Main({Startup::TrayOption}), Startup::Outcome::Ended);
-    EXPECT_TRUE(laterPrompt.calls.isEmpty());
-    EXPECT_TRUE(laterWindows.steps.isEmpty());
+    OtherStart later(lockName);
+    EXPECT_EQ(later.startup.Main({Startup::TrayOption}), Startup::Outcome::Ended);
+    EXPECT_TRUE(later.prompt.calls.isEmpty());
+    EXPECT_TRUE(later.windows.steps.isEmpty());
 }
 
 TEST_F(StartupTest, PathsAreOpenedOnceTheHostIsUpOnlyWhenEveryArgumentIsOne)
@@ -151,20 +135,18 @@ TEST_F(StartupTest, PathsAreOpenedOnceTheHostIsUpOnlyWhenEveryArgumentIsOne)
     EXPECT_TRUE(stepsWhenOpened.contains(QStringLiteral("host")));
 
     // Beside a path, an argument that names nothing keeps its old meaning.
-    AppState otherState;
-    ScriptedUserPrompt otherPrompt;
-    ScriptedStartupWindows otherWindows;
-    Startup other(otherState, otherPrompt, otherWindows);
-    other.setInstanceName(QStringLiteral("FlazzStartupTestOther"));
-    other.setOpenPaths([&](const QStringList &paths) { opened += paths; });
+    OtherStart other(QStringLiteral("FlazzStartupTestOther"));
+    other.startup.setOpenPaths([&](const QStringList &paths) { opened += paths; });
     opened.clear();
-    EXPECT_EQ(other.Main({photo, QStringLiteral("/upload")}), Startup::Outcome::Running);
+    EXPECT_EQ(other.startup.Main({photo, QStringLiteral("/upload")}), Startup::Outcome::Running);
     EXPECT_TRUE(opened.isEmpty());
 }
 
-TEST_F(StartupTest, PathsNoRunningCopyTakesAreOpenedByTheStartThatWasGivenThem)
+// Beside a copy that does not listen, a start with arguments goes on in busy
+// mode without a message, and opens the paths it was given itself.
+TEST_F(StartupTest, SecondInstanceWithArgumentsGoesOnInBusyModeAndOpensItsOwnPaths)
 {
-    platform::InstanceGuard running(lockName); // a copy that does not listen
+    platform::InstanceGuard running(lockName);
     const QString photo = env.writeFile(QStringLiteral("in/a.jpg"), "not looked at here");
     QStringList opened;
     startup.setOpenPaths([&](const QStringList &paths) { opened += paths; });
@@ -175,7 +157,7 @@ TEST_F(StartupTest, PathsNoRunningCopyTakesAreOpenedByTheStartThatWasGivenThem)
     EXPECT_EQ(opened, QStringList{photo});
 }
 
-TEST_F(StartupTest, ReadsTheFourSettingsStrictly)
+TEST_F(StartupTest, ReadsTheFourSettingsStrictlyAndLeavesABrokenFileAlone)
 {
     writeSettings("<Settings><UploadSize>1024</UploadSize><Skin>4</Skin><UploadPrompt>True</UploadPrompt>"
                   "<StartupPrompt>true</StartupPrompt></Settings>");
@@ -184,25 +166,22 @@ TEST_F(StartupTest, ReadsTheFourSettingsStrictly)
     EXPECT_EQ(state.Skin, 4);
     EXPECT_TRUE(state.UploadPromptEnabled);
     EXPECT_FALSE(state.StartupPromptEnabled); // only the exact "True" is on
-}
 
-TEST_F(StartupTest, UnreadableValuesFallBackToDefaults)
-{
+    // Unreadable values fall back to the defaults.
+    OtherStart unreadable(QStringLiteral("FlazzStartupTestAgain"));
     writeSettings("<Settings><UploadSize>big</UploadSize><Skin></Skin><UploadPrompt> True</UploadPrompt>"
                   "</Settings>");
-    EXPECT_EQ(startup.Main({}), Startup::Outcome::Running);
-    EXPECT_EQ(state.UploadSize, 0);
-    EXPECT_EQ(state.Skin, 0);
-    EXPECT_FALSE(state.UploadPromptEnabled);
-    EXPECT_FALSE(state.StartupPromptEnabled); // element missing
-}
+    EXPECT_EQ(unreadable.startup.Main({}), Startup::Outcome::Running);
+    EXPECT_EQ(unreadable.state.UploadSize, 0);
+    EXPECT_EQ(unreadable.state.Skin, 0);
+    EXPECT_FALSE(unreadable.state.UploadPromptEnabled);
 
-TEST_F(StartupTest, BrokenSettingsFileIsNotRepairedOrReported)
-{
+    // A file that is not well-formed is neither repaired nor reported.
+    OtherStart broken(QStringLiteral("FlazzStartupTestBroken"));
     writeSettings("<Settings><Skin>2</Skin>");
-    EXPECT_EQ(startup.Main({}), Startup::Outcome::Running);
-    EXPECT_EQ(state.Skin, 0);
-    EXPECT_TRUE(prompt.calls.isEmpty());
+    EXPECT_EQ(broken.startup.Main({}), Startup::Outcome::Running);
+    EXPECT_EQ(broken.state.Skin, 0);
+    EXPECT_TRUE(broken.prompt.calls.isEmpty());
     EXPECT_EQ(readBytes(env.state().SettingsFile), QByteArray("<Settings><Skin>2</Skin>"));
 }
 
@@ -267,13 +246,9 @@ TEST(StartupCopy, RunsUntilItsInputCloses)
 {
     if (qEnvironmentVariable("FLAZZ_STARTUP_COPY") != u"1")
         GTEST_SKIP() << "only run as a copy started by another test";
-    AppState state;
-    ScriptedUserPrompt prompt;
-    ScriptedStartupWindows windows;
-    Startup startup(state, prompt, windows);
-    startup.setInstanceName(QStringLiteral("FlazzCopies"));
+    OtherStart copy(QStringLiteral("FlazzCopies"));
     const Startup::Outcome outcome =
-        startup.Main(qEnvironmentVariable("FLAZZ_STARTUP_COMMAND_LINE").split(u' ', Qt::SkipEmptyParts));
+        copy.startup.Main(qEnvironmentVariable("FLAZZ_STARTUP_COMMAND_LINE").split(u' ', Qt::SkipEmptyParts));
     std::printf("outcome:%s\n", outcome == Startup::Outcome::Running ? "Running" : "Ended");
     std::fflush(stdout);
     QFile input;
@@ -299,19 +274,12 @@ TEST(StartupAcrossProcesses, EveryRunningCopyCountsWhateverItWasStartedWith)
     c.stop();
     d.stop();
 
-    // Nobody runs any more, and the locks they left are no obstacle.
+    // Nobody runs any more, and the locks they left are no obstacle; nor is
+    // the lock file of a copy that was killed.
     RunningCopy e{QString()};
     EXPECT_EQ(e.outcome(), QStringLiteral("Running"));
-}
-
-TEST(StartupAcrossProcesses, ACopyThatWasKilledLeavesNoLockBehindThatCounts)
-{
-    TestEnvironment env;
-    RunningCopy killed{QString()};
-    ASSERT_EQ(killed.outcome(), QStringLiteral("Running"));
-    killed.kill(); // no orderly end: its lock file stays on disk
+    e.kill();
     ASSERT_EQ(QDir(env.root()).entryList({QStringLiteral("FlazzCopies.instance.*.lock")}).size(), 1);
-
     RunningCopy next{QString()};
     EXPECT_EQ(next.outcome(), QStringLiteral("Running"));
 }

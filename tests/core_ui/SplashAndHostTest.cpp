@@ -4,6 +4,7 @@
 #include "core/ui/frmLoad.h"
 #include "core/ui/frmMsgBox.h"
 #include "core/ui/frmSck.h"
+#include "support/MouseDrag.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -48,17 +49,6 @@ TEST(frmSck, SplashUnloadsItselfWhenItsThreeSecondsAreUpAndForgetsItsMode)
     EXPECT_TRUE(splash.mode().isEmpty());
 }
 
-TEST(frmSck, ABusyWindowBuiltBeforeTheSkinChangedWearsTheNewOne)
-{
-    AppState state;
-    frmSck busy(state);
-    state.Skin = 5;
-    busy.SetMessage(frmSck::Busy);
-    busy.show();
-    EXPECT_EQ(busy.lblMessage()->palette().color(QPalette::WindowText), Skin::textColor(5));
-    EXPECT_EQ(busy.skin(), 5);
-}
-
 TEST(Version, SplashAndErrorReportBothCarryTheVersionTheBuildWasMadeWith)
 {
     const QString version = QStringLiteral(FLAZZ_PROJECT_VERSION);
@@ -69,9 +59,15 @@ TEST(Version, SplashAndErrorReportBothCarryTheVersionTheBuildWasMadeWith)
         << qPrintable(report);
 }
 
-TEST(frmSck, BusyModesShowTheSmallWindow)
+// A busy window built before the skin changed wears the new one.
+TEST(frmSck, BusyModesShowTheSmallWindowInTheCurrentSkin)
 {
     AppState state;
+    frmSck early(state);
+    state.Skin = 5;
+    early.SetMessage(frmSck::Busy);
+    early.show();
+    EXPECT_EQ(early.lblMessage()->palette().color(QPalette::WindowText), Skin::textColor(5));
     for (const QString &mode : {frmSck::Busy, frmSck::PleaseWait}) {
         frmSck busy(state);
         busy.SetMessage(mode);
@@ -144,56 +140,23 @@ TEST(frmLoad, AStartInTheTrayKeepsTheWindowHiddenOnlyWhenThereIsATray)
     }
 }
 
-} // namespace
-
-namespace {
-
-void dragBy(QWidget *handle, const QPoint &from, const QPoint &by)
-{
-    const QPointF local(from);
-    const QPointF global(handle->mapToGlobal(from));
-    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(handle, &press);
-    for (int step = 1; step <= 4; ++step) {
-        const QPointF to = global + QPointF(by) * step / 4.0;
-        QMouseEvent move(QEvent::MouseMove, local, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(handle, &move);
-    }
-    QMouseEvent release(QEvent::MouseButtonRelease, local, global + QPointF(by), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(handle, &release);
-}
-
 TEST(SkinnedDialog, DraggingTheTitleMovesTheWindowAndOtherButtonsDoNot)
 {
     AppState state;
     frmMsgBox box(state);
-    box.SetMessage(QStringLiteral("Move me"));
     box.show();
     box.move(100, 100);
     const QPoint start = box.pos();
     dragBy(box.titleLabel(), QPoint(20, 10), QPoint(60, 35));
     EXPECT_EQ(box.pos(), start + QPoint(60, 35));
 
-    // Once released, moving the mouse moves nothing.
+    // Once released, moving the mouse moves nothing; the right button is no drag.
     QMouseEvent move(QEvent::MouseMove, QPointF(20, 10),
                      QPointF(box.titleLabel()->mapToGlobal(QPoint(300, 300))), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QApplication::sendEvent(box.titleLabel(), &move);
+    dragBy(box.titleLabel(), QPoint(20, 10), QPoint(60, 60), Qt::RightButton);
     EXPECT_EQ(box.pos(), start + QPoint(60, 35));
-
-    // The right button is no drag.
-    const QPoint before = box.pos();
-    QMouseEvent right(QEvent::MouseButtonPress, QPointF(20, 10),
-                      QPointF(box.titleLabel()->mapToGlobal(QPoint(20, 10))), Qt::RightButton,
-                      Qt::RightButton, Qt::NoModifier);
-    QApplication::sendEvent(box.titleLabel(), &right);
-    QMouseEvent rightMove(QEvent::MouseMove, QPointF(20, 10),
-                          QPointF(box.titleLabel()->mapToGlobal(QPoint(80, 80))), Qt::NoButton,
-                          Qt::RightButton, Qt::NoModifier);
-    QApplication::sendEvent(box.titleLabel(), &rightMove);
-    EXPECT_EQ(box.pos(), before);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QRandomGenerator>
 #include <QSize>
+#include <QtEndian>
 
 #include <zlib.h>
 
@@ -89,26 +90,27 @@ inline QByteArray flatJpeg(int width, int height)
     return b;
 }
 
+// One PNG chunk: length, type, data and the CRC over type and data.
+inline QByteArray pngChunk(const char *type, const QByteArray &data)
+{
+    QByteArray c(4, '\0');
+    qToBigEndian<quint32>(quint32(data.size()), c.data());
+    c.append(type, 4).append(data);
+    QByteArray crc(4, '\0');
+    qToBigEndian<quint32>(
+        quint32(crc32(0, reinterpret_cast<const Bytef *>(c.constData() + 4), uInt(c.size() - 4))),
+        crc.data());
+    return c + crc;
+}
+
 // A whole grey PNG of `width` x `height` (two bits a pixel, all black), made
 // row by row so that its pixels never sit in memory.
 inline QByteArray blackPng(int width, int height)
 {
-    QByteArray b("\x89PNG\r\n\x1A\n", 8);
-    auto put32 = [](QByteArray &to, quint32 v) {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            to.append(char((v >> shift) & 0xFF));
-    };
-    auto chunk = [&](const char *type, const QByteArray &body) {
-        put32(b, quint32(body.size()));
-        QByteArray typed = QByteArray(type) + body;
-        b.append(typed);
-        put32(b, quint32(crc32(0, reinterpret_cast<const Bytef *>(typed.constData()), uInt(typed.size()))));
-    };
-    QByteArray header;
-    put32(header, quint32(width));
-    put32(header, quint32(height));
+    QByteArray header(8, '\0');
+    qToBigEndian<quint32>(quint32(width), header.data());
+    qToBigEndian<quint32>(quint32(height), header.data() + 4);
     header.append("\x02\x00\x00\x00\x00", 5); // depth 2, grey, deflate, no filter, no interlace
-    chunk("IHDR", header);
 
     const QByteArray row((width * 2 + 7) / 8 + 1, char(0)); // filter byte, then the pixels
     z_stream z{};
@@ -127,9 +129,8 @@ inline QByteArray blackPng(int width, int height)
         } while (z.avail_out == 0);
     }
     deflateEnd(&z);
-    chunk("IDAT", packed);
-    chunk("IEND", QByteArray());
-    return b;
+    return QByteArray("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", packed) +
+           pngChunk("IEND", {});
 }
 
 } // namespace testimages

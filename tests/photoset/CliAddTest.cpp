@@ -45,19 +45,14 @@ TEST(FlazzCliAdd, PrintsOneVerdictPerFileInOrderAndExitsByWhatWasAdded)
     EXPECT_EQ(flazzCli({QStringLiteral("add"), QStringLiteral("--bogus")}).exitCode, 2);
     EXPECT_EQ(flazzCli({QStringLiteral("nonsense")}).exitCode, 2);
     EXPECT_EQ(flazzCli({QStringLiteral("add"), QStringLiteral("--help")}).exitCode, 0);
-}
 
-TEST(FlazzCliAdd, ANameWithTabsAndLineBreaksCannotForgeALine)
-{
-    TestEnvironment env;
+    // A name with tabs and line breaks cannot forge a line.
     const QString evil =
-        env.writeFile(QStringLiteral("in/evil\nsent\tFAKE-ID\tfake\\.jpg"), encoded("png", QSize(8, 8), 1));
-    const ProgramRun run = flazzCli({QStringLiteral("add"), evil});
-    EXPECT_EQ(run.exitCode, 0);
-    ASSERT_EQ(run.lines.size(), 1);
-    const QStringList fields = run.lines.at(0).split(QLatin1Char('\t'));
-    ASSERT_EQ(fields.size(), 3);
-    EXPECT_EQ(fields.at(2), env.path(QStringLiteral("in/evil\\nsent\\tFAKE-ID\\tfake\\\\.jpg")));
+        env.writeFile(QStringLiteral("in/evil\nsent\tFAKE-ID\tfake\\.jpg"), encoded("png", QSize(8, 8), 4));
+    const ProgramRun forged = flazzCli({QStringLiteral("add"), evil});
+    ASSERT_EQ(forged.lines.size(), 1);
+    EXPECT_EQ(forged.lines.at(0).section(QLatin1Char('\t'), 2),
+              env.path(QStringLiteral("in/evil\\nsent\\tFAKE-ID\\tfake\\\\.jpg")));
 }
 
 } // namespace

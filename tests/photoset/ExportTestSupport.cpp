@@ -34,25 +34,7 @@ QSize sizeOf(const QByteArray &bytes)
     return imageOf(bytes).size();
 }
 
-QByteArray withExifOrientation(const QByteArray &jpeg, int orientation)
-{
-    QByteArray tiff("MM\0*\0\0\0\x08", 8);      // big-endian, first directory at 8
-    tiff.append("\0\x01", 2);                   // one entry
-    tiff.append("\x01\x12\0\x03\0\0\0\x01", 8); // Orientation, SHORT, count 1
-    tiff.append(char(0));
-    tiff.append(char(orientation));
-    tiff.append("\0\0", 2);
-    tiff.append("\0\0\0\0", 4); // no further directory
-    QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
-    const int length = int(payload.size()) + 2;
-    QByteArray segment("\xFF\xE1", 2);
-    segment.append(char(length >> 8));
-    segment.append(char(length & 0xFF));
-    segment.append(payload);
-    return jpeg.left(2) + segment + jpeg.mid(2);
-}
-
-std::vector<ZipEntry> readZip(const QString &path, bool *ok, bool strict)
+std::vector<ZipEntry> readZip(const QString &path, bool *ok, bool strict, int only)
 {
     std::vector<ZipEntry> entries;
     if (ok)
@@ -64,7 +46,8 @@ std::vector<ZipEntry> readZip(const QString &path, bool *ok, bool strict)
         return entries;
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     bool good = true;
-    for (zip_int64_t i = 0; i < count; ++i) {
+    for (zip_int64_t i = only < 0 ? 0 : only; i < (only < 0 ? count : std::min<zip_int64_t>(count, only + 1));
+         ++i) {
         zip_stat_t st;
         zip_stat_init(&st);
         if (zip_stat_index(archive, zip_uint64_t(i), 0, &st) != 0) {

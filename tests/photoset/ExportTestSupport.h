@@ -25,10 +25,6 @@ QByteArray pictureBytes(int width, int height, const char *format);
 QSize sizeOf(const QByteArray &bytes);
 QImage imageOf(const QByteArray &bytes, bool autoTransform = false);
 
-// `jpeg` with a minimal EXIF block (APP1) carrying `orientation` spliced in
-// right after the start-of-image marker: Qt's writer adds no EXIF itself.
-QByteArray withExifOrientation(const QByteArray &jpeg, int orientation);
-
 // An archive's entries, read back with libzip. `strict` has libzip check the
 // archive's consistency, which also refuses two entries of the same name.
 struct ZipEntry
@@ -37,7 +33,8 @@ struct ZipEntry
     QByteArray data;
     int method = -1;
 };
-std::vector<ZipEntry> readZip(const QString &path, bool *ok = nullptr, bool strict = true);
+// `only`, when given, reads that one entry and no other.
+std::vector<ZipEntry> readZip(const QString &path, bool *ok = nullptr, bool strict = true, int only = -1);
 
 // Files in `folder` (names only), sorted.
 QStringList filesIn(const QString &folder);

@@ -115,7 +115,7 @@ TEST_F(PhotoAdderTest, MoreThanAHundredSelectedAddsNothing)
     EXPECT_FALSE(state().ModalFormOpen);
 }
 
-TEST_F(PhotoAdderTest, SixtySelectedOntoFiftyAddsFiftyAndLooksAtAll)
+TEST_F(PhotoAdderTest, SixtySelectedOntoFiftyAddsFiftyAndLooksAtAllThenADropStopsAtOnce)
 {
     for (const QString &path : photos(QStringLiteral("held/"), 50, 1000))
         ASSERT_TRUE(tray.AddPhoto(path, QString(), QString()));
@@ -134,19 +134,13 @@ TEST_F(PhotoAdderTest, SixtySelectedOntoFiftyAddsFiftyAndLooksAtAll)
     EXPECT_EQ(progress.names.first(), JustFileName(selected.first()));
     EXPECT_EQ(progress.opened, 1);
     EXPECT_EQ(progress.closed, 1);
-}
 
-TEST_F(PhotoAdderTest, BrowseAsksForPhotosAndACancelledDialogAddsNothing)
-{
-    EXPECT_EQ(adder.Browse(QString()).added, 0);
-    EXPECT_EQ(progress.opened, 0);
-    ui.fileAnswers.push_back(photos(QStringLiteral("picked/"), 3, 1));
-    EXPECT_EQ(adder.Browse(QStringLiteral("desc")).added, 3);
-
-    const auto asked = ui.callsOf(QStringLiteral("files"));
-    ASSERT_EQ(asked.size(), 2);
-    EXPECT_EQ(asked.at(0).text, u"Select Photos");
-    EXPECT_EQ(asked.at(0).title, u"Image Files (*.jpg;*.jpeg;*.gif;*.png)|*.jpg;*.jpeg;*.gif;*.png");
+    // Onto the full set a drop stops at its first file.
+    progress.verdicts.clear();
+    const PhotoAdder::Summary more = adder.AddDropped(photos(QStringLiteral("more/"), 2, 3000), QString());
+    EXPECT_TRUE(more.full);
+    EXPECT_EQ(more.lookedAt, 1);
+    EXPECT_EQ(progress.refusals(), QList<AddRefusal>{AddRefusal::Limit});
 }
 
 TEST_F(PhotoAdderTest, AFolderTreeIsSearchedDepthFirstByNameAndStopsAtAHundred)
@@ -308,18 +302,6 @@ TEST_F(PhotoAdderTest, DropRulesForOddItems)
     adder.AddDropped({text}, QString());
     EXPECT_EQ(messages385(), 2);
     EXPECT_EQ(tray.Count(), 2);
-}
-
-TEST_F(PhotoAdderTest, ADropOntoAFullSetStopsAtTheFirstFile)
-{
-    for (const QString &path : photos(QStringLiteral("held/"), 100, 1000))
-        ASSERT_TRUE(tray.AddPhoto(path, QString(), QString()));
-    const PhotoAdder::Summary summary = adder.AddDropped(
-        {photo(QStringLiteral("one.png"), 1), photo(QStringLiteral("two.png"), 2)}, QString());
-    EXPECT_TRUE(summary.full);
-    EXPECT_EQ(summary.lookedAt, 1);
-    EXPECT_EQ(progress.refusals(), QList<AddRefusal>{AddRefusal::Limit});
-    EXPECT_EQ(tray.Count(), 100);
 }
 
 } // namespace

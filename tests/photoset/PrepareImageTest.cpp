@@ -3,46 +3,49 @@
 #include "photoset/GifWriter.h"
 #include "photoset/PrepareImage.h"
 
+#include "imaging/TestImages.h"
+#include "support/TaggedPhoto.h"
 #include "support/TestEnvironment.h"
-
-#include <QBuffer>
 
 #include <gtest/gtest.h>
 
-TEST(PrepareImage, PhotoThatFitsPassesByteForByte)
+// A photo that fits, "Original size", and bytes that cannot be scaled (words;
+// a JPEG whose header promises a big picture but whose data is cut off) all
+// go out byte for byte.
+TEST(PrepareImage, WhatFitsOrCannotBeScaledPassesByteForByte)
 {
     const QByteArray jpeg = pictureBytes(1024, 700, "jpeg");
     bool scaled = true;
     EXPECT_EQ(PrepareImageBytes(jpeg, 1024, MetadataRule::StoryOnly, &scaled), jpeg);
     EXPECT_FALSE(scaled);
-    // "Original size" never touches even a huge photo.
-    const QByteArray big = pictureBytes(2000, 1500, "png");
-    EXPECT_EQ(PrepareImageBytes(big, 0), big);
+    const QByteArray big = pictureBytes(2000, 1500, "jpeg");
+    const QByteArray text("no picture here, just words");
+    for (const QByteArray &bytes : {big, text, big.left(600)})
+        EXPECT_EQ(PrepareImageBytes(bytes, bytes == big ? 0 : 800), bytes);
 }
 
-TEST(PrepareImage, LongerSideBecomesTheBoundAndAspectIsKept)
+// The longer side becomes the bound, the aspect is kept, and so is the format.
+TEST(PrepareImage, EveryFormatIsScaledToItsBoundInItsOwnFormat)
 {
-    const QByteArray portrait = pictureBytes(600, 900, "jpeg");
-    const QSize s = sizeOf(PrepareImageBytes(portrait, 800));
-    EXPECT_EQ(s.height(), 800);
-    EXPECT_NEAR(s.width(), 533, 1);
-
-    const QByteArray photo = pictureBytes(4000, 3000, "jpeg");
-    EXPECT_EQ(sizeOf(PrepareImageBytes(photo, 1600)), QSize(1600, 1200));
-    EXPECT_EQ(sizeOf(PrepareImageBytes(photo, 1024)), QSize(1024, 768));
-    EXPECT_EQ(sizeOf(PrepareImageBytes(photo, 800)), QSize(800, 600));
-}
-
-TEST(PrepareImage, EveryFormatIsScaledAndKeepsItsFormat)
-{
-    for (const char *format : {"png", "gif", "bmp", "jpeg"}) {
-        SCOPED_TRACE(format);
-        const QByteArray original = pictureBytes(1000, 500, format);
+    const struct
+    {
+        const char *format;
+        QSize size;
+        int bound;
+        QSize expected;
+    } cases[] = {
+        {"jpeg", {600, 900}, 800, {533, 800}},     {"jpeg", {4000, 3000}, 1600, {1600, 1200}},
+        {"jpeg", {4000, 3000}, 1024, {1024, 768}}, {"png", {1000, 500}, 800, {800, 400}},
+        {"gif", {1000, 500}, 800, {800, 400}},     {"bmp", {1000, 500}, 800, {800, 400}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.format);
+        const QByteArray original = pictureBytes(c.size.width(), c.size.height(), c.format);
         bool scaled = false;
-        const QByteArray out = PrepareImageBytes(original, 800, MetadataRule::StoryOnly, &scaled);
+        const QByteArray out = PrepareImageBytes(original, c.bound, MetadataRule::StoryOnly, &scaled);
         EXPECT_TRUE(scaled);
         EXPECT_EQ(PhotoFormatOf(out), PhotoFormatOf(original));
-        EXPECT_EQ(sizeOf(out), QSize(800, 400));
+        EXPECT_EQ(sizeOf(out), c.expected);
     }
 }
 
@@ -62,45 +65,6 @@ TEST(PrepareImage, ContentDecidesTheFormatNotTheName)
     EXPECT_TRUE(PrepareImage(env.path(QStringLiteral("photos/missing.jpg")), 800).isEmpty());
 }
 
-TEST(PrepareImage, WhatCannotBeScaledGoesOutUnchanged)
-{
-    const QByteArray text("no picture here, just words");
-    EXPECT_EQ(PrepareImageBytes(text, 800), text);
-    // A JPEG whose header promises a big picture but whose data is cut off.
-    QByteArray cut = pictureBytes(2000, 1500, "jpeg");
-    cut.truncate(600);
-    EXPECT_EQ(PrepareImageBytes(cut, 800), cut);
-}
-
-TEST(PrepareImage, RotatedPhotoStandsUprightAfterScaling)
-{
-    // Stored landscape: red left half, blue right half. Orientation 6 tells
-    // viewers to turn it a quarter clockwise, so it shows as a portrait with
-    // red at the top.
-    QImage stored(1200, 600, QImage::Format_RGB32);
-    stored.fill(Qt::blue);
-    for (int y = 0; y < stored.height(); ++y)
-        for (int x = 0; x < stored.width() / 2; ++x)
-            stored.setPixel(x, y, qRgb(255, 0, 0));
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    stored.save(&buffer, "jpeg", 95);
-    const QByteArray rotated = withExifOrientation(jpeg, 6);
-    const QImage asViewerShowsIt = imageOf(rotated, true);
-    ASSERT_EQ(asViewerShowsIt.size(), QSize(600, 1200)); // the tag was understood
-
-    // The copy's own tag says 1, so a viewer shows its pixels as they are.
-    const QImage copy = imageOf(PrepareImageBytes(rotated, 400), false);
-    ASSERT_EQ(copy.size(), QSize(200, 400));
-    const QColor top = copy.pixelColor(100, 50);
-    const QColor bottom = copy.pixelColor(100, 350);
-    EXPECT_GT(top.red(), 200);
-    EXPECT_LT(top.blue(), 60);
-    EXPECT_GT(bottom.blue(), 200);
-    EXPECT_LT(bottom.red(), 60);
-}
-
 TEST(PrepareImage, EveryExifOrientationEndsUpAsAViewerShowsIt)
 {
     // Four quarters of four colours tell every turn and mirror apart.
@@ -109,13 +73,9 @@ TEST(PrepareImage, EveryExifOrientationEndsUpAsAViewerShowsIt)
     for (int y = 0; y < stored.height(); ++y)
         for (int x = 0; x < stored.width(); ++x)
             stored.setPixel(x, y, colours[(y >= 400 ? 2 : 0) + (x >= 600 ? 1 : 0)]);
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    stored.save(&buffer, "jpeg", 95);
-
+    const QByteArray jpeg = testimages::encodedImage(stored, "jpg");
     for (int orientation = 1; orientation <= 8; ++orientation) {
-        const QByteArray tagged = withExifOrientation(jpeg, orientation);
+        const QByteArray tagged = tagged::withOrientation(jpeg, orientation);
         const QImage viewer =
             imageOf(tagged, true).scaled(orientation >= 5 ? QSize(200, 300) : QSize(300, 200));
         const QImage copy = imageOf(PrepareImageBytes(tagged, 300), false);

@@ -31,34 +31,26 @@ protected:
     }
 };
 
-TEST_F(AdPanelTest, OnlinePageIsShownOnlyWhenItAnswers200)
+// The online page shows only when it answers 200; navigation stays on the
+// page that is shown.
+TEST_F(AdPanelTest, OnlinePageIsShownOnlyWhenItAnswers200AndNavigationStaysOnIt)
 {
     AdPanel panel;
     panel.load(kOnline, local(), answering(200, "<p>online advert</p>"));
     EXPECT_TRUE(panel.showsOnlinePage());
     EXPECT_EQ(panel.page(), QUrl(kOnline));
+    EXPECT_TRUE(panel.allowsNavigation(QUrl(kOnline + QStringLiteral("#top"))));
+    EXPECT_TRUE(panel.allowsNavigation(QUrl::fromLocalFile(local())));
+    EXPECT_FALSE(panel.allowsNavigation(QUrl(QStringLiteral("http://elsewhere.example/"))));
 
     for (int status : {0, 404, 500}) {
         panel.load(kOnline, local(), answering(status));
         EXPECT_FALSE(panel.showsOnlinePage()) << status;
         EXPECT_EQ(panel.page(), QUrl::fromLocalFile(local())) << status;
+        EXPECT_FALSE(panel.allowsNavigation(QUrl(kOnline))) << status;
     }
     ASSERT_FALSE(panel.usesWebEngine()); // offscreen: the plain view
     EXPECT_TRUE(panel.findChild<QTextBrowser *>()->toPlainText().contains(QStringLiteral("local advert")));
-}
-
-TEST_F(AdPanelTest, NavigationStaysOnTheChosenPage)
-{
-    AdPanel panel;
-    panel.load(kOnline, local(), answering(200));
-    EXPECT_TRUE(panel.allowsNavigation(QUrl(kOnline)));
-    EXPECT_TRUE(panel.allowsNavigation(QUrl(kOnline + QStringLiteral("#top"))));
-    EXPECT_TRUE(panel.allowsNavigation(QUrl::fromLocalFile(local())));
-    EXPECT_FALSE(panel.allowsNavigation(QUrl(QStringLiteral("http://elsewhere.example/"))));
-
-    panel.load(kOnline, local(), answering(404));
-    EXPECT_FALSE(panel.allowsNavigation(QUrl(kOnline)));
-    EXPECT_TRUE(panel.allowsNavigation(QUrl::fromLocalFile(local())));
 }
 
 // Sees the key presses that get past the panel to the page.

@@ -11,78 +11,59 @@
 
 namespace {
 
-QString shown(const frmFilesCount &window, const char *label)
+class FilesCountTest : public ::testing::Test
 {
-    return window.findChild<QLabel *>(QString::fromLatin1(label))->text();
-}
-
-TEST(FilesCount, NamesOfTwentySixCharactersAndMoreAreShortened)
-{
+protected:
     AppState state;
-    frmFilesCount window(state);
-    const QString name25 = QStringLiteral("abcdefghijklmnopqrstu.jpg");
-    const QString name26 = QStringLiteral("abcdefghijklmnopqrstuv.jpg");
-    ASSERT_EQ(name25.size(), 25);
-    window.setStrFileName(name25);
-    EXPECT_EQ(shown(window, "lblFileName"), name25);
-    window.setStrFileName(name26);
-    EXPECT_EQ(shown(window, "lblFileName"), QStringLiteral("abcdefghijklmnopqrstuv..."));
-    // The property keeps the whole name.
-    EXPECT_EQ(window.strFileName(), name26);
-}
+    frmFilesCount window{state};
 
-TEST(FilesCount, CountAddsUpFromEmptyAndStartsAgainWhenOpenedAgain)
+    QLabel *label(const char *name) const { return window.findChild<QLabel *>(QString::fromLatin1(name)); }
+};
+
+TEST_F(FilesCountTest, CountsLooksShortensLongNamesAndStartsAgainWhenOpenedAgain)
 {
-    AppState state;
-    frmFilesCount window(state);
-    EXPECT_EQ(shown(window, "lblFileCount"), QString());
+    EXPECT_EQ(label("lblFileCount")->text(), QString());
     window.setIntFileCount(1);
     window.setIntFileCount(3);
-    EXPECT_EQ(shown(window, "lblFileCount"), QStringLiteral("4"));
-    EXPECT_EQ(window.intFileCount(), 3);
+    EXPECT_EQ(label("lblFileCount")->text(), QStringLiteral("4"));
+
+    // Names of twenty-six characters and more are shortened; the property keeps the whole name.
+    window.setStrFileName(QStringLiteral("abcdefghijklmnopqrstu.jpg"));
+    EXPECT_EQ(label("lblFileName")->text(), QStringLiteral("abcdefghijklmnopqrstu.jpg"));
+    window.setStrFileName(QStringLiteral("abcdefghijklmnopqrstuv.jpg"));
+    EXPECT_EQ(label("lblFileName")->text(), QStringLiteral("abcdefghijklmnopqrstuv..."));
+    EXPECT_EQ(window.strFileName(), QStringLiteral("abcdefghijklmnopqrstuv.jpg"));
 
     window.progress().open();
     window.progress().fileLookedAt(QStringLiteral("a.jpg"));
     window.progress().fileLookedAt(QStringLiteral("b.jpg"));
-    EXPECT_EQ(shown(window, "lblFileCount"), QStringLiteral("2"));
-    EXPECT_EQ(shown(window, "lblFileName"), QStringLiteral("b.jpg"));
-    window.progress().close();
-    EXPECT_FALSE(window.isVisible());
-}
+    EXPECT_EQ(label("lblFileCount")->text(), QStringLiteral("2"));
+    EXPECT_EQ(label("lblFileName")->text(), QStringLiteral("b.jpg"));
 
-TEST(FilesCount, FilesLeftOutForTheirSizeAreCountedAsTooLargeWithTheLimit)
-{
-    AppState state;
-    frmFilesCount window(state);
-    window.progress().open();
+    // Files left out for their size are counted as too large, with the limit.
     PhotoCheck check;
     check.refusal = AddRefusal::Damaged;
     window.progress().fileDone(check);
-    EXPECT_FALSE(window.findChild<QLabel *>(QStringLiteral("lblTooLarge"))->isVisible());
+    EXPECT_FALSE(label("lblTooLarge")->isVisible());
     check.refusal = AddRefusal::TooLarge;
     window.progress().fileDone(check);
     window.progress().fileDone(check);
-    EXPECT_TRUE(window.findChild<QLabel *>(QStringLiteral("lblTooLarge"))->isVisible());
-    EXPECT_EQ(shown(window, "lblTooLarge"), QStringLiteral("2 too large: over 32 megapixels"));
-    // A new run starts without the old note.
+    EXPECT_TRUE(label("lblTooLarge")->isVisible());
+    EXPECT_EQ(label("lblTooLarge")->text(), QStringLiteral("2 too large: over 32 megapixels"));
     window.progress().close();
+    EXPECT_FALSE(window.isVisible());
     window.progress().open();
-    EXPECT_FALSE(window.findChild<QLabel *>(QStringLiteral("lblTooLarge"))->isVisible());
+    EXPECT_FALSE(label("lblTooLarge")->isVisible());
 }
 
-TEST(FilesCount, CancelAsksTheLoopToStopAndCloses)
+TEST_F(FilesCountTest, CancelAsksTheLoopToStopAndCloses)
 {
-    AppState state;
-    frmFilesCount window(state);
     window.progress().open();
     ASSERT_TRUE(window.isVisible());
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Flazz"));
-    EXPECT_EQ(window.titleLabel()->text(), QStringLiteral("Progress"));
     QTest::mouseClick(window.cmdCancel(), Qt::LeftButton);
     EXPECT_TRUE(window.cancelToken().cancelled());
     EXPECT_FALSE(window.isVisible());
-    // The loop closes the window once more when it stops: no harm done.
-    window.progress().close();
+    window.progress().close(); // the loop closes the window once more when it stops: no harm done
 }
 
 } // namespace

@@ -17,7 +17,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -31,7 +30,8 @@ using namespace platform;
 
 namespace {
 
-TEST(ShellFolders, OverrideRootHoldsEveryFolder)
+// Shell folders and the registry stand-in live under the test's own root.
+TEST(ShellFoldersAndRegistry, EveryFolderIsUnderTheRootAndValuesReadCaseInsensitivelyWithAFallBack)
 {
     TestEnvironment env;
     for (ShellFolder f : {ShellFolder::Desktop, ShellFolder::DesktopDirectory, ShellFolder::CommonAppData,
@@ -41,11 +41,7 @@ TEST(ShellFolders, OverrideRootHoldsEveryFolder)
     EXPECT_EQ(shellFolder(ShellFolder::Desktop), shellFolder(ShellFolder::DesktopDirectory));
     EXPECT_EQ(env.state().SettingsFile,
               env.root() + QStringLiteral("/CommonAppData/Korvantis/Flazz/Data/Settings.xml"));
-}
 
-TEST(Registry, ReadsValuesCaseInsensitiveKeysAndFallsBack)
-{
-    TestEnvironment env;
     env.setRegistryValue(QStringLiteral("Software\\Skype\\Phone"), QStringLiteral("SkypePath"),
                          QStringLiteral("/opt/skype/skype"));
     env.setRegistryValue(QStringLiteral("Software\\Dropbox"), QStringLiteral("InstallPath"), QString());
@@ -53,12 +49,10 @@ TEST(Registry, ReadsValuesCaseInsensitiveKeysAndFallsBack)
                            QStringLiteral("SkypePath")),
               QStringLiteral("/opt/skype/skype"));
     // Zero-length and missing values give the default.
-    EXPECT_EQ(GetRegString(Hive::CurrentUser, QStringLiteral("Software\\Dropbox"),
-                           QStringLiteral("InstallPath"), QStringLiteral("none")),
-              QStringLiteral("none"));
-    EXPECT_EQ(GetRegString(Hive::CurrentUser, QStringLiteral("Software\\Microsoft\\SkyDrive"),
-                           QStringLiteral("UserFolder"), QStringLiteral("d")),
-              QStringLiteral("d"));
+    for (const char *key : {"Software\\Dropbox", "Software\\Microsoft\\SkyDrive"})
+        EXPECT_EQ(GetRegString(Hive::CurrentUser, QLatin1String(key), QStringLiteral("InstallPath"),
+                               QStringLiteral("d")),
+                  QStringLiteral("d"));
 }
 
 TEST(AtomicFile, ReplacesWholeAndOwnerOnly)
@@ -115,8 +109,9 @@ TEST(OrderedWork, ResultsComeBackInQueueOrderWhateverOrderTheyFinishIn)
         work.push([i, &running, &most, &finished] {
             most = std::max(most.load(), ++running);
             // Every third job waits for the two after it, so early jobs finish last.
-            while (i % 3 == 0 && !(finished[i + 1] && finished[i + 2]))
-                QThread::msleep(1);
+            if (i % 3 == 0) {
+                EXPECT_TRUE(QTest::qWaitFor([&] { return finished[i + 1] && finished[i + 2]; }, 30000));
+            }
             --running;
             finished[i] = true;
             return i;
@@ -135,10 +130,8 @@ TEST(OrderedWork, AWaitCanBeGivenUpAndQueuedJobsAbandoned)
     std::atomic<bool> release{false};
     std::atomic<int> ran{0};
     work.push([&] {
-        while (!release)
-            QThread::msleep(1);
-        ++ran;
-        return 1;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return release.load(); }, 30000));
+        return ++ran, 1;
     });
     work.push([&] { return ++ran, 2; });
     int pumps = 0;
@@ -154,13 +147,12 @@ TEST(OrderedWork, AWaitCanBeGivenUpAndQueuedJobsAbandoned)
     std::atomic<bool> abandoning{false};
     work.push([&] {
         started = true;
-        while (!abandoning)
-            QThread::msleep(1);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return abandoning.load(); }, 30000));
         return ++ran, 3;
     });
     work.push([&] { return ++ran, 4; });
-    while (!started) // the first runs, the second waits for the one thread
-        QThread::msleep(1);
+    // The first runs, the second waits for the one thread.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }, 30000));
     work.abandon([&] { abandoning = true; });
     EXPECT_TRUE(work.empty());
     EXPECT_EQ(ran.load(), 3); // the running job finished, the queued one never ran

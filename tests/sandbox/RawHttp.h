@@ -1,11 +1,34 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QHostAddress>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+// Lets events run until `done` holds; false when `timeoutMs` passed first.
+inline bool waitUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
 
 // Talks to a server on 127.0.0.1 byte for byte, for what a client library
 // hides or refuses to send; returns all it answered until `expectAnswers`
@@ -34,4 +57,43 @@ inline QByteArray exchange(int port, const QByteArray &wire, int expectAnswers, 
 inline QByteArray hostOf(int port)
 {
     return "127.0.0.1:" + QByteArray::number(port);
+}
+
+// What an ordinary client got for one request.
+struct Fetched
+{
+    int status = 0;
+    QNetworkReply::NetworkError error = QNetworkReply::NoError;
+    QByteArray body;
+    QByteArray contentType;
+    QByteArray retryAfter;
+    qint64 contentLength = -1;
+    qint64 ms = 0;
+};
+
+inline Fetched fetch(const QString &url, const QByteArray &method = "GET", const QByteArray &body = {},
+                     const QByteArray &authorization = {})
+{
+    QNetworkAccessManager net;
+    QNetworkRequest request{QUrl(url)};
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+                      QByteArrayLiteral("application/x-www-form-urlencoded"));
+    if (!authorization.isEmpty())
+        request.setRawHeader("Authorization", authorization);
+    QElapsedTimer clock;
+    clock.start();
+    QNetworkReply *reply = net.sendCustomRequest(request, method, body);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    Fetched f{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+              reply->error(),
+              reply->readAll(),
+              reply->rawHeader("Content-Type"),
+              reply->rawHeader("Retry-After"),
+              reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(),
+              clock.elapsed()};
+    delete reply;
+    return f;
 }

@@ -5,47 +5,14 @@
 #include "support/TestText.h"
 
 #include <QBuffer>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QImage>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct Fetched
-{
-    int status = 0;
-    QByteArray body;
-    QByteArray contentType;
-    QByteArray retryAfter;
-};
-
-Fetched fetch(const QString &url, const QByteArray &method = "GET", const QByteArray &body = {},
-              const QByteArray &authorization = {})
-{
-    QNetworkAccessManager net;
-    QNetworkRequest request{QUrl(url)};
-    request.setHeader(QNetworkRequest::ContentTypeHeader,
-                      QByteArrayLiteral("application/x-www-form-urlencoded"));
-    if (!authorization.isEmpty())
-        request.setRawHeader("Authorization", authorization);
-    QNetworkReply *reply = net.sendCustomRequest(request, method, body);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    loop.exec();
-    Fetched f{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), reply->readAll(),
-              reply->rawHeader("Content-Type"), reply->rawHeader("Retry-After")};
-    delete reply;
-    return f;
-}
 
 QByteArray pngOf(int width, int height)
 {
@@ -62,16 +29,15 @@ QByteArray pngOf(int width, int height)
 class PhotoService : public SandboxService
 {
 public:
-    QString name() const override { return QStringLiteral("Photos"); }
+    QString name() const override { return s(u"Photos"); }
 
     void install(StandinServer &server, SandboxStore &store) override
     {
         store.update(name(), [](QJsonObject &state) {
-            state[QStringLiteral("tokens")] =
-                QJsonObject{{QStringLiteral("tok"), QJsonObject{{QStringLiteral("expired"), false}}}};
+            state[s(u"tokens")] = QJsonObject{{s(u"tok"), QJsonObject{{s(u"expired"), false}}}};
         });
         server.answer("POST", "/upload", [this, &store](const StandinRequest &r) {
-            const QString kept = store.keepFile(name(), r.queryValue(QStringLiteral("name")), r.body);
+            const QString kept = store.keepFile(name(), r.queryValue(s(u"name")), r.body);
             return StandinAnswer{kept.isEmpty() ? 500 : 200, {}, kept.toUtf8()};
         });
     }
@@ -80,12 +46,12 @@ public:
     {
         config.dropbox.api = baseUrl;
         config.dropbox.apiContent = baseUrl;
-        config.dropbox.consumerKey = QStringLiteral("key;with,marks");
+        config.dropbox.consumerKey = s(u"key;with,marks");
     }
 
     QString pageSection(const SandboxStore &store) const override
     {
-        QString section = QStringLiteral("<p>account: Ann</p>");
+        QString section = s(u"<p>account: Ann</p>");
         for (const QString &file : store.files(name()))
             section += u"<img src=\"" + SandboxStore::fileUrl(name(), file) + u"?thumb=160\">";
         return section;
@@ -99,18 +65,25 @@ std::vector<std::unique_ptr<SandboxService>> photoService()
     return services;
 }
 
+// A sandbox of the one photo service, its store in a folder of its own.
+class SandboxTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    Sandbox sandbox{dir.filePath(s(u"store")), photoService()};
+    StandinServer &photoServer = *sandbox.server(s(u"Photos"));
+};
+
 } // namespace
 
-TEST(Sandbox, PointsEveryServiceAtItselfThroughAFileFlazzReads)
+TEST_F(SandboxTest, PointsEveryServiceAtItselfThroughAFileFlazzReads)
 {
-    QTemporaryDir dir;
-    Sandbox sandbox(dir.filePath(QStringLiteral("store")), photoService());
     ASSERT_TRUE(sandbox.listening());
     const QString home = sandbox.homeUrl();
-    const QString photos = sandbox.server(QStringLiteral("photos"))->baseUrl();
+    const QString photos = sandbox.server(s(u"photos"))->baseUrl();
     ASSERT_NE(home, photos);
 
-    const QString path = dir.filePath(QStringLiteral("services.ini"));
+    const QString path = dir.filePath(s(u"services.ini"));
     ASSERT_TRUE(sandbox.writeServicesFile(path));
     EXPECT_EQ(QFile(path).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
     ServiceConfig read = ServiceConfig::defaults();
@@ -131,11 +104,9 @@ TEST(Sandbox, PointsEveryServiceAtItselfThroughAFileFlazzReads)
     EXPECT_EQ(fetch(read.product.howItWorks).status, 200);
 }
 
-TEST(Sandbox, ThePageShowsArrivalsAndRequestsButNoCredentials)
+TEST_F(SandboxTest, ThePageShowsArrivalsAndRequestsButNoCredentials)
 {
-    QTemporaryDir dir;
-    Sandbox sandbox(dir.filePath(QStringLiteral("store")), photoService());
-    const QString photos = sandbox.server(QStringLiteral("Photos"))->baseUrl();
+    const QString photos = photoServer.baseUrl();
     const QByteArray png = pngOf(400, 200);
     const Fetched up = fetch(photos + u"/upload?name=beach.png&oauth_token=SECRET1&oauth_signature=SECRET2",
                              "POST", png, "OAuth oauth_token=\"SECRET3\"");
@@ -150,26 +121,23 @@ TEST(Sandbox, ThePageShowsArrivalsAndRequestsButNoCredentials)
     EXPECT_TRUE(page.body.contains("/upload?name=…&amp;oauth_token=…&amp;oauth_signature=…"));
     EXPECT_FALSE(page.body.contains("SECRET"));
 
-    const QString beach = SandboxStore::fileUrl(QStringLiteral("Photos"), QStringLiteral("beach.png"));
+    const QString beach = SandboxStore::fileUrl(s(u"Photos"), s(u"beach.png"));
     EXPECT_TRUE(page.body.contains(QByteArray(beach.toUtf8() + "?thumb=160")));
     const QString thumb = beach + u"?thumb=40";
     const Fetched small = fetch(sandbox.homeUrl() + thumb);
     EXPECT_EQ(small.contentType, "image/jpeg");
     EXPECT_EQ(QImage::fromData(small.body).size(), QSize(40, 20));
-    const Fetched whole = fetch(sandbox.homeUrl() +
-                                SandboxStore::fileUrl(QStringLiteral("Photos"), QStringLiteral("beach.png")));
+    const Fetched whole = fetch(sandbox.homeUrl() + SandboxStore::fileUrl(s(u"Photos"), s(u"beach.png")));
     EXPECT_EQ(whole.body, png);
     EXPECT_EQ(whole.contentType, "image/png");
 }
 
-TEST(Sandbox, FaultSwitchesReachTheServiceThroughTheControlEndpoint)
+TEST_F(SandboxTest, FaultSwitchesReachTheServiceThroughTheControlEndpoint)
 {
-    QTemporaryDir dir;
-    Sandbox sandbox(dir.filePath(QStringLiteral("store")), photoService());
     const QByteArray token = "token=" + sandbox.controlToken().toLatin1();
     const QString control = sandbox.homeUrl() + u"/control/faults";
     const QString faults = control + u'?' + QString::fromLatin1(token);
-    const QString upload = sandbox.server(QStringLiteral("Photos"))->baseUrl() + u"/upload?name=a.jpg";
+    const QString upload = photoServer.baseUrl() + u"/upload?name=a.jpg";
     const auto post = [&](const QByteArray &form) { return fetch(control, "POST", token + '&' + form); };
 
     EXPECT_EQ(post("service=Photos&fault=unavailable&value=5&count=1").body, "ok");
@@ -191,16 +159,15 @@ TEST(Sandbox, FaultSwitchesReachTheServiceThroughTheControlEndpoint)
     EXPECT_EQ(post("service=Photos&fault=latency&value=300").body, "ok");
     EXPECT_EQ(post("service=Photos&fault=upload-bandwidth&value=20000000").body, "ok");
     EXPECT_TRUE(fetch(faults).body.contains("Photos\tlatency 300 ms, requests read at 20000000 bytes/s"));
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_EQ(fetch(upload, "POST", "x").status, 200);
-    EXPECT_GE(clock.elapsed(), 290);
+    const Fetched slow = fetch(upload, "POST", "x");
+    EXPECT_EQ(slow.status, 200);
+    EXPECT_GE(slow.ms, 290);
     EXPECT_EQ(post("service=Photos&fault=none").body, "ok");
     EXPECT_TRUE(fetch(faults).body.contains("Photos\tnone"));
 
-    const int port = sandbox.server(QStringLiteral("Photos"))->port();
+    const int port = photoServer.port();
     EXPECT_TRUE(fetch(sandbox.homeUrl() + u"/control/traffic?" + QString::fromLatin1(token))
-                    .body.contains(QStringLiteral("Photos\t%1\t5\t").arg(port).toUtf8()));
+                    .body.contains(s(u"Photos\t%1\t5\t").arg(port).toUtf8()));
 
     EXPECT_EQ(post("service=Nobody&fault=close").status, 400);
     EXPECT_EQ(post("service=Photos&fault=melt").status, 400);
@@ -211,19 +178,14 @@ TEST(Sandbox, FaultSwitchesReachTheServiceThroughTheControlEndpoint)
         fetch(sandbox.homeUrl() + u"/control/expire", "POST", token + "&service=Photos&access_token=tok")
             .body,
         "expired 1");
-    EXPECT_TRUE(sandbox.store()
-                    .state(QStringLiteral("Photos"))[u"tokens"]
-                    .toObject()[u"tok"]
-                    .toObject()[u"expired"]
-                    .toBool());
+    EXPECT_TRUE(
+        sandbox.store().state(s(u"Photos"))[u"tokens"].toObject()[u"tok"].toObject()[u"expired"].toBool());
 }
 
-TEST(Sandbox, AnswersOnlyItselfAndKeepsItsStoreToItself)
+TEST_F(SandboxTest, AnswersOnlyItselfAndKeepsItsStoreToItself)
 {
-    QTemporaryDir dir;
-    Sandbox sandbox(dir.filePath(QStringLiteral("store")), photoService());
     const int home = QUrl(sandbox.homeUrl()).port();
-    const int photos = sandbox.server(QStringLiteral("Photos"))->port();
+    const int photos = photoServer.port();
 
     // Another web page may post to the control, but without the run's token
     // nothing changes.
@@ -232,7 +194,7 @@ TEST(Sandbox, AnswersOnlyItselfAndKeepsItsStoreToItself)
                                    "Content-Length: 26\r\n\r\nservice=Photos&fault=close";
     EXPECT_TRUE(exchange(home, crossOrigin, 1).startsWith("HTTP/1.1 403"));
     EXPECT_EQ(fetch(sandbox.homeUrl() + u"/control/faults").status, 403);
-    EXPECT_EQ(sandbox.server(QStringLiteral("Photos"))->faults().describe(), u"none");
+    EXPECT_EQ(photoServer.faults().describe(), u"none");
 
     // A name rebound to 127.0.0.1 reaches the port, but not the page, the
     // files or a service.
@@ -251,12 +213,12 @@ TEST(Sandbox, AnswersOnlyItselfAndKeepsItsStoreToItself)
 
     // File paths stay inside the store, whatever they spell or link to.
     const QByteArray secret = "the secret beside the store";
-    QFile outside(dir.filePath(QStringLiteral("secret.txt")));
+    QFile outside(dir.filePath(s(u"secret.txt")));
     ASSERT_TRUE(outside.open(QIODevice::WriteOnly));
     outside.write(secret);
     outside.close();
-    sandbox.store().keepFile(QStringLiteral("Photos"), QStringLiteral("a.jpg"), "a");
-    ASSERT_TRUE(QFile::link(outside.fileName(), dir.filePath(QStringLiteral("store/Photos/files/link.jpg"))));
+    sandbox.store().keepFile(s(u"Photos"), s(u"a.jpg"), "a");
+    ASSERT_TRUE(QFile::link(outside.fileName(), dir.filePath(s(u"store/Photos/files/link.jpg"))));
     for (const QByteArray path : {"/files/..%2Fsecret.txt", "/files/%2E%2E/secret.txt",
                                   "/files/Photos/..%2F..%2F..%2Fsecret.txt", "/files/Photos/link.jpg"}) {
         const QByteArray answer =
@@ -267,22 +229,18 @@ TEST(Sandbox, AnswersOnlyItselfAndKeepsItsStoreToItself)
 
     // A large post arrives whole, but only its start is remembered.
     const QByteArray large(8 * 1024 * 1024, 'p');
-    ASSERT_EQ(
-        fetch(sandbox.server(QStringLiteral("Photos"))->baseUrl() + u"/upload?name=large.bin", "POST", large)
-            .status,
-        200);
-    EXPECT_EQ(sandbox.store().fileBytes(QStringLiteral("Photos"), QStringLiteral("large.bin")).size(),
-              large.size());
-    const StandinRequest remembered = sandbox.server(QStringLiteral("Photos"))->lastRequest();
+    ASSERT_EQ(fetch(photoServer.baseUrl() + u"/upload?name=large.bin", "POST", large).status, 200);
+    EXPECT_EQ(sandbox.store().fileBytes(s(u"Photos"), s(u"large.bin")).size(), large.size());
+    const StandinRequest remembered = photoServer.lastRequest();
     EXPECT_EQ(remembered.header("Content-Length"), QByteArray::number(large.size()));
     EXPECT_LE(remembered.body.size(), 64 * 1024);
 
     // What arrived is its owner's alone.
     const auto others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
                         QFile::WriteOther | QFile::ExeOther;
-    EXPECT_EQ(QFile::permissions(dir.filePath(QStringLiteral("store/Photos/files/large.bin"))) & others,
+    EXPECT_EQ(QFile::permissions(dir.filePath(s(u"store/Photos/files/large.bin"))) & others,
               QFile::Permissions());
-    EXPECT_EQ(QFile::permissions(dir.filePath(QStringLiteral("store"))) & others, QFile::Permissions());
+    EXPECT_EQ(QFile::permissions(dir.filePath(s(u"store"))) & others, QFile::Permissions());
 }
 
 // Whatever the program opens in a browser (a service's site at the end of a
@@ -291,11 +249,11 @@ TEST(Sandbox, AnswersOnlyItselfAndKeepsItsStoreToItself)
 TEST(Sandbox, EveryAddressOfTheProgramsConfigurationIsAPage)
 {
     QTemporaryDir dir;
-    Sandbox sandbox(dir.filePath(QStringLiteral("store")), sandboxServices());
+    Sandbox sandbox(dir.filePath(s(u"store")), sandboxServices());
     ASSERT_TRUE(sandbox.listening());
-    const QString path = dir.filePath(QStringLiteral("services.ini"));
+    const QString path = dir.filePath(s(u"services.ini"));
     ASSERT_TRUE(sandbox.writeServicesFile(path));
-    const ServiceConfig config = ServiceConfig::load({QStringLiteral("--services"), path});
+    const ServiceConfig config = ServiceConfig::load({s(u"--services"), path});
 
     int pages = 0;
     for (const QString &key : ServiceConfig::keys()) {
@@ -339,9 +297,8 @@ namespace {
 QString startSandbox(QProcess &process, const QTemporaryDir &dir)
 {
     process.start(QStringLiteral(FLAZZ_SANDBOX_EXE),
-                  {QStringLiteral("--store"), dir.filePath(QStringLiteral("store")),
-                   QStringLiteral("--services-out"), dir.filePath(QStringLiteral("services.ini")),
-                   QStringLiteral("--exit-with-stdin")});
+                  {s(u"--store"), dir.filePath(s(u"store")), s(u"--services-out"),
+                   dir.filePath(s(u"services.ini")), s(u"--exit-with-stdin")});
     if (!process.waitForStarted(10000))
         return {};
     QByteArray out;
@@ -355,7 +312,7 @@ QString startSandbox(QProcess &process, const QTemporaryDir &dir)
 
 } // namespace
 
-TEST(SandboxProgram, ServesItsPageWritesTheServicesFileAndEndsWhenItsParentGoes)
+TEST(SandboxProgram, ServesItsPageWritesTheServicesFileAndEndsWhenItsParentGoesOrAsksItTo)
 {
     QTemporaryDir dir;
     QProcess process;
@@ -369,11 +326,11 @@ TEST(SandboxProgram, ServesItsPageWritesTheServicesFileAndEndsWhenItsParentGoes)
 
     ServiceConfig config = ServiceConfig::defaults();
     QString error;
-    EXPECT_TRUE(config.applyFile(dir.filePath(QStringLiteral("services.ini")), &error));
+    EXPECT_TRUE(config.applyFile(dir.filePath(s(u"services.ini")), &error));
     EXPECT_TRUE(error.isEmpty()) << qPrintable(error);
 
     // Scripts find the control's token beside the services file, for the owner alone.
-    QFile token(dir.filePath(QStringLiteral("services.ini.token")));
+    QFile token(dir.filePath(s(u"services.ini.token")));
     ASSERT_TRUE(token.open(QIODevice::ReadOnly));
     EXPECT_EQ(token.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
     EXPECT_EQ(fetch(home + u"control/traffic?token=" + QString::fromLatin1(token.readAll().trimmed())).status,
@@ -383,19 +340,15 @@ TEST(SandboxProgram, ServesItsPageWritesTheServicesFileAndEndsWhenItsParentGoes)
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
-}
 
 #ifdef Q_OS_UNIX
-TEST(SandboxProgram, EndsCleanlyWhenAskedToTerminate)
-{
-    QTemporaryDir dir;
-    QProcess process;
-    ASSERT_FALSE(startSandbox(process, dir).isEmpty());
+    QTemporaryDir again;
+    ASSERT_FALSE(startSandbox(process, again).isEmpty());
     process.terminate();
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_TRUE(process.readAllStandardOutput().contains("stopped"));
-}
 #endif
+}
 #endif

@@ -16,11 +16,9 @@ public:
     std::vector<bool> panelHistory;
     QStringList updateCaptions;
     QStringList pbrCaptions;
-    int minimum = 0;
     int maximum = 0;
     std::vector<int> maximumHistory;
     int value = 0;
-    int pumps = 0;
     // progressCancelled() turns true once the meter reaches this value.
     int cancelAtValue = -1;
 
@@ -29,9 +27,8 @@ public:
     void ShowProgressPanel(bool show) override { panelHistory.push_back(show); }
     void setUpdateCaption(const QString &text) override { updateCaptions.append(text); }
     void setPbrCaption(const QString &text) override { pbrCaptions.append(text); }
-    void setProgressRange(int min, int max) override
+    void setProgressRange(int, int max) override
     {
-        minimum = min;
         maximum = max;
         maximumHistory.push_back(max);
     }
@@ -40,7 +37,7 @@ public:
     int progressMaximum() const override { return maximum; }
     void StepProgress() override { ++value; }
     bool progressCancelled() const override { return cancelAtValue >= 0 && value >= cancelAtValue; }
-    void processEvents() override { ++pumps; }
+    void processEvents() override {}
 
     bool enabledAtEnd() const { return !enabledHistory.empty() && enabledHistory.back(); }
 };

@@ -57,13 +57,6 @@ template<class Service> struct SandboxWorld
     // An INI file that points the program's services where `config` does.
     QString writeServicesFile(const QStringList &lines)
     {
-        const QString path = env.path(QStringLiteral("services.ini"));
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-            QTextStream out(&file);
-            for (const QString &line : lines)
-                out << line << '\n';
-        }
-        return path;
+        return env.writeFile(QStringLiteral("services.ini"), (lines.join(u'\n') + u'\n').toUtf8());
     }
 };

@@ -1,4 +1,5 @@
 #include "ScriptedSignIn.h"
+#include "NextAnswer.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -63,15 +64,20 @@ QString htmlUnescape(QString text)
     return text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
 }
 
+QString titleOf(const QString &html)
+{
+    const auto m = QRegularExpression(QStringLiteral("<title>(.*?)</title>"),
+                                      QRegularExpression::CaseInsensitiveOption |
+                                          QRegularExpression::DotMatchesEverythingOption)
+                       .match(html);
+    return m.hasMatch() ? htmlUnescape(m.captured(1).trimmed()) : QString();
+}
+
 } // namespace
 
 QString ScriptedSignIn::nextDecision()
 {
-    if (decisions.empty())
-        return QStringLiteral("approve");
-    QString d = decisions.front();
-    decisions.pop_front();
-    return d;
+    return nextAnswer(decisions, QStringLiteral("approve"));
 }
 
 QString ScriptedSignIn::walk(const QString &start, const std::function<bool(const QString &)> &stopsAt,
@@ -86,14 +92,8 @@ QString ScriptedSignIn::walk(const QString &start, const std::function<bool(cons
         if (stopsAt && stopsAt(address)) {
             // The page that ends the sign-in still loads in a browser; its
             // title is what Google's sign-in reads.
-            if (title) {
-                const Page last = load(network, QUrl(address), nullptr);
-                const auto m = QRegularExpression(QStringLiteral("<title>(.*?)</title>"),
-                                                  QRegularExpression::CaseInsensitiveOption |
-                                                      QRegularExpression::DotMatchesEverythingOption)
-                                   .match(QString::fromUtf8(last.body));
-                *title = m.hasMatch() ? htmlUnescape(m.captured(1).trimmed()) : QString();
-            }
+            if (title)
+                *title = titleOf(QString::fromUtf8(load(network, QUrl(address), nullptr).body));
             return address;
         }
         const Page page = load(network, QUrl(address), post ? &form : nullptr);
@@ -103,13 +103,8 @@ QString ScriptedSignIn::walk(const QString &start, const std::function<bool(cons
             continue;
         }
         const QString html = QString::fromUtf8(page.body);
-        if (title) {
-            const auto m = QRegularExpression(QStringLiteral("<title>(.*?)</title>"),
-                                              QRegularExpression::CaseInsensitiveOption |
-                                                  QRegularExpression::DotMatchesEverythingOption)
-                               .match(html);
-            *title = m.hasMatch() ? htmlUnescape(m.captured(1).trimmed()) : QString();
-        }
+        if (title)
+            *title = titleOf(html);
         const auto formTag =
             QRegularExpression(QStringLiteral("<form\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption)
                 .match(html);
@@ -153,21 +148,13 @@ QString ScriptedSignIn::browse(const SignInPage &page)
 bool ScriptedSignIn::askAuthorize()
 {
     calls.append(QStringLiteral("authorize"));
-    if (authorizeAnswers.empty())
-        return true;
-    const bool answer = authorizeAnswers.front();
-    authorizeAnswers.pop_front();
-    return answer;
+    return nextAnswer(authorizeAnswers, true);
 }
 
 bool ScriptedSignIn::askCompleteAuthorization()
 {
     calls.append(QStringLiteral("complete"));
-    if (completeAnswers.empty())
-        return true;
-    const bool answer = completeAnswers.front();
-    completeAnswers.pop_front();
-    return answer;
+    return nextAnswer(completeAnswers, true);
 }
 
 bool ScriptedSignIn::openInBrowser(const QString &url)

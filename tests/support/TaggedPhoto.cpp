@@ -1,13 +1,13 @@
 #include "support/TaggedPhoto.h"
 
+#include "imaging/TestImages.h"
+
 #include <QBuffer>
 #include <QColorSpace>
 #include <QImage>
 #include <QtEndian>
 
 #include <exiv2/exiv2.hpp>
-
-#include <zlib.h>
 
 namespace tagged {
 namespace {
@@ -30,6 +30,13 @@ QByteArray encoded(const QImage &image, const char *format)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, format, 90);
     return bytes;
+}
+
+QByteArray encodedExif(const Exiv2::ExifData &exif)
+{
+    Exiv2::Blob blob;
+    Exiv2::ExifParser::encode(blob, Exiv2::littleEndian, exif);
+    return QByteArray(reinterpret_cast<const char *>(blob.data()), qsizetype(blob.size()));
 }
 
 QByteArray exifBlock(QSize size, int orientation)
@@ -59,9 +66,7 @@ QByteArray exifBlock(QSize size, int orientation)
     const QByteArray thumbnail = encoded(gradient(QSize(160, 120)), "jpeg");
     Exiv2::ExifThumb(exif).setJpegThumbnail(reinterpret_cast<const Exiv2::byte *>(thumbnail.constData()),
                                             thumbnail.size());
-    Exiv2::Blob blob;
-    Exiv2::ExifParser::encode(blob, Exiv2::littleEndian, exif);
-    return QByteArray(reinterpret_cast<const char *>(blob.data()), qsizetype(blob.size()));
+    return encodedExif(exif);
 }
 
 QByteArray xmpPacket(int orientation)
@@ -103,18 +108,6 @@ QByteArray iptcResources()
     return QByteArray("Photoshop 3.0\0", 14) + block;
 }
 
-QByteArray chunk(const char *type, const QByteArray &data)
-{
-    QByteArray c(4, '\0');
-    qToBigEndian<quint32>(quint32(data.size()), c.data());
-    c.append(type, 4).append(data);
-    QByteArray crc(4, '\0');
-    qToBigEndian<quint32>(
-        quint32(crc32(0, reinterpret_cast<const Bytef *>(c.constData() + 4), uInt(c.size() - 4))),
-        crc.data());
-    return c + crc;
-}
-
 } // namespace
 
 QByteArray jpeg(QSize size, int orientation)
@@ -134,8 +127,15 @@ QByteArray png(QSize size)
     const QByteArray plain = encoded(gradient(size), "png");
     const qsizetype headerEnd = 8 + 25; // signature and IHDR
     const QByteArray xmp = QByteArray("XML:com.adobe.xmp\0\0\0\0\0", 22) + xmpPacket(1);
-    return plain.left(headerEnd) + chunk("eXIf", exifBlock(size, 1)) + chunk("iTXt", xmp) +
-           plain.mid(headerEnd);
+    return plain.left(headerEnd) + testimages::pngChunk("eXIf", exifBlock(size, 1)) +
+           testimages::pngChunk("iTXt", xmp) + plain.mid(headerEnd);
+}
+
+QByteArray withOrientation(const QByteArray &jpeg, int orientation)
+{
+    Exiv2::ExifData exif;
+    exif["Exif.Image.Orientation"] = uint16_t(orientation);
+    return jpeg.left(2) + segment(0xE1, QByteArray("Exif\0\0", 6) + encodedExif(exif)) + jpeg.mid(2);
 }
 
 QMap<QString, QString> readBack(const QByteArray &photo)

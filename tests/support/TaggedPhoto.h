@@ -17,6 +17,10 @@ namespace tagged {
 QByteArray jpeg(QSize size = QSize(1200, 800), int orientation = 1);
 QByteArray png(QSize size = QSize(900, 600));
 
+// `jpeg` with an Exif block that holds nothing but `orientation`, right
+// after the start-of-image marker.
+QByteArray withOrientation(const QByteArray &jpeg, int orientation);
+
 // Every Exif, XMP and IPTC key an independent reader (exiv2's own file
 // parser) finds in `photo`, with its value as text; "icc" holds the size of
 // the colour profile, when there is one.

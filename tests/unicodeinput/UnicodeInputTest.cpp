@@ -120,44 +120,35 @@ TYPED_TEST(PromptTest, FocusSelectsRealTextOnlyWithSelectOnFocus)
     EXPECT_EQ(this->box.Text(), QStringLiteral("Holiday"));
 }
 
-TEST(UnicodeTextBox, BrowserShortcutsAreSwallowedAndOtherKeysReported)
+// Browser shortcuts never reach the page behind; other keys are reported,
+// and only the user's edits raise Change, never a prompt swap.
+TEST(UnicodeTextBox, BrowserShortcutsAreSwallowedOtherKeysReportedAndOnlyEditsRaiseChange)
 {
     ctlUnicodeTextBox box;
-    box.setText(QStringLiteral("abc"));
+    box.setAutoDisplayText(kPrompt);
     QSignalSpy down(&box, &ctlUnicodeTextBox::KeyDown);
     QSignalSpy up(&box, &ctlUnicodeTextBox::KeyUp);
+    QSignalSpy change(&box, &ctlUnicodeTextBox::Change);
+    focusIn(box.editor());
+    focusOut(box.editor());
+    box.setText(QStringLiteral("abc"));
 
     pressKey(box.editor(), Qt::Key_F5);
     pressKey(box.editor(), Qt::Key_L, Qt::ControlModifier);
-    EXPECT_EQ(down.count(), 0);
-    EXPECT_EQ(up.count(), 0);
+    EXPECT_EQ(down.count() + up.count() + change.count(), 0);
 
     pressKey(box.editor(), Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
     ASSERT_EQ(down.count(), 1);
     EXPECT_EQ(down.at(0).at(0).toBool(), false);
     EXPECT_EQ(down.at(0).at(1).toInt(), int(Qt::Key_X));
     EXPECT_EQ(up.count(), 1);
-}
-
-TEST(UnicodeTextBox, UserEditsRaiseChangeButPromptSwapsDoNot)
-{
-    ctlUnicodeTextBox box;
-    box.setAutoDisplayText(kPrompt);
-    QSignalSpy change(&box, &ctlUnicodeTextBox::Change);
-    focusIn(box.editor());
-    focusOut(box.editor());
-    box.setText(QStringLiteral("x"));
-    EXPECT_EQ(change.count(), 0);
-    pressKey(box.editor(), Qt::Key_Y, Qt::NoModifier, QStringLiteral("y"));
     EXPECT_EQ(change.count(), 1);
-}
 
-TEST(UnicodeTextBox, MaxLengthNeverCutsThePrompt)
-{
-    ctlUnicodeTextBox box;
-    box.setMaxLength(5);
-    box.setAutoDisplayText(kPrompt);
-    EXPECT_EQ(box.editor()->text(), kPrompt);
+    // A length limit never cuts the prompt.
+    ctlUnicodeTextBox limited;
+    limited.setMaxLength(5);
+    limited.setAutoDisplayText(kPrompt);
+    EXPECT_EQ(limited.editor()->text(), kPrompt);
 }
 
 TEST(UMultilineTxtBox, CtrlKDoesNotDeleteTheLine)
@@ -169,36 +160,29 @@ TEST(UMultilineTxtBox, CtrlKDoesNotDeleteTheLine)
     EXPECT_EQ(box.Text(), QStringLiteral("keep me"));
 }
 
-TEST(UnicodeCombo, AddItemSelectsTheNewItemAndAClearedListStartsAgain)
+// Only the user's choices raise Change; Backspace is swallowed.
+TEST(UnicodeCombo, ProgramSelectionsFollowTheListAndRaiseNoChange)
 {
     ctlUnicodeCombo combo;
-    EXPECT_EQ(combo.AddItem(QStringLiteral("Summer")), 0);
-    EXPECT_EQ(combo.AddItem(QStringLiteral(u"Été")), 1);
-    EXPECT_EQ(combo.ListIndex(), 1);
-    EXPECT_EQ(combo.Text(), QStringLiteral(u"Été"));
-    combo.ClearList();
-    EXPECT_EQ(combo.ListIndex(), -1);
-    EXPECT_EQ(combo.AddItem(QStringLiteral("again")), 0);
-}
-
-TEST(UnicodeCombo, SettingTextSelectsFirstExactMatchOnly)
-{
-    ctlUnicodeCombo combo;
+    QSignalSpy change(&combo, &ctlUnicodeCombo::Change);
+    QSignalSpy down(&combo, &ctlUnicodeCombo::KeyDown);
+    EXPECT_EQ(combo.AddItem(QStringLiteral("Trip")), 0);
+    EXPECT_EQ(combo.AddItem(QStringLiteral("trip")), 1);
+    EXPECT_EQ(combo.ListIndex(), 1); // the new item is selected
+    EXPECT_EQ(combo.Text(), QStringLiteral("trip"));
     combo.AddItem(QStringLiteral("Trip"));
-    combo.AddItem(QStringLiteral("trip"));
-    combo.AddItem(QStringLiteral("Trip"));
-    combo.setListIndex(1);
-    combo.setText(QStringLiteral("Trip"));
+    combo.setText(QStringLiteral("Trip")); // the first exact match, case and all
     EXPECT_EQ(combo.ListIndex(), 0);
     combo.setText(QStringLiteral("Tri"));
     EXPECT_EQ(combo.ListIndex(), 0);
-}
+    EXPECT_EQ(change.count(), 0);
+    pressKey(combo.list(), Qt::Key_Backspace);
+    EXPECT_EQ(down.count(), 0);
 
-TEST(UnicodeCombo, SortOrdersByTextKeepingCargoAndSelection)
-{
-    ctlUnicodeCombo combo;
-    const QStringList names{QStringLiteral("Pears"), QStringLiteral("apples"), QStringLiteral("Melons")};
-    for (const QString &name : names)
+    // Sorting orders by text and keeps each item's cargo and the selection.
+    combo.ClearList();
+    EXPECT_EQ(combo.ListIndex(), -1);
+    for (const QString &name : {QStringLiteral("Pears"), QStringLiteral("apples"), QStringLiteral("Melons")})
         combo.setListCargo(combo.AddItem(name), QStringLiteral("id-") + name);
     combo.setText(QStringLiteral("Pears"));
     combo.RemoveItem(5); // out of range: ignored
@@ -208,18 +192,6 @@ TEST(UnicodeCombo, SortOrdersByTextKeepingCargoAndSelection)
     EXPECT_EQ(combo.ListText(2), QStringLiteral("Pears"));
     EXPECT_EQ(combo.ListCargo(2), QStringLiteral("id-Pears"));
     EXPECT_EQ(combo.Text(), QStringLiteral("Pears"));
-}
-
-TEST(UnicodeCombo, ProgramSelectionsRaiseNoChangeAndBackspaceIsSwallowed)
-{
-    ctlUnicodeCombo combo;
-    QSignalSpy change(&combo, &ctlUnicodeCombo::Change);
-    QSignalSpy down(&combo, &ctlUnicodeCombo::KeyDown);
-    combo.AddItem(QStringLiteral("a"));
-    combo.setListIndex(0);
-    EXPECT_EQ(change.count(), 0);
-    pressKey(combo.list(), Qt::Key_Backspace);
-    EXPECT_EQ(down.count(), 0);
 }
 
 } // namespace

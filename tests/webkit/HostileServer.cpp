@@ -10,24 +10,18 @@
 
 namespace {
 
-QByteArray reasonFor(int status)
+// Writes `head`, then `filler` for as long as the client reads.
+void pumpForever(QTcpSocket &socket, const QByteArray &head, char filler)
 {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 301:
-        return "Moved Permanently";
-    case 302:
-        return "Found";
-    case 303:
-        return "See Other";
-    case 307:
-        return "Temporary Redirect";
-    case 308:
-        return "Permanent Redirect";
-    default:
-        return "Status";
-    }
+    socket.write(head);
+    const QByteArray chunk(64 * 1024, filler);
+    QPointer<QTcpSocket> alive(&socket);
+    auto pump = [alive, chunk] {
+        if (alive && alive->state() == QAbstractSocket::ConnectedState && alive->bytesToWrite() < 256 * 1024)
+            alive->write(chunk);
+    };
+    QObject::connect(&socket, &QTcpSocket::bytesWritten, &socket, pump);
+    pump();
 }
 
 } // namespace
@@ -112,7 +106,8 @@ HostileServer::Script HostileServer::answer(int status,
                                             const QByteArray &body)
 {
     return [=](QTcpSocket &socket, const HostileRequest &) {
-        QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonFor(status) + "\r\n";
+        // No client reads the reason phrase.
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + " Status\r\n";
         bool hasLength = false;
         for (const auto &h : headers) {
             head += h.first + ": " + h.second + "\r\n";
@@ -133,32 +128,14 @@ HostileServer::Script HostileServer::redirect(int status, const QString &locatio
 HostileServer::Script HostileServer::endless()
 {
     return [](QTcpSocket &socket, const HostileRequest &) {
-        socket.write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n");
-        const QByteArray chunk(64 * 1024, 'x');
-        QPointer<QTcpSocket> alive(&socket);
-        auto pump = [alive, chunk] {
-            if (alive && alive->state() == QAbstractSocket::ConnectedState &&
-                alive->bytesToWrite() < 256 * 1024)
-                alive->write(chunk);
-        };
-        QObject::connect(&socket, &QTcpSocket::bytesWritten, &socket, pump);
-        pump();
+        pumpForever(socket, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n", 'x');
     };
 }
 
 HostileServer::Script HostileServer::endlessHead()
 {
     return [](QTcpSocket &socket, const HostileRequest &) {
-        socket.write("HTTP/1.1 200 OK\r\nX-Padding: ");
-        const QByteArray chunk(64 * 1024, 'a');
-        QPointer<QTcpSocket> alive(&socket);
-        auto pump = [alive, chunk] {
-            if (alive && alive->state() == QAbstractSocket::ConnectedState &&
-                alive->bytesToWrite() < 256 * 1024)
-                alive->write(chunk);
-        };
-        QObject::connect(&socket, &QTcpSocket::bytesWritten, &socket, pump);
-        pump();
+        pumpForever(socket, "HTTP/1.1 200 OK\r\nX-Padding: ", 'a');
     };
 }
 

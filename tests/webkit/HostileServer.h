@@ -72,6 +72,5 @@ private:
 // 31 one gzip member.
 QByteArray deflated(const QByteArray &data, int windowBits);
 QByteArray gzipped(const QByteArray &data);
-QByteArray gzipped(const QByteArray &data);
 // `count` zero bytes gzipped, built without holding them.
 QByteArray gzippedZeros(qint64 count);

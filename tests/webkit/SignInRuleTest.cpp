@@ -7,29 +7,19 @@
 
 namespace {
 
-SignInPage facebookPage()
+SignInPage page(Service service, const char16_t *action, const char16_t *success)
 {
-    SignInPage page;
-    page.service = Service::Facebook;
-    page.actionUrl = s(u"https://www.fb.example/dialog/oauth?client_id=1");
-    page.successUrl = s(u"http://www.fb.example/connect/login_success.html");
-    page.failedUrl = s(u"http://www.fb.example/login_failure.html");
-    return page;
+    return {service, s(action), s(success), s(u"http://www.fb.example/login_failure.html")};
 }
 
-SignInPage googlePage()
-{
-    SignInPage page;
-    page.service = Service::Google;
-    page.actionUrl = s(u"https://accounts.g.example/o/oauth2/auth?x");
-    page.successUrl = s(u"https://accounts.g.example/o/oauth2/approval?");
-    page.failedUrl = s(u"http://www.fb.example/login_failure.html");
-    return page;
-}
+const SignInPage facebook = page(Service::Facebook, u"https://www.fb.example/dialog/oauth?client_id=1",
+                                 u"http://www.fb.example/connect/login_success.html");
+const SignInPage google = page(Service::Google, u"https://accounts.g.example/o/oauth2/auth?x",
+                               u"https://accounts.g.example/o/oauth2/approval?");
 
 TEST(SignInRule, OnlyTheSuccessPageHandsOverItsAddress)
 {
-    const SignInPage page = facebookPage();
+    const SignInPage &page = facebook;
     const QString token = s(u"#access_token=tok1&expires_in=0");
     for (const char16_t *ok : {u"http://www.fb.example/connect/login_success.html",
                                u"HTTPS://WWW.FB.EXAMPLE/Connect/Login_Success.html"}) {
@@ -61,7 +51,7 @@ TEST(SignInRule, OnlyTheSuccessPageHandsOverItsAddress)
 
 TEST(SignInRule, GooglesTitleCountsOnlyOnTheAccountsSite)
 {
-    const SignInPage page = googlePage();
+    const SignInPage &page = google;
     const QString title = s(u"Success code=4/real");
     EXPECT_EQ(page.result(s(u"https://accounts.g.example/o/oauth2/approval?code=4/real"), title), title);
     EXPECT_EQ(page.result(s(u"https://ACCOUNTS.g.example/signin"), s(u"Sign in")), s(u"Sign in"));
@@ -89,13 +79,11 @@ TEST(SignInRule, TheTerminalTakesBackOnlyWhatTheWindowWould)
         EXPECT_FALSE(notes.isEmpty());
         return result;
     };
-    const SignInPage facebook = facebookPage();
     const QString good = s(u"http://www.fb.example/connect/login_success.html#access_token=tok1");
     EXPECT_EQ(typed(facebook, good), good);
     EXPECT_TRUE(
         typed(facebook, s(u"http://evil.example/connect/login_success.html#access_token=tok1")).isEmpty());
 
-    const SignInPage google = googlePage();
     EXPECT_EQ(typed(google, s(u"https://accounts.g.example/o/oauth2/approval?code=4%2Freal")),
               s(u"Success code=4/real"));
     EXPECT_TRUE(typed(google, s(u"https://evil.example/o/oauth2/approval?code=4/evil")).isEmpty());

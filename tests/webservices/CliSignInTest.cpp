@@ -1,140 +1,115 @@
 // flazz-cli signin as a user at a terminal runs it: the address printed,
-// approved in a (scripted) browser, then Enter.
+// walked in a (scripted) browser, then where it ended typed back.
 
+#include "FlazzCli.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
+#include "sandbox/Sandbox.h"
+#include "sandbox/SandboxServices.h"
 #include "sandbox/services/DropboxService.h"
+#include "sandbox/services/FacebookService.h"
 #include "sandbox/services/FlickrService.h"
-#include "support/SandboxWorld.h"
-
-#include <QDeadlineTimer>
-#include <QProcess>
+#include "sandbox/services/GoogleService.h"
+#include "sandbox/services/LiveService.h"
+#include "support/ScriptedSignIn.h"
+#include "support/TestEnvironment.h"
+#include "support/TestText.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CliRun
+class CliSignIn : public ::testing::Test
 {
-    int exitCode = -1;
-    QStringList lines;
-    QString errors;
-};
+protected:
+    TestEnvironment env;
+    Sandbox sandbox{env.path(s(u"sandbox")), sandboxServices()};
+    const QString servicesFile = writeServicesFile(env.path(s(u"services.ini")), sandbox.config());
 
-// What the user does with the printed address: true presses Enter after
-// `decision` in the browser, false closes the input instead.
-struct User
-{
-    QString decision = QStringLiteral("approve");
-    bool pressEnter = true;
-};
-
-template<class Service>
-CliRun signInOnTerminal(SandboxWorld<Service> &w, const QStringList &args, const User &user = {})
-{
-    const ServiceConfig &c = w.config;
-    const QString services = w.writeServicesFile({
-        u"[Dropbox]"_qs,
-        u"Api=" + c.dropbox.api,
-        u"Web=" + c.dropbox.web,
-        u"ConsumerKey=" + c.dropbox.consumerKey,
-        u"ConsumerSecret=" + c.dropbox.consumerSecret,
-        u"[Flickr]"_qs,
-        u"Rest=" + c.flickr.rest,
-        u"Auth=" + c.flickr.auth,
-        u"ApiKey=" + c.flickr.apiKey,
-        u"SharedSecret=" + c.flickr.sharedSecret,
-    });
-    QProcess process;
-    process.start(QStringLiteral(FLAZZ_CLI),
-                  QStringList{QStringLiteral("signin"), QStringLiteral("--services"), services} + args);
-    EXPECT_TRUE(process.waitForStarted());
-    QByteArray out;
-    QDeadlineTimer deadline(30000);
-    bool answered = false;
-    while (!answered && process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-        process.waitForReadyRead(100);
-        out += process.readAllStandardOutput();
-        for (const QByteArray &line : out.split('\n')) {
-            if (!line.startsWith("http"))
-                continue;
-            w.signIn.decisions = {user.decision};
-            w.signIn.walk(QString::fromUtf8(line.trimmed()), {});
-            if (user.pressEnter)
-                process.write("\n");
-            process.closeWriteChannel();
-            answered = true;
-            break;
-        }
+    // Runs "signin ARGS": the browser does `decision` on the printed
+    // address's pages, and the user types back where it ended, or what
+    // `typed` makes of it.
+    CliRun signIn(
+        const QStringList &args, const QString &decision = s(u"approve"),
+        const std::function<QString(QString)> &typed = [](QString ended) { return ended; })
+    {
+        return flazzCli(QStringList{s(u"signin"), s(u"--services"), servicesFile} + args, {},
+                        [&](const QString &address) {
+                            ScriptedSignIn browser;
+                            browser.decisions = {decision};
+                            return address.startsWith(u"http") ? typed(browser.walk(address)) : QString();
+                        });
     }
-    if (!answered)
-        process.closeWriteChannel();
-    process.waitForFinished(30000);
-    EXPECT_EQ(process.state(), QProcess::NotRunning);
-    out += process.readAllStandardOutput();
-    CliRun run;
-    run.exitCode = process.exitCode();
-    run.lines = QString::fromUtf8(out).split(u'\n', Qt::SkipEmptyParts);
-    run.errors = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-QString stored(TestEnvironment &env, const char *key)
-{
-    return SettingsStore(env.state().SettingsFile).readOr(QLatin1String(key));
-}
+    QString stored(const char *key)
+    {
+        return SettingsStore(env.state().SettingsFile).readOr(QLatin1String(key));
+    }
+};
 
 } // namespace
 
-TEST(CliSignIn, DropboxApprovedInTheBrowserStoresTheToken)
+TEST_F(CliSignIn, EachServiceApprovedInTheBrowserIsSignedInWithItsTokenStored)
 {
-    SandboxWorld<DropboxService> w;
-    const CliRun run = signInOnTerminal(w, {QStringLiteral("dropbox")});
-    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.errors);
-    ASSERT_EQ(run.lines.size(), 2);
-    EXPECT_TRUE(run.lines.at(0).startsWith(w.config.dropbox.web + u"/1/oauth/authorize?oauth_token="));
-    EXPECT_EQ(run.lines.at(1),
-              u"signed in\tdropbox\t" + QLatin1String(DropboxService::AccountId) + u"\tSandbox User");
-    EXPECT_TRUE(run.errors.contains(u"approve")) << qPrintable(run.errors); // what to do with the address
-    EXPECT_EQ(stored(w.env, SettingsKey::DropBoxUid), QLatin1String(DropboxService::AccountId));
-    EXPECT_EQ(stored(w.env, SettingsKey::DropBoxToken).size(), 16);
+    const struct
+    {
+        const char16_t *name;
+        const char *tokenKey;
+        QString who;
+    } services[] = {
+        {u"dropbox", SettingsKey::DropBoxToken, QLatin1String(DropboxService::AccountId) + u"\tSandbox User"},
+        {u"flickr", SettingsKey::FlickrAccessToken,
+         QLatin1String(FlickrService::AccountId) + u'\t' + QLatin1String(FlickrService::UserName)},
+        {u"facebook", SettingsKey::FacebookAccessToken,
+         s(FacebookService::AccountId) + u'\t' + s(FacebookService::AccountName)},
+        {u"google", SettingsKey::GoogleRefreshToken,
+         s(GoogleService::AccountId) + u'\t' + s(GoogleService::AccountName)},
+        {u"skydrive", SettingsKey::SkyDriveAccessToken, s(LiveService::AccountId) + u'\t'},
+    };
+    for (const auto &service : services) {
+        SCOPED_TRACE(s(service.name).toStdString());
+        const CliRun run = signIn({s(service.name)});
+        EXPECT_EQ(run.exitCode, 0) << qPrintable(run.errors);
+        ASSERT_EQ(run.lines.size(), 2);
+        EXPECT_TRUE(run.lines.at(0).startsWith(u"http://127.0.0.1:")); // the address alone
+        EXPECT_EQ(run.lines.at(1), u"signed in\t" + s(service.name) + u'\t' + service.who);
+        EXPECT_FALSE(stored(service.tokenKey).isEmpty());
+    }
 }
 
-TEST(CliSignIn, FlickrApprovedInTheBrowserStoresTheToken)
+TEST_F(CliSignIn, RefusalCancelOrATokenFromAnotherSiteSaysWhyAndExitsOne)
 {
-    SandboxWorld<FlickrService> w;
-    const CliRun run = signInOnTerminal(w, {QStringLiteral("flickr")});
-    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.errors);
-    ASSERT_EQ(run.lines.size(), 2);
-    EXPECT_TRUE(run.lines.at(0).startsWith(w.config.flickr.auth + u"/services/auth/?api_key="));
-    EXPECT_EQ(run.lines.at(1), u"signed in\tflickr\t" + QLatin1String(FlickrService::AccountId) + u'\t' +
-                                   QLatin1String(FlickrService::UserName));
-    EXPECT_FALSE(stored(w.env, SettingsKey::FlickrAccessToken).isEmpty());
-}
-
-TEST(CliSignIn, RefusalOrCancelSaysWhyAndExitsOne)
-{
-    SandboxWorld<DropboxService> w;
-    const CliRun refused = signInOnTerminal(w, {QStringLiteral("dropbox")}, {QStringLiteral("refuse"), true});
+    const CliRun refused = signIn({s(u"dropbox")}, s(u"refuse"));
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.errors.contains(u"The user denied access to Flazz.")) << qPrintable(refused.errors);
+    EXPECT_EQ(signIn({s(u"dropbox")}, s(u"approve"), [](QString) { return QString(); }).exitCode, 1);
+    EXPECT_TRUE(stored(SettingsKey::DropBoxUid).isEmpty());
 
-    const CliRun cancelled =
-        signInOnTerminal(w, {QStringLiteral("dropbox")}, {QStringLiteral("approve"), false});
-    EXPECT_EQ(cancelled.exitCode, 1);
-    EXPECT_TRUE(stored(w.env, SettingsKey::DropBoxUid).isEmpty());
-
-    SandboxWorld<FlickrService> f;
-    const CliRun flickr = signInOnTerminal(f, {QStringLiteral("flickr")}, {QStringLiteral("refuse"), true});
+    const CliRun flickr = signIn({s(u"flickr")}, s(u"refuse"));
     EXPECT_EQ(flickr.exitCode, 1);
     EXPECT_TRUE(flickr.errors.contains(u"Authorization failed.")) << qPrintable(flickr.errors);
+
+    EXPECT_EQ(signIn({s(u"facebook")}, s(u"refuse")).lines.size(), 1); // only the address
+    // A page that lured the browser to another site, with a token the service
+    // really issued, signs nobody in.
+    const CliRun lured = signIn({s(u"facebook")}, s(u"approve"), [&](QString ended) {
+        EXPECT_TRUE(ended.contains(u"#access_token="));
+        return ended.replace(sandbox.server(s(u"Facebook"))->baseUrl(),
+                             sandbox.server(s(u"Dropbox"))->baseUrl());
+    });
+    EXPECT_EQ(lured.exitCode, 1);
+    EXPECT_TRUE(stored(SettingsKey::FacebookAccessToken).isEmpty());
 }
 
-TEST(CliSignIn, UsageErrorsExitTwo)
+TEST_F(CliSignIn, UsageErrorsAndAnUnreadableServicesFileExitTwo)
 {
-    SandboxWorld<DropboxService> w;
-    EXPECT_EQ(signInOnTerminal(w, {}).exitCode, 2);
-    EXPECT_EQ(signInOnTerminal(w, {QStringLiteral("myspace")}).exitCode, 2);
-    EXPECT_EQ(signInOnTerminal(w, {QStringLiteral("dropbox"), QStringLiteral("flickr")}).exitCode, 2);
-    EXPECT_EQ(w.server.requestCount(), 0);
+    EXPECT_EQ(signIn({}).exitCode, 2);
+    EXPECT_EQ(signIn({s(u"myspace")}).exitCode, 2);
+    EXPECT_EQ(signIn({s(u"dropbox"), s(u"flickr")}).exitCode, 2);
+    EXPECT_EQ(sandbox.server(s(u"Dropbox"))->requestCount(), 0);
+    for (const char16_t *service : {u"facebook", u"dropbox"}) {
+        const CliRun run =
+            flazzCli({s(u"signin"), s(service), s(u"--services"), env.path(s(u"missing.ini"))});
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.lines.isEmpty()); // no address to open
+    }
 }

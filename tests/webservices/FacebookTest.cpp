@@ -1,17 +1,10 @@
 #include "webservices/clsFacebook.h"
 
 #include "core/SettingsKeys.h"
-#include "core/SettingsStore.h"
 #include "core/UserPrompt.h"
-#include "sandbox/SandboxStore.h"
-#include "sandbox/StandinServer.h"
 #include "sandbox/services/FacebookService.h"
 #include "support/SandboxWorld.h"
-#include "support/ScriptedSignIn.h"
-#include "support/ScriptedUserPrompt.h"
-#include "support/TestEnvironment.h"
 #include "support/TestText.h"
-#include "webkit/ServiceConfig.h"
 
 #include <QJsonArray>
 
@@ -79,13 +72,14 @@ TEST_F(FacebookTest, SignsInStoresTokenAndIdAndChecksPermissions)
     EXPECT_EQ(server.requestCount(), 1);
 }
 
-TEST_F(FacebookTest, RefusedSignInStoresNothingAndSaysNothing)
+TEST_F(FacebookTest, RefusedSignInStoresNothingSaysNothingAndLeavesNothingToCheck)
 {
     signIn.decisions = {s(u"refuse")};
     auto fb = connector();
     EXPECT_FALSE(fb->CreateFacebookAccount());
     EXPECT_TRUE(stored(SettingsKey::FacebookAccessToken).isEmpty());
     EXPECT_TRUE(signIn.visited.last().endsWith(u"/login_failure.html"));
+    EXPECT_FALSE(connector()->IsAuthoriseUserExist()); // no stored token, no request
     EXPECT_TRUE(requestsTo("/me", "GET").isEmpty());
     EXPECT_TRUE(ui.calls.isEmpty());
 }
@@ -121,12 +115,6 @@ TEST_F(FacebookTest, AnErrorResponseRefusesQuietlyAndKeepsTheToken)
     EXPECT_TRUE(ui.calls.isEmpty());
 }
 
-TEST_F(FacebookTest, NoStoredTokenMeansNoRequest)
-{
-    EXPECT_FALSE(connector()->IsAuthoriseUserExist());
-    EXPECT_EQ(server.requestCount(), 0);
-}
-
 TEST_F(FacebookTest, AuthFileReplacesTheApplicationIdByItsFirstField)
 {
     env.writeFile(env.state().ResourcesFolder.mid(env.root().size() + 1) + u"auth.txt", "123\r\n");
@@ -147,7 +135,6 @@ TEST_F(FacebookTest, AlbumNamesTravelAsUtf8BytesAndComeBackInTheList)
 {
     signInWith(s(u"approve"));
     auto fb = connector();
-    EXPECT_EQ(clsFacebook::ADO_EncodeUTF8(s(u"é")), s(u"\u00C3\u00A9"));
 
     const QString id = fb->CreateAlbum(s(u"Café 2026"));
     ASSERT_FALSE(id.isEmpty());
@@ -159,7 +146,6 @@ TEST_F(FacebookTest, AlbumNamesTravelAsUtf8BytesAndComeBackInTheList)
     ASSERT_EQ(albums.size(), 1);
     EXPECT_EQ(albums.first().text, s(u"Café 2026"));
     EXPECT_EQ(albums.first().cargo, id);
-    EXPECT_TRUE(service.pageSection(store).contains(s(u"Café 2026")));
 }
 
 TEST_F(FacebookTest, UnreachableFacebookReachesTheCaller)

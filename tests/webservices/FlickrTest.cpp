@@ -5,6 +5,7 @@
 #include "core/SettingsStore.h"
 #include "sandbox/services/FlickrService.h"
 #include "support/SandboxWorld.h"
+#include "support/TestText.h"
 #include "webkit/FlickrSignature.h"
 #include "webkit/WebRequest.h"
 #include "webservices/clsFlickr.h"
@@ -22,23 +23,12 @@ struct FlickrWorld : SandboxWorld<FlickrService>
     {
         return std::make_unique<clsFlickr>(state(), config, signIn, prompt);
     }
-    QString storedToken()
-    {
-        return SettingsStore(state().SettingsFile).readOr(QLatin1String(SettingsKey::FlickrAccessToken));
-    }
+    QString storedToken() { return stored(SettingsKey::FlickrAccessToken); }
     void storeToken(const QString &token)
     {
         SettingsStore(state().SettingsFile).write(QLatin1String(SettingsKey::FlickrAccessToken), token);
     }
-    QList<QByteArray> restBodies() const
-    {
-        QList<QByteArray> out;
-        for (const StandinRequest &r : server.requests()) {
-            if (r.path == "/services/rest/")
-                out << r.body;
-        }
-        return out;
-    }
+    QList<StandinRequest> restCalls() const { return requestsTo("/services/rest/"); }
 };
 
 } // namespace
@@ -48,14 +38,11 @@ TEST(Flickr, SignatureIsTheMd5OfTheSecretAndTheSortedPairsInUtf8)
     const auto md5 = [](const QByteArray &base) {
         return QString::fromLatin1(QCryptographicHash::hash(base, QCryptographicHash::Md5).toHex().toUpper());
     };
-    EXPECT_EQ(SignFlickrCall(QStringLiteral("0a1b2c3d4e5f6a7b"),
-                             {{QStringLiteral("method"), QStringLiteral("flickr.auth.getFrob")},
-                              {QStringLiteral("api_key"), QStringLiteral("k1")}}),
+    EXPECT_EQ(SignFlickrCall(s(u"0a1b2c3d4e5f6a7b"),
+                             {{s(u"method"), s(u"flickr.auth.getFrob")}, {s(u"api_key"), s(u"k1")}}),
               md5("0a1b2c3d4e5f6a7bapi_keyk1methodflickr.auth.getFrob"));
     // A caption beyond ASCII is signed as the UTF-8 it travels as.
-    EXPECT_EQ(
-        SignFlickrCall(QStringLiteral("s"), {{QStringLiteral("title"), QStringLiteral("\u00C9t\u00E9")}}),
-        md5("stitle\xC3\x89t\xC3\xA9"));
+    EXPECT_EQ(SignFlickrCall(s(u"s"), {{s(u"title"), s(u"\u00C9t\u00E9")}}), md5("stitle\xC3\x89t\xC3\xA9"));
 }
 
 TEST(Flickr, SignInStoresTheTokenAndTheServiceAcceptsIt)
@@ -73,16 +60,13 @@ TEST(Flickr, SignInStoresTheTokenAndTheServiceAcceptsIt)
     EXPECT_EQ(w.connect()->GetFlickrUserAuthCode(), flickr->token());
     EXPECT_TRUE(w.connect()->CheckFlickrUser(flickr->token()));
 
-    const QList<QByteArray> bodies = w.restBodies();
-    ASSERT_EQ(bodies.size(), 3);
-    const QByteArray getFrob =
-        "method=flickr.auth.getFrob&api_key=" + w.config.flickr.apiKey.toLatin1() + "&api_sig=";
-    EXPECT_TRUE(bodies.at(0).startsWith(getFrob));
-    EXPECT_TRUE(bodies.at(1).startsWith("method=flickr.auth.getToken&api_key="));
-    EXPECT_TRUE(bodies.at(2).startsWith("method=flickr.auth.checkToken&api_key="));
-    const StandinRequest first = w.server.requests().first();
-    EXPECT_EQ(first.header("Content-Type"), "application/x-www-form-urlencoded");
-    EXPECT_EQ(first.header("Content-Length").toInt(), first.body.size());
+    const QList<StandinRequest> calls = w.restCalls();
+    ASSERT_EQ(calls.size(), 3);
+    EXPECT_TRUE(calls.at(0).body.startsWith(
+        QByteArray("method=flickr.auth.getFrob&api_key=" + w.config.flickr.apiKey.toLatin1() + "&api_sig=")));
+    EXPECT_TRUE(calls.at(1).body.startsWith("method=flickr.auth.getToken&api_key="));
+    EXPECT_TRUE(calls.at(2).body.startsWith("method=flickr.auth.checkToken&api_key="));
+    EXPECT_EQ(calls.at(0).header("Content-Type"), "application/x-www-form-urlencoded");
 }
 
 TEST(Flickr, AnEmptyTokenIsNotCheckedAndAFailedCheckLeadsToSigningInAgain)
@@ -95,15 +79,15 @@ TEST(Flickr, AnEmptyTokenIsNotCheckedAndAFailedCheckLeadsToSigningInAgain)
     ASSERT_TRUE(flickr->CreateFlickrAccount());
     const QString old = w.storedToken();
     // A person expires it from the sandbox page.
-    ASSERT_TRUE(w.store.expireToken(QStringLiteral("Flickr"), old));
+    ASSERT_TRUE(w.store.expireToken(s(u"Flickr"), old));
     EXPECT_FALSE(flickr->CheckFlickrUser(old));
     EXPECT_EQ(flickr->lastServiceError(), u"Invalid auth token");
 
     // A refused sign-in keeps the old token; only "ok" from getToken stores.
-    w.signIn.decisions = {QStringLiteral("refuse")};
+    w.signIn.decisions = {s(u"refuse")};
     EXPECT_FALSE(flickr->CreateFlickrAccount());
     EXPECT_EQ(w.storedToken(), old);
-    EXPECT_EQ(w.messages(), QStringList{QStringLiteral("Authorization failed.")});
+    EXPECT_EQ(w.messages(), QStringList{s(u"Authorization failed.")});
     EXPECT_EQ(flickr->lastServiceError(), u"Invalid frob");
 
     ASSERT_TRUE(flickr->CreateFlickrAccount());
@@ -114,13 +98,13 @@ TEST(Flickr, AnEmptyTokenIsNotCheckedAndAFailedCheckLeadsToSigningInAgain)
 TEST(Flickr, AWrongSecretIsRefusedAsInvalidSignature)
 {
     FlickrWorld w;
-    w.storeToken(QStringLiteral("kept"));
+    w.storeToken(s(u"kept"));
     ServiceConfig wrong = w.config;
-    wrong.flickr.sharedSecret = QStringLiteral("ffffffffffffffff");
+    wrong.flickr.sharedSecret = s(u"ffffffffffffffff");
     clsFlickr flickr(w.state(), wrong, w.signIn, w.prompt);
     EXPECT_FALSE(flickr.CreateFlickrAccount());
-    EXPECT_EQ(w.messages(), QStringList{QStringLiteral("Flickr returned an error. Authorization failed.")});
-    EXPECT_EQ(w.prompt.callsOf(QStringLiteral("message")).first().title, u"Flazz");
+    EXPECT_EQ(w.messages(), QStringList{s(u"Flickr returned an error. Authorization failed.")});
+    EXPECT_EQ(w.prompt.callsOf(s(u"message")).first().title, u"Flazz");
     EXPECT_EQ(flickr.lastServiceError(), u"Invalid signature");
     EXPECT_TRUE(w.signIn.calls.isEmpty());
     EXPECT_EQ(w.storedToken(), u"kept");
@@ -132,8 +116,7 @@ TEST(Flickr, ABrowserThatCannotStartIsMessage570ThenThePageIsShownInstead)
     auto signedIn = shown.connect();
     shown.signIn.browserStarts = false;
     ASSERT_TRUE(signedIn->CreateFlickrAccount());
-    EXPECT_EQ(shown.messages(),
-              QStringList{QStringLiteral("Flickr returned an error. Authorization failed.")});
+    EXPECT_EQ(shown.messages(), QStringList{s(u"Flickr returned an error. Authorization failed.")});
     ASSERT_EQ(shown.signIn.calls.size(), 4);
     EXPECT_TRUE(shown.signIn.calls.at(2).startsWith(u"instead Flickr " + shown.config.flickr.auth));
     EXPECT_EQ(shown.signIn.calls.at(3), u"complete");
@@ -145,9 +128,9 @@ TEST(Flickr, ABrowserThatCannotStartIsMessage570ThenThePageIsShownInstead)
     w.signIn.browserStarts = false;
     w.signIn.ownWindow = false;
     EXPECT_FALSE(flickr->CreateFlickrAccount());
-    EXPECT_EQ(w.messages(), QStringList{QStringLiteral("Flickr returned an error. Authorization failed.")});
-    EXPECT_FALSE(w.signIn.calls.contains(QStringLiteral("complete")));
-    EXPECT_EQ(w.restBodies().size(), 1); // the frob, and no token exchange
+    EXPECT_EQ(w.messages(), QStringList{s(u"Flickr returned an error. Authorization failed.")});
+    EXPECT_FALSE(w.signIn.calls.contains(s(u"complete")));
+    EXPECT_EQ(w.restCalls().size(), 1); // the frob, and no token exchange
 }
 
 TEST(Flickr, CancellingEndsQuietlyAndNoServiceIsMessage478)
@@ -159,14 +142,14 @@ TEST(Flickr, CancellingEndsQuietlyAndNoServiceIsMessage478)
     w.signIn.completeAnswers = {false};
     EXPECT_FALSE(flickr->CreateFlickrAccount());
     EXPECT_TRUE(w.messages().isEmpty());
-    EXPECT_EQ(w.restBodies().size(), 2); // two frobs, no exchange
+    EXPECT_EQ(w.restCalls().size(), 2); // two frobs, no exchange
 
     ServiceConfig nowhere = w.config;
-    nowhere.flickr.rest = QStringLiteral("http://127.0.0.1:1");
+    nowhere.flickr.rest = s(u"http://127.0.0.1:1");
     clsFlickr offline(w.state(), nowhere, w.signIn, w.prompt);
     EXPECT_FALSE(offline.CreateFlickrAccount());
-    EXPECT_EQ(w.messages(), QStringList{QStringLiteral("Cannot communicate with FlickR.")});
-    EXPECT_FALSE(offline.CheckFlickrUser(QStringLiteral("any")));
+    EXPECT_EQ(w.messages(), QStringList{s(u"Cannot communicate with FlickR.")});
+    EXPECT_FALSE(offline.CheckFlickrUser(s(u"any")));
 }
 
 TEST(Flickr, ASettingsFileWithoutAPlaceForTheTokenIsReportedAndOneThatDoesNotLoadIsNot)
@@ -177,12 +160,12 @@ TEST(Flickr, ASettingsFileWithoutAPlaceForTheTokenIsReportedAndOneThatDoesNotLoa
     file.write("<?xml version=\"1.0\"?>\n<Settings><UploadSize>1024</UploadSize></Settings>\n");
     file.close();
     w.connect()->CreateFlickrAccount();
-    const auto reports = w.prompt.callsOf(QStringLiteral("error"));
+    const auto reports = w.prompt.callsOf(s(u"error"));
     ASSERT_EQ(reports.size(), 1);
     EXPECT_TRUE(reports.at(0).text.contains(u"Procedure: CreateFlickrAccount"));
     EXPECT_TRUE(reports.at(0).text.contains(u"Module: clsFlickr"));
 
     ASSERT_TRUE(QFile::remove(w.state().SettingsFile));
     w.connect()->CreateFlickrAccount();
-    EXPECT_EQ(w.prompt.callsOf(QStringLiteral("error")).size(), 1);
+    EXPECT_EQ(w.prompt.callsOf(s(u"error")).size(), 1);
 }

@@ -5,7 +5,6 @@
 #include "webservices/clsLifePics.h"
 
 #include <QFileInfo>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -33,9 +32,9 @@ protected:
 
 TEST_F(LifePicsTest, OneSessionPutsEveryPhotoIntoTheCartInOrder)
 {
-    const QStringList photos = {world.photo(QStringLiteral("a.jpg"), Qt::red),
-                                world.photo(QStringLiteral("Tom & Jerry.jpg"), Qt::green),
-                                world.photo(QStringLiteral("c.jpg"), Qt::blue)};
+    const QStringList photos = {world.photo(s(u"a.jpg"), Qt::red),
+                                world.photo(s(u"Tom & Jerry.jpg"), Qt::green),
+                                world.photo(s(u"c.jpg"), Qt::blue)};
     signIn();
     EXPECT_EQ(lifePics.UserID(), world.demoUser());
     EXPECT_FALSE(lifePics.MerchantID().isEmpty());
@@ -54,17 +53,15 @@ TEST_F(LifePicsTest, OneSessionPutsEveryPhotoIntoTheCartInOrder)
         EXPECT_EQ(inCart.at(i).toString(), lifePics.ImageIDs().at(i + 1));
         const QJsonObject image = images.value(inCart.at(i).toString()).toObject();
         EXPECT_EQ(image.value(u"name").toString(), QFileInfo(photos.at(i)).fileName());
-        EXPECT_EQ(world.store.fileBytes(QStringLiteral("LifePics"), image.value(u"file").toString()),
+        EXPECT_EQ(world.store.fileBytes(s(u"LifePics"), image.value(u"file").toString()),
                   readBytes(photos.at(i)));
     }
     EXPECT_EQ(counts, (QList<int>{1, 2, 3}));
-    EXPECT_EQ(
-        statuses,
-        (QStringList{QStringLiteral("Connecting to LifePics..."),
-                     QStringLiteral("Authenticating the user..."), QStringLiteral("Flazzing File 1 of 3 ..."),
-                     QStringLiteral("Flazzing File 2 of 3 ..."), QStringLiteral("Flazzing File 3 of 3 ..."),
-                     QStringLiteral("Activity completed."), QStringLiteral("Adding images to cart..."),
-                     QStringLiteral("Closing connection with LifePics...")}));
+    EXPECT_EQ(statuses,
+              (QStringList{s(u"Connecting to LifePics..."), s(u"Authenticating the user..."),
+                           s(u"Flazzing File 1 of 3 ..."), s(u"Flazzing File 2 of 3 ..."),
+                           s(u"Flazzing File 3 of 3 ..."), s(u"Activity completed."),
+                           s(u"Adding images to cart..."), s(u"Closing connection with LifePics...")}));
     // The session is over: the service refuses to end it twice.
     EXPECT_FALSE(lifePics.TerminateSession());
 }
@@ -74,7 +71,7 @@ TEST_F(LifePicsTest, OneSessionPutsEveryPhotoIntoTheCartInOrder)
 TEST_F(LifePicsTest, PrintsGetTheWholePictureAndOnlyTheMetadataTheUserLetsGo)
 {
     const QByteArray photo = tagged::jpeg();
-    const QString path = world.env.writeFile(QStringLiteral("photos/harbour.jpg"), photo);
+    const QString path = world.env.writeFile(s(u"photos/harbour.jpg"), photo);
     signIn();
     ASSERT_TRUE(lifePics.UploadFiles(path));
     world.state().KeepMetadata = true;
@@ -83,96 +80,28 @@ TEST_F(LifePicsTest, PrintsGetTheWholePictureAndOnlyTheMetadataTheUserLetsGo)
     const QJsonObject images = world.lifePics().value(u"images").toObject();
     const auto arrived = [&](int i) {
         return world.store.fileBytes(
-            QStringLiteral("LifePics"),
-            images.value(lifePics.ImageIDs().at(i)).toObject().value(u"file").toString());
+            s(u"LifePics"), images.value(lifePics.ImageIDs().at(i)).toObject().value(u"file").toString());
     };
-    EXPECT_FALSE(tagged::readBack(arrived(1)).contains(QStringLiteral("Exif.GPSInfo.GPSLatitude")));
-    EXPECT_TRUE(tagged::readBack(arrived(1)).contains(QStringLiteral("Exif.Photo.DateTimeOriginal")));
+    EXPECT_FALSE(tagged::readBack(arrived(1)).contains(s(u"Exif.GPSInfo.GPSLatitude")));
+    EXPECT_TRUE(tagged::readBack(arrived(1)).contains(s(u"Exif.Photo.DateTimeOriginal")));
     EXPECT_EQ(tagged::scanData(arrived(1)), tagged::scanData(photo));
     EXPECT_EQ(arrived(2), photo);
-}
-
-TEST_F(LifePicsTest, UploadEnvelopeIsExactlyTheDocumentedOne)
-{
-    const QString path = world.photo(QStringLiteral("beach.jpg"), Qt::yellow);
-    signIn();
-    world.server.clearRequests();
-    ASSERT_TRUE(lifePics.UploadFiles(path));
-    ASSERT_EQ(world.server.requestCount(), 1);
-    const StandinRequest sent = world.server.lastRequest();
-    const QByteArray bytes = readBytes(path);
-    const QByteArray expected = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                                "<soap12:Envelope xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
-                                "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
-                                "xmlns:soap12=\"http://www.w3.org/2003/05/soap-envelope\">"
-                                "<soap12:Body><UploadFile xmlns=\"https://api.lifepics.com/v3/\">"
-                                "<SessionID>" +
-                                lifePics.SessionID().toUtf8() +
-                                "</SessionID>"
-                                "<PartnerSourceID>527</PartnerSourceID>"
-                                "<UserID>" +
-                                lifePics.UserID().toUtf8() +
-                                "</UserID>"
-                                "<FileBinaryArray>" +
-                                bytes.toBase64() +
-                                "</FileBinaryArray>"
-                                "<FileStreamSize>" +
-                                QByteArray::number(bytes.size()) +
-                                "</FileStreamSize>"
-                                "<Filename>beach.jpg</Filename>"
-                                "</UploadFile></soap12:Body></soap12:Envelope>";
-    EXPECT_EQ(sent.body, expected);
-    EXPECT_EQ(sent.method, "POST");
-    EXPECT_EQ(sent.path, "/v3/LPWebService.asmx");
-    EXPECT_EQ(sent.header("Content-Type"), "application/soap+xml; charset=utf-8");
-    EXPECT_EQ(sent.header("Content-Length"), QByteArray::number(expected.size()));
-}
-
-TEST_F(LifePicsTest, FormCallsCarryTheDocumentedBodies)
-{
-    signIn();
-    lifePics.AddImagesToCart();
-    lifePics.TerminateSession();
-    const QList<StandinRequest> seen = world.server.requests();
-    ASSERT_EQ(seen.size(), 4);
-    const QByteArray session = lifePics.SessionID().toUtf8();
-    const QList<std::pair<QByteArray, QByteArray>> expected = {
-        {"/v3/LPWebService.asmx/BeginPartnerSession", "PartnerID=318&Password=Flz%2340913"},
-        {"/v3/LPWebService.asmx/GetUserID",
-         "SessionID=" + session + "&EmailAddress=prints%40sandbox.example&Password=flazz"},
-        {"/v3/LPWebService.asmx/AddImagesToCart",
-         "SessionID=" + session + "&MerchantID=" + lifePics.MerchantID().toUtf8() +
-             "&PartnerSourceID=527&UserID=" + lifePics.UserID().toUtf8() + "&ImagesXML=" +
-             QUrl::toPercentEncoding(QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-16\"?>"
-                                                    "<Images></Images>"))},
-        {"/v3/LPWebService.asmx/EndSession", "SessionID=" + session},
-    };
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(seen[i].method, "POST");
-        EXPECT_EQ(seen[i].path, expected[i].first);
-        EXPECT_EQ(seen[i].body, expected[i].second);
-        EXPECT_EQ(seen[i].header("Content-Type"), "application/x-www-form-urlencoded");
-    }
-    EXPECT_EQ(clsLifePics::ImagesXml({QString(), QStringLiteral("7"), QStringLiteral("9")}),
-              QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-16\"?><Images><ImageID>7</ImageID>"
-                             "<ImageID>9</ImageID></Images>"));
 }
 
 TEST_F(LifePicsTest, RefusedPartnerOrUserIsAFailureWithAReason)
 {
     ServiceConfig::LifePics wrongPartner = world.config.lifePics;
-    wrongPartner.partnerPassword = QStringLiteral("Flz#00000");
+    wrongPartner.partnerPassword = s(u"Flz#00000");
     clsLifePics stranger(wrongPartner, world.state(), world.prompt);
     EXPECT_FALSE(stranger.InitiateSession());
-    EXPECT_EQ(stranger.LastError(), QStringLiteral("BeginPartnerSession answered HTTP 500"));
+    EXPECT_EQ(stranger.LastError(), s(u"BeginPartnerSession answered HTTP 500"));
 
     ASSERT_TRUE(lifePics.InitiateSession());
-    EXPECT_FALSE(
-        lifePics.GetUserId(QString::fromLatin1(LifePicsService::DemoEmail), QStringLiteral("guess")));
-    EXPECT_EQ(lifePics.LastError(), QStringLiteral("Invalid e-mail address or password."));
-    EXPECT_FALSE(lifePics.LastError().contains(QStringLiteral("guess")));
+    EXPECT_FALSE(lifePics.GetUserId(QString::fromLatin1(LifePicsService::DemoEmail), s(u"guess")));
+    EXPECT_EQ(lifePics.LastError(), s(u"Invalid e-mail address or password."));
+    EXPECT_FALSE(lifePics.LastError().contains(s(u"guess")));
     // The user may correct the entries within the same session.
-    EXPECT_TRUE(lifePics.GetUserId(QStringLiteral("  PRINTS@sandbox.example"),
+    EXPECT_TRUE(lifePics.GetUserId(s(u"  PRINTS@sandbox.example"),
                                    QString::fromLatin1(LifePicsService::DemoPassword)));
 }
 
@@ -205,11 +134,11 @@ TEST(LifePicsStatus, AnyStatusBut200FailsItsStep)
                                         step == failing && step == 2 ? QByteArray("<Fault/>") : ok[step]});
         ServiceConfig::LifePics config = ServiceConfig::defaults().lifePics;
         config.service = config.soap = server.baseUrl();
-        const QString photo = env.writeFile(QStringLiteral("p.jpg"), "not really a photo");
+        const QString photo = env.writeFile(s(u"p.jpg"), "not really a photo");
         clsLifePics lifePics(config, env.state(), prompt);
 
         EXPECT_EQ(lifePics.InitiateSession(), failing != 0);
-        EXPECT_EQ(lifePics.GetUserId(QStringLiteral("a@b"), QStringLiteral("pw")), failing != 1);
+        EXPECT_EQ(lifePics.GetUserId(s(u"a@b"), s(u"pw")), failing != 1);
         // An upload answer without an image is left out of the cart, quietly.
         EXPECT_TRUE(lifePics.UploadFiles(photo));
         EXPECT_EQ(lifePics.ImageIDs().size(), failing == 2 ? 1 : 2);
@@ -225,23 +154,23 @@ TEST(LifePicsStatus, NoConnectionStopsTheUploadWithTheConnectionWindow)
     TestEnvironment env;
     ScriptedUserPrompt prompt;
     ServiceConfig::LifePics config = ServiceConfig::defaults().lifePics;
-    config.service = config.soap = QStringLiteral("http://127.0.0.1:1");
-    const QString photo = env.writeFile(QStringLiteral("p.jpg"), "bytes");
+    config.service = config.soap = s(u"http://127.0.0.1:1");
+    const QString photo = env.writeFile(s(u"p.jpg"), "bytes");
     clsLifePics lifePics(config, env.state(), prompt);
     EXPECT_FALSE(lifePics.InitiateSession());
     EXPECT_TRUE(lifePics.LastFailedToConnect());
     EXPECT_FALSE(lifePics.UploadFiles(photo));
-    EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 1);
+    EXPECT_EQ(prompt.callsOf(s(u"internet")).size(), 1);
     EXPECT_FALSE(lifePics.TerminateSession());
 
     // The internet check's verdict stops it before anything is sent.
     env.state().InternetAvailable = false;
     EXPECT_FALSE(lifePics.UploadFiles(photo));
-    EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 2);
+    EXPECT_EQ(prompt.callsOf(s(u"internet")).size(), 2);
     // A file that cannot be read ends the loop the same way.
     env.state().InternetAvailable = true;
-    EXPECT_FALSE(lifePics.UploadFiles(env.path(QStringLiteral("missing.jpg"))));
-    EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 3);
+    EXPECT_FALSE(lifePics.UploadFiles(env.path(s(u"missing.jpg"))));
+    EXPECT_EQ(prompt.callsOf(s(u"internet")).size(), 3);
 }
 
 } // namespace

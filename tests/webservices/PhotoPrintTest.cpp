@@ -4,7 +4,6 @@
 #include "support/TestText.h"
 
 #include <QImage>
-#include <QMap>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -19,56 +18,23 @@ struct PdfPage
     QList<QSize> images;
 };
 
-// Just enough of a PDF reader for the files Qt writes: the page tree's kids
-// in order, each page's media box and the images its resources name.
+// Each page's media box and the pixel sizes of its images, read in file
+// order: Qt's PDF writer puts a page's images just before the page itself.
 QList<PdfPage> readPdfPages(const QByteArray &pdf)
 {
-    QMap<int, QByteArray> objects;
-    static const QRegularExpression objectRe(QStringLiteral("(\\d+) 0 obj(.*?)endobj"),
-                                             QRegularExpression::DotMatchesEverythingOption);
-    const QString text = QString::fromLatin1(pdf);
-    for (auto it = objectRe.globalMatch(text); it.hasNext();) {
-        const auto m = it.next();
-        // Streams are binary; only the dictionary in front of them counts.
-        QString body = m.captured(2);
-        const qsizetype stream = body.indexOf(QStringLiteral("stream"));
-        objects.insert(m.captured(1).toInt(), (stream < 0 ? body : body.left(stream)).toLatin1());
-    }
-    auto ref = [](const QByteArray &dict, const char *key) {
-        const QRegularExpression re(QStringLiteral("/%1\\s+(\\d+) 0 R").arg(QLatin1String(key)));
-        return re.match(QString::fromLatin1(dict)).captured(1).toInt();
-    };
-    QList<PdfPage> pages;
-    for (const QByteArray &object : std::as_const(objects)) {
-        if (!object.contains("/Type /Pages"))
-            continue;
-        const auto kids =
-            QRegularExpression(QStringLiteral("/Kids\\s*\\[([^\\]]*)\\]")).match(QString::fromLatin1(object));
-        for (auto it = QRegularExpression(QStringLiteral("(\\d+) 0 R")).globalMatch(kids.captured(1));
-             it.hasNext();) {
-            const QByteArray page = objects.value(it.next().captured(1).toInt());
-            PdfPage p;
-            const auto box =
-                QRegularExpression(QStringLiteral("/MediaBox\\s*\\[\\s*[\\d.]+ [\\d.]+ ([\\d.]+) ([\\d.]+)"))
-                    .match(QString::fromLatin1(page));
-            p.media = QSizeF(box.captured(1).toDouble(), box.captured(2).toDouble());
-            QByteArray resources = page;
-            if (const int r = ref(page, "Resources"))
-                resources = objects.value(r);
-            const auto xobjects = QRegularExpression(QStringLiteral("/XObject\\s*<<(.*?)>>"),
-                                                     QRegularExpression::DotMatchesEverythingOption)
-                                      .match(QString::fromLatin1(resources));
-            for (auto im = QRegularExpression(QStringLiteral("(\\d+) 0 R")).globalMatch(xobjects.captured(1));
-                 im.hasNext();) {
-                const QString image = QString::fromLatin1(objects.value(im.next().captured(1).toInt()));
-                const auto w = QRegularExpression(QStringLiteral("/Width (\\d+)")).match(image);
-                const auto h = QRegularExpression(QStringLiteral("/Height (\\d+)")).match(image);
-                if (image.contains(QStringLiteral("/Subtype /Image")) && w.hasMatch())
-                    p.images << QSize(w.captured(1).toInt(), h.captured(1).toInt());
-            }
-            pages << p;
+    static const QRegularExpression item(
+        QStringLiteral(R"(/Width (\d+)\s*/Height (\d+)|/MediaBox \[0 0 ([\d.]+) ([\d.]+)\])"));
+    QList<PdfPage> pages(1);
+    for (auto it = item.globalMatch(QString::fromLatin1(pdf)); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.captured(3).isEmpty()) {
+            pages.last().images << QSize(m.captured(1).toInt(), m.captured(2).toInt());
+        } else {
+            pages.last().media = QSizeF(m.captured(3).toDouble(), m.captured(4).toDouble());
+            pages.append(PdfPage());
         }
     }
+    pages.removeLast();
     return pages;
 }
 
@@ -97,10 +63,10 @@ TEST(PhotoPrint, OrientationFollowsThePhotoAndThePhotoFillsThePageCentred)
 TEST(PhotoPrint, ThreePhotosMakeThreePagesInSetOrderEachTurnedItsWay)
 {
     TestEnvironment env;
-    const QStringList photos = {writePhoto(env, QStringLiteral("wide.png"), QSize(300, 200)),
-                                writePhoto(env, QStringLiteral("tall.png"), QSize(120, 360)),
-                                writePhoto(env, QStringLiteral("strip.png"), QSize(400, 100))};
-    const QString pdf = env.path(QStringLiteral("out.pdf"));
+    const QStringList photos = {writePhoto(env, s(u"wide.png"), QSize(300, 200)),
+                                writePhoto(env, s(u"tall.png"), QSize(120, 360)),
+                                writePhoto(env, s(u"strip.png"), QSize(400, 100))};
+    const QString pdf = env.path(s(u"out.pdf"));
     QString problem;
     ASSERT_TRUE(PrintPhotosToPdf(pdf, photos, &problem)) << qPrintable(problem);
 
@@ -114,8 +80,8 @@ TEST(PhotoPrint, ThreePhotosMakeThreePagesInSetOrderEachTurnedItsWay)
     }
 
     // An unreadable photo stops the print and says which.
-    EXPECT_FALSE(PrintPhotosToPdf(pdf, {photos[0], env.path(QStringLiteral("gone.png"))}, &problem));
-    EXPECT_TRUE(problem.contains(QStringLiteral("gone.png")));
+    EXPECT_FALSE(PrintPhotosToPdf(pdf, {photos[0], env.path(s(u"gone.png"))}, &problem));
+    EXPECT_TRUE(problem.contains(s(u"gone.png")));
 }
 
 } // namespace

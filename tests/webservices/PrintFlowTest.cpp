@@ -1,5 +1,7 @@
 #include "LifePicsWorld.h"
 
+#include "support/TestText.h"
+
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "imaging/cGDIpToken.h"
@@ -25,7 +27,7 @@ struct FakeLifePicsView : LifePicsView
     QString typedEmail, typedPassword;
     QList<bool> busy;
     QStringList statuses;
-    int minimum = -1, value = -1, maximum = -1;
+    int value = -1, maximum = -1;
     QList<int> values;
     std::function<void(int)> onStep; // runs after each step with the new value
 
@@ -33,9 +35,8 @@ struct FakeLifePicsView : LifePicsView
     QString password() const override { return typedPassword; }
     void SetBusy(bool on) override { busy << on; }
     void setStatus(const QString &text) override { statuses << text; }
-    void setMeter(int min, int v, int max) override
+    void setMeter(int, int v, int max) override
     {
-        minimum = min;
         maximum = max;
         values << (value = v);
     }
@@ -48,16 +49,11 @@ struct FakeLifePicsView : LifePicsView
     void processEvents() override {}
 };
 
-// The user's path through the print windows, scripted: a list of things to
-// do in frmPrinter, and a list of logins in frmLifePics.
+// The user's path through the print windows, scripted: Online in frmPrinter
+// (local printing has its test with the real windows), and a number of
+// logins in frmLifePics.
 struct ScriptedPrintWindows : PrintWindows
 {
-    enum class Press
-    {
-        Online,
-        Local
-    };
-    QList<Press> printerPresses;
     FakeLifePicsView view;
     int logins = 1; // Login presses per frmLifePics; the window closes by "Close" after them
     QStringList storedEmailsSeen;
@@ -66,13 +62,7 @@ struct ScriptedPrintWindows : PrintWindows
     void showPrinter(PrintFlow &flow) override
     {
         ++printerShown;
-        for (Press press : printerPresses) {
-            if (press == Press::Local) {
-                flow.printLocally();
-            } else if (flow.printOnline()) {
-                return;
-            }
-        }
+        flow.printOnline();
     }
     void showLifePics(PrintFlow &flow) override
     {
@@ -85,12 +75,6 @@ struct ScriptedPrintWindows : PrintWindows
     }
 };
 
-struct RecordingLocalPrinter : LocalPrinter
-{
-    QList<QStringList> printed;
-    void print(const QStringList &paths) override { printed << paths; }
-};
-
 class PrintFlowTest : public ::testing::Test
 {
 protected:
@@ -100,15 +84,17 @@ protected:
     RecordingUploadWindow window;
     RecordingShell shell;
     ScriptedPrintWindows windows;
-    RecordingLocalPrinter local;
+    struct : LocalPrinter
+    {
+        void print(const QStringList &) override { ADD_FAILURE() << "printed locally"; }
+    } local;
     PrintFlow flow{world.state(), window, world.prompt, shell, world.config.lifePics, windows, local};
-    QStringList photos;
 
     PrintFlowTest()
     {
         world.state().PhotoTray = &tray;
         world.state().GdiplusToken = &token;
-        windows.view.typedEmail = QStringLiteral("  prints@sandbox.example ");
+        windows.view.typedEmail = s(u"  prints@sandbox.example ");
         windows.view.typedPassword = QString::fromLatin1(LifePicsService::DemoPassword);
     }
 
@@ -116,8 +102,7 @@ protected:
     {
         const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
         for (int i = 0; i < count; ++i) {
-            photos << world.photo(QStringLiteral("photo%1.jpg").arg(i + 1), colours[i]);
-            ASSERT_TRUE(tray.AddPhoto(photos.last(), {}, {}));
+            ASSERT_TRUE(tray.AddPhoto(world.photo(s(u"photo%1.jpg").arg(i + 1), colours[i]), {}, {}));
         }
     }
     QJsonObject sessions() const { return world.lifePics().value(u"tokens").toObject(); }
@@ -126,7 +111,6 @@ protected:
 TEST_F(PrintFlowTest, ThreePhotosReachTheCartWhichOpensInTheBrowser)
 {
     addPhotos(3);
-    windows.printerPresses = {ScriptedPrintWindows::Press::Online};
     flow.run();
 
     EXPECT_EQ(window.descriptionsApplied, 1);
@@ -143,42 +127,39 @@ TEST_F(PrintFlowTest, ThreePhotosReachTheCartWhichOpensInTheBrowser)
     EXPECT_TRUE(sessions().begin().value().toObject().value(u"expired").toBool());
     EXPECT_EQ(
         SettingsStore(world.state().SettingsFile).readOr(QString::fromLatin1(SettingsKey::LifePicsMail)),
-        QStringLiteral("prints@sandbox.example"));
+        s(u"prints@sandbox.example"));
     ASSERT_FALSE(world.prompt.calls.isEmpty());
-    EXPECT_EQ(world.prompt.calls.last().kind, QStringLiteral("done"));
+    EXPECT_EQ(world.prompt.calls.last().kind, s(u"done"));
 
     // The next time the sign-in window opens with the stored e-mail.
-    windows.printerPresses = {ScriptedPrintWindows::Press::Online};
     flow.run();
-    EXPECT_EQ(windows.storedEmailsSeen.last(), QStringLiteral("prints@sandbox.example"));
+    EXPECT_EQ(windows.storedEmailsSeen.last(), s(u"prints@sandbox.example"));
 }
 
 TEST_F(PrintFlowTest, CancelAfterTheSecondPhotoLeavesNoHalfCart)
 {
     addPhotos(3);
-    windows.printerPresses = {ScriptedPrintWindows::Press::Online};
     windows.view.onStep = [this](int value) {
         if (value == 3) // sign-in, then two photos
             flow.cancelPressed();
     };
     flow.run();
 
-    EXPECT_EQ(world.prompt.callsOf(QStringLiteral("confirm")).size(), 1);
+    EXPECT_EQ(world.prompt.callsOf(s(u"confirm")).size(), 1);
     EXPECT_TRUE(shell.opened.isEmpty());
     EXPECT_TRUE(world.cartOf(world.demoUser()).isEmpty());
     EXPECT_EQ(world.lifePics().value(u"images").toObject().size(), 2);
     EXPECT_TRUE(sessions().begin().value().toObject().value(u"expired").toBool());
     // The windows close with the confirmation window all the same.
-    EXPECT_EQ(world.prompt.calls.last().kind, QStringLiteral("done"));
+    EXPECT_EQ(world.prompt.calls.last().kind, s(u"done"));
     EXPECT_EQ(window.enabledHistory.back(), true);
 }
 
 TEST_F(PrintFlowTest, RefusedSignInStaysInTheSignInViewUntilItSucceeds)
 {
     addPhotos(1);
-    windows.printerPresses = {ScriptedPrintWindows::Press::Online};
     windows.logins = 2;
-    windows.view.typedPassword = QStringLiteral("wrong");
+    windows.view.typedPassword = s(u"wrong");
     int attempts = 0;
     world.prompt.onShow = [&](const ScriptedUserPrompt::Call &call) {
         if (call.kind == u"message" && ++attempts == 1)
@@ -186,12 +167,12 @@ TEST_F(PrintFlowTest, RefusedSignInStaysInTheSignInViewUntilItSucceeds)
     };
     flow.run();
 
-    const auto messages = world.prompt.callsOf(QStringLiteral("message"));
+    const auto messages = world.prompt.callsOf(s(u"message"));
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages[0].text,
               QStringLiteral(
                   "Unable to Authenticate with LifePics.\r\nPlease check E-mail/Password and try again."));
-    EXPECT_EQ(messages[0].title, QStringLiteral("Flazz"));
+    EXPECT_EQ(messages[0].title, s(u"Flazz"));
     EXPECT_EQ(windows.view.busy, (QList<bool>{true, false, true, false}));
     EXPECT_EQ(world.cartOf(world.demoUser()).size(), 1);
 }
@@ -199,34 +180,23 @@ TEST_F(PrintFlowTest, RefusedSignInStaysInTheSignInViewUntilItSucceeds)
 TEST_F(PrintFlowTest, ServiceOutOfReachOrNoInternetStopsBeforeTheSession)
 {
     addPhotos(1);
-    windows.printerPresses = {ScriptedPrintWindows::Press::Online};
     world.state().InternetAvailable = false;
     flow.run();
-    EXPECT_EQ(world.prompt.callsOf(QStringLiteral("internet")).size(), 1);
+    EXPECT_EQ(world.prompt.callsOf(s(u"internet")).size(), 1);
     EXPECT_EQ(world.server.requestCount(), 0);
     EXPECT_TRUE(windows.view.busy.isEmpty());
 
     world.state().InternetAvailable = true;
     ServiceConfig::LifePics away = world.config.lifePics;
-    away.service = QStringLiteral("http://127.0.0.1:1");
+    away.service = s(u"http://127.0.0.1:1");
     PrintFlow offline(world.state(), window, world.prompt, shell, away, windows, local);
     offline.run();
-    EXPECT_EQ(world.prompt.callsOf(QStringLiteral("message")).value(0).text,
-              QStringLiteral("Failed to initiate session with LifePics. Try again later."));
+    EXPECT_EQ(world.prompt.callsOf(s(u"message")).value(0).text,
+              s(u"Failed to initiate session with LifePics. Try again later."));
     EXPECT_EQ(windows.view.busy, (QList<bool>{true, false}));
     // No "Done!" when nothing was sent; the main window comes back.
-    EXPECT_TRUE(world.prompt.callsOf(QStringLiteral("done")).isEmpty());
+    EXPECT_TRUE(world.prompt.callsOf(s(u"done")).isEmpty());
     EXPECT_EQ(window.enabledHistory, (std::vector<bool>{false, true, false, true}));
-}
-
-TEST_F(PrintFlowTest, LocalPrintingGetsThePhotosInSetOrderAndKeepsThePrintWindow)
-{
-    addPhotos(3);
-    windows.printerPresses = {ScriptedPrintWindows::Press::Local, ScriptedPrintWindows::Press::Local};
-    flow.run();
-    EXPECT_EQ(local.printed, (QList<QStringList>{photos, photos}));
-    EXPECT_EQ(windows.printerShown, 1);
-    EXPECT_TRUE(world.prompt.calls.isEmpty());
 }
 
 TEST_F(PrintFlowTest, EmptySetShowsMessage65Only)
@@ -234,16 +204,8 @@ TEST_F(PrintFlowTest, EmptySetShowsMessage65Only)
     flow.run();
     ASSERT_EQ(world.prompt.calls.size(), 1);
     EXPECT_EQ(world.prompt.calls[0].text,
-              QStringLiteral("Add one or more Photos to the Drop Zone. Then perform your desired activity."));
+              s(u"Add one or more Photos to the Drop Zone. Then perform your desired activity."));
     EXPECT_EQ(windows.printerShown, 0);
-}
-
-TEST_F(PrintFlowTest, LinksOpenTheServicePages)
-{
-    flow.openCreateAccount();
-    flow.openPasswordFinder();
-    EXPECT_EQ(shell.opened, (QList<QString>{world.server.baseUrl() + u"/Order-Prints.asp?psrc=527",
-                                            world.server.baseUrl() + u"/Help/passwordfinder.aspx"}));
 }
 
 } // namespace

@@ -2,17 +2,15 @@
 #include "cloudfolders/clsSkydrive.h"
 #include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
-#include "sandbox/SandboxStore.h"
-#include "sandbox/StandinServer.h"
+#include "sandbox/Sandbox.h"
+#include "sandbox/SandboxServices.h"
 #include "sandbox/services/FacebookService.h"
 #include "sandbox/services/GoogleService.h"
-#include "sandbox/services/LiveService.h"
 #include "support/AllowSignIn.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedUserPrompt.h"
 #include "support/TestEnvironment.h"
 #include "support/TestText.h"
-#include "webkit/ServiceConfig.h"
 #include "webkit/ui/QtSignIn.h"
 #include "webservices/clsFacebook.h"
 
@@ -23,18 +21,8 @@ namespace {
 TEST(SignInBrowser, FacebookGoogleAndSkyDriveSignInThroughTheRealWindow)
 {
     TestEnvironment env;
-    SandboxStore store(env.path(s(u"sandbox")));
-    StandinServer facebookServer, googleServer, liveServer;
-    FacebookService facebook;
-    GoogleService google;
-    LiveService live;
-    facebook.install(facebookServer, store);
-    google.install(googleServer, store);
-    live.install(liveServer, store);
-    ServiceConfig config = ServiceConfig::defaults();
-    facebook.configure(config, facebookServer.baseUrl());
-    google.configure(config, googleServer.baseUrl());
-    live.configure(config, liveServer.baseUrl());
+    const Sandbox sandbox(env.path(s(u"sandbox")), sandboxServices());
+    const ServiceConfig config = sandbox.config();
 
     RecordingShell shell;
     QtSignIn signIn(env.state(), config, shell);
