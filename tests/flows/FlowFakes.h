@@ -3,6 +3,7 @@
 #include "cloudfolders/CloudConnector.h"
 #include "cloudfolders/flows/CloudClientNotices.h"
 #include "cloudfolders/flows/FolderChooser.h"
+#include "support/NextAnswer.h"
 #include "support/PhotoSetWorld.h"
 #include "support/RecordingShell.h"
 #include "support/RecordingUploadWindow.h"
@@ -39,14 +40,7 @@ public:
     int signIns = 0;
     QList<AlbumEntry> listed;
 
-    bool IsAuthoriseUserExist() override
-    {
-        if (authorizedAnswers.empty())
-            return false;
-        const bool answer = authorizedAnswers.front();
-        authorizedAnswers.pop_front();
-        return answer;
-    }
+    bool IsAuthoriseUserExist() override { return nextAnswer(authorizedAnswers, false); }
     bool CreateAccount() override
     {
         ++signIns;

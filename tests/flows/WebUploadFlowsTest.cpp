@@ -20,11 +20,7 @@ public:
     bool IsAuthoriseUserExist() override
     {
         calls.append(u"check"_s);
-        if (authorizedAnswers.empty())
-            return false;
-        const bool a = authorizedAnswers.front();
-        authorizedAnswers.pop_front();
-        return a;
+        return nextAnswer(authorizedAnswers, false);
     }
     void DeleteFacebookUser() override { calls.append(u"delete"_s); }
     bool CreateFacebookAccount() override

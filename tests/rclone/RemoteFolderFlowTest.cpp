@@ -45,9 +45,8 @@ TEST_F(RemoteFolderFlowTest, TheChosenFolderAndTheDecidedNamesGoToTheUploader)
 
     EXPECT_EQ(chooser.service, Service::Google);
     ASSERT_NE(chooser.source, nullptr);
-    ASSERT_EQ(uploader.calls.size(), 1);
-    EXPECT_EQ(uploader.calls.at(0),
-              u"UploadToRemote|photos|" + a + u'\t' + b + u"|IMG (1).png\tIMG (2).png|1024|Trips"_s);
+    EXPECT_EQ(uploader.calls, QStringList{u"UploadToRemote|photos|" + a + u'\t' + b +
+                                          u"|IMG (1).png\tIMG (2).png|1024|Trips"_s});
     EXPECT_EQ(window.value, 2);
     EXPECT_EQ(shell.opened, QList<QString>{u"https://site.example/"_s});
     EXPECT_TRUE(window.enabledAtEnd());

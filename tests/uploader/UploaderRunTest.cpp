@@ -131,9 +131,7 @@ TEST(Uploader, FlickrGetsScaledCopiesWithCaptionsAndOriginalsStayUntouched)
 // The uploader killed at random moments and started again delivers each photo
 // exactly once: a photo that arrived but was never recorded as sent is found
 // on the service (Flickr) or sent so that the service keeps one copy (Dropbox).
-class KilledUploader : public ::testing::TestWithParam<const char *>
-{
-};
+using KilledUploader = ::testing::TestWithParam<const char *>;
 
 TEST_P(KilledUploader, DeliversEveryPhotoExactlyOnce)
 {
