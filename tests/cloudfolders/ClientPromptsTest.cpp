@@ -15,12 +15,14 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 ServiceConfig::DesktopClients pages()
 {
-    return {QStringLiteral("http://dropbox.test/install"), QStringLiteral("http://drive.test/install"),
-            QStringLiteral("http://skydrive.test/install")};
+    return {u"http://dropbox.test/install"_s, u"http://drive.test/install"_s,
+            u"http://skydrive.test/install"_s};
 }
 
 QString setting(TestEnvironment &env, const char *key)
@@ -36,8 +38,7 @@ TEST(PluginsPrompt, OnlyTheMissingClientsOfferTheirDownloadPages)
 {
     TestEnvironment env;
     RecordingShell shell;
-    frmPluginsPrompt one(env.state(), {QStringLiteral("  "), QStringLiteral("/s/"), QStringLiteral("/g/")},
-                         pages(), shell);
+    frmPluginsPrompt one(env.state(), {u"  "_s, u"/s/"_s, u"/g/"_s}, pages(), shell);
     one.show();
     EXPECT_EQ(one.lbldropbox()->text(), u"3) Dropbox -");
     EXPECT_EQ(one.lblSkydrive()->text(), u"1) Skydrive - Installed");

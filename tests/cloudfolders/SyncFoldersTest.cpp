@@ -10,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kDropboxKey = QStringLiteral("Software\\Dropbox");
-const QString kSkyDriveKey = QStringLiteral("Software\\Microsoft\\SkyDrive");
+const QString kDropboxKey = u"Software\\Dropbox"_s;
+const QString kSkyDriveKey = u"Software\\Microsoft\\SkyDrive"_s;
 
 // The client's file: a hash on the first line, the folder on the second.
 QByteArray hostDb(const QByteArray &folder)
@@ -24,18 +26,14 @@ QByteArray hostDb(const QByteArray &folder)
 // A client database as Google Drive keeps it: records of key, value name
 // and value, the path in its long form and in UTF-8, each record closed by
 // code 30.
-QString writeSyncConfig(const QStringList &roots)
+QString writeSyncConfig(TestEnvironment &env, const QStringList &roots)
 {
-    const QString folder = platform::shellFolder(platform::ShellFolder::LocalAppData) + u"/Google/Drive";
-    QDir().mkpath(folder);
-    const QString path = folder + u"/sync_config.db";
     QByteArray bytes("SQLite format 3 highest_app_versionvalue1.9.4536.8202\x1e");
     for (const QString &root : roots)
         bytes += "\x05\x17local_sync_root_pathvalue" + root.toUtf8() + "\x1e\x03";
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
+    const QString path =
+        platform::shellFolder(platform::ShellFolder::LocalAppData) + u"/Google/Drive/sync_config.db";
+    return env.writeFile(QDir(env.root()).relativeFilePath(path), bytes);
 }
 
 } // namespace
@@ -43,11 +41,10 @@ QString writeSyncConfig(const QStringList &roots)
 TEST(SyncFolders, DropboxFolderComesFromHostDbAndItsAppFolderIsMade)
 {
     TestEnvironment env;
-    const QString dropbox = env.path(s(u"Dropbox Café"));
-    env.writeFile(QStringLiteral("client/host.db"), hostDb(dropbox.toUtf8()));
+    const QString dropbox = env.path(u"Dropbox Café"_s);
+    env.writeFile(u"client/host.db"_s, hostDb(dropbox.toUtf8()));
     // The registry names the client's "\bin" folder; host.db sits beside it.
-    env.setRegistryValue(kDropboxKey, QStringLiteral("InstallPath"),
-                         env.path(QStringLiteral("client")) + u"\\bin");
+    env.setRegistryValue(kDropboxKey, u"InstallPath"_s, env.path(u"client"_s) + u"\\bin");
 
     EXPECT_EQ(GetDropboxFolder(), dropbox + u"/Apps/Flazz/");
     EXPECT_TRUE(QFileInfo(dropbox + u"/Apps/Flazz").isDir());
@@ -57,8 +54,7 @@ TEST(SyncFolders, DropboxFolderComesFromHostDbAndItsAppFolderIsMade)
     ASSERT_TRUE(QDir(dropbox).removeRecursively());
     EXPECT_EQ(GetDropboxFolder(), dropbox + u"/Apps/Flazz/");
     EXPECT_TRUE(QFileInfo(dropbox + u"/Apps/Flazz").isDir());
-    env.writeFile(QStringLiteral("client/host.db"),
-                  hostDb(env.path(QStringLiteral("gone/Dropbox")).toUtf8()));
+    env.writeFile(u"client/host.db"_s, hostDb(env.path(u"gone/Dropbox"_s).toUtf8()));
     EXPECT_THROW(GetDropboxFolder(), SyncFolderError);
 }
 
@@ -80,29 +76,28 @@ TEST(SyncFolders, DropboxLookupsThatFindNothingAnswerEmpty)
     for (const Case &c : cases) {
         TestEnvironment env;
         if (!c.hostDb.isEmpty())
-            env.writeFile(QStringLiteral("client/host.db"), c.hostDb);
+            env.writeFile(u"client/host.db"_s, c.hostDb);
         if (c.registry)
-            env.setRegistryValue(kDropboxKey, QStringLiteral("InstallPath"),
-                                 env.path(QStringLiteral("client/bin")));
+            env.setRegistryValue(kDropboxKey, u"InstallPath"_s, env.path(u"client/bin"_s));
         EXPECT_EQ(GetDropboxFolder(), QString()) << c.what;
     }
 
     // A path without "\bin" is taken as host.db itself; a folder is no file.
     TestEnvironment env;
-    env.writeFile(QStringLiteral("client/host.db"), hostDb(env.path(QStringLiteral("Dropbox")).toUtf8()));
-    env.setRegistryValue(kDropboxKey, QStringLiteral("InstallPath"), env.path(QStringLiteral("client")));
+    env.writeFile(u"client/host.db"_s, hostDb(env.path(u"Dropbox"_s).toUtf8()));
+    env.setRegistryValue(kDropboxKey, u"InstallPath"_s, env.path(u"client"_s));
     EXPECT_EQ(GetDropboxFolder(), QString());
 }
 
 TEST(SyncFolders, GoogleDriveFolderIsReadFromACopyThatNeverStays)
 {
     TestEnvironment env;
-    const QString config = writeSyncConfig(
-        {QStringLiteral("\\\\?\\C:\\Users\\José\\Google Drive"), QStringLiteral("\\\\?\\D:\\Other")});
+    const QString config =
+        writeSyncConfig(env, {u"\\\\?\\C:\\Users\\José\\Google Drive"_s, u"\\\\?\\D:\\Other"_s});
     const QByteArray before = readBytes(config);
     const QString copy = env.state().ResourcesFolder + u"gtemp.db";
 
-    EXPECT_EQ(GetGoogleDriveFolder(env.state()), QStringLiteral("C:/Users/José/Google Drive/"));
+    EXPECT_EQ(GetGoogleDriveFolder(env.state()), u"C:/Users/José/Google Drive/"_s);
     EXPECT_FALSE(QFileInfo::exists(copy));
     EXPECT_EQ(readBytes(config), before);
 
@@ -124,13 +119,13 @@ TEST(SyncFolders, SkyDriveFolderIsMadeWhenMissing)
 {
     TestEnvironment env;
     EXPECT_EQ(GetSkyDriveFolder(), QString());
-    const QString folder = env.path(QStringLiteral("SkyDrive"));
-    env.setRegistryValue(kSkyDriveKey, QStringLiteral("UserFolder"), folder);
+    const QString folder = env.path(u"SkyDrive"_s);
+    env.setRegistryValue(kSkyDriveKey, u"UserFolder"_s, folder);
     EXPECT_EQ(GetSkyDriveFolder(), folder + u'/');
     EXPECT_TRUE(QFileInfo(folder).isDir());
 
     // A folder that is already there is taken as it is.
-    env.writeFile(QStringLiteral("SkyDrive/photo.jpg"), "x");
+    env.writeFile(u"SkyDrive/photo.jpg"_s, "x");
     EXPECT_EQ(GetSkyDriveFolder(), folder + u'/');
     EXPECT_TRUE(QFileInfo::exists(folder + u"/photo.jpg"));
 }

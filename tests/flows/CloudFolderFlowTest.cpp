@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class CloudFolderFlowTest : public ::testing::Test, protected FlowWorld
@@ -24,9 +26,9 @@ protected:
 
     CloudFolderFlow flow(Service service)
     {
-        SyncFolderLocator locator{[this] { return lookups << QStringLiteral("dropbox"), dropboxFolder; },
-                                  [this] { return lookups << QStringLiteral("skydrive"), skyDriveFolder; },
-                                  [this] { return lookups << QStringLiteral("google"), googleFolder; }};
+        SyncFolderLocator locator{[this] { return lookups << u"dropbox"_s, dropboxFolder; },
+                                  [this] { return lookups << u"skydrive"_s, skyDriveFolder; },
+                                  [this] { return lookups << u"google"_s, googleFolder; }};
         CloudFolderFlow::Parts parts{state(), window, prompt, shell, chooser, notices, uploader, locator};
         return CloudFolderFlow(
             service, parts,
@@ -36,7 +38,7 @@ protected:
                 lastConnector = c.get();
                 return c;
             },
-            QStringLiteral("https://site.example/"));
+            u"https://site.example/"_s);
     }
 };
 
@@ -44,13 +46,12 @@ TEST(FreeCopyName, ClashesCountUpWithABlankBeforeTheExtension)
 {
     QTemporaryDir dir;
     const QString folder = dir.path();
-    EXPECT_EQ(CloudFolderFlow::FreeCopyName(folder, QStringLiteral("/x/a.jpg")), QStringLiteral("a.jpg"));
-    QFile(folder + QStringLiteral("/a.jpg")).open(QIODevice::WriteOnly);
-    QFile(folder + QStringLiteral("/a (1) .jpg")).open(QIODevice::WriteOnly);
-    EXPECT_EQ(CloudFolderFlow::FreeCopyName(folder, QStringLiteral("/y/a.jpg")),
-              QStringLiteral("a (2) .jpg"));
-    QFile(folder + QStringLiteral("/IMG")).open(QIODevice::WriteOnly);
-    EXPECT_EQ(CloudFolderFlow::FreeCopyName(folder, QStringLiteral("/y.d/IMG")), QStringLiteral("IMG (1) "));
+    EXPECT_EQ(CloudFolderFlow::FreeCopyName(folder, u"/x/a.jpg"_s), u"a.jpg"_s);
+    QFile(folder + u"/a.jpg"_s).open(QIODevice::WriteOnly);
+    QFile(folder + u"/a (1) .jpg"_s).open(QIODevice::WriteOnly);
+    EXPECT_EQ(CloudFolderFlow::FreeCopyName(folder, u"/y/a.jpg"_s), u"a (2) .jpg"_s);
+    QFile(folder + u"/IMG"_s).open(QIODevice::WriteOnly);
+    EXPECT_EQ(CloudFolderFlow::FreeCopyName(folder, u"/y.d/IMG"_s), u"IMG (1) "_s);
 }
 
 // The desktop client sends on whatever lands in its folder, so the copy put
@@ -60,38 +61,36 @@ TEST(CopyPhoto, TheSyncFolderGetsTheWholePictureAndOnlyTheMetadataTheUserLetsGo)
 {
     TestEnvironment env;
     const QByteArray photo = tagged::jpeg();
-    const QString from = env.writeFile(QStringLiteral("harbour.jpg"), photo);
+    const QString from = env.writeFile(u"harbour.jpg"_s, photo);
     const auto copied = [&](const QString &name, MetadataRule rule) {
         return CloudFolderFlow::CopyPhoto(from, env.path(name), rule) ? readBytes(env.path(name))
                                                                       : QByteArray();
     };
-    const QByteArray story = copied(QStringLiteral("story.jpg"), MetadataRule::StoryOnly);
-    EXPECT_FALSE(tagged::readBack(story).contains(QStringLiteral("Exif.GPSInfo.GPSLatitude")));
+    const QByteArray story = copied(u"story.jpg"_s, MetadataRule::StoryOnly);
+    EXPECT_FALSE(tagged::readBack(story).contains(u"Exif.GPSInfo.GPSLatitude"_s));
     EXPECT_EQ(tagged::scanData(story), tagged::scanData(photo));
-    EXPECT_EQ(copied(QStringLiteral("all.jpg"), MetadataRule::Everything), photo);
-    EXPECT_FALSE(
-        CloudFolderFlow::CopyPhoto(from, env.path(QStringLiteral("story.jpg")), MetadataRule::StoryOnly));
+    EXPECT_EQ(copied(u"all.jpg"_s, MetadataRule::Everything), photo);
+    EXPECT_FALSE(CloudFolderFlow::CopyPhoto(from, env.path(u"story.jpg"_s), MetadataRule::StoryOnly));
 }
 
 TEST_F(CloudFolderFlowTest, WithTheClientPhotosAreCopiedUnderFreeNamesIntoANewFolder)
 {
-    dropboxFolder = env.path(QStringLiteral("Dropbox/Apps/Flazz")) + u'/';
+    dropboxFolder = env.path(u"Dropbox/Apps/Flazz"_s) + u'/';
     QDir().mkpath(dropboxFolder);
-    const QString first = addPhoto(QStringLiteral("one/a.jpg"), 1);
-    addPhoto(QStringLiteral("two/a.jpg"), 2);
-    addPhoto(QStringLiteral("three/a.jpg"), 3);
+    const QString first = addPhoto(u"one/a.jpg"_s, 1);
+    addPhoto(u"two/a.jpg"_s, 2);
+    addPhoto(u"three/a.jpg"_s, 3);
 
     flow(Service::Dropbox).run();
 
-    const QString destination = QDir(dropboxFolder).filePath(QStringLiteral("Trip"));
-    EXPECT_EQ(
-        QDir(destination).entryList(QDir::Files, QDir::Name),
-        (QStringList{QStringLiteral("a (1) .jpg"), QStringLiteral("a (2) .jpg"), QStringLiteral("a.jpg")}));
-    EXPECT_EQ(readBytes(destination + QStringLiteral("/a.jpg")), readBytes(first));
+    const QString destination = QDir(dropboxFolder).filePath(u"Trip"_s);
+    EXPECT_EQ(QDir(destination).entryList(QDir::Files, QDir::Name),
+              (QStringList{u"a (1) .jpg"_s, u"a (2) .jpg"_s, u"a.jpg"_s}));
+    EXPECT_EQ(readBytes(destination + u"/a.jpg"_s), readBytes(first));
     EXPECT_EQ(window.value, 3);
     EXPECT_EQ(chooser.service, Service::Dropbox);
     EXPECT_EQ(chooser.syncFolder, dropboxFolder);
-    EXPECT_EQ(prompt.callsOf(QStringLiteral("done")).size(), 1);
+    EXPECT_EQ(prompt.callsOf(u"done"_s).size(), 1);
     EXPECT_EQ(shell.opened, QList<QString>{destination});
     EXPECT_TRUE(uploader.calls.isEmpty());
     EXPECT_EQ(window.panelHistory, (std::vector<bool>{true, false}));
@@ -102,46 +101,42 @@ TEST_F(CloudFolderFlowTest, WithoutTheClientTheUploaderTakesThePhotosAndTheSiteO
     env.state().UploadSize = 1024;
     env.state().UploadPromptEnabled = true;
     env.state().StartupPromptEnabled = true;
-    skyDriveFolder = env.path(QStringLiteral("SkyDrive")) + u'/';
-    const QString a = addPhoto(QStringLiteral("p/a.png"), 1);
-    const QString b = addPhoto(QStringLiteral("p/b.png"), 2);
+    skyDriveFolder = env.path(u"SkyDrive"_s) + u'/';
+    const QString a = addPhoto(u"p/a.png"_s, 1);
+    const QString b = addPhoto(u"p/b.png"_s, 2);
 
     flow(Service::Dropbox).run();
 
     ASSERT_EQ(notices.plugins.size(), 1); // the Dropbox client is the one missing
     EXPECT_EQ(notices.plugins.at(0).skyDrive, skyDriveFolder);
-    EXPECT_EQ(lookups, (QStringList{QStringLiteral("google"), QStringLiteral("skydrive"),
-                                    QStringLiteral("dropbox"), QStringLiteral("dropbox")}));
-    ASSERT_EQ(uploader.calls.size(), 1);
-    EXPECT_EQ(uploader.calls.at(0),
-              QStringLiteral("UploadToDropBox|token|secret|") + a + u'\t' + b + QStringLiteral("|1024|Trip"));
+    EXPECT_EQ(lookups, (QStringList{u"google"_s, u"skydrive"_s, u"dropbox"_s, u"dropbox"_s}));
+    EXPECT_EQ(uploader.calls,
+              QStringList{u"UploadToDropBox|token|secret|"_s + a + u'\t' + b + u"|1024|Trip"_s});
     EXPECT_EQ(window.maximum, 2);
     EXPECT_EQ(window.value, 2);
-    EXPECT_EQ(window.pbrCaptions, QStringList{QStringLiteral("Please wait...")});
+    EXPECT_EQ(window.pbrCaptions, QStringList{u"Please wait..."_s});
     EXPECT_EQ(notices.uploadPrompts, 1);
-    EXPECT_EQ(shell.opened, QList<QString>{QStringLiteral("https://site.example/")});
+    EXPECT_EQ(shell.opened, QList<QString>{u"https://site.example/"_s});
 }
 
 TEST_F(CloudFolderFlowTest, WithThePromptOffOnlyTheOwnFolderIsLookedUp)
 {
-    addPhoto(QStringLiteral("p/a.png"), 1);
+    addPhoto(u"p/a.png"_s, 1);
     flow(Service::Google).run();
-    EXPECT_EQ(lookups, QStringList{QStringLiteral("google")});
+    EXPECT_EQ(lookups, QStringList{u"google"_s});
     ASSERT_EQ(uploader.calls.size(), 1);
     EXPECT_TRUE(uploader.calls.at(0).startsWith(u"UploadToGoogle|token|"));
     EXPECT_TRUE(window.pbrCaptions.isEmpty()); // Google shows no "Please wait..."
-    EXPECT_EQ(prompt.callsOf(QStringLiteral("done")).size(), 1);
+    EXPECT_EQ(prompt.callsOf(u"done"_s).size(), 1);
 }
 
 TEST_F(CloudFolderFlowTest, FailedSignInOrCancelledChooserEndWithTheWindowBack)
 {
-    addPhoto(QStringLiteral("p/a.png"), 1);
+    addPhoto(u"p/a.png"_s, 1);
     authorized = {false, false};
     flow(Service::SkyDrive).run();
     ASSERT_NE(lastConnector, nullptr);
-    const auto messages = prompt.callsOf(QStringLiteral("message"));
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages.at(0).text, catalogText(MessageNo::AuthorizationUnsuccessful));
+    EXPECT_EQ(messages(), QStringList{catalogText(MessageNo::AuthorizationUnsuccessful)});
     EXPECT_EQ(chooser.shown, 0);
     EXPECT_TRUE(window.enabledAtEnd());
 
@@ -155,7 +150,7 @@ TEST_F(CloudFolderFlowTest, FailedSignInOrCancelledChooserEndWithTheWindowBack)
 
     env.state().InternetAvailable = false;
     flow(Service::SkyDrive).run();
-    EXPECT_EQ(prompt.callsOf(QStringLiteral("internet")).size(), 1);
+    EXPECT_EQ(prompt.callsOf(u"internet"_s).size(), 1);
     EXPECT_EQ(chooser.shown, 1);
 }
 
@@ -164,23 +159,23 @@ TEST_F(CloudFolderFlowTest, FailedSignInOrCancelledChooserEndWithTheWindowBack)
 TEST_F(CloudFolderFlowTest, PhotosSentBeforeToTheFolderAreAskedAbout)
 {
     env.state().UploadSize = 800;
-    const QString a = addPhoto(QStringLiteral("p/a.png"), 1);
-    const QString b = addPhoto(QStringLiteral("p/b.png"), 2);
+    const QString a = addPhoto(u"p/a.png"_s, 1);
+    const QString b = addPhoto(u"p/b.png"_s, 2);
     flow(Service::Dropbox).run();
-    EXPECT_TRUE(prompt.callsOf(QStringLiteral("confirm")).isEmpty());
-    EXPECT_EQ(uploader.sentBeforeAsked, QStringList{QStringLiteral("Dropbox|Trip")});
+    EXPECT_TRUE(prompt.callsOf(u"confirm"_s).isEmpty());
+    EXPECT_EQ(uploader.sentBeforeAsked, QStringList{u"Dropbox|Trip"_s});
 
     uploader.sentBeforeAnswer.paths = QStringList{a};
     uploader.sentBeforeAnswer.latest = QDateTime(QDate(2026, 12, 3), QTime(12, 0)).toMSecsSinceEpoch();
     prompt.confirmAnswers = {MsgBoxCode::No, MsgBoxCode::Cancel, MsgBoxCode::Yes};
     for (int i = 0; i < 3; ++i)
         flow(Service::Dropbox).run();
-    const auto asked = prompt.callsOf(QStringLiteral("confirm"));
+    const auto asked = prompt.callsOf(u"confirm"_s);
     ASSERT_EQ(asked.size(), 3);
     EXPECT_EQ(asked.at(0).text, u"1 of these 2 photos was sent to Dropbox / Trip on 3 Dec");
-    const QString prefix = QStringLiteral("UploadToDropBox|token|secret|");
-    EXPECT_EQ(uploader.calls.mid(1), (QStringList{prefix + b + QStringLiteral("|800|Trip"),
-                                                  prefix + a + u'\t' + b + QStringLiteral("|800|Trip")}));
+    const QString prefix = u"UploadToDropBox|token|secret|"_s;
+    EXPECT_EQ(uploader.calls.mid(1),
+              (QStringList{prefix + b + u"|800|Trip"_s, prefix + a + u'\t' + b + u"|800|Trip"_s}));
 
     // Skipping every photo sends nothing.
     uploader.sentBeforeAnswer.paths = QStringList{a, b};

@@ -3,6 +3,7 @@
 #include "cloudfolders/CloudConnector.h"
 #include "cloudfolders/flows/CloudClientNotices.h"
 #include "cloudfolders/flows/FolderChooser.h"
+#include "support/NextAnswer.h"
 #include "support/PhotoSetWorld.h"
 #include "support/RecordingShell.h"
 #include "support/RecordingUploadWindow.h"
@@ -39,14 +40,7 @@ public:
     int signIns = 0;
     QList<AlbumEntry> listed;
 
-    bool IsAuthoriseUserExist() override
-    {
-        if (authorizedAnswers.empty())
-            return false;
-        const bool answer = authorizedAnswers.front();
-        authorizedAnswers.pop_front();
-        return answer;
-    }
+    bool IsAuthoriseUserExist() override { return nextAnswer(authorizedAnswers, false); }
     bool CreateAccount() override
     {
         ++signIns;
@@ -148,4 +142,13 @@ struct FlowWorld : PhotoSetWorld
     FakeChooser chooser;
     FakeNotices notices;
     RecordingUploader uploader;
+
+    // The texts of the messages shown, in order.
+    QStringList messages() const
+    {
+        QStringList texts;
+        for (const auto &call : prompt.callsOf(QStringLiteral("message")))
+            texts << call.text;
+        return texts;
+    }
 };

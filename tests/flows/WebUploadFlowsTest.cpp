@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class FakeFacebook : public FacebookAccount
@@ -17,31 +19,32 @@ public:
     QStringList calls;
     bool IsAuthoriseUserExist() override
     {
-        calls.append(QStringLiteral("check"));
-        if (authorizedAnswers.empty())
-            return false;
-        const bool a = authorizedAnswers.front();
-        authorizedAnswers.pop_front();
-        return a;
+        calls.append(u"check"_s);
+        return nextAnswer(authorizedAnswers, false);
     }
-    void DeleteFacebookUser() override { calls.append(QStringLiteral("delete")); }
+    void DeleteFacebookUser() override { calls.append(u"delete"_s); }
     bool CreateFacebookAccount() override
     {
-        calls.append(QStringLiteral("signin"));
+        calls.append(u"signin"_s);
         return true;
     }
-    QString AccessToken() const override { return QStringLiteral("fbtoken"); }
+    QString AccessToken() const override { return u"fbtoken"_s; }
     QList<AlbumEntry> albums() override { return {}; }
     QString createAlbum(const QString &) override { return {}; }
 };
 
+// A stored token, whether it still works, and the one a sign-in stores.
 class FakeFlickr : public FlickrAccount
 {
 public:
+    FakeFlickr(QStringList &log, QString token, bool works, QString tokenAfterSignIn)
+        : stored(std::move(token)), afterSignIn(std::move(tokenAfterSignIn)), valid(works), calls(&log)
+    {
+    }
     QString stored;
     QString afterSignIn;
-    bool valid = true;
-    QStringList *calls = nullptr;
+    bool valid;
+    QStringList *calls;
     QString GetFlickrUserAuthCode() override { return stored; }
     bool CheckFlickrUser(const QString &token) override
     {
@@ -50,7 +53,7 @@ public:
     }
     bool CreateFlickrAccount() override
     {
-        calls->append(QStringLiteral("signin"));
+        calls->append(u"signin"_s);
         stored = afterSignIn;
         return !stored.isEmpty();
     }
@@ -64,72 +67,61 @@ protected:
 
 TEST_F(WebUploadFlowsTest, FacebookSendsPathsRemarksAndTheChosenAlbum)
 {
-    const QString a = addPhoto(QStringLiteral("p/a.png"), 1, QStringLiteral("a"));
-    const QString b = addPhoto(QStringLiteral("p/b.png"), 2, {});
+    const QString a = addPhoto(u"p/a.png"_s, 1, u"a"_s);
+    const QString b = addPhoto(u"p/b.png"_s, 2, {});
     FakeFacebook facebook;
-    chooser.answer = QStringLiteral("me");
-    FacebookFlow(parts, facebook, chooser, QStringLiteral("https://fb.example/")).run();
+    chooser.answer = u"me"_s;
+    FacebookFlow(parts, facebook, chooser, u"https://fb.example/"_s).run();
 
     EXPECT_EQ(chooser.service, Service::Facebook);
     EXPECT_EQ(chooser.source, static_cast<AlbumSource *>(&facebook));
     ASSERT_EQ(uploader.calls.size(), 1);
     const QStringList call = uploader.calls.at(0).split(u'|');
     EXPECT_EQ(call.at(2), a + u'\t' + b);
-    EXPECT_EQ(call.at(3), QStringLiteral(" a#\t# "));
-    EXPECT_EQ(call.at(5), QStringLiteral("ALL_FRIENDS"));
-    EXPECT_EQ(call.at(6), QStringLiteral("me"));
-    EXPECT_EQ(prompt.callsOf(QStringLiteral("done")).size(), 1);
-    EXPECT_EQ(shell.opened, QList<QString>{QStringLiteral("https://fb.example/")});
+    EXPECT_EQ(call.at(3), u" a#\t# "_s);
+    EXPECT_EQ(call.at(5), u"ALL_FRIENDS"_s);
+    EXPECT_EQ(call.at(6), u"me"_s);
+    EXPECT_EQ(prompt.callsOf(u"done"_s).size(), 1);
+    EXPECT_EQ(shell.opened, QList<QString>{u"https://fb.example/"_s});
 }
 
 TEST_F(WebUploadFlowsTest, FacebookSignsInAnewWhenThePermissionsAreGone)
 {
-    addPhoto(QStringLiteral("p/a.png"), 1, {});
+    addPhoto(u"p/a.png"_s, 1, {});
     FakeFacebook facebook;
     facebook.authorizedAnswers = {false, true};
     FacebookFlow(parts, facebook, chooser, {}).run();
-    EXPECT_EQ(facebook.calls, (QStringList{QStringLiteral("check"), QStringLiteral("delete"),
-                                           QStringLiteral("signin"), QStringLiteral("check")}));
+    EXPECT_EQ(facebook.calls, (QStringList{u"check"_s, u"delete"_s, u"signin"_s, u"check"_s}));
     EXPECT_EQ(uploader.calls.size(), 1);
 
     facebook.authorizedAnswers = {false, false};
     chooser.shown = 0;
     FacebookFlow(parts, facebook, chooser, {}).run();
     EXPECT_EQ(chooser.shown, 0);
-    ASSERT_EQ(prompt.callsOf(QStringLiteral("message")).size(), 1);
+    EXPECT_EQ(messages(), QStringList{catalogText(MessageNo::AuthorizationUnsuccessful)});
     EXPECT_TRUE(window.enabledAtEnd());
 }
 
 TEST_F(WebUploadFlowsTest, FlickrChecksTheTokenSignsInWhenItFailsAndStopsShortOfFull)
 {
     for (int i = 0; i < 5; ++i)
-        addPhoto(QStringLiteral("p/%1.png").arg(i), i, {});
+        addPhoto(u"p/%1.png"_s.arg(i), i, {});
     QStringList calls;
     env.state().UploadPromptEnabled = true;
-    auto make = [&calls](QString stored, bool valid, QString after) {
-        return [&calls, stored, valid, after]() -> std::unique_ptr<FlickrAccount> {
-            auto f = std::make_unique<FakeFlickr>();
-            f->stored = stored;
-            f->valid = valid;
-            f->afterSignIn = after;
-            f->calls = &calls;
-            return f;
-        };
-    };
-    FlickrFlow(parts, make(QStringLiteral("old"), false, QStringLiteral("new")),
-               QStringLiteral("https://fl/"))
+    FlickrFlow(
+        parts, [&] { return std::make_unique<FakeFlickr>(calls, u"old"_s, false, u"new"_s); },
+        u"https://fl/"_s)
         .run();
-    EXPECT_EQ(calls, (QStringList{QStringLiteral("check old"), QStringLiteral("signin")}));
+    EXPECT_EQ(calls, (QStringList{u"check old"_s, u"signin"_s}));
     ASSERT_EQ(uploader.calls.size(), 1);
     EXPECT_TRUE(uploader.calls.at(0).startsWith(u"UploadToFlickr|new|"));
     EXPECT_EQ(window.maximum, 6);
     EXPECT_EQ(window.value, 5);
     EXPECT_EQ(notices.uploadPrompts, 1);
 
-    FlickrFlow(parts, make({}, true, {}), {}).run();
-    const auto messages = prompt.callsOf(QStringLiteral("message"));
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages.at(0).text, catalogText(MessageNo::AuthorizationUnsuccessful));
+    FlickrFlow(parts, [&] { return std::make_unique<FakeFlickr>(calls, QString(), true, QString()); }, {})
+        .run();
+    EXPECT_EQ(messages(), QStringList{catalogText(MessageNo::AuthorizationUnsuccessful)});
     EXPECT_EQ(uploader.calls.size(), 1);
 }
 

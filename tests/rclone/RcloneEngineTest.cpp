@@ -10,22 +10,24 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 TEST(RcloneNamesTest, ATakenNameGetsTheFirstFreeNumberWhateverItsCase)
 {
-    RcloneNames names({QStringLiteral("a.jpg"), QStringLiteral("IMG"), QStringLiteral("b (1).png")});
-    EXPECT_EQ(names.claim(QStringLiteral("a.jpg")), u"a (1).jpg");
-    EXPECT_EQ(names.claim(QStringLiteral("A.JPG")), u"A (2).JPG");
-    EXPECT_EQ(names.claim(QStringLiteral("b.png")), u"b.png");
-    EXPECT_EQ(names.claim(QStringLiteral("b.png")), u"b (2).png");
-    EXPECT_EQ(names.claim(QStringLiteral("IMG")), u"IMG (1)");
-    EXPECT_EQ(names.claim(QStringLiteral(".hidden")), u".hidden");
-    EXPECT_EQ(names.claim(QStringLiteral(".hidden")), u".hidden (1)");
+    RcloneNames names({u"a.jpg"_s, u"IMG"_s, u"b (1).png"_s});
+    EXPECT_EQ(names.claim(u"a.jpg"_s), u"a (1).jpg");
+    EXPECT_EQ(names.claim(u"A.JPG"_s), u"A (2).JPG");
+    EXPECT_EQ(names.claim(u"b.png"_s), u"b.png");
+    EXPECT_EQ(names.claim(u"b.png"_s), u"b (2).png");
+    EXPECT_EQ(names.claim(u"IMG"_s), u"IMG (1)");
+    EXPECT_EQ(names.claim(u".hidden"_s), u".hidden");
+    EXPECT_EQ(names.claim(u".hidden"_s), u".hidden (1)");
 
-    EXPECT_EQ(RcloneNames::folderPath(QStringLiteral(" /Trips//2024/ ")), u"Trips/2024");
+    EXPECT_EQ(RcloneNames::folderPath(u" /Trips//2024/ "_s), u"Trips/2024");
     EXPECT_EQ(RcloneNames::folderPath(QString()), u"");
-    EXPECT_FALSE(RcloneNames::folderPath(QStringLiteral("Trips/../../etc")));
-    EXPECT_FALSE(RcloneNames::folderPath(QStringLiteral("./x")));
-    EXPECT_FALSE(RcloneNames::folderPath(QStringLiteral("a\nb")));
+    EXPECT_FALSE(RcloneNames::folderPath(u"Trips/../../etc"_s));
+    EXPECT_FALSE(RcloneNames::folderPath(u"./x"_s));
+    EXPECT_FALSE(RcloneNames::folderPath(u"a\nb"_s));
 }
 
 TEST(RcloneTextTest, SecretsAreCutFromWhatRcloneSays)
@@ -40,12 +42,11 @@ TEST(RcloneTextTest, SecretsAreCutFromWhatRcloneSays)
     EXPECT_TRUE(out.contains(u"name=ok")) << qPrintable(out);
     EXPECT_LE(redactRcloneText(QString(1000, u'x')).size(), 300);
 
-    EXPECT_EQ(classifyRcloneError(QStringLiteral("couldn't list files: Unauthorized: 401 Unauthorized")),
+    EXPECT_EQ(classifyRcloneError(u"couldn't list files: Unauthorized: 401 Unauthorized"_s),
               RcloneFailure::Credentials);
-    EXPECT_EQ(classifyRcloneError(QStringLiteral("write /x: no space left on device")), RcloneFailure::Full);
-    EXPECT_EQ(classifyRcloneError(QStringLiteral("didn't find section in config file")),
-              RcloneFailure::NoRemote);
-    EXPECT_EQ(classifyRcloneError(QStringLiteral("dial tcp 127.0.0.1:1: connect: connection refused")),
+    EXPECT_EQ(classifyRcloneError(u"write /x: no space left on device"_s), RcloneFailure::Full);
+    EXPECT_EQ(classifyRcloneError(u"didn't find section in config file"_s), RcloneFailure::NoRemote);
+    EXPECT_EQ(classifyRcloneError(u"dial tcp 127.0.0.1:1: connect: connection refused"_s),
               RcloneFailure::Transient);
 }
 
@@ -66,52 +67,48 @@ TEST_P(RcloneRemoteTest, PutNewStoresOnceAndNeverReplacesAnotherFile)
     ASSERT_TRUE(remote.facts(&facts).ok);
     EXPECT_TRUE(facts.canMove);
 
-    const QString folder = QStringLiteral("Trips/2024");
+    const QString folder = u"Trips/2024"_s;
     ASSERT_TRUE(remote.makeFolder(folder).ok);
     // A scratch copy cut off by an earlier kill is the job's own: replaced.
-    const QString there = QDir(env.root()).relativeFilePath(world.folderOf(remoteName)) + u'/' + folder;
-    env.writeFile(there + u"/.flazz-j-1.partial", "half");
+    const QString there = world.folderOf(remoteName) + u'/' + folder;
+    env.writeFile(QDir(env.root()).relativeFilePath(there) + u"/.flazz-j-1.partial", "half");
 
+    using Put = RcloneRemote::Put;
+    // What putNew says it did with `bytes`; nothing when it failed or said nothing.
+    const auto putNew = [&](const QByteArray &bytes, const QString &scratch) -> std::optional<Put> {
+        Put put = Put(-1);
+        const RcloneResult r = remote.putNew(folder, u"été.jpg"_s, scratch, bytes, facts, &put);
+        EXPECT_TRUE(r.ok) << qPrintable(r.error);
+        return r.ok && put != Put(-1) ? std::optional(put) : std::nullopt;
+    };
     const QByteArray first(200000, 'a');
-    RcloneRemote::Put put = RcloneRemote::Put::Taken;
-    RcloneResult r = remote.putNew(folder, QStringLiteral("été.jpg"), QStringLiteral(".flazz-j-1.partial"),
-                                   first, facts, &put);
-    ASSERT_TRUE(r.ok) << qPrintable(r.error);
-    EXPECT_EQ(put, RcloneRemote::Put::Stored);
+    EXPECT_EQ(putNew(first, u".flazz-j-1.partial"_s), Put::Stored);
     // Sent again after a kill: found, not copied twice.
-    r = remote.putNew(folder, QStringLiteral("été.jpg"), QStringLiteral(".flazz-j-1.partial"), first, facts,
-                      &put);
-    ASSERT_TRUE(r.ok) << qPrintable(r.error);
-    EXPECT_EQ(put, RcloneRemote::Put::Stored);
+    EXPECT_EQ(putNew(first, u".flazz-j-1.partial"_s), Put::Stored);
     // Another photo under that name leaves the file alone. (Without a hash
     // on the remote, as over WebDAV, sizes tell photos apart.)
     const QByteArray second(200001, 'b');
-    r = remote.putNew(folder, QStringLiteral("été.jpg"), QStringLiteral(".flazz-j-2.partial"), second, facts,
-                      &put);
-    ASSERT_TRUE(r.ok) << qPrintable(r.error);
-    EXPECT_EQ(put, RcloneRemote::Put::Taken);
-
-    EXPECT_EQ(world.filesIn(remoteName, folder), QStringList{QStringLiteral("été.jpg")});
-    EXPECT_EQ(readBytes(env.path(there + u"/été.jpg")), first);
+    EXPECT_EQ(putNew(second, u".flazz-j-2.partial"_s), Put::Taken);
+    EXPECT_EQ(world.filesIn(remoteName, folder), QStringList{u"été.jpg"_s});
+    EXPECT_EQ(readBytes(there + u"/été.jpg"), first);
 
     // A file that took the decided name after the job was queued: the photo
     // takes the next name free of it and of the job's other names.
     QStringList renames;
     QString arrived;
-    r = remote.deliver(
-        folder, QStringLiteral("été.jpg"), QStringLiteral(".flazz-j-2.partial"), second,
-        [] { return QStringList{QStringLiteral("été (1).jpg")}; },
+    const RcloneResult r = remote.deliver(
+        folder, u"été.jpg"_s, u".flazz-j-2.partial"_s, second, [] { return QStringList{u"été (1).jpg"_s}; },
         [&](const QString &name) { renames << name; }, &arrived);
     ASSERT_TRUE(r.ok) << qPrintable(r.error);
     EXPECT_EQ(arrived, u"été (2).jpg");
     EXPECT_EQ(renames, QStringList{arrived});
-    EXPECT_EQ(readBytes(env.path(there + u"/été (2).jpg")), second);
+    EXPECT_EQ(readBytes(there + u"/été (2).jpg"), second);
 
     QList<RcloneEntry> entries;
     ASSERT_TRUE(remote.list({}, &entries, true).ok);
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries.first().name, u"Trips");
-    EXPECT_TRUE(remote.list(QStringLiteral("nowhere"), &entries).ok);
+    EXPECT_TRUE(remote.list(u"nowhere"_s, &entries).ok);
     EXPECT_TRUE(entries.isEmpty());
 }
 

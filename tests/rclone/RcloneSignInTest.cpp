@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr char kAccessToken[] = "AT-SECRET-3";
@@ -24,8 +26,8 @@ struct OAuthStandin
     OAuthStandin()
     {
         server.answer("GET", "/auth", [](const StandinRequest &request) {
-            const QString back = request.queryValue(QStringLiteral("redirect_uri")) + u"?state=" +
-                                 request.queryValue(QStringLiteral("state")) + u"&code=CODE-1";
+            const QString back = request.queryValue(u"redirect_uri"_s) + u"?state=" +
+                                 request.queryValue(u"state"_s) + u"&code=CODE-1";
             return StandinAnswer{302, {{"Location", back.toUtf8()}}, {}};
         });
         server.answer("POST", "/token",
@@ -37,9 +39,10 @@ struct OAuthStandin
     }
     QStringList options() const
     {
-        return {QStringLiteral("client_id"),     QStringLiteral("cid"),       QStringLiteral("auth_url"),
-                server.baseUrl() + u"/auth",     QStringLiteral("token_url"), server.baseUrl() + u"/token",
-                QStringLiteral("client_secret"), QStringLiteral("csecret")};
+        return {u"client_id"_s,     u"cid"_s,
+                u"auth_url"_s,      server.baseUrl() + u"/auth",
+                u"token_url"_s,     server.baseUrl() + u"/token",
+                u"client_secret"_s, u"csecret"_s};
     }
 };
 
@@ -63,19 +66,19 @@ TEST(RcloneSignInTest, ThePageOpensAsEverySignInsAndTheTokenStaysWithRclone)
     OAuthStandin service;
     QString error;
     const auto authorize = [&](const QString &name, ScriptedSignIn &through) {
-        return authorizeRcloneRemote(world.setup(), name, QStringLiteral("dropbox"), service.options(), false,
-                                     through, &error);
+        return authorizeRcloneRemote(world.setup(), name, u"dropbox"_s, service.options(), false, through,
+                                     &error);
     };
     // A cancelled sign-in leaves no remote behind, and the port free for the next.
     ScriptedSignIn cancelled;
     cancelled.approveInBrowser = false;
     cancelled.completeAnswers = {false};
-    EXPECT_FALSE(authorize(QStringLiteral("my box"), cancelled));
+    EXPECT_FALSE(authorize(u"my box"_s, cancelled));
     EXPECT_EQ(error, u"The sign-in was cancelled");
     EXPECT_FALSE(remoteNames(world.setup()).contains(u"my box=dropbox"));
 
     ScriptedSignIn signIn;
-    ASSERT_TRUE(authorize(QStringLiteral("my box"), signIn)) << qPrintable(error);
+    ASSERT_TRUE(authorize(u"my box"_s, signIn)) << qPrintable(error);
     ASSERT_EQ(signIn.calls.size(), 2);
     EXPECT_TRUE(signIn.calls.at(0).startsWith(u"open http://127.0.0.1:53682/auth"))
         << qPrintable(signIn.calls.at(0));
@@ -84,12 +87,12 @@ TEST(RcloneSignInTest, ThePageOpensAsEverySignInsAndTheTokenStaysWithRclone)
 
     // rclone keeps the token in its configuration; nothing of ours has it.
     EXPECT_TRUE(readBytes(world.configFile).contains(kAccessToken));
-    QDirIterator files(env.path(QStringLiteral("data")), QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator files(env.path(u"data"_s), QDir::Files, QDirIterator::Subdirectories);
     while (files.hasNext())
         EXPECT_FALSE(readBytes(files.next()).contains(kRefreshToken)) << qPrintable(files.filePath());
 
     // A name that is taken is never signed in over.
-    EXPECT_FALSE(authorize(QStringLiteral("my box"), signIn));
+    EXPECT_FALSE(authorize(u"my box"_s, signIn));
     EXPECT_EQ(error, u"There is a remote called my box already");
 }
 
@@ -97,13 +100,13 @@ TEST(RcloneSignInTest, TheCommandLineListsRemotesAndSignsInOnTheTerminal)
 {
     TestEnvironment env;
     RcloneWorld world(env.root());
-    const ProgramRun listed = runProgram(QStringLiteral(FLAZZ_CLI), {QStringLiteral("remotes")});
+    const ProgramRun listed = runProgram(QStringLiteral(FLAZZ_CLI), {u"remotes"_s});
     EXPECT_EQ(listed.exitCode, 0);
-    EXPECT_EQ(listed.lines, (QStringList{QStringLiteral("dav\twebdav"), QStringLiteral("photos\talias")}));
+    EXPECT_EQ(listed.lines, (QStringList{u"dav\twebdav"_s, u"photos\talias"_s}));
 
     OAuthStandin service;
     QProcess cli;
-    QStringList args{QStringLiteral("signin"), QStringLiteral("rclone:dropbox"), QStringLiteral("box")};
+    QStringList args{u"signin"_s, u"rclone:dropbox"_s, u"box"_s};
     const QStringList options = service.options();
     for (qsizetype i = 0; i + 1 < options.size(); i += 2)
         args << options.at(i) + u'=' + options.at(i + 1);

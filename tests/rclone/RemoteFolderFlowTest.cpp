@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class RemoteFolderFlowTest : public ::testing::Test, protected FlowWorld
@@ -23,7 +25,7 @@ protected:
             [this, remote] {
                 return std::make_unique<RcloneConnector>(rclone.setup(), remote, QString(), signIn, prompt);
             },
-            kind, Service::Google, QStringLiteral("https://site.example/"));
+            kind, Service::Google, u"https://site.example/"_s);
     }
 };
 
@@ -34,38 +36,36 @@ protected:
 TEST_F(RemoteFolderFlowTest, TheChosenFolderAndTheDecidedNamesGoToTheUploader)
 {
     state().UploadSize = 1024;
-    const QString a = addPhoto(QStringLiteral("one/IMG.png"), 1);
-    const QString b = addPhoto(QStringLiteral("two/IMG.png"), 2);
-    env.writeFile(QStringLiteral("remote-photos/Trips/IMG.png"), "theirs");
-    chooser.answer = QStringLiteral(" Trips/ ");
+    const QString a = addPhoto(u"one/IMG.png"_s, 1);
+    const QString b = addPhoto(u"two/IMG.png"_s, 2);
+    env.writeFile(u"remote-photos/Trips/IMG.png"_s, "theirs");
+    chooser.answer = u" Trips/ "_s;
 
-    flow(QStringLiteral("photos"), QStringLiteral("alias")).run();
+    flow(u"photos"_s, u"alias"_s).run();
 
     EXPECT_EQ(chooser.service, Service::Google);
     ASSERT_NE(chooser.source, nullptr);
-    ASSERT_EQ(uploader.calls.size(), 1);
-    EXPECT_EQ(uploader.calls.at(0), u"UploadToRemote|photos|" + a + u'\t' + b +
-                                        QStringLiteral("|IMG (1).png\tIMG (2).png|1024|Trips"));
+    EXPECT_EQ(uploader.calls, QStringList{u"UploadToRemote|photos|" + a + u'\t' + b +
+                                          u"|IMG (1).png\tIMG (2).png|1024|Trips"_s});
     EXPECT_EQ(window.value, 2);
-    EXPECT_EQ(shell.opened, QList<QString>{QStringLiteral("https://site.example/")});
+    EXPECT_EQ(shell.opened, QList<QString>{u"https://site.example/"_s});
     EXPECT_TRUE(window.enabledAtEnd());
 
     // Another kind of remote behind the button: the chooser of remotes, and
     // no service's site.
-    flow(QStringLiteral("photos"), QStringLiteral("dropbox")).run();
-    EXPECT_EQ(chooser.service, ServiceId::rcloneRemote(QStringLiteral("photos")));
+    flow(u"photos"_s, u"dropbox"_s).run();
+    EXPECT_EQ(chooser.service, ServiceId::rcloneRemote(u"photos"_s));
     EXPECT_EQ(shell.opened.size(), 1);
 }
 
 TEST_F(RemoteFolderFlowTest, ARemoteThatIsNotThereEndsWithTheSignInMessage)
 {
-    addPhoto(QStringLiteral("a.png"), 1);
-    flow(QStringLiteral("nosuch")).run();
+    addPhoto(u"a.png"_s, 1);
+    flow(u"nosuch"_s).run();
     EXPECT_EQ(chooser.shown, 0);
     EXPECT_TRUE(uploader.calls.isEmpty());
-    const auto messages = prompt.callsOf(QStringLiteral("message"));
-    ASSERT_EQ(messages.size(), 2);
-    EXPECT_TRUE(messages.at(0).text.contains(u"rclone config")) << qPrintable(messages.at(0).text);
-    EXPECT_EQ(messages.at(1).text, u"Authorization process unsuccessful.");
+    ASSERT_EQ(messages().size(), 2);
+    EXPECT_TRUE(messages().at(0).contains(u"rclone config")) << qPrintable(messages().at(0));
+    EXPECT_EQ(messages().at(1), u"Authorization process unsuccessful.");
     EXPECT_TRUE(window.enabledAtEnd());
 }

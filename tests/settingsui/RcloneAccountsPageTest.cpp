@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QStringList itemsOf(const QComboBox *box)
@@ -31,23 +33,20 @@ TEST(RcloneAccountsPageTest, EachButtonOffersItsKindOfRemoteFirstAndKeepsTheChoi
     ScriptedSignIn signIn;
     ScriptedUserPrompt prompt;
     const QString settings = env.state().SettingsFile;
-    RcloneRoutes::choose(settings, Service::SkyDrive, QStringLiteral("gone"));
+    RcloneRoutes::choose(settings, Service::SkyDrive, u"gone"_s);
 
     RcloneAccountsPage page(world.setup(), settings, signIn, prompt);
     page.show();
     QStringList remotes;
     for (int i = 0; i < page.remoteList()->count(); ++i)
         remotes << page.remoteList()->item(i)->text();
-    EXPECT_EQ(remotes, (QStringList{QStringLiteral("box  (dropbox)"), QStringLiteral("dav  (webdav)"),
-                                    QStringLiteral("gd  (drive)"), QStringLiteral("photos  (alias)")}));
+    EXPECT_EQ(remotes,
+              (QStringList{u"box  (dropbox)"_s, u"dav  (webdav)"_s, u"gd  (drive)"_s, u"photos  (alias)"_s}));
     QComboBox *dropbox = page.routeList(Service::Dropbox);
-    EXPECT_EQ(itemsOf(dropbox),
-              (QStringList{QStringLiteral("Dropbox itself"), QStringLiteral("rclone: box"),
-                           QStringLiteral("rclone: dav (webdav)"), QStringLiteral("rclone: gd (drive)"),
-                           QStringLiteral("rclone: photos (alias)")}));
+    EXPECT_EQ(itemsOf(dropbox), (QStringList{u"Dropbox itself"_s, u"rclone: box"_s, u"rclone: dav (webdav)"_s,
+                                             u"rclone: gd (drive)"_s, u"rclone: photos (alias)"_s}));
     EXPECT_EQ(itemsOf(page.routeList(Service::Google)).mid(0, 3),
-              (QStringList{QStringLiteral("Google Drive itself"), QStringLiteral("rclone: gd"),
-                           QStringLiteral("rclone: box (dropbox)")}));
+              (QStringList{u"Google Drive itself"_s, u"rclone: gd"_s, u"rclone: box (dropbox)"_s}));
     // A remote chosen before and no longer there is shown as chosen.
     EXPECT_EQ(page.routeList(Service::SkyDrive)->currentText(), u"rclone: gone (not found)");
 
@@ -60,9 +59,9 @@ TEST(RcloneAccountsPageTest, EachButtonOffersItsKindOfRemoteFirstAndKeepsTheChoi
     EXPECT_EQ(RcloneRoutes::chosen(settings, Service::Dropbox), u"");
 
     // A name rclone would refuse is caught before anything starts.
-    page.nameBox()->setText(QStringLiteral("my/box"));
+    page.nameBox()->setText(u"my/box"_s);
     page.connectAccount();
     EXPECT_TRUE(signIn.calls.isEmpty());
-    ASSERT_EQ(prompt.callsOf(QStringLiteral("message")).size(), 1);
-    EXPECT_TRUE(prompt.callsOf(QStringLiteral("message")).first().text.startsWith(u"\"my/box\" cannot name"));
+    ASSERT_EQ(prompt.callsOf(u"message"_s).size(), 1);
+    EXPECT_TRUE(prompt.callsOf(u"message"_s).first().text.startsWith(u"\"my/box\" cannot name"));
 }

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -24,6 +25,8 @@
 
 #include <map>
 #include <utility>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -61,8 +64,7 @@ protected:
 
     std::unique_ptr<frmSettings> open()
     {
-        auto window =
-            std::make_unique<frmSettings>(state(), prompt, shell, QStringLiteral("http://flazz.example"));
+        auto window = std::make_unique<frmSettings>(state(), prompt, shell, u"http://flazz.example"_s);
         window->show();
         return window;
     }
@@ -71,7 +73,7 @@ protected:
     {
         std::vector<std::pair<QString, QString>> values;
         for (const QString &key : kAllKeys)
-            values.emplace_back(key, key.section(QStringLiteral("//"), -1) + u"-value");
+            values.emplace_back(key, key.section(u"//"_s, -1) + u"-value");
         ASSERT_TRUE(store.write(values));
     }
     std::map<QString, QString> tokens() const
@@ -90,11 +92,10 @@ TEST_F(SettingsWindowTest, ListsShowTheCurrentSizeAndSkinWithoutTheNote)
         int uploadSize, skin;
         QString size, skinName;
     };
-    const Case cases[] = {
-        {0, 0, QStringLiteral("Original size (slowest upload)"), QStringLiteral("Classic Grey")},
-        {800, 2, QStringLiteral("Small: 800 pixels"), QStringLiteral("Red")},
-        {1200, 5, QStringLiteral("Small: 800 pixels"), QStringLiteral("Dark Grey")},
-        {1600, 9, QStringLiteral("Large: 1600 pixels"), QString()}};
+    const Case cases[] = {{0, 0, u"Original size (slowest upload)"_s, u"Classic Grey"_s},
+                          {800, 2, u"Small: 800 pixels"_s, u"Red"_s},
+                          {1200, 5, u"Small: 800 pixels"_s, u"Dark Grey"_s},
+                          {1600, 9, u"Large: 1600 pixels"_s, QString()}};
     for (const Case &c : cases) {
         state().UploadSize = c.uploadSize;
         state().Skin = c.skin;
@@ -103,7 +104,7 @@ TEST_F(SettingsWindowTest, ListsShowTheCurrentSizeAndSkinWithoutTheNote)
         EXPECT_EQ(window->cboSkin()->currentText(), c.skinName);
         EXPECT_EQ(window->currentPage(), frmSettings::SkinPage);
     }
-    EXPECT_TRUE(prompt.callsOf(QStringLiteral("note")).isEmpty());
+    EXPECT_TRUE(prompt.callsOf(u"note"_s).isEmpty());
 }
 
 TEST_F(SettingsWindowTest, ChoosingOriginalSizeShowsTheNoteUnlessSuppressed)
@@ -111,23 +112,19 @@ TEST_F(SettingsWindowTest, ChoosingOriginalSizeShowsTheNoteUnlessSuppressed)
     auto window = open();
     emit window->cboUploadSize()->activated(0);
     emit window->cboUploadSize()->activated(2);
-    EXPECT_EQ(prompt.callsOf(QStringLiteral("note")).size(), 1);
+    EXPECT_EQ(prompt.callsOf(u"note"_s).size(), 1);
     state().NoteSuppressed = true;
     emit window->cboUploadSize()->activated(0);
-    EXPECT_EQ(prompt.callsOf(QStringLiteral("note")).size(), 1);
+    EXPECT_EQ(prompt.callsOf(u"note"_s).size(), 1);
 }
 
 TEST_F(SettingsWindowTest, OkStoresAndAppliesTheSkinWhichSurvivesARestart)
 {
     // A settings file installed before the metadata switch existed.
-    QFile file(state().SettingsFile);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QByteArray older = file.readAll();
-    file.close();
-    older.replace("<KeepMetadata>False</KeepMetadata>", "");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(older);
-    file.close();
+    const QByteArray older =
+        readBytes(state().SettingsFile).replace("<KeepMetadata>False</KeepMetadata>", "");
+    env.writeFile(QDir(env.root()).relativeFilePath(state().SettingsFile), older);
+    ASSERT_EQ(readBytes(state().SettingsFile), older);
 
     int repaints = 0;
     auto window = open();
@@ -137,16 +134,16 @@ TEST_F(SettingsWindowTest, OkStoresAndAppliesTheSkinWhichSurvivesARestart)
         ++repaints;
         EXPECT_EQ(state().Skin, 2);
     });
-    window->cboSkin()->setCurrentIndex(window->cboSkin()->findText(QStringLiteral("Red")));
+    window->cboSkin()->setCurrentIndex(window->cboSkin()->findText(u"Red"_s));
     window->cboUploadSize()->setCurrentIndex(1);
     QTest::mouseClick(window->btnAction(), Qt::LeftButton);
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(repaints, 1);
     EXPECT_EQ(state().UploadSize, 1600);
-    EXPECT_EQ(store.readOr(key(SettingsKey::Skin)), QStringLiteral("2"));
-    EXPECT_EQ(store.readOr(key(SettingsKey::UploadSize)), QStringLiteral("1600"));
+    EXPECT_EQ(store.readOr(key(SettingsKey::Skin)), u"2"_s);
+    EXPECT_EQ(store.readOr(key(SettingsKey::UploadSize)), u"1600"_s);
     EXPECT_TRUE(state().KeepMetadata);
-    EXPECT_EQ(store.readOr(key(SettingsKey::KeepMetadata)), QStringLiteral("True"));
+    EXPECT_EQ(store.readOr(key(SettingsKey::KeepMetadata)), u"True"_s);
 
     // The next start reads them back.
     struct NoWindows : StartupWindows
@@ -159,7 +156,7 @@ TEST_F(SettingsWindowTest, OkStoresAndAppliesTheSkinWhichSurvivesARestart)
     AppState restarted;
     ScriptedUserPrompt quiet;
     Startup startup(restarted, quiet, windows);
-    startup.setInstanceName(QStringLiteral("FlazzSettingsWindowTest"));
+    startup.setInstanceName(u"FlazzSettingsWindowTest"_s);
     startup.Main({});
     EXPECT_EQ(restarted.Skin, 2);
     EXPECT_EQ(restarted.UploadSize, 1600);
@@ -203,12 +200,12 @@ TEST_F(SettingsWindowTest, ForgettingTheSentPhotosIsOneClickAndAFailureIsTold)
     QTest::mouseClick(window->cmdClearHistory(), Qt::LeftButton);
     EXPECT_TRUE(cleared);
     EXPECT_FALSE(window->cmdClearHistory()->isEnabled());
-    EXPECT_TRUE(prompt.callsOf(QStringLiteral("message")).isEmpty());
+    EXPECT_TRUE(prompt.callsOf(u"message"_s).isEmpty());
 
     window = open();
     window->setClearHistory([] { return false; });
     window->cmdClearHistory()->click();
-    EXPECT_EQ(prompt.callsOf(QStringLiteral("message")).size(), 1);
+    EXPECT_EQ(prompt.callsOf(u"message"_s).size(), 1);
     EXPECT_TRUE(window->cmdClearHistory()->isEnabled());
 }
 
@@ -218,13 +215,13 @@ TEST_F(SettingsWindowTest, CancelAndRightClickedCloseStoreNothing)
     auto window = open();
     int repaints = 0;
     window->setApplySkin([&] { ++repaints; });
-    window->cboSkin()->setCurrentIndex(window->cboSkin()->findText(QStringLiteral("Green")));
+    window->cboSkin()->setCurrentIndex(window->cboSkin()->findText(u"Green"_s));
     QTest::mouseClick(window->btnClose(), Qt::RightButton);
     EXPECT_TRUE(window->isVisible());
     QTest::mouseClick(window->cmdCancel(), Qt::LeftButton);
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(state().Skin, 0);
-    EXPECT_EQ(store.readOr(key(SettingsKey::Skin)), QStringLiteral("0"));
+    EXPECT_EQ(store.readOr(key(SettingsKey::Skin)), u"0"_s);
     EXPECT_EQ(repaints, 0);
 
     // Without a settings file OK still changes the running program, but
@@ -232,7 +229,7 @@ TEST_F(SettingsWindowTest, CancelAndRightClickedCloseStoreNothing)
     QFile::remove(state().SettingsFile);
     window = open();
     window->setApplySkin([&] { ++repaints; });
-    window->cboSkin()->setCurrentIndex(window->cboSkin()->findText(QStringLiteral("Green")));
+    window->cboSkin()->setCurrentIndex(window->cboSkin()->findText(u"Green"_s));
     QTest::mouseClick(window->btnAction(), Qt::LeftButton);
     EXPECT_EQ(state().Skin, 4);
     EXPECT_EQ(repaints, 0);
@@ -273,7 +270,7 @@ TEST_F(SettingsWindowTest, FailedSignInShows573AndLeavesOtherServicesAlone)
         expected[google].clear();
     window->btnRevoke_Click(3);
     ASSERT_EQ(prompt.calls.size(), 1);
-    EXPECT_EQ(prompt.calls[0].text, QStringLiteral("Authorization process unsuccessful."));
+    EXPECT_EQ(prompt.calls[0].text, u"Authorization process unsuccessful."_s);
     EXPECT_EQ(tokens(), expected);
     // A service the program has no sign-in for fails the same way.
     window->btnRevoke_Click(1);
@@ -291,24 +288,24 @@ TEST_F(SettingsWindowTest, EachServiceShowsItsAccountAndASignInThatThrowsIsRepor
     };
     // The ids the sign-ins stored; a service that keeps none says only that
     // it is signed in, and no token ever shows.
-    EXPECT_EQ(shown(Service::Facebook), QStringLiteral("Signed in as FaceBookID-value"));
-    EXPECT_EQ(shown(Service::Dropbox), QStringLiteral("Signed in as uid-value"));
-    EXPECT_EQ(shown(Service::Google), QStringLiteral("Signed in as GoogleID-value"));
-    EXPECT_EQ(shown(Service::Flickr), QStringLiteral("Signed in"));
-    EXPECT_EQ(shown(Service::SkyDrive), QStringLiteral("Signed in"));
+    EXPECT_EQ(shown(Service::Facebook), u"Signed in as FaceBookID-value"_s);
+    EXPECT_EQ(shown(Service::Dropbox), u"Signed in as uid-value"_s);
+    EXPECT_EQ(shown(Service::Google), u"Signed in as GoogleID-value"_s);
+    EXPECT_EQ(shown(Service::Flickr), u"Signed in"_s);
+    EXPECT_EQ(shown(Service::SkyDrive), u"Signed in"_s);
 
     window->setSignIn(Service::Google, []() -> bool {
-        throw ToolkitError(0x800C0005, QStringLiteral("WebRequest.send"), QStringLiteral("connection reset"));
+        throw ToolkitError(0x800C0005, u"WebRequest.send"_s, u"connection reset"_s);
     });
     QTest::mouseClick(window->btnRevoke(describe(Service::Google).settingsRow), Qt::LeftButton);
-    const auto reports = prompt.callsOf(QStringLiteral("error"));
+    const auto reports = prompt.callsOf(u"error"_s);
     ASSERT_EQ(reports.size(), 1);
     EXPECT_TRUE(reports.at(0).text.contains(u"btnRevoke_Click"));
     EXPECT_TRUE(reports.at(0).text.contains(u"connection reset"));
-    EXPECT_TRUE(prompt.callsOf(QStringLiteral("message")).isEmpty());
+    EXPECT_TRUE(prompt.callsOf(u"message"_s).isEmpty());
     EXPECT_TRUE(window->isVisible());
     // The id outlives the emptied tokens; it names no account any more.
-    EXPECT_EQ(shown(Service::Google), QStringLiteral("Not signed in"));
+    EXPECT_EQ(shown(Service::Google), u"Not signed in"_s);
 }
 
 TEST_F(SettingsWindowTest, WebsiteLinkOpensOnALeftClickOnly)
@@ -318,7 +315,7 @@ TEST_F(SettingsWindowTest, WebsiteLinkOpensOnALeftClickOnly)
     QTest::mouseClick(window->link(), Qt::RightButton);
     EXPECT_TRUE(shell.opened.isEmpty());
     QTest::mouseClick(window->link(), Qt::LeftButton);
-    EXPECT_EQ(shell.opened, QList<QString>{QStringLiteral("http://flazz.example")});
+    EXPECT_EQ(shell.opened, QList<QString>{u"http://flazz.example"_s});
 }
 
 } // namespace

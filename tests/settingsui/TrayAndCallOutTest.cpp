@@ -16,10 +16,11 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kModalMessage =
-    QStringLiteral("To access options from the Sys Tray, please close the active form first.");
+const QString kModalMessage = u"To access options from the Sys Tray, please close the active form first."_s;
 
 class TrayTest : public ::testing::Test
 {
@@ -28,7 +29,7 @@ protected:
     ScriptedUserPrompt prompt{&state};
     RecordingShell shell;
     QWidget mainWindow;
-    TrayIcon tray{state, prompt, shell, QStringLiteral("http://product.example/howitworks.html")};
+    TrayIcon tray{state, prompt, shell, u"http://product.example/howitworks.html"_s};
     int callOuts = 0;
     int exits = 0;
     QStringList callOutTexts;
@@ -109,7 +110,7 @@ TEST_F(TrayTest, WhileAModalWindowIsOpenTheCallOutAnswersInsteadOfTheMenu)
     tray.ctTray1_MouseUp(Qt::RightButton);
     EXPECT_EQ(callOuts, 1);
     EXPECT_FALSE(tray.menu()->isVisible());
-    EXPECT_EQ(callOutTexts, (QStringList{QStringLiteral("Active"), kModalMessage}));
+    EXPECT_EQ(callOutTexts, (QStringList{u"Active"_s, kModalMessage}));
     // The call-out closing lets the tray listen again, and it answers again.
     EXPECT_FALSE(state.TrayBusy);
     EXPECT_TRUE(state.ModalFormOpen);
@@ -134,30 +135,30 @@ TEST_F(TrayTest, ClicksWhileBusyAreIgnored)
 TEST_F(TrayTest, MenuItemsShowExplainAndExitAfterAQuestion)
 {
     mainWindow.hide();
-    tray.mnuSystrayMenu_Click(QStringLiteral(" Show"));
+    tray.mnuSystrayMenu_Click(u" Show"_s);
     EXPECT_TRUE(mainWindow.isVisible());
 
-    tray.mnuSystrayMenu_Click(QStringLiteral(" How It Works"));
-    EXPECT_EQ(shell.opened, QStringList{QStringLiteral("http://product.example/howitworks.html")});
+    tray.mnuSystrayMenu_Click(u" How It Works"_s);
+    EXPECT_EQ(shell.opened, QStringList{u"http://product.example/howitworks.html"_s});
 
     bool busyWhileAsked = false;
     prompt.onShow = [&](const ScriptedUserPrompt::Call &) { busyWhileAsked = state.TrayBusy; };
     prompt.messageAnswers.push_back(MsgResult::No);
-    tray.mnuSystrayMenu_Click(QStringLiteral(" Exit Flazz"));
+    tray.mnuSystrayMenu_Click(u" Exit Flazz"_s);
     QCoreApplication::processEvents();
     EXPECT_TRUE(busyWhileAsked);
     EXPECT_FALSE(state.TrayBusy);
     EXPECT_EQ(exits, 0);
-    const auto asked = prompt.callsOf(QStringLiteral("message"));
+    const auto asked = prompt.callsOf(u"message"_s);
     ASSERT_EQ(asked.size(), 1);
-    EXPECT_EQ(asked.at(0).text, QStringLiteral("Are you sure? Why not continue Flazzing your Photos?"));
+    EXPECT_EQ(asked.at(0).text, u"Are you sure? Why not continue Flazzing your Photos?"_s);
     EXPECT_EQ(asked.at(0).style, MsgStyle::YesNo | MsgStyle::Question);
 
     // Still responsive after No.
     tray.ctTray1_DoubleClick();
     EXPECT_FALSE(mainWindow.isVisible());
 
-    tray.mnuSystrayMenu_Click(QStringLiteral(" Exit Flazz"));
+    tray.mnuSystrayMenu_Click(u" Exit Flazz"_s);
     EXPECT_EQ(exits, 0); // not from inside the menu's own handler
     QCoreApplication::processEvents();
     EXPECT_EQ(exits, 1);
@@ -168,7 +169,7 @@ TEST(CallOut, OnlyTheActiveCaptionsOkClosesIt)
 {
     AppState state;
     frmCallOut note(state);
-    note.SetCaption(QStringLiteral("Note"));
+    note.SetCaption(u"Note"_s);
     note.show();
     QTest::mouseClick(note.cmdSend(), Qt::LeftButton);
     EXPECT_TRUE(note.isVisible());
@@ -176,7 +177,7 @@ TEST(CallOut, OnlyTheActiveCaptionsOkClosesIt)
 
     state.TrayBusy = true;
     frmCallOut callOut(state);
-    callOut.SetCaption(QStringLiteral("Active"));
+    callOut.SetCaption(u"Active"_s);
     callOut.show();
     EXPECT_TRUE(callOut.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QTest::mouseClick(callOut.btnClose(), Qt::LeftButton);

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct CliRun
@@ -27,13 +29,17 @@ struct CliRun
     QString errors;
 };
 
-CliRun runCli(const QStringList &args)
+// Runs flazz-cli, or `program` with `more` in its environment, as a script would.
+CliRun runCli(const QStringList &args, const QString &program = QStringLiteral(FLAZZ_CLI),
+              const QList<std::pair<QString, QString>> &more = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("FLAZZ_UPLOADER"), QStringLiteral(FLAZZ_UPLOADER));
+    environment.insert(u"FLAZZ_UPLOADER"_s, QStringLiteral(FLAZZ_UPLOADER));
+    for (const auto &[name, value] : more)
+        environment.insert(name, value);
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(FLAZZ_CLI), args);
+    process.start(program, args);
     process.closeWriteChannel();
     EXPECT_TRUE(process.waitForFinished(90000));
     CliRun run;
@@ -58,51 +64,44 @@ struct DropboxSandbox : SandboxWorld<DropboxService>
         content.install(server, store);
         content.configure(config, server.baseUrl());
         const ServiceConfig &c = config;
-        services = writeServicesFile({QStringLiteral("[Dropbox]"), u"Api=" + c.dropbox.api,
-                                      u"ApiContent=" + c.dropbox.apiContent, u"Web=" + c.dropbox.web,
-                                      u"ConsumerKey=" + c.dropbox.consumerKey,
-                                      u"ConsumerSecret=" + c.dropbox.consumerSecret});
+        services =
+            writeServicesFile({u"[Dropbox]"_s, u"Api=" + c.dropbox.api, u"ApiContent=" + c.dropbox.apiContent,
+                               u"Web=" + c.dropbox.web, u"ConsumerKey=" + c.dropbox.consumerKey,
+                               u"ConsumerSecret=" + c.dropbox.consumerSecret});
+        EXPECT_TRUE(clsDropbox(state(), config, signIn, prompt).CreateAccount());
     }
-
-    bool signInToDropbox() { return clsDropbox(state(), config, signIn, prompt).CreateAccount(); }
 
     CliRun send(const QStringList &args) const
     {
-        return runCli(QStringList{QStringLiteral("send"), QStringLiteral("dropbox"),
-                                  QStringLiteral("--services"), services} +
-                      args);
+        return runCli(QStringList{u"send"_s, u"dropbox"_s, u"--services"_s, services} + args);
     }
 };
 
 TEST(CliSend, DropboxPhotosGoThroughTheUploaderIntoTheNamedFolderEachOnce)
 {
     DropboxSandbox w;
-    ASSERT_TRUE(w.signInToDropbox());
-    const QString a = photo(w.env, QStringLiteral("in/a.png"), 1);
-    const QString b = photo(w.env, QStringLiteral("in/b.png"), 2);
-    const QString notAPhoto = w.env.writeFile(QStringLiteral("in/notes.txt"), "hello");
+    const QString a = photo(w.env, u"in/a.png"_s, 1);
+    const QString b = photo(w.env, u"in/b.png"_s, 2);
+    const QString notAPhoto = w.env.writeFile(u"in/notes.txt"_s, "hello");
     // The first upload is turned away for a while: the retry is told as it
     // is decided, with its reason and when the next attempt comes.
     w.server.setFaults("/1/files_put/", StandinFaults::unavailable(1, 1));
 
-    const CliRun run = w.send({QStringLiteral("--folder"), QStringLiteral("Trip"), a, b, notAPhoto});
+    const CliRun run = w.send({u"--folder"_s, u"Trip"_s, a, b, notAPhoto});
     EXPECT_EQ(run.exitCode, 1) << qPrintable(run.errors); // the text file was refused
     ASSERT_EQ(run.lines.size(), 3) << qPrintable(run.lines.join(u'\n'));
-    EXPECT_TRUE(run.lines.at(0).startsWith(u"refused\t")) << qPrintable(run.lines.at(0));
-    EXPECT_TRUE(run.lines.at(0).endsWith(notAPhoto));
+    EXPECT_TRUE(run.lines.at(0).startsWith(u"refused\t") && run.lines.at(0).endsWith(notAPhoto));
     // Each photo is told as it arrives, whichever arrives first.
     QStringList sent = run.lines.mid(1);
     sent.sort();
-    EXPECT_TRUE(sent.at(0).startsWith(u"sent\t") && sent.at(0).endsWith(u'\t' + a)) << qPrintable(sent.at(0));
-    EXPECT_TRUE(sent.at(1).startsWith(u"sent\t") && sent.at(1).endsWith(u'\t' + b)) << qPrintable(sent.at(1));
+    EXPECT_EQ(sent, (QStringList{u"sent\t/Trip/a.png\t" + a, u"sent\t/Trip/b.png\t" + b}));
     EXPECT_TRUE(run.errors.contains(u"; trying again at ")) << qPrintable(run.errors);
-    const QStringList kept = w.store.files(QStringLiteral("DropboxContent"));
-    ASSERT_EQ(kept.size(), 2) << qPrintable(kept.join(u' '));
-    for (const QString &file : kept)
-        EXPECT_TRUE(file.contains(u"Trip/")) << qPrintable(file);
+    const QString account = QLatin1String(DropboxService::AccountId);
+    EXPECT_EQ(w.store.files(u"DropboxContent"_s),
+              (QStringList{account + u"/Trip/a.png", account + u"/Trip/b.png"}));
 
     // The job stays listed with where each photo went.
-    const CliRun queue = runCli({QStringLiteral("queue")});
+    const CliRun queue = runCli({u"queue"_s});
     EXPECT_EQ(queue.exitCode, 0);
     ASSERT_GE(queue.lines.size(), 3);
     EXPECT_TRUE(queue.lines.at(0).startsWith(u"job\t"));
@@ -119,17 +118,16 @@ TEST(CliSend, GoogleGoesOnTheRefreshTokenAlone)
     upload.install(w.server, w.store);
     const ServiceConfig &c = w.config;
     const QString services =
-        w.writeServicesFile({QStringLiteral("[Google]"), u"Accounts=" + c.google.accounts,
-                             u"Drive=" + c.google.drive, u"UserInfo=" + c.google.userInfo,
-                             u"ClientId=" + c.google.clientId, u"ClientSecret=" + c.google.clientSecret});
+        w.writeServicesFile({u"[Google]"_s, u"Accounts=" + c.google.accounts, u"Drive=" + c.google.drive,
+                             u"UserInfo=" + c.google.userInfo, u"ClientId=" + c.google.clientId,
+                             u"ClientSecret=" + c.google.clientSecret});
     clsGoogle google(w.state(), w.config, w.signIn, w.prompt);
     ASSERT_TRUE(google.CreateAccount());
     SettingsStore(w.state().SettingsFile).write(QLatin1String(SettingsKey::GoogleAccessToken), {});
-    w.store.expireTokens(QStringLiteral("Google"));
-    const QString a = photo(w.env, QStringLiteral("in/a.png"), 1);
+    w.store.expireTokens(u"Google"_s);
+    const QString a = photo(w.env, u"in/a.png"_s, 1);
 
-    const CliRun run =
-        runCli({QStringLiteral("send"), QStringLiteral("google"), QStringLiteral("--services"), services, a});
+    const CliRun run = runCli({u"send"_s, u"google"_s, u"--services"_s, services, a});
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.errors);
     ASSERT_EQ(run.lines.size(), 1) << qPrintable(run.errors);
     EXPECT_TRUE(run.lines.at(0).startsWith(u"sent\t")) << qPrintable(run.lines.at(0));
@@ -139,16 +137,15 @@ TEST(CliSend, GoogleGoesOnTheRefreshTokenAlone)
 TEST(CliSend, WithoutAStoredSignInOrWithABadCommandNothingIsSent)
 {
     TestEnvironment env;
-    const QString a = photo(env, QStringLiteral("in/a.png"), 1);
-    const CliRun unsigned_ = runCli({QStringLiteral("send"), QStringLiteral("flickr"), a});
+    const QString a = photo(env, u"in/a.png"_s, 1);
+    const CliRun unsigned_ = runCli({u"send"_s, u"flickr"_s, a});
     EXPECT_EQ(unsigned_.exitCode, 2);
     EXPECT_TRUE(unsigned_.errors.contains(u"flazz-cli signin flickr")) << qPrintable(unsigned_.errors);
     EXPECT_TRUE(unsigned_.lines.isEmpty());
 
-    for (const QStringList &bad : {QStringList{QStringLiteral("send"), QStringLiteral("nowhere"), a},
-                                   QStringList{QStringLiteral("send"), QStringLiteral("dropbox")},
-                                   QStringList{QStringLiteral("send"), QStringLiteral("dropbox"),
-                                               QStringLiteral("--size"), QStringLiteral("640"), a}})
+    for (const QStringList &bad :
+         {QStringList{u"send"_s, u"nowhere"_s, a}, QStringList{u"send"_s, u"dropbox"_s},
+          QStringList{u"send"_s, u"dropbox"_s, u"--size"_s, u"640"_s, a}})
         EXPECT_EQ(runCli(bad).exitCode, 2) << qPrintable(bad.join(u' '));
 }
 
@@ -158,47 +155,38 @@ TEST(CliSend, WithoutAStoredSignInOrWithABadCommandNothingIsSent)
 TEST(CliSend, PhotosSentBeforeToTheSameFolderAreSkippedUnlessAskedAgain)
 {
     DropboxSandbox w;
-    ASSERT_TRUE(w.signInToDropbox());
-    const QString a = photo(w.env, QStringLiteral("in/a.png"), 1);
-    const QString b = photo(w.env, QStringLiteral("in/b.png"), 2);
+    const QString a = photo(w.env, u"in/a.png"_s, 1);
+    const QString b = photo(w.env, u"in/b.png"_s, 2);
     // The same content under another name counts as sent.
-    const QString aCopy = w.env.writeFile(QStringLiteral("in/copy of a.png"), readBytes(a));
+    const QString aCopy = w.env.writeFile(u"in/copy of a.png"_s, readBytes(a));
     const auto send = [&](const QString &folder, const QStringList &more) {
-        return w.send(QStringList{QStringLiteral("--folder"), folder} + more);
+        return w.send(QStringList{u"--folder"_s, folder} + more);
     };
-    ASSERT_EQ(send(QStringLiteral("Trip"), {a}).exitCode, 0);
+    ASSERT_EQ(send(u"Trip"_s, {a}).exitCode, 0);
 
-    const CliRun second = send(QStringLiteral("Trip"), {aCopy, b});
+    const CliRun second = send(u"Trip"_s, {aCopy, b});
     EXPECT_EQ(second.exitCode, 0) << qPrintable(second.errors);
     const QString today = QDate::currentDate().toString(Qt::ISODate);
     EXPECT_EQ(second.lines.value(0), u"skipped\talready sent " + today + u'\t' + aCopy);
     EXPECT_TRUE(second.lines.value(1).startsWith(u"sent\t")) << qPrintable(second.lines.join(u'\n'));
     EXPECT_EQ(second.lines.size(), 2);
 
-    EXPECT_TRUE(send(QStringLiteral("Other"), {a}).lines.value(0).startsWith(u"sent\t"));
-    EXPECT_TRUE(
-        send(QStringLiteral("Trip"), {QStringLiteral("--again"), a}).lines.value(0).startsWith(u"sent\t"));
+    EXPECT_TRUE(send(u"Other"_s, {a}).lines.value(0).startsWith(u"sent\t"));
+    EXPECT_TRUE(send(u"Trip"_s, {u"--again"_s, a}).lines.value(0).startsWith(u"sent\t"));
 
-    const CliRun history = runCli({QStringLiteral("history"), QStringLiteral("--service"),
-                                   QStringLiteral("dropbox"), QStringLiteral("--since"), today});
+    const CliRun history = runCli({u"history"_s, u"--service"_s, u"dropbox"_s, u"--since"_s, today});
     EXPECT_EQ(history.exitCode, 0);
     ASSERT_EQ(history.lines.size(), 4) << qPrintable(history.lines.join(u'\n'));
-    const QStringList newest = history.lines.at(0).split(u'\t');
-    ASSERT_EQ(newest.size(), 6);
-    EXPECT_EQ(newest.at(1), u"Dropbox");
-    EXPECT_NE(newest.at(2), u"-"); // the account the sign-in recorded
-    EXPECT_EQ(newest.at(3), u"Trip");
-    EXPECT_EQ(newest.at(5), a);
+    // The account is the one the sign-in recorded.
+    EXPECT_EQ(history.lines.at(0).section(u'\t', 1),
+              u"Dropbox\t" + QLatin1String(DropboxService::AccountId) + u"\tTrip\t/Trip/a.png\t" + a);
     EXPECT_TRUE(history.lines.at(1).contains(u"\tOther\t"));
-    EXPECT_TRUE(runCli({QStringLiteral("history"), QStringLiteral("--service"), QStringLiteral("flickr")})
-                    .lines.isEmpty());
-    EXPECT_EQ(
-        runCli({QStringLiteral("history"), QStringLiteral("--since"), QStringLiteral("yesterday")}).exitCode,
-        2);
+    EXPECT_TRUE(runCli({u"history"_s, u"--service"_s, u"flickr"_s}).lines.isEmpty());
+    EXPECT_EQ(runCli({u"history"_s, u"--since"_s, u"yesterday"_s}).exitCode, 2);
 
-    EXPECT_EQ(runCli({QStringLiteral("history"), QStringLiteral("--clear")}).exitCode, 0);
-    EXPECT_TRUE(runCli({QStringLiteral("history")}).lines.isEmpty());
-    EXPECT_TRUE(send(QStringLiteral("Trip"), {a}).lines.value(0).startsWith(u"sent\t"));
+    EXPECT_EQ(runCli({u"history"_s, u"--clear"_s}).exitCode, 0);
+    EXPECT_TRUE(runCli({u"history"_s}).lines.isEmpty());
+    EXPECT_TRUE(send(u"Trip"_s, {a}).lines.value(0).startsWith(u"sent\t"));
 }
 
 // A script that takes the job's id from --no-wait goes on at once: the
@@ -206,25 +194,17 @@ TEST(CliSend, PhotosSentBeforeToTheSameFolderAreSkippedUnlessAskedAgain)
 TEST(CliSend, NoWaitHandsBackTheJobWhileTheUploaderSends)
 {
     DropboxSandbox w;
-    ASSERT_TRUE(w.signInToDropbox());
     w.server.setFaults("/1/files_put/", StandinFaults::late(std::chrono::seconds(20)));
-    const QString a = photo(w.env, QStringLiteral("in/a.png"), 1);
+    const QString a = photo(w.env, u"in/a.png"_s, 1);
 
-    QProcess shell;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("FLAZZ_UPLOADER"), QStringLiteral(FLAZZ_UPLOADER));
-    environment.insert(QStringLiteral("CLI"), QStringLiteral(FLAZZ_CLI));
-    environment.insert(QStringLiteral("SERVICES"), w.services);
-    environment.insert(QStringLiteral("PHOTO"), a);
-    shell.setProcessEnvironment(environment);
-    shell.start(QStringLiteral("sh"),
-                {QStringLiteral("-c"), QStringLiteral("job=$(\"$CLI\" send dropbox --no-wait "
-                                                      "--services \"$SERVICES\" \"$PHOTO\") "
-                                                      "&& echo \"$job\"")});
-    ASSERT_TRUE(shell.waitForFinished(60000));
-    const QString job = QString::fromUtf8(shell.readAllStandardOutput()).trimmed();
+    const QString script =
+        uR"(job=$("$CLI" send dropbox --no-wait --services "$SERVICES" "$PHOTO") && echo "$job")"_s;
+    const QString job =
+        runCli({u"-c"_s, script}, u"sh"_s,
+               {{u"CLI"_s, QStringLiteral(FLAZZ_CLI)}, {u"SERVICES"_s, w.services}, {u"PHOTO"_s, a}})
+            .lines.value(0);
     ASSERT_FALSE(job.isEmpty());
-    const CliRun queue = runCli({QStringLiteral("queue")});
+    const CliRun queue = runCli({u"queue"_s});
     EXPECT_TRUE(queue.lines.value(0).startsWith(u"job\t" + job + u'\t'))
         << qPrintable(queue.lines.join(u'\n'));
     EXPECT_TRUE(queue.lines.value(0).contains(u"\topen\t")) << "the uploader was still sending";

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 // An upload's answer is read by the same bounded reader as every other
 // exchange: a server that breaks HTTP fails the attempt for now (the photo
 // is tried again) instead of passing for an answer or holding the uploader.
@@ -20,7 +22,7 @@ TEST(UploadExchange, AnAnswerThatBreaksHttpFailsTheAttempt)
 
     const UploadLimits limits{5000, 20000, qint64(1) << 20};
     const auto put = [&](const char *path) {
-        return exchangeUpload("PUT", server.url(QString::fromLatin1(path)) + QStringLiteral("?token=secret"),
+        return exchangeUpload("PUT", server.url(QString::fromLatin1(path)) + u"?token=secret"_s,
                               {{"Content-Type", "image/jpeg"}}, QByteArray(1000, 'x'), limits);
     };
     for (const char *path : {"/head", "/chunk", "/endless"}) {

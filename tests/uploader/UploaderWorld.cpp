@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <QSettings>
 
+using namespace Qt::StringLiterals;
+
 QByteArray jpegBytes(int width, int height, int seed)
 {
     return testimages::encoded("jpg", QSize(width, height), quint32(seed));
@@ -20,7 +22,7 @@ QStringList states(const QList<QueuedPhoto> &photos)
     return out;
 }
 
-UploaderWorld::UploaderWorld() : store(env.path(QStringLiteral("sandbox")))
+UploaderWorld::UploaderWorld() : store(env.path(u"sandbox"_s))
 {
     dropbox.install(dropboxServer, store);
     flickr.install(flickrServer, store);
@@ -29,9 +31,8 @@ UploaderWorld::UploaderWorld() : store(env.path(QStringLiteral("sandbox")))
     flickr.configure(config, flickrServer.baseUrl());
     // The search by machine tag is on the upload stand-in's server here.
     config.flickr.rest = flickrServer.baseUrl();
-    setToken(QStringLiteral("Dropbox"), QString::fromLatin1(kDropboxToken),
-             QString::fromLatin1(kDropboxSecret), false);
-    setToken(QStringLiteral("Flickr"), QString::fromLatin1(kFlickrToken), {}, false);
+    setToken(u"Dropbox"_s, QString::fromLatin1(kDropboxToken), QString::fromLatin1(kDropboxSecret));
+    setToken(u"Flickr"_s, QString::fromLatin1(kFlickrToken));
     writeServices();
     m_queue = std::make_unique<UploadQueue>(queuePath());
     companion = platform::companionName(QFileInfo(queuePath()).absolutePath());
@@ -43,44 +44,38 @@ QStringList UploaderWorld::makePhotos(int count, int width, int height)
 {
     QStringList paths;
     for (int i = 1; i <= count; ++i)
-        paths << env.writeFile(QStringLiteral("photos/photo %1.jpg").arg(i), jpegBytes(width, height, i));
+        paths << env.writeFile(u"photos/photo %1.jpg"_s.arg(i), jpegBytes(width, height, i));
     return paths;
 }
 
-void UploaderWorld::setToken(const QString &service, const QString &token, const QString &secret,
-                             bool expired)
+void UploaderWorld::setToken(const QString &service, const QString &token, const QString &secret)
 {
     store.update(service, [&](QJsonObject &state) {
         QJsonObject tokens = state.value(u"tokens").toObject();
-        tokens[token] = QJsonObject{{QStringLiteral("secret"), secret},
-                                    {QStringLiteral("account"), QStringLiteral("1001")},
-                                    {QStringLiteral("expired"), expired}};
-        state[QStringLiteral("tokens")] = tokens;
-        state[QStringLiteral("accounts")] = QJsonObject{
-            {QStringLiteral("1001"), QJsonObject{{QStringLiteral("name"), QStringLiteral("Ada")}}}};
+        tokens[token] = QJsonObject{{u"secret"_s, secret}, {u"account"_s, u"1001"_s}, {u"expired"_s, false}};
+        state[u"tokens"_s] = tokens;
+        state[u"accounts"_s] = QJsonObject{{u"1001"_s, QJsonObject{{u"name"_s, u"Ada"_s}}}};
     });
 }
 
 void UploaderWorld::writeServices(const QString &flickrSecret)
 {
-    QSettings ini(env.path(QStringLiteral("services.ini")), QSettings::IniFormat);
-    ini.setValue(QStringLiteral("Dropbox/ApiContent"), config.dropbox.apiContent);
-    ini.setValue(QStringLiteral("Dropbox/ConsumerKey"), config.dropbox.consumerKey);
-    ini.setValue(QStringLiteral("Dropbox/ConsumerSecret"), config.dropbox.consumerSecret);
-    ini.setValue(QStringLiteral("Flickr/Upload"), config.flickr.upload);
-    ini.setValue(QStringLiteral("Flickr/Rest"), config.flickr.rest);
-    ini.setValue(QStringLiteral("Flickr/ApiKey"), config.flickr.apiKey);
-    ini.setValue(QStringLiteral("Flickr/SharedSecret"),
+    QSettings ini(env.path(u"services.ini"_s), QSettings::IniFormat);
+    ini.setValue(u"Dropbox/ApiContent"_s, config.dropbox.apiContent);
+    ini.setValue(u"Dropbox/ConsumerKey"_s, config.dropbox.consumerKey);
+    ini.setValue(u"Dropbox/ConsumerSecret"_s, config.dropbox.consumerSecret);
+    ini.setValue(u"Flickr/Upload"_s, config.flickr.upload);
+    ini.setValue(u"Flickr/Rest"_s, config.flickr.rest);
+    ini.setValue(u"Flickr/ApiKey"_s, config.flickr.apiKey);
+    ini.setValue(u"Flickr/SharedSecret"_s,
                  flickrSecret.isEmpty() ? config.flickr.sharedSecret : flickrSecret);
     ini.sync();
 }
 
 QStringList UploaderWorld::uploaderArguments() const
 {
-    return {QStringLiteral("--queue"),         queuePath(),
-            QStringLiteral("--services"),      env.path(QStringLiteral("services.ini")),
-            QStringLiteral("--retry-base-ms"), QStringLiteral("100"),
-            QStringLiteral("--timeout-ms"),    QStringLiteral("10000")};
+    return {u"--queue"_s,         queuePath(), u"--services"_s,   env.path(u"services.ini"_s),
+            u"--retry-base-ms"_s, u"100"_s,    u"--timeout-ms"_s, u"10000"_s};
 }
 
 std::unique_ptr<QProcess> UploaderWorld::startUploader(const QStringList &extra) const

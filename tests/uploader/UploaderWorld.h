@@ -31,7 +31,7 @@ public:
     // `count` distinct small JPEGs (width x height) named "photo <n>.jpg".
     QStringList makePhotos(int count, int width = 160, int height = 120);
     // Seeds or replaces a token in a service's state.
-    void setToken(const QString &service, const QString &token, const QString &secret, bool expired);
+    void setToken(const QString &service, const QString &token, const QString &secret = {});
     // Writes the service configuration the uploader reads; `flickrSecret`
     // replaces the shared secret the uploader signs with.
     void writeServices(const QString &flickrSecret = {});

@@ -10,6 +10,7 @@
 #include "uploader/GoogleUpload.h"
 #include "uploader/QueueUploadContext.h"
 #include "uploader/UploadEngine.h"
+#include "uploader/UploadExchange.h"
 
 #include <QBuffer>
 #include <QEventLoop>
@@ -17,8 +18,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QRandomGenerator>
 #include <QTimer>
 #include <QUrl>
@@ -29,6 +28,8 @@
 #include <memory>
 #include <ostream>
 
+using namespace Qt::StringLiterals;
+
 // Readable failures: QString and its lists as text.
 inline void PrintTo(const QString &text, std::ostream *os)
 {
@@ -37,9 +38,9 @@ inline void PrintTo(const QString &text, std::ostream *os)
 
 namespace {
 
-const QString kAccount = QStringLiteral("1001");
-const QString kDriveFolder = QStringLiteral("0BFolderTrip");
-const QString kLiveFolder = QStringLiteral("folder.1001.1001!101");
+const QString kAccount = u"1001"_s;
+const QString kDriveFolder = u"0BFolderTrip"_s;
+const QString kLiveFolder = u"folder.1001.1001!101"_s;
 
 // A JPEG of noise: it does not compress, so its size follows its pixels.
 QByteArray noiseJpeg(int width, int height, quint32 seed)
@@ -67,47 +68,39 @@ protected:
         live.install(liveServer, store);
         facebook.install(facebookServer, store);
         config.google.accounts = config.google.drive = googleServer.baseUrl();
-        config.google.clientId = QStringLiteral("123456789012-sandbox.apps.googleusercontent.com");
-        config.google.clientSecret = QStringLiteral("sandboxsecret0000000000AB");
+        config.google.clientId = u"123456789012-sandbox.apps.googleusercontent.com"_s;
+        config.google.clientSecret = u"sandboxsecret0000000000AB"_s;
         config.live.login = config.live.apis = liveServer.baseUrl();
-        config.live.clientId = QStringLiteral("00000000400A1B2C");
+        config.live.clientId = u"00000000400A1B2C"_s;
         config.facebook.graph = facebookServer.baseUrl();
 
         // What the sign-in stand-ins would have left: tokens, a folder, an album.
-        for (const QString &service :
-             {QStringLiteral("Google"), QStringLiteral("Live"), QStringLiteral("Facebook")})
-            setToken(service, service.toLower() + u"-token-1", {}, false);
-        store.update(QStringLiteral("Google"), [](QJsonObject &s) {
-            s.insert(QStringLiteral("folders"),
-                     QJsonArray{QJsonObject{{QStringLiteral("id"), kDriveFolder},
-                                            {QStringLiteral("account"), kAccount}}});
-        });
-        store.update(QStringLiteral("Live"), [](QJsonObject &s) {
-            s.insert(QStringLiteral("folders"),
-                     QJsonArray{QJsonObject{{QStringLiteral("id"), kLiveFolder},
-                                            {QStringLiteral("account"), kAccount}}});
-        });
+        for (const QString &service : {u"Google"_s, u"Live"_s, u"Facebook"_s}) {
+            setToken(service, service.toLower() + u"-token-1");
+            const QString folder = service == u"Google" ? kDriveFolder : kLiveFolder;
+            store.update(service, [&](QJsonObject &s) {
+                s[u"folders"_s] = QJsonArray{QJsonObject{{u"id"_s, folder}, {u"account"_s, kAccount}}};
+            });
+        }
         SettingsStore(env.state().SettingsFile)
-            .write(
-                {{QString::fromLatin1(SettingsKey::GoogleRefreshToken), QStringLiteral("1/google-refresh")},
-                 {QString::fromLatin1(SettingsKey::SkyDriveRefreshToken),
-                  QStringLiteral("Cs-live-refresh")}});
+            .write({{QString::fromLatin1(SettingsKey::GoogleRefreshToken), u"1/google-refresh"_s},
+                    {QString::fromLatin1(SettingsKey::SkyDriveRefreshToken), u"Cs-live-refresh"_s}});
 
         // The token calls belong to the sign-in stand-ins; these do what they do.
         googleServer.answer("POST", "/o/oauth2/token", [this](const StandinRequest &r) {
-            const bool good = r.formValue(QStringLiteral("grant_type")) == u"refresh_token" &&
-                              r.formValue(QStringLiteral("refresh_token")) == u"1/google-refresh" &&
-                              r.formValue(QStringLiteral("client_id")) == config.google.clientId &&
-                              r.formValue(QStringLiteral("client_secret")) == config.google.clientSecret;
-            return renewal(QStringLiteral("Google"), good);
+            const bool good = r.formValue(u"grant_type"_s) == u"refresh_token" &&
+                              r.formValue(u"refresh_token"_s) == u"1/google-refresh" &&
+                              r.formValue(u"client_id"_s) == config.google.clientId &&
+                              r.formValue(u"client_secret"_s) == config.google.clientSecret;
+            return renewal(u"Google"_s, good);
         });
         liveServer.answer("GET", "/oauth20_token.srf", [this](const StandinRequest &r) {
-            const bool good = r.queryValue(QStringLiteral("grant_type")) == u"refresh_token" &&
-                              r.queryValue(QStringLiteral("refresh_token")) == u"Cs-live-refresh" &&
-                              r.queryValue(QStringLiteral("client_id")) == config.live.clientId &&
-                              r.queryValue(QStringLiteral("redirect_uri")) ==
-                                  liveServer.baseUrl() + u"/oauth20_desktop.srf";
-            return renewal(QStringLiteral("Live"), good);
+            const bool good =
+                r.queryValue(u"grant_type"_s) == u"refresh_token" &&
+                r.queryValue(u"refresh_token"_s) == u"Cs-live-refresh" &&
+                r.queryValue(u"client_id"_s) == config.live.clientId &&
+                r.queryValue(u"redirect_uri"_s) == liveServer.baseUrl() + u"/oauth20_desktop.srf";
+            return renewal(u"Live"_s, good);
         });
     }
 
@@ -134,10 +127,10 @@ protected:
             return a;
         }
         const QString token = service.toLower() + u"-token-" + QString::number(++renewals + 1);
-        setToken(service, token, {}, false);
-        a.body = QJsonDocument(QJsonObject{{QStringLiteral("access_token"), token},
-                                           {QStringLiteral("expires_in"), 3600},
-                                           {QStringLiteral("refresh_token"), QStringLiteral("Cs-next")}})
+        setToken(service, token);
+        a.body = QJsonDocument(QJsonObject{{u"access_token"_s, token},
+                                           {u"expires_in"_s, 3600},
+                                           {u"refresh_token"_s, u"Cs-next"_s}})
                      .toJson();
         return a;
     }
@@ -148,7 +141,7 @@ protected:
         for (int i = 1; i <= count; ++i) {
             const QByteArray bytes = noiseJpeg(width, height, quint32(i + width));
             sent << bytes;
-            paths << env.writeFile(QStringLiteral("photos/photo %1.jpg").arg(i), bytes);
+            paths << env.writeFile(u"photos/photo %1.jpg"_s.arg(i), bytes);
         }
         return paths;
     }
@@ -216,7 +209,7 @@ protected:
 // since, is not: the photo starts over, whole.
 TEST_F(WebUploadTest, DriveSessionsResumeWhereTheServiceStandsUnlessTheyEndedOrTheBytesChanged)
 {
-    const QString id = addJob(QStringLiteral("Google"), photos(1, 1400, 1000), kDriveFolder);
+    const QString id = addJob(u"Google"_s, photos(1, 1400, 1000), kDriveFolder);
     const QByteArray bytes = sent.first();
     ASSERT_GT(bytes.size(), 4 * 256 * 1024) << "the photo must span several chunks";
     const QueuedJob job = queue.job(id);
@@ -227,7 +220,7 @@ TEST_F(WebUploadTest, DriveSessionsResumeWhereTheServiceStandsUnlessTheyEndedOrT
         upload.setContext(&context);
         EXPECT_TRUE(!lookFirst || upload.findSent(job, photo).kind == UploadOutcome::Kind::NotFound)
             << "a photo half sent is not one that arrived";
-        return upload.send(job, photo, QStringLiteral("photo 1.jpg"), what).kind;
+        return upload.send(job, photo, u"photo 1.jpg"_s, what).kind;
     };
     const auto resumable = [&] {
         return count(googleServer.requests(), "POST", "/upload/drive/v2/files", "uploadType=resumable");
@@ -273,14 +266,14 @@ TEST_F(WebUploadTest, DriveSessionsResumeWhereTheServiceStandsUnlessTheyEndedOrT
 // the job goes on; a sign-in revoked in the settings is not renewed.
 TEST_F(WebUploadTest, TokensExpiredMidJobAreRenewedFromTheSettingsOnce)
 {
-    const QString drive = addJob(QStringLiteral("Google"), photos(3), kDriveFolder);
-    const QString sky = addJob(QStringLiteral("Live"), photos(3), kLiveFolder);
-    expireTokensAfterUpload(googleServer, QStringLiteral("Google"), "POST", "/upload/");
-    expireTokensAfterUpload(liveServer, QStringLiteral("Live"), "PUT", "/v5.0/");
+    const QString drive = addJob(u"Google"_s, photos(3), kDriveFolder);
+    const QString sky = addJob(u"Live"_s, photos(3), kLiveFolder);
+    expireTokensAfterUpload(googleServer, u"Google"_s, "POST", "/upload/");
+    expireTokensAfterUpload(liveServer, u"Live"_s, "PUT", "/v5.0/");
     runEngine();
 
-    EXPECT_EQ(states(drive), QStringList(3, QStringLiteral("sent")));
-    EXPECT_EQ(states(sky), QStringList(3, QStringLiteral("sent")));
+    EXPECT_EQ(states(drive), QStringList(3, u"sent"_s));
+    EXPECT_EQ(states(sky), QStringList(3, u"sent"_s));
     EXPECT_EQ(renewals.load(), 2);
     // The third photo started with the renewed token: no second refusal.
     EXPECT_EQ(count(googleServer.requests(), "POST", "/upload/drive/v2/files"), 4);
@@ -297,36 +290,35 @@ TEST_F(WebUploadTest, TokensExpiredMidJobAreRenewedFromTheSettingsOnce)
     EXPECT_FALSE(all.last().query.contains("access_token=live-token-1"));
 
     SettingsStore(env.state().SettingsFile).write(QString::fromLatin1(SettingsKey::GoogleRefreshToken), {});
-    const QString next = addJob(QStringLiteral("Google"), photos(1), kDriveFolder);
-    store.expireTokens(QStringLiteral("Google"));
+    const QString next = addJob(u"Google"_s, photos(1), kDriveFolder);
+    store.expireTokens(u"Google"_s);
     runEngine();
     EXPECT_EQ(queue.job(next).state, u"stopped");
-    EXPECT_EQ(states(next), QStringList{QStringLiteral("queued")});
+    EXPECT_EQ(states(next), QStringList{u"queued"_s});
     EXPECT_EQ(renewals.load(), 2);
 }
 
 TEST_F(WebUploadTest, FacebookExpiredTokenStopsTheJobWithTheReasonAndKeepsItQueued)
 {
-    const QString id = addJob(QStringLiteral("Facebook"), photos(3), QStringLiteral("me"));
-    expireTokensAfterUpload(facebookServer, QStringLiteral("Facebook"), "POST", "/");
+    const QString id = addJob(u"Facebook"_s, photos(3), u"me"_s);
+    expireTokensAfterUpload(facebookServer, u"Facebook"_s, "POST", "/");
     runEngine();
 
     const QueuedJob job = queue.job(id);
     EXPECT_EQ(job.state, u"stopped");
     EXPECT_TRUE(job.reason.startsWith(u"Error validating access token: Session has expired"))
         << job.reason.toStdString();
-    EXPECT_EQ(states(id),
-              (QStringList{QStringLiteral("sent"), QStringLiteral("queued"), QStringLiteral("queued")}));
+    EXPECT_EQ(states(id), (QStringList{u"sent"_s, u"queued"_s, u"queued"_s}));
     EXPECT_EQ(kept(facebook.name()).size(), 1);
     EXPECT_EQ(renewals.load(), 0);
     // A new sign-in hands the stopped job its token, and the rest goes.
-    setToken(QStringLiteral("Facebook"), QStringLiteral("facebook-token-9"), {}, false);
+    setToken(u"Facebook"_s, u"facebook-token-9"_s);
     UploadJobSpec again;
     again.service = Service::Facebook;
-    again.token = QStringLiteral("facebook-token-9");
+    again.token = u"facebook-token-9"_s;
     queue.addJob(again);
     runEngine();
-    EXPECT_EQ(states(id), QStringList(3, QStringLiteral("sent")));
+    EXPECT_EQ(states(id), QStringList(3, u"sent"_s));
 }
 
 TEST_F(WebUploadTest, RefusalsStopWhatTheyConcernAndNoMore)
@@ -335,13 +327,11 @@ TEST_F(WebUploadTest, RefusalsStopWhatTheyConcernAndNoMore)
     photos(1);
     const QByteArray huge = noiseJpeg(2400, 1800, 99);
     ASSERT_GT(huge.size(), 4 * 1024 * 1024);
-    const QString big = env.writeFile(QStringLiteral("photos/huge.jpg"), huge);
-    const QString fb = addJob(QStringLiteral("Facebook"),
-                              {big, env.path(QStringLiteral("photos/photo 1.jpg"))}, QStringLiteral("me"));
+    const QString big = env.writeFile(u"photos/huge.jpg"_s, huge);
+    const QString fb = addJob(u"Facebook"_s, {big, env.path(u"photos/photo 1.jpg"_s)}, u"me"_s);
     // SkyDrive: a token the service does not know is not renewed; the job waits for a sign-in.
-    const QString sky =
-        addJob(QStringLiteral("Live"), {env.path(QStringLiteral("photos/photo 1.jpg"))}, kLiveFolder);
-    store.update(QStringLiteral("Live"), [](QJsonObject &state) { state.remove(QStringLiteral("tokens")); });
+    const QString sky = addJob(u"Live"_s, {env.path(u"photos/photo 1.jpg"_s)}, kLiveFolder);
+    store.update(u"Live"_s, [](QJsonObject &state) { state.remove(u"tokens"_s); });
     runEngine();
 
     const QList<QueuedPhoto> fbPhotos = queue.photos(fb);
@@ -355,28 +345,26 @@ TEST_F(WebUploadTest, RefusalsStopWhatTheyConcernAndNoMore)
 
 TEST_F(WebUploadTest, FacebookDefaultAlbumIsMeWithCaptionAndPrivacy)
 {
-    const QString id = addJob(QStringLiteral("Facebook"), photos(2), QStringLiteral("me"),
-                              {QStringLiteral("Beach at dusk"), QString()}, QStringLiteral("ALL_FRIENDS"));
+    const QString id =
+        addJob(u"Facebook"_s, photos(2), u"me"_s, {u"Beach at dusk"_s, QString()}, u"ALL_FRIENDS"_s);
     runEngine();
-    ASSERT_EQ(states(id), QStringList(2, QStringLiteral("sent")));
+    ASSERT_EQ(states(id), QStringList(2, u"sent"_s));
 
     const QList<StandinRequest> all = facebookServer.requests();
     ASSERT_EQ(all.size(), 2);
     EXPECT_EQ(all.at(0).path, "/me/photos");
-    const QList<StandinPart> parts = all.at(0).multipart().value_or(QList<StandinPart>());
-    QList<QByteArray> names;
-    for (const StandinPart &p : parts)
-        names << p.name;
-    EXPECT_EQ(names, (QList<QByteArray>{"access_token", "message", "privacy", "source"}));
-    ASSERT_EQ(parts.size(), 4);
-    EXPECT_EQ(parts.at(1).body, "Beach at dusk");
-    EXPECT_EQ(QJsonDocument::fromJson(parts.at(2).body).object(),
-              (QJsonObject{{QStringLiteral("value"), QStringLiteral("ALL_FRIENDS")}}));
-    EXPECT_EQ(parts.at(3).filename, "photo 1.jpg");
-    EXPECT_EQ(parts.at(3).body, sent.at(0));
-    // No remarks, no caption.
-    for (const StandinPart &p : all.at(1).multipart().value_or(QList<StandinPart>()))
-        EXPECT_NE(p.name, "message");
+    // Each request's parts as name=value, the photo's by its file name; no
+    // remarks, no caption.
+    const auto parts = [&](int request) {
+        QList<QByteArray> out;
+        for (const StandinPart &p : all.at(request).multipart().value_or(QList<StandinPart>()))
+            out << p.name + '=' + (p.filename.isNull() ? p.body : p.filename);
+        return out;
+    };
+    const QByteArray token = "access_token=facebook-token-1", privacy = R"(privacy={"value":"ALL_FRIENDS"})";
+    EXPECT_EQ(parts(0), (QList<QByteArray>{token, "message=Beach at dusk", privacy, "source=photo 1.jpg"}));
+    EXPECT_EQ(parts(1), (QList<QByteArray>{token, privacy, "source=photo 2.jpg"}));
+    EXPECT_EQ(all.at(0).multipart()->last().body, sent.at(0));
 }
 
 // Every photo arrives, but each answer comes after the sender gave up: the
@@ -388,17 +376,15 @@ TEST_F(WebUploadTest, PhotosWhoseAnswerWasLostAreFoundInsteadOfSentTwice)
     googleServer.setFaults("/upload/", StandinFaults::late(1500ms, "POST", 2));
     liveServer.setFaults("/v5.0/", StandinFaults::late(1500ms, "PUT", 2));
     facebookServer.setFaults("/", StandinFaults::late(1500ms, "POST", 2));
-    const QString drive = addJob(QStringLiteral("Google"), photos(2), kDriveFolder);
-    const QString skydrive = addJob(QStringLiteral("Live"), photos(2), kLiveFolder);
-    const QString fb = addJob(QStringLiteral("Facebook"), photos(2), QStringLiteral("me"),
-                              {QStringLiteral("One"), QStringLiteral("Two")});
+    const QString drive = addJob(u"Google"_s, photos(2), kDriveFolder);
+    const QString skydrive = addJob(u"Live"_s, photos(2), kLiveFolder);
+    const QString fb = addJob(u"Facebook"_s, photos(2), u"me"_s, {u"One"_s, u"Two"_s});
     runEngine(400);
 
     for (const QString &job : {drive, skydrive, fb})
-        EXPECT_EQ(states(job), QStringList(2, QStringLiteral("sent")));
-    EXPECT_EQ(kept(google.name()).size(), 2);
-    EXPECT_EQ(kept(live.name()).size(), 2);
-    EXPECT_EQ(kept(facebook.name()).size(), 2);
+        EXPECT_EQ(states(job), QStringList(2, u"sent"_s));
+    for (const QString &service : {google.name(), live.name(), facebook.name()})
+        EXPECT_EQ(kept(service).size(), 2) << qPrintable(service);
     for (const QueuedPhoto &p : queue.photos(fb))
         EXPECT_TRUE(p.attempts > 0) << "the answer was meant to be lost";
 }
@@ -407,7 +393,7 @@ TEST_F(WebUploadTest, FacebookPhotosThatCouldClaimTheSameArrivalAreSentAgainRath
 {
     // Two photos of one shape, both cut off mid-send; only the first arrived.
     auto attempt = [this](const QStringList &remarks, bool secondArrives) {
-        const QString id = addJob(QStringLiteral("Facebook"), photos(2), QStringLiteral("me"), remarks);
+        const QString id = addJob(u"Facebook"_s, photos(2), u"me"_s, remarks);
         const QueuedJob job = queue.job(id);
         const QList<QueuedPhoto> both = queue.photos(id);
         QueueUploadContext context(queue.path(), env.state().SettingsFile);
@@ -421,14 +407,13 @@ TEST_F(WebUploadTest, FacebookPhotosThatCouldClaimTheSameArrivalAreSentAgainRath
                     lost.method = "POST";
                     return lost;
                 }());
-            upload.send(job, both.at(i), QStringLiteral("photo.jpg"), sent.at(sent.size() - 2 + i));
+            upload.send(job, both.at(i), u"photo.jpg"_s, sent.at(sent.size() - 2 + i));
         }
         return std::pair{upload.findSent(job, both.at(0)).kind, upload.findSent(job, both.at(1)).kind};
     };
     using Kind = UploadOutcome::Kind;
     // Told apart by their captions, each finds what is its own.
-    EXPECT_EQ(attempt({QStringLiteral("Left"), QStringLiteral("Right")}, false),
-              std::pair(Kind::Sent, Kind::NotFound));
+    EXPECT_EQ(attempt({u"Left"_s, u"Right"_s}, false), std::pair(Kind::Sent, Kind::NotFound));
     // Alike: the one arrival cannot be given to either, so both go again.
     EXPECT_EQ(attempt({}, false), std::pair(Kind::NotFound, Kind::NotFound));
 }
@@ -436,26 +421,18 @@ TEST_F(WebUploadTest, FacebookPhotosThatCouldClaimTheSameArrivalAreSentAgainRath
 TEST_F(WebUploadTest, SkyDriveNeverReplacesAUsersFileOfTheSameName)
 {
     // The user's own "photo 1.jpg" is in the folder already.
-    QByteArray theirs = noiseJpeg(64, 64, 7);
+    const QByteArray theirs = noiseJpeg(64, 64, 7);
     const QString put = liveServer.baseUrl() + u"/v5.0/" +
                         QString::fromLatin1(QUrl::toPercentEncoding(kLiveFolder)) +
                         u"/files/photo%201.jpg?access_token=live-token-1";
-    {
-        QEventLoop loop;
-        QNetworkAccessManager network;
-        QNetworkReply *reply = network.put(QNetworkRequest(QUrl(put)), theirs);
-        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        loop.exec();
-        ASSERT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 201);
-        reply->deleteLater();
-    }
-    const QString id = addJob(QStringLiteral("Live"), photos(1), kLiveFolder);
+    ASSERT_EQ(exchangeUpload("PUT", put, {}, theirs, UploadLimits{10000}).status, 201);
+    const QString id = addJob(u"Live"_s, photos(1), kLiveFolder);
     runEngine();
-    EXPECT_EQ(states(id), QStringList{QStringLiteral("sent")});
+    EXPECT_EQ(states(id), QStringList{u"sent"_s});
     QStringList names;
     for (const QJsonValue &f : store.state(live.name()).value(u"files").toArray())
         names << f.toObject().value(u"name").toString();
-    EXPECT_EQ(names, (QStringList{QStringLiteral("photo 1.jpg"), QStringLiteral("photo 1 (1).jpg")}));
+    EXPECT_EQ(names, (QStringList{u"photo 1.jpg"_s, u"photo 1 (1).jpg"_s}));
     EXPECT_TRUE(kept(live.name()).contains(theirs));
 }
 
