@@ -136,6 +136,9 @@ int main(int argc, char *argv[])
         }
         QCoreApplication::quit();
     });
-    engine.start();
+    // Started from the event loop: a queue with nothing to send drains at
+    // once, and a quit() asked for before exec() runs is lost, which left
+    // this copy polling the queue without the lock beside the one holding it.
+    QMetaObject::invokeMethod(&engine, &UploadEngine::start, Qt::QueuedConnection);
     return app.exec();
 }
