@@ -237,11 +237,8 @@ TEST_F(ProgramWiringTest, ExitFromTheWindowOrTheTrayUnloadsTheHost)
 TEST(AppStartupWindows, TheSplashWearsTheSkinOfTheSettingsInTheRealStartupOrder)
 {
     TestEnvironment env;
-    {
-        QFile settings(env.state().SettingsFile);
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        settings.write("<Settings><UploadSize>1024</UploadSize><Skin>3</Skin></Settings>");
-    }
+    env.writeFile(env.state().SettingsFile,
+                  "<Settings><UploadSize>1024</UploadSize><Skin>3</Skin></Settings>");
     AppState state;
     ScriptedUserPrompt prompt(&state);
     frmLoad host(state);
