@@ -265,8 +265,7 @@ TEST(PathHandOff, PathsReachTheListeningCopyWholeAndNothingElseGetsIn)
     EXPECT_TRUE(handOverFromAnotherStart([&] {
         return PathHandOff(QStringLiteral("FlazzTest"), dataFolder).handOver({QStringLiteral("/b.png")});
     }));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 2; }, 10000));
-    EXPECT_EQ(received.size(), 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return received.size() == 2; }, 10000));
 }
 
 } // namespace
