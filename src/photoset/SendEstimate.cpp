@@ -94,3 +94,17 @@ SendEstimate EstimateSend(const clsTray &tray, int uploadSize, MetadataRule rule
     }
     return total;
 }
+
+QList<BrokenLimit> BrokenLimits(const SendEstimate &estimate, const ServiceLimits &limits)
+{
+    QList<BrokenLimit> broken;
+    for (int i = 0; i < estimate.photos.size(); ++i) {
+        const PhotoEstimate &photo = estimate.photos.at(i);
+        const qint64 pixels = qint64(photo.size.width()) * photo.size.height();
+        if (limits.fileBytes > 0 && photo.bytes > limits.fileBytes)
+            broken.append({i, BrokenLimit::FileSize, photo.bytes, limits.fileBytes});
+        if (limits.pixels > 0 && photo.size.isValid() && pixels > limits.pixels)
+            broken.append({i, BrokenLimit::PixelCount, pixels, limits.pixels});
+    }
+    return broken;
+}

@@ -2,6 +2,7 @@
 
 #include "imaging/PhotoMetadata.h"
 #include "photoset/PrepareImage.h"
+#include "webkit/Service.h"
 
 #include <QByteArray>
 #include <QList>
@@ -80,3 +81,22 @@ struct SendEstimate
 };
 
 SendEstimate EstimateSend(const clsTray &tray, int uploadSize, MetadataRule rule);
+
+// A photo of an estimate that a service would refuse, and why.
+struct BrokenLimit
+{
+    enum Kind
+    {
+        FileSize,
+        PixelCount
+    };
+    int photo = 0; // index into SendEstimate::photos
+    Kind kind = FileSize;
+    qint64 value = 0; // the photo's bytes or pixels
+    qint64 limit = 0;
+};
+
+// Every limit of `limits` a photo of `estimate` breaks, in set order. Where
+// a photo's bytes are not exact, one close to a file-size limit may really
+// fall on the other side of it.
+QList<BrokenLimit> BrokenLimits(const SendEstimate &estimate, const ServiceLimits &limits);

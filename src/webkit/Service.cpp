@@ -7,9 +7,14 @@ namespace {
 
 using namespace SettingsKey;
 
+constexpr qint64 kMB = 1024 * 1024;
+constexpr qint64 kGB = 1024 * kMB;
+
 // SkyDrive's jobs have always been stored as "Live"; the queue outlives
 // versions, so the text stays.
 const std::array<ServiceDescriptor, ServiceCount> kServices{{
+    // Graph API photo upload: over 4 MB is refused (error 1366046). No pixel
+    // limit documented: it scales what it keeps.
     {.service = Service::Facebook,
      .displayName = u"Facebook",
      .storedName = u"Facebook",
@@ -23,7 +28,9 @@ const std::array<ServiceDescriptor, ServiceCount> kServices{{
      .settingsRow = 0,
      .settingsLabel = u"Facebook:",
      .authorizationKeys = {FacebookID, FacebookAccessToken, nullptr},
-     .site = [](const ServiceConfig &c) { return c.facebook.web; }},
+     .site = [](const ServiceConfig &c) { return c.facebook.web; },
+     .limits = {.fileBytes = 4 * kMB}},
+    // Upload API: 10 MB a photo. No pixel limit documented.
     {.service = Service::Flickr,
      .displayName = u"Flickr",
      .storedName = u"Flickr",
@@ -37,7 +44,9 @@ const std::array<ServiceDescriptor, ServiceCount> kServices{{
      .settingsRow = 1,
      .settingsLabel = u"Flickr:",
      .authorizationKeys = {FlickrAccessToken, nullptr, nullptr},
-     .site = [](const ServiceConfig &c) { return c.flickr.site; }},
+     .site = [](const ServiceConfig &c) { return c.flickr.site; },
+     .limits = {.fileBytes = 10 * kMB}},
+    // files_put: 150 MB a file. A file store: no pixel limit.
     {.service = Service::Dropbox,
      .displayName = u"Dropbox",
      .storedName = u"Dropbox",
@@ -51,7 +60,10 @@ const std::array<ServiceDescriptor, ServiceCount> kServices{{
      .settingsRow = 4,
      .settingsLabel = u"Dropbox:",
      .authorizationKeys = {DropBoxUid, DropBoxToken, DropBoxTokenSecret},
-     .site = [](const ServiceConfig &c) { return c.dropbox.web; }},
+     .site = [](const ServiceConfig &c) { return c.dropbox.web; },
+     .limits = {.fileBytes = 150 * kMB}},
+    // Drive v2 files.insert: "Maximum file size: 5,120 GB". A file store: no
+    // pixel limit.
     {.service = Service::Google,
      .displayName = u"Google Drive",
      .storedName = u"Google",
@@ -65,7 +77,9 @@ const std::array<ServiceDescriptor, ServiceCount> kServices{{
      .settingsRow = 3,
      .settingsLabel = u"Google Drive:",
      .authorizationKeys = {GoogleRefreshToken, GoogleAccessToken, nullptr},
-     .site = [](const ServiceConfig &c) { return c.google.site; }},
+     .site = [](const ServiceConfig &c) { return c.google.site; },
+     .limits = {.fileBytes = 5120 * kGB}},
+    // Live v5.0 PUT: up to 100 MB. A file store: no pixel limit.
     {.service = Service::SkyDrive,
      .displayName = u"SkyDrive",
      .storedName = u"Live",
@@ -79,7 +93,8 @@ const std::array<ServiceDescriptor, ServiceCount> kServices{{
      .settingsRow = 2,
      .settingsLabel = u"Skydrive:",
      .authorizationKeys = {SkyDriveRefreshToken, SkyDriveAccessToken, nullptr},
-     .site = [](const ServiceConfig &c) { return c.live.site; }},
+     .site = [](const ServiceConfig &c) { return c.live.site; },
+     .limits = {.fileBytes = 100 * kMB}},
 }};
 
 } // namespace

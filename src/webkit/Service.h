@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 #include <array>
 #include <optional>
@@ -18,6 +19,15 @@ enum class Service
     SkyDrive
 };
 inline constexpr int ServiceCount = 5;
+
+// What a service refuses outright: a file of more than `fileBytes` bytes, a
+// picture of more than `pixels` pixels. 0 where the service documented no
+// such limit: a figure we made up would refuse photos the service takes.
+struct ServiceLimits
+{
+    qint64 fileBytes = 0;
+    qint64 pixels = 0;
+};
 
 // What sets one service apart outside its protocol: its names, where the
 // windows place it, which settings hold its sign-in and where the user is
@@ -52,6 +62,8 @@ struct ServiceDescriptor
 
     // The web site opened once a background upload is under way.
     QString (*site)(const ServiceConfig &config);
+
+    ServiceLimits limits;
 
     QStringList authorizationKeyList() const;
 };

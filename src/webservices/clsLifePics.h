@@ -1,5 +1,6 @@
 #pragma once
 
+#include "webkit/Service.h"
 #include "webkit/ServiceConfig.h"
 
 #include <QByteArray>
@@ -36,6 +37,10 @@ public:
         std::function<bool()> cancelled;                   // the owner's Cancel flag
         std::function<void()> pump;                        // lets the windows paint and take clicks
     };
+
+    // The service's partner documentation names no largest file and no
+    // largest picture: it prints from the original, whatever its size.
+    static constexpr ServiceLimits Limits{};
 
     clsLifePics(ServiceConfig::LifePics config, AppState &state, UserPrompt &prompt, Hooks hooks = {});
     ~clsLifePics();

@@ -45,3 +45,33 @@ TEST(SendEstimate, ExactWhereKnownNearElsewhereAndNamesWhatIsWithheld)
     EXPECT_TRUE(everything.withheld.isEmpty());
     EXPECT_EQ(everything.photos[0].bytes, QFileInfo(camera).size());
 }
+
+// Only a limit a service documented counts, a photo may break both, and a
+// photo exactly at a limit is taken.
+TEST(SendEstimate, BrokenLimitsNameEachPhotoAndLimitPastTheServicesFigures)
+{
+    SendEstimate estimate;
+    for (const auto &[bytes, size] : {std::pair{qint64(100), QSize(10, 10)},
+                                      std::pair{qint64(101), QSize(10, 11)}, std::pair{qint64(50), QSize()}})
+        estimate.photos.append({.bytes = bytes, .size = size});
+    using K = BrokenLimit::Kind;
+    const struct
+    {
+        ServiceLimits limits;
+        QList<std::tuple<int, K, qint64>> broken;
+    } cases[] = {
+        {{}, {}},
+        {{.fileBytes = 100}, {{1, K::FileSize, 101}}},
+        {{.pixels = 100}, {{1, K::PixelCount, 110}}}, // a size not known breaks nothing
+        {{.fileBytes = 99, .pixels = 100},
+         {{0, K::FileSize, 100}, {1, K::FileSize, 101}, {1, K::PixelCount, 110}}},
+    };
+    for (const auto &c : cases) {
+        QList<std::tuple<int, K, qint64>> broken;
+        for (const BrokenLimit &b : BrokenLimits(estimate, c.limits)) {
+            EXPECT_EQ(b.limit, b.kind == K::FileSize ? c.limits.fileBytes : c.limits.pixels);
+            broken.append({b.photo, b.kind, b.value});
+        }
+        EXPECT_EQ(broken, c.broken) << c.limits.fileBytes << " " << c.limits.pixels;
+    }
+}

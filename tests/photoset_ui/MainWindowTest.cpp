@@ -8,6 +8,7 @@
 #include "support/PhotoSetWorld.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedUserPrompt.h"
+#include "support/TaggedPhoto.h"
 #include "support/TestText.h"
 #include "unicodeinput/ui/ctlUMultilineTxtBox.h"
 #include "webkit/ToolkitError.h"
@@ -273,6 +274,38 @@ TEST_F(MainWindowTest, DroppedFilesAreAddedAndTheZoneAndLabelsFollow)
     EXPECT_EQ(zone->picture(), DropZone::OverFullSet);
     leave();
     EXPECT_EQ(zone->picture(), DropZone::FullSet);
+}
+
+TEST_F(MainWindowTest, TheLookBeforeSendingFollowsTheSetTheSizeAndTheMetadataSwitch)
+{
+    state().UploadSize = 800;
+    open();
+    auto *look = control<QLabel>("lblSendLook");
+    EXPECT_FALSE(look->isVisible());
+
+    const QString camera = env.writeFile(QStringLiteral("p/camera.jpg"), tagged::jpeg(QSize(1600, 1200)));
+    window->picDropZone_Drop({camera});
+    QTRY_VERIFY(look->isVisible());
+    EXPECT_TRUE(look->text().startsWith(u"1 photo, about ")) << qPrintable(look->text());
+    EXPECT_TRUE(look->text().endsWith(
+        u" at 800 px; location, serial numbers, owner's name, maker notes and thumbnails removed"))
+        << qPrintable(look->text());
+
+    // Uncompressed and past Facebook's 4 MB once it goes at its own size.
+    const QString scan =
+        env.writeFile(QStringLiteral("p/scan.bmp"), testimages::encoded("bmp", QSize(1200, 1200)));
+    window->picDropZone_Drop({scan});
+    QTRY_COMPARE(tray.Count(), 2);
+    EXPECT_FALSE(look->text().contains(u"too large"));
+    state().KeepMetadata = true; // as the Settings window leaves it
+    window->chooseUploadSize(0);
+    EXPECT_EQ(look->text(), u"2 photos, about " +
+                                FormatSize(double(QFileInfo(camera).size() + QFileInfo(scan).size())) +
+                                u" at original size; 1 too large for Facebook");
+    EXPECT_TRUE(look->toolTip().contains(u"Too large for Facebook: scan.bmp")) << qPrintable(look->toolTip());
+
+    QTest::mouseClick(control<QPushButton>("cmdClear"), Qt::LeftButton);
+    EXPECT_FALSE(look->isVisible());
 }
 
 TEST_F(MainWindowTest, DragsWithoutALocalFileAreRefusedAtTheDoor)

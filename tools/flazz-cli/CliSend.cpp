@@ -15,6 +15,7 @@
 #include "photoset/AddProgress.h"
 #include "photoset/PhotoAdder.h"
 #include "photoset/PhotoCheck.h"
+#include "photoset/SendEstimate.h"
 #include "photoset/clsTray.h"
 #include "platform/ProcessInfo.h"
 #include "platform/ShellFolders.h"
@@ -54,7 +55,7 @@ namespace {
 
 constexpr char kHelp[] =
     "Usage: flazz-cli send SERVICE [--folder NAME] [--size 0|800|1024|1600] [--description TEXT]\n"
-    "                      [--keep-metadata] [--again] [--no-wait] [--services FILE] PATH...\n"
+    "                      [--keep-metadata] [--again] [--no-wait] [--dry-run] [--services FILE] PATH...\n"
     "\n"
     "Sends photos as the SERVICE button does (facebook, flickr, dropbox, google,\n"
     "skydrive), on the sign-in stored before (flazz-cli signin SERVICE), or to\n"
@@ -79,8 +80,18 @@ constexpr char kHelp[] =
     "Progress and every retry (its reason and the next attempt's time) go to\n"
     "standard error.\n"
     "\n"
+    "--dry-run sends nothing, queues nothing and needs no sign-in: the photos are\n"
+    "added as above (refused lines included), then one line per photo tells what\n"
+    "would leave (REMOVED: the metadata taken out, such as gps,serial,thumbnail,\n"
+    "or -), and one line per limit of the service a photo breaks (LIMIT and VALUE\n"
+    "in bytes for \"file size\", in pixels for \"pixel count\"; rclone remotes\n"
+    "have none here). Bytes are estimated without encoding the photos:\n"
+    "  estimate  BYTES    WIDTHxHEIGHT  REMOVED  PATH\n"
+    "  limit     SERVICE  file size|pixel count  LIMIT  VALUE  PATH\n"
+    "\n"
     "Exit status: 0 when every photo arrived, 1 otherwise, 2 on a usage error or\n"
-    "when no sign-in is stored.\n";
+    "when no sign-in is stored. With --dry-run: 0 when every photo was added and\n"
+    "none breaks a limit, 1 otherwise, 2 on a usage error.\n";
 
 constexpr char kQueueHelp[] = "Usage: flazz-cli queue [--all]\n"
                               "\n"
@@ -112,6 +123,7 @@ struct Options
     bool noWait = false;
     bool keepMetadata = false;
     bool again = false;
+    bool dryRun = false;
     QStringList paths;
 };
 
@@ -154,6 +166,8 @@ QString parse(const QStringList &args, Options &options)
             options.keepMetadata = true;
         } else if (arg == u"--again") {
             options.again = true;
+        } else if (arg == u"--dry-run") {
+            options.dryRun = true;
         } else if (arg.startsWith(u"-")) {
             return u"unknown option " + arg;
         } else if (options.named.isEmpty()) {
@@ -294,6 +308,43 @@ bool follow(const QString &queuePath, QueuedUploader &uploader, const QString &i
     return all;
 }
 
+void printRefusal(QTextStream &out, const PhotoCheck &check)
+{
+    out << "refused\t" << refusalText(check.refusal) << '\t' << tsvField(check.FilePath) << Qt::endl;
+}
+
+// What send would do, and nothing of it: no sign-in, no queue, no upload.
+int dryRun(AppState &state, UserPrompt &prompt, const Options &options, QTextStream &out)
+{
+    int refused = 0;
+    FileProgress progress([&](const PhotoCheck &check) {
+        if (check.refusal != AddRefusal::None) {
+            printRefusal(out, check);
+            ++refused;
+        }
+    });
+    PhotoAdder(state, prompt, progress).AddDropped(options.paths, options.description);
+    const clsTray &tray = *state.PhotoTray;
+    const SendEstimate estimate = EstimateSend(tray, state.UploadSize, MetadataRuleFor(state.KeepMetadata));
+    const auto path = [&tray](int i) { return tsvField(tray.PhotoInfo(i, PhotoField::FilePath)); };
+    for (int i = 0; i < estimate.photos.size(); ++i) {
+        const PhotoEstimate &photo = estimate.photos.at(i);
+        const QString removed = photo.withheld.isEmpty() ? QStringLiteral("-") : photo.withheld.join(u',');
+        out << "estimate\t" << photo.bytes << '\t' << photo.size.width() << 'x' << photo.size.height() << '\t'
+            << removed << '\t' << path(i) << Qt::endl;
+    }
+    // rclone knows its backends' limits and says so when one is broken.
+    const std::optional<Service> service = options.service.service();
+    const QList<BrokenLimit> broken =
+        BrokenLimits(estimate, service ? describe(*service).limits : ServiceLimits{});
+    for (const BrokenLimit &limit : broken) {
+        out << "limit\t" << tsvField(options.named) << '\t'
+            << (limit.kind == BrokenLimit::FileSize ? "file size" : "pixel count") << '\t' << limit.limit
+            << '\t' << limit.value << '\t' << path(limit.photo) << Qt::endl;
+    }
+    return tray.Count() > 0 && refused == 0 && broken.isEmpty() ? 0 : 1;
+}
+
 } // namespace
 
 int cliSend(const QStringList &args)
@@ -320,6 +371,8 @@ int cliSend(const QStringList &args)
     state.GdiplusToken = &imaging;
     state.PhotoTray = &tray;
     ConsolePrompt prompt(err);
+    if (options.dryRun)
+        return dryRun(state, prompt, options, out);
     NoSignIn signIn;
     const auto notSignedIn = [&] {
         err << "flazz-cli send: not signed in to " << options.named << "; run 'flazz-cli signin "
@@ -491,7 +544,7 @@ int cliSend(const QStringList &args)
     int refused = 0;
     FileProgress progress([&](const PhotoCheck &check) {
         if (check.refusal != AddRefusal::None) {
-            out << "refused\t" << refusalText(check.refusal) << '\t' << tsvField(check.FilePath) << Qt::endl;
+            printRefusal(out, check);
             ++refused;
         }
         handOver(false);

@@ -9,6 +9,7 @@
 #include "core/ui/ErrorBoundary.h"
 #include "core/ui/SkinArt.h"
 #include "photoset/PhotoAdder.h"
+#include "photoset/SendEstimate.h"
 #include "photoset/clsTray.h"
 #include "photoset/ui/AdPanel.h"
 #include "photoset/ui/DropZone.h"
@@ -21,8 +22,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QHash>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMenu>
@@ -66,6 +69,30 @@ QFont uiFont(int pixelSize, bool bold = false)
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;
+}
+
+// Metadata kinds as the user reads them; GPS and place names are both "location".
+QString kindWords(const QString &kind)
+{
+    static const QHash<QString, QString> words{
+        {QStringLiteral("gps"), QStringLiteral("location")},
+        {QStringLiteral("location"), QStringLiteral("location")},
+        {QStringLiteral("serial"), QStringLiteral("serial numbers")},
+        {QStringLiteral("owner"), QStringLiteral("owner's name")},
+        {QStringLiteral("makernote"), QStringLiteral("maker notes")},
+        {QStringLiteral("thumbnail"), QStringLiteral("thumbnails")},
+        {QStringLiteral("unreadable"), QStringLiteral("unreadable metadata")}};
+    return words.value(kind, kind);
+}
+
+// "a, b and c"; the first `shown` of them, then "and more".
+QString spokenList(const QStringList &items, qsizetype shown)
+{
+    if (shown < items.size())
+        return items.first(shown).join(QStringLiteral(", ")) + QStringLiteral(" and more");
+    if (items.size() < 2)
+        return items.join(QString());
+    return items.first(items.size() - 1).join(QStringLiteral(", ")) + u" and " + items.last();
 }
 
 const QString kPictureButtonStyle =
@@ -136,7 +163,9 @@ QToolButton *frmUploadTo::addDestinationButton(int place, const QString &name, c
     button->setToolTip(toolTip);
     button->setIcon(QIcon(QStringLiteral(":/flazz_photoset_ui/%1.svg").arg(name)));
     button->setIconSize(QSize(60, 60));
-    button->setGeometry(QRect(QPoint(kRight + (place % 4) * step, 126 + (place / 4) * 86), QSize(72, 72)));
+    // Rows 78 px apart rather than 86, and the note and adverts below moved
+    // down, to make room for the line that tells what a send would leave with.
+    button->setGeometry(QRect(QPoint(kRight + (place % 4) * step, 126 + (place / 4) * 78), QSize(72, 72)));
     button->setCursor(Qt::PointingHandCursor);
     button->setStyleSheet(kPictureButtonStyle);
     connect(button, &QToolButton::clicked, this, [this, place] { destination_Click(place); });
@@ -240,15 +269,23 @@ void frmUploadTo::buildControls()
     for (const Button &button : std::as_const(buttons))
         addDestinationButton(button.place, button.name, button.toolTip);
 
+    // Two lines at most, so the rows above and the note below stay where
+    // they are whatever the set holds.
+    m_lblSendLook = addLabel(QStringLiteral("lblSendLook"), QString(), QRect(kRight, 278, kRightWidth, 34));
+    m_lblSendLook->setWordWrap(true);
+    m_lblSendLook->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_lblSendLook->setFont(uiFont(12));
+    m_lblSendLook->hide();
+
     QLabel *note =
         addLabel(QStringLiteral("lblHCBottom"),
                  QStringLiteral("Note: Each of the above services may have their own limitations, and "
                                 "are governed by their respective terms and conditions."),
-                 QRect(kRight, 294, kRightWidth, 34));
+                 QRect(kRight, 316, kRightWidth, 34));
     note->setWordWrap(true);
     note->setFont(uiFont(12));
     m_lblLimitation = addLink(QStringLiteral("lblLimitation"), QStringLiteral("limitations"),
-                              QRect(kRight + kRightWidth - 80, 327, 80, 18));
+                              QRect(kRight + kRightWidth - 80, 349, 80, 18));
     m_lblLimitation->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QFont linkFont = uiFont(12);
     linkFont.setUnderline(true);
@@ -256,7 +293,7 @@ void frmUploadTo::buildControls()
     m_texts.append(m_lblLimitation);
 
     m_ads = new AdPanel(m_body);
-    m_ads->setGeometry(kRight, 348, kRightWidth, 84);
+    m_ads->setGeometry(kRight, 370, kRightWidth, 62);
 
     m_btnSettings = new QToolButton(m_body);
     m_btnSettings->setObjectName(QStringLiteral("btnSettings"));
@@ -397,6 +434,7 @@ void frmUploadTo::chooseUploadSize(int index)
     if (index == 0 && !m_state.NoteSuppressed)
         m_ui.uploadSizeNote();
     m_state.UploadSize = m_cboUploadSize->itemData(index).toInt();
+    refreshSendLook();
 }
 
 int frmUploadTo::photoCount() const
@@ -414,6 +452,71 @@ void frmUploadTo::refreshPhotoSet()
     if (total > 0)
         m_lblTotalSize->setText(QStringLiteral("Total Size: ") + FormatSize(total));
     m_lblTotalSize->setVisible(total > 0);
+    refreshSendLook();
+}
+
+void frmUploadTo::refreshSendLook()
+{
+    if (photoCount() == 0) {
+        m_lblSendLook->hide();
+        return;
+    }
+    const clsTray &tray = *m_state.PhotoTray;
+    const int size = m_state.UploadSize;
+    const SendEstimate estimate = EstimateSend(tray, size, MetadataRuleFor(m_state.KeepMetadata));
+    QString head =
+        (photoCount() == 1 ? QStringLiteral("1 photo") : QStringLiteral("%1 photos").arg(photoCount())) +
+        u", about " + FormatSize(double(estimate.totalBytes)) +
+        (size > 0 ? QStringLiteral(" at %1 px").arg(size) : QStringLiteral(" at original size"));
+
+    // A photo a service refuses matters more than what is removed, so it
+    // comes first and the removed kinds give way when room runs out.
+    QStringList tooLarge;
+    QStringList named;
+    for (const ServiceDescriptor &service : serviceDescriptors()) {
+        QStringList photos;
+        for (const BrokenLimit &broken : BrokenLimits(estimate, service.limits)) {
+            const QString name = QFileInfo(tray.PhotoInfo(broken.photo, PhotoField::FilePath)).fileName();
+            if (!photos.contains(name))
+                photos << name;
+        }
+        if (photos.isEmpty())
+            continue;
+        const QString serviceName = QString::fromUtf16(service.displayName);
+        tooLarge << QStringLiteral("%1 %2%3")
+                        .arg(photos.size())
+                        .arg(tooLarge.isEmpty() ? QStringLiteral("too large for ") : QStringLiteral("for "),
+                             serviceName);
+        constexpr qsizetype kNamedPhotos = 10;
+        named << u"Too large for " + serviceName + u": " + spokenList(photos, kNamedPhotos);
+    }
+    if (!tooLarge.isEmpty())
+        head += u"; " + tooLarge.join(QStringLiteral(", "));
+
+    QStringList removed;
+    for (const QString &kind : estimate.withheld) {
+        if (!removed.contains(kindWords(kind)))
+            removed << kindWords(kind);
+    }
+    const QFontMetrics metrics(m_lblSendLook->font());
+    const auto fits = [&](const QString &text) {
+        return metrics.boundingRect(QRect(0, 0, m_lblSendLook->width(), 1000), Qt::TextWordWrap, text)
+                   .height() <= 2 * metrics.lineSpacing();
+    };
+    QString line = head;
+    for (qsizetype shown = removed.size(); shown > 0; --shown) {
+        const QString candidate = head + u"; " + spokenList(removed, shown) + u" removed";
+        if (fits(candidate)) {
+            line = candidate;
+            break;
+        }
+    }
+    m_lblSendLook->setText(line);
+    QString tip = removed.isEmpty() ? line : head + u"; " + spokenList(removed, removed.size()) + u" removed";
+    if (!named.isEmpty())
+        tip += u"\n" + named.join(u'\n');
+    m_lblSendLook->setToolTip(tip);
+    m_lblSendLook->show();
 }
 
 void frmUploadTo::btnAddImages_Click()
@@ -455,6 +558,7 @@ void frmUploadTo::cmdClear_Click()
         m_state.PhotoTray->RemoveAll();
     m_lblFileCount->hide();
     m_lblTotalSize->hide();
+    m_lblSendLook->hide();
 }
 
 void frmUploadTo::cmdCancel_Click()

@@ -133,6 +133,9 @@ private:
     QLabel *addLabel(const QString &name, const QString &text, const QRect &geometry);
     QLabel *addLink(const QString &name, const QString &text, const QRect &geometry);
     void refreshPhotoSet();
+    // The line under the destination buttons: what would leave, at the
+    // size and under the metadata switch as they are now.
+    void refreshSendLook();
     // The flows' error trap around one flow.
     void runFlow(DestinationFlow &flow, const QString &procedure);
     void showMoreDestinations();
@@ -160,6 +163,7 @@ private:
     QLabel *m_btnClose = nullptr;
     QLabel *m_lblClearDesc = nullptr;
     QLabel *m_lblLimitation = nullptr;
+    QLabel *m_lblSendLook = nullptr;
     QList<QLabel *> m_texts; // labels drawn in the skin's text colour
     ctlUMultilineTxtBox *m_remarks = nullptr;
     QComboBox *m_cboUploadSize = nullptr;
