@@ -105,16 +105,14 @@ TEST_F(ProgramWiringTest, ZipAndSkypeButtonsRunTheirFlows)
 TEST(ProgramWiring, EveryOnlineButtonReachesItsOwnServiceAndNoOther)
 {
     PhotoSetWorld world;
-    const QStringList services{QStringLiteral("facebook"), QStringLiteral("flickr"),
-                               QStringLiteral("dropbox"),  QStringLiteral("google"),
-                               QStringLiteral("skydrive"), QStringLiteral("print")};
+    const std::pair<const char *, const char *> buttons[] = {
+        {"btnFacebook", "facebook"}, {"btnFlickr", "flickr"},     {"btnDropbox", "dropbox"},
+        {"btnGoogle", "google"},     {"btnSkyDrive", "skydrive"}, {"btnPrinter", "print"}};
     std::map<QString, std::unique_ptr<StandinServer>> standins;
     StandinFaults drop;
     drop.closeAbruptly = true;
-    for (const QString &service : services) {
-        standins[service] = std::make_unique<StandinServer>();
-        standins[service]->setFaults(drop);
-    }
+    for (const auto &[button, service] : buttons)
+        (standins[QLatin1String(service)] = std::make_unique<StandinServer>())->setFaults(drop);
     const auto at = [&](const char *service) { return standins.at(QLatin1String(service))->baseUrl(); };
     ServiceConfig config = ProgramWiringTest::offline();
     config.facebook.web = config.facebook.loginPages = config.facebook.graph = config.facebook.restApi =
@@ -166,18 +164,12 @@ TEST(ProgramWiring, EveryOnlineButtonReachesItsOwnServiceAndNoOther)
     });
     answerer.start(20);
 
-    for (const auto &[name, service] :
-         std::vector<std::pair<const char *, QString>>{{"btnFacebook", QStringLiteral("facebook")},
-                                                       {"btnFlickr", QStringLiteral("flickr")},
-                                                       {"btnDropbox", QStringLiteral("dropbox")},
-                                                       {"btnGoogle", QStringLiteral("google")},
-                                                       {"btnSkyDrive", QStringLiteral("skydrive")},
-                                                       {"btnPrinter", QStringLiteral("print")}}) {
+    for (const auto &[name, service] : buttons) {
         QTest::mouseClick(window->findChild<QToolButton *>(QLatin1String(name)), Qt::LeftButton);
-        for (const QString &other : services) {
-            EXPECT_EQ(standins.at(other)->requestCount() > 0, other == service)
+        for (const auto &[other, standin] : standins) {
+            EXPECT_EQ(standin->requestCount() > 0, other == QLatin1String(service))
                 << name << " and the stand-in of " << qPrintable(other);
-            standins.at(other)->clearRequests();
+            standin->clearRequests();
         }
         EXPECT_TRUE(window->windowEnabled()) << name;
     }
@@ -245,11 +237,8 @@ TEST_F(ProgramWiringTest, ExitFromTheWindowOrTheTrayUnloadsTheHost)
 TEST(AppStartupWindows, TheSplashWearsTheSkinOfTheSettingsInTheRealStartupOrder)
 {
     TestEnvironment env;
-    {
-        QFile settings(env.state().SettingsFile);
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        settings.write("<Settings><UploadSize>1024</UploadSize><Skin>3</Skin></Settings>");
-    }
+    env.writeFile(env.state().SettingsFile,
+                  "<Settings><UploadSize>1024</UploadSize><Skin>3</Skin></Settings>");
     AppState state;
     ScriptedUserPrompt prompt(&state);
     frmLoad host(state);

@@ -77,12 +77,7 @@ protected:
 
 TEST_F(ErrorReportLayout, ListsEveryLineInOrder)
 {
-    facts.osMajor = 6;
-    facts.osMinor = 1;
-    facts.osBuild = 7601;
-    facts.processorType = 586;
-    facts.totalMemory = 4.0 * 1024 * 1024 * 1024;
-    facts.availableMemory = 1000;
+    facts = {6, 1, 7601, 586, 4.0 * 1024 * 1024 * 1024, 1000};
     const QStringList l = lines();
     ASSERT_EQ(l.size(), 19);
     EXPECT_EQ(l[0], QStringLiteral("-----------------Error Occured----------------"));

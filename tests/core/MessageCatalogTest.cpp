@@ -17,9 +17,6 @@ TEST(MessageCatalog, EmptyTitleBecomesFlazzForTheCallerTooAndTheModalFlagHoldsWh
     EXPECT_EQ(title, QStringLiteral("Flazz"));
     ASSERT_EQ(ui.calls.size(), 1);
     EXPECT_EQ(ui.calls[0].title, QStringLiteral("Flazz"));
-    EXPECT_EQ(ui.calls[0].text,
-              QStringLiteral("Add one or more Photos to the Drop Zone. Then perform your desired activity."));
-    EXPECT_EQ(ui.calls[0].style, MsgStyle::Information);
     EXPECT_TRUE(ui.calls[0].modalFlagWhileShown);
     EXPECT_FALSE(state.ModalFormOpen);
 }

@@ -18,10 +18,7 @@ protected:
     TestEnvironment env;
     SettingsStore store{env.state().SettingsFile};
 
-    void setFile(const char *xml)
-    {
-        env.writeFile(QFileInfo(store.fileName()).absoluteFilePath().mid(env.root().size() + 1), xml);
-    }
+    void setFile(const char *xml) { env.writeFile(store.fileName(), xml); }
 };
 
 TEST_F(SettingsStoreTest, InstalledFileHoldsEveryKey)

@@ -56,12 +56,7 @@ protected:
 
     StartupTest() { startup.setInstanceName(lockName); }
 
-    void writeSettings(const char *body)
-    {
-        QFile f(env.state().SettingsFile);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(body);
-    }
+    void writeSettings(const char *body) { env.writeFile(env.state().SettingsFile, body); }
 };
 
 TEST_F(StartupTest, ErrorArgumentShowsOnlyTheAdministratorMessage)

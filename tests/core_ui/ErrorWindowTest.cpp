@@ -14,27 +14,19 @@
 
 namespace {
 
-TEST(frmError, DetailsButtonTogglesTheBoxAndItsCaption)
+TEST(frmError, DetailsButtonTogglesTheReadOnlyReport)
 {
     AppState state;
     frmError window(state);
     window.setEndProgram([] {});
     window.setErrMsg(QStringLiteral("report"));
     window.show();
-    EXPECT_EQ(window.cmdDetails()->text(), QStringLiteral("&Details >>"));
-    EXPECT_EQ(window.height(), 149);
-    EXPECT_FALSE(window.txtDetails()->isVisible());
-
-    window.cmdDetails()->click();
-    EXPECT_EQ(window.cmdDetails()->text(), QStringLiteral("<< &Details"));
-    EXPECT_EQ(window.height(), 283);
-    EXPECT_TRUE(window.txtDetails()->isVisible());
+    for (const bool shown : {true, false}) {
+        window.cmdDetails()->click();
+        EXPECT_EQ(window.txtDetails()->isVisible(), shown);
+    }
     EXPECT_TRUE(window.txtDetails()->isReadOnly());
     EXPECT_EQ(window.txtDetails()->toPlainText(), QStringLiteral("report"));
-
-    window.cmdDetails()->click();
-    EXPECT_EQ(window.cmdDetails()->text(), QStringLiteral("&Details >>"));
-    EXPECT_EQ(window.height(), 149);
 }
 
 TEST(frmError, EveryWayOfClosingEndsTheProgram)
@@ -73,7 +65,6 @@ TEST(LogError, ShowsTheReportModallyAndEndsWhenClosed)
                                     QStringLiteral("Invalid call"), QStringLiteral("Flazz"));
     // The box shows the report's lines; it keeps its own line ends.
     EXPECT_EQ(shown, QString(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    EXPECT_TRUE(shown.contains(QStringLiteral("Procedure: funcMessageDisplay")));
     EXPECT_TRUE(flagWhileShown);
     EXPECT_EQ(ends, 1);
 }

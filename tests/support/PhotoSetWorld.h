@@ -30,6 +30,15 @@ struct PhotoSetWorld
         return env.writeFile(relative, testimages::encoded("png", QSize(8 + seed, 6), quint32(seed)));
     }
 
+    // The set's file paths, in order.
+    QStringList trayPaths() const
+    {
+        QStringList paths;
+        for (int i = 0; i < tray.Count(); ++i)
+            paths << tray.PhotoInfo(i, PhotoField::FilePath);
+        return paths;
+    }
+
     QString addPhoto(const QString &relative, int seed, const QString &remarks = {})
     {
         const QString path = photo(relative, seed);

@@ -14,7 +14,6 @@ public:
     int descriptionsApplied = 0;
     std::vector<bool> enabledHistory;
     std::vector<bool> panelHistory;
-    QStringList updateCaptions;
     QStringList pbrCaptions;
     int maximum = 0;
     std::vector<int> maximumHistory;
@@ -25,7 +24,7 @@ public:
     void ApplyDescription() override { ++descriptionsApplied; }
     void setWindowEnabled(bool enabled) override { enabledHistory.push_back(enabled); }
     void ShowProgressPanel(bool show) override { panelHistory.push_back(show); }
-    void setUpdateCaption(const QString &text) override { updateCaptions.append(text); }
+    void setUpdateCaption(const QString &) override {}
     void setPbrCaption(const QString &text) override { pbrCaptions.append(text); }
     void setProgressRange(int, int max) override
     {

@@ -41,7 +41,7 @@ void TestEnvironment::setRegistryValue(const QString &subKey, const QString &nam
 
 QString TestEnvironment::writeFile(const QString &relative, const QByteArray &bytes)
 {
-    const QString full = m_dir.filePath(relative);
+    const QString full = QDir(m_dir.path()).filePath(relative);
     QDir().mkpath(QFileInfo(full).path());
     QFile f(full);
     if (f.open(QIODevice::WriteOnly))

@@ -28,7 +28,8 @@ public:
     // Writes a registry value of the INI stand-in.
     void setRegistryValue(const QString &subKey, const QString &name, const QString &value);
 
-    // Writes `bytes` to `relative` (folders created); returns the full path.
+    // Writes `bytes` to `relative`, or to an absolute path such as the
+    // settings file (folders created); returns the full path.
     QString writeFile(const QString &relative, const QByteArray &bytes);
 
 private:
